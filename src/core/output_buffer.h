@@ -1,0 +1,24 @@
+// The output buffer that every writer fills and the save step writes to disk:
+// a list of lines, each stored with CR LF after it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vireta {
+
+class OutputBuffer {
+public:
+    // Appends the line unchanged, followed by CR LF.
+    void appendLine(std::string_view line);
+
+    const std::string& text() const { return text_; }
+    void setText(std::string text) { text_ = std::move(text); }
+    void clear() { text_.clear(); }
+    bool empty() const { return text_.empty(); }
+
+private:
+    std::string text_;
+};
+
+} // namespace vireta

@@ -1,0 +1,182 @@
+#include "text.h"
+
+#include <array>
+
+namespace vireta {
+namespace {
+
+bool isPathSeparator(char c) { return c == '/' || c == '\\' || c == ':'; }
+
+std::string_view::size_type lastSeparator(std::string_view path) {
+    for (auto i = path.size(); i > 0; --i) {
+        if (isPathSeparator(path[i - 1]))
+            return i - 1;
+    }
+    return std::string_view::npos;
+}
+
+// Code points of the bytes 0x80..0x9F in Windows-1252. The undefined bytes
+// (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the C1 control of the same value.
+constexpr std::array<char32_t, 32> kCp1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+char32_t cp1252ToCodePoint(unsigned char byte) {
+    if (byte >= 0x80 && byte <= 0x9F)
+        return kCp1252High[byte - 0x80];
+    return byte;
+}
+
+// The Windows-1252 byte of a code point, or -1 when the code page has none.
+int codePointToCp1252(char32_t cp) {
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF))
+        return static_cast<int>(cp);
+    for (std::size_t i = 0; i < kCp1252High.size(); ++i) {
+        if (kCp1252High[i] == cp)
+            return static_cast<int>(0x80 + i);
+    }
+    return -1;
+}
+
+// Decodes one UTF-8 sequence at s[pos]. Returns its length, or 0 when the bytes
+// there are not a valid, shortest-form sequence of a Unicode scalar value.
+std::size_t decodeUtf8(std::string_view s, std::size_t pos, char32_t& cp) {
+    const auto b0 = static_cast<unsigned char>(s[pos]);
+    std::size_t len;
+    char32_t min;
+    if (b0 < 0x80) {
+        cp = b0;
+        return 1;
+    } else if ((b0 & 0xE0) == 0xC0) {
+        len = 2, min = 0x80, cp = b0 & 0x1F;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        len = 3, min = 0x800, cp = b0 & 0x0F;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        len = 4, min = 0x10000, cp = b0 & 0x07;
+    } else {
+        return 0;
+    }
+    if (pos + len > s.size())
+        return 0;
+    for (std::size_t i = 1; i < len; ++i) {
+        const auto b = static_cast<unsigned char>(s[pos + i]);
+        if ((b & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return len;
+}
+
+} // namespace
+
+std::string bareFileName(std::string_view path) {
+    const auto sep = lastSeparator(path);
+    return std::string(sep == std::string_view::npos ? path : path.substr(sep + 1));
+}
+
+std::string folderPart(std::string_view path) {
+    const auto sep = lastSeparator(path);
+    return sep == std::string_view::npos ? std::string() : std::string(path.substr(0, sep + 1));
+}
+
+void appendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+std::string utf8ToCp1252(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        char32_t cp;
+        const auto len = decodeUtf8(utf8, pos, cp);
+        if (len == 0) {
+            out += utf8[pos++];
+            continue;
+        }
+        pos += len;
+        const int byte = codePointToCp1252(cp);
+        if (byte >= 0)
+            out += static_cast<char>(byte);
+        else
+            out += "&#" + std::to_string(static_cast<unsigned long>(cp)) + ";";
+    }
+    return out;
+}
+
+std::string cp1252ToUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 8);
+    for (char c : bytes)
+        appendUtf8(out, cp1252ToCodePoint(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::string utf8FromFile(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t pos = 0; pos < bytes.size();) {
+        char32_t cp;
+        const auto len = decodeUtf8(bytes, pos, cp);
+        if (len == 0) {
+            appendUtf8(out, cp1252ToCodePoint(static_cast<unsigned char>(bytes[pos])));
+            ++pos;
+        } else {
+            out.append(bytes.substr(pos, len));
+            pos += len;
+        }
+    }
+    return out;
+}
+
+std::string toCrLf(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r') {
+            out += "\r\n";
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else if (c == '\n') {
+            out += "\r\n";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string toLf(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r') {
+            out += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace vireta

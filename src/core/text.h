@@ -1,0 +1,40 @@
+// Text and path helpers shared by every reader and writer.
+//
+// In memory every text is UTF-8. The 8-bit code page used by the book export and
+// by the HTML exports without UTF-8 is Windows-1252; conversion happens only at
+// the file boundary.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vireta {
+
+// The part of a path after its last '/', '\\' or ':'; the whole path when it has none.
+std::string bareFileName(std::string_view path);
+
+// Everything up to and including the last '/', '\\' or ':'; empty when there is none.
+std::string folderPart(std::string_view path);
+
+// UTF-8 to Windows-1252. A character the code page cannot hold becomes "&#N;".
+// A byte that does not start a valid UTF-8 sequence is passed through unchanged.
+std::string utf8ToCp1252(std::string_view utf8);
+
+// Windows-1252 to UTF-8. The five bytes the code page leaves undefined are taken
+// as the C1 control characters of the same value.
+std::string cp1252ToUtf8(std::string_view bytes);
+
+// UTF-8 as read from a file declared UTF-8: valid sequences are kept, and every byte
+// that is not part of one is taken as a Windows-1252 byte.
+std::string utf8FromFile(std::string_view bytes);
+
+// Appends the UTF-8 encoding of a code point (which the caller has checked is a
+// Unicode scalar value).
+void appendUtf8(std::string& out, char32_t codePoint);
+
+// Line breaks as the editor's multi-line boxes hold them (CR LF) from any mix of
+// LF, CR LF and lone CR, and back to plain LF.
+std::string toCrLf(std::string_view text);
+std::string toLf(std::string_view text);
+
+} // namespace vireta
