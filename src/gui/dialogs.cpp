@@ -1,0 +1,82 @@
+#include "dialogs.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+#include <QUrl>
+
+namespace vireta {
+namespace {
+
+const QString kCaption = QStringLiteral("vireta");
+
+QMessageBox::StandardButton showBox(QWidget* parent, QMessageBox::Icon icon, const QString& title,
+                                    const QString& text, QMessageBox::StandardButtons buttons) {
+    QMessageBox box(icon, title, text, buttons, parent);
+    box.setTextFormat(Qt::PlainText);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+std::optional<QString> chosen(const QString& path) {
+    if (path.isNull())
+        return std::nullopt;
+    return path;
+}
+
+} // namespace
+
+bool QtDialogs::confirm(QWidget* parent, const QString& text) {
+    return showBox(parent, QMessageBox::NoIcon, kCaption, text,
+                   QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+void QtDialogs::inform(QWidget* parent, const QString& text) {
+    showBox(parent, QMessageBox::NoIcon, kCaption, text, QMessageBox::Ok);
+}
+
+void QtDialogs::warn(QWidget* parent, const QString& title, const QString& text) {
+    showBox(parent, QMessageBox::Warning, title, text, QMessageBox::Ok);
+}
+
+void QtDialogs::error(QWidget* parent, const QString& text) {
+    showBox(parent, QMessageBox::Critical, kCaption, text, QMessageBox::Ok);
+}
+
+std::optional<QString> QtDialogs::openFile(QWidget* parent, const QString& title,
+                                           const QString& filter) {
+    return chosen(QFileDialog::getOpenFileName(parent, title, QString(), qtFilter(filter)));
+}
+
+std::optional<QString> QtDialogs::openImage(QWidget* parent, const QString& title,
+                                            const QString& filter) {
+    return chosen(QFileDialog::getOpenFileName(parent, title, QString(), qtFilter(filter)));
+}
+
+std::optional<QString> QtDialogs::saveFile(QWidget* parent, const QString& title,
+                                           const QString& filter, const QString& initialPath) {
+    // No default suffix and no question before replacing: the save step decides both.
+    return chosen(QFileDialog::getSaveFileName(parent, title, initialPath, qtFilter(filter),
+                                               nullptr, QFileDialog::DontConfirmOverwrite));
+}
+
+void QtDialogs::openWithDesktop(const QString& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+QString qtFilter(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList entries;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString& p : patterns) {
+            if (p == QLatin1String("*.*"))
+                p = QStringLiteral("*");
+        }
+        entries << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+                       QLatin1Char(')');
+    }
+    return entries.join(QStringLiteral(";;"));
+}
+
+} // namespace vireta

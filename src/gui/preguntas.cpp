@@ -1,0 +1,683 @@
+#include "preguntas.h"
+
+#include "preview_box.h"
+#include "text.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QResizeEvent>
+#include <QStackedWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace vireta {
+namespace {
+
+const QColor kBarYellow(255, 222, 40);
+const QColor kStripLime(166, 226, 46);
+const QColor kAnswerYellow(245, 233, 139);
+const QColor kTextGreen(0, 110, 40);
+
+QString fromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+std::string toUtf8(const QString& s) { return s.toUtf8().toStdString(); }
+
+QIcon icon(const char* name) { return QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name))); }
+
+void fillBackground(QWidget* w, const QColor& colour) {
+    w->setAutoFillBackground(true);
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, colour);
+    w->setPalette(p);
+}
+
+QFrame* makePanel(QWidget* parent, const char* name) {
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(QLatin1String(name));
+    return panel;
+}
+
+QToolButton* makeSectionButton(QWidget* parent, const char* name, const QString& caption,
+                               const char* iconName) {
+    auto* b = new QToolButton(parent);
+    b->setObjectName(QLatin1String(name));
+    b->setText(caption);
+    b->setIcon(icon(iconName));
+    b->setIconSize(QSize(28, 28));
+    b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    b->setAutoRaise(true);
+    b->setCursor(Qt::PointingHandCursor);
+    b->setFocusPolicy(Qt::TabFocus);
+    b->setAccessibleName(caption);
+    return b;
+}
+
+QToolButton* makeIconButton(QWidget* parent, const char* name, const char* iconName,
+                            const QString& tip, int size) {
+    auto* b = new QToolButton(parent);
+    b->setObjectName(QLatin1String(name));
+    b->setIcon(icon(iconName));
+    b->setIconSize(QSize(size - 8, size - 8));
+    b->setAutoRaise(true);
+    b->setToolTip(tip);
+    b->setAccessibleName(tip);
+    b->resize(size, size);
+    return b;
+}
+
+QLabel* makeCaption(QWidget* parent, const QString& text, int x, int y, int width) {
+    auto* l = new QLabel(text, parent);
+    l->setGeometry(x, y, width, 24);
+    return l;
+}
+
+} // namespace
+
+TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dialogs_(dialogs) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Vireta"));
+    setWindowIcon(icon("vireta"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    buildTopBar();
+    layout->addWidget(Panel1);
+    layout->addWidget(Panel2);
+
+    nota = new QStackedWidget(this);
+    nota->setObjectName(QStringLiteral("nota"));
+    layout->addWidget(nota, 1);
+    buildGeneralPage();
+    buildQuestionsPage();
+    buildEndPage();
+    buildOrderingPage();
+    buildSavePage();
+    buildAboutPage();
+    buildStockPage();
+
+    // The client area that goes with an outer frame of the design size.
+    resize(kDesignWidth - 16, kDesignHeight - 39);
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+// ---------------------------------------------------------------- construction
+
+void TForm1::buildTopBar() {
+    Panel1 = makePanel(this, "Panel1");
+    Panel1->setFixedHeight(53);
+    fillBackground(Panel1, kBarYellow);
+    auto* bar = new QHBoxLayout(Panel1);
+    bar->setContentsMargins(0, 0, 0, 0);
+    bar->setSpacing(0);
+
+    Panel3 = makePanel(Panel1, "Panel3");
+    Panel3->setFixedWidth(214);
+    auto* left = new QHBoxLayout(Panel3);
+    left->setContentsMargins(4, 0, 4, 0);
+    left->setSpacing(0);
+    btinicio = makeSectionButton(Panel3, "btinicio", QStringLiteral("Inicio"), "inicio");
+    btpreg = makeSectionButton(Panel3, "btpreg", QStringLiteral("Preguntas"), "preguntas");
+    btfinal = makeSectionButton(Panel3, "btfinal", QStringLiteral("Final"), "final");
+    for (auto* b : {btinicio, btpreg, btfinal})
+        left->addWidget(b, 1);
+
+    Panel4 = makePanel(Panel1, "Panel4");
+    Panel4->setFixedWidth(243);
+    auto* right = new QHBoxLayout(Panel4);
+    right->setContentsMargins(4, 0, 4, 0);
+    right->setSpacing(0);
+    btnovo = makeSectionButton(Panel4, "btnovo", QStringLiteral("Novo"), "novo");
+    btabrir = makeSectionButton(Panel4, "btabrir", QStringLiteral("Abrir"), "abrir");
+    btexportar = makeSectionButton(Panel4, "btexportar", QStringLiteral("Exportar"), "exportar");
+    btaxuda = makeSectionButton(Panel4, "btaxuda", QStringLiteral("Axuda"), "axuda");
+    for (auto* b : {btnovo, btabrir, btexportar, btaxuda})
+        right->addWidget(b, 1);
+
+    bar->addWidget(Panel3);
+    bar->addStretch(1);
+    bar->addWidget(Panel4);
+
+    connect(btinicio, &QToolButton::clicked, this, &TForm1::btinicioClick);
+    connect(btpreg, &QToolButton::clicked, this, &TForm1::btpregClick);
+    connect(btfinal, &QToolButton::clicked, this, &TForm1::btfinalClick);
+    connect(btnovo, &QToolButton::clicked, this, &TForm1::btnovoClick);
+    connect(btexportar, &QToolButton::clicked, this, &TForm1::btexportarClick);
+    connect(btaxuda, &QToolButton::clicked, this, &TForm1::btaxudaClick);
+
+    Panel2 = makePanel(this, "Panel2");
+    Panel2->setFixedHeight(28);
+    fillBackground(Panel2, kStripLime);
+    auto* strip = new QHBoxLayout(Panel2);
+    strip->setContentsMargins(12, 0, 12, 0);
+    seccion = new QLabel(Panel2);
+    seccion->setObjectName(QStringLiteral("seccion"));
+    QFont bold = seccion->font();
+    bold.setBold(true);
+    bold.setPointSizeF(bold.pointSizeF() * 1.15);
+    seccion->setFont(bold);
+    strip->addWidget(seccion);
+}
+
+QLineEdit* TForm1::addLabelledBox(QWidget* parent, const char* name, const QString& caption,
+                                  int x, int y, int captionWidth, int boxWidth) {
+    auto* label = makeCaption(parent, caption, x, y, captionWidth);
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setGeometry(x + captionWidth, y, boxWidth, 24);
+    box->setAccessibleName(caption);
+    label->setBuddy(box);
+    return box;
+}
+
+QLineEdit* TForm1::addPathBox(QWidget* parent, const char* name, const char* openName,
+                              const char* playName, int x, int y, int width,
+                              const QString& accessibleName) {
+    auto* open = makeIconButton(parent, openName, "abrir_arquivo",
+                                QStringLiteral("Abrir: ") + accessibleName, 26);
+    open->move(x, y - 1);
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setGeometry(x + 28, y, width - 56, 24);
+    box->setAccessibleName(accessibleName);
+    box->setPlaceholderText(accessibleName);
+    if (playName) {
+        auto* play = makeIconButton(parent, playName, "son",
+                                    QStringLiteral("Escoitar: ") + accessibleName, 26);
+        play->move(x + width - 26, y - 1);
+    }
+    return box;
+}
+
+void TForm1::buildGeneralPage() {
+    page1 = new QWidget;
+    page1->setObjectName(QStringLiteral("page1"));
+    nota->addWidget(page1);
+    panelb = makePanel(page1, "panelb");
+    panelb->setGeometry(8, 0, 684, 404);
+
+    const int cx = 16, cw = 74, bw = 330;
+    titulotx = addLabelledBox(panelb, "titulotx", QStringLiteral("Título"), cx, 16, cw, bw);
+    subtitulotx =
+        addLabelledBox(panelb, "subtitulotx", QStringLiteral("Subtítulo"), cx, 48, cw, bw);
+    autortx = addLabelledBox(panelb, "autortx", QStringLiteral("Autor"), cx, 80, cw, bw);
+    axudatx = addLabelledBox(panelb, "axudatx", QStringLiteral("Axuda"), cx, 112, cw, bw);
+    tempotx = addLabelledBox(panelb, "tempotx", QStringLiteral("Tempo"), cx, 144, cw, 80);
+    ordech = new QCheckBox(QStringLiteral("Con orde"), panelb);
+    ordech->setObjectName(QStringLiteral("ordech"));
+    ordech->setGeometry(cx + cw + 110, 144, 140, 24);
+
+    sontx = addPathBox(panelb, "sontx", "btabrson1", "btponson1", 440, 16, 224,
+                       QStringLiteral("Son da introdución"));
+
+    makeCaption(panelb, QStringLiteral("Intro"), cx, 176, cw);
+    introtx = new QPlainTextEdit(panelb);
+    introtx->setObjectName(QStringLiteral("introtx"));
+    introtx->setGeometry(cx + cw, 176, 574, 104);
+    introtx->setAccessibleName(QStringLiteral("Intro"));
+    introtx->setTabChangesFocus(true);
+
+    auto* common = new QFrame(panelb);
+    common->setObjectName(QStringLiteral("GroupBox1"));
+    common->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    common->setGeometry(cx, 296, 648, 100);
+    auto* heading = makeCaption(common, QStringLiteral("Repetir para todos..."), 10, 4, 300);
+    QFont f = heading->font();
+    f.setBold(true);
+    heading->setFont(f);
+    txtcorcomun =
+        addLabelledBox(common, "txtcorcomun", QStringLiteral("Correcto"), 10, 34, 80, 270);
+    txtsoncorcomun = addPathBox(common, "txtsoncorcomun", "btabrson2", "btponson2", 372, 34, 266,
+                                QStringLiteral("Son común para a resposta correcta"));
+    txtincorcomun =
+        addLabelledBox(common, "txtincorcomun", QStringLiteral("Incorrecto"), 10, 66, 80, 270);
+    txtsonincorcomun = addPathBox(common, "txtsonincorcomun", "btabrson3", "btponson3", 372, 66,
+                                  266, QStringLiteral("Son común para a resposta incorrecta"));
+}
+
+void TForm1::buildQuestionsPage() {
+    page2 = new QWidget;
+    page2->setObjectName(QStringLiteral("page2"));
+    nota->addWidget(page2);
+    panelpr = makePanel(page2, "panelpr");
+    panelpr->setGeometry(8, 0, 684, 404);
+
+    txtpreg = addLabelledBox(panelpr, "txtpreg", QStringLiteral("Pregunta"), 16, 10, 74, 570);
+
+    imaxe = new PreviewBox(panelpr);
+    imaxe->setObjectName(QStringLiteral("imaxe"));
+    imaxe->setGeometry(16, 44, 196 + 4, 150 + 4);
+    txtimaxe = addPathBox(panelpr, "txtimaxe", "btabrson9", nullptr, 16, 204, 200,
+                          QStringLiteral("Imaxe da pregunta"));
+    SpeedButton14 = makeIconButton(panelpr, "SpeedButton14", "refrescar",
+                                   QStringLiteral("Actualizar a imaxe"), 26);
+    SpeedButton14->move(16 + 200 - 26, 203);
+
+    makeCaption(panelpr, QStringLiteral("Respostas"), 230, 40, 120);
+    auto* correct = new QFrame(panelpr);
+    correct->setObjectName(QStringLiteral("Panel15"));
+    correct->setGeometry(230, 64, 438, 36);
+    correct->setStyleSheet(QStringLiteral("#Panel15 { background: rgb(245, 233, 139);"
+                                          " border: 2px solid rgb(166, 226, 46); }"));
+    auto* correctCaption = makeCaption(correct, QStringLiteral("Correcta"), 8, 6, 70);
+    QFont captionFont = correctCaption->font();
+    captionFont.setBold(true);
+    correctCaption->setFont(captionFont);
+    txtresp1 = new QLineEdit(correct);
+    txtresp1->setObjectName(QStringLiteral("txtresp1"));
+    txtresp1->setGeometry(80, 6, 350, 24);
+    txtresp1->setAccessibleName(QStringLiteral("Resposta correcta"));
+    txtresp1->setStyleSheet(QStringLiteral("font-weight: bold; color: rgb(0, 0, 200);"));
+
+    const char* wrongNames[] = {"txtresp2", "txtresp3", "txtresp4"};
+    QLineEdit** wrongBoxes[] = {&txtresp2, &txtresp3, &txtresp4};
+    for (int i = 0; i < 3; ++i) {
+        auto* box = new QLineEdit(panelpr);
+        box->setObjectName(QLatin1String(wrongNames[i]));
+        box->setGeometry(310, 108 + 30 * i, 350, 24);
+        box->setAccessibleName(QStringLiteral("Resposta incorrecta %1").arg(i + 1));
+        box->setStyleSheet(QStringLiteral("font-weight: bold; color: rgb(110, 110, 110);"));
+        *wrongBoxes[i] = box;
+    }
+
+    txtson = addPathBox(panelpr, "txtson", "btabrson6", "btponson4", 230, 204, 438,
+                        QStringLiteral("Son da pregunta"));
+    txtcor = addLabelledBox(panelpr, "txtcor", QStringLiteral("Correcto"), 16, 244, 74, 300);
+    txtsoncor = addPathBox(panelpr, "txtsoncor", "btabrson4", "btponson5", 400, 244, 268,
+                           QStringLiteral("Son da resposta correcta"));
+    txtincor = addLabelledBox(panelpr, "txtincor", QStringLiteral("Incorrecto"), 16, 276, 74, 300);
+    txtsonincor = addPathBox(panelpr, "txtsonincor", "btabrson5", "btponson6", 400, 276, 268,
+                             QStringLiteral("Son da resposta incorrecta"));
+    txtenlace = addLabelledBox(panelpr, "txtenlace", QStringLiteral("Enlace"), 16, 308, 74, 578);
+
+    auto* nav = makePanel(panelpr, "Panel16");
+    nav->setGeometry(16, 346, 652, 46);
+    fillBackground(nav, kStripLime);
+    auto* row = new QHBoxLayout(nav);
+    row->setContentsMargins(8, 4, 8, 4);
+    row->setSpacing(4);
+    struct NavButton {
+        QToolButton** button;
+        const char* name;
+        const char* iconName;
+        const char* tip;
+    };
+    const NavButton navButtons[] = {
+        {&btmostra, "btmostra", "mostra", "Ordear as preguntas"},
+        {&SpeedButton20, "SpeedButton20", "borrar", "Borrar a pregunta"},
+        {&SpeedButton21, "SpeedButton21", "primeira", "Primeira pregunta"},
+        {&SpeedButton22, "SpeedButton22", "anterior", "Pregunta anterior"},
+        {&btinserir, "btinserir", "inserir", "Inserir unha pregunta"},
+        {&SpeedButton24, "SpeedButton24", "seguinte", "Seguinte pregunta"},
+        {&SpeedButton25, "SpeedButton25", "ultima", "Última pregunta"},
+    };
+    for (const auto& nb : navButtons) {
+        *nb.button = makeIconButton(nav, nb.name, nb.iconName, QString::fromUtf8(nb.tip), 38);
+        row->addWidget(*nb.button);
+    }
+    npreg = new QLineEdit(QStringLiteral("00"), nav);
+    npreg->setObjectName(QStringLiteral("npreg"));
+    npreg->setFixedWidth(52);
+    npreg->setAlignment(Qt::AlignCenter);
+    npreg->setAccessibleName(QStringLiteral("Número de pregunta"));
+    QFont nf = npreg->font();
+    nf.setBold(true);
+    npreg->setFont(nf);
+    row->addWidget(npreg);
+    btira = makeIconButton(nav, "btira", "ir", QStringLiteral("Ir á pregunta"), 38);
+    row->addWidget(btira);
+    row->addStretch(1);
+
+    questionControls_ = {txtpreg, txtresp1, txtresp2, txtresp3, txtresp4, txtimaxe,
+                         txtson,  txtcor,   txtsoncor, txtincor, txtsonincor, txtenlace};
+
+    connect(SpeedButton20, &QToolButton::clicked, this, &TForm1::SpeedButton20Click);
+    connect(SpeedButton21, &QToolButton::clicked, this, &TForm1::SpeedButton21Click);
+    connect(SpeedButton22, &QToolButton::clicked, this, &TForm1::SpeedButton22Click);
+    connect(btinserir, &QToolButton::clicked, this, &TForm1::btinserirClick);
+    connect(SpeedButton24, &QToolButton::clicked, this, &TForm1::SpeedButton24Click);
+    connect(SpeedButton25, &QToolButton::clicked, this, &TForm1::SpeedButton25Click);
+    connect(btira, &QToolButton::clicked, this, &TForm1::btiraClick);
+    connect(SpeedButton14, &QToolButton::clicked, this, [this] { ponimaxe(imaxe, txtimaxe); });
+}
+
+void TForm1::buildEndPage() {
+    page3 = new QWidget;
+    page3->setObjectName(QStringLiteral("page3"));
+    nota->addWidget(page3);
+    Panel17 = makePanel(page3, "Panel17");
+    Panel17->setGeometry(40, 70, 619, 328);
+
+    bentx = addLabelledBox(Panel17, "bentx", QStringLiteral("Xogo finalizado ben."), 20, 40, 170,
+                           420);
+    sonbentx = addPathBox(Panel17, "sonbentx", "btabrson7", "btponson7", 190, 74, 420,
+                          QStringLiteral("Son do xogo finalizado ben"));
+    maltx = addLabelledBox(Panel17, "maltx", QStringLiteral("Xogo finalizado mal."), 20, 140, 170,
+                           420);
+    sonmaltx = addPathBox(Panel17, "sonmaltx", "btabrson8", "btponson8", 190, 174, 420,
+                          QStringLiteral("Son do xogo finalizado mal"));
+}
+
+void TForm1::buildOrderingPage() {
+    page4 = new QWidget;
+    page4->setObjectName(QStringLiteral("page4"));
+    nota->addWidget(page4);
+}
+
+void TForm1::buildSavePage() {
+    page5 = new QWidget;
+    page5->setObjectName(QStringLiteral("page5"));
+    nota->addWidget(page5);
+}
+
+void TForm1::buildAboutPage() {
+    page6 = new QWidget;
+    page6->setObjectName(QStringLiteral("page6"));
+    nota->addWidget(page6);
+    Panel18 = makePanel(page6, "Panel18");
+    Panel18->resize(473, 404);
+
+    QPalette green = Panel18->palette();
+    green.setColor(QPalette::WindowText, kTextGreen);
+    Panel18->setPalette(green);
+
+    auto* logo = new QLabel(Panel18);
+    logo->setPixmap(icon("vireta").pixmap(96, 96));
+    logo->setGeometry(24, 40, 96, 96);
+
+    auto* name = new QLabel(QStringLiteral("Vireta"), Panel18);
+    QFont big = name->font();
+    big.setPointSize(36);
+    big.setBold(true);
+    name->setFont(big);
+    name->setGeometry(136, 44, 320, 64);
+
+    auto* rule = new QFrame(Panel18);
+    rule->setFrameStyle(QFrame::HLine | QFrame::Raised);
+    rule->setLineWidth(2);
+    rule->setGeometry(136, 112, 310, 6);
+
+    auto* title = new QLabel(QStringLiteral("Editor de cuestionarios de resposta múltiple 1.0"),
+                             Panel18);
+    title->setWordWrap(true);
+    title->setGeometry(136, 124, 320, 44);
+
+    auto* authors = new QLabel(QStringLiteral("Autores: o equipo de Vireta"), Panel18);
+    authors->setGeometry(136, 360, 320, 24);
+}
+
+void TForm1::buildStockPage() {
+    page7 = new QWidget;
+    page7->setObjectName(QStringLiteral("page7"));
+    nota->addWidget(page7);
+    flvimax = new QLabel(page7);
+    flvimax->setObjectName(QStringLiteral("flvimax"));
+    flvimax->setPixmap(icon("video").pixmap(128, 128));
+    novale = new QLabel(page7);
+    novale->setObjectName(QStringLiteral("novale"));
+    novale->setPixmap(icon("novale").pixmap(64, 64));
+}
+
+// ---------------------------------------------------------------- the model on screen
+
+GeneralData TForm1::generalData() const {
+    GeneralData g;
+    g.title = toUtf8(titulotx->text());
+    g.subtitle = toUtf8(subtitulotx->text());
+    g.time = toUtf8(tempotx->text());
+    g.inOrder = ordech->isChecked();
+    g.help = toUtf8(axudatx->text());
+    g.author = toUtf8(autortx->text());
+    g.intro = toCrLf(toUtf8(introtx->toPlainText()));
+    g.introSound = toUtf8(sontx->text());
+    g.endWell = toUtf8(bentx->text());
+    g.endWellSound = toUtf8(sonbentx->text());
+    g.endBad = toUtf8(maltx->text());
+    g.endBadSound = toUtf8(sonmaltx->text());
+    return g;
+}
+
+void TForm1::setGeneralData(const GeneralData& g) {
+    titulotx->setText(fromUtf8(g.title));
+    subtitulotx->setText(fromUtf8(g.subtitle));
+    tempotx->setText(fromUtf8(g.time));
+    ordech->setChecked(g.inOrder);
+    axudatx->setText(fromUtf8(g.help));
+    autortx->setText(fromUtf8(g.author));
+    introtx->setPlainText(fromUtf8(toLf(g.intro)));
+    sontx->setText(fromUtf8(g.introSound));
+    bentx->setText(fromUtf8(g.endWell));
+    sonbentx->setText(fromUtf8(g.endWellSound));
+    maltx->setText(fromUtf8(g.endBad));
+    sonmaltx->setText(fromUtf8(g.endBadSound));
+}
+
+CommonValues TForm1::commonValues() const {
+    return CommonValues{toUtf8(txtcorcomun->text()), toUtf8(txtincorcomun->text()),
+                        toUtf8(txtsoncorcomun->text()), toUtf8(txtsonincorcomun->text())};
+}
+
+Question TForm1::questionOnScreen() const {
+    Question q;
+    for (int slot = 0; slot < kFieldSlotCount; ++slot)
+        q.fields[slot] = toUtf8(questionControls_[slot]->text());
+    return q;
+}
+
+void TForm1::pasa() { editor_.commit(questionOnScreen()); }
+
+void TForm1::mostra() {
+    const Question& q = model_.currentRecord();
+    for (int slot = 0; slot < kFieldSlotCount; ++slot)
+        questionControls_[slot]->setText(fromUtf8(q.fields[slot]));
+    ponimaxe(imaxe, txtimaxe);
+    npreg->setText(QString::number(model_.current));
+}
+
+void TForm1::borradatos() {
+    for (auto* control : questionControls_)
+        control->clear();
+    ponimaxe(imaxe, txtimaxe);
+    npreg->setText(QString::number(model_.current));
+}
+
+void TForm1::iniciar() {
+    editor_.reset();
+    borradatos();
+}
+
+void TForm1::fillCommonValues() {
+    txtsoncor->setText(txtsoncorcomun->text());
+    txtsonincor->setText(txtsonincorcomun->text());
+    txtcor->setText(txtcorcomun->text());
+    txtincor->setText(txtincorcomun->text());
+}
+
+void TForm1::ponimaxe(PreviewBox* box, QLineEdit* path) {
+    const QString file = path->text();
+    if (file.isEmpty()) {
+        box->clear();
+        return;
+    }
+    if (file.endsWith(QLatin1String("flv")) || file.endsWith(QLatin1String("FLV")) ||
+        file.endsWith(QLatin1String("swf")) || file.endsWith(QLatin1String("SWF"))) {
+        box->showPicture(flvimax->pixmap().toImage(), PreviewBox::State::VideoPlaceholder);
+        return;
+    }
+    QImageReader reader(file);
+    reader.setAutoTransform(true);
+    const QImage picture = reader.read();
+    if (picture.isNull())
+        box->showPicture(novale->pixmap().toImage(), PreviewBox::State::InvalidImage);
+    else
+        box->showPicture(picture);
+}
+
+// ---------------------------------------------------------------- window and sections
+
+void TForm1::FormCreate() {
+    model_.openedFolder.clear();
+    iniciar();
+    showPage(page6);
+    seccion->clear();
+}
+
+void TForm1::showPage(QWidget* page) { nota->setCurrentWidget(page); }
+
+void TForm1::btinicioClick() {
+    pasa();
+    showPage(page1);
+    seccion->setText(QStringLiteral("Inicio"));
+}
+
+void TForm1::btpregClick() {
+    pasa();
+    showPage(page2);
+    seccion->setText(QStringLiteral("Preguntas"));
+    if (editor_.takeFirstVisit())
+        fillCommonValues();
+}
+
+void TForm1::btfinalClick() {
+    pasa();
+    showPage(page3);
+    seccion->setText(QStringLiteral("Final"));
+}
+
+void TForm1::btexportarClick() {
+    pasa();
+    seccion->setText(QStringLiteral("Gardar"));
+    showPage(page5);
+}
+
+void TForm1::btnovoClick() {
+    pasa();
+    if (!dialogs_.confirm(this,
+                          QStringLiteral("Novo arquivo de preguntas (Se preme OK perderá os datos) ?")))
+        return;
+    iniciar();
+    showPage(page1);
+}
+
+QStringList TForm1::helpFolders() {
+    const QString exeDir = QCoreApplication::applicationDirPath();
+    return {exeDir, QDir::cleanPath(exeDir + QStringLiteral("/../share/vireta"))};
+}
+
+void TForm1::btaxudaClick() {
+    pasa();
+    for (const QString& folder : helpFolders()) {
+        const QFileInfo help(QDir(folder), QStringLiteral("vireta.html"));
+        if (help.isFile()) {
+            dialogs_.openWithDesktop(help.absoluteFilePath());
+            return;
+        }
+    }
+    dialogs_.warn(this, QStringLiteral("Vireta"),
+                  QStringLiteral("A axuda non está dispoñible. Trate de buscar vireta.html"));
+}
+
+int TForm1::centredLeft(int windowWidth, int panelWidth) {
+    // lrint rounds halves to the nearest even number in the default rounding mode.
+    return static_cast<int>(std::lrint((windowWidth - panelWidth) / 2.0));
+}
+
+void TForm1::FormResize() {
+    const int outerWidth = frameGeometry().width();
+    for (QFrame* panel : {panelb, panelpr, Panel17})
+        panel->move(centredLeft(outerWidth, panel->width()), panel->y());
+    // The about panel keeps its distance to the right and bottom edges of its page.
+    Panel18->move(page6->width() - Panel18->width() - 8,
+                  page6->height() - Panel18->height() - 4);
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    FormResize();
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    FormResize();
+}
+
+// ---------------------------------------------------------------- the navigation bar
+
+void TForm1::SpeedButton20Click() {
+    pasa();
+    borra();
+}
+
+void TForm1::borra() {
+    if (model_.current < 1)
+        return;
+    if (!dialogs_.confirm(this, QStringLiteral("Borrar pregunta %1?").arg(model_.current)))
+        return;
+    if (editor_.deleteCurrent())
+        mostra();
+}
+
+void TForm1::SpeedButton21Click() {
+    pasa();
+    editor_.first();
+    mostra();
+}
+
+void TForm1::SpeedButton22Click() {
+    pasa();
+    if (editor_.previous())
+        mostra();
+}
+
+void TForm1::SpeedButton24Click() {
+    pasa();
+    if (editor_.next())
+        mostra();
+}
+
+void TForm1::SpeedButton25Click() {
+    pasa();
+    editor_.last();
+    mostra();
+}
+
+void TForm1::btinserirClick() {
+    pasa();
+    if (!editor_.insertAfterCurrent(commonValues().newQuestion())) {
+        dialogs_.inform(this, QStringLiteral("Non se poden engadir máis de 200 preguntas."));
+        return;
+    }
+    mostra();
+}
+
+void TForm1::btiraClick() {
+    pasa();
+    // A whole decimal number, possibly signed; leading blanks are allowed, trailing ones not.
+    const QString typed = npreg->text();
+    qsizetype start = 0;
+    while (start < typed.size() && typed[start] == QLatin1Char(' '))
+        ++start;
+    const QStringView digits = QStringView(typed).mid(start);
+    bool ok = !digits.isEmpty() && !digits.back().isSpace();
+    const int n = ok ? digits.toInt(&ok, 10) : 0;
+    if (!ok) {
+        dialogs_.error(this, QStringLiteral("'%1' is not a valid integer value.").arg(typed));
+        return;
+    }
+    if (editor_.goTo(n))
+        mostra();
+}
+
+} // namespace vireta

@@ -1,0 +1,192 @@
+// The main window: the section bar, the pages and the handlers that bind the
+// controls to the quiz model in core.
+#pragma once
+
+#include "dialogs.h"
+#include "question_editor.h"
+#include "quiz.h"
+
+#include <QWidget>
+
+#include <array>
+
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QStackedWidget;
+class QToolButton;
+
+namespace vireta {
+
+class PreviewBox;
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+
+public:
+    // The window uses `dialogs` for every modal interaction; it must outlive the window.
+    explicit TForm1(Dialogs& dialogs, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Design size of the window's outer frame.
+    static constexpr int kDesignWidth = 700;
+    static constexpr int kDesignHeight = 529;
+
+    // Left position that centres a panel of width `panelWidth` in a window whose outer
+    // width is `windowWidth`: (W - w) / 2, a half rounded to the nearest even number.
+    static int centredLeft(int windowWidth, int panelWidth);
+
+    // The folders searched for the help file, in order.
+    static QStringList helpFolders();
+
+    const QuizModel& model() const { return model_; }
+    QuizModel& model() { return model_; }
+
+    // The general data as the general and end pages show it, and back.
+    GeneralData generalData() const;
+    void setGeneralData(const GeneralData& general);
+    CommonValues commonValues() const;
+
+    // The question controls as a Question, and back.
+    Question questionOnScreen() const;
+
+    // --- the operations of the question editor ---
+    void pasa();       // commit the question controls into the current record
+    void mostra();     // show the current record
+    void borradatos(); // blank the question controls
+    void iniciar();    // reset to one empty question
+    void borra();      // delete the current question, after confirmation
+
+    void ponimaxe(PreviewBox* box, QLineEdit* path);
+
+public slots:
+    void FormCreate();
+    void btinicioClick();
+    void btpregClick();
+    void btfinalClick();
+    void btexportarClick();
+    void btnovoClick();
+    void btaxudaClick();
+
+    void SpeedButton20Click(); // delete
+    void SpeedButton21Click(); // first
+    void SpeedButton22Click(); // previous
+    void btinserirClick();
+    void SpeedButton24Click(); // next
+    void SpeedButton25Click(); // last
+    void btiraClick();         // go to the number in npreg
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormResize();
+    void buildTopBar();
+    void buildGeneralPage();
+    void buildQuestionsPage();
+    void buildEndPage();
+    void buildOrderingPage();
+    void buildSavePage();
+    void buildAboutPage();
+    void buildStockPage();
+    void showPage(QWidget* page);
+    void fillCommonValues();
+
+    // A single-line box with its caption to the left inside `parent`.
+    QLineEdit* addLabelledBox(QWidget* parent, const char* name, const QString& caption,
+                              int x, int y, int captionWidth, int boxWidth);
+    // A path box between an open button and a play (or refresh) button.
+    QLineEdit* addPathBox(QWidget* parent, const char* name, const char* openName,
+                          const char* playName, int x, int y, int width,
+                          const QString& accessibleName);
+
+    Dialogs& dialogs_;
+    QuizModel model_;
+    QuestionEditor editor_{model_};
+
+public:
+    // The controls, named as the program's handlers know them.
+    QFrame* Panel1 = nullptr;
+    QFrame* Panel2 = nullptr;
+    QFrame* Panel3 = nullptr;
+    QFrame* Panel4 = nullptr;
+    QToolButton* btinicio = nullptr;
+    QToolButton* btpreg = nullptr;
+    QToolButton* btfinal = nullptr;
+    QToolButton* btnovo = nullptr;
+    QToolButton* btabrir = nullptr;
+    QToolButton* btexportar = nullptr;
+    QToolButton* btaxuda = nullptr;
+    QLabel* seccion = nullptr;
+    QStackedWidget* nota = nullptr;
+    QWidget* page1 = nullptr;
+    QWidget* page2 = nullptr;
+    QWidget* page3 = nullptr;
+    QWidget* page4 = nullptr;
+    QWidget* page5 = nullptr;
+    QWidget* page6 = nullptr;
+    QWidget* page7 = nullptr;
+
+    // general page
+    QFrame* panelb = nullptr;
+    QLineEdit* titulotx = nullptr;
+    QLineEdit* subtitulotx = nullptr;
+    QLineEdit* tempotx = nullptr;
+    QCheckBox* ordech = nullptr;
+    QLineEdit* axudatx = nullptr;
+    QLineEdit* autortx = nullptr;
+    QPlainTextEdit* introtx = nullptr;
+    QLineEdit* sontx = nullptr;
+    QLineEdit* txtcorcomun = nullptr;
+    QLineEdit* txtincorcomun = nullptr;
+    QLineEdit* txtsoncorcomun = nullptr;
+    QLineEdit* txtsonincorcomun = nullptr;
+
+    // questions page
+    QFrame* panelpr = nullptr;
+    QLineEdit* txtpreg = nullptr;
+    QLineEdit* txtresp1 = nullptr;
+    QLineEdit* txtresp2 = nullptr;
+    QLineEdit* txtresp3 = nullptr;
+    QLineEdit* txtresp4 = nullptr;
+    QLineEdit* txtimaxe = nullptr;
+    QLineEdit* txtson = nullptr;
+    QLineEdit* txtcor = nullptr;
+    QLineEdit* txtsoncor = nullptr;
+    QLineEdit* txtincor = nullptr;
+    QLineEdit* txtsonincor = nullptr;
+    QLineEdit* txtenlace = nullptr;
+    PreviewBox* imaxe = nullptr;
+    QToolButton* btmostra = nullptr;
+    QToolButton* SpeedButton20 = nullptr;
+    QToolButton* SpeedButton21 = nullptr;
+    QToolButton* SpeedButton22 = nullptr;
+    QToolButton* btinserir = nullptr;
+    QToolButton* SpeedButton24 = nullptr;
+    QToolButton* SpeedButton25 = nullptr;
+    QLineEdit* npreg = nullptr;
+    QToolButton* btira = nullptr;
+    QToolButton* SpeedButton14 = nullptr;
+
+    // end page
+    QFrame* Panel17 = nullptr;
+    QLineEdit* bentx = nullptr;
+    QLineEdit* sonbentx = nullptr;
+    QLineEdit* maltx = nullptr;
+    QLineEdit* sonmaltx = nullptr;
+
+    // about page and stock pictures
+    QFrame* Panel18 = nullptr;
+    QLabel* flvimax = nullptr;
+    QLabel* novale = nullptr;
+
+private:
+    // The twelve question controls in field-slot order.
+    std::array<QLineEdit*, kFieldSlotCount> questionControls_{};
+};
+
+} // namespace vireta

@@ -1,0 +1,65 @@
+// Dialogs answered by the test: every call is recorded, answers are scripted.
+#pragma once
+
+#include "dialogs.h"
+
+#include <QStringList>
+
+#include <deque>
+
+namespace vireta {
+
+class FakeDialogs : public Dialogs {
+public:
+    struct Shown {
+        QString kind; // "confirm", "inform", "warn", "error", "open", "image", "save", "desktop"
+        QString title;
+        QString text; // message text, or the filter of a file dialog, or the path opened
+    };
+
+    std::vector<Shown> shown;
+    bool confirmAnswer = true;
+    std::deque<std::optional<QString>> fileAnswers; // answers to file dialogs, in order
+
+    bool confirm(QWidget*, const QString& text) override {
+        shown.push_back({"confirm", "vireta", text});
+        return confirmAnswer;
+    }
+    void inform(QWidget*, const QString& text) override { shown.push_back({"inform", "vireta", text}); }
+    void warn(QWidget*, const QString& title, const QString& text) override {
+        shown.push_back({"warn", title, text});
+    }
+    void error(QWidget*, const QString& text) override { shown.push_back({"error", "vireta", text}); }
+    std::optional<QString> openFile(QWidget*, const QString& title, const QString& filter) override {
+        shown.push_back({"open", title, filter});
+        return nextFile();
+    }
+    std::optional<QString> openImage(QWidget*, const QString& title, const QString& filter) override {
+        shown.push_back({"image", title, filter});
+        return nextFile();
+    }
+    std::optional<QString> saveFile(QWidget*, const QString& title, const QString& filter,
+                                    const QString& initialPath) override {
+        shown.push_back({"save", title, filter + "\n" + initialPath});
+        return nextFile();
+    }
+    void openWithDesktop(const QString& path) override { shown.push_back({"desktop", {}, path}); }
+
+    QStringList kinds() const {
+        QStringList out;
+        for (const auto& s : shown)
+            out << s.kind;
+        return out;
+    }
+
+private:
+    std::optional<QString> nextFile() {
+        if (fileAnswers.empty())
+            return std::nullopt;
+        auto answer = fileAnswers.front();
+        fileAnswers.pop_front();
+        return answer;
+    }
+};
+
+} // namespace vireta
