@@ -21,6 +21,9 @@
 
 #include <cmath>
 
+// The pictures are compiled into the window's static library; make sure they are linked.
+static void initResources() { Q_INIT_RESOURCE(vireta); }
+
 namespace vireta {
 namespace {
 
@@ -84,6 +87,7 @@ QLabel* makeCaption(QWidget* parent, const QString& text, int x, int y, int widt
 } // namespace
 
 TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dialogs_(dialogs) {
+    initResources();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Vireta"));
     setWindowIcon(icon("vireta"));
@@ -128,9 +132,9 @@ void TForm1::buildTopBar() {
     auto* left = new QHBoxLayout(Panel3);
     left->setContentsMargins(4, 0, 4, 0);
     left->setSpacing(0);
-    btinicio = makeSectionButton(Panel3, "btinicio", QStringLiteral("Inicio"), "inicio");
-    btpreg = makeSectionButton(Panel3, "btpreg", QStringLiteral("Preguntas"), "preguntas");
-    btfinal = makeSectionButton(Panel3, "btfinal", QStringLiteral("Final"), "final");
+    btinicio = makeSectionButton(Panel3, "btinicio", QStringLiteral("Inicio"), "home");
+    btpreg = makeSectionButton(Panel3, "btpreg", QStringLiteral("Preguntas"), "questions");
+    btfinal = makeSectionButton(Panel3, "btfinal", QStringLiteral("Final"), "finish");
     for (auto* b : {btinicio, btpreg, btfinal})
         left->addWidget(b, 1);
 
@@ -139,10 +143,10 @@ void TForm1::buildTopBar() {
     auto* right = new QHBoxLayout(Panel4);
     right->setContentsMargins(4, 0, 4, 0);
     right->setSpacing(0);
-    btnovo = makeSectionButton(Panel4, "btnovo", QStringLiteral("Novo"), "novo");
-    btabrir = makeSectionButton(Panel4, "btabrir", QStringLiteral("Abrir"), "abrir");
-    btexportar = makeSectionButton(Panel4, "btexportar", QStringLiteral("Exportar"), "exportar");
-    btaxuda = makeSectionButton(Panel4, "btaxuda", QStringLiteral("Axuda"), "axuda");
+    btnovo = makeSectionButton(Panel4, "btnovo", QStringLiteral("Novo"), "new");
+    btabrir = makeSectionButton(Panel4, "btabrir", QStringLiteral("Abrir"), "open");
+    btexportar = makeSectionButton(Panel4, "btexportar", QStringLiteral("Exportar"), "export");
+    btaxuda = makeSectionButton(Panel4, "btaxuda", QStringLiteral("Axuda"), "help");
     for (auto* b : {btnovo, btabrir, btexportar, btaxuda})
         right->addWidget(b, 1);
 
@@ -185,7 +189,7 @@ QLineEdit* TForm1::addLabelledBox(QWidget* parent, const char* name, const QStri
 QLineEdit* TForm1::addPathBox(QWidget* parent, const char* name, const char* openName,
                               const char* playName, int x, int y, int width,
                               const QString& accessibleName) {
-    auto* open = makeIconButton(parent, openName, "abrir_arquivo",
+    auto* open = makeIconButton(parent, openName, "open-file",
                                 QStringLiteral("Abrir: ") + accessibleName, 26);
     open->move(x, y - 1);
     auto* box = new QLineEdit(parent);
@@ -194,7 +198,7 @@ QLineEdit* TForm1::addPathBox(QWidget* parent, const char* name, const char* ope
     box->setAccessibleName(accessibleName);
     box->setPlaceholderText(accessibleName);
     if (playName) {
-        auto* play = makeIconButton(parent, playName, "son",
+        auto* play = makeIconButton(parent, playName, "play",
                                     QStringLiteral("Escoitar: ") + accessibleName, 26);
         play->move(x + width - 26, y - 1);
     }
@@ -240,11 +244,11 @@ void TForm1::buildGeneralPage() {
     txtcorcomun =
         addLabelledBox(common, "txtcorcomun", QStringLiteral("Correcto"), 10, 34, 80, 270);
     txtsoncorcomun = addPathBox(common, "txtsoncorcomun", "btabrson2", "btponson2", 372, 34, 266,
-                                QStringLiteral("Son común para a resposta correcta"));
+                                QStringLiteral("Son común de acerto"));
     txtincorcomun =
         addLabelledBox(common, "txtincorcomun", QStringLiteral("Incorrecto"), 10, 66, 80, 270);
     txtsonincorcomun = addPathBox(common, "txtsonincorcomun", "btabrson3", "btponson3", 372, 66,
-                                  266, QStringLiteral("Son común para a resposta incorrecta"));
+                                  266, QStringLiteral("Son común de erro"));
 }
 
 void TForm1::buildQuestionsPage() {
@@ -261,7 +265,7 @@ void TForm1::buildQuestionsPage() {
     imaxe->setGeometry(16, 44, 196 + 4, 150 + 4);
     txtimaxe = addPathBox(panelpr, "txtimaxe", "btabrson9", nullptr, 16, 204, 200,
                           QStringLiteral("Imaxe da pregunta"));
-    SpeedButton14 = makeIconButton(panelpr, "SpeedButton14", "refrescar",
+    SpeedButton14 = makeIconButton(panelpr, "SpeedButton14", "refresh",
                                    QStringLiteral("Actualizar a imaxe"), 26);
     SpeedButton14->move(16 + 200 - 26, 203);
 
@@ -296,10 +300,10 @@ void TForm1::buildQuestionsPage() {
                         QStringLiteral("Son da pregunta"));
     txtcor = addLabelledBox(panelpr, "txtcor", QStringLiteral("Correcto"), 16, 244, 74, 300);
     txtsoncor = addPathBox(panelpr, "txtsoncor", "btabrson4", "btponson5", 400, 244, 268,
-                           QStringLiteral("Son da resposta correcta"));
+                           QStringLiteral("Son de acerto"));
     txtincor = addLabelledBox(panelpr, "txtincor", QStringLiteral("Incorrecto"), 16, 276, 74, 300);
     txtsonincor = addPathBox(panelpr, "txtsonincor", "btabrson5", "btponson6", 400, 276, 268,
-                             QStringLiteral("Son da resposta incorrecta"));
+                             QStringLiteral("Son de erro"));
     txtenlace = addLabelledBox(panelpr, "txtenlace", QStringLiteral("Enlace"), 16, 308, 74, 578);
 
     auto* nav = makePanel(panelpr, "Panel16");
@@ -315,13 +319,13 @@ void TForm1::buildQuestionsPage() {
         const char* tip;
     };
     const NavButton navButtons[] = {
-        {&btmostra, "btmostra", "mostra", "Ordear as preguntas"},
-        {&SpeedButton20, "SpeedButton20", "borrar", "Borrar a pregunta"},
-        {&SpeedButton21, "SpeedButton21", "primeira", "Primeira pregunta"},
-        {&SpeedButton22, "SpeedButton22", "anterior", "Pregunta anterior"},
-        {&btinserir, "btinserir", "inserir", "Inserir unha pregunta"},
-        {&SpeedButton24, "SpeedButton24", "seguinte", "Seguinte pregunta"},
-        {&SpeedButton25, "SpeedButton25", "ultima", "Última pregunta"},
+        {&btmostra, "btmostra", "list", "Ordear as preguntas"},
+        {&SpeedButton20, "SpeedButton20", "delete", "Borrar a pregunta"},
+        {&SpeedButton21, "SpeedButton21", "first", "Primeira pregunta"},
+        {&SpeedButton22, "SpeedButton22", "previous", "Pregunta anterior"},
+        {&btinserir, "btinserir", "insert", "Inserir unha pregunta"},
+        {&SpeedButton24, "SpeedButton24", "next", "Seguinte pregunta"},
+        {&SpeedButton25, "SpeedButton25", "last", "Última pregunta"},
     };
     for (const auto& nb : navButtons) {
         *nb.button = makeIconButton(nav, nb.name, nb.iconName, QString::fromUtf8(nb.tip), 38);
@@ -336,7 +340,7 @@ void TForm1::buildQuestionsPage() {
     nf.setBold(true);
     npreg->setFont(nf);
     row->addWidget(npreg);
-    btira = makeIconButton(nav, "btira", "ir", QStringLiteral("Ir á pregunta"), 38);
+    btira = makeIconButton(nav, "btira", "goto", QStringLiteral("Ir á pregunta"), 38);
     row->addWidget(btira);
     row->addStretch(1);
 
@@ -359,14 +363,18 @@ void TForm1::buildEndPage() {
     nota->addWidget(page3);
     Panel17 = makePanel(page3, "Panel17");
     Panel17->setGeometry(40, 70, 619, 328);
+    auto* heading = makeCaption(Panel17, QStringLiteral("Mensaxes ao rematar o xogo"), 20, 0, 400);
+    QFont headingFont = heading->font();
+    headingFont.setBold(true);
+    heading->setFont(headingFont);
 
     bentx = addLabelledBox(Panel17, "bentx", QStringLiteral("Xogo finalizado ben."), 20, 40, 170,
-                           420);
-    sonbentx = addPathBox(Panel17, "sonbentx", "btabrson7", "btponson7", 190, 74, 420,
+                           400);
+    sonbentx = addPathBox(Panel17, "sonbentx", "btabrson7", "btponson7", 162, 74, 456,
                           QStringLiteral("Son do xogo finalizado ben"));
     maltx = addLabelledBox(Panel17, "maltx", QStringLiteral("Xogo finalizado mal."), 20, 140, 170,
-                           420);
-    sonmaltx = addPathBox(Panel17, "sonmaltx", "btabrson8", "btponson8", 190, 174, 420,
+                           400);
+    sonmaltx = addPathBox(Panel17, "sonmaltx", "btabrson8", "btponson8", 162, 174, 456,
                           QStringLiteral("Son do xogo finalizado mal"));
 }
 
@@ -427,7 +435,7 @@ void TForm1::buildStockPage() {
     flvimax->setPixmap(icon("video").pixmap(128, 128));
     novale = new QLabel(page7);
     novale->setObjectName(QStringLiteral("novale"));
-    novale->setPixmap(icon("novale").pixmap(64, 64));
+    novale->setPixmap(icon("invalid").pixmap(64, 64));
 }
 
 // ---------------------------------------------------------------- the model on screen

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Takes screenshots of the editor's pages under Xvfb, for the README and for review.
+# usage: scripts/screenshot.sh BUILD_DIR OUT_DIR [PAGE...]
+#   PAGE is the name of a section button to press before the shot (btinicio, btpreg, ...);
+#   "about" takes the window as it opens.
+set -euo pipefail
+build=${1:?build dir}; out=${2:?output dir}; shift 2
+pages=("$@"); (( ${#pages[@]} )) || pages=(about btinicio btpreg btfinal btexportar)
+mkdir -p "$out"
+for page in "${pages[@]}"; do
+  xvfb-run -a -s "-screen 0 1024x768x24" "$build/tests/gui/screenshot_tool" "$page" "$out/$page.png" ${VIRETA_SCREENSHOT_IMAGE:-}
+done
