@@ -1,6 +1,8 @@
 #include "preguntas.h"
 
 #include "preview_box.h"
+#include "question_order.h"
+#include "sound_player.h"
 #include "text.h"
 
 #include <QApplication>
@@ -12,7 +14,10 @@
 #include <QHBoxLayout>
 #include <QImageReader>
 #include <QLabel>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QResizeEvent>
 #include <QStackedWidget>
@@ -84,10 +89,52 @@ QLabel* makeCaption(QWidget* parent, const QString& text, int x, int y, int widt
     return l;
 }
 
+const QString kOpenTitle = QStringLiteral("Abrir un archivo existente");
+
+// The ordering list: its drags and drops go to the window's handlers.
+class OrderingList : public QListWidget {
+public:
+    explicit OrderingList(TForm1* form, QWidget* parent) : QListWidget(parent), form_(form) {
+        setDragEnabled(true);
+        setAcceptDrops(true);
+        setDropIndicatorShown(false);
+        setDragDropMode(QAbstractItemView::DragDrop);
+        setDefaultDropAction(Qt::CopyAction);
+        setSelectionMode(QAbstractItemView::SingleSelection);
+    }
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override { acceptFromSelf(event); }
+    void dragMoveEvent(QDragMoveEvent* event) override { acceptFromSelf(event); }
+    void dropEvent(QDropEvent* event) override {
+        if (!form_->listapreguntasDragOver(event->source())) {
+            event->ignore();
+            return;
+        }
+        // Copy, not move: the view must not remove the dragged item itself.
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+        form_->listapreguntasDragDrop(event->position().toPoint());
+    }
+
+private:
+    void acceptFromSelf(QDragMoveEvent* event) {
+        if (form_->listapreguntasDragOver(event->source())) {
+            event->setDropAction(Qt::CopyAction);
+            event->accept();
+        } else {
+            event->ignore();
+        }
+    }
+
+    TForm1* form_;
+};
+
 } // namespace
 
 TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dialogs_(dialogs) {
     initResources();
+    player_ = new SoundPlayer(this);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Vireta"));
     setWindowIcon(icon("vireta"));
@@ -201,6 +248,13 @@ QLineEdit* TForm1::addPathBox(QWidget* parent, const char* name, const char* ope
         auto* play = makeIconButton(parent, playName, "play",
                                     QStringLiteral("Escoitar: ") + accessibleName, 26);
         play->move(x + width - 26, y - 1);
+        connect(open, &QToolButton::clicked, this, [this, box] { abreson(box); });
+        connect(play, &QToolButton::clicked, this, [this, box] { sona(box->text()); });
+    } else { // the image box: pick, then preview at once
+        connect(open, &QToolButton::clicked, this, [this, box] {
+            abreimaxe(box);
+            ponimaxe(imaxe, box);
+        });
     }
     return box;
 }
@@ -354,6 +408,7 @@ void TForm1::buildQuestionsPage() {
     connect(SpeedButton24, &QToolButton::clicked, this, &TForm1::SpeedButton24Click);
     connect(SpeedButton25, &QToolButton::clicked, this, &TForm1::SpeedButton25Click);
     connect(btira, &QToolButton::clicked, this, &TForm1::btiraClick);
+    connect(btmostra, &QToolButton::clicked, this, &TForm1::btmostraClick);
     connect(SpeedButton14, &QToolButton::clicked, this, [this] { ponimaxe(imaxe, txtimaxe); });
 }
 
@@ -382,6 +437,35 @@ void TForm1::buildOrderingPage() {
     page4 = new QWidget;
     page4->setObjectName(QStringLiteral("page4"));
     nota->addWidget(page4);
+    auto* row = new QHBoxLayout(page4);
+    row->setContentsMargins(0, 0, 8, 0);
+    listapreguntas = new OrderingList(this, page4);
+    listapreguntas->setObjectName(QStringLiteral("listapreguntas"));
+    listapreguntas->setFixedWidth(386);
+    listapreguntas->setAccessibleName(QStringLiteral("Preguntas en orde"));
+    row->addWidget(listapreguntas);
+
+    auto* side = new QVBoxLayout;
+    btordea = new QToolButton(page4);
+    btordea->setObjectName(QStringLiteral("btordea"));
+    btordea->setText(QStringLiteral("Ordear"));
+    btordea->setIcon(icon("order"));
+    btordea->setIconSize(QSize(32, 32));
+    btordea->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    btordea->setAutoRaise(true);
+    btordea->setCursor(Qt::PointingHandCursor);
+    btordea->setAccessibleName(QStringLiteral("Ordear"));
+    side->addWidget(btordea, 0, Qt::AlignRight);
+    auto* hint = new QLabel(QStringLiteral("Arrastre as preguntas ata o seu novo lugar e "
+                                           "prema \"Ordear\" para aplicar a nova orde."),
+                            page4);
+    hint->setWordWrap(true);
+    hint->setMaximumWidth(240);
+    side->addWidget(hint, 0, Qt::AlignRight);
+    side->addStretch(1);
+    row->addLayout(side, 1);
+
+    connect(btordea, &QToolButton::clicked, this, &TForm1::btordeaClick);
 }
 
 void TForm1::buildSavePage() {
@@ -531,6 +615,61 @@ void TForm1::ponimaxe(PreviewBox* box, QLineEdit* path) {
         box->showPicture(novale->pixmap().toImage(), PreviewBox::State::InvalidImage);
     else
         box->showPicture(picture);
+}
+
+void TForm1::abreimaxe(QLineEdit* path) {
+    const auto chosen = dialogs_.openImage(
+        this, kOpenTitle,
+        QStringLiteral("Imaxes *.jpeg,*.png|*.jpg;*.JPG;*.jpeg;*.JPEG;*.png;*.PNG|*.*|*.*"));
+    if (chosen)
+        path->setText(*chosen);
+}
+
+void TForm1::abreson(QLineEdit* path) {
+    const auto chosen =
+        dialogs_.openFile(this, kOpenTitle, QStringLiteral("Sons mp3|*.mp3;*.MP3|*.*|*.*"));
+    if (chosen)
+        path->setText(*chosen);
+}
+
+void TForm1::sona(const QString& path) { player_->play(path); }
+
+// ---------------------------------------------------------------- ordering
+
+void TForm1::fillOrderingList() {
+    listapreguntas->clear();
+    for (const auto& entry : ordering_)
+        listapreguntas->addItem(fromUtf8(entry));
+}
+
+void TForm1::btmostraClick() {
+    seccion->setText(QStringLiteral("Ordear preguntas"));
+    pasa();
+    ordering_ = orderingEntries(model_);
+    fillOrderingList();
+    showPage(page4);
+}
+
+bool TForm1::listapreguntasDragOver(const QObject* source) const {
+    return source == listapreguntas;
+}
+
+void TForm1::listapreguntasDragDrop(const QPoint& point) {
+    const int from = listapreguntas->currentRow();
+    if (from < 0 || listapreguntas->selectedItems().isEmpty())
+        return;
+    const QListWidgetItem* under = listapreguntas->itemAt(point);
+    const int onto = under ? listapreguntas->row(under) : -1;
+    moveOrderingEntry(ordering_, from, onto);
+    fillOrderingList();
+    listapreguntas->setCurrentRow(onto < 0 ? int(ordering_.size()) - 1 : onto);
+}
+
+void TForm1::btordeaClick() {
+    applyOrdering(model_, ordering_);
+    ordering_ = orderingEntries(model_);
+    fillOrderingList();
+    mostra();
 }
 
 // ---------------------------------------------------------------- window and sections

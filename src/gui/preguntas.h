@@ -9,11 +9,14 @@
 #include <QWidget>
 
 #include <array>
+#include <string>
+#include <vector>
 
 class QCheckBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QStackedWidget;
@@ -22,6 +25,7 @@ class QToolButton;
 namespace vireta {
 
 class PreviewBox;
+class SoundPlayer;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -60,7 +64,18 @@ public:
     void iniciar();    // reset to one empty question
     void borra();      // delete the current question, after confirmation
 
+    // --- media attachments ---
+    void abreimaxe(QLineEdit* path); // pick an image into the path box
+    void abreson(QLineEdit* path);   // pick a sound into the path box
     void ponimaxe(PreviewBox* box, QLineEdit* path);
+    void sona(const QString& path);
+    const SoundPlayer& soundPlayer() const { return *player_; }
+
+    // --- ordering ---
+    // Whether the list accepts a drag that comes from `source`.
+    bool listapreguntasDragOver(const QObject* source) const;
+    // Moves the selected entry to the place of the entry under `point` (list coordinates).
+    void listapreguntasDragDrop(const QPoint& point);
 
 public slots:
     void FormCreate();
@@ -78,6 +93,8 @@ public slots:
     void SpeedButton24Click(); // next
     void SpeedButton25Click(); // last
     void btiraClick();         // go to the number in npreg
+    void btmostraClick();      // open the ordering page
+    void btordeaClick();       // apply the order of the list
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -95,6 +112,7 @@ private:
     void buildStockPage();
     void showPage(QWidget* page);
     void fillCommonValues();
+    void fillOrderingList();
 
     // A single-line box with its caption to the left inside `parent`.
     QLineEdit* addLabelledBox(QWidget* parent, const char* name, const QString& caption,
@@ -107,6 +125,8 @@ private:
     Dialogs& dialogs_;
     QuizModel model_;
     QuestionEditor editor_{model_};
+    SoundPlayer* player_ = nullptr;
+    std::vector<std::string> ordering_; // the ordering list's working copy
 
 public:
     // The controls, named as the program's handlers know them.
@@ -171,6 +191,10 @@ public:
     QLineEdit* npreg = nullptr;
     QToolButton* btira = nullptr;
     QToolButton* SpeedButton14 = nullptr;
+
+    // ordering page
+    QListWidget* listapreguntas = nullptr;
+    QToolButton* btordea = nullptr;
 
     // end page
     QFrame* Panel17 = nullptr;
