@@ -8,7 +8,8 @@
 //     saveStep.finishLeftover();                        // before the dialog
 //     show the save dialog with request.filter and saveStep.lastName();
 //     if cancelled: stop
-//     try { saveStep.save(chosen, request, buffer, media); }
+//     try { saveStep.save(chosen, request, buffer, media); }   // SaveMedia: the check
+//                                                           // boxes and the quiz
 //     catch (const SaveError& e) { message box e.userMessage(); }
 #pragma once
 
@@ -20,6 +21,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vireta {
 
@@ -49,15 +51,24 @@ std::string completeExtension(std::string_view chosen, std::string_view extensio
 void writeFileReplacing(const std::string& path, std::string_view bytes);
 
 // What a save needs besides the buffer: the two check boxes of the save page, and the
-// quiz whose media are copied and packed.
+// quiz whose media are copied and packed. Without `general`, `settings` and `model`
+// no media are handled (the document alone is written and packed).
 struct SaveMedia {
     bool copyFiles = true; // chkcopia, "Copiar arquivos"
     bool pack = true;      // chkempaqueta, "Empaquetar"
     Format format = Format::Xml;
-    const ExportSettings* settings = nullptr; // style sheets of the HTML tabs
     const GeneralData* general = nullptr;     // introduction and end-of-game sounds
+    const ExportSettings* settings = nullptr; // style sheets of the HTML tabs
     QuizModel* model = nullptr;               // question media 1..N, copied-files list
 };
+
+struct SaveResult {
+    std::string documentPath;             // the chosen path, extension completed
+    std::string archivePath;              // empty unless packed
+    std::vector<std::string> failedMedia; // media files that could not be copied or packed
+};
+
+class TTarWriter;
 
 // The save step's state over the run of the editor: the name the save dialog offers
 // next, and the archive of a save (which lives only during that save).
@@ -72,20 +83,26 @@ public:
     // the dialog's initial name; empty before the first save.
     const std::string& lastName() const { return lastName_; }
 
-    // Run before the dialog: an archive left over from an earlier save is released.
+    // Run before the dialog: an archive left over from an earlier save is finished.
     void finishLeftover();
 
-    // Everything after the dialog returned `chosen`: archive created (when packing),
-    // extension completed, document written, media copied and packed, document added
-    // to the archive last. Returns the document path. Throws SaveError when the
-    // document or the archive cannot be written; a media file that fails is skipped.
-    std::string save(const std::string& chosen, const SaveRequest& request,
-                     const OutputBuffer& buffer, const SaveMedia& media);
+    // Everything after the dialog returned `chosen`, in this order:
+    //  1. when packing, the archive writer is created on archivePathFor(chosen);
+    //     if that fails, nothing is written;
+    //  2. the extension is completed (the result is remembered for lastName());
+    //  3. the buffer is written to the document path (writeFileReplacing);
+    //  4. the quiz's media are copied and packed (copiaelementos), file by file;
+    //  5. the document is added to the archive as its last entry and the archive
+    //     is finished.
+    // Throws SaveError naming the document or the archive when either cannot be
+    // written; a media file that fails is only listed in the result. An archive
+    // whose save failed is finished at once (it then holds what it had received).
+    SaveResult save(const std::string& chosen, const SaveRequest& request,
+                    const OutputBuffer& buffer, const SaveMedia& media);
 
 private:
-    struct Archive;
     std::string lastName_;
-    std::unique_ptr<Archive> archive_;
+    std::unique_ptr<TTarWriter> archive_;
 };
 
 } // namespace vireta

@@ -151,10 +151,99 @@ TEST(SaveStep, WritesTheBufferUnderTheCompletedNameAndOffersItNextTime) {
     SaveMedia media;
     media.copyFiles = false;
     media.pack = false;
-    const std::string written = step.save(dir.path() + "proba", {"*.xml|*.xml", "xml"}, buffer, media);
+    const std::string written =
+        step.save(dir.path() + "proba", {"*.xml|*.xml", "xml"}, buffer, media).documentPath;
     EXPECT_EQ(written, dir.path() + "proba.xml");
     EXPECT_EQ(step.lastName(), dir.path() + "proba.xml");
     EXPECT_EQ(readFile(written), "linea\r\n");
+}
+
+// The entry names of a tar archive, in order.
+std::vector<std::string> tarNames(const std::string& archive) {
+    std::vector<std::string> names;
+    for (std::size_t at = 0; at + 512 <= archive.size();) {
+        const std::string name(archive.c_str() + at);
+        if (name.empty())
+            break;
+        names.push_back(name);
+        const std::size_t size = std::stoul(archive.substr(at + 124, 12), nullptr, 8);
+        at += 512 + (size + 511) / 512 * 512;
+    }
+    return names;
+}
+
+struct PackingFixture : testing::Test {
+    TempFolder dir;
+    GeneralData general;
+    ExportSettings settings;
+    QuizModel model;
+    OutputBuffer buffer;
+    SaveStep step;
+
+    void SetUp() override {
+        mkdir((dir.path() + "media").c_str(), 0755);
+        mkdir((dir.path() + "out").c_str(), 0755);
+        writeFile(dir.path() + "media/son.mp3", "sound");
+        writeFile(dir.path() + "media/foto.png", "picture");
+        general.introSound = dir.path() + "media/son.mp3";
+        Question& q = model.questions.record(1);
+        q[FieldSlot::enunciado] = "Pregunta";
+        q[FieldSlot::imaxe] = dir.path() + "media/foto.png";
+        q[FieldSlot::sonben] = dir.path() + "media/missing.wav";
+        q[FieldSlot::son] = dir.path() + "media/son.mp3"; // the same file again
+        writeQuizFile(general, model.questions, model.count, buffer);
+    }
+
+    SaveMedia media(bool copy, bool pack) {
+        SaveMedia m;
+        m.copyFiles = copy;
+        m.pack = pack;
+        m.general = &general;
+        m.settings = &settings;
+        m.model = &model;
+        return m;
+    }
+};
+
+TEST_F(PackingFixture, PacksTheMediaFirstAndTheDocumentLast) {
+    const SaveResult r =
+        step.save(dir.path() + "out/quiz", {kQuizFileFilter, "xml"}, buffer, media(true, true));
+    EXPECT_EQ(r.documentPath, dir.path() + "out/quiz.xml");
+    EXPECT_EQ(r.archivePath, dir.path() + "out/quiz.tar");
+    EXPECT_EQ(r.failedMedia, std::vector<std::string>{dir.path() + "media/missing.wav"});
+    EXPECT_EQ(readFile(r.documentPath), buffer.text());
+    EXPECT_EQ(tarNames(readFile(r.archivePath)),
+              (std::vector<std::string>{"son.mp3", "foto.png", "quiz.xml"}));
+    EXPECT_EQ(readFile(dir.path() + "out/foto.png"), "picture");
+}
+
+TEST_F(PackingFixture, WithBothBoxesClearedOnlyTheDocumentIsWritten) {
+    step.save(dir.path() + "out/quiz.xml", {kQuizFileFilter, "xml"}, buffer, media(false, false));
+    struct stat st;
+    EXPECT_EQ(stat((dir.path() + "out/quiz.tar").c_str(), &st), -1);
+    EXPECT_EQ(stat((dir.path() + "out/foto.png").c_str(), &st), -1);
+    EXPECT_EQ(readFile(dir.path() + "out/quiz.xml"), buffer.text());
+}
+
+TEST_F(PackingFixture, ADocumentThatWouldBeItsOwnArchiveIsRefused) {
+    writeFile(dir.path() + "out/quiz.tar", "old");
+    EXPECT_THROW(step.save(dir.path() + "out/quiz.tar", {kQuizFileFilter, "xml"}, buffer,
+                           media(true, true)),
+                 SaveError);
+    EXPECT_EQ(readFile(dir.path() + "out/quiz.tar"), "old");
+}
+
+TEST_F(PackingFixture, ADocumentThatCannotBeWrittenEndsTheSaveBeforeTheMedia) {
+    mkdir((dir.path() + "out/quiz.xml").c_str(), 0755); // a folder in the way
+    try {
+        step.save(dir.path() + "out/quiz", {kQuizFileFilter, "xml"}, buffer, media(true, true));
+        FAIL() << "no error";
+    } catch (const SaveError& e) {
+        EXPECT_EQ(e.path(), dir.path() + "out/quiz.xml");
+    }
+    struct stat st;
+    EXPECT_EQ(stat((dir.path() + "out/foto.png").c_str(), &st), -1) << "no media copied";
+    EXPECT_EQ(step.lastName(), dir.path() + "out/quiz.xml");
 }
 
 } // namespace
