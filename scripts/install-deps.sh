@@ -12,6 +12,7 @@ packages=(
   gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
   # tests and benchmarks
   libgtest-dev libbenchmark-dev
+  chromium   # loads the self-marking pages in the browser tests
 )
 
 missing=()
