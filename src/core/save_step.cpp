@@ -95,6 +95,7 @@ SaveResult SaveStep::save(const std::string& chosen, const SaveRequest& request,
             r.copy = media.copyFiles;
             r.pack = media.pack;
             r.archive = archive_.get();
+            r.progress = media.progress;
             result.failedMedia = copiaelementos(r, *media.general, *media.settings, *media.model);
         }
         if (archive_) {

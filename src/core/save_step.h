@@ -17,6 +17,7 @@
 #include "output_buffer.h"
 #include "quiz.h"
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -60,6 +61,8 @@ struct SaveMedia {
     const GeneralData* general = nullptr;     // introduction and end-of-game sounds
     const ExportSettings* settings = nullptr; // style sheets of the HTML tabs
     QuizModel* model = nullptr;               // question media 1..N, copied-files list
+    // Called with each media file's source path before it is copied or packed.
+    std::function<void(const std::string& source)> progress;
 };
 
 struct SaveResult {

@@ -1,11 +1,17 @@
 #include "preguntas.h"
 
+#include "XMLParser.h"
+#include "exporters.h"
 #include "preview_box.h"
+#include "quiz_file.h"
 #include "question_order.h"
 #include "sound_player.h"
 #include "text.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QProgressDialog>
+#include <QTabWidget>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -25,6 +31,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <string>
 
 // The pictures are compiled into the window's static library; make sure they are linked.
 static void initResources() { Q_INIT_RESOURCE(vireta); }
@@ -135,6 +142,7 @@ private:
 TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dialogs_(dialogs) {
     initResources();
     player_ = new SoundPlayer(this);
+    document_ = std::make_unique<TXMLDoc>();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Vireta"));
     setWindowIcon(icon("vireta"));
@@ -205,6 +213,7 @@ void TForm1::buildTopBar() {
     connect(btpreg, &QToolButton::clicked, this, &TForm1::btpregClick);
     connect(btfinal, &QToolButton::clicked, this, &TForm1::btfinalClick);
     connect(btnovo, &QToolButton::clicked, this, &TForm1::btnovoClick);
+    connect(btabrir, &QToolButton::clicked, this, &TForm1::btabrirClick);
     connect(btexportar, &QToolButton::clicked, this, &TForm1::btexportarClick);
     connect(btaxuda, &QToolButton::clicked, this, &TForm1::btaxudaClick);
 
@@ -468,10 +477,115 @@ void TForm1::buildOrderingPage() {
     connect(btordea, &QToolButton::clicked, this, &TForm1::btordeaClick);
 }
 
+QLineEdit* TForm1::addTabBox(QWidget* tab, const char* name, const QString& caption, int y,
+                             int width, const QString& text) {
+    QLineEdit* box = addLabelledBox(tab, name, caption, 16, y, 130, width);
+    box->setText(text);
+    return box;
+}
+
 void TForm1::buildSavePage() {
     page5 = new QWidget;
     page5->setObjectName(QStringLiteral("page5"));
     nota->addWidget(page5);
+    auto* column = new QVBoxLayout(page5);
+    column->setContentsMargins(8, 8, 8, 0);
+    column->setSpacing(0);
+
+    ctformatos = new QTabWidget(page5);
+    ctformatos->setObjectName(QStringLiteral("ctformatos"));
+    ctformatos->setDocumentMode(true);
+    // The tabs are drawn as buttons.
+    ctformatos->setStyleSheet(QStringLiteral(
+        "QTabBar::tab { border: 1px solid rgb(150, 150, 150); border-radius: 4px;"
+        " padding: 5px 16px; margin: 2px 4px 6px 0; background: rgb(250, 250, 245); }"
+        "QTabBar::tab:selected { background: rgb(255, 222, 40); border-color: rgb(120, 110, 20);"
+        " font-weight: bold; }"
+        "QTabBar::tab:hover { background: rgb(255, 240, 160); }"));
+    column->addWidget(ctformatos, 1);
+
+    auto* xmlTab = new QWidget;
+    xmlTab->setObjectName(QStringLiteral("TabSheet1"));
+    auto* templateCaption = makeCaption(xmlTab, QStringLiteral("Plantilla HTML:"), 16, 16, 130);
+    txtplant = new QLineEdit(xmlTab);
+    txtplant->setObjectName(QStringLiteral("txtplant"));
+    txtplant->setGeometry(146, 16, 300, 24);
+    auto* templateButton =
+        makeIconButton(xmlTab, "btabrson11", "open-file", QStringLiteral("Folla de estilo"), 26);
+    templateButton->move(450, 15);
+    for (QWidget* hidden : {static_cast<QWidget*>(templateCaption),
+                            static_cast<QWidget*>(txtplant), static_cast<QWidget*>(templateButton)})
+        hidden->hide();
+    auto* xmlNote = new QLabel(QStringLiteral("Garda o cuestionario no formato propio de Vireta, "
+                                              "para abrilo e editalo de novo."),
+                               xmlTab);
+    xmlNote->setWordWrap(true);
+    xmlNote->setGeometry(16, 16, 560, 40);
+    ctformatos->addTab(xmlTab, QStringLiteral("XML"));
+
+    auto* htmlTab = new QWidget;
+    htmlTab->setObjectName(QStringLiteral("TabSheet2"));
+    estilo = addTabBox(htmlTab, "estilo", QStringLiteral("Folla de estilo:"), 12, 330);
+    auto* styleButton =
+        makeIconButton(htmlTab, "btabrson10", "open-file", QStringLiteral("Folla de estilo"), 26);
+    styleButton->move(16 + 130 + 334, 11);
+    enviar = addTabBox(htmlTab, "enviar", QStringLiteral("Enviar a ...."), 42, 330);
+    Campo1 = addTabBox(htmlTab, "Campo1", QStringLiteral("Campo1"), 72, 200);
+    lonx1 = addLabelledBox(htmlTab, "lonx1", QStringLiteral("Lonxitude"), 370, 72, 76, 50);
+    lonx1->setText(QStringLiteral("20"));
+    lonx1->setAccessibleName(QStringLiteral("Lonxitude do campo 1"));
+    campo2 = addTabBox(htmlTab, "campo2", QStringLiteral("Campo2"), 102, 200);
+    lonx2 = addLabelledBox(htmlTab, "lonx2", QStringLiteral("Lonxitude"), 370, 102, 76, 50);
+    lonx2->setText(QStringLiteral("20"));
+    lonx2->setAccessibleName(QStringLiteral("Lonxitude do campo 2"));
+    oculto = addTabBox(htmlTab, "oculto", QStringLiteral("Campo oculto:"), 132, 330);
+    texto = addTabBox(htmlTab, "texto", QStringLiteral("Texto:"), 162, 330);
+    chkutf = new QCheckBox(QStringLiteral("UTF-8"), htmlTab);
+    chkutf->setObjectName(QStringLiteral("chkutf"));
+    chkutf->setChecked(true);
+    chkutf->setGeometry(146, 196, 120, 24);
+    chkrevolver = new QCheckBox(QStringLiteral("Revolver respostas"), htmlTab);
+    chkrevolver->setObjectName(QStringLiteral("chkrevolver"));
+    chkrevolver->setGeometry(290, 196, 200, 24);
+    ctformatos->addTab(htmlTab, QStringLiteral("HTML"));
+
+    auto* jsTab = new QWidget;
+    jsTab->setObjectName(QStringLiteral("TabSheet3"));
+    estilojs = addTabBox(jsTab, "estilojs", QStringLiteral("Folla de estilo:"), 12, 330);
+    auto* styleJsButton =
+        makeIconButton(jsTab, "btabrson12", "open-file", QStringLiteral("Folla de estilo"), 26);
+    styleJsButton->move(16 + 130 + 334, 11);
+    txboton = addTabBox(jsTab, "txboton", QStringLiteral("Texto do botón:"), 42, 330);
+    ctformatos->addTab(jsTab, QStringLiteral("JavaScript"));
+
+    auto* ebkTab = new QWidget;
+    ebkTab->setObjectName(QStringLiteral("TabSheet4"));
+    ctformatos->addTab(ebkTab, QStringLiteral("EBK"));
+
+    auto* strip = makePanel(page5, "Panel19");
+    strip->setFixedHeight(76);
+    auto* row = new QHBoxLayout(strip);
+    row->setContentsMargins(16, 0, 16, 0);
+    chkcopia = new QCheckBox(QStringLiteral("Copiar arquivos"), strip);
+    chkcopia->setObjectName(QStringLiteral("chkcopia"));
+    chkcopia->setChecked(true);
+    chkempaqueta = new QCheckBox(QStringLiteral("Empaquetar"), strip);
+    chkempaqueta->setObjectName(QStringLiteral("chkempaqueta"));
+    chkempaqueta->setChecked(true);
+    btgarda = makeSectionButton(strip, "btgarda", QStringLiteral("Gardar"), "export");
+    btgarda->setMinimumWidth(80);
+    row->addWidget(chkcopia);
+    row->addSpacing(24);
+    row->addWidget(chkempaqueta);
+    row->addStretch(1);
+    row->addWidget(btgarda);
+    column->addWidget(strip);
+
+    connect(ctformatos, &QTabWidget::currentChanged, this, &TForm1::ctformatosChange);
+    connect(btgarda, &QToolButton::clicked, this, &TForm1::btgardaClick);
+    connect(styleButton, &QToolButton::clicked, this, &TForm1::btabrson10Click);
+    connect(templateButton, &QToolButton::clicked, this, &TForm1::btabrson10Click);
+    connect(styleJsButton, &QToolButton::clicked, this, &TForm1::btabrson12Click);
 }
 
 void TForm1::buildAboutPage() {
@@ -634,6 +748,178 @@ void TForm1::abreson(QLineEdit* path) {
 
 void TForm1::sona(const QString& path) { player_->play(path); }
 
+// ---------------------------------------------------------------- saving and opening
+
+ExportSettings TForm1::exportSettings() const {
+    ExportSettings e;
+    e.style = toUtf8(estilo->text());
+    e.action = toUtf8(enviar->text());
+    e.field1Label = toUtf8(Campo1->text());
+    e.field1Size = toUtf8(lonx1->text());
+    e.field2Label = toUtf8(campo2->text());
+    e.field2Size = toUtf8(lonx2->text());
+    e.hidden = toUtf8(oculto->text());
+    e.text = toUtf8(texto->text());
+    e.utf8 = chkutf->isChecked();
+    e.shuffleAnswers = chkrevolver->isChecked();
+    e.styleJs = toUtf8(estilojs->text());
+    e.buttonText = toUtf8(txboton->text());
+    return e;
+}
+
+void TForm1::ctformatosChange(int index) { formatIndex_ = static_cast<Format>(index); }
+
+void TForm1::btabrson10Click() {
+    if (const auto chosen = dialogs_.openFile(this, kOpenTitle, QStringLiteral(" *.css|*.css;*.CSS")))
+        estilo->setText(*chosen);
+}
+
+void TForm1::btabrson12Click() {
+    if (const auto chosen = dialogs_.openFile(this, kOpenTitle, QStringLiteral(" *.css|*.css;*.CSS")))
+        estilojs->setText(*chosen);
+}
+
+void TForm1::btgardaClick() {
+    memo_.clear();
+    switch (formatIndex_) {
+    case Format::Xml: gardarXML(); break;
+    case Format::Html: gardarHTML(); break;
+    case Format::JavaScript: gardarjava(); break;
+    case Format::Ebk: gardarebk(); break;
+    case Format::Odt: gardarodt(); break;
+    }
+}
+
+void TForm1::gardarXML() {
+    garda(writeQuizFile(generalData(), model_.questions, model_.count, memo_));
+}
+
+void TForm1::gardarHTML() {
+    garda(vireta::gardarHTML(generalData(), model_.questions, model_.count, exportSettings(),
+                             generator_, memo_));
+}
+
+void TForm1::gardarjava() {
+    garda(vireta::gardarjava(generalData(), model_.questions, model_.count, exportSettings(),
+                             generator_, memo_));
+}
+
+void TForm1::gardarebk() {
+    garda(vireta::gardarebk(generalData(), model_.questions, model_.count, memo_));
+}
+
+void TForm1::gardarodt() { vireta::gardarodt(memo_); }
+
+void TForm1::garda(const SaveRequest& request) {
+    saveStep_.finishLeftover();
+    const auto chosen =
+        dialogs_.saveFile(this, QStringLiteral("Guardar archivo como"),
+                          fromUtf8(request.filter), fromUtf8(saveStep_.lastName()));
+    if (!chosen)
+        return;
+
+    const GeneralData general = generalData();
+    const ExportSettings settings = exportSettings();
+    SaveMedia media;
+    media.copyFiles = chkcopia->isChecked();
+    media.pack = chkempaqueta->isChecked();
+    media.format = formatIndex_;
+    media.general = &general;
+    media.settings = &settings;
+    media.model = &model_;
+
+    // Copying and packing many files can take a while: after half a second a
+    // progress dialog names the file being handled.
+    QProgressDialog progress(QStringLiteral("Gardando..."), QString(), 0, 0, this);
+    progress.setWindowTitle(QStringLiteral("vireta"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    progress.setAutoClose(false);
+    media.progress = [&progress](const std::string& source) {
+        progress.setLabelText(QStringLiteral("Gardando %1").arg(fromUtf8(source)));
+        progress.setValue(0);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    };
+
+    SaveResult result;
+    try {
+        result = saveStep_.save(toUtf8(*chosen), request, memo_, media);
+    } catch (const SaveError& e) {
+        progress.close();
+        dialogs_.inform(this, fromUtf8(e.userMessage()));
+        return;
+    }
+    progress.close();
+    if (formatIndex_ == Format::Xml)
+        markSaved();
+    if (!result.failedMedia.empty()) {
+        QString text = QStringLiteral("Non se puideron copiar estes arquivos:");
+        for (const auto& path : result.failedMedia)
+            text += QLatin1Char('\n') + fromUtf8(path);
+        dialogs_.inform(this, text);
+    }
+}
+
+void TForm1::btabrirClick() {
+    pasa();
+    if (hasUnsavedChanges() &&
+        !dialogs_.confirm(this, QStringLiteral("Abrir outro arquivo sen gardar os cambios "
+                                               "(Se preme OK perderá os datos) ?")))
+        return;
+    const auto chosen = dialogs_.openFile(this, kOpenTitle, QStringLiteral("*.xml|*.xml;*.XML"));
+    if (!chosen)
+        return;
+    LoadItem(*chosen);
+}
+
+void TForm1::LoadItem(const QString& path) {
+    OpenedQuiz opened;
+    try {
+        opened = openQuizFile(*document_, toUtf8(path));
+    } catch (const std::exception&) {
+        dialogs_.inform(this, QStringLiteral("Erro no arquivo :") + path);
+        return;
+    }
+    iniciar();
+    showPage(page1);
+    GeneralData general;
+    applyOpenedQuiz(std::move(opened), model_, general);
+    // The common messages are for new quizzes: they never replace what was loaded.
+    model_.fresh = false;
+    setGeneralData(general);
+    mostra();
+    markSaved();
+}
+
+void TForm1::markSaved() {
+    pasa();
+    savedGeneral_ = generalData();
+    savedQuestions_.assign(model_.count, Question{});
+    for (int k = 1; k <= model_.count; ++k)
+        savedQuestions_[static_cast<std::size_t>(k - 1)] = model_.questions.record(k);
+}
+
+bool TForm1::hasUnsavedChanges() {
+    pasa();
+    if (generalData() != savedGeneral_ || model_.count != static_cast<int>(savedQuestions_.size()))
+        return true;
+    for (int k = 1; k <= model_.count; ++k) {
+        if (model_.questions.record(k) != savedQuestions_[static_cast<std::size_t>(k - 1)])
+            return true;
+    }
+    return false;
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (hasUnsavedChanges() &&
+        !dialogs_.confirm(this, QStringLiteral("Pechar sen gardar os cambios "
+                                               "(Se preme OK perderá os datos) ?"))) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
 // ---------------------------------------------------------------- ordering
 
 void TForm1::fillOrderingList() {
@@ -676,9 +962,13 @@ void TForm1::btordeaClick() {
 
 void TForm1::FormCreate() {
     model_.openedFolder.clear();
+    document_->clear();
     iniciar();
     showPage(page6);
     seccion->clear();
+    ctformatos->setCurrentIndex(0);
+    formatIndex_ = Format::Xml;
+    markSaved();
 }
 
 void TForm1::showPage(QWidget* page) { nota->setCurrentWidget(page); }
@@ -716,6 +1006,7 @@ void TForm1::btnovoClick() {
         return;
     iniciar();
     showPage(page1);
+    markSaved();
 }
 
 QStringList TForm1::helpFolders() {

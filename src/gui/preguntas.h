@@ -3,12 +3,17 @@
 #pragma once
 
 #include "dialogs.h"
+#include "export_settings.h"
+#include "output_buffer.h"
 #include "question_editor.h"
 #include "quiz.h"
+#include "save_step.h"
+#include "shuffle.h"
 
 #include <QWidget>
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,10 +25,12 @@ class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QStackedWidget;
+class QTabWidget;
 class QToolButton;
 
 namespace vireta {
 
+class TXMLDoc;
 class PreviewBox;
 class SoundPlayer;
 
@@ -64,6 +71,27 @@ public:
     void iniciar();    // reset to one empty question
     void borra();      // delete the current question, after confirmation
 
+    // --- saving and opening ---
+    // The settings of the save page's "HTML" and "JavaScript" tabs.
+    ExportSettings exportSettings() const;
+    Format formatIndex() const { return formatIndex_; }
+    const OutputBuffer& memo() const { return memo_; }
+    // The shuffle generator of the HTML exports (tests fix its seed).
+    ShuffleGenerator& generator() { return generator_; }
+    // Whether the quiz differs from what it was when it was started, reset, opened or
+    // last saved as a quiz file. Commits the question on screen first.
+    bool hasUnsavedChanges();
+
+    void gardarXML();
+    void gardarHTML();
+    void gardarjava();
+    void gardarebk();
+    void gardarodt();
+    void garda(const SaveRequest& request);
+    // Reads the quiz file at `path`; on failure the quiz stays as it was and the
+    // message "Erro no arquivo :" with the path is shown.
+    void LoadItem(const QString& path);
+
     // --- media attachments ---
     void abreimaxe(QLineEdit* path); // pick an image into the path box
     void abreson(QLineEdit* path);   // pick a sound into the path box
@@ -95,9 +123,15 @@ public slots:
     void btiraClick();         // go to the number in npreg
     void btmostraClick();      // open the ordering page
     void btordeaClick();       // apply the order of the list
+    void btabrirClick();
+    void btgardaClick();
+    void ctformatosChange(int index);
+    void btabrson10Click(); // style sheet of the form page
+    void btabrson12Click(); // style sheet of the self-marking page
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
@@ -113,6 +147,9 @@ private:
     void showPage(QWidget* page);
     void fillCommonValues();
     void fillOrderingList();
+    void markSaved(); // the quiz as it is now counts as saved
+    QLineEdit* addTabBox(QWidget* tab, const char* name, const QString& caption, int y,
+                         int width, const QString& text = {});
 
     // A single-line box with its caption to the left inside `parent`.
     QLineEdit* addLabelledBox(QWidget* parent, const char* name, const QString& caption,
@@ -127,6 +164,13 @@ private:
     QuestionEditor editor_{model_};
     SoundPlayer* player_ = nullptr;
     std::vector<std::string> ordering_; // the ordering list's working copy
+    OutputBuffer memo_;                 // the output buffer every writer fills
+    Format formatIndex_ = Format::Xml;
+    SaveStep saveStep_;
+    ShuffleGenerator generator_;
+    std::unique_ptr<TXMLDoc> document_; // the one document every open reuses
+    GeneralData savedGeneral_;          // the quiz as last started, opened or saved
+    std::vector<Question> savedQuestions_;
 
 public:
     // The controls, named as the program's handlers know them.
@@ -195,6 +239,25 @@ public:
     // ordering page
     QListWidget* listapreguntas = nullptr;
     QToolButton* btordea = nullptr;
+
+    // save page
+    QTabWidget* ctformatos = nullptr;
+    QLineEdit* txtplant = nullptr;
+    QLineEdit* estilo = nullptr;
+    QLineEdit* enviar = nullptr;
+    QLineEdit* Campo1 = nullptr;
+    QLineEdit* lonx1 = nullptr;
+    QLineEdit* campo2 = nullptr;
+    QLineEdit* lonx2 = nullptr;
+    QLineEdit* oculto = nullptr;
+    QLineEdit* texto = nullptr;
+    QCheckBox* chkutf = nullptr;
+    QCheckBox* chkrevolver = nullptr;
+    QLineEdit* estilojs = nullptr;
+    QLineEdit* txboton = nullptr;
+    QCheckBox* chkcopia = nullptr;
+    QCheckBox* chkempaqueta = nullptr;
+    QToolButton* btgarda = nullptr;
 
     // end page
     QFrame* Panel17 = nullptr;

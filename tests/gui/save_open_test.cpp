@@ -1,0 +1,236 @@
+// The save page and "Abrir" through the injected dialogs: what reaches the disk, what
+// comes back, and when the window asks about unsaved work.
+#include "fake_dialogs.h"
+#include "preguntas.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <memory>
+
+using namespace vireta;
+
+class SaveOpenTest : public QObject {
+    Q_OBJECT
+
+    FakeDialogs dialogs;
+    std::unique_ptr<TForm1> form;
+    std::unique_ptr<QTemporaryDir> dir; // a new folder for every test
+
+    QByteArray readFile(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    void fillQuiz() {
+        form->titulotx->setText(QStringLiteral("Ríos & montes"));
+        form->autortx->setText(QStringLiteral("Ana"));
+        form->ordech->setChecked(true);
+        form->introtx->setPlainText(QStringLiteral("Liña un\nLiña dous"));
+        form->bentx->setText(QStringLiteral("Ben feito"));
+        form->btpreg->click();
+        form->txtpreg->setText(QStringLiteral("Río máis longo?"));
+        form->txtresp1->setText(QStringLiteral("Miño"));
+        form->txtresp2->setText(QStringLiteral("Sil < Miño"));
+        form->btinserir->click();
+        form->txtpreg->setText(QStringLiteral("Monte máis alto?"));
+        form->txtresp1->setText(QStringLiteral("Trevinca"));
+    }
+    // Saves in the format of tab `tab` under `name`, with both check boxes cleared.
+    void saveAs(int tab, const QString& name) {
+        form->btexportar->click();
+        form->ctformatos->setCurrentIndex(tab);
+        form->chkcopia->setChecked(false);
+        form->chkempaqueta->setChecked(false);
+        dialogs.fileAnswers.push_back(name);
+        form->btgarda->click();
+    }
+
+private slots:
+    void init() {
+        dir = std::make_unique<QTemporaryDir>();
+        dialogs = FakeDialogs();
+        form = std::make_unique<TForm1>(dialogs);
+    }
+    void cleanup() { form.reset(); }
+
+    void savePageStartsWithItsDesignValues() {
+        QCOMPARE(form->ctformatos->count(), 4);
+        const QStringList tabs{"XML", "HTML", "JavaScript", "EBK"};
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(form->ctformatos->tabText(i), tabs[i]);
+        QCOMPARE(form->ctformatos->currentIndex(), 0);
+        QCOMPARE(form->formatIndex(), Format::Xml);
+        QVERIFY(form->chkcopia->isChecked());
+        QVERIFY(form->chkempaqueta->isChecked());
+        QVERIFY(form->chkutf->isChecked());
+        QVERIFY(!form->chkrevolver->isChecked());
+        QCOMPARE(form->lonx1->text(), QStringLiteral("20"));
+        QCOMPARE(form->lonx2->text(), QStringLiteral("20"));
+        QCOMPARE(form->btgarda->text(), QStringLiteral("Gardar"));
+        form->ctformatos->setCurrentIndex(3);
+        QCOMPARE(form->formatIndex(), Format::Ebk);
+    }
+
+    void saveThenOpenRestoresTheQuiz() {
+        fillQuiz();
+        saveAs(0, dir->filePath("xogo"));
+        const QString written = dir->filePath("xogo.xml");
+        QVERIFY(QFile::exists(written));
+        QCOMPARE(dialogs.shown.back().kind, QStringLiteral("save"));
+        QCOMPARE(dialogs.shown.back().title, QStringLiteral("Guardar archivo como"));
+        QVERIFY(dialogs.shown.back().text.startsWith(QStringLiteral("*.xml|*.xml;*.XML\n")));
+
+        const GeneralData before = form->generalData();
+        form->btnovo->click();
+        form->titulotx->setText(QStringLiteral("outro"));
+        dialogs.fileAnswers = {written};
+        form->btabrir->click();
+        QVERIFY(dialogs.kinds().contains("open"));
+        QVERIFY(form->generalData() == before);
+        QCOMPARE(form->model().count, 2);
+        QCOMPARE(form->nota->currentWidget(), form->page1);
+        QCOMPARE(form->npreg->text(), QStringLiteral("1"));
+        QCOMPARE(form->txtpreg->text(), QStringLiteral("Río máis longo?"));
+        QCOMPARE(form->txtresp2->text(), QStringLiteral("Sil < Miño"));
+        QVERIFY(!form->hasUnsavedChanges());
+
+        // A question opened from a file keeps its own messages on the first visit.
+        form->txtcorcomun->setText(QStringLiteral("común"));
+        form->btpreg->click();
+        QCOMPARE(form->txtcor->text(), QString());
+    }
+
+    void theDialogOffersThePreviousNameWithItsExtension() {
+        saveAs(0, dir->filePath("primeiro"));
+        saveAs(3, dir->filePath("libro"));
+        QVERIFY(dialogs.shown.back().text.endsWith(QLatin1Char('\n') + dir->filePath("primeiro.xml")));
+        QVERIFY(QFile::exists(dir->filePath("libro.ebk")));
+        QVERIFY(readFile(dir->filePath("libro.ebk")).startsWith("<?xml version=\"1.0\" ?>\r\n<ebk"));
+    }
+
+    void aCancelledSaveWritesNothing() {
+        form->btexportar->click();
+        form->btgarda->click(); // no answer scripted: the dialog is cancelled
+        QCOMPARE(dialogs.kinds(), QStringList{"save"});
+        QVERIFY(QDir(dir->path()).isEmpty());
+        QVERIFY(form->memo().text().rfind("<?xml", 0) == 0);
+    }
+
+    void eachFormatHandsItsFilterToTheDialog() {
+        form->generator() = ShuffleGenerator::withFixedSeed(7);
+        saveAs(1, dir->filePath("paxina"));
+        QVERIFY(dialogs.shown.back().text.startsWith(QStringLiteral(" *.htm|*.htm;*.html;*.HTM;*.HTML\n")));
+        QVERIFY(readFile(dir->filePath("paxina.html")).startsWith("<!DOCTYPE HTML PUBLIC"));
+        saveAs(2, dir->filePath("marcar"));
+        QVERIFY(readFile(dir->filePath("marcar.html")).contains("function quiz()"));
+    }
+
+    void aFailedSaveIsReportedAndKeepsTheQuiz() {
+        fillQuiz();
+        const QString path = dir->filePath("non/existe/xogo.xml");
+        saveAs(0, path);
+        QCOMPARE(dialogs.shown.back().kind, QStringLiteral("inform"));
+        QCOMPARE(dialogs.shown.back().text, QStringLiteral("Non se puido gardar o arquivo :") + path);
+        QVERIFY(form->hasUnsavedChanges());
+    }
+
+    void mediaThatCannotBeCopiedAreListed() {
+        form->btpreg->click();
+        form->txtpreg->setText(QStringLiteral("Con imaxe"));
+        const QString missing = dir->filePath("fotos/non-hai.png");
+        form->txtimaxe->setText(missing);
+        form->btexportar->click();
+        dialogs.fileAnswers = {dir->filePath("xogo.xml")};
+        form->btgarda->click(); // both check boxes checked
+        QVERIFY(QFile::exists(dir->filePath("xogo.xml")));
+        QVERIFY(QFile::exists(dir->filePath("xogo.tar")));
+        QCOMPARE(dialogs.shown.back().kind, QStringLiteral("inform"));
+        QCOMPARE(dialogs.shown.back().text,
+                 QStringLiteral("Non se puideron copiar estes arquivos:\n") + missing);
+    }
+
+    void aFailedOpenKeepsTheQuizAsItWas() {
+        fillQuiz();
+        form->SpeedButton21->click();
+        form->SpeedButton24->click();
+        const GeneralData before = form->generalData();
+        const QString bad = dir->filePath("roto.xml");
+        QFile f(bad);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("<xogo version=\"1.0\"><titulo>sen pechar");
+        f.close();
+        for (const QString& path : {bad, dir->filePath("non-existe.xml")}) {
+            dialogs.confirmAnswer = true;
+            dialogs.fileAnswers = {path};
+            form->btabrir->click();
+            QCOMPARE(dialogs.shown.back().kind, QStringLiteral("inform"));
+            QCOMPARE(dialogs.shown.back().text, QStringLiteral("Erro no arquivo :") + path);
+            QVERIFY(form->generalData() == before);
+            QCOMPARE(form->model().count, 2);
+            QCOMPARE(form->model().current, 2);
+            QCOMPARE(form->txtpreg->text(), QStringLiteral("Monte máis alto?"));
+        }
+    }
+
+    void closingAsksOnlyWhenThereAreUnsavedChanges() {
+        QVERIFY(form->close());
+        QVERIFY(dialogs.shown.empty());
+
+        form = std::make_unique<TForm1>(dialogs);
+        form->show();
+        form->btpreg->click();
+        form->txtpreg->setText(QStringLiteral("nova"));
+        dialogs.confirmAnswer = false;
+        QVERIFY(!form->close());
+        QCOMPARE(dialogs.shown.back().text,
+                 QStringLiteral("Pechar sen gardar os cambios (Se preme OK perderá os datos) ?"));
+        QVERIFY(form->isVisible());
+
+        saveAs(1, dir->filePath("export.html")); // an export is not a saved quiz
+        dialogs.shown.clear();
+        QVERIFY(!form->close());
+        QCOMPARE(dialogs.kinds(), QStringList{"confirm"});
+
+        saveAs(0, dir->filePath("gardado.xml"));
+        dialogs.shown.clear();
+        QVERIFY(form->close());
+        QVERIFY(dialogs.shown.empty());
+    }
+
+    void abrirAsksBeforeDroppingChanges() {
+        form->titulotx->setText(QStringLiteral("cambiado"));
+        dialogs.confirmAnswer = false;
+        form->btabrir->click();
+        QCOMPARE(dialogs.kinds(), QStringList{"confirm"});
+        QCOMPARE(dialogs.shown[0].text,
+                 QStringLiteral("Abrir outro arquivo sen gardar os cambios (Se preme OK perderá os datos) ?"));
+        QCOMPARE(form->titulotx->text(), QStringLiteral("cambiado"));
+
+        dialogs.confirmAnswer = true;
+    form->btnovo->click(); // "Novo" asks its own question and counts as a fresh start
+        dialogs.shown.clear();
+        form->btabrir->click();
+        QCOMPARE(dialogs.kinds(), QStringList{"open"});
+    }
+
+    void styleSheetPickersFillTheirBoxes() {
+        dialogs.fileAnswers = {QStringLiteral("/estilos/a.css"), QStringLiteral("/estilos/b.css")};
+        form->findChild<QToolButton*>("btabrson10")->click();
+        form->findChild<QToolButton*>("btabrson12")->click();
+        QCOMPARE(form->estilo->text(), QStringLiteral("/estilos/a.css"));
+        QCOMPARE(form->estilojs->text(), QStringLiteral("/estilos/b.css"));
+        QCOMPARE(dialogs.shown[0].text, QStringLiteral(" *.css|*.css;*.CSS"));
+    }
+};
+
+QTEST_MAIN(SaveOpenTest)
+#include "save_open_test.moc"
