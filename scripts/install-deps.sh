@@ -12,6 +12,8 @@ packages=(
   gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
   # tests and benchmarks
   libgtest-dev libbenchmark-dev
+  # archive readers the tar writer tests check against
+  tar libarchive-tools python3
 )
 
 missing=()
