@@ -347,3 +347,25 @@ TEST(TarWriter, FailedWritesAreReportedAndKeepThePreviousArchive) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.str()), fs::directory_iterator()), 3)
         << "a temporary file was left behind";
 }
+
+// A file that holds fewer bytes than its size says (as a sysfs attribute does,
+// or a file cut short while it is packed) is completed with zeros.
+TEST(TarWriter, ASourceShorterThanItsSizeIsCompletedWithZeros) {
+    const std::string source = "/sys/devices/system/cpu/online";
+    struct stat st {};
+    if (::stat(source.c_str(), &st) != 0 || st.st_size != 4096)
+        GTEST_SKIP() << source << " is not available";
+    const std::string content = readFile(source);
+    ASSERT_LT(content.size(), 4096u);
+    ScratchDir dir;
+    const std::string tarPath = dir / "short.tar";
+    {
+        TTarWriter tar(tarPath);
+        tar.AppendFile(source, "online");
+    }
+    const std::string archive = readFile(tarPath);
+    ASSERT_EQ(archive.size(), 512u + 4096 + 1024);
+    EXPECT_EQ(archive.substr(124, 12), "      10000 ");
+    EXPECT_EQ(archive.substr(512, 4096), content + zeros(4096 - content.size()));
+    expectReadersAgree(tarPath, {{"online", content + zeros(4096 - content.size())}});
+}

@@ -262,3 +262,16 @@ TEST_F(MediaFixture, AnArchiveThatCannotBeWrittenEndsTheSave) {
     EXPECT_EQ(code, 0);
     EXPECT_FALSE(fs::exists(doc + "quiz.tar"));
 }
+
+TEST_F(MediaFixture, ACopyCutShortLeavesTheOldTargetInPlace) {
+    writeFile(doc + "son.mp3", "old copy");
+    writeFile(src + "son.mp3", someBytes(1 << 20, 5));
+    question(1)[FieldSlot::son] = src + "son.mp3";
+    const int code = runWithFileSizeLimit(100000, [&] {
+        MediaCopyRequest request{doc, Format::Xml, true, false, nullptr, {}};
+        return copiaelementos(request, general, settings, model) == Paths{src + "son.mp3"} ? 0 : 1;
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(readFile(doc + "son.mp3"), "old copy");
+    EXPECT_EQ(docFolderFiles(), Paths{"son.mp3"}) << "no temporary file is left";
+}
