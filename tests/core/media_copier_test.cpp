@@ -218,13 +218,6 @@ TEST_F(MediaFixture, AFileIsNeverCopiedOntoItself) {
     EXPECT_EQ(r.archive, (std::vector<Entry>{{"son.mp3", "keep me"}}));
 }
 
-TEST_F(MediaFixture, ReplacesAnOlderCopyInTheDocumentFolder) {
-    writeFile(doc + "son.mp3", "old copy");
-    question(1)[FieldSlot::son] = media("son.mp3");
-    EXPECT_EQ(save(Format::Xml, true, false).failed, Paths{});
-    EXPECT_EQ(readFile(doc + "son.mp3"), "content of son.mp3");
-}
-
 TEST_F(MediaFixture, EveryDistinctPathIsHandledHoweverManyThereAre) {
     // 200 questions with four media each: 800 distinct paths.
     model.count = kQuestionCapacity;
