@@ -13,6 +13,8 @@ packages=(
   # tests and benchmarks
   libgtest-dev libbenchmark-dev
   chromium   # loads the self-marking pages in the browser tests
+  # archive readers the tar writer tests check against
+  tar libarchive-tools python3
 )
 
 missing=()
