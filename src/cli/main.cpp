@@ -246,7 +246,8 @@ int run(const Options& o) {
     try {
         opened = openQuizFile(o.quiz);
     } catch (const QuizFileError& e) {
-        complain(e.path() + ": " + e.what());
+        const std::string reason = e.what();
+        complain(reason.find(e.path()) == std::string::npos ? e.path() + ": " + reason : reason);
         return 1;
     }
     if (o.check) {
