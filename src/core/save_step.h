@@ -43,6 +43,11 @@ private:
 // otherwise the path stays as chosen (a final "." or a leading "." counts as one).
 std::string completeExtension(std::string_view chosen, std::string_view extension);
 
+// A writer's dialog filter ("description|patterns|description|patterns", patterns
+// separated by ';') in the form Qt's file dialogs take: "description (p1 p2);;...".
+// The description is trimmed; a description that is only the patterns is kept so.
+std::string qtDialogFilter(std::string_view filter);
+
 // Writes `bytes` to `path`, creating or replacing it, so that the previous file stays
 // whole unless the new one was completely written: the bytes go to a temporary file in
 // the same folder, every write is checked, the file is flushed to the disk and only

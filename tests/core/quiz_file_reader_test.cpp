@@ -497,4 +497,31 @@ TEST(QuizFileRoundTrip, OpenOfSaveGivesTheQuizBackApartFromTheIntendedDifference
     }
 }
 
+// Damaged files: any result is fine as long as reading ends in a quiz or a reported
+// failure (run under the sanitizers to catch reads outside the input).
+TEST(QuizFileReader, DamagedFilesOpenOrFailCleanly) {
+    const std::string original = readBytes(dataPath("full_quiz.xml"));
+    std::mt19937 gen(2024);
+    const char noise[] = "<>&;#/\"=x \r\n\0\xC3\xE1";
+    for (int round = 0; round < 3000; ++round) {
+        std::string file = original;
+        for (int edits = 1 + static_cast<int>(gen() % 4); edits > 0; --edits) {
+            const std::size_t at = gen() % file.size();
+            switch (gen() % 3) {
+            case 0: file[at] = noise[gen() % (sizeof noise - 1)]; break;
+            case 1: file.erase(at, 1 + gen() % 8); break;
+            default: file.insert(at, 1, noise[gen() % (sizeof noise - 1)]);
+            }
+            if (file.empty())
+                file = "<";
+        }
+        try {
+            const OpenedQuiz q = read(file);
+            EXPECT_LE(q.count(), kQuestionCapacity);
+        } catch (const QuizFileError&) {
+        } catch (const EXMLException&) {
+        }
+    }
+}
+
 } // namespace
