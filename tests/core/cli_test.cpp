@@ -58,6 +58,7 @@ TEST_F(Cli, HelpAndUsageErrors) {
         "--check --pack a.xml",
         "-o out a.xml",                       // no format
         "-f xml a.xml",                       // no output name
+        "-f xml -o out/ a.xml",               // an output name without file name
         "-f pdf -o out a.xml",                // unknown format
         "-f xml -o out --frobnicate a.xml",   // unknown option
         "-f xml -o out --seed 12x a.xml",     // seed not a number

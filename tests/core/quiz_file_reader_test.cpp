@@ -1,6 +1,7 @@
 #include "XMLParser.h"
 #include "quiz_file.h"
 #include "quiz_samples.h"
+#include "quiz_snapshot.h"
 #include "text.h"
 
 #include <gtest/gtest.h>
@@ -347,6 +348,28 @@ TEST(ApplyOpenedQuiz, ReplacesTheQuizAndStartsAtQuestionOne) {
     EXPECT_EQ(model.count, 1) << "a quiz without questions gets one blank question";
     EXPECT_EQ(model.questions.record(1), Question{});
     EXPECT_EQ(general.title, "T");
+}
+
+TEST(QuizSnapshot, SeesChangesToWhatTheFileKeepsOnly) {
+    QuizModel model;
+    GeneralData general;
+    applyOpenedQuiz(openQuizFile(dataPath("full_quiz.xml")), model, general);
+    const QuizSnapshot opened = snapshotOf(general, model);
+
+    model.questions.record(2)[FieldSlot::enunciado] = "beyond the count";
+    model.current = 1;
+    EXPECT_EQ(snapshotOf(general, model), opened);
+
+    model.questions.record(1)[FieldSlot::resposta3] = "changed";
+    EXPECT_NE(snapshotOf(general, model), opened);
+    model.questions.record(1)[FieldSlot::resposta3] = "Ulla";
+    EXPECT_EQ(snapshotOf(general, model), opened) << "an edit undone is no change";
+
+    model.count = 2;
+    EXPECT_NE(snapshotOf(general, model), opened);
+    model.count = 1;
+    general.inOrder = false;
+    EXPECT_NE(snapshotOf(general, model), opened);
 }
 
 // ---------------------------------------------------------------------------
