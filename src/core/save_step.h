@@ -92,16 +92,17 @@ public:
     void finishLeftover();
 
     // Everything after the dialog returned `chosen`, in this order:
-    //  1. when packing, the archive writer is created on archivePathFor(chosen);
-    //     if that fails, nothing is written;
+    //  1. when packing, the archive path (archivePathFor(chosen)) is checked: if no
+    //     file can be created there, nothing is written;
     //  2. the extension is completed (the result is remembered for lastName());
     //  3. the buffer is written to the document path (writeFileReplacing);
-    //  4. the quiz's media are copied and packed (copiaelementos), file by file;
-    //  5. the document is added to the archive as its last entry and the archive
-    //     is finished.
+    //  4. when packing, the archive writer is created;
+    //  5. the quiz's media are copied and packed (copiaelementos), file by file;
+    //  6. the document is added to the archive as its last entry and the archive
+    //     is finished (it replaces an earlier archive only now, when complete).
     // Throws SaveError naming the document or the archive when either cannot be
-    // written; a media file that fails is only listed in the result. An archive
-    // whose save failed is finished at once (it then holds what it had received).
+    // written; a media file that fails is only listed in the result. A failed save
+    // leaves an earlier document and archive of the same names as they were.
     SaveResult save(const std::string& chosen, const SaveRequest& request,
                     const OutputBuffer& buffer, const SaveMedia& media);
 
