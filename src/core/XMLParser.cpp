@@ -582,7 +582,10 @@ void XMLTreeBuilder::parseStartTag()
         fail(kNoName);
 
     attributes_.clear();
-    attributeNames_.clear();
+    if (!attributeNames_.empty()) {
+        // A fresh set: clearing would cost the old bucket count on every tag.
+        attributeNames_ = std::unordered_set<std::string_view>();
+    }
     for (;;) {
         skipBlanks();
         std::string_view attributeName = readName();
