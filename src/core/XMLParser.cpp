@@ -30,6 +30,8 @@
 
 namespace vireta {
 
+static_assert(sizeof(void*) != 8 || sizeof(TXMLNode) == 32, "trees of large files are mostly nodes");
+
 FileReadError::FileReadError(const std::string& path, const std::string& reason)
     : std::runtime_error("Cannot read '" + path + "': " + reason), path_(path)
 {
