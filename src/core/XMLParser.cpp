@@ -252,8 +252,9 @@ private:
         std::size_t pos = std::string_view(cursor_, left()).find(s);
         return pos == std::string_view::npos ? nullptr : cursor_ + pos;
     }
-    // "=", a quote and the value up to the same quote; the cursor ends after it.
+    // A quote and the value up to the same quote; the cursor ends after it.
     std::string_view readQuotedValue();
+    // Blanks, "=", blanks and a quoted value.
     std::string_view readAttributeValueAfterName()
     {
         skipBlanks();
