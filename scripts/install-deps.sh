@@ -12,6 +12,10 @@ packages=(
   gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
   # tests and benchmarks
   libgtest-dev libbenchmark-dev
+  # sanitizer and fuzzing checks (scripts/run-checks.sh)
+  clang libclang-rt-14-dev
+  # XML parsers the benchmarks compare against
+  libexpat1-dev libpugixml-dev
 )
 
 missing=()
