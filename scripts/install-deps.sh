@@ -16,6 +16,8 @@ packages=(
   clang libclang-rt-14-dev
   # XML parsers the benchmarks compare against
   libexpat1-dev libpugixml-dev
+  # archive readers the tar writer tests check against
+  tar libarchive-tools python3
 )
 
 missing=()

@@ -61,7 +61,7 @@ public:
     const std::vector<std::string>& failures() const { return failures_; }
 
 private:
-    const MediaCopyRequest& request_;
+    MediaCopyRequest request_;
     std::vector<std::string>& copiedFiles_;
     std::vector<std::string> failures_;
 };
