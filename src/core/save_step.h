@@ -1,16 +1,17 @@
 // The save step: writes a filled output buffer to the file the user chose, and
 // packs and copies the quiz's media around it.
 //
-// The window runs a save like this:
+// The window runs a save like this ("Gardar", format index, check boxes):
 //
 //     buffer.clear();
-//     SaveRequest request = writeQuizFile(...);        // or another format's writer
-//     saveStep.finishLeftover();                        // before the dialog
-//     show the save dialog with request.filter and saveStep.lastName();
+//     SaveRequest request = writeQuizFile(general, model.questions, model.count, buffer);
+//                                        // or another format's writer
+//     saveStep.finishLeftover();         // before the dialog
+//     dialog: filter qtDialogFilter(request.filter), initial name saveStep.lastName()
 //     if cancelled: stop
-//     try { saveStep.save(chosen, request, buffer, media); }   // SaveMedia: the check
-//                                                           // boxes and the quiz
-//     catch (const SaveError& e) { message box e.userMessage(); }
+//     SaveMedia media{chkcopia, chkempaqueta, format, &general, &settings, &model};
+//     try { saveStep.save(chosenPath, request, buffer, media); }
+//     catch (const SaveError& e) { message box "vireta": e.userMessage(); }
 #pragma once
 
 #include "export_settings.h"
