@@ -13,6 +13,10 @@ packages=(
   # tests and benchmarks
   libgtest-dev libbenchmark-dev
   chromium   # loads the self-marking pages in the browser tests
+  # sanitizer and fuzzing checks (scripts/run-checks.sh)
+  clang libclang-rt-14-dev
+  # XML parsers the benchmarks compare against
+  libexpat1-dev libpugixml-dev
   # archive readers the tar writer tests check against
   tar libarchive-tools python3
 )

@@ -6,6 +6,7 @@
 #include "quiz.h"
 #include "quiz_file.h"
 #include "save_step.h"
+#include "text.h"
 
 #if __has_include("exporters.h")
 // The form page, self-marking page and book writers.
@@ -234,6 +235,8 @@ Options parse(int argc, char** argv) {
         throw UsageError{"unknown format '" + o.format + "'"};
     if (o.output.empty())
         throw UsageError{"no output name given (-o)"};
+    if (bareFileName(o.output).empty())
+        throw UsageError{"the output name '" + o.output + "' names a folder, not a file"};
     return o;
 }
 
@@ -246,7 +249,8 @@ int run(const Options& o) {
     try {
         opened = openQuizFile(o.quiz);
     } catch (const QuizFileError& e) {
-        complain(e.path() + ": " + e.what());
+        const std::string reason = e.what();
+        complain(reason.find(e.path()) == std::string::npos ? e.path() + ": " + reason : reason);
         return 1;
     }
     if (o.check) {

@@ -18,7 +18,6 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
-#include <limits>
 #include <memory>
 #include <new>
 #include <unordered_set>
@@ -30,6 +29,8 @@
 #include <unistd.h>
 
 namespace vireta {
+
+static_assert(sizeof(void*) != 8 || sizeof(TXMLNode) == 32, "trees of large files are mostly nodes");
 
 FileReadError::FileReadError(const std::string& path, const std::string& reason)
     : std::runtime_error("Cannot read '" + path + "': " + reason), path_(path)
@@ -51,20 +52,23 @@ namespace {
 template <std::size_t Align>
 class Arena {
 public:
+    // Blocks are made this large; choose it by the size of the input so that small
+    // documents do not carry large half-empty blocks.
+    void setBlockSize(std::size_t bytes) { blockSize_ = bytes; }
+
     void* allocate(std::size_t bytes)
     {
         bytes = (bytes + (Align - 1)) & ~(Align - 1);
-        if (bytes > kDedicated) {
+        lastWasOwnBlock_ = bytes > blockSize_ / 4;
+        if (lastWasOwnBlock_) {
             // Large requests get a block of their own; the current block stays open.
             blocks_.emplace_back(newBlock(bytes));
             return blocks_.back().get();
         }
         if (bytes > left_) {
-            std::size_t size = std::max(bytes, nextBlock_);
-            nextBlock_ = std::min(nextBlock_ * 2, kMaxBlock);
-            blocks_.emplace_back(newBlock(size));
+            blocks_.emplace_back(newBlock(blockSize_));
             cursor_ = reinterpret_cast<char*>(blocks_.back().get());
-            left_ = size;
+            left_ = blockSize_;
         }
         void* result = cursor_;
         cursor_ += bytes;
@@ -72,20 +76,17 @@ public:
         return result;
     }
 
-    // Gives back the last `bytes` of the most recent allocation, which must have
-    // come from the current block.
+    // Gives back the last `bytes` of the most recent allocation.
     void shrinkLast(std::size_t bytes)
     {
+        if (lastWasOwnBlock_)
+            return;
         bytes &= ~(Align - 1);
         cursor_ -= bytes;
         left_ += bytes;
     }
 
 private:
-    static constexpr std::size_t kFirstBlock = 16 * 1024;
-    static constexpr std::size_t kMaxBlock = 1024 * 1024;
-    static constexpr std::size_t kDedicated = kMaxBlock / 4;
-
     using Unit = std::max_align_t;
     static std::unique_ptr<Unit[]> newBlock(std::size_t bytes)
     {
@@ -95,7 +96,8 @@ private:
     std::vector<std::unique_ptr<Unit[]>> blocks_;
     char* cursor_ = nullptr;
     std::size_t left_ = 0;
-    std::size_t nextBlock_ = kFirstBlock;
+    std::size_t blockSize_ = 64 * 1024;
+    bool lastWasOwnBlock_ = false;
 };
 
 using ByteClassTable = std::array<bool, 256>;
@@ -187,12 +189,15 @@ const char* const kInvalidReference = "Reference name is not valid.";
 
 struct TXMLDoc::Storage {
     std::string source; // the input bytes; names and values point into it
-    Arena<alignof(TXMLNode)> nodes;
-    Arena<alignof(TXMLAttribute)> attributes;
-    Arena<1> texts; // names of texts whose references were replaced
-    const TXMLNode* top = nullptr;
-    std::size_t topCount = 0;
+    Arena<alignof(TXMLNode)> tree; // lists of nodes and of attributes
+    Arena<1> texts;                // names of texts whose references were replaced
+    const detail::XMLListHeader* top = nullptr;
     const TXMLNode* root = nullptr;
+
+    TXMLNodes topNodes() const
+    {
+        return top ? TXMLNodes(reinterpret_cast<const TXMLNode*>(top + 1), top->count) : TXMLNodes();
+    }
 };
 
 // Builds the tree of a document from its buffer. One builder per parse.
@@ -206,6 +211,8 @@ public:
         const void* nul = std::memchr(begin, '\0', size);
         cursor_ = begin;
         end_ = nul ? static_cast<const char*>(nul) : begin + size; // *end_ is always NUL
+        s_.tree.setBlockSize(std::clamp<std::size_t>(size / 8, 4096, 1024 * 1024));
+        s_.texts.setBlockSize(std::clamp<std::size_t>(size / 64, 1024, 256 * 1024));
     }
 
     void parseDocument();
@@ -245,8 +252,9 @@ private:
         std::size_t pos = std::string_view(cursor_, left()).find(s);
         return pos == std::string_view::npos ? nullptr : cursor_ + pos;
     }
-    // "=", a quote and the value up to the same quote; the cursor ends after it.
+    // A quote and the value up to the same quote; the cursor ends after it.
     std::string_view readQuotedValue();
+    // Blanks, "=", blanks and a quoted value.
     std::string_view readAttributeValueAfterName()
     {
         skipBlanks();
@@ -272,7 +280,7 @@ private:
     TXMLNode& append(Kind kind, std::string_view name)
     {
         TXMLNode& n = scratch_.emplace_back();
-        n.kind_ = kind;
+        n.kind_ = static_cast<std::uint64_t>(kind);
         n.name_ = name.data();
         n.nameSize_ = name.size();
         return n;
@@ -282,8 +290,8 @@ private:
         TXMLNode& n = append(kind, name);
         n.value_ = {value.data(), value.size()};
     }
-    // Moves scratch_[from..] into a block of the arena and returns it.
-    const TXMLNode* takeScratchFrom(std::size_t from);
+    // Moves scratch_[from..] into a list in the arena; nullptr when there is nothing.
+    const detail::XMLListHeader* takeScratchFrom(std::size_t from);
     void attachAttributes(TXMLNode& element);
 
     TXMLDoc::Storage& s_;
@@ -339,9 +347,8 @@ void XMLTreeBuilder::parseDocument()
     }
     if (!haveRoot)
         fail(kEmptyDocument);
-    s_.topCount = scratch_.size();
     s_.top = takeScratchFrom(0);
-    s_.root = s_.top + rootIndex_;
+    s_.root = s_.topNodes().item(rootIndex_);
 }
 
 void XMLTreeBuilder::parseDeclaration()
@@ -540,28 +547,32 @@ std::string_view XMLTreeBuilder::replaceReferences(std::string_view text)
     return {out, used};
 }
 
-const TXMLNode* XMLTreeBuilder::takeScratchFrom(std::size_t from)
+const detail::XMLListHeader* XMLTreeBuilder::takeScratchFrom(std::size_t from)
 {
+    using Header = detail::XMLListHeader;
+    static_assert(sizeof(Header) % alignof(TXMLNode) == 0);
     std::size_t count = scratch_.size() - from;
     if (count == 0)
         return nullptr;
-    auto* block = static_cast<TXMLNode*>(s_.nodes.allocate(count * sizeof(TXMLNode)));
-    std::uninitialized_copy(scratch_.begin() + static_cast<std::ptrdiff_t>(from), scratch_.end(), block);
+    auto* header = static_cast<Header*>(s_.tree.allocate(sizeof(Header) + count * sizeof(TXMLNode)));
+    header->count = count;
+    std::uninitialized_copy(scratch_.begin() + static_cast<std::ptrdiff_t>(from), scratch_.end(),
+                            reinterpret_cast<TXMLNode*>(header + 1));
     scratch_.resize(from);
-    return block;
+    return header;
 }
 
 void XMLTreeBuilder::attachAttributes(TXMLNode& element)
 {
+    using Header = detail::XMLListHeader;
+    static_assert(sizeof(Header) % alignof(TXMLAttribute) == 0);
     std::size_t count = attributes_.size();
     if (count == 0)
         return;
-    if (count > std::numeric_limits<std::uint32_t>::max())
-        throw std::length_error("too many attributes");
-    auto* block = static_cast<TXMLAttribute*>(s_.attributes.allocate(count * sizeof(TXMLAttribute)));
-    std::uninitialized_copy(attributes_.begin(), attributes_.end(), block);
-    element.element_.attributes = block;
-    element.element_.attributeCount = static_cast<std::uint32_t>(count);
+    auto* header = static_cast<Header*>(s_.tree.allocate(sizeof(Header) + count * sizeof(TXMLAttribute)));
+    header->count = count;
+    std::uninitialized_copy(attributes_.begin(), attributes_.end(), reinterpret_cast<TXMLAttribute*>(header + 1));
+    element.element_.attributes = header;
 }
 
 // The cursor stands on "<". Reads the start tag; an element that is not empty
@@ -574,7 +585,10 @@ void XMLTreeBuilder::parseStartTag()
         fail(kNoName);
 
     attributes_.clear();
-    attributeNames_.clear();
+    if (!attributeNames_.empty()) {
+        // A fresh set: clearing would cost the old bucket count on every tag.
+        attributeNames_ = std::unordered_set<std::string_view>();
+    }
     for (;;) {
         skipBlanks();
         std::string_view attributeName = readName();
@@ -635,13 +649,8 @@ void XMLTreeBuilder::closeElement()
 {
     std::size_t index = open_.back().index;
     open_.pop_back();
-    std::size_t count = scratch_.size() - index - 1;
-    if (count > std::numeric_limits<std::uint32_t>::max())
-        throw std::length_error("too many child nodes");
-    const TXMLNode* children = takeScratchFrom(index + 1);
-    TXMLNode& element = scratch_[index];
-    element.element_.children = children;
-    element.element_.childCount = static_cast<std::uint32_t>(count);
+    const detail::XMLListHeader* children = takeScratchFrom(index + 1);
+    scratch_[index].element_.children = children;
 }
 
 // The cursor stands on the "<" of an element; reads it with everything inside.
@@ -682,9 +691,7 @@ void TXMLDoc::clear()
 
 TXMLNodes TXMLDoc::nodes() const
 {
-    if (!storage_)
-        return {};
-    return {storage_->top, storage_->topCount};
+    return storage_ ? storage_->topNodes() : TXMLNodes();
 }
 
 const TXMLNode* TXMLDoc::root() const { return storage_ ? storage_->root : nullptr; }

@@ -41,6 +41,13 @@ private:
 
 class TXMLNode;
 
+namespace detail {
+// The count of a list of children or attributes, whose entries follow it in memory.
+struct XMLListHeader {
+    std::size_t count;
+};
+} // namespace detail
+
 // A name and a value. The value is the text between the quotes exactly as in the
 // file: references are not replaced and nothing is stripped.
 class TXMLAttribute {
@@ -123,51 +130,61 @@ public:
         ProcessingInstruction = 4,
     };
 
-    Kind kind() const { return kind_; }
-    bool isElement() const { return kind_ == Kind::Element; }
-    std::string_view name() const { return {name_, nameSize_}; }
+    Kind kind() const { return static_cast<Kind>(kind_); }
+    bool isElement() const { return kind() == Kind::Element; }
+    std::string_view name() const { return {name_, static_cast<std::size_t>(nameSize_)}; }
     std::string_view value() const
     {
         return isElement() ? std::string_view() : std::string_view(value_.data, value_.size);
     }
 
-    std::size_t childCount() const { return isElement() ? element_.childCount : 0; }
+    std::size_t childCount() const { return isElement() && element_.children ? element_.children->count : 0; }
     // Child i (0-based); nullptr when i is out of range.
-    const TXMLNode* child(std::size_t i) const { return i < childCount() ? element_.children + i : nullptr; }
-    TXMLNodes children() const { return {isElement() ? element_.children : nullptr, childCount()}; }
+    const TXMLNode* child(std::size_t i) const { return children().item(i); }
+    TXMLNodes children() const
+    {
+        std::size_t n = childCount();
+        return {n ? reinterpret_cast<const TXMLNode*>(element_.children + 1) : nullptr, n};
+    }
 
-    std::size_t attributeCount() const { return isElement() ? element_.attributeCount : 0; }
+    std::size_t attributeCount() const
+    {
+        return isElement() && element_.attributes ? element_.attributes->count : 0;
+    }
     // Attribute i (0-based); nullptr when i is out of range.
     const TXMLAttribute* attribute(std::size_t i) const { return attributes().item(i); }
     TXMLAttributes attributes() const
     {
-        return {isElement() ? element_.attributes : nullptr, attributeCount()};
+        std::size_t n = attributeCount();
+        return {n ? reinterpret_cast<const TXMLAttribute*>(element_.attributes + 1) : nullptr, n};
     }
 
     // True when this is an element that carries at least one attribute.
     bool isElementWithAttributes() const { return attributeCount() > 0; }
 
+    TXMLNode() : nameSize_(0), kind_(0) {}
+
 private:
     friend class XMLTreeBuilder;
 
+    using ListHeader = detail::XMLListHeader;
     struct ElementPart {
-        const TXMLNode* children;
-        const TXMLAttribute* attributes;
-        std::uint32_t childCount;
-        std::uint32_t attributeCount;
+        const ListHeader* children;   // nullptr when there are none
+        const ListHeader* attributes; // nullptr when there are none
     };
     struct ValuePart {
         const char* data;
         std::size_t size;
     };
 
+    // 32 bytes a node: trees of large files are mostly nodes.
     const char* name_ = nullptr;
-    std::size_t nameSize_ = 0;
     union {
         ElementPart element_{};
         ValuePart value_;
     };
-    Kind kind_ = Kind::Element;
+    std::uint64_t nameSize_ : 56;
+    std::uint64_t kind_ : 8;
 };
 
 inline const TXMLNode* TXMLNodes::item(std::size_t i) const { return i < count_ ? first_ + i : nullptr; }

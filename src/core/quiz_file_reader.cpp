@@ -190,6 +190,15 @@ public:
 
 private:
     std::string converted(std::string_view raw) const {
+        bool plain = true; // ASCII without references: nothing to convert or decode
+        for (char c : raw) {
+            if (static_cast<unsigned char>(c) >= 0x80 || c == '&') {
+                plain = false;
+                break;
+            }
+        }
+        if (plain)
+            return std::string(raw);
         return decodeReferences(utf8_ ? utf8FromFile(raw) : cp1252ToUtf8(raw));
     }
 

@@ -25,6 +25,34 @@ std::string completeExtension(std::string_view chosen, std::string_view extensio
     return path;
 }
 
+std::string qtDialogFilter(std::string_view filter) {
+    std::vector<std::string> parts;
+    for (std::size_t start = 0;;) {
+        const std::size_t bar = filter.find('|', start);
+        parts.emplace_back(filter.substr(start, bar == std::string_view::npos ? bar : bar - start));
+        if (bar == std::string_view::npos)
+            break;
+        start = bar + 1;
+    }
+    std::string out;
+    for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
+        std::string description = parts[i];
+        while (!description.empty() && description.front() == ' ')
+            description.erase(0, 1);
+        while (!description.empty() && description.back() == ' ')
+            description.pop_back();
+        std::string patterns = parts[i + 1];
+        for (char& c : patterns) {
+            if (c == ';')
+                c = ' ';
+        }
+        if (!out.empty())
+            out += ";;";
+        out += description + " (" + patterns + ")";
+    }
+    return out;
+}
+
 void writeFileReplacing(const std::string& path, std::string_view bytes) {
     if (bareFileName(path).empty())
         throw SaveError(path, "no file name");
@@ -73,19 +101,33 @@ SaveResult SaveStep::save(const std::string& chosen, const SaveRequest& request,
         // A document named like its own archive (quiz.tar) would be packed into itself.
         if (result.archivePath == result.documentPath)
             throw SaveError(result.documentPath, "the document would be its own archive");
+        // An archive that cannot be created stops the save before the document is
+        // written. The writer itself is created only once the document is in place,
+        // so a document that fails leaves an earlier archive of that name untouched.
+        struct stat st {};
+        if (::stat(result.archivePath.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+            throw SaveError(result.archivePath, fileio::errorText(S_ISDIR(st.st_mode) ? EISDIR : EINVAL));
+        std::string probe;
+        if (!fileio::createTempBeside(result.archivePath, probe).valid())
+            throw SaveError(result.archivePath, fileio::errorText(errno));
+        ::unlink(probe.c_str());
+    }
+
+    writeFileReplacing(result.documentPath, buffer.text());
+
+    // From here on, any way out of this function releases the archive: finished when
+    // complete, dropped (the earlier archive kept) when it could not be written.
+    struct Release {
+        std::unique_ptr<TTarWriter>& archive;
+        ~Release() { archive.reset(); }
+    } release{archive_};
+    if (media.pack) {
         try {
             archive_ = std::make_unique<TTarWriter>(result.archivePath);
         } catch (const TarError& e) {
             throw SaveError(result.archivePath, e.what());
         }
     }
-    // From here on, any way out of this function releases (finishes) the archive.
-    struct Release {
-        std::unique_ptr<TTarWriter>& archive;
-        ~Release() { archive.reset(); }
-    } release{archive_};
-
-    writeFileReplacing(result.documentPath, buffer.text());
 
     try {
         if (media.general && media.settings && media.model) {

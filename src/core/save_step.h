@@ -1,16 +1,17 @@
 // The save step: writes a filled output buffer to the file the user chose, and
 // packs and copies the quiz's media around it.
 //
-// The window runs a save like this:
+// The window runs a save like this ("Gardar", format index, check boxes):
 //
 //     buffer.clear();
-//     SaveRequest request = writeQuizFile(...);        // or another format's writer
-//     saveStep.finishLeftover();                        // before the dialog
-//     show the save dialog with request.filter and saveStep.lastName();
+//     SaveRequest request = writeQuizFile(general, model.questions, model.count, buffer);
+//                                        // or another format's writer
+//     saveStep.finishLeftover();         // before the dialog
+//     dialog: filter qtDialogFilter(request.filter), initial name saveStep.lastName()
 //     if cancelled: stop
-//     try { saveStep.save(chosen, request, buffer, media); }   // SaveMedia: the check
-//                                                           // boxes and the quiz
-//     catch (const SaveError& e) { message box e.userMessage(); }
+//     SaveMedia media{chkcopia, chkempaqueta, format, &general, &settings, &model};
+//     try { saveStep.save(chosenPath, request, buffer, media); }
+//     catch (const SaveError& e) { message box "vireta": e.userMessage(); }
 #pragma once
 
 #include "export_settings.h"
@@ -43,6 +44,11 @@ private:
 // (after the last '/', '\\' or ':') holds no "." at all, "." + extension is appended;
 // otherwise the path stays as chosen (a final "." or a leading "." counts as one).
 std::string completeExtension(std::string_view chosen, std::string_view extension);
+
+// A writer's dialog filter ("description|patterns|description|patterns", patterns
+// separated by ';') in the form Qt's file dialogs take: "description (p1 p2);;...".
+// The description is trimmed; a description that is only the patterns is kept so.
+std::string qtDialogFilter(std::string_view filter);
 
 // Writes `bytes` to `path`, creating or replacing it, so that the previous file stays
 // whole unless the new one was completely written: the bytes go to a temporary file in
@@ -90,16 +96,17 @@ public:
     void finishLeftover();
 
     // Everything after the dialog returned `chosen`, in this order:
-    //  1. when packing, the archive writer is created on archivePathFor(chosen);
-    //     if that fails, nothing is written;
+    //  1. when packing, the archive path (archivePathFor(chosen)) is checked: if no
+    //     file can be created there, nothing is written;
     //  2. the extension is completed (the result is remembered for lastName());
     //  3. the buffer is written to the document path (writeFileReplacing);
-    //  4. the quiz's media are copied and packed (copiaelementos), file by file;
-    //  5. the document is added to the archive as its last entry and the archive
-    //     is finished.
+    //  4. when packing, the archive writer is created;
+    //  5. the quiz's media are copied and packed (copiaelementos), file by file;
+    //  6. the document is added to the archive as its last entry and the archive
+    //     is finished (it replaces an earlier archive only now, when complete).
     // Throws SaveError naming the document or the archive when either cannot be
-    // written; a media file that fails is only listed in the result. An archive
-    // whose save failed is finished at once (it then holds what it had received).
+    // written; a media file that fails is only listed in the result. A failed save
+    // leaves an earlier document and archive of the same names as they were.
     SaveResult save(const std::string& chosen, const SaveRequest& request,
                     const OutputBuffer& buffer, const SaveMedia& media);
 

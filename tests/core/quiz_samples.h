@@ -5,6 +5,7 @@
 #include "quiz.h"
 
 #include <fstream>
+#include <ostream>
 #include <sstream>
 #include <string>
 
@@ -98,3 +99,20 @@ inline SampleQuiz mixedQuiz() {
 }
 
 } // namespace vireta::samples
+
+namespace vireta {
+// Readable failure messages in tests.
+inline void PrintTo(const GeneralData& g, std::ostream* os) {
+    *os << "{title=\"" << g.title << "\" subtitle=\"" << g.subtitle << "\" author=\"" << g.author
+        << "\" intro=\"" << g.intro << "\" introSound=\"" << g.introSound << "\" help=\"" << g.help
+        << "\" time=\"" << g.time << "\" inOrder=" << g.inOrder << " endWell=\"" << g.endWell
+        << "\" endWellSound=\"" << g.endWellSound << "\" endBad=\"" << g.endBad
+        << "\" endBadSound=\"" << g.endBadSound << "\"}";
+}
+inline void PrintTo(const Question& q, std::ostream* os) {
+    *os << "{";
+    for (int i = 0; i < kFieldSlotCount; ++i)
+        *os << fieldName(static_cast<FieldSlot>(i)) << "=\"" << q.fields[static_cast<std::size_t>(i)] << "\" ";
+    *os << "}";
+}
+} // namespace vireta

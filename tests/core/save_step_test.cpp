@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <algorithm>
 #include <vector>
 
 using namespace vireta;
@@ -42,6 +43,13 @@ TEST(CompleteExtension, AddsTheExtensionOnlyWhenTheFileNameHasNoDot) {
     EXPECT_EQ(completeExtension("/d/quiz", "ebk"), "/d/quiz.ebk");
 }
 
+TEST(QtDialogFilter, TurnsEveryWritersFilterIntoQtsForm) {
+    EXPECT_EQ(qtDialogFilter("*.xml|*.xml;*.XML"), "*.xml (*.xml *.XML)");
+    EXPECT_EQ(qtDialogFilter(" *.htm|*.htm;*.html;*.HTM;*.HTML"), "*.htm (*.htm *.html *.HTM *.HTML)");
+    EXPECT_EQ(qtDialogFilter(" *.ebk|*.ebk;*.EBK|*.xml|*.xml;*.XML"),
+              "*.ebk (*.ebk *.EBK);;*.xml (*.xml *.XML)");
+}
+
 // A fresh folder, removed with everything in it at the end.
 class TempFolder {
 public:
@@ -53,9 +61,9 @@ public:
     ~TempFolder() { std::system(("rm -rf '" + path_ + "'").c_str()); }
     const std::string& path() const { return path_; }
 
-    std::vector<std::string> entries() const {
+    std::vector<std::string> entries(const std::string& sub = "") const {
         std::vector<std::string> out;
-        if (DIR* d = opendir(path_.c_str())) {
+        if (DIR* d = opendir((path_ + sub).c_str())) {
             while (dirent* e = readdir(d)) {
                 const std::string n = e->d_name;
                 if (n != "." && n != "..")
@@ -215,6 +223,9 @@ TEST_F(PackingFixture, PacksTheMediaFirstAndTheDocumentLast) {
     EXPECT_EQ(tarNames(readFile(r.archivePath)),
               (std::vector<std::string>{"son.mp3", "foto.png", "quiz.xml"}));
     EXPECT_EQ(readFile(dir.path() + "out/foto.png"), "picture");
+    std::vector<std::string> out = dir.entries("out");
+    std::sort(out.begin(), out.end());
+    EXPECT_EQ(out, (std::vector<std::string>{"foto.png", "quiz.tar", "quiz.xml", "son.mp3"}));
 }
 
 TEST_F(PackingFixture, WithBothBoxesClearedOnlyTheDocumentIsWritten) {
@@ -233,7 +244,20 @@ TEST_F(PackingFixture, ADocumentThatWouldBeItsOwnArchiveIsRefused) {
     EXPECT_EQ(readFile(dir.path() + "out/quiz.tar"), "old");
 }
 
+TEST_F(PackingFixture, AnArchiveThatCannotBeCreatedStopsTheSaveBeforeTheDocument) {
+    mkdir((dir.path() + "out/quiz.tar").c_str(), 0755); // a folder in the way
+    try {
+        step.save(dir.path() + "out/quiz", {kQuizFileFilter, "xml"}, buffer, media(true, true));
+        FAIL() << "no error";
+    } catch (const SaveError& e) {
+        EXPECT_EQ(e.path(), dir.path() + "out/quiz.tar");
+    }
+    struct stat st;
+    EXPECT_EQ(stat((dir.path() + "out/quiz.xml").c_str(), &st), -1) << "no document written";
+}
+
 TEST_F(PackingFixture, ADocumentThatCannotBeWrittenEndsTheSaveBeforeTheMedia) {
+    writeFile(dir.path() + "out/quiz.tar", "earlier archive");
     mkdir((dir.path() + "out/quiz.xml").c_str(), 0755); // a folder in the way
     try {
         step.save(dir.path() + "out/quiz", {kQuizFileFilter, "xml"}, buffer, media(true, true));
@@ -243,6 +267,8 @@ TEST_F(PackingFixture, ADocumentThatCannotBeWrittenEndsTheSaveBeforeTheMedia) {
     }
     struct stat st;
     EXPECT_EQ(stat((dir.path() + "out/foto.png").c_str(), &st), -1) << "no media copied";
+    EXPECT_EQ(readFile(dir.path() + "out/quiz.tar"), "earlier archive");
+    EXPECT_EQ(dir.entries("out").size(), 2u) << "no temporary file left behind";
     EXPECT_EQ(step.lastName(), dir.path() + "out/quiz.xml");
 }
 
