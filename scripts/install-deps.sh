@@ -12,7 +12,14 @@ packages=(
   gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
   # tests and benchmarks
   libgtest-dev libbenchmark-dev
-  chromium   # loads the self-marking pages in the browser tests
+  # sanitizer and fuzzing checks (scripts/run-checks.sh)
+  clang libclang-rt-14-dev
+  # XML parsers the benchmarks compare against
+  libexpat1-dev libpugixml-dev
+  # archive readers the tar writer tests check against
+  tar libarchive-tools python3
+  # loads the self-marking pages in the browser test
+  chromium
 )
 
 missing=()

@@ -1,12 +1,312 @@
-// vireta-export: the command-line front end over the editor's core.
-#include <cstdio>
-#include <cstring>
+// vireta-export: the command-line front end over the editor's core. It opens a quiz
+// file as "Abrir" does and saves it as "Gardar" does, with the save page's settings
+// given as options.
+#include "export_settings.h"
+#include "output_buffer.h"
+#include "quiz.h"
+#include "quiz_file.h"
+#include "save_step.h"
+#include "text.h"
 
-int main(int argc, char** argv) {
-    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-        std::puts("usage: vireta-export --help");
+#if __has_include("exporters.h")
+// The form page, self-marking page and book writers.
+#include "exporters.h"
+#define VIRETA_HAVE_EXPORTERS 1
+#endif
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+using namespace vireta;
+
+namespace {
+
+const char kUsage[] =
+    "usage: vireta-export --check QUIZ\n"
+    "       vireta-export -f FORMAT -o NAME [OPTION...] QUIZ\n"
+    "       vireta-export --help\n"
+    "\n"
+    "  --check QUIZ        open QUIZ as the editor does and print its number of questions\n"
+    "  -f, --format FORMAT xml (the quiz file), html (form page), js (self-marking page)\n"
+    "                      or ebk (book)\n"
+    "  -o, --output NAME   the name to save under; \".\" and the format's extension are\n"
+    "                      added when the file name has no \".\"\n"
+    "  --copy              copy the quiz's media files beside the document\n"
+    "  --pack              pack the media files and the document into NAME's .tar archive\n"
+    "  --style PATH        style sheet of the form page\n"
+    "  --action URL        address the form page posts to\n"
+    "  --field1 LABEL      label of the form page's first field\n"
+    "  --size1 N           length of the first field (20)\n"
+    "  --field2 LABEL      label of the second field\n"
+    "  --size2 N           length of the second field (20)\n"
+    "  --hidden VALUE      value of the form page's hidden field\n"
+    "  --text TEXT         extra line under the subtitle (form and self-marking pages)\n"
+    "  --no-utf8           write the pages in Windows-1252 instead of UTF-8\n"
+    "  --shuffle-answers   shuffle the answers of the form page\n"
+    "  --style-js PATH     style sheet of the self-marking page\n"
+    "  --button TEXT       caption of the self-marking page's button\n"
+    "  --seed N            seed of the shuffle (0..4294967295): the same seed gives the\n"
+    "                      same page\n"
+    "\n"
+    "Exit status: 0 done, 1 QUIZ could not be read or an output could not be written,\n"
+    "2 wrong command line.\n";
+
+// Everything a format's writer may need.
+struct ExportJob {
+    const GeneralData& general;
+    const QuizModel& model;
+    const ExportSettings& settings;
+    std::optional<std::uint32_t> seed;
+};
+
+using Writer = SaveRequest (*)(const ExportJob&, OutputBuffer&);
+
+#ifdef VIRETA_HAVE_EXPORTERS
+ShuffleGenerator generatorFor(const ExportJob& j) {
+    return j.seed ? ShuffleGenerator::withFixedSeed(*j.seed) : ShuffleGenerator();
+}
+#endif
+
+struct FormatEntry {
+    const char* name;
+    Format format;
+    Writer write; // nullptr: not built into this program yet
+};
+
+// One line per format.
+const FormatEntry kFormats[] = {
+    {"xml", Format::Xml,
+     [](const ExportJob& j, OutputBuffer& out) {
+         return writeQuizFile(j.general, j.model.questions, j.model.count, out);
+     }},
+#ifdef VIRETA_HAVE_EXPORTERS
+    {"html", Format::Html,
+     [](const ExportJob& j, OutputBuffer& out) {
+         auto g = generatorFor(j);
+         return gardarHTML(j.general, j.model.questions, j.model.count, j.settings, g, out);
+     }},
+    {"js", Format::JavaScript,
+     [](const ExportJob& j, OutputBuffer& out) {
+         auto g = generatorFor(j);
+         return gardarjava(j.general, j.model.questions, j.model.count, j.settings, g, out);
+     }},
+    {"ebk", Format::Ebk,
+     [](const ExportJob& j, OutputBuffer& out) {
+         return gardarebk(j.general, j.model.questions, j.model.count, out);
+     }},
+#else
+    {"html", Format::Html, nullptr},
+    {"js", Format::JavaScript, nullptr},
+    {"ebk", Format::Ebk, nullptr},
+#endif
+};
+
+const FormatEntry* findFormat(std::string_view name) {
+    for (const auto& f : kFormats) {
+        if (name == f.name)
+            return &f;
+    }
+    return nullptr;
+}
+
+struct UsageError {
+    std::string message;
+};
+
+struct Options {
+    bool help = false;
+    bool check = false;
+    std::string format;
+    std::string output;
+    std::string quiz;
+    bool copy = false;
+    bool pack = false;
+    ExportSettings settings;
+    std::optional<std::uint32_t> seed;
+};
+
+std::uint32_t parseSeed(const std::string& text) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
+        throw UsageError{"--seed needs a number from 0 to 4294967295, not '" + text + "'"};
+    errno = 0;
+    const unsigned long long v = std::strtoull(text.c_str(), nullptr, 10);
+    if (errno == ERANGE || v > 0xFFFFFFFFull)
+        throw UsageError{"--seed needs a number from 0 to 4294967295, not '" + text + "'"};
+    return static_cast<std::uint32_t>(v);
+}
+
+Options parse(int argc, char** argv) {
+    Options o;
+    std::vector<std::string> positional;
+    bool formatOptions = false; // an option that only means something with -f
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        std::optional<std::string> inlineValue;
+        if (arg.rfind("--", 0) == 0 && arg.find('=') != std::string::npos) {
+            inlineValue = arg.substr(arg.find('=') + 1);
+            arg.erase(arg.find('='));
+        }
+        auto value = [&]() -> std::string {
+            if (inlineValue)
+                return *std::exchange(inlineValue, std::nullopt);
+            if (i + 1 >= argc)
+                throw UsageError{arg + " needs a value"};
+            return argv[++i];
+        };
+        auto flag = [&](bool& target) {
+            target = true;
+            formatOptions = true;
+        };
+        auto text = [&](std::string& target) {
+            target = value();
+            formatOptions = true;
+        };
+        ExportSettings& s = o.settings;
+        if (arg == "--help" || arg == "-h")
+            o.help = true;
+        else if (arg == "--check")
+            o.check = true;
+        else if (arg == "-f" || arg == "--format")
+            o.format = value();
+        else if (arg == "-o" || arg == "--output")
+            o.output = value();
+        else if (arg == "--copy")
+            flag(o.copy);
+        else if (arg == "--pack")
+            flag(o.pack);
+        else if (arg == "--style")
+            text(s.style);
+        else if (arg == "--action")
+            text(s.action);
+        else if (arg == "--field1")
+            text(s.field1Label);
+        else if (arg == "--size1")
+            text(s.field1Size);
+        else if (arg == "--field2")
+            text(s.field2Label);
+        else if (arg == "--size2")
+            text(s.field2Size);
+        else if (arg == "--hidden")
+            text(s.hidden);
+        else if (arg == "--text")
+            text(s.text);
+        else if (arg == "--no-utf8") {
+            s.utf8 = false;
+            formatOptions = true;
+        } else if (arg == "--shuffle-answers")
+            flag(s.shuffleAnswers);
+        else if (arg == "--style-js")
+            text(s.styleJs);
+        else if (arg == "--button")
+            text(s.buttonText);
+        else if (arg == "--seed") {
+            o.seed = parseSeed(value());
+            formatOptions = true;
+        } else if (arg == "--") {
+            for (++i; i < argc; ++i)
+                positional.emplace_back(argv[i]);
+        } else if (arg.size() > 1 && arg[0] == '-')
+            throw UsageError{"unknown option " + arg};
+        else
+            positional.push_back(arg);
+        if (inlineValue)
+            throw UsageError{arg + " takes no value"};
+    }
+    if (o.help)
+        return o;
+    if (positional.size() != 1)
+        throw UsageError{positional.empty() ? "no quiz file given" : "more than one quiz file given"};
+    o.quiz = positional.front();
+    if (o.check) {
+        if (!o.format.empty() || !o.output.empty() || formatOptions)
+            throw UsageError{"--check takes no other option"};
+        return o;
+    }
+    if (o.format.empty())
+        throw UsageError{"no format given (-f)"};
+    if (!findFormat(o.format))
+        throw UsageError{"unknown format '" + o.format + "'"};
+    if (o.output.empty())
+        throw UsageError{"no output name given (-o)"};
+    if (bareFileName(o.output).empty())
+        throw UsageError{"the output name '" + o.output + "' names a folder, not a file"};
+    return o;
+}
+
+void complain(const std::string& message) {
+    std::fprintf(stderr, "vireta-export: %s\n", message.c_str());
+}
+
+int run(const Options& o) {
+    OpenedQuiz opened;
+    try {
+        opened = openQuizFile(o.quiz);
+    } catch (const QuizFileError& e) {
+        const std::string reason = e.what();
+        complain(reason.find(e.path()) == std::string::npos ? e.path() + ": " + reason : reason);
+        return 1;
+    }
+    if (o.check) {
+        std::printf("%d\n", opened.count());
         return 0;
     }
-    std::fputs("usage: vireta-export --help\n", stderr);
-    return 2;
+
+    const FormatEntry& format = *findFormat(o.format);
+    if (!format.write) {
+        complain("the format " + o.format + " is not built into this version");
+        return 1;
+    }
+    QuizModel model;
+    GeneralData general;
+    applyOpenedQuiz(std::move(opened), model, general);
+
+    OutputBuffer buffer;
+    const SaveRequest request = format.write(ExportJob{general, model, o.settings, o.seed}, buffer);
+    SaveMedia media;
+    media.copyFiles = o.copy;
+    media.pack = o.pack;
+    media.format = format.format;
+    media.general = &general;
+    media.settings = &o.settings;
+    media.model = &model;
+    SaveStep step;
+    try {
+        const SaveResult result = step.save(o.output, request, buffer, media);
+        for (const auto& path : result.failedMedia)
+            complain("media file not copied or packed: " + path);
+        return result.failedMedia.empty() ? 0 : 1;
+    } catch (const SaveError& e) {
+        complain(std::string("cannot write ") + e.what());
+        return 1;
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    try {
+        options = parse(argc, argv);
+    } catch (const UsageError& e) {
+        complain(e.message);
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    try {
+        return run(options);
+    } catch (const std::exception& e) {
+        complain(e.what());
+        return 1;
+    }
 }

@@ -1,0 +1,260 @@
+// Parsing speed and memory of the XML reader against expat and pugixml, on a
+// generated 200-question quiz file and on a generated file of about 50 MB in the
+// same format.
+//
+// Speed: bytes per second of each benchmark; compare TXMLDoc with the others of the
+// same file. Memory: the counter "peak/size" is the largest number of heap bytes
+// held at once during one parse (the input excluded), divided by the file size.
+//
+// TXMLDoc builds the complete tree (loadFromBytes, which copies the input); pugixml
+// builds its tree from a copy of the input (load_buffer); expat builds nothing and
+// reports elements and character data to handlers that count them.
+
+#include "XMLParser.h"
+
+#include <benchmark/benchmark.h>
+#include <expat.h>
+#include <pugixml.hpp>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// Counting every heap byte: operator new here, and expat and pugixml through
+// their memory hooks.
+
+std::size_t gCurrent = 0;
+std::size_t gPeak = 0;
+
+constexpr std::size_t kHeader = alignof(std::max_align_t);
+
+void* countedMalloc(std::size_t size)
+{
+    auto* p = static_cast<unsigned char*>(std::malloc(size + kHeader));
+    if (!p)
+        return nullptr;
+    std::memcpy(p, &size, sizeof size);
+    gCurrent += size;
+    if (gCurrent > gPeak)
+        gPeak = gCurrent;
+    return p + kHeader;
+}
+
+void countedFree(void* ptr)
+{
+    if (!ptr)
+        return;
+    auto* p = static_cast<unsigned char*>(ptr) - kHeader;
+    std::size_t size;
+    std::memcpy(&size, p, sizeof size);
+    gCurrent -= size;
+    std::free(p);
+}
+
+void* countedRealloc(void* ptr, std::size_t size)
+{
+    if (!ptr)
+        return countedMalloc(size);
+    auto* p = static_cast<unsigned char*>(ptr) - kHeader;
+    std::size_t old;
+    std::memcpy(&old, p, sizeof old);
+    auto* q = static_cast<unsigned char*>(std::realloc(p, size + kHeader));
+    if (!q)
+        return nullptr;
+    std::memcpy(q, &size, sizeof size);
+    gCurrent = gCurrent - old + size;
+    if (gCurrent > gPeak)
+        gPeak = gCurrent;
+    return q + kHeader;
+}
+
+} // namespace
+
+void* operator new(std::size_t size)
+{
+    if (void* p = countedMalloc(size))
+        return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) { return operator new(size); }
+void operator delete(void* p) noexcept { countedFree(p); }
+void operator delete[](void* p) noexcept { countedFree(p); }
+void operator delete(void* p, std::size_t) noexcept { countedFree(p); }
+void operator delete[](void* p, std::size_t) noexcept { countedFree(p); }
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// Test files
+
+// A little deterministic variety in lengths and words.
+class Words {
+public:
+    std::string sentence(int minWords, int maxWords)
+    {
+        static const char* const words[] = {
+            "cal",   "é",      "a",         "capital", "de",       "Galicia", "río",   "montaña", "historia",
+            "canto", "mide",   "quen",      "escribiu", "o",       "libro",   "máis",  "longo",   "século",
+            "onde",  "naceu",  "xeografía", "número",  "primeiro", "&amp;",   "ponte", "mar",     "Santiago",
+        };
+        int n = minWords + static_cast<int>(next() % static_cast<unsigned>(maxWords - minWords + 1));
+        std::string s;
+        for (int i = 0; i < n; ++i) {
+            if (i)
+                s += ' ';
+            s += words[next() % (sizeof words / sizeof *words)];
+        }
+        s += '?';
+        return s;
+    }
+    std::string fileName(const char* extension)
+    {
+        return "media" + std::to_string(next() % 1000) + extension;
+    }
+
+private:
+    std::uint32_t next()
+    {
+        state_ = state_ * 1103515245u + 12345u;
+        return state_ >> 8;
+    }
+    std::uint32_t state_ = 7;
+};
+
+// A quiz file as the editor writes it, with `questions` questions.
+std::string quizFile(int questions)
+{
+    Words w;
+    std::string f;
+    f += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
+    f += "  <xogo version=\"1.0\">\r\n";
+    f += "    <titulo>Xeografía e historia de Galicia</titulo> \r\n";
+    f += "    <subtitulo>Primeiro trimestre</subtitulo> \r\n";
+    f += "    <autor>Departamento de Ciencias Sociais</autor> \r\n";
+    f += "    <intro son=\"intro.mp3\"> Benvidos ao xogo.\r\nLede ben cada pregunta.    </intro>\r\n";
+    f += "    <axuda>Escolle unha resposta.</axuda>\r\n";
+    f += "    <tempo>20</tempo>\r\n";
+    f += "    <ben son=\"ben.wav\">Moi ben!</ben>\r\n";
+    f += "    <mal son=\"mal.wav\">Volve tentalo.</mal>\r\n";
+    f += "    <preguntas>\r\n";
+    for (int q = 0; q < questions; ++q) {
+        f += "        <pregunta>\r\n";
+        f += "            <enunciado>" + w.sentence(4, 20) + "</enunciado>\r\n";
+        if (q % 5 == 0)
+            f += "           <enlace>http://example.org/q?n=" + std::to_string(q) + "&amp;lang=gl</enlace>\r\n";
+        for (int a = 0; a < 4 - q % 2; ++a)
+            f += "            <resposta>" + w.sentence(1, 6) + "</resposta>\r\n";
+        if (q % 3 == 0)
+            f += "            <imaxe>" + w.fileName(".png") + "</imaxe>\r\n";
+        if (q % 4 == 0)
+            f += "            <son>" + w.fileName(".mp3") + "</son>\r\n";
+        f += "            <ben son=\"" + w.fileName(".wav") + "\">" + w.sentence(1, 5) + "</ben>\r\n";
+        f += "            <mal son=\"" + w.fileName(".wav") + "\">" + w.sentence(1, 5) + "</mal>\r\n";
+        f += "        </pregunta> \r\n";
+    }
+    f += "    </preguntas> \r\n";
+    f += "  </xogo> \r\n";
+    return f;
+}
+
+const std::string& quiz200()
+{
+    static const std::string f = quizFile(200);
+    return f;
+}
+
+const std::string& file50MB()
+{
+    static const std::string f = [] {
+        std::size_t perQuestion = quizFile(1000).size() / 1000;
+        return quizFile(static_cast<int>(50u * 1024 * 1024 / perQuestion));
+    }();
+    return f;
+}
+
+// ---------------------------------------------------------------------------
+// The parsers
+
+bool parseVireta(const std::string& f)
+{
+    vireta::TXMLDoc doc;
+    doc.loadFromBytes(f);
+    return doc.root() != nullptr;
+}
+
+XML_Memory_Handling_Suite countedSuite = {countedMalloc, countedRealloc, countedFree};
+
+struct ExpatCounts {
+    std::size_t elements = 0;
+    std::size_t characters = 0;
+};
+
+bool parseExpat(const std::string& f)
+{
+    XML_Parser parser = XML_ParserCreate_MM(nullptr, &countedSuite, nullptr);
+    ExpatCounts counts;
+    XML_SetUserData(parser, &counts);
+    XML_SetElementHandler(
+        parser, [](void* d, const XML_Char*, const XML_Char**) { ++static_cast<ExpatCounts*>(d)->elements; },
+        [](void*, const XML_Char*) {});
+    XML_SetCharacterDataHandler(parser, [](void* d, const XML_Char*, int len) {
+        static_cast<ExpatCounts*>(d)->characters += static_cast<std::size_t>(len);
+    });
+    bool ok = XML_Parse(parser, f.data(), static_cast<int>(f.size()), XML_TRUE) == XML_STATUS_OK;
+    benchmark::DoNotOptimize(counts);
+    XML_ParserFree(parser);
+    return ok;
+}
+
+bool parsePugixml(const std::string& f)
+{
+    pugi::xml_document doc;
+    return static_cast<bool>(doc.load_buffer(f.data(), f.size()));
+}
+
+template <bool (*Parse)(const std::string&), const std::string& (*File)()>
+void run(benchmark::State& state)
+{
+    const std::string& f = File();
+    for (auto _ : state) {
+        bool ok = Parse(f);
+        if (!ok)
+            state.SkipWithError("parse failed");
+        benchmark::DoNotOptimize(ok);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * f.size()));
+
+    std::size_t before = gCurrent;
+    gPeak = gCurrent;
+    Parse(f);
+    state.counters["peak/size"] = static_cast<double>(gPeak - before) / static_cast<double>(f.size());
+    state.counters["MB"] = static_cast<double>(f.size()) / (1024.0 * 1024.0);
+}
+
+void pugixmlHooks()
+{
+    pugi::set_memory_management_functions(countedMalloc, countedFree);
+}
+
+} // namespace
+
+BENCHMARK(run<parseVireta, quiz200>)->Name("Quiz200/TXMLDoc");
+BENCHMARK(run<parseExpat, quiz200>)->Name("Quiz200/expat");
+BENCHMARK(run<parsePugixml, quiz200>)->Name("Quiz200/pugixml");
+BENCHMARK(run<parseVireta, file50MB>)->Name("File50MB/TXMLDoc")->Unit(benchmark::kMillisecond);
+BENCHMARK(run<parseExpat, file50MB>)->Name("File50MB/expat")->Unit(benchmark::kMillisecond);
+BENCHMARK(run<parsePugixml, file50MB>)->Name("File50MB/pugixml")->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    pugixmlHooks();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Sanitizer and fuzzing checks: builds the core tests with AddressSanitizer and
+# UndefinedBehaviorSanitizer and runs them, then builds the fuzz targets with clang
+# and fuzzes each for a short while, starting from the corpus under fuzz/corpus/.
+# FUZZ_SECONDS sets the time per target (default 60).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+
+fuzz_seconds=${FUZZ_SECONDS:-60}
+
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVIRETA_WERROR=ON \
+  -DVIRETA_SANITIZE=ON -DVIRETA_BUILD_GUI=OFF >/dev/null
+cmake --build build/asan
+ctest --test-dir build/asan --output-on-failure -j2 -L core
+
+cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_CXX_COMPILER=clang++ -DVIRETA_WERROR=ON -DVIRETA_SANITIZE=ON \
+  -DVIRETA_BUILD_FUZZ=ON -DVIRETA_BUILD_GUI=OFF -DVIRETA_BUILD_TESTS=OFF >/dev/null
+
+# Each target NAME_fuzz fuzzes with fuzz/corpus/NAME as seeds (and fuzz/NAME.dict
+# when present); new inputs go to a working corpus under build/fuzz.
+for target in xml; do
+  cmake --build build/fuzz --target "${target}_fuzz"
+  work=build/fuzz/corpus-$target
+  mkdir -p "$work"
+  dict=()
+  [[ -f fuzz/$target.dict ]] && dict=(-dict="fuzz/$target.dict")
+  echo "Fuzzing ${target}_fuzz for ${fuzz_seconds} s"
+  build/fuzz/fuzz/"${target}_fuzz" -max_total_time="$fuzz_seconds" -print_final_stats=1 \
+    -artifact_prefix="build/fuzz/${target}-" "${dict[@]}" "$work" "fuzz/corpus/$target"
+done

@@ -1,0 +1,51 @@
+// Small POSIX file helpers shared by the tar writer and the media copier.
+// They report failure by returning false (or -1) with errno set; the callers
+// turn that into their own exceptions.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace vireta::fileio {
+
+// Owns one open file descriptor and closes it when destroyed.
+class UniqueFd {
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : fd_(fd) {}
+    UniqueFd(UniqueFd&& o) noexcept : fd_(o.release()) {}
+    UniqueFd& operator=(UniqueFd&& o) noexcept;
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    ~UniqueFd() { reset(); }
+
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    int release();
+    void reset(); // closes quietly
+    // Closes and reports whether the close succeeded (a deferred write error
+    // can show up here).
+    bool close();
+
+private:
+    int fd_ = -1;
+};
+
+// Opens an existing regular file for reading. A folder, a device or a pipe is
+// refused with EISDIR or EINVAL, without blocking on a pipe.
+UniqueFd openRegularForReading(const std::string& path);
+
+// Creates a new, empty file beside `target` (same folder, name derived from the
+// target's) with the usual permissions for a new file. `tempPath` receives its name.
+UniqueFd createTempBeside(const std::string& target, std::string& tempPath);
+
+// write() until every byte is out, retrying after signals.
+bool writeAll(int fd, const void* data, std::size_t size);
+
+// read() until `size` bytes are in or the file ends; returns the count read or -1.
+long long readFull(int fd, void* data, std::size_t size);
+
+// The text of an errno value.
+std::string errorText(int err);
+
+} // namespace vireta::fileio

@@ -1,0 +1,115 @@
+// The save step: writes a filled output buffer to the file the user chose, and
+// packs and copies the quiz's media around it.
+//
+// The window runs a save like this ("Gardar", format index, check boxes):
+//
+//     buffer.clear();
+//     SaveRequest request = writeQuizFile(general, model.questions, model.count, buffer);
+//                                        // or another format's writer
+//     saveStep.finishLeftover();         // before the dialog
+//     dialog: filter qtDialogFilter(request.filter), initial name saveStep.lastName()
+//     if cancelled: stop
+//     SaveMedia media{chkcopia, chkempaqueta, format, &general, &settings, &model};
+//     try { saveStep.save(chosenPath, request, buffer, media); }
+//     catch (const SaveError& e) { message box "vireta": e.userMessage(); }
+#pragma once
+
+#include "export_settings.h"
+#include "output_buffer.h"
+#include "quiz.h"
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vireta {
+
+// A document (or archive) that could not be written. path() names the file;
+// userMessage() is what the window shows: "Non se puido gardar o arquivo :" + path.
+class SaveError : public std::runtime_error {
+public:
+    SaveError(std::string path, const std::string& reason);
+
+    const std::string& path() const { return path_; }
+    std::string userMessage() const;
+
+private:
+    std::string path_;
+};
+
+// The chosen path completed with the format's extension: when the file-name part
+// (after the last '/', '\\' or ':') holds no "." at all, "." + extension is appended;
+// otherwise the path stays as chosen (a final "." or a leading "." counts as one).
+std::string completeExtension(std::string_view chosen, std::string_view extension);
+
+// A writer's dialog filter ("description|patterns|description|patterns", patterns
+// separated by ';') in the form Qt's file dialogs take: "description (p1 p2);;...".
+// The description is trimmed; a description that is only the patterns is kept so.
+std::string qtDialogFilter(std::string_view filter);
+
+// Writes `bytes` to `path`, creating or replacing it, so that the previous file stays
+// whole unless the new one was completely written: the bytes go to a temporary file in
+// the same folder, every write is checked, the file is flushed to the disk and only
+// then renamed over `path`. An existing file's permission bits are kept. Throws
+// SaveError (naming `path`) on any failure, after removing the temporary file.
+void writeFileReplacing(const std::string& path, std::string_view bytes);
+
+// What a save needs besides the buffer: the two check boxes of the save page, and the
+// quiz whose media are copied and packed. Without `general`, `settings` and `model`
+// no media are handled (the document alone is written and packed).
+struct SaveMedia {
+    bool copyFiles = true; // chkcopia, "Copiar arquivos"
+    bool pack = true;      // chkempaqueta, "Empaquetar"
+    Format format = Format::Xml;
+    const GeneralData* general = nullptr;     // introduction and end-of-game sounds
+    const ExportSettings* settings = nullptr; // style sheets of the HTML tabs
+    QuizModel* model = nullptr;               // question media 1..N, copied-files list
+};
+
+struct SaveResult {
+    std::string documentPath;             // the chosen path, extension completed
+    std::string archivePath;              // empty unless packed
+    std::vector<std::string> failedMedia; // media files that could not be copied or packed
+};
+
+class TTarWriter;
+
+// The save step's state over the run of the editor: the name the save dialog offers
+// next, and the archive of a save (which lives only during that save).
+class SaveStep {
+public:
+    SaveStep();
+    ~SaveStep();
+    SaveStep(const SaveStep&) = delete;
+    SaveStep& operator=(const SaveStep&) = delete;
+
+    // The full name of the previous save's document (extension included), offered as
+    // the dialog's initial name; empty before the first save.
+    const std::string& lastName() const { return lastName_; }
+
+    // Run before the dialog: an archive left over from an earlier save is finished.
+    void finishLeftover();
+
+    // Everything after the dialog returned `chosen`, in this order:
+    //  1. when packing, the archive path (archivePathFor(chosen)) is checked: if no
+    //     file can be created there, nothing is written;
+    //  2. the extension is completed (the result is remembered for lastName());
+    //  3. the buffer is written to the document path (writeFileReplacing);
+    //  4. when packing, the archive writer is created;
+    //  5. the quiz's media are copied and packed (copiaelementos), file by file;
+    //  6. the document is added to the archive as its last entry and the archive
+    //     is finished (it replaces an earlier archive only now, when complete).
+    // Throws SaveError naming the document or the archive when either cannot be
+    // written; a media file that fails is only listed in the result. A failed save
+    // leaves an earlier document and archive of the same names as they were.
+    SaveResult save(const std::string& chosen, const SaveRequest& request,
+                    const OutputBuffer& buffer, const SaveMedia& media);
+
+private:
+    std::string lastName_;
+    std::unique_ptr<TTarWriter> archive_;
+};
+
+} // namespace vireta

@@ -1,0 +1,163 @@
+// vireta-export run as a program: exit codes, messages and what it writes.
+#include "quiz_samples.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+using namespace vireta::samples;
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+// Runs vireta-export with `args` (a shell word list) inside a fresh folder.
+class Cli : public testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/vireta-cli-XXXXXX";
+        dir_ = mkdtemp(tmpl);
+        dir_ += '/';
+    }
+    void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+
+    Outcome run(const std::string& args) {
+        const std::string cmd = std::string("cd '") + dir_ + "' && '" + VIRETA_EXPORT_BIN + "' " +
+                                args + " >stdout.txt 2>stderr.txt";
+        const int raw = std::system(cmd.c_str());
+        Outcome r{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readBytes(dir_ + "stdout.txt"),
+              readBytes(dir_ + "stderr.txt")};
+        return r;
+    }
+
+    void write(const std::string& name, const std::string& bytes) {
+        std::ofstream(dir_ + name, std::ios::binary) << bytes;
+    }
+
+    std::string dir_;
+};
+
+TEST_F(Cli, HelpAndUsageErrors) {
+    Outcome r = run("--help");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("usage: vireta-export"), std::string::npos);
+    EXPECT_EQ(r.err, "");
+
+    const char* wrong[] = {
+        "",                                   // nothing at all
+        "--check",                            // no quiz
+        "--check a.xml b.xml",                // two quizzes
+        "--check -f xml a.xml",               // --check with export options
+        "--check --pack a.xml",
+        "-o out a.xml",                       // no format
+        "-f xml a.xml",                       // no output name
+        "-f xml -o out/ a.xml",               // an output name without file name
+        "-f pdf -o out a.xml",                // unknown format
+        "-f xml -o out --frobnicate a.xml",   // unknown option
+        "-f xml -o out --seed 12x a.xml",     // seed not a number
+        "-f xml -o out --seed 4294967296 a.xml",
+        "-f xml -o out --copy=yes a.xml",     // a flag with a value
+        "-f xml -o out --style",              // an option without its value
+    };
+    for (const char* args : wrong) {
+        r = run(args);
+        EXPECT_EQ(r.status, 2) << args;
+        EXPECT_NE(r.err.find("usage: vireta-export"), std::string::npos) << args;
+        EXPECT_EQ(r.out, "") << args;
+    }
+}
+
+TEST_F(Cli, CheckPrintsTheNumberOfQuestions) {
+    const struct {
+        const char* file;
+        const char* count;
+    } cases[] = {{"full_quiz.xml", "1\n"}, {"mixed_quiz.xml", "2\n"}, {"new_quiz.xml", "0\n"}};
+    for (const auto& c : cases) {
+        const Outcome r = run("--check '" + dataPath(c.file) + "'");
+        EXPECT_EQ(r.status, 0) << c.file << r.err;
+        EXPECT_EQ(r.out, c.count) << c.file;
+    }
+}
+
+TEST_F(Cli, CheckReportsWhyAFileDoesNotOpen) {
+    write("lone-amp.xml", "<xogo version=\"1.0\"><titulo>a & b</titulo></xogo>");
+    write("other-root.xml", "<quiz version=\"1.0\"/>");
+    write("empty.xml", "");
+    const struct {
+        const char* file;
+        const char* reason;
+    } cases[] = {
+        {"lone-amp.xml", "Missing reference end ';'."},
+        {"other-root.xml", "xogo"},
+        {"empty.xml", "empty"},
+        {"missing.xml", "missing.xml"},
+    };
+    for (const auto& c : cases) {
+        const Outcome r = run(std::string("--check ") + c.file);
+        EXPECT_EQ(r.status, 1) << c.file;
+        EXPECT_EQ(r.out, "") << c.file;
+        EXPECT_NE(r.err.find(c.reason), std::string::npos) << c.file << ": " << r.err;
+        EXPECT_EQ(r.err.find("usage"), std::string::npos) << c.file;
+    }
+}
+
+TEST_F(Cli, SavesTheQuizFileAsTheEditorDoes) {
+    Outcome r = run("-f xml -o copia '" + dataPath("full_quiz.xml") + "'");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readBytes(dir_ + "copia.xml"), readBytes(dataPath("full_quiz.xml")));
+    struct stat st;
+    EXPECT_NE(stat((dir_ + "copia.tar").c_str(), &st), 0) << "packs only with --pack";
+
+    r = run("-f xml -o no/such/folder/copia '" + dataPath("full_quiz.xml") + "'");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("no/such/folder/copia.xml"), std::string::npos) << r.err;
+}
+
+TEST_F(Cli, CopiesAndPacksTheMediaAndReportsMissingOnes) {
+    mkdir((dir_ + "src").c_str(), 0755);
+    mkdir((dir_ + "out").c_str(), 0755);
+    write("src/foto.png", "picture");
+    write("src/quiz.xml", "<xogo version=\"1.0\"><preguntas><pregunta><enunciado>E</enunciado>"
+                          "<imaxe>foto.png</imaxe><son>falta.mp3</son></pregunta></preguntas></xogo>");
+    const Outcome r = run("-f xml -o out/novo --copy --pack src/quiz.xml");
+    EXPECT_EQ(r.status, 1) << "a media file was missing";
+    EXPECT_NE(r.err.find("falta.mp3"), std::string::npos) << r.err;
+    EXPECT_EQ(readBytes(dir_ + "out/foto.png"), "picture");
+    const std::string tar = readBytes(dir_ + "out/novo.tar");
+    ASSERT_GE(tar.size(), 2048u);
+    EXPECT_EQ(std::string(tar.c_str()), "foto.png");
+    EXPECT_NE(readBytes(dir_ + "out/novo.xml").find("<imaxe>foto.png</imaxe>"), std::string::npos);
+}
+
+// The exports: either built in, and then the same seed gives the same document, or
+// refused with a clear message.
+TEST_F(Cli, ExportsAreRepeatableWithASeedOrSayTheyAreNotBuilt) {
+    std::string quiz = "<xogo version=\"1.0\"><preguntas>";
+    for (int k = 1; k <= 12; ++k)
+        quiz += "<pregunta><enunciado>P" + std::to_string(k) +
+                "</enunciado><resposta>a</resposta><resposta>b</resposta></pregunta>";
+    write("quiz.xml", quiz + "</preguntas></xogo>");
+    for (const char* format : {"html", "js", "ebk"}) {
+        const std::string args = std::string("-f ") + format + " --shuffle-answers --seed 7 quiz.xml";
+        const Outcome r = run("-o first " + args);
+        if (r.status == 0) {
+            EXPECT_EQ(run("-o second " + args).status, 0) << format;
+            const std::string ext = std::string(format) == "ebk" ? ".ebk" : ".html";
+            const std::string first = readBytes(dir_ + "first" + ext);
+            EXPECT_FALSE(first.empty()) << format;
+            EXPECT_EQ(first, readBytes(dir_ + "second" + ext)) << format;
+            continue;
+        }
+        EXPECT_EQ(r.status, 1) << format;
+        EXPECT_NE(r.err.find("not built"), std::string::npos) << r.err;
+    }
+}
+
+} // namespace

@@ -1,0 +1,550 @@
+#include "XMLParser.h"
+#include "quiz_file.h"
+#include "quiz_samples.h"
+#include "quiz_snapshot.h"
+#include "text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <random>
+
+using namespace vireta;
+using namespace vireta::samples;
+
+namespace {
+
+const std::string kFolder = "/aulas/xogos/";
+const std::string kPath = kFolder + "quiz.xml";
+
+OpenedQuiz read(std::string_view bytes) {
+    TXMLDoc doc;
+    doc.loadFromBytes(bytes);
+    return readQuiz(doc, kFolder, kPath);
+}
+
+// A quiz file holding `body` inside a `xogo` with its attribute.
+OpenedQuiz readBody(const std::string& body) {
+    return read("<?xml version=\"1.0\" encoding=\"UTF-8\"?><xogo version=\"1.0\">" + body +
+                "</xogo>");
+}
+
+OpenedQuiz readQuestions(const std::string& questions) {
+    return readBody("<preguntas>" + questions + "</preguntas>");
+}
+
+const Question& only(const OpenedQuiz& q) {
+    EXPECT_EQ(q.count(), 1);
+    return q.questions.at(0);
+}
+
+// ---------------------------------------------------------------------------
+// The files the writer produces
+
+TEST(QuizFileReader, OpensTheFullSampleWithEveryField) {
+    const std::string folder = dataPath("");
+    const OpenedQuiz q = openQuizFile(dataPath("full_quiz.xml"));
+    EXPECT_EQ(q.folder, folder);
+    const GeneralData& g = q.general;
+    EXPECT_EQ(g.title, "Os ríos de Galicia");
+    EXPECT_EQ(g.subtitle, "Xeografía, 2º curso");
+    EXPECT_EQ(g.author, "Uxía Pena");
+    EXPECT_EQ(g.intro, "Le con atención.\r\nTes dez minutos.\r\n\r\nBoa sorte!");
+    EXPECT_EQ(g.introSound, folder + "intro.mp3");
+    EXPECT_EQ(g.help, "Preme na resposta correcta.");
+    EXPECT_EQ(g.time, "600");
+    EXPECT_TRUE(g.inOrder);
+    EXPECT_EQ(g.endWell, "Moi ben!");
+    EXPECT_EQ(g.endWellSound, folder + "aplauso.wav");
+    EXPECT_EQ(g.endBad, "Volve tentalo.");
+    EXPECT_EQ(g.endBadSound, "");
+    Question expected = fullQuiz().questions.record(1);
+    expected[FieldSlot::imaxe] = folder + "mapa.jpg";
+    expected[FieldSlot::son] = folder + "rio.mp3";
+    expected[FieldSlot::sonben] = folder + "ben.wav";
+    expected[FieldSlot::sonmal] = folder + "mal.wav";
+    EXPECT_EQ(only(q), expected);
+}
+
+TEST(QuizFileReader, OpensTheMixedSampleWithItsTextsUnchanged) {
+    const std::string folder = dataPath("");
+    const OpenedQuiz q = openQuizFile(dataPath("mixed_quiz.xml"));
+    EXPECT_EQ(q.general.title, "Tom & Jerry <3 > todo");
+    EXPECT_EQ(q.general.subtitle, "\"Comiñas\" e 'apóstrofos'");
+    EXPECT_EQ(q.general.author, "Ánxela Núñez");
+    EXPECT_EQ(q.general.introSound, folder + "a&b <\"x\">.mp3");
+    EXPECT_EQ(q.general.help, "espazos");
+    ASSERT_EQ(q.count(), 2);
+    EXPECT_EQ(q.questions[0][FieldSlot::enunciado], "Primeira: 1 < 2 && 3 > 2?");
+    EXPECT_EQ(q.questions[0][FieldSlot::resposta2], "Terceira");
+    EXPECT_EQ(q.questions[1][FieldSlot::enunciado], "Terceira: €uro “citado”");
+    EXPECT_EQ(q.questions[1][FieldSlot::resposta2], "Catro");
+    EXPECT_EQ(q.questions[1][FieldSlot::son], folder + "son da pregunta.ogg");
+}
+
+TEST(QuizFileReader, ANewQuizOpensEmptyWithoutQuestions) {
+    const OpenedQuiz q = openQuizFile(dataPath("new_quiz.xml"));
+    EXPECT_EQ(q.general, GeneralData{});
+    EXPECT_EQ(q.count(), 0);
+}
+
+// ---------------------------------------------------------------------------
+// General elements
+
+TEST(QuizFileReader, GeneralElementsInAnyOrderTheLastOneCountsUnknownOnesSkipped) {
+    const OpenedQuiz q = readBody("<tempo>5</tempo><titulo>A</titulo><nome>x</nome>"
+                                  "<titulo>B</titulo><autor/><ben son=\"b.wav\">ok</ben>"
+                                  "<intro son=\"i.mp3\">one</intro><intro son=\"\">two</intro>");
+    EXPECT_EQ(q.general.title, "B");
+    EXPECT_EQ(q.general.time, "5");
+    EXPECT_EQ(q.general.author, "");
+    EXPECT_EQ(q.general.endWell, "ok");
+    EXPECT_EQ(q.general.endWellSound, kFolder + "b.wav");
+    EXPECT_EQ(q.general.intro, "two");
+    EXPECT_EQ(q.general.introSound, kFolder + "i.mp3") << "an empty son keeps the earlier sound";
+    EXPECT_EQ(q.count(), 0);
+}
+
+TEST(QuizFileReader, AValueIsTheTrimmedTextOfTheFirstNode) {
+    const struct {
+        const char* element;
+        const char* value;
+    } cases[] = {
+        {"<titulo> \t\r\n Dous  espazos \r\n</titulo>", "Dous  espazos"},
+        {"<titulo>liña 1\r\nliña 2</titulo>", "liña 1\r\nliña 2"},
+        {"<titulo><b>negra</b> despois</titulo>", ""},
+        {"<titulo><!-- nota -->texto</titulo>", ""},
+        {"<titulo><![CDATA[cdata]]></titulo>", ""},
+        {"<titulo/>", ""},
+        {"<titulo>antes<b>x</b>despois</titulo>", "antes"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(readBody(c.element).general.title, c.value) << c.element;
+}
+
+TEST(QuizFileReader, OrderIsSetOnlyByTheValueOne) {
+    const struct {
+        const char* body;
+        bool inOrder;
+    } cases[] = {
+        {"<orde>1</orde>", true},       {"<orde>\r\n 1 \r\n</orde>", true},
+        {"<orde>2</orde>", false},      {"<orde>yes</orde>", false},
+        {"<orde/>", false},             {"", false},
+        {"<orde>1</orde><orde>0</orde>", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(readBody(c.body).general.inOrder, c.inOrder) << c.body;
+}
+
+TEST(QuizFileReader, IntroLineBreaksAreHeldAsCrLf) {
+    EXPECT_EQ(readBody("<intro>a\nb\rc\r\nd</intro>").general.intro, "a\r\nb\r\nc\r\nd");
+}
+
+TEST(QuizFileReader, ARootWithoutAttributesGivesAnEmptyQuiz) {
+    const OpenedQuiz q = read("<xogo><titulo>A</titulo><orde>1</orde>"
+                              "<preguntas><pregunta><enunciado>E</enunciado></pregunta>"
+                              "</preguntas></xogo>");
+    EXPECT_EQ(q.general, GeneralData{});
+    EXPECT_EQ(q.count(), 0);
+}
+
+// ---------------------------------------------------------------------------
+// Questions
+
+TEST(QuizFileReader, EveryChildOfPreguntasTakesANumberAcrossAllPreguntas) {
+    const OpenedQuiz q = readBody(
+        "<preguntas><pregunta><enunciado>1</enunciado></pregunta>\r\n  "
+        "<!-- a comment --><pregunta><enunciado>3</enunciado></pregunta></preguntas>"
+        "<titulo>T</titulo>"
+        "<preguntas><outra><enunciado>x</enunciado></outra>texto solto<?pi data?>"
+        "<pregunta><enunciado>7</enunciado></pregunta></preguntas>");
+    ASSERT_EQ(q.count(), 7);
+    const char* statements[] = {"1", "", "3", "", "", "", "7"};
+    for (int k = 0; k < 7; ++k)
+        EXPECT_EQ(q.questions[static_cast<std::size_t>(k)][FieldSlot::enunciado], statements[k])
+            << "question " << k + 1;
+    EXPECT_EQ(q.questions[3], Question{}) << "a foreign element fills nothing";
+}
+
+TEST(QuizFileReader, QuestionFieldsAnswersInFileOrderFifthAnswerIgnored) {
+    const Question q = only(readQuestions(
+        "<pregunta><mal son=\"m.wav\">Non</mal><resposta>A</resposta><enlace>http://x/?a=1&amp;b</enlace>"
+        "<resposta>B</resposta><enunciado>old</enunciado><enunciado>E</enunciado>"
+        "<resposta>C</resposta><resposta>D</resposta><resposta>F5</resposta>"
+        "<ben>Si</ben><imaxe>f.png</imaxe><son>s.mp3</son><outro>z</outro></pregunta>"));
+    EXPECT_EQ(q[FieldSlot::enunciado], "E");
+    EXPECT_EQ(q[FieldSlot::resposta1], "A");
+    EXPECT_EQ(q[FieldSlot::resposta2], "B");
+    EXPECT_EQ(q[FieldSlot::resposta3], "C");
+    EXPECT_EQ(q[FieldSlot::resposta4], "D");
+    EXPECT_EQ(q[FieldSlot::enlace], "http://x/?a=1&b");
+    EXPECT_EQ(q[FieldSlot::imaxe], kFolder + "f.png");
+    EXPECT_EQ(q[FieldSlot::son], kFolder + "s.mp3");
+    EXPECT_EQ(q[FieldSlot::ben], "Si");
+    EXPECT_EQ(q[FieldSlot::sonben], "");
+    EXPECT_EQ(q[FieldSlot::mal], "Non");
+    EXPECT_EQ(q[FieldSlot::sonmal], kFolder + "m.wav");
+}
+
+TEST(QuizFileReader, TwoAnswersFillTheFirstTwoSlots) {
+    const Question q = only(readQuestions(
+        "<pregunta><enunciado>E</enunciado><resposta>x</resposta><resposta>y</resposta></pregunta>"));
+    EXPECT_EQ(q[FieldSlot::resposta1], "x");
+    EXPECT_EQ(q[FieldSlot::resposta2], "y");
+    EXPECT_EQ(q[FieldSlot::resposta3], "");
+}
+
+TEST(QuizFileReader, AtMostTwoHundredQuestions) {
+    std::string many;
+    for (int k = 0; k < kQuestionCapacity; ++k)
+        many += "<pregunta><enunciado>q</enunciado></pregunta>";
+    EXPECT_EQ(readQuestions(many).count(), kQuestionCapacity);
+    EXPECT_THROW(readQuestions(many + "<!-- one more -->"), QuizFileError);
+    EXPECT_THROW(readBody("<preguntas>" + many + "</preguntas><preguntas><pregunta/></preguntas>"),
+                 QuizFileError);
+}
+
+// ---------------------------------------------------------------------------
+// Characters
+
+TEST(QuizFileReader, ReferencesAreDecodedInTextAndSoundAttributes) {
+    const OpenedQuiz q = readBody(
+        "<titulo>&amp;&lt;&gt;&apos;&quot; &#233;&#xE9;&#x20AC;&#128512; &nbsp; &#0;</titulo>"
+        "<ben son=\"a&amp;b&#233;&quot;.wav\">x</ben><mal son=\"a & b.wav\">y</mal>");
+    EXPECT_EQ(q.general.title, "&<>'\" éé€😀 &nbsp; &#0;");
+    EXPECT_EQ(q.general.endWellSound, kFolder + "a&bé\".wav");
+    EXPECT_EQ(q.general.endBadSound, kFolder + "a & b.wav") << "a lone & is kept";
+}
+
+TEST(QuizFileReader, EncodingFollowsTheDeclaration) {
+    const struct {
+        const char* declaration;
+        const char* title; // bytes in the file
+        const char* value; // UTF-8
+    } cases[] = {
+        {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>", "\xC3\xA1\xE2\x82\xAC", "á€"},
+        {"<?xml version=\"1.0\" encoding=\"utf-8\"?>", "\xC3\xA1", "á"},
+        {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>", "a\xE1", "aá"}, // not UTF-8: a 1252 byte
+        {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", "\xE1\x80", "á€"},
+        {"<?xml version=\"1.0\"?>", "\xC3\xA1", "Ã¡"},
+        {"", "\xE1&#233;", "áé"},
+    };
+    for (const auto& c : cases) {
+        const std::string file = std::string(c.declaration) + "<xogo v=\"1\"><titulo>" + c.title +
+                                 "</titulo><intro son=\"" + c.title + ".mp3\"/></xogo>";
+        const OpenedQuiz q = read(file);
+        EXPECT_EQ(q.general.title, c.value) << c.declaration;
+        EXPECT_EQ(q.general.introSound, kFolder + c.value + ".mp3") << c.declaration;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Media paths stay inside the opened file's folder
+
+TEST(QuizFileReader, MediaNamesAreKeptInTheFilesFolder) {
+    const struct {
+        const char* name;
+        std::string path;
+    } cases[] = {
+        {"son.mp3", kFolder + "son.mp3"},
+        {"sons/son.mp3", kFolder + "sons/son.mp3"},
+        {"...mp3", kFolder + "...mp3"},
+        {"/etc/passwd", kFolder + "passwd"},
+        {"C:\\sons\\son.mp3", kFolder + "son.mp3"},
+        {"c:son.mp3", kFolder + "son.mp3"},
+        {"\\\\server\\share\\son.mp3", kFolder + "son.mp3"},
+        {"../son.mp3", kFolder + "son.mp3"},
+        {"sons/../../son.mp3", kFolder + "son.mp3"},
+        {"sons\\..\\son.mp3", kFolder + "son.mp3"},
+        {"..", ""},
+        {"sons/..", ""},
+        {".", ""},
+    };
+    for (const auto& c : cases) {
+        const Question q = only(readQuestions(std::string("<pregunta><imaxe>") + c.name +
+                                              "</imaxe><ben son=\"" + c.name + "\">b</ben></pregunta>"));
+        EXPECT_EQ(q[FieldSlot::imaxe], c.path) << c.name;
+        EXPECT_EQ(q[FieldSlot::sonben], c.path) << c.name;
+    }
+    const Question blank = only(readQuestions("<pregunta><imaxe/><son> </son></pregunta>"));
+    EXPECT_EQ(blank[FieldSlot::imaxe], "");
+    EXPECT_EQ(blank[FieldSlot::son], "");
+}
+
+// ---------------------------------------------------------------------------
+// Failures
+
+TEST(QuizFileReader, RefusesFilesThatAreNoQuiz) {
+    const char* cases[] = {
+        "",                                           // empty file
+        "<quiz version=\"1\"/>",                      // another root
+        "<!-- before --><xogo version=\"1\"/>",       // a comment before the root
+        "<?pi?><xogo version=\"1\"/>",                // a processing instruction before it
+        "<xogo v=\"1\"><!-- c --></xogo>",            // a comment directly inside xogo
+        "<xogo v=\"1\">text</xogo>",                  // text directly inside xogo
+        "<xogo v=\"1\"><![CDATA[x]]></xogo>",         // CDATA directly inside xogo
+        "<xogo v=\"1\"><preguntas><pregunta><!-- c --></pregunta></preguntas></xogo>",
+        "<xogo v=\"1\"><preguntas><pregunta>text</pregunta></preguntas></xogo>",
+    };
+    for (const char* file : cases) {
+        try {
+            read(file);
+            ADD_FAILURE() << "accepted: " << file;
+        } catch (const QuizFileError& e) {
+            EXPECT_EQ(e.userMessage(), "Erro no arquivo :" + kPath);
+            EXPECT_EQ(e.path(), kPath);
+        }
+    }
+}
+
+TEST(QuizFileReader, KeepsTheReadersOwnMessage) {
+    const std::string path = dataPath("no-such-file.xml");
+    try {
+        openQuizFile(path);
+        FAIL() << "opened a missing file";
+    } catch (const QuizFileError& e) {
+        EXPECT_EQ(e.userMessage(), "Erro no arquivo :" + path);
+        EXPECT_NE(std::string(e.what()), "");
+    }
+    const std::string bad = testing::TempDir() + "vireta-bad-quiz.xml";
+    std::ofstream(bad, std::ios::binary) << "<xogo version=\"1.0\"><titulo>a & b</titulo></xogo>";
+    try {
+        openQuizFile(bad);
+        FAIL() << "parsed a lone &";
+    } catch (const QuizFileError& e) {
+        EXPECT_EQ(e.userMessage(), "Erro no arquivo :" + bad);
+        EXPECT_EQ(std::string(e.what()), "Missing reference end ';'.");
+    }
+    std::remove(bad.c_str());
+}
+
+// ---------------------------------------------------------------------------
+// Applying an opened quiz
+
+TEST(ApplyOpenedQuiz, ReplacesTheQuizAndStartsAtQuestionOne) {
+    QuizModel model;
+    model.count = 3;
+    model.current = 3;
+    model.fresh = false;
+    model.copiedFiles = {"/a"};
+    for (int k = 1; k <= 3; ++k)
+        model.questions.record(k)[FieldSlot::enunciado] = "old";
+    GeneralData general;
+    general.title = "old";
+
+    OpenedQuiz opened = readQuestions("<pregunta><enunciado>new</enunciado></pregunta><!-- -->");
+    applyOpenedQuiz(opened, model, general);
+    EXPECT_EQ(model.count, 2);
+    EXPECT_EQ(model.current, 1);
+    EXPECT_EQ(model.questions.record(1)[FieldSlot::enunciado], "new");
+    EXPECT_EQ(model.questions.record(2), Question{});
+    EXPECT_EQ(model.openedFolder, kFolder);
+    EXPECT_TRUE(model.copiedFiles.empty());
+    EXPECT_TRUE(model.fresh);
+    EXPECT_EQ(general, GeneralData{});
+
+    applyOpenedQuiz(readBody("<titulo>T</titulo>"), model, general);
+    EXPECT_EQ(model.count, 1) << "a quiz without questions gets one blank question";
+    EXPECT_EQ(model.questions.record(1), Question{});
+    EXPECT_EQ(general.title, "T");
+}
+
+TEST(QuizSnapshot, SeesChangesToWhatTheFileKeepsOnly) {
+    QuizModel model;
+    GeneralData general;
+    applyOpenedQuiz(openQuizFile(dataPath("full_quiz.xml")), model, general);
+    const QuizSnapshot opened = snapshotOf(general, model);
+
+    model.questions.record(2)[FieldSlot::enunciado] = "beyond the count";
+    model.current = 1;
+    EXPECT_EQ(snapshotOf(general, model), opened);
+
+    model.questions.record(1)[FieldSlot::resposta3] = "changed";
+    EXPECT_NE(snapshotOf(general, model), opened);
+    model.questions.record(1)[FieldSlot::resposta3] = "Ulla";
+    EXPECT_EQ(snapshotOf(general, model), opened) << "an edit undone is no change";
+
+    model.count = 2;
+    EXPECT_NE(snapshotOf(general, model), opened);
+    model.count = 1;
+    general.inOrder = false;
+    EXPECT_NE(snapshotOf(general, model), opened);
+}
+
+// ---------------------------------------------------------------------------
+// Round trip: open(save(q)) is q apart from the intended differences.
+
+class RandomQuiz {
+public:
+    explicit RandomQuiz(unsigned seed) : gen_(seed) {}
+
+    std::string text() {
+        static const char* const kPieces[] = {
+            "a", "Z", "0", " ", "  ", "\t", "\r\n", "&", "<", ">", "\"", "'", ";", "#", "&amp;",
+            "&#233;", "]]>", "<!--", "--", "?>", "á", "ñ", "€", "“", "😀", "\x01", "=", "/",
+            "\\", ":", ".", "..", "xogo", "</titulo>"};
+        std::string s;
+        const int n = pick(4) == 0 ? 0 : pick(8);
+        for (int i = 0; i < n; ++i)
+            s += kPieces[pick(sizeof kPieces / sizeof *kPieces)];
+        return s;
+    }
+
+    std::string path() {
+        static const char* const kPaths[] = {
+            "", "son.mp3", "C:\\fotos\\mapa.jpg", "/home/ana/sons/ben.wav", "rel/a b.ogg",
+            "d:x.png", "/a/..", "/a/.", "/a/ ", "/x/&amp;<\">.mp3", "/m/ñ€.wav", "/dir/"};
+        return pick(3) == 0 ? text() : kPaths[pick(sizeof kPaths / sizeof *kPaths)];
+    }
+
+    Question question() {
+        Question q;
+        for (int i = 0; i < kFieldSlotCount; ++i) {
+            const auto slot = static_cast<FieldSlot>(i);
+            const bool media = slot == FieldSlot::imaxe || slot == FieldSlot::son ||
+                               slot == FieldSlot::sonben || slot == FieldSlot::sonmal;
+            q[slot] = media ? path() : text();
+        }
+        return q;
+    }
+
+    SampleQuiz quiz() {
+        SampleQuiz q;
+        GeneralData& g = q.general;
+        g.title = text(), g.subtitle = text(), g.author = text(), g.intro = text();
+        g.help = text(), g.time = text(), g.endWell = text(), g.endBad = text();
+        g.introSound = path(), g.endWellSound = path(), g.endBadSound = path();
+        g.inOrder = pick(2) == 1;
+        q.count = 1 + pick(12);
+        for (int k = 1; k <= q.count; ++k)
+            q.questions.record(k) = question();
+        return q;
+    }
+
+private:
+    int pick(std::size_t n) { return static_cast<int>(gen_() % n); }
+    std::mt19937 gen_;
+};
+
+std::string trim(const std::string& s) {
+    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+    std::size_t b = 0, e = s.size();
+    while (b < e && blank(s[b]))
+        ++b;
+    while (e > b && blank(s[e - 1]))
+        --e;
+    return s.substr(b, e - b);
+}
+
+// A media name as it comes back: the bare file name in the opened file's folder.
+std::string media(const std::string& name, const std::string& folder) {
+    const std::string confined = confinedMediaName(name);
+    return confined.empty() ? std::string() : folder + confined;
+}
+
+// What the reader must give for a quiz the writer wrote: questions without statement
+// dropped, answers closed up, texts trimmed, media in the file's folder, sounds
+// without their message dropped.
+OpenedQuiz expectedAfterRoundTrip(const SampleQuiz& q, const std::string& folder) {
+    OpenedQuiz out;
+    out.folder = folder;
+    const GeneralData& g = q.general;
+    GeneralData& e = out.general;
+    e.title = trim(g.title), e.subtitle = trim(g.subtitle), e.author = trim(g.author);
+    e.intro = trim(toCrLf(g.intro)), e.help = trim(g.help), e.time = trim(g.time);
+    e.inOrder = g.inOrder;
+    e.introSound = media(bareFileName(g.introSound), folder);
+    e.endWell = trim(g.endWell);
+    e.endWellSound = g.endWell.empty() ? "" : media(bareFileName(g.endWellSound), folder);
+    e.endBad = trim(g.endBad);
+    e.endBadSound = g.endBad.empty() ? "" : media(bareFileName(g.endBadSound), folder);
+    for (int k = 1; k <= q.count; ++k) {
+        const Question& s = q.questions.record(k);
+        if (s[FieldSlot::enunciado].empty())
+            continue;
+        Question r;
+        r[FieldSlot::enunciado] = trim(s[FieldSlot::enunciado]);
+        int n = 0;
+        for (int a = 1; a <= 4; ++a) {
+            if (!s[answerSlot(a)].empty())
+                r[answerSlot(++n)] = trim(s[answerSlot(a)]);
+        }
+        r[FieldSlot::enlace] = trim(s[FieldSlot::enlace]);
+        for (FieldSlot m : {FieldSlot::imaxe, FieldSlot::son}) {
+            if (!s[m].empty())
+                r[m] = media(trim(bareFileName(s[m])), folder);
+        }
+        r[FieldSlot::ben] = trim(s[FieldSlot::ben]);
+        if (!s[FieldSlot::ben].empty())
+            r[FieldSlot::sonben] = media(bareFileName(s[FieldSlot::sonben]), folder);
+        r[FieldSlot::mal] = trim(s[FieldSlot::mal]);
+        if (!s[FieldSlot::mal].empty())
+            r[FieldSlot::sonmal] = media(bareFileName(s[FieldSlot::sonmal]), folder);
+        out.questions.push_back(r);
+    }
+    return out;
+}
+
+TEST(QuizFileRoundTrip, OpenOfSaveGivesTheQuizBackApartFromTheIntendedDifferences) {
+    for (unsigned seed = 1; seed <= 400; ++seed) {
+        const SampleQuiz q = RandomQuiz(seed).quiz();
+        OutputBuffer out;
+        writeQuizFile(q.general, q.questions, q.count, out);
+        OpenedQuiz opened;
+        try {
+            opened = read(out.text());
+        } catch (const std::exception& e) {
+            FAIL() << "seed " << seed << ": " << e.what() << "\n" << out.text();
+        }
+        const OpenedQuiz expected = expectedAfterRoundTrip(q, kFolder);
+        ASSERT_EQ(opened.general, expected.general) << "seed " << seed << "\n" << out.text();
+        ASSERT_EQ(opened.count(), expected.count()) << "seed " << seed;
+        for (int k = 0; k < expected.count(); ++k)
+            ASSERT_EQ(opened.questions[static_cast<std::size_t>(k)],
+                      expected.questions[static_cast<std::size_t>(k)])
+                << "seed " << seed << ", question " << k + 1 << "\n" << out.text();
+
+        // An opened quiz goes round again by the same rules.
+        SampleQuiz second;
+        second.general = opened.general;
+        second.count = opened.count();
+        for (int k = 1; k <= second.count; ++k)
+            second.questions.record(k) = opened.questions[static_cast<std::size_t>(k - 1)];
+        OutputBuffer again;
+        writeQuizFile(second.general, second.questions, second.count, again);
+        const OpenedQuiz reopened = read(again.text());
+        const OpenedQuiz expectedAgain = expectedAfterRoundTrip(second, kFolder);
+        ASSERT_EQ(reopened.general, expectedAgain.general) << "seed " << seed;
+        ASSERT_EQ(reopened.questions, expectedAgain.questions) << "seed " << seed;
+    }
+}
+
+// Damaged files: any result is fine as long as reading ends in a quiz or a reported
+// failure (run under the sanitizers to catch reads outside the input).
+TEST(QuizFileReader, DamagedFilesOpenOrFailCleanly) {
+    const std::string original = readBytes(dataPath("full_quiz.xml"));
+    std::mt19937 gen(2024);
+    const char noise[] = "<>&;#/\"=x \r\n\0\xC3\xE1";
+    for (int round = 0; round < 3000; ++round) {
+        std::string file = original;
+        for (int edits = 1 + static_cast<int>(gen() % 4); edits > 0; --edits) {
+            const std::size_t at = gen() % file.size();
+            switch (gen() % 3) {
+            case 0: file[at] = noise[gen() % (sizeof noise - 1)]; break;
+            case 1: file.erase(at, 1 + gen() % 8); break;
+            default: file.insert(at, 1, noise[gen() % (sizeof noise - 1)]);
+            }
+            if (file.empty())
+                file = "<";
+        }
+        try {
+            const OpenedQuiz q = read(file);
+            EXPECT_LE(q.count(), kQuestionCapacity);
+        } catch (const QuizFileError&) {
+        } catch (const EXMLException&) {
+        }
+    }
+}
+
+} // namespace

@@ -1,0 +1,275 @@
+#include "save_step.h"
+
+#include "quiz_file.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <dirent.h>
+#include <fstream>
+#include <sstream>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <algorithm>
+#include <vector>
+
+using namespace vireta;
+
+namespace {
+
+struct ExtensionCase {
+    const char* chosen;
+    const char* expected;
+};
+
+TEST(CompleteExtension, AddsTheExtensionOnlyWhenTheFileNameHasNoDot) {
+    const ExtensionCase cases[] = {
+        {"/d/quiz", "/d/quiz.xml"},
+        {"/d/quiz.xml", "/d/quiz.xml"},
+        {"/d/quiz.old.xml", "/d/quiz.old.xml"},
+        {"/d/quiz.", "/d/quiz."},
+        {"/d/.quiz", "/d/.quiz"},
+        {"/d/.quiz.xml", "/d/.quiz.xml"},
+        {"/d/my.folder/quiz", "/d/my.folder/quiz.xml"},
+        {"C:\\my.folder\\quiz", "C:\\my.folder\\quiz.xml"},
+        {"a.b:quiz", "a.b:quiz.xml"},
+        {"quiz", "quiz.xml"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(completeExtension(c.chosen, "xml"), c.expected) << c.chosen;
+    EXPECT_EQ(completeExtension("/d/quiz", "ebk"), "/d/quiz.ebk");
+}
+
+TEST(QtDialogFilter, TurnsEveryWritersFilterIntoQtsForm) {
+    EXPECT_EQ(qtDialogFilter("*.xml|*.xml;*.XML"), "*.xml (*.xml *.XML)");
+    EXPECT_EQ(qtDialogFilter(" *.htm|*.htm;*.html;*.HTM;*.HTML"), "*.htm (*.htm *.html *.HTM *.HTML)");
+    EXPECT_EQ(qtDialogFilter(" *.ebk|*.ebk;*.EBK|*.xml|*.xml;*.XML"),
+              "*.ebk (*.ebk *.EBK);;*.xml (*.xml *.XML)");
+}
+
+// A fresh folder, removed with everything in it at the end.
+class TempFolder {
+public:
+    TempFolder() {
+        char tmpl[] = "/tmp/vireta-save-XXXXXX";
+        path_ = mkdtemp(tmpl);
+        path_ += '/';
+    }
+    ~TempFolder() { std::system(("rm -rf '" + path_ + "'").c_str()); }
+    const std::string& path() const { return path_; }
+
+    std::vector<std::string> entries(const std::string& sub = "") const {
+        std::vector<std::string> out;
+        if (DIR* d = opendir((path_ + sub).c_str())) {
+            while (dirent* e = readdir(d)) {
+                const std::string n = e->d_name;
+                if (n != "." && n != "..")
+                    out.push_back(n);
+            }
+            closedir(d);
+        }
+        return out;
+    }
+
+private:
+    std::string path_;
+};
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+TEST(WriteFileReplacing, WritesEveryByteAndLeavesNoTemporaryFile) {
+    TempFolder dir;
+    const std::string path = dir.path() + "quiz.xml";
+    std::string bytes("a\r\nb\0c\xC3\xA1\r\n", 10);
+    writeFileReplacing(path, bytes);
+    EXPECT_EQ(readFile(path), bytes);
+    writeFile(path, "old content that is longer");
+    chmod(path.c_str(), 0640);
+    writeFileReplacing(path, "new");
+    EXPECT_EQ(readFile(path), "new");
+    struct stat st;
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u) << "the replaced file keeps its permissions";
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"quiz.xml"});
+}
+
+TEST(WriteFileReplacing, ReportsAFolderThatCannotBeWritten) {
+    TempFolder dir;
+    const std::string missing = dir.path() + "no/such/folder/quiz.xml";
+    try {
+        writeFileReplacing(missing, "x");
+        FAIL() << "no error";
+    } catch (const SaveError& e) {
+        EXPECT_EQ(e.path(), missing);
+        EXPECT_EQ(e.userMessage(), "Non se puido gardar o arquivo :" + missing);
+    }
+    // A folder in the way of the document.
+    mkdir((dir.path() + "quiz.xml").c_str(), 0755);
+    EXPECT_THROW(writeFileReplacing(dir.path() + "quiz.xml", "x"), SaveError);
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"quiz.xml"});
+}
+
+// A disk that fills up in the middle of a save: the file size limit makes a write
+// stop short. The previous document must survive whole, and nothing else remains.
+TEST(WriteFileReplacing, AShortWriteNeverDestroysThePreviousFile) {
+    TempFolder dir;
+    const std::string path = dir.path() + "quiz.xml";
+    const std::string previous = "<previous document/>\r\n";
+    writeFile(path, previous);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{4096, 4096};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        int status = 1;
+        try {
+            writeFileReplacing(path, std::string(100000, 'x'));
+        } catch (const SaveError& e) {
+            status = e.path() == path ? 0 : 2;
+        }
+        _exit(status);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the short write went unnoticed";
+    EXPECT_EQ(readFile(path), previous);
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"quiz.xml"});
+}
+
+TEST(SaveStep, WritesTheBufferUnderTheCompletedNameAndOffersItNextTime) {
+    TempFolder dir;
+    SaveStep step;
+    EXPECT_EQ(step.lastName(), "");
+    OutputBuffer buffer;
+    buffer.appendLine("linea");
+    SaveMedia media;
+    media.copyFiles = false;
+    media.pack = false;
+    const std::string written =
+        step.save(dir.path() + "proba", {"*.xml|*.xml", "xml"}, buffer, media).documentPath;
+    EXPECT_EQ(written, dir.path() + "proba.xml");
+    EXPECT_EQ(step.lastName(), dir.path() + "proba.xml");
+    EXPECT_EQ(readFile(written), "linea\r\n");
+}
+
+// The entry names of a tar archive, in order.
+std::vector<std::string> tarNames(const std::string& archive) {
+    std::vector<std::string> names;
+    for (std::size_t at = 0; at + 512 <= archive.size();) {
+        const std::string name(archive.c_str() + at);
+        if (name.empty())
+            break;
+        names.push_back(name);
+        const std::size_t size = std::stoul(archive.substr(at + 124, 12), nullptr, 8);
+        at += 512 + (size + 511) / 512 * 512;
+    }
+    return names;
+}
+
+struct PackingFixture : testing::Test {
+    TempFolder dir;
+    GeneralData general;
+    ExportSettings settings;
+    QuizModel model;
+    OutputBuffer buffer;
+    SaveStep step;
+
+    void SetUp() override {
+        mkdir((dir.path() + "media").c_str(), 0755);
+        mkdir((dir.path() + "out").c_str(), 0755);
+        writeFile(dir.path() + "media/son.mp3", "sound");
+        writeFile(dir.path() + "media/foto.png", "picture");
+        general.introSound = dir.path() + "media/son.mp3";
+        Question& q = model.questions.record(1);
+        q[FieldSlot::enunciado] = "Pregunta";
+        q[FieldSlot::imaxe] = dir.path() + "media/foto.png";
+        q[FieldSlot::sonben] = dir.path() + "media/missing.wav";
+        q[FieldSlot::son] = dir.path() + "media/son.mp3"; // the same file again
+        writeQuizFile(general, model.questions, model.count, buffer);
+    }
+
+    SaveMedia media(bool copy, bool pack) {
+        SaveMedia m;
+        m.copyFiles = copy;
+        m.pack = pack;
+        m.general = &general;
+        m.settings = &settings;
+        m.model = &model;
+        return m;
+    }
+};
+
+TEST_F(PackingFixture, PacksTheMediaFirstAndTheDocumentLast) {
+    const SaveResult r =
+        step.save(dir.path() + "out/quiz", {kQuizFileFilter, "xml"}, buffer, media(true, true));
+    EXPECT_EQ(r.documentPath, dir.path() + "out/quiz.xml");
+    EXPECT_EQ(r.archivePath, dir.path() + "out/quiz.tar");
+    EXPECT_EQ(r.failedMedia, std::vector<std::string>{dir.path() + "media/missing.wav"});
+    EXPECT_EQ(readFile(r.documentPath), buffer.text());
+    EXPECT_EQ(tarNames(readFile(r.archivePath)),
+              (std::vector<std::string>{"son.mp3", "foto.png", "quiz.xml"}));
+    EXPECT_EQ(readFile(dir.path() + "out/foto.png"), "picture");
+    std::vector<std::string> out = dir.entries("out");
+    std::sort(out.begin(), out.end());
+    EXPECT_EQ(out, (std::vector<std::string>{"foto.png", "quiz.tar", "quiz.xml", "son.mp3"}));
+}
+
+TEST_F(PackingFixture, WithBothBoxesClearedOnlyTheDocumentIsWritten) {
+    step.save(dir.path() + "out/quiz.xml", {kQuizFileFilter, "xml"}, buffer, media(false, false));
+    struct stat st;
+    EXPECT_EQ(stat((dir.path() + "out/quiz.tar").c_str(), &st), -1);
+    EXPECT_EQ(stat((dir.path() + "out/foto.png").c_str(), &st), -1);
+    EXPECT_EQ(readFile(dir.path() + "out/quiz.xml"), buffer.text());
+}
+
+TEST_F(PackingFixture, ADocumentThatWouldBeItsOwnArchiveIsRefused) {
+    writeFile(dir.path() + "out/quiz.tar", "old");
+    EXPECT_THROW(step.save(dir.path() + "out/quiz.tar", {kQuizFileFilter, "xml"}, buffer,
+                           media(true, true)),
+                 SaveError);
+    EXPECT_EQ(readFile(dir.path() + "out/quiz.tar"), "old");
+}
+
+TEST_F(PackingFixture, AnArchiveThatCannotBeCreatedStopsTheSaveBeforeTheDocument) {
+    mkdir((dir.path() + "out/quiz.tar").c_str(), 0755); // a folder in the way
+    try {
+        step.save(dir.path() + "out/quiz", {kQuizFileFilter, "xml"}, buffer, media(true, true));
+        FAIL() << "no error";
+    } catch (const SaveError& e) {
+        EXPECT_EQ(e.path(), dir.path() + "out/quiz.tar");
+    }
+    struct stat st;
+    EXPECT_EQ(stat((dir.path() + "out/quiz.xml").c_str(), &st), -1) << "no document written";
+}
+
+TEST_F(PackingFixture, ADocumentThatCannotBeWrittenEndsTheSaveBeforeTheMedia) {
+    writeFile(dir.path() + "out/quiz.tar", "earlier archive");
+    mkdir((dir.path() + "out/quiz.xml").c_str(), 0755); // a folder in the way
+    try {
+        step.save(dir.path() + "out/quiz", {kQuizFileFilter, "xml"}, buffer, media(true, true));
+        FAIL() << "no error";
+    } catch (const SaveError& e) {
+        EXPECT_EQ(e.path(), dir.path() + "out/quiz.xml");
+    }
+    struct stat st;
+    EXPECT_EQ(stat((dir.path() + "out/foto.png").c_str(), &st), -1) << "no media copied";
+    EXPECT_EQ(readFile(dir.path() + "out/quiz.tar"), "earlier archive");
+    EXPECT_EQ(dir.entries("out").size(), 2u) << "no temporary file left behind";
+    EXPECT_EQ(step.lastName(), dir.path() + "out/quiz.xml");
+}
+
+} // namespace

@@ -1,0 +1,488 @@
+#include "XMLParser.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace vireta {
+namespace {
+
+using namespace std::string_literals;
+using Kind = TXMLNode::Kind;
+
+const char* const kEmpty = "The main xml document is empty.";
+const char* const kNoName = "Imposible abrir o libro.";
+const char* const kOrder = "The xml declaration must have 'version' and 'encoding' and/or 'standalone' in this order.";
+const char* const kFirstLine = "The xml declaration must be on the first line and first character.";
+const char* const kEqual = "Missing equal sign for an attribute.";
+const char* const kQuote = "Missing quote for an attribute's value.";
+const char* const kRefEnd = "Missing reference end ';'.";
+const char* const kRefName = "Reference name is not valid.";
+const char* const kDashes = "Illegal sequence '--' in comment.";
+
+// Parses `input` into a document that held a tree before, and returns the error
+// message, or "" when it parsed. A failed parse must leave the document empty.
+std::string errorOf(const std::string& input)
+{
+    TXMLDoc doc;
+    doc.loadFromBytes("<?xml version='1.0' encoding='x' standalone='no'?><old a='1'>t</old>");
+    try {
+        doc.loadFromBytes(input);
+    } catch (const EXMLException& e) {
+        EXPECT_EQ(doc.nodeCount(), 0u) << "after: " << e.what();
+        EXPECT_EQ(doc.root(), nullptr);
+        EXPECT_EQ(doc.declaration().version(), "");
+        EXPECT_EQ(doc.declaration().encoding(), "");
+        EXPECT_EQ(doc.declaration().standalone(), "");
+        return e.what();
+    }
+    return "";
+}
+
+struct ErrorCase {
+    std::string input;
+    std::string message;
+};
+
+void expectErrors(const std::vector<ErrorCase>& cases)
+{
+    for (const ErrorCase& c : cases)
+        EXPECT_EQ(errorOf(c.input), c.message) << "input: " << c.input;
+}
+
+struct Text {
+    std::string name;
+    std::string value;
+    bool operator==(const Text& o) const { return name == o.name && value == o.value; }
+};
+std::ostream& operator<<(std::ostream& os, const Text& t) { return os << "{" << t.name << " | " << t.value << "}"; }
+
+// Name and value of the one text node inside <a>...</a>.
+Text textOf(const std::string& content)
+{
+    TXMLDoc doc;
+    doc.loadFromBytes("<a>" + content + "</a>");
+    const TXMLNode* t = doc.root()->child(0);
+    if (!t || t->kind() != Kind::Text || doc.root()->childCount() != 1) {
+        ADD_FAILURE() << "expected one text node in " << content;
+        return {};
+    }
+    return {std::string(t->name()), std::string(t->value())};
+}
+
+// ---------------------------------------------------------------------------
+// Declaration
+
+TEST(XmlDeclaration, ValuesAreKeptAsWritten)
+{
+    TXMLDoc doc;
+    doc.loadFromBytes("<?xml version='1.0' encoding='Iso_8859-1.x' standalone='no'?><a/>");
+    EXPECT_EQ(doc.declaration().version(), "1.0");
+    EXPECT_EQ(doc.declaration().encoding(), "Iso_8859-1.x");
+    EXPECT_EQ(doc.declaration().standalone(), "no");
+    EXPECT_EQ(doc.nodeCount(), 1u); // the declaration is no node
+
+    doc.loadFromBytes("<?xml\tversion=\"1.0\"encoding = \"\"  standalone=\"yes\"  ?>\n<a/>");
+    EXPECT_EQ(doc.declaration().version(), "1.0");
+    EXPECT_EQ(doc.declaration().encoding(), "");
+    EXPECT_EQ(doc.declaration().standalone(), "yes");
+
+    doc.loadFromBytes("<a/>");
+    EXPECT_EQ(doc.declaration().version(), "");
+    EXPECT_EQ(doc.declaration().encoding(), "");
+}
+
+TEST(XmlDeclaration, Errors)
+{
+    expectErrors({
+        {"<?xml  version='1.0'?><a/>", kOrder},
+        {"<?xml encoding='UTF-8'?><a/>", kOrder},
+        {"<?xml Version='1.0'?><a/>", kOrder},
+        {"<?xml version '1.0'?><a/>", kEqual},
+        {"<?xml version=1.0?><a/>", kQuote},
+        {"<?xml version='1.1'?><a/>", "Unsupported XML version, must be '1.0'."},
+        {"<?xml version='1.00'?><a/>", kQuote},
+        {"<?xml version=\"1.0'?><a/>", kQuote},
+        {"<?xml version='1", "Unsupported XML version, must be '1.0'."},
+        {"<?xml version='1.0' encoding='8bit'?><a/>", "Wrong XML encoding declaration."},
+        {"<?xml version='1.0' encoding='UTF 8'?><a/>", "Wrong XML encoding declaration."},
+        {"<?xml version='1.0' encoding='UTF-8?><a/>", kQuote},
+        {"<?xml version='1.0' encoding=UTF-8?><a/>", kQuote},
+        {"<?xml version='1.0' standalone='Yes'?><a/>", "Wrong XML standalone declaration, must be 'yes' or 'no'."},
+        {"<?xml version='1.0' standalone?><a/>", kEqual},
+        // Parts out of order are reported as a missing end.
+        {"<?xml version='1.0' standalone='no' encoding='UTF-8'?><a/>", "End of tag '<?xml' missing (?>)."},
+        {"<?xml version='1.0' foo='1'?><a/>", "End of tag '<?xml' missing (?>)."},
+        {"<?xml version='1.0'", "End of tag '<?xml' missing (?>)."},
+        // Not at the very first byte, or without a blank: a processing instruction.
+        {"\n<?xml version='1.0'?><a/>", kFirstLine},
+        {"<?xml?><a/>", kFirstLine},
+        {"\xEF\xBB\xBF<?xml version='1.0'?><a/>", kEmpty},
+    });
+}
+
+// ---------------------------------------------------------------------------
+// Top level
+
+TEST(XmlTopLevel, EmptyInputIsAnEmptyDocument)
+{
+    TXMLDoc doc;
+    doc.loadFromBytes("");
+    EXPECT_EQ(doc.nodeCount(), 0u);
+    doc.loadFromBytes("\0<a/>"s); // a NUL ends the text
+    EXPECT_EQ(doc.nodeCount(), 0u);
+}
+
+TEST(XmlTopLevel, NodesInDocumentOrder)
+{
+    TXMLDoc doc;
+    doc.loadFromBytes(" <!-- c -->\r\n<?pi d?> <a/> <!--z--><?q?>\n\0<b>"s);
+    ASSERT_EQ(doc.nodeCount(), 5u);
+    EXPECT_EQ(doc.node(0)->kind(), Kind::Comment);
+    EXPECT_EQ(doc.node(0)->name(), " c ");
+    EXPECT_EQ(doc.node(1)->kind(), Kind::ProcessingInstruction);
+    EXPECT_EQ(doc.node(2)->kind(), Kind::Element);
+    EXPECT_EQ(doc.node(2), doc.root());
+    EXPECT_EQ(doc.node(3)->name(), "z");
+    EXPECT_EQ(doc.node(4)->name(), "q");
+    EXPECT_EQ(doc.node(5), nullptr);
+    EXPECT_EQ(doc.nodes().count(), 5u);
+}
+
+TEST(XmlTopLevel, Errors)
+{
+    expectErrors({
+        {" \r\n\t", kEmpty},
+        {"<?xml version='1.0'?>", kEmpty},
+        {"<!-- only a comment -->", kEmpty},
+        {"text", kEmpty},
+        {"<a/>text", kEmpty},
+        {"<a/><b/>", kEmpty},
+        {"<a/><![CDATA[x]]>", kEmpty},
+        {"<!DOCTYPE a><a/>", "DTD not handle in this version."},
+        {"<!DOCTYPE\n a><a/>", "DTD not handle in this version."},
+        {"<!DOCTYPE>", kNoName},
+        {"< a/>", kNoName},
+        {"<", kNoName},
+    });
+}
+
+TEST(XmlTopLevel, FailedLoadLeavesDocumentEmptyAndReusable)
+{
+    TXMLDoc doc;
+    doc.loadFromBytes("<?xml version='1.0' encoding='UTF-8'?><a x='1'><b/></a>");
+    EXPECT_THROW(doc.loadFromBytes("<a><b></a>"), EXMLException);
+    EXPECT_EQ(doc.nodeCount(), 0u);
+    EXPECT_EQ(doc.declaration().encoding(), "");
+    doc.loadFromBytes("<c/>");
+    EXPECT_EQ(doc.root()->name(), "c");
+    doc.clear();
+    EXPECT_EQ(doc.nodeCount(), 0u);
+    EXPECT_EQ(doc.root(), nullptr);
+}
+
+// ---------------------------------------------------------------------------
+// Elements and attributes
+
+TEST(XmlElements, TreeShape)
+{
+    TXMLDoc doc;
+    doc.loadFromBytes("<r>\n  <a>x</a>\n  <b/>\n  <c k='v'> <d/> t <e></e > </c >\n</r>");
+    const TXMLNode* r = doc.root();
+    ASSERT_EQ(r->childCount(), 3u); // blank runs between tags leave no node
+    EXPECT_EQ(r->child(0)->name(), "a");
+    EXPECT_EQ(r->child(0)->childCount(), 1u);
+    EXPECT_EQ(r->child(0)->child(0)->kind(), Kind::Text);
+    EXPECT_EQ(r->child(1)->childCount(), 0u);
+    const TXMLNode* c = r->child(2);
+    ASSERT_EQ(c->childCount(), 3u);
+    EXPECT_EQ(c->child(0)->name(), "d");
+    EXPECT_EQ(c->child(1)->name(), "t");
+    EXPECT_EQ(c->child(2)->name(), "e");
+    EXPECT_EQ(c->child(3), nullptr);
+    EXPECT_EQ(r->value(), "");
+
+    EXPECT_FALSE(r->isElementWithAttributes());
+    EXPECT_TRUE(c->isElementWithAttributes());
+    const TXMLNode* text = c->child(1);
+    EXPECT_EQ(text->childCount(), 0u);
+    EXPECT_EQ(text->attributeCount(), 0u);
+    EXPECT_EQ(text->child(0), nullptr);
+    EXPECT_EQ(text->attribute(0), nullptr);
+    EXPECT_FALSE(text->isElementWithAttributes());
+}
+
+TEST(XmlElements, NameCharacters)
+{
+    TXMLDoc doc;
+    doc.loadFromBytes("<_:a-.9\xC0\xB7\xFF x\xE9=''/>");
+    EXPECT_EQ(doc.root()->name(), "_:a-.9\xC0\xB7\xFF");
+    EXPECT_EQ(doc.root()->attribute(0)->name(), "x\xE9");
+    expectErrors({
+        {"<9/>", kNoName},
+        {"<-a/>", kNoName},
+        {"<\xB7/>", kNoName},
+        {"<\xD7/>", kNoName},
+        // A UTF-8 letter: 0xC3 starts a name, 0xA9 is no name character.
+        {"<a\xC3\xA9/>", "End of tag '<' missing (>)."},
+    });
+}
+
+TEST(XmlElements, AttributesKeepTheirValuesUnchanged)
+{
+    TXMLDoc doc;
+    doc.loadFromBytes("<a b='x > y < z &amp; \"q\"\r\n w'c=\"'\" d = '' B='2'/>");
+    const TXMLNode* a = doc.root();
+    ASSERT_EQ(a->attributeCount(), 4u);
+    EXPECT_EQ(a->attribute(0)->name(), "b");
+    EXPECT_EQ(a->attribute(0)->value(), "x > y < z &amp; \"q\"\r\n w");
+    EXPECT_EQ(a->attribute(1)->value(), "'");
+    EXPECT_EQ(a->attribute(2)->name(), "d");
+    EXPECT_EQ(a->attribute(2)->value(), "");
+    EXPECT_EQ(a->attribute(3)->name(), "B");
+    EXPECT_EQ(a->attribute(4), nullptr);
+    ASSERT_NE(a->attributes().find("c"), nullptr);
+    EXPECT_EQ(a->attributes().find("c")->value(), "'");
+    EXPECT_EQ(a->attributes().find("e"), nullptr);
+}
+
+TEST(XmlElements, Errors)
+{
+    std::string many = "<a";
+    for (int i = 0; i < 100; ++i)
+        many += " n" + std::to_string(i) + "=''";
+    expectErrors({
+        {"<a b='1' b='2'/>", "Attribute b already used."},
+        {many + " n57=''/>", "Attribute n57 already used."},
+        {"<a b/>", kEqual},
+        {"<a b='1' c>", kEqual},
+        {"<a b=1/>", kQuote},
+        {"<a b='1/>", kQuote},
+        {"<a b=\"1'/>", kQuote},
+        {"<a", "End of tag '<' missing (>)."},
+        {"<a b='1' / >", "End of tag '<' missing (>)."},
+        {"<a 1='x'/>", "End of tag '<' missing (>)."},
+        {"<a>", "End of tag '<a>' missing (</a>)."},
+        {"<a><b>text", "End of tag '<b>' missing (</b>)."},
+        {"<a>text\0</a>"s, "End of tag '<a>' missing (</a>)."},
+        {"<a></a", kNoName},
+        {"<a><b></a>", kNoName},
+        {"<a></ab>", kNoName},
+        {"<ab></a>", kNoName},
+        {"<a></A>", kNoName},
+        {"<a></ a>", kNoName},
+        {"<a></a x>", kNoName},
+        {"<a><!DOCTYPE x></a>", kNoName},
+        {"<a><!x></a>", kNoName},
+    });
+    EXPECT_EQ(errorOf(many + "/>"), "");
+}
+
+// Nesting depth is limited by memory only: neither parsing nor destroying a tree
+// uses the C++ stack per level.
+TEST(XmlElements, MillionNestedElements)
+{
+    const std::size_t depth = 1000000;
+    std::string open;
+    std::string close;
+    for (std::size_t i = 0; i < depth; ++i) {
+        open += "<e>";
+        close += "</e>";
+    }
+    {
+        TXMLDoc doc;
+        doc.loadFromBytes(open + "x" + close);
+        const TXMLNode* n = doc.root();
+        std::size_t levels = 0;
+        while (n && n->isElement()) {
+            ++levels;
+            ASSERT_EQ(n->childCount(), 1u);
+            n = n->child(0);
+        }
+        EXPECT_EQ(levels, depth);
+        ASSERT_NE(n, nullptr);
+        EXPECT_EQ(n->name(), "x");
+    }
+    EXPECT_EQ(errorOf(open), "End of tag '<e>' missing (</e>).");
+}
+
+// ---------------------------------------------------------------------------
+// Text and references
+
+TEST(XmlText, NameHasReferencesReplacedAndValueKeepsThem)
+{
+    struct Case {
+        const char* content;
+        Text expected;
+    };
+    const std::vector<Case> cases = {
+        {" \r\n\t plain text \x01\x1f ", {"plain text", "plain text"}},
+        {"a &amp; b", {"a & b", "a &amp; b"}},
+        {"&lt;&gt;&amp;&apos;&quot;", {"<>&'\"", "&lt;&gt;&amp;&apos;&quot;"}},
+        {"&amp;amp;", {"&amp;", "&amp;amp;"}},
+        {"&undeclared; &a.b-c:9;", {"&undeclared; &a.b-c:9;", "&undeclared; &a.b-c:9;"}},
+        {"&#65;&#x42;&#x63;&#0000000000068;", {"ABcD", "&#65;&#x42;&#x63;&#0000000000068;"}},
+        {"&#233;&#x20AC;&#x1F600;&#x10FFFF;",
+         {"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF", "&#233;&#x20AC;&#x1F600;&#x10FFFF;"}},
+        // Stripped again after replacing.
+        {"&#32;x&#10;", {"x", "&#32;x&#10;"}},
+        {"&#32;", {"", "&#32;"}},
+        // Numbers that fit but name no character stay as written.
+        {"&#0;|&#xD800;|&#57343;|&#x110000;|&#2147483647;|&#xFFFFFFFF;",
+         {"&#0;|&#xD800;|&#57343;|&#x110000;|&#2147483647;|&#xFFFFFFFF;",
+          "&#0;|&#xD800;|&#57343;|&#x110000;|&#2147483647;|&#xFFFFFFFF;"}},
+        {"\xE9 latin-1 bytes \xFF", {"\xE9 latin-1 bytes \xFF", "\xE9 latin-1 bytes \xFF"}},
+        {"x > y", {"x > y", "x > y"}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(textOf(c.content), c.expected) << "content: " << c.content;
+}
+
+TEST(XmlText, ReferenceErrors)
+{
+    expectErrors({
+        {"<a>a & b</a>", kRefEnd},
+        {"<a>x&</a>", kRefEnd},
+        {"<a>&amp</a>", kRefEnd},
+        // The ";" must come in the same text run, not after a later tag.
+        {"<a>&amp<b/>;</a>", kRefEnd},
+        {"<a>&#65</a>", kRefEnd},
+        {"<a>&#65 ;</a>", kRefEnd},
+        {"<a>&#X41;</a>", kRefEnd},
+        {"<a>&#</a>", kRefEnd},
+        {"<a>&#;</a>", kRefName},
+        {"<a>&#x;</a>", kRefName},
+        {"<a>&;</a>", kRefName},
+        {"<a>a & b;</a>", kRefName},
+        {"<a>&1a;</a>", kRefName},
+        {"<a>&a b;</a>", kRefName},
+        {"<a>&#2147483648;</a>", "'2147483648' is not a valid integer value"},
+        {"<a>&#x100000000;</a>", "'$100000000' is not a valid integer value"},
+        {"<a>&#x00000001FFFFFFFF;</a>", "'$00000001FFFFFFFF' is not a valid integer value"},
+        {"<a>&#99999999999999999999999999999;</a>", "'99999999999999999999999999999' is not a valid integer value"},
+    });
+}
+
+// ---------------------------------------------------------------------------
+// Comments, CDATA sections and processing instructions
+
+TEST(XmlMarkup, CommentsCDataAndProcessingInstructions)
+{
+    TXMLDoc doc;
+    doc.loadFromBytes("<a><!----><!-- <b> &x - y --><![CDATA[ <b>&amp;]] ]]><![CDATA[]]>"
+                      "<?pi  some data ?? ?><?xml-stylesheet href='s'?><?p?></a>");
+    const TXMLNode* a = doc.root();
+    ASSERT_EQ(a->childCount(), 7u);
+    struct Expected {
+        Kind kind;
+        const char* name;
+        const char* value;
+    };
+    const Expected expected[] = {
+        {Kind::Comment, "", ""},
+        {Kind::Comment, " <b> &x - y ", ""},
+        {Kind::CData, " <b>&amp;]] ", ""},
+        {Kind::CData, "", ""},
+        {Kind::ProcessingInstruction, "pi", "some data ?? "},
+        {Kind::ProcessingInstruction, "xml-stylesheet", "href='s'"},
+        {Kind::ProcessingInstruction, "p", ""},
+    };
+    for (std::size_t i = 0; i < 7; ++i) {
+        const TXMLNode* n = a->child(i);
+        EXPECT_EQ(n->kind(), expected[i].kind) << i;
+        EXPECT_EQ(n->name(), expected[i].name) << i;
+        EXPECT_EQ(n->value(), expected[i].value) << i;
+        EXPECT_EQ(n->childCount(), 0u);
+    }
+}
+
+TEST(XmlMarkup, Errors)
+{
+    expectErrors({
+        {"<a><!-- x -- y --></a>", kDashes},
+        {"<a><!-- x ---></a>", kDashes},
+        {"<a><!---></a>", "End of tag '<!--' missing (-->)."},
+        {"<a><!-- x", "End of tag '<!--' missing (-->)."},
+        {"<!-- x --", "End of tag '<!--' missing (-->)."},
+        {"<a><![CDATA[x]]</a>", "End of tag '<![CDATA[' missing (]]>)."},
+        {"<a><?pi x</a>", "End of tag '<?' missing (?>)."},
+        {"<a><? x?></a>", "Processing Instruction target name missing."},
+        {"<?", "Processing Instruction target name missing."},
+        {"<a><?xml x?></a>", kFirstLine},
+        {"<a/><?xml?>", kFirstLine},
+        {"<?XmL x?><a/>", "Processing Instruction target name is 'xml'."},
+        {"<a><?xML?></a>", "Processing Instruction target name is 'xml'."},
+    });
+}
+
+// ---------------------------------------------------------------------------
+// Loading files
+
+class XmlFile : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir_ = std::filesystem::temp_directory_path()
+            / ("vireta_xml_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_"
+               + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(dir_);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+    std::string write(const std::string& name, const std::string& bytes)
+    {
+        std::string path = (dir_ / name).string();
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+    std::filesystem::path dir_;
+};
+
+TEST_F(XmlFile, LoadsAndRemembersThePath)
+{
+    std::string path = write("q.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n  <xogo version=\"1.0\"> </xogo> ");
+    TXMLDoc doc;
+    doc.loadFromFile(path);
+    EXPECT_EQ(doc.fileName(), path);
+    EXPECT_EQ(doc.declaration().encoding(), "UTF-8");
+    EXPECT_EQ(doc.root()->name(), "xogo");
+    EXPECT_TRUE(doc.root()->isElementWithAttributes());
+    doc.clear();
+    EXPECT_EQ(doc.fileName(), path);
+
+    doc.loadFromFile("");
+    EXPECT_EQ(doc.nodeCount(), 0u);
+    EXPECT_EQ(doc.fileName(), "");
+}
+
+TEST_F(XmlFile, FileSystemErrorsAreNoParseErrors)
+{
+    TXMLDoc doc;
+    doc.loadFromFile(write("good.xml", "<a/>"));
+    for (const std::string& path : {(dir_ / "missing.xml").string(), dir_.string()}) {
+        try {
+            doc.loadFromFile(path);
+            ADD_FAILURE() << "no error for " << path;
+        } catch (const EXMLException&) {
+            ADD_FAILURE() << "parse error for " << path;
+        } catch (const FileReadError& e) {
+            EXPECT_EQ(e.path(), path);
+        }
+        EXPECT_EQ(doc.nodeCount(), 0u);
+        EXPECT_EQ(doc.fileName(), path);
+    }
+}
+
+TEST_F(XmlFile, ParseErrorEmptiesTheDocument)
+{
+    TXMLDoc doc;
+    doc.loadFromFile(write("good.xml", "<a/>"));
+    EXPECT_THROW(doc.loadFromFile(write("bad.xml", "<a>")), EXMLException);
+    EXPECT_EQ(doc.nodeCount(), 0u);
+}
+
+} // namespace
+} // namespace vireta
