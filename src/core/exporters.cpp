@@ -69,9 +69,9 @@ void appendUnicodeEscape(std::string& out, unsigned unit) {
 
 // A text placed inside a double-quoted string of the page's script: backslash, double
 // quote and line breaks are escaped, "<" too so that no "</SCRIPT>" or "<!--" can end
-// or disturb the script element. On a page in the 8-bit code page, characters that are
-// not Latin-1 letters are written as \u escapes, because character references mean
-// nothing inside a script.
+// or disturb the script element. On a page in the 8-bit code page, characters above
+// U+00FF and the C1 controls are written as \u escapes: the conversion would turn them
+// into character references, which mean nothing inside a script.
 std::string scriptString(std::string_view text, bool utf8Page) {
     std::string out;
     out.reserve(text.size() + 8);
