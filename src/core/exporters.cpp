@@ -61,37 +61,6 @@ std::string quotedAttribute(std::string_view text) {
     return out;
 }
 
-// Decodes the UTF-8 sequence at s[pos]; returns its length, or 0 when it is not a
-// valid one (the caller then takes the byte as it is).
-std::size_t decodeUtf8At(std::string_view s, std::size_t pos, char32_t& cp) {
-    const auto b0 = static_cast<unsigned char>(s[pos]);
-    std::size_t len;
-    char32_t min;
-    if (b0 < 0x80) {
-        cp = b0;
-        return 1;
-    } else if ((b0 & 0xE0) == 0xC0) {
-        len = 2, min = 0x80, cp = b0 & 0x1F;
-    } else if ((b0 & 0xF0) == 0xE0) {
-        len = 3, min = 0x800, cp = b0 & 0x0F;
-    } else if ((b0 & 0xF8) == 0xF0) {
-        len = 4, min = 0x10000, cp = b0 & 0x07;
-    } else {
-        return 0;
-    }
-    if (pos + len > s.size())
-        return 0;
-    for (std::size_t i = 1; i < len; ++i) {
-        const auto b = static_cast<unsigned char>(s[pos + i]);
-        if ((b & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (b & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return len;
-}
-
 void appendUnicodeEscape(std::string& out, unsigned unit) {
     char buf[8];
     std::snprintf(buf, sizeof buf, "\\u%04X", unit & 0xFFFFu);
@@ -100,9 +69,9 @@ void appendUnicodeEscape(std::string& out, unsigned unit) {
 
 // A text placed inside a double-quoted string of the page's script: backslash, double
 // quote and line breaks are escaped, "<" too so that no "</SCRIPT>" or "<!--" can end
-// or disturb the script element. On a page in the 8-bit code page, characters that are
-// not Latin-1 letters are written as \u escapes, because character references mean
-// nothing inside a script.
+// or disturb the script element. On a page in the 8-bit code page, characters above
+// U+00FF and the C1 controls are written as \u escapes: the conversion would turn them
+// into character references, which mean nothing inside a script.
 std::string scriptString(std::string_view text, bool utf8Page) {
     std::string out;
     out.reserve(text.size() + 8);

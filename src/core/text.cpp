@@ -82,6 +82,10 @@ std::string folderPart(std::string_view path) {
     return sep == std::string_view::npos ? std::string() : std::string(path.substr(0, sep + 1));
 }
 
+std::size_t decodeUtf8At(std::string_view s, std::size_t pos, char32_t& codePoint) {
+    return decodeUtf8(s, pos, codePoint);
+}
+
 void appendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
         out += static_cast<char>(cp);

@@ -28,6 +28,10 @@ std::string cp1252ToUtf8(std::string_view bytes);
 // that is not part of one is taken as a Windows-1252 byte.
 std::string utf8FromFile(std::string_view bytes);
 
+// Decodes the UTF-8 sequence that starts at s[pos] into codePoint and returns its
+// length; returns 0 when the bytes there are not a valid, shortest-form sequence.
+std::size_t decodeUtf8At(std::string_view s, std::size_t pos, char32_t& codePoint);
+
 // Appends the UTF-8 encoding of a code point (which the caller has checked is a
 // Unicode scalar value).
 void appendUtf8(std::string& out, char32_t codePoint);
