@@ -9,8 +9,8 @@
 #include <cstring>
 #include <new>
 
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 #include <png.h>
 
 // Both libraries report a fatal error by calling a handler that must not return. The
@@ -26,6 +26,7 @@ namespace {
 constexpr std::size_t kMessageSize = 200;
 // libjpeg's working memory (a progressive file keeps all its coefficients).
 constexpr long kJpegMemoryLimit = 1L << 30;
+constexpr std::size_t kMaxJpegFileBytes = std::size_t{512} << 20;
 
 std::string lowerExtension(const std::string& path) {
     const std::string name = bareFileName(path);
@@ -55,6 +56,24 @@ public:
 private:
     std::FILE* file_;
 };
+
+// The whole file. libjpeg decodes fastest from memory: its Huffman decoder takes a
+// slower path whenever fewer than a few kilobytes of input are buffered.
+std::vector<unsigned char> readAll(std::FILE* file) {
+    std::vector<unsigned char> data;
+    unsigned char chunk[1 << 16];
+    std::size_t got = 0;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        if (data.size() + got > kMaxJpegFileBytes) {
+            throw ImageDecodeError("file too large for a picture");
+        }
+        data.insert(data.end(), chunk, chunk + got);
+    }
+    if (std::ferror(file)) {
+        throw ImageDecodeError("cannot read the file");
+    }
+    return data;
+}
 
 void allocate(Image& image, int width, int height, int channels) {
     image.width = width;
@@ -98,7 +117,7 @@ void jpegEmitMessage(j_common_ptr cinfo, int level) {
 }
 
 struct JpegJob {
-    explicit JpegJob(const std::string& path) : file(path) {
+    explicit JpegJob(const std::string& path) : data(readAll(InputFile(path).get())) {
         std::memset(&cinfo, 0, sizeof cinfo);
         std::memset(&err, 0, sizeof err);
     }
@@ -106,7 +125,7 @@ struct JpegJob {
     JpegJob(const JpegJob&) = delete;
     JpegJob& operator=(const JpegJob&) = delete;
 
-    InputFile file;
+    std::vector<unsigned char> data;
     jpeg_decompress_struct cinfo;
     JpegErrorManager err;
     Image image;
@@ -126,6 +145,39 @@ void cmykToRgb(const JSAMPLE* cmyk, std::uint8_t* rgb, int width, bool inverted)
     }
 }
 
+// In a progressive file, whether every component's DC coefficients have arrived.
+bool allDcRead(const jpeg_decompress_struct& cinfo) {
+    if (cinfo.coef_bits == nullptr) {
+        return false;
+    }
+    for (int c = 0; c < cinfo.num_components; ++c) {
+        if (cinfo.coef_bits[c][0] < 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Whether an end-of-image marker follows in the input not yet read. Inside
+// entropy-coded data every 0xFF byte is followed by 0x00 or a restart marker, so the
+// pair FF D9 is the marker itself.
+bool endMarkerFollows(const jpeg_decompress_struct& cinfo) {
+    const unsigned char* p = cinfo.src->next_input_byte;
+    const unsigned char* end = p + cinfo.src->bytes_in_buffer;
+    while (p < end) {
+        p = static_cast<const unsigned char*>(
+            std::memchr(p, 0xFF, static_cast<std::size_t>(end - p)));
+        if (p == nullptr || p + 1 >= end) {
+            return false;
+        }
+        if (p[1] == 0xD9) {
+            return true;
+        }
+        ++p;
+    }
+    return false;
+}
+
 // Runs libjpeg on the job. Returns false after a libjpeg error (message in job.err).
 // Holds no C++ object of its own across the setjmp.
 bool runJpeg(JpegJob& job) {
@@ -138,7 +190,11 @@ bool runJpeg(JpegJob& job) {
     }
     jpeg_create_decompress(&cinfo);
     cinfo.mem->max_memory_to_use = kJpegMemoryLimit;
-    jpeg_stdio_src(&cinfo, job.file.get());
+    if (job.data.empty()) {
+        std::snprintf(job.err.message, sizeof job.err.message, "empty file");
+        return false;
+    }
+    jpeg_mem_src(&cinfo, job.data.data(), static_cast<unsigned long>(job.data.size()));
     jpeg_read_header(&cinfo, TRUE);
 
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
@@ -148,6 +204,13 @@ bool runJpeg(JpegJob& job) {
             static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height),
             job.box->width, job.box->height));
         cinfo.scale_denom = 8;
+    }
+    // At 1/8 each block gives one pixel, its DC coefficient. A progressive file sends
+    // those first, so its later scans (most of the file) need not be decoded at all.
+    const bool dcOnly = job.box != nullptr && cinfo.scale_num == 1 && cinfo.progressive_mode;
+    if (dcOnly) {
+        cinfo.buffered_image = TRUE;
+        cinfo.do_block_smoothing = FALSE;
     }
     jpeg_calc_output_dimensions(&cinfo);
     const std::int64_t width = cinfo.output_width;
@@ -162,13 +225,20 @@ bool runJpeg(JpegJob& job) {
     }
 
     jpeg_start_decompress(&cinfo);
+    int status = JPEG_SCAN_COMPLETED;
+    if (dcOnly) {
+        do {
+            status = jpeg_consume_input(&cinfo);
+        } while (status != JPEG_REACHED_EOI &&
+                 !(status == JPEG_SCAN_COMPLETED && allDcRead(cinfo)));
+        jpeg_start_output(&cinfo, cinfo.input_scan_number);
+    }
     while (cinfo.output_scanline < cinfo.output_height) {
-        std::uint8_t* out =
-            job.image.pixels.data() + static_cast<std::size_t>(cinfo.output_scanline) *
-                                          job.image.rowBytes();
+        std::uint8_t* out = job.image.pixels.data() +
+                            static_cast<std::size_t>(cinfo.output_scanline) * job.image.rowBytes();
         JSAMPROW row = cmyk ? job.cmykRow.data() : out;
         if (jpeg_read_scanlines(&cinfo, &row, 1) != 1) {
-            break; // cannot happen with a stdio source; the check below reports it
+            break; // cannot happen with a memory source; the check below reports it
         }
         if (cmyk) {
             cmykToRgb(row, out, job.image.width, cinfo.saw_Adobe_marker != 0);
@@ -178,7 +248,15 @@ bool runJpeg(JpegJob& job) {
         std::snprintf(job.err.message, sizeof job.err.message, "JPEG data cut short");
         return false;
     }
-    // The rest of the file (after the last scan) is not needed.
+    if (dcOnly) {
+        jpeg_finish_output(&cinfo);
+        // The skipped scans are not decoded, but a file cut short is still refused.
+        if (status != JPEG_REACHED_EOI && !endMarkerFollows(cinfo)) {
+            std::snprintf(job.err.message, sizeof job.err.message, "JPEG data cut short");
+            return false;
+        }
+    }
+    // The rest of the file (after the last scan needed) is not read.
     jpeg_abort_decompress(&cinfo);
     return true;
 }
@@ -214,7 +292,7 @@ struct PngJob {
     int channels = 0;
     bool interlaced = false;
     bool tooLarge = false;
-    Image image;                     // the result, or the whole picture when interlaced
+    Image image; // the result, or the whole picture when interlaced
     std::vector<png_bytep> rowPointers;
     std::vector<png_byte> row;       // one decoded row (reduced reading)
     std::vector<std::uint64_t> sums; // running sums of one output row (reduced reading)
@@ -232,8 +310,8 @@ void pngWarning(png_structp, png_const_charp) {}
 // sum over its block (colour weighted by alpha when there is alpha).
 struct Reducer {
     int factor;
-    int width;      // of the picture
-    int channels;   // 3 or 4
+    int width;    // of the picture
+    int channels; // 3 or 4
     int outWidth;
 
     void add(const png_byte* row, std::uint64_t* sums) const {
@@ -298,8 +376,7 @@ bool runPng(PngJob& job) {
     int bitDepth = 0;
     int colorType = 0;
     int interlace = 0;
-    png_get_IHDR(png, info, &width, &height, &bitDepth, &colorType, &interlace, nullptr,
-                 nullptr);
+    png_get_IHDR(png, info, &width, &height, &bitDepth, &colorType, &interlace, nullptr, nullptr);
     png_set_expand(png); // palette to RGB, grey below 8 bits to 8 bits, tRNS to alpha
     png_set_strip_16(png);
     png_set_gray_to_rgb(png);
@@ -316,10 +393,10 @@ bool runPng(PngJob& job) {
         return false;
     }
 
-    const int factor = job.box == nullptr ? 1
-                                          : detail::pngPreviewFactor(job.width, job.height,
-                                                                     job.box->width,
-                                                                     job.box->height);
+    const int factor =
+        job.box == nullptr
+            ? 1
+            : detail::pngPreviewFactor(job.width, job.height, job.box->width, job.box->height);
     if (factor == 1 || job.interlaced) {
         // The whole picture; an interlaced one is reduced afterwards.
         if (static_cast<std::int64_t>(width) * height > kMaxDecodedPixels) {
@@ -396,8 +473,7 @@ Image decodePng(const std::string& path, const Size* box) {
         throw ImageDecodeError("picture too large");
     }
     if (box != nullptr && job.interlaced) {
-        const int factor =
-            detail::pngPreviewFactor(job.width, job.height, box->width, box->height);
+        const int factor = detail::pngPreviewFactor(job.width, job.height, box->width, box->height);
         if (factor > 1) {
             return reduce(job.image, factor);
         }
@@ -450,7 +526,9 @@ Size fitInBox(int width, int height, int boxWidth, int boxHeight) {
     return {boxWidth, std::max<int>(1, static_cast<int>(byWidth))};
 }
 
-Image decodeImage(const std::string& path) { return decode(path, nullptr); }
+Image decodeImage(const std::string& path) {
+    return decode(path, nullptr);
+}
 
 Image decodePreview(const std::string& path, int boxWidth, int boxHeight) {
     if (boxWidth <= 0 || boxHeight <= 0) {

@@ -40,8 +40,8 @@ PixelSource quadrants(int width, int height) {
         if (std::abs(got[i] - expected[i]) > tolerance) {
             return ::testing::AssertionFailure()
                    << "pixel (" << x << "," << y << ") is " << got[0] << "," << got[1] << ","
-                   << got[2] << "," << got[3] << " not " << expected[0] << "," << expected[1]
-                   << "," << expected[2] << "," << expected[3];
+                   << got[2] << "," << got[3] << " not " << expected[0] << "," << expected[1] << ","
+                   << expected[2] << "," << expected[3];
         }
     }
     return ::testing::AssertionSuccess();
@@ -95,8 +95,8 @@ TEST(FitInBox, ScalesDownKeepingProportionsAndNeverEnlarges) {
         int w, h, fitW, fitH;
     };
     const Case cases[] = {
-        {6000, 4000, 196, 130}, // landscape: the width decides
-        {3000, 4000, 112, 150}, // portrait: the height decides
+        {6000, 4000, 196, 130},                     // landscape: the width decides
+        {3000, 4000, 112, 150},                     // portrait: the height decides
         {196, 150, 196, 150},   {100, 40, 100, 40}, // fits already
         {392, 150, 196, 75},    {5000, 10, 196, 1}, // a sliver keeps one pixel
         {10, 5000, 1, 150},
@@ -113,18 +113,17 @@ TEST(PreviewScale, SmallestReductionThatStillHoldsTheFittedSize) {
         int w, h, jpegEighths, pngFactor;
     };
     const Case cases[] = {
-        {6000, 4000, 1, 30},  // 24 megapixels: 750x500 at 1/8
-        {4000, 3000, 1, 20},  // 500x375 at 1/8; 200x150 by 20
-        {1600, 1200, 1, 8},   // 200x150 at 1/8 just holds 196x147
-        {1500, 1000, 2, 7},   // 188 wide at 1/8 is too narrow for 196
-        {300, 200, 6, 1},     // 225x150 at 6/8
-        {196, 150, 8, 1},     // exactly the box
-        {50, 50, 8, 1},       // small pictures are never reduced
+        {6000, 4000, 1, 30}, // 24 megapixels: 750x500 at 1/8
+        {4000, 3000, 1, 20}, // 500x375 at 1/8; 200x150 by 20
+        {1600, 1200, 1, 8},  // 200x150 at 1/8 just holds 196x147
+        {1500, 1000, 2, 7},  // 188 wide at 1/8 is too narrow for 196
+        {300, 200, 6, 1},    // 225x150 at 6/8
+        {196, 150, 8, 1},    // exactly the box
+        {50, 50, 8, 1},      // small pictures are never reduced
     };
     for (const auto& c : cases) {
         const Size fit = fitInBox(c.w, c.h, kPreviewBoxWidth, kPreviewBoxHeight);
-        const int eighths =
-            detail::jpegPreviewScale(c.w, c.h, kPreviewBoxWidth, kPreviewBoxHeight);
+        const int eighths = detail::jpegPreviewScale(c.w, c.h, kPreviewBoxWidth, kPreviewBoxHeight);
         const int factor = detail::pngPreviewFactor(c.w, c.h, kPreviewBoxWidth, kPreviewBoxHeight);
         EXPECT_EQ(eighths, c.jpegEighths) << c.w << "x" << c.h;
         EXPECT_EQ(factor, c.pngFactor) << c.w << "x" << c.h;
@@ -133,7 +132,8 @@ TEST(PreviewScale, SmallestReductionThatStillHoldsTheFittedSize) {
         EXPECT_GE((c.h * eighths + 7) / 8, fit.height);
         if (eighths > 1) {
             const int smaller = eighths - 1;
-            EXPECT_TRUE((c.w * smaller + 7) / 8 < fit.width || (c.h * smaller + 7) / 8 < fit.height);
+            EXPECT_TRUE((c.w * smaller + 7) / 8 < fit.width ||
+                        (c.h * smaller + 7) / 8 < fit.height);
         }
         EXPECT_GE(c.w / factor, fit.width);
         EXPECT_GE(c.h / factor, fit.height);
@@ -154,8 +154,12 @@ TEST_F(ImageDecoder, DecodesEveryKindOfJpegToRgb) {
     }
     // Grey comes back as three equal channels.
     const std::string grey = path("gris.JPEG");
-    writeJpeg(grey, 40, 30, [](int x, int) { return Rgba{0, static_cast<std::uint8_t>(x < 20 ? 40 : 200), 0, 255}; },
-              JpegKind::Grey);
+    writeJpeg(
+        grey, 40, 30,
+        [](int x, int) {
+            return Rgba{0, static_cast<std::uint8_t>(x < 20 ? 40 : 200), 0, 255};
+        },
+        JpegKind::Grey);
     const Image image = decodeImage(grey);
     ASSERT_EQ(image.channels, 3);
     EXPECT_TRUE(near(image, 5, 15, {40, 40, 40, 255}, 6));
@@ -190,11 +194,12 @@ TEST_F(ImageDecoder, DecodesEveryKindOfPngExactly) {
         EXPECT_TRUE(near(image, 0, 5, {40, 40, 40, 255}, 0));
 
         const std::string palette = path("paleta.png");
-        writePng(palette, 8, 8,
-                 [](int x, int) {
-                     return x < 4 ? Rgba{0, 0, 0, 0} : Rgba{255, 0, 0, 255};
-                 },
-                 PngKind::PaletteWithTransparency, interlaced);
+        writePng(
+            palette, 8, 8,
+            [](int x, int) {
+                return x < 4 ? Rgba{0, 0, 0, 0} : Rgba{255, 0, 0, 255};
+            },
+            PngKind::PaletteWithTransparency, interlaced);
         image = decodeImage(palette);
         ASSERT_EQ(image.channels, 4); // the transparent palette entry becomes alpha
         EXPECT_TRUE(near(image, 1, 1, {0, 0, 0, 0}, 0));
@@ -267,6 +272,12 @@ TEST_F(ImageDecoder, BadFilesThrowImageDecodeError) {
         return readBytes(path("p.jpg"));
     }();
 
+    // Big enough for a 1/8 preview, which reads only the first scans of a progressive file.
+    const std::vector<char> bigProgressiveBytes = [&] {
+        writeJpeg(path("bp.jpg"), 1600, 1200, quadrants(1600, 1200), JpegKind::Progressive);
+        return readBytes(path("bp.jpg"));
+    }();
+
     std::mt19937 random(7);
     std::vector<char> garbage(5000);
     for (char& c : garbage) {
@@ -301,14 +312,17 @@ TEST_F(ImageDecoder, BadFilesThrowImageDecodeError) {
         {"jpeg-half.jpg", prefix(jpegBytes, jpegBytes.size() / 2)},
         {"jpeg-without-end.jpg", prefix(jpegBytes, jpegBytes.size() - 40)},
         {"progressive-half.jpg", prefix(progressiveBytes, progressiveBytes.size() / 2)},
+        {"big-progressive-early.jpg", prefix(bigProgressiveBytes, 2000)},
+        {"big-progressive-most.jpg", prefix(bigProgressiveBytes, bigProgressiveBytes.size() - 100)},
+        {"big-progressive-no-end.jpg", prefix(bigProgressiveBytes, bigProgressiveBytes.size() - 2)},
         {"png-signature-only.png", prefix(pngBytes, 8)},
         {"png-header-only.png", prefix(pngBytes, 40)},
         {"png-half.png", prefix(pngBytes, pngBytes.size() / 2)},
         {"png-bad-crc.png", badCrc},
         {"png-huge-header.png", hugePng},
-        {"png-named-jpeg.jpg", pngBytes},   // the extension decides the decoder
+        {"png-named-jpeg.jpg", pngBytes}, // the extension decides the decoder
         {"jpeg-named-png.png", jpegBytes},
-        {"good-png-as-gif.gif", pngBytes},  // not a format of this decoder
+        {"good-png-as-gif.gif", pngBytes}, // not a format of this decoder
         {"no-extension", jpegBytes},
     };
     for (const auto& c : cases) {
