@@ -61,6 +61,13 @@ private:
 // slower path whenever fewer than a few kilobytes of input are buffered.
 std::vector<unsigned char> readAll(std::FILE* file) {
     std::vector<unsigned char> data;
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        const long size = std::ftell(file);
+        if (size > 0 && static_cast<unsigned long>(size) <= kMaxJpegFileBytes) {
+            data.reserve(static_cast<std::size_t>(size));
+        }
+        std::rewind(file);
+    }
     unsigned char chunk[1 << 16];
     std::size_t got = 0;
     while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {

@@ -334,7 +334,10 @@ TEST_F(ImageDecoder, BadFilesThrowImageDecodeError) {
     }
     EXPECT_THROW(decodeImage(path("missing.jpg")), ImageDecodeError);
     EXPECT_THROW(decodePreview(path("missing.png"), 196, 150), ImageDecodeError);
-    EXPECT_THROW(decodeImage(dir_.string()), ImageDecodeError);
+    fs::create_directory(path("folder.jpg"));
+    fs::create_directory(path("folder.png"));
+    EXPECT_THROW(decodeImage(path("folder.jpg")), ImageDecodeError);
+    EXPECT_THROW(decodePreview(path("folder.png"), 196, 150), ImageDecodeError);
     EXPECT_THROW(decodeImage(""), ImageDecodeError);
 
     // The good files still decode after all that (no state is left behind).
