@@ -7,9 +7,10 @@
 //
 // Failures: every decoding function throws ImageDecodeError, and nothing else, when
 // the picture cannot be produced: no such file, an extension of another format, data
-// that is not of the format, damaged or cut short. The libraries' error handlers
-// never leave their own stack frames by a jump across C++ objects, and nothing is
-// written to the standard streams.
+// that is not of the format, damaged or cut short (a JPEG whose data ends early or has
+// bad entropy-coded data is refused rather than shown half grey; stray bytes between
+// its segments are tolerated). The libraries' error handlers never jump across C++
+// objects, and nothing is written to the standard streams.
 #pragma once
 
 #include <cstddef>
@@ -64,8 +65,10 @@ Image decodeImage(const std::string& path);
 // the size that fitting it into the box gives (fitInBox), so the caller's final
 // scaling only ever shrinks:
 // - JPEG is decoded by libjpeg at the smallest of its scales 1/8, 2/8, ... 8/8 whose
-//   output still holds that fitted size (libjpeg scales in the DCT, so most of the
-//   work of the full size is never done);
+//   output still holds that fitted size (libjpeg scales in the DCT, so the inverse
+//   transforms and colour conversion of the full size are never done; the entropy
+//   decoding of every coefficient still is). At 1/8 a progressive file is decoded
+//   from its first (DC) scans only, and the rest is only checked for its end marker;
 // - PNG is read row by row and averaged down on the fly by the largest whole factor
 //   that still holds the fitted size (interlaced files, which cannot be read that
 //   way, are decoded whole first).
