@@ -1,0 +1,253 @@
+// Preview decoding of camera-sized pictures, against decoding them whole and scaling
+// the result down to the preview box (what the window would do with Qt's image reader
+// and no scaled size). The program prints, after the usual table, each case's time as
+// a ratio to its baseline measured in the same run.
+#include "image_decoder.h"
+#include "image_writer.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QImage>
+#include <QImageReader>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+
+#include <unistd.h>
+
+#include <jpeglib.h>
+
+using namespace vireta;
+
+namespace {
+
+// Smooth light and colour with fine grain on top, so that the files carry about as
+// much detail as a photograph and the decoders do a photograph's work.
+testing::PixelSource photoLike(int width, int height) {
+    auto noise = std::make_shared<std::vector<std::uint8_t>>(1 << 16);
+    std::mt19937 random(42);
+    for (auto& n : *noise) {
+        n = static_cast<std::uint8_t>(random() % 25);
+    }
+    return [=](int x, int y) {
+        const double u = static_cast<double>(x) / width;
+        const double v = static_cast<double>(y) / height;
+        const int grain = (*noise)[static_cast<std::size_t>(x * 7919 + y * 104729) & 0xFFFF];
+        auto clamp = [](double c) {
+            return static_cast<std::uint8_t>(std::max(0.0, std::min(255.0, c)));
+        };
+        return testing::Rgba{clamp(120 + 90 * std::sin(6 * u + 2 * v) + grain),
+                             clamp(110 + 80 * std::cos(5 * v - 3 * u) + grain),
+                             clamp(100 + 70 * std::sin(9 * u * v) + grain), 255};
+    };
+}
+
+struct Files {
+    std::string jpeg;        // 6000 x 4000, 24 megapixels, sequential as cameras write
+    std::string progressive; // the same picture progressive, as often found on the web
+    std::string png;         // 4000 x 3000
+};
+
+const Files& files() {
+    static const Files made = [] {
+        const auto dir = std::filesystem::temp_directory_path() /
+                         ("vireta_image_bench_" + std::to_string(::getpid()));
+        std::filesystem::create_directories(dir);
+        Files f{(dir / "camera.jpg").string(), (dir / "web.jpg").string(),
+                (dir / "screen.png").string()};
+        testing::writeJpeg(f.jpeg, 6000, 4000, photoLike(6000, 4000), testing::JpegKind::Rgb, 90);
+        testing::writeJpeg(f.progressive, 6000, 4000, photoLike(6000, 4000),
+                           testing::JpegKind::Progressive, 90);
+        testing::writePng(f.png, 4000, 3000, photoLike(4000, 3000), testing::PngKind::Rgb);
+        for (const std::string* file : {&f.jpeg, &f.progressive, &f.png}) {
+            std::fprintf(stderr, "test picture %s: %.1f MB\n", file->c_str(),
+                         static_cast<double>(std::filesystem::file_size(*file)) / 1e6);
+        }
+        return f;
+    }();
+    return made;
+}
+
+QImage asQImage(const Image& image) {
+    return QImage(image.pixels.data(), image.width, image.height,
+                  static_cast<qsizetype>(image.rowBytes()),
+                  image.channels == 4 ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+}
+
+// The window's last step: fit into the box, smoothly.
+QImage shown(const QImage& image) {
+    const Size fit = fitInBox(image.width(), image.height(), kPreviewBoxWidth, kPreviewBoxHeight);
+    return image.scaled(fit.width, fit.height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+const std::string& fileFor(const benchmark::State& state) {
+    switch (state.range(0)) {
+    case 0:
+        return files().jpeg;
+    case 1:
+        return files().progressive;
+    default:
+        return files().png;
+    }
+}
+
+// The floor for any JPEG decode: reading every coefficient of the file with libjpeg,
+// without any inverse DCT, colour conversion or output.
+void libjpegCoefficientsOnly(benchmark::State& state) {
+    const std::string& file = fileFor(state);
+    for (auto _ : state) {
+        std::FILE* f = std::fopen(file.c_str(), "rb");
+        jpeg_decompress_struct cinfo;
+        jpeg_error_mgr err;
+        cinfo.err = jpeg_std_error(&err);
+        jpeg_create_decompress(&cinfo);
+        jpeg_stdio_src(&cinfo, f);
+        jpeg_read_header(&cinfo, TRUE);
+        benchmark::DoNotOptimize(jpeg_read_coefficients(&cinfo));
+        jpeg_destroy_decompress(&cinfo);
+        std::fclose(f);
+    }
+}
+
+void corePreview(benchmark::State& state) {
+    const std::string& file = fileFor(state);
+    for (auto _ : state) {
+        Image image = decodePreview(file, kPreviewBoxWidth, kPreviewBoxHeight);
+        benchmark::DoNotOptimize(image.pixels.data());
+    }
+}
+
+void corePreviewShown(benchmark::State& state) {
+    const std::string& file = fileFor(state);
+    for (auto _ : state) {
+        const Image image = decodePreview(file, kPreviewBoxWidth, kPreviewBoxHeight);
+        QImage picture = shown(asQImage(image));
+        benchmark::DoNotOptimize(picture.constBits());
+    }
+}
+
+void coreFullShown(benchmark::State& state) {
+    const std::string& file = fileFor(state);
+    for (auto _ : state) {
+        const Image image = decodeImage(file);
+        QImage picture = shown(asQImage(image));
+        benchmark::DoNotOptimize(picture.constBits());
+    }
+}
+
+// Baseline: Qt's reader without a scaled size, then the window's scaling.
+void qtFullShown(benchmark::State& state) {
+    const QString file = QString::fromStdString(fileFor(state));
+    for (auto _ : state) {
+        QImageReader reader(file);
+        QImage picture = shown(reader.read());
+        if (picture.isNull()) {
+            state.SkipWithError("Qt could not read the picture");
+            break;
+        }
+        benchmark::DoNotOptimize(picture.constBits());
+    }
+}
+
+// For comparison: Qt's reader asked for the fitted size (its JPEG reader scales in the
+// decoder too).
+void qtScaledRead(benchmark::State& state) {
+    const QString file = QString::fromStdString(fileFor(state));
+    for (auto _ : state) {
+        QImageReader reader(file);
+        const QSize size = reader.size();
+        const Size fit = fitInBox(size.width(), size.height(), kPreviewBoxWidth, kPreviewBoxHeight);
+        reader.setScaledSize(QSize(fit.width, fit.height));
+        QImage picture = reader.read();
+        benchmark::DoNotOptimize(picture.constBits());
+    }
+}
+
+void registerAll() {
+    struct Case {
+        const char* name;
+        void (*run)(benchmark::State&);
+    };
+    const Case cases[] = {
+        {"qt_full_then_scaled", qtFullShown},    {"core_full_then_scaled", coreFullShown},
+        {"core_preview", corePreview},           {"core_preview_then_fitted", corePreviewShown},
+        {"qt_reader_scaled_size", qtScaledRead},
+    };
+    const char* formats[] = {"jpeg_24mp", "progressive_jpeg_24mp", "png_4000x3000"};
+    for (int index = 0; index < 3; ++index) {
+        const std::string format = formats[index];
+        for (const auto& c : cases) {
+            benchmark::RegisterBenchmark((format + "/" + c.name).c_str(), c.run)
+                ->Arg(index)
+                ->Unit(benchmark::kMillisecond)
+                ->MinTime(1.0);
+        }
+        if (index < 2) {
+            benchmark::RegisterBenchmark((format + "/libjpeg_coefficients_only").c_str(),
+                                         libjpegCoefficientsOnly)
+                ->Arg(index)
+                ->Unit(benchmark::kMillisecond)
+                ->MinTime(1.0);
+        }
+    }
+}
+
+// The usual console table, then every case's time as a ratio of the baseline
+// "qt_full_then_scaled" of its format.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    RatioReporter() : ConsoleReporter(OO_Tabular) {}
+
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (!run.error_occurred) {
+                const std::string name = run.run_name.function_name; // "format/case"
+                order_.push_back(name);
+                times_[name] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
+            }
+        }
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        std::printf("\nSpeed-up against its format's qt_full_then_scaled (CPU time; wall time):\n");
+        for (const std::string& name : order_) {
+            const std::string format = name.substr(0, name.find('/'));
+            const auto base = times_.find(format + "/qt_full_then_scaled");
+            const Times& t = times_[name];
+            if (base != times_.end() && t.real > 0 && t.cpu > 0) {
+                std::printf("  %-48s %6.1fx  %6.1fx\n", name.c_str(), base->second.cpu / t.cpu,
+                            base->second.real / t.real);
+            }
+        }
+    }
+
+private:
+    struct Times {
+        double real = 0;
+        double cpu = 0;
+    };
+    std::vector<std::string> order_;
+    std::map<std::string, Times> times_;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    files(); // made once, before any timing
+    registerAll();
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    std::filesystem::remove_all(std::filesystem::path(files().jpeg).parent_path());
+    return 0;
+}

@@ -1,0 +1,575 @@
+#include "image_decoder.h"
+
+#include "text.h"
+
+#include <algorithm>
+#include <cctype>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include <jerror.h>
+#include <jpeglib.h>
+#include <png.h>
+
+// Both libraries report a fatal error by calling a handler that must not return. The
+// handlers here record the message and longjmp back to a setjmp in a function that
+// holds no C++ object of its own: all state lives in a job object owned by the
+// caller, which is destroyed normally after the jump, and the jump only ever crosses
+// the libraries' C frames.
+
+namespace vireta {
+
+namespace {
+
+constexpr std::size_t kMessageSize = 200;
+// libjpeg's working memory (a progressive file keeps all its coefficients).
+constexpr long kJpegMemoryLimit = 1L << 30;
+constexpr std::size_t kMaxJpegFileBytes = std::size_t{512} << 20;
+
+std::string lowerExtension(const std::string& path) {
+    const std::string name = bareFileName(path);
+    const auto dot = name.rfind('.');
+    if (dot == std::string::npos) {
+        return {};
+    }
+    std::string ext = name.substr(dot + 1);
+    for (char& c : ext) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return ext;
+}
+
+class InputFile {
+public:
+    explicit InputFile(const std::string& path) : file_(std::fopen(path.c_str(), "rb")) {
+        if (file_ == nullptr) {
+            throw ImageDecodeError("cannot open " + path);
+        }
+    }
+    ~InputFile() { std::fclose(file_); }
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+    std::FILE* get() const { return file_; }
+
+private:
+    std::FILE* file_;
+};
+
+// The whole file. libjpeg decodes fastest from memory: its Huffman decoder takes a
+// slower path whenever fewer than a few kilobytes of input are buffered.
+std::vector<unsigned char> readAll(std::FILE* file) {
+    std::vector<unsigned char> data;
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        const long size = std::ftell(file);
+        if (size > 0 && static_cast<unsigned long>(size) <= kMaxJpegFileBytes) {
+            data.reserve(static_cast<std::size_t>(size));
+        }
+        std::rewind(file);
+    }
+    unsigned char chunk[1 << 16];
+    std::size_t got = 0;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        if (data.size() + got > kMaxJpegFileBytes) {
+            throw ImageDecodeError("file too large for a picture");
+        }
+        data.insert(data.end(), chunk, chunk + got);
+    }
+    if (std::ferror(file)) {
+        throw ImageDecodeError("cannot read the file");
+    }
+    return data;
+}
+
+void allocate(Image& image, int width, int height, int channels) {
+    image.width = width;
+    image.height = height;
+    image.channels = channels;
+    image.pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) *
+                            static_cast<std::size_t>(channels),
+                        0);
+}
+
+// ---------------------------------------------------------------- JPEG
+
+struct JpegErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+[[noreturn]] void jpegErrorExit(j_common_ptr cinfo) {
+    auto* err = reinterpret_cast<JpegErrorManager*>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, err->message);
+    std::longjmp(err->jump, 1);
+}
+
+// Warnings that mean the picture's data is cut short or damaged end the decode like
+// errors do; others (stray bytes between segments and the like) are ignored, as is
+// every trace message.
+void jpegEmitMessage(j_common_ptr cinfo, int level) {
+    if (level >= 0) {
+        return;
+    }
+    switch (cinfo->err->msg_code) {
+    case JWRN_JPEG_EOF:
+    case JWRN_HIT_MARKER:
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_MUST_RESYNC:
+        jpegErrorExit(cinfo);
+    default:
+        break;
+    }
+}
+
+struct JpegJob {
+    explicit JpegJob(const std::string& path) : data(readAll(InputFile(path).get())) {
+        std::memset(&cinfo, 0, sizeof cinfo);
+        std::memset(&err, 0, sizeof err);
+    }
+    ~JpegJob() { jpeg_destroy_decompress(&cinfo); } // a no-op before creation
+    JpegJob(const JpegJob&) = delete;
+    JpegJob& operator=(const JpegJob&) = delete;
+
+    std::vector<unsigned char> data;
+    jpeg_decompress_struct cinfo;
+    JpegErrorManager err;
+    Image image;
+    std::vector<JSAMPLE> cmykRow;
+    const Size* box = nullptr; // null: full size
+    bool tooLarge = false;
+};
+
+// Four inks to light. Files with an Adobe marker store the inks inverted.
+void cmykToRgb(const JSAMPLE* cmyk, std::uint8_t* rgb, int width, bool inverted) {
+    for (int x = 0; x < width; ++x, cmyk += 4, rgb += 3) {
+        const unsigned k = inverted ? cmyk[3] : 255u - cmyk[3];
+        for (int i = 0; i < 3; ++i) {
+            const unsigned c = inverted ? cmyk[i] : 255u - cmyk[i];
+            rgb[i] = static_cast<std::uint8_t>((c * k + 127) / 255);
+        }
+    }
+}
+
+// In a progressive file, whether every component's DC coefficients have arrived.
+bool allDcRead(const jpeg_decompress_struct& cinfo) {
+    if (cinfo.coef_bits == nullptr) {
+        return false;
+    }
+    for (int c = 0; c < cinfo.num_components; ++c) {
+        if (cinfo.coef_bits[c][0] < 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Whether an end-of-image marker follows in the input not yet read. Inside
+// entropy-coded data every 0xFF byte is followed by 0x00 or a restart marker, so the
+// pair FF D9 is the marker itself.
+bool endMarkerFollows(const jpeg_decompress_struct& cinfo) {
+    const unsigned char* p = cinfo.src->next_input_byte;
+    const unsigned char* end = p + cinfo.src->bytes_in_buffer;
+    while (p < end) {
+        p = static_cast<const unsigned char*>(
+            std::memchr(p, 0xFF, static_cast<std::size_t>(end - p)));
+        if (p == nullptr || p + 1 >= end) {
+            return false;
+        }
+        if (p[1] == 0xD9) {
+            return true;
+        }
+        ++p;
+    }
+    return false;
+}
+
+// Runs libjpeg on the job. Returns false after a libjpeg error (message in job.err).
+// Holds no C++ object of its own across the setjmp.
+bool runJpeg(JpegJob& job) {
+    jpeg_decompress_struct& cinfo = job.cinfo;
+    cinfo.err = jpeg_std_error(&job.err.pub);
+    job.err.pub.error_exit = jpegErrorExit;
+    job.err.pub.emit_message = jpegEmitMessage;
+    if (setjmp(job.err.jump)) {
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    cinfo.mem->max_memory_to_use = kJpegMemoryLimit;
+    if (job.data.empty()) {
+        std::snprintf(job.err.message, sizeof job.err.message, "empty file");
+        return false;
+    }
+    jpeg_mem_src(&cinfo, job.data.data(), static_cast<unsigned long>(job.data.size()));
+    jpeg_read_header(&cinfo, TRUE);
+
+    const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
+    if (job.box != nullptr) {
+        cinfo.scale_num = static_cast<unsigned>(detail::jpegPreviewScale(
+            static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height),
+            job.box->width, job.box->height));
+        cinfo.scale_denom = 8;
+    }
+    // At 1/8 each block gives one pixel, its DC coefficient. A progressive file sends
+    // those first, so its later scans (most of the file) need not be decoded at all.
+    const bool dcOnly = job.box != nullptr && cinfo.scale_num == 1 && cinfo.progressive_mode;
+    if (dcOnly) {
+        cinfo.buffered_image = TRUE;
+        cinfo.do_block_smoothing = FALSE;
+    }
+    jpeg_calc_output_dimensions(&cinfo);
+    const std::int64_t width = cinfo.output_width;
+    const std::int64_t height = cinfo.output_height;
+    if (width <= 0 || height <= 0 || width * height > kMaxDecodedPixels) {
+        job.tooLarge = true;
+        return true;
+    }
+    allocate(job.image, static_cast<int>(width), static_cast<int>(height), 3);
+    if (cmyk) {
+        job.cmykRow.resize(static_cast<std::size_t>(width) * 4);
+    }
+
+    jpeg_start_decompress(&cinfo);
+    int status = JPEG_SCAN_COMPLETED;
+    if (dcOnly) {
+        do {
+            status = jpeg_consume_input(&cinfo);
+        } while (status != JPEG_REACHED_EOI &&
+                 !(status == JPEG_SCAN_COMPLETED && allDcRead(cinfo)));
+        jpeg_start_output(&cinfo, cinfo.input_scan_number);
+    }
+    while (cinfo.output_scanline < cinfo.output_height) {
+        std::uint8_t* out = job.image.pixels.data() +
+                            static_cast<std::size_t>(cinfo.output_scanline) * job.image.rowBytes();
+        JSAMPROW row = cmyk ? job.cmykRow.data() : out;
+        if (jpeg_read_scanlines(&cinfo, &row, 1) != 1) {
+            break; // cannot happen with a memory source; the check below reports it
+        }
+        if (cmyk) {
+            cmykToRgb(row, out, job.image.width, cinfo.saw_Adobe_marker != 0);
+        }
+    }
+    if (cinfo.output_scanline < cinfo.output_height) {
+        std::snprintf(job.err.message, sizeof job.err.message, "JPEG data cut short");
+        return false;
+    }
+    if (dcOnly) {
+        jpeg_finish_output(&cinfo);
+        // The skipped scans are not decoded, but a file cut short is still refused.
+        if (status != JPEG_REACHED_EOI && !endMarkerFollows(cinfo)) {
+            std::snprintf(job.err.message, sizeof job.err.message, "JPEG data cut short");
+            return false;
+        }
+    }
+    // The rest of the file (after the last scan needed) is not read.
+    jpeg_abort_decompress(&cinfo);
+    return true;
+}
+
+Image decodeJpeg(const std::string& path, const Size* box) {
+    JpegJob job(path);
+    job.box = box;
+    if (!runJpeg(job)) {
+        throw ImageDecodeError(std::string("damaged JPEG file: ") + job.err.message);
+    }
+    if (job.tooLarge) {
+        throw ImageDecodeError("picture too large");
+    }
+    return std::move(job.image);
+}
+
+// ---------------------------------------------------------------- PNG
+
+struct PngJob {
+    explicit PngJob(const std::string& path) : file(path) { message[0] = '\0'; }
+    ~PngJob() { png_destroy_read_struct(&png, &info, nullptr); }
+    PngJob(const PngJob&) = delete;
+    PngJob& operator=(const PngJob&) = delete;
+
+    InputFile file;
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    char message[kMessageSize];
+
+    const Size* box = nullptr;
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    bool interlaced = false;
+    bool tooLarge = false;
+    Image image; // the result, or the whole picture when interlaced
+    std::vector<png_bytep> rowPointers;
+    std::vector<png_byte> row;       // one decoded row (reduced reading)
+    std::vector<std::uint64_t> sums; // running sums of one output row (reduced reading)
+};
+
+void pngError(png_structp png, png_const_charp message) {
+    auto* job = static_cast<PngJob*>(png_get_error_ptr(png));
+    std::snprintf(job->message, sizeof job->message, "%s", message);
+    png_longjmp(png, 1);
+}
+
+void pngWarning(png_structp, png_const_charp) {}
+
+// The averaging of one output row: `sums` holds, per output pixel and channel, the
+// sum over its block (colour weighted by alpha when there is alpha).
+struct Reducer {
+    int factor;
+    int width;    // of the picture
+    int channels; // 3 or 4
+    int outWidth;
+
+    void add(const png_byte* row, std::uint64_t* sums) const {
+        for (int ox = 0; ox < outWidth; ++ox) {
+            const int x0 = ox * factor;
+            const int x1 = std::min(width, x0 + factor);
+            std::uint64_t* s = sums + static_cast<std::size_t>(ox) * channels;
+            const png_byte* p = row + static_cast<std::size_t>(x0) * channels;
+            if (channels == 4) {
+                for (int x = x0; x < x1; ++x, p += 4) {
+                    const unsigned a = p[3];
+                    s[0] += p[0] * a;
+                    s[1] += p[1] * a;
+                    s[2] += p[2] * a;
+                    s[3] += a;
+                }
+            } else {
+                for (int x = x0; x < x1; ++x, p += 3) {
+                    s[0] += p[0];
+                    s[1] += p[1];
+                    s[2] += p[2];
+                }
+            }
+        }
+    }
+
+    void emit(std::uint64_t* sums, int rows, std::uint8_t* out) const {
+        for (int ox = 0; ox < outWidth; ++ox) {
+            const int cols = std::min(width, (ox + 1) * factor) - ox * factor;
+            const std::uint64_t count = static_cast<std::uint64_t>(cols) * rows;
+            std::uint64_t* s = sums + static_cast<std::size_t>(ox) * channels;
+            std::uint8_t* o = out + static_cast<std::size_t>(ox) * channels;
+            if (channels == 4) {
+                const std::uint64_t alpha = s[3];
+                for (int i = 0; i < 3; ++i) {
+                    o[i] = alpha == 0 ? 0 : static_cast<std::uint8_t>((s[i] + alpha / 2) / alpha);
+                }
+                o[3] = static_cast<std::uint8_t>((alpha + count / 2) / count);
+            } else {
+                for (int i = 0; i < 3; ++i) {
+                    o[i] = static_cast<std::uint8_t>((s[i] + count / 2) / count);
+                }
+            }
+            std::fill(s, s + channels, 0);
+        }
+    }
+};
+
+// Runs libpng on the job. Returns false after a libpng error (message in job.message).
+// Holds no C++ object of its own across the setjmp.
+bool runPng(PngJob& job) {
+    if (setjmp(png_jmpbuf(job.png))) {
+        return false;
+    }
+    png_structp png = job.png;
+    png_infop info = job.info;
+    png_init_io(png, job.file.get());
+    png_read_info(png, info);
+
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    int bitDepth = 0;
+    int colorType = 0;
+    int interlace = 0;
+    png_get_IHDR(png, info, &width, &height, &bitDepth, &colorType, &interlace, nullptr, nullptr);
+    png_set_expand(png); // palette to RGB, grey below 8 bits to 8 bits, tRNS to alpha
+    png_set_strip_16(png);
+    png_set_gray_to_rgb(png);
+    job.interlaced = interlace != PNG_INTERLACE_NONE;
+    if (job.interlaced) {
+        png_set_interlace_handling(png);
+    }
+    png_read_update_info(png, info);
+    job.width = static_cast<int>(width); // libpng limits both sides to 1000000
+    job.height = static_cast<int>(height);
+    job.channels = png_get_channels(png, info);
+    if (job.channels != 3 && job.channels != 4) {
+        std::snprintf(job.message, sizeof job.message, "unexpected channel count");
+        return false;
+    }
+
+    const int factor =
+        job.box == nullptr
+            ? 1
+            : detail::pngPreviewFactor(job.width, job.height, job.box->width, job.box->height);
+    if (factor == 1 || job.interlaced) {
+        // The whole picture; an interlaced one is reduced afterwards.
+        if (static_cast<std::int64_t>(width) * height > kMaxDecodedPixels) {
+            job.tooLarge = true;
+            return true;
+        }
+        allocate(job.image, job.width, job.height, job.channels);
+        job.rowPointers.resize(height);
+        for (png_uint_32 y = 0; y < height; ++y) {
+            job.rowPointers[y] = job.image.pixels.data() + y * job.image.rowBytes();
+        }
+        png_read_image(png, job.rowPointers.data());
+        return true;
+    }
+
+    const Reducer reducer{factor, job.width, job.channels, (job.width + factor - 1) / factor};
+    const int outHeight = (job.height + factor - 1) / factor;
+    allocate(job.image, reducer.outWidth, outHeight, job.channels);
+    job.row.resize(png_get_rowbytes(png, info));
+    job.sums.assign(static_cast<std::size_t>(reducer.outWidth) * job.channels, 0);
+    for (int oy = 0; oy < outHeight; ++oy) {
+        const int rows = std::min(job.height, (oy + 1) * factor) - oy * factor;
+        for (int i = 0; i < rows; ++i) {
+            png_read_row(png, job.row.data(), nullptr);
+            reducer.add(job.row.data(), job.sums.data());
+        }
+        reducer.emit(job.sums.data(), rows,
+                     job.image.pixels.data() + static_cast<std::size_t>(oy) * job.image.rowBytes());
+    }
+    return true;
+}
+
+Image reduce(const Image& source, int factor) {
+    const Reducer reducer{factor, source.width, source.channels,
+                          (source.width + factor - 1) / factor};
+    Image out;
+    allocate(out, reducer.outWidth, (source.height + factor - 1) / factor, source.channels);
+    std::vector<std::uint64_t> sums(static_cast<std::size_t>(out.width) * out.channels, 0);
+    for (int oy = 0; oy < out.height; ++oy) {
+        const int y0 = oy * factor;
+        const int y1 = std::min(source.height, y0 + factor);
+        for (int y = y0; y < y1; ++y) {
+            reducer.add(source.pixel(0, y), sums.data());
+        }
+        reducer.emit(sums.data(), y1 - y0,
+                     out.pixels.data() + static_cast<std::size_t>(oy) * out.rowBytes());
+    }
+    return out;
+}
+
+Image decodePng(const std::string& path, const Size* box) {
+    PngJob job(path);
+    job.box = box;
+
+    png_byte signature[8] = {};
+    if (std::fread(signature, 1, sizeof signature, job.file.get()) != sizeof signature ||
+        png_sig_cmp(signature, 0, sizeof signature) != 0) {
+        throw ImageDecodeError("not a PNG file");
+    }
+    job.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &job, pngError, pngWarning);
+    if (job.png == nullptr) {
+        throw ImageDecodeError("cannot start the PNG decoder");
+    }
+    job.info = png_create_info_struct(job.png);
+    if (job.info == nullptr) {
+        throw ImageDecodeError("cannot start the PNG decoder");
+    }
+    png_set_sig_bytes(job.png, sizeof signature);
+
+    if (!runPng(job)) {
+        throw ImageDecodeError(std::string("damaged PNG file: ") + job.message);
+    }
+    if (job.tooLarge) {
+        throw ImageDecodeError("picture too large");
+    }
+    if (box != nullptr && job.interlaced) {
+        const int factor = detail::pngPreviewFactor(job.width, job.height, box->width, box->height);
+        if (factor > 1) {
+            return reduce(job.image, factor);
+        }
+    }
+    return std::move(job.image);
+}
+
+Image decode(const std::string& path, const Size* box) {
+    try {
+        switch (imageFormatOf(path)) {
+        case ImageFormat::Jpeg:
+            return decodeJpeg(path, box);
+        case ImageFormat::Png:
+            return decodePng(path, box);
+        case ImageFormat::Other:
+            break;
+        }
+    } catch (const std::bad_alloc&) {
+        throw ImageDecodeError("not enough memory for the picture");
+    }
+    throw ImageDecodeError("not a JPEG or PNG file name: " + path);
+}
+
+} // namespace
+
+ImageFormat imageFormatOf(const std::string& path) {
+    const std::string ext = lowerExtension(path);
+    if (ext == "jpg" || ext == "jpeg") {
+        return ImageFormat::Jpeg;
+    }
+    if (ext == "png") {
+        return ImageFormat::Png;
+    }
+    return ImageFormat::Other;
+}
+
+Size fitInBox(int width, int height, int boxWidth, int boxHeight) {
+    if (width <= 0 || height <= 0 || boxWidth <= 0 || boxHeight <= 0) {
+        return {};
+    }
+    if (width <= boxWidth && height <= boxHeight) {
+        return {width, height};
+    }
+    // The width that the box's height gives; if it fits, the height decides.
+    const std::int64_t byHeight = static_cast<std::int64_t>(boxHeight) * width / height;
+    if (byHeight <= boxWidth) {
+        return {std::max<int>(1, static_cast<int>(byHeight)), boxHeight};
+    }
+    const std::int64_t byWidth = static_cast<std::int64_t>(boxWidth) * height / width;
+    return {boxWidth, std::max<int>(1, static_cast<int>(byWidth))};
+}
+
+Image decodeImage(const std::string& path) {
+    return decode(path, nullptr);
+}
+
+Image decodePreview(const std::string& path, int boxWidth, int boxHeight) {
+    if (boxWidth <= 0 || boxHeight <= 0) {
+        throw ImageDecodeError("empty preview box");
+    }
+    const Size box{boxWidth, boxHeight};
+    return decode(path, &box);
+}
+
+namespace detail {
+
+int jpegPreviewScale(int width, int height, int boxWidth, int boxHeight) {
+    const Size fit = fitInBox(width, height, boxWidth, boxHeight);
+    for (int eighths = 1; eighths < 8; ++eighths) {
+        // libjpeg's output size at eighths/8, rounded up
+        const std::int64_t w = (static_cast<std::int64_t>(width) * eighths + 7) / 8;
+        const std::int64_t h = (static_cast<std::int64_t>(height) * eighths + 7) / 8;
+        if (w >= fit.width && h >= fit.height) {
+            return eighths;
+        }
+    }
+    return 8;
+}
+
+int pngPreviewFactor(int width, int height, int boxWidth, int boxHeight) {
+    const Size fit = fitInBox(width, height, boxWidth, boxHeight);
+    if (fit.width <= 0 || fit.height <= 0) {
+        return 1;
+    }
+    // Whole blocks only, so that even without the partial last block the result
+    // holds the fitted size.
+    return std::max(1, std::min(width / fit.width, height / fit.height));
+}
+
+} // namespace detail
+
+} // namespace vireta

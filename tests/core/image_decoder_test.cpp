@@ -1,0 +1,348 @@
+#include "image_decoder.h"
+
+#include "image_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include <unistd.h>
+#include <zlib.h>
+
+using namespace vireta;
+using namespace vireta::testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Four quadrants: red, green, blue, white.
+Rgba quadrant(int x, int y, int width, int height) {
+    const bool right = x >= width / 2;
+    const bool bottom = y >= height / 2;
+    if (!bottom) {
+        return right ? Rgba{0, 255, 0, 255} : Rgba{255, 0, 0, 255};
+    }
+    return right ? Rgba{255, 255, 255, 255} : Rgba{0, 0, 255, 255};
+}
+
+PixelSource quadrants(int width, int height) {
+    return [=](int x, int y) { return quadrant(x, y, width, height); };
+}
+
+::testing::AssertionResult near(const Image& image, int x, int y, Rgba want, int tolerance) {
+    const std::uint8_t* p = image.pixel(x, y);
+    const int got[4] = {p[0], p[1], p[2], image.channels == 4 ? p[3] : 255};
+    const int expected[4] = {want.r, want.g, want.b, want.a};
+    for (int i = 0; i < 4; ++i) {
+        if (std::abs(got[i] - expected[i]) > tolerance) {
+            return ::testing::AssertionFailure()
+                   << "pixel (" << x << "," << y << ") is " << got[0] << "," << got[1] << ","
+                   << got[2] << "," << got[3] << " not " << expected[0] << "," << expected[1] << ","
+                   << expected[2] << "," << expected[3];
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// The four quadrant centres of an image of any size.
+void expectQuadrants(const Image& image, int tolerance) {
+    ASSERT_FALSE(image.empty());
+    const int w = image.width;
+    const int h = image.height;
+    EXPECT_TRUE(near(image, w / 4, h / 4, {255, 0, 0, 255}, tolerance));
+    EXPECT_TRUE(near(image, 3 * w / 4, h / 4, {0, 255, 0, 255}, tolerance));
+    EXPECT_TRUE(near(image, w / 4, 3 * h / 4, {0, 0, 255, 255}, tolerance));
+    EXPECT_TRUE(near(image, 3 * w / 4, 3 * h / 4, {255, 255, 255, 255}, tolerance));
+}
+
+class ImageDecoder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("vireta_image_test_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+
+    fs::path dir_;
+};
+
+TEST(ImageFormatOf, ChoosesByExtensionRegardlessOfCase) {
+    const std::pair<const char*, ImageFormat> cases[] = {
+        {"foto.jpg", ImageFormat::Jpeg},
+        {"/home/ana/FOTO.JPG", ImageFormat::Jpeg},
+        {"C:\\fotos\\mapa.JpEg", ImageFormat::Jpeg},
+        {"a.b.png", ImageFormat::Png},
+        {"debuxo.PNG", ImageFormat::Png},
+        {"icona.ico", ImageFormat::Other},
+        {"foto.jpg.bak", ImageFormat::Other},
+        {"/fotos.png/leme", ImageFormat::Other},
+        {"png", ImageFormat::Other},
+        {"", ImageFormat::Other},
+    };
+    for (const auto& [path, format] : cases) {
+        EXPECT_EQ(imageFormatOf(path), format) << path;
+    }
+}
+
+TEST(FitInBox, ScalesDownKeepingProportionsAndNeverEnlarges) {
+    struct Case {
+        int w, h, fitW, fitH;
+    };
+    const Case cases[] = {
+        {6000, 4000, 196, 130},                     // landscape: the width decides
+        {3000, 4000, 112, 150},                     // portrait: the height decides
+        {196, 150, 196, 150},   {100, 40, 100, 40}, // fits already
+        {392, 150, 196, 75},    {5000, 10, 196, 1}, // a sliver keeps one pixel
+        {10, 5000, 1, 150},
+    };
+    for (const auto& c : cases) {
+        const Size fit = fitInBox(c.w, c.h, kPreviewBoxWidth, kPreviewBoxHeight);
+        EXPECT_EQ(fit.width, c.fitW) << c.w << "x" << c.h;
+        EXPECT_EQ(fit.height, c.fitH) << c.w << "x" << c.h;
+    }
+}
+
+TEST(PreviewScale, SmallestReductionThatStillHoldsTheFittedSize) {
+    struct Case {
+        int w, h, jpegEighths, pngFactor;
+    };
+    const Case cases[] = {
+        {6000, 4000, 1, 30}, // 24 megapixels: 750x500 at 1/8
+        {4000, 3000, 1, 20}, // 500x375 at 1/8; 200x150 by 20
+        {1600, 1200, 1, 8},  // 200x150 at 1/8 just holds 196x147
+        {1500, 1000, 2, 7},  // 188 wide at 1/8 is too narrow for 196
+        {300, 200, 6, 1},    // 225x150 at 6/8
+        {196, 150, 8, 1},    // exactly the box
+        {50, 50, 8, 1},      // small pictures are never reduced
+    };
+    for (const auto& c : cases) {
+        const Size fit = fitInBox(c.w, c.h, kPreviewBoxWidth, kPreviewBoxHeight);
+        const int eighths = detail::jpegPreviewScale(c.w, c.h, kPreviewBoxWidth, kPreviewBoxHeight);
+        const int factor = detail::pngPreviewFactor(c.w, c.h, kPreviewBoxWidth, kPreviewBoxHeight);
+        EXPECT_EQ(eighths, c.jpegEighths) << c.w << "x" << c.h;
+        EXPECT_EQ(factor, c.pngFactor) << c.w << "x" << c.h;
+        // Whatever was chosen must still hold the fitted size, and one step smaller must not.
+        EXPECT_GE((c.w * eighths + 7) / 8, fit.width);
+        EXPECT_GE((c.h * eighths + 7) / 8, fit.height);
+        if (eighths > 1) {
+            const int smaller = eighths - 1;
+            EXPECT_TRUE((c.w * smaller + 7) / 8 < fit.width ||
+                        (c.h * smaller + 7) / 8 < fit.height);
+        }
+        EXPECT_GE(c.w / factor, fit.width);
+        EXPECT_GE(c.h / factor, fit.height);
+    }
+}
+
+TEST_F(ImageDecoder, DecodesEveryKindOfJpegToRgb) {
+    const JpegKind kinds[] = {JpegKind::Rgb, JpegKind::Progressive, JpegKind::AdobeCmyk};
+    for (JpegKind kind : kinds) {
+        const std::string file = path("foto.jpg");
+        writeJpeg(file, 64, 48, quadrants(64, 48), kind);
+        const Image image = decodeImage(file);
+        EXPECT_EQ(image.width, 64);
+        EXPECT_EQ(image.height, 48);
+        EXPECT_EQ(image.channels, 3);
+        EXPECT_EQ(image.pixels.size(), 64u * 48u * 3u);
+        expectQuadrants(image, 12);
+    }
+    // Grey comes back as three equal channels.
+    const std::string grey = path("gris.JPEG");
+    writeJpeg(
+        grey, 40, 30,
+        [](int x, int) {
+            return Rgba{0, static_cast<std::uint8_t>(x < 20 ? 40 : 200), 0, 255};
+        },
+        JpegKind::Grey);
+    const Image image = decodeImage(grey);
+    ASSERT_EQ(image.channels, 3);
+    EXPECT_TRUE(near(image, 5, 15, {40, 40, 40, 255}, 6));
+    EXPECT_TRUE(near(image, 35, 15, {200, 200, 200, 255}, 6));
+}
+
+TEST_F(ImageDecoder, DecodesEveryKindOfPngExactly) {
+    const auto pattern = [](int x, int y) {
+        return Rgba{static_cast<std::uint8_t>(x * 8), static_cast<std::uint8_t>(y * 8), 77,
+                    static_cast<std::uint8_t>(x * 8 + y)};
+    };
+    for (bool interlaced : {false, true}) {
+        const std::string rgb = path("rgb.png");
+        writePng(rgb, 31, 17, pattern, PngKind::Rgb, interlaced);
+        Image image = decodeImage(rgb);
+        ASSERT_EQ(image.channels, 3);
+        ASSERT_EQ(image.width, 31);
+        ASSERT_EQ(image.height, 17);
+        EXPECT_TRUE(near(image, 30, 16, {240, 128, 77, 255}, 0));
+
+        const std::string rgba = path("rgba.PNG");
+        writePng(rgba, 31, 17, pattern, PngKind::Rgba, interlaced);
+        image = decodeImage(rgba);
+        ASSERT_EQ(image.channels, 4);
+        EXPECT_TRUE(near(image, 30, 16, {240, 128, 77, 0}, 0)); // alpha 240 + 16 wraps to 0
+        EXPECT_TRUE(near(image, 3, 2, {24, 16, 77, 26}, 0));
+
+        const std::string grey = path("grey16.png");
+        writePng(grey, 31, 17, pattern, PngKind::Grey16, interlaced);
+        image = decodeImage(grey);
+        ASSERT_EQ(image.channels, 3);
+        EXPECT_TRUE(near(image, 0, 5, {40, 40, 40, 255}, 0));
+
+        const std::string palette = path("paleta.png");
+        writePng(
+            palette, 8, 8,
+            [](int x, int) {
+                return x < 4 ? Rgba{0, 0, 0, 0} : Rgba{255, 0, 0, 255};
+            },
+            PngKind::PaletteWithTransparency, interlaced);
+        image = decodeImage(palette);
+        ASSERT_EQ(image.channels, 4); // the transparent palette entry becomes alpha
+        EXPECT_TRUE(near(image, 1, 1, {0, 0, 0, 0}, 0));
+        EXPECT_TRUE(near(image, 6, 1, {255, 0, 0, 255}, 0));
+    }
+}
+
+TEST_F(ImageDecoder, JpegPreviewIsDecodedAtTheChosenScale) {
+    struct Case {
+        int w, h, previewW, previewH;
+    };
+    const Case cases[] = {
+        {1600, 1200, 200, 150}, // 1/8
+        {1500, 1000, 375, 250}, // 2/8
+        {100, 60, 100, 60},     // smaller than the box: its own size
+    };
+    for (const auto& c : cases) {
+        for (JpegKind kind : {JpegKind::Rgb, JpegKind::Progressive}) {
+            const std::string file = path("grande.jpg");
+            writeJpeg(file, c.w, c.h, quadrants(c.w, c.h), kind, 75);
+            const Image image = decodePreview(file, kPreviewBoxWidth, kPreviewBoxHeight);
+            EXPECT_EQ(image.width, c.previewW) << c.w;
+            EXPECT_EQ(image.height, c.previewH) << c.w;
+            expectQuadrants(image, 12);
+        }
+    }
+}
+
+TEST_F(ImageDecoder, PngPreviewAveragesBlocksWeightedByAlpha) {
+    // 2000x1500 reduces by 10 to 200x150. The left half is a one-pixel black and white
+    // checkerboard (grey once averaged); the right half alternates opaque red with fully
+    // transparent green, which must give half-transparent red, not brown.
+    const auto pixel = [](int x, int y) {
+        if (x < 1000) {
+            return (x + y) % 2 == 0 ? Rgba{0, 0, 0, 255} : Rgba{255, 255, 255, 255};
+        }
+        return (x + y) % 2 == 0 ? Rgba{255, 0, 0, 255} : Rgba{0, 255, 0, 0};
+    };
+    for (bool interlaced : {false, true}) {
+        const std::string file = path("grande.png");
+        writePng(file, 2000, 1500, pixel, PngKind::Rgba, interlaced, 1);
+        const Image image = decodePreview(file, kPreviewBoxWidth, kPreviewBoxHeight);
+        ASSERT_EQ(image.width, 200) << interlaced;
+        ASSERT_EQ(image.height, 150);
+        ASSERT_EQ(image.channels, 4);
+        EXPECT_TRUE(near(image, 10, 70, {128, 128, 128, 255}, 1)) << interlaced;
+        EXPECT_TRUE(near(image, 150, 70, {255, 0, 0, 128}, 1)) << interlaced;
+    }
+    // A size that leaves a partial block at the right and bottom edges: 1999x1499 by 10
+    // gives 200x150, the last column and row averaging 9 pixels across.
+    const std::string odd = path("impar.png");
+    writePng(odd, 1999, 1499, quadrants(1999, 1499), PngKind::Rgb, false, 1);
+    const Image image = decodePreview(odd, kPreviewBoxWidth, kPreviewBoxHeight);
+    EXPECT_EQ(image.width, 200);
+    EXPECT_EQ(image.height, 150);
+    expectQuadrants(image, 0);
+    EXPECT_TRUE(near(image, 199, 149, {255, 255, 255, 255}, 0));
+}
+
+// Every way a file can fail ends in ImageDecodeError, from both entry points.
+TEST_F(ImageDecoder, BadFilesThrowImageDecodeError) {
+    const std::string jpeg = path("bo.jpg");
+    const std::string png = path("bo.png");
+    writeJpeg(jpeg, 320, 240, quadrants(320, 240), JpegKind::Rgb);
+    writePng(png, 320, 240, quadrants(320, 240), PngKind::Rgb);
+    const std::vector<char> jpegBytes = readBytes(jpeg);
+    const std::vector<char> pngBytes = readBytes(png);
+    const std::vector<char> progressiveBytes = [&] {
+        writeJpeg(path("p.jpg"), 320, 240, quadrants(320, 240), JpegKind::Progressive);
+        return readBytes(path("p.jpg"));
+    }();
+
+    // Big enough for a 1/8 preview, which reads only the first scans of a progressive file.
+    const std::vector<char> bigProgressiveBytes = [&] {
+        writeJpeg(path("bp.jpg"), 1600, 1200, quadrants(1600, 1200), JpegKind::Progressive);
+        return readBytes(path("bp.jpg"));
+    }();
+
+    std::mt19937 random(7);
+    std::vector<char> garbage(5000);
+    for (char& c : garbage) {
+        c = static_cast<char>(random());
+    }
+    auto prefix = [](const std::vector<char>& bytes, std::size_t n) {
+        return std::vector<char>(bytes.begin(), bytes.begin() + static_cast<long>(n));
+    };
+    std::vector<char> badCrc = pngBytes;
+    badCrc[badCrc.size() / 2] ^= 0x55; // inside the image data
+    // A valid header claiming 50000 x 50000 pixels, and nothing after it.
+    std::vector<char> hugePng = prefix(pngBytes, 33);
+    hugePng[16] = hugePng[20] = 0x00;
+    hugePng[17] = hugePng[21] = 0x00;
+    hugePng[18] = hugePng[22] = static_cast<char>(0xC3);
+    hugePng[19] = hugePng[23] = 0x50;
+    const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(hugePng.data() + 12), 17);
+    for (int i = 0; i < 4; ++i) {
+        hugePng[29 + i] = static_cast<char>((crc >> (24 - 8 * i)) & 0xFF);
+    }
+
+    struct Case {
+        const char* name;
+        std::vector<char> bytes;
+    };
+    const Case cases[] = {
+        {"empty.jpg", {}},
+        {"empty.png", {}},
+        {"garbage.jpg", garbage},
+        {"garbage.png", garbage},
+        {"jpeg-header-only.jpg", prefix(jpegBytes, 120)},
+        {"jpeg-half.jpg", prefix(jpegBytes, jpegBytes.size() / 2)},
+        {"jpeg-without-end.jpg", prefix(jpegBytes, jpegBytes.size() - 40)},
+        {"progressive-half.jpg", prefix(progressiveBytes, progressiveBytes.size() / 2)},
+        {"big-progressive-early.jpg", prefix(bigProgressiveBytes, 2000)},
+        {"big-progressive-most.jpg", prefix(bigProgressiveBytes, bigProgressiveBytes.size() - 100)},
+        {"big-progressive-no-end.jpg", prefix(bigProgressiveBytes, bigProgressiveBytes.size() - 2)},
+        {"png-signature-only.png", prefix(pngBytes, 8)},
+        {"png-header-only.png", prefix(pngBytes, 40)},
+        {"png-half.png", prefix(pngBytes, pngBytes.size() / 2)},
+        {"png-bad-crc.png", badCrc},
+        {"png-huge-header.png", hugePng},
+        {"png-named-jpeg.jpg", pngBytes}, // the extension decides the decoder
+        {"jpeg-named-png.png", jpegBytes},
+        {"good-png-as-gif.gif", pngBytes}, // not a format of this decoder
+        {"no-extension", jpegBytes},
+    };
+    for (const auto& c : cases) {
+        const std::string file = path(c.name);
+        writeBytes(file, c.bytes);
+        EXPECT_THROW(decodeImage(file), ImageDecodeError) << c.name;
+        EXPECT_THROW(decodePreview(file, kPreviewBoxWidth, kPreviewBoxHeight), ImageDecodeError)
+            << c.name;
+    }
+    EXPECT_THROW(decodeImage(path("missing.jpg")), ImageDecodeError);
+    EXPECT_THROW(decodePreview(path("missing.png"), 196, 150), ImageDecodeError);
+    fs::create_directory(path("folder.jpg"));
+    fs::create_directory(path("folder.png"));
+    EXPECT_THROW(decodeImage(path("folder.jpg")), ImageDecodeError);
+    EXPECT_THROW(decodePreview(path("folder.png"), 196, 150), ImageDecodeError);
+    EXPECT_THROW(decodeImage(""), ImageDecodeError);
+
+    // The good files still decode after all that (no state is left behind).
+    EXPECT_EQ(decodePreview(jpeg, 196, 150).width, 200); // 5/8 of 320 holds 196
+    EXPECT_EQ(decodePreview(png, 196, 150).width, 320);  // a factor of 1: whole
+}
+
+} // namespace

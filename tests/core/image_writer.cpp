@@ -1,0 +1,174 @@
+#include "image_writer.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include <jpeglib.h>
+#include <png.h>
+
+namespace vireta::testing {
+
+namespace {
+
+struct File {
+    explicit File(const std::string& path) : f(std::fopen(path.c_str(), "wb")) {
+        if (f == nullptr) {
+            throw std::runtime_error("cannot write " + path);
+        }
+    }
+    ~File() { std::fclose(f); }
+    std::FILE* f;
+};
+
+} // namespace
+
+// Test data only: the libraries' default error handlers end the program on a failure.
+void writeJpeg(const std::string& path, int width, int height, const PixelSource& pixel,
+               JpegKind kind, int quality) {
+    File file(path);
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    jpeg_stdio_dest(&cinfo, file.f);
+    cinfo.image_width = static_cast<JDIMENSION>(width);
+    cinfo.image_height = static_cast<JDIMENSION>(height);
+    switch (kind) {
+    case JpegKind::Grey:
+        cinfo.input_components = 1;
+        cinfo.in_color_space = JCS_GRAYSCALE;
+        break;
+    case JpegKind::AdobeCmyk:
+        cinfo.input_components = 4;
+        cinfo.in_color_space = JCS_CMYK;
+        break;
+    default:
+        cinfo.input_components = 3;
+        cinfo.in_color_space = JCS_RGB;
+        break;
+    }
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    if (kind == JpegKind::Progressive) {
+        jpeg_simple_progression(&cinfo);
+    }
+    if (kind == JpegKind::AdobeCmyk) {
+        cinfo.write_Adobe_marker = TRUE;
+    }
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<JSAMPLE> row(static_cast<std::size_t>(width) * cinfo.input_components);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const Rgba c = pixel(x, y);
+            JSAMPLE* p = row.data() + static_cast<std::size_t>(x) * cinfo.input_components;
+            if (kind == JpegKind::Grey) {
+                p[0] = c.g;
+            } else if (kind == JpegKind::AdobeCmyk) {
+                // K = 0 (stored inverted: 255), inks from the colour, all inverted.
+                p[0] = c.r;
+                p[1] = c.g;
+                p[2] = c.b;
+                p[3] = 255;
+            } else {
+                p[0] = c.r;
+                p[1] = c.g;
+                p[2] = c.b;
+            }
+        }
+        JSAMPROW rowPointer = row.data();
+        jpeg_write_scanlines(&cinfo, &rowPointer, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+}
+
+void writePng(const std::string& path, int width, int height, const PixelSource& pixel,
+              PngKind kind, bool interlaced, int compression) {
+    File file(path);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    // No setjmp: an error of libpng then ends the test program, which is what a test wants.
+    png_init_io(png, file.f);
+    png_set_compression_level(png, compression);
+    const int interlace = interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE;
+    int colorType = PNG_COLOR_TYPE_RGB;
+    int depth = 8;
+    int bytesPerPixel = 3;
+    switch (kind) {
+    case PngKind::Rgb:
+        break;
+    case PngKind::Rgba:
+        colorType = PNG_COLOR_TYPE_RGB_ALPHA;
+        bytesPerPixel = 4;
+        break;
+    case PngKind::Grey16:
+        colorType = PNG_COLOR_TYPE_GRAY;
+        depth = 16;
+        bytesPerPixel = 2;
+        break;
+    case PngKind::PaletteWithTransparency:
+        colorType = PNG_COLOR_TYPE_PALETTE;
+        bytesPerPixel = 1;
+        break;
+    }
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height),
+                 depth, colorType, interlace, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    // Palette pictures use four entries: the colours of pixels are matched by red only.
+    const png_color palette[4] = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+    const png_byte alphas[1] = {0};
+    if (kind == PngKind::PaletteWithTransparency) {
+        png_set_PLTE(png, info, palette, 4);
+        png_set_tRNS(png, info, alphas, 1, nullptr);
+    }
+    png_write_info(png, info);
+    if (depth == 16) {
+        png_set_swap(png); // rows below are little-endian 16-bit samples
+    }
+    std::vector<png_byte> image(static_cast<std::size_t>(width) * height * bytesPerPixel);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const Rgba c = pixel(x, y);
+            png_byte* p = image.data() + (static_cast<std::size_t>(y) * width + x) * bytesPerPixel;
+            switch (kind) {
+            case PngKind::Rgba:
+                p[3] = c.a;
+                [[fallthrough]];
+            case PngKind::Rgb:
+                p[0] = c.r;
+                p[1] = c.g;
+                p[2] = c.b;
+                break;
+            case PngKind::Grey16:
+                p[0] = c.g; // low byte
+                p[1] = c.g;
+                break;
+            case PngKind::PaletteWithTransparency:
+                p[0] = c.a == 0 ? 0 : c.r == 255 ? 1 : c.g == 255 ? 2 : 3;
+                break;
+            }
+        }
+    }
+    std::vector<png_bytep> rows(static_cast<std::size_t>(height));
+    for (int y = 0; y < height; ++y) {
+        rows[static_cast<std::size_t>(y)] =
+            image.data() + static_cast<std::size_t>(y) * width * bytesPerPixel;
+    }
+    png_write_image(png, rows.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+}
+
+std::vector<char> readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeBytes(const std::string& path, const std::vector<char>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+} // namespace vireta::testing

@@ -1,0 +1,32 @@
+// Writes small JPEG and PNG files for the decoder's tests and benchmark.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vireta::testing {
+
+struct Rgba {
+    std::uint8_t r, g, b, a;
+};
+
+// The colour of pixel (x, y).
+using PixelSource = std::function<Rgba(int x, int y)>;
+
+enum class JpegKind { Rgb, Grey, Progressive, AdobeCmyk };
+
+// Quality 1..100. AdobeCmyk writes inverted CMYK with an Adobe marker, as image editors do.
+void writeJpeg(const std::string& path, int width, int height, const PixelSource& pixel,
+               JpegKind kind = JpegKind::Rgb, int quality = 90);
+
+enum class PngKind { Rgb, Rgba, Grey16, PaletteWithTransparency };
+
+void writePng(const std::string& path, int width, int height, const PixelSource& pixel,
+              PngKind kind = PngKind::Rgb, bool interlaced = false, int compression = 6);
+
+std::vector<char> readBytes(const std::string& path);
+void writeBytes(const std::string& path, const std::vector<char>& bytes);
+
+} // namespace vireta::testing
