@@ -25,34 +25,6 @@ std::string completeExtension(std::string_view chosen, std::string_view extensio
     return path;
 }
 
-std::string qtDialogFilter(std::string_view filter) {
-    std::vector<std::string> parts;
-    for (std::size_t start = 0;;) {
-        const std::size_t bar = filter.find('|', start);
-        parts.emplace_back(filter.substr(start, bar == std::string_view::npos ? bar : bar - start));
-        if (bar == std::string_view::npos)
-            break;
-        start = bar + 1;
-    }
-    std::string out;
-    for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
-        std::string description = parts[i];
-        while (!description.empty() && description.front() == ' ')
-            description.erase(0, 1);
-        while (!description.empty() && description.back() == ' ')
-            description.pop_back();
-        std::string patterns = parts[i + 1];
-        for (char& c : patterns) {
-            if (c == ';')
-                c = ' ';
-        }
-        if (!out.empty())
-            out += ";;";
-        out += description + " (" + patterns + ")";
-    }
-    return out;
-}
-
 void writeFileReplacing(const std::string& path, std::string_view bytes) {
     if (bareFileName(path).empty())
         throw SaveError(path, "no file name");

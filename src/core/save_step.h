@@ -7,7 +7,7 @@
 //     SaveRequest request = writeQuizFile(general, model.questions, model.count, buffer);
 //                                        // or another format's writer
 //     saveStep.finishLeftover();         // before the dialog
-//     dialog: filter qtDialogFilter(request.filter), initial name saveStep.lastName()
+//     dialog: filter request.filter, initial name saveStep.lastName()
 //     if cancelled: stop
 //     SaveMedia media{chkcopia, chkempaqueta, format, &general, &settings, &model};
 //     try { saveStep.save(chosenPath, request, buffer, media); }
@@ -44,11 +44,6 @@ private:
 // (after the last '/', '\\' or ':') holds no "." at all, "." + extension is appended;
 // otherwise the path stays as chosen (a final "." or a leading "." counts as one).
 std::string completeExtension(std::string_view chosen, std::string_view extension);
-
-// A writer's dialog filter ("description|patterns|description|patterns", patterns
-// separated by ';') in the form Qt's file dialogs take: "description (p1 p2);;...".
-// The description is trimmed; a description that is only the patterns is kept so.
-std::string qtDialogFilter(std::string_view filter);
 
 // Writes `bytes` to `path`, creating or replacing it, so that the previous file stays
 // whole unless the new one was completely written: the bytes go to a temporary file in

@@ -73,7 +73,7 @@ QString qtFilter(const QString& filter) {
             if (p == QLatin1String("*.*"))
                 p = QStringLiteral("*");
         }
-        entries << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+        entries << parts[i].trimmed() + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
                        QLatin1Char(')');
     }
     return entries.join(QStringLiteral(";;"));

@@ -53,7 +53,8 @@ public:
 };
 
 // "Sons mp3|*.mp3;*.MP3|*.*|*.*" in the file dialog's own syntax:
-// "Sons mp3 (*.mp3 *.MP3);;*.* (*)". The pattern "*.*" stands for every file.
+// "Sons mp3 (*.mp3 *.MP3);;*.* (*)". Descriptions are trimmed; the pattern "*.*"
+// stands for every file.
 QString qtFilter(const QString& filter);
 
 } // namespace vireta

@@ -893,21 +893,12 @@ void TForm1::LoadItem(const QString& path) {
 
 void TForm1::markSaved() {
     pasa();
-    savedGeneral_ = generalData();
-    savedQuestions_.assign(model_.count, Question{});
-    for (int k = 1; k <= model_.count; ++k)
-        savedQuestions_[static_cast<std::size_t>(k - 1)] = model_.questions.record(k);
+    saved_ = snapshotOf(generalData(), model_);
 }
 
 bool TForm1::hasUnsavedChanges() {
     pasa();
-    if (generalData() != savedGeneral_ || model_.count != static_cast<int>(savedQuestions_.size()))
-        return true;
-    for (int k = 1; k <= model_.count; ++k) {
-        if (model_.questions.record(k) != savedQuestions_[static_cast<std::size_t>(k - 1)])
-            return true;
-    }
-    return false;
+    return snapshotOf(generalData(), model_) != saved_;
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

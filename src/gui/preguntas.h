@@ -7,6 +7,7 @@
 #include "output_buffer.h"
 #include "question_editor.h"
 #include "quiz.h"
+#include "quiz_snapshot.h"
 #include "save_step.h"
 #include "shuffle.h"
 
@@ -169,8 +170,7 @@ private:
     SaveStep saveStep_;
     ShuffleGenerator generator_;
     std::unique_ptr<TXMLDoc> document_; // the one document every open reuses
-    GeneralData savedGeneral_;          // the quiz as last started, opened or saved
-    std::vector<Question> savedQuestions_;
+    QuizSnapshot saved_;                // the quiz as last started, opened or saved
 
 public:
     // The controls, named as the program's handlers know them.

@@ -43,13 +43,6 @@ TEST(CompleteExtension, AddsTheExtensionOnlyWhenTheFileNameHasNoDot) {
     EXPECT_EQ(completeExtension("/d/quiz", "ebk"), "/d/quiz.ebk");
 }
 
-TEST(QtDialogFilter, TurnsEveryWritersFilterIntoQtsForm) {
-    EXPECT_EQ(qtDialogFilter("*.xml|*.xml;*.XML"), "*.xml (*.xml *.XML)");
-    EXPECT_EQ(qtDialogFilter(" *.htm|*.htm;*.html;*.HTM;*.HTML"), "*.htm (*.htm *.html *.HTM *.HTML)");
-    EXPECT_EQ(qtDialogFilter(" *.ebk|*.ebk;*.EBK|*.xml|*.xml;*.XML"),
-              "*.ebk (*.ebk *.EBK);;*.xml (*.xml *.XML)");
-}
-
 // A fresh folder, removed with everything in it at the end.
 class TempFolder {
 public:

@@ -299,7 +299,11 @@ private slots:
         QCOMPARE(qtFilter(QStringLiteral("Sons mp3|*.mp3;*.MP3|*.*|*.*")),
                  QStringLiteral("Sons mp3 (*.mp3 *.MP3);;*.* (*)"));
         QCOMPARE(qtFilter(QStringLiteral(" *.htm|*.htm;*.html;*.HTM;*.HTML")),
-                 QStringLiteral(" *.htm (*.htm *.html *.HTM *.HTML)"));
+                 QStringLiteral("*.htm (*.htm *.html *.HTM *.HTML)"));
+        QCOMPARE(qtFilter(QStringLiteral(" *.ebk|*.ebk;*.EBK|*.xml|*.xml;*.XML")),
+                 QStringLiteral("*.ebk (*.ebk *.EBK);;*.xml (*.xml *.XML)"));
+        QCOMPARE(qtFilter(QStringLiteral("Imaxes *.jpeg,*.png|*.jpg;*.JPG;*.jpeg;*.JPEG;*.png;*.PNG|*.*|*.*")),
+                 QStringLiteral("Imaxes *.jpeg,*.png (*.jpg *.JPG *.jpeg *.JPEG *.png *.PNG);;*.* (*)"));
     }
 
     void generalDataRoundTripsThroughTheControls() {
