@@ -560,6 +560,11 @@ void TForm1::buildSavePage() {
 
     auto* ebkTab = new QWidget;
     ebkTab->setObjectName(QStringLiteral("TabSheet4"));
+    auto* ebkNote = new QLabel(QStringLiteral("Garda o cuestionario como libro ebk, na orde das "
+                                              "preguntas, para o reprodutor de libros."),
+                               ebkTab);
+    ebkNote->setWordWrap(true);
+    ebkNote->setGeometry(16, 16, 560, 40);
     ctformatos->addTab(ebkTab, QStringLiteral("EBK"));
 
     auto* strip = makePanel(page5, "Panel19");

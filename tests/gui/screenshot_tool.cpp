@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
 
@@ -15,7 +16,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (argc < 3)
         return 2;
-    const QString press = QString::fromLocal8Bit(argv[1]);
+    // "btexportar:1" presses the button, then selects tab 1 of the save page.
+    const QStringList pressParts = QString::fromLocal8Bit(argv[1]).split(QLatin1Char(':'));
+    const QString press = pressParts[0];
     const QString file = QString::fromLocal8Bit(argv[2]);
     const QString image = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
 
@@ -36,6 +39,8 @@ int main(int argc, char** argv) {
     if (!press.isEmpty() && press != QLatin1String("about")) {
         if (auto* b = w.findChild<QToolButton*>(press))
             b->click();
+        if (pressParts.size() > 1)
+            w.ctformatos->setCurrentIndex(pressParts[1].toInt());
     }
     if (press == QLatin1String("btpreg")) {
         w.txtpreg->setText(QStringLiteral("Cal é o río máis longo de Galicia?"));
@@ -51,7 +56,7 @@ int main(int argc, char** argv) {
         QPixmap shot = w.screen()->grabWindow(0, w.x(), w.y(), w.frameGeometry().width(),
                                               w.frameGeometry().height());
         shot.save(file);
-        app.quit();
+        QCoreApplication::exit(0); // not quit(): that would ask about the unsaved sample
     });
     return app.exec();
 }
