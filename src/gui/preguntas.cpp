@@ -2,6 +2,7 @@
 
 #include "XMLParser.h"
 #include "exporters.h"
+#include "image_decoder.h"
 #include "preview_box.h"
 #include "quiz_file.h"
 #include "question_order.h"
@@ -325,7 +326,7 @@ void TForm1::buildQuestionsPage() {
 
     imaxe = new PreviewBox(panelpr);
     imaxe->setObjectName(QStringLiteral("imaxe"));
-    imaxe->setGeometry(16, 44, 196 + 4, 150 + 4);
+    imaxe->setGeometry(16, 44, kPreviewBoxWidth + 4, kPreviewBoxHeight + 4); // inside a 2-pixel bevel
     txtimaxe = addPathBox(panelpr, "txtimaxe", "btabrson9", nullptr, 16, 204, 200,
                           QStringLiteral("Imaxe da pregunta"));
     SpeedButton14 = makeIconButton(panelpr, "SpeedButton14", "refresh",
@@ -716,6 +717,37 @@ void TForm1::fillCommonValues() {
     txtincor->setText(txtincorcomun->text());
 }
 
+namespace {
+
+// A decoded picture as a QImage of its own.
+QImage toQImage(const Image& picture) {
+    const QImage view(picture.pixels.data(), picture.width, picture.height,
+                      static_cast<qsizetype>(picture.rowBytes()),
+                      picture.channels == 4 ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+    return view.copy();
+}
+
+// The picture at `file` reduced for the preview box, or a null image when it does not
+// load. JPEG and PNG are decoded by the core; bitmaps and icons by Qt's reader.
+QImage loadPreview(const QString& file, QSize box) {
+    const std::string path = toUtf8(file);
+    if (imageFormatOf(path) != ImageFormat::Other) {
+        try {
+            return toQImage(decodePreview(path, box.width(), box.height()));
+        } catch (const ImageDecodeError&) {
+            return {};
+        }
+    }
+    const QString suffix = QFileInfo(file).suffix().toLower();
+    if (suffix != QLatin1String("bmp") && suffix != QLatin1String("ico"))
+        return {}; // metafiles and anything else: no reader on this platform
+    QImageReader reader(file, suffix.toLatin1());
+    reader.setDecideFormatFromContent(false);
+    return reader.read();
+}
+
+} // namespace
+
 void TForm1::ponimaxe(PreviewBox* box, QLineEdit* path) {
     const QString file = path->text();
     if (file.isEmpty()) {
@@ -727,9 +759,7 @@ void TForm1::ponimaxe(PreviewBox* box, QLineEdit* path) {
         box->showPicture(flvimax->pixmap().toImage(), PreviewBox::State::VideoPlaceholder);
         return;
     }
-    QImageReader reader(file);
-    reader.setAutoTransform(true);
-    const QImage picture = reader.read();
+    const QImage picture = loadPreview(file, QSize(kPreviewBoxWidth, kPreviewBoxHeight));
     if (picture.isNull())
         box->showPicture(novale->pixmap().toImage(), PreviewBox::State::InvalidImage);
     else

@@ -5,6 +5,7 @@
 #include "sound_player.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -112,6 +113,31 @@ private slots:
         form->pasa();
         form->mostra();
         QCOMPARE(form->imaxe->state(), PreviewBox::State::Picture);
+    }
+
+    void previewDecodesByExtension() {
+        QImage photo(1600, 1200, QImage::Format_RGB32);
+        photo.fill(Qt::darkGreen);
+        QVERIFY(photo.save(dir.filePath("foto.JPG"), "JPEG"));
+        QVERIFY(photo.save(dir.filePath("foto.bmp"), "BMP"));
+        QVERIFY(photo.save(dir.filePath("png-disfrazado.jpg"), "PNG"));
+        QFile emf(dir.filePath("debuxo.emf"));
+        QVERIFY(emf.open(QIODevice::WriteOnly));
+        emf.write(QByteArray(64, '\1'));
+        emf.close();
+
+        QCOMPARE(previewFor(dir.filePath("foto.JPG")), PreviewBox::State::Picture);
+        // Reduced while decoding, and never below the box it is fitted into.
+        QVERIFY(form->imaxe->image().width() >= 196 && form->imaxe->image().width() < 1600);
+        QCOMPARE(previewFor(dir.filePath("foto.bmp")), PreviewBox::State::Picture);
+        QCOMPARE(previewFor(dir.filePath("png-disfrazado.jpg")), PreviewBox::State::InvalidImage);
+        QCOMPARE(previewFor(dir.filePath("debuxo.emf")), PreviewBox::State::InvalidImage);
+
+        QImage small(40, 30, QImage::Format_RGB32);
+        small.fill(Qt::red);
+        QVERIFY(small.save(dir.filePath("pequena.png")));
+        QCOMPARE(previewFor(dir.filePath("pequena.png")), PreviewBox::State::Picture);
+        QCOMPARE(form->imaxe->image().size(), QSize(40, 30)); // never enlarged
     }
 
     void anEmptyOrMissingSoundIsIgnored() {
