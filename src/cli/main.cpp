@@ -281,7 +281,9 @@ int run(const Options& o) {
         const SaveResult result = step.save(o.output, request, buffer, media);
         for (const auto& path : result.failedMedia)
             complain("media file not copied or packed: " + path);
-        return result.failedMedia.empty() ? 0 : 1;
+        if (result.archiveRefused)
+            complain("cannot write " + result.archivePath + ": it is the document itself");
+        return result.failedMedia.empty() && !result.archiveRefused ? 0 : 1;
     } catch (const SaveError& e) {
         complain(std::string("cannot write ") + e.what());
         return 1;

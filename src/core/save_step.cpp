@@ -68,11 +68,16 @@ SaveResult SaveStep::save(const std::string& chosen, const SaveRequest& request,
     result.documentPath = completeExtension(chosen, request.extension);
     lastName_ = result.documentPath;
 
-    if (media.pack) {
+    bool pack = media.pack;
+    if (pack && archivePathFor(chosen) == result.documentPath) {
+        // A document named like its own archive (quiz.tar): the document is saved and
+        // the media copied, but no archive is made; the result says so.
+        pack = false;
         result.archivePath = archivePathFor(chosen);
-        // A document named like its own archive (quiz.tar) would be packed into itself.
-        if (result.archivePath == result.documentPath)
-            throw SaveError(result.documentPath, "the document would be its own archive");
+        result.archiveRefused = true;
+    }
+    if (pack) {
+        result.archivePath = archivePathFor(chosen);
         // An archive that cannot be created stops the save before the document is
         // written. The writer itself is created only once the document is in place,
         // so a document that fails leaves an earlier archive of that name untouched.
@@ -93,7 +98,7 @@ SaveResult SaveStep::save(const std::string& chosen, const SaveRequest& request,
         std::unique_ptr<TTarWriter>& archive;
         ~Release() { archive.reset(); }
     } release{archive_};
-    if (media.pack) {
+    if (pack) {
         try {
             archive_ = std::make_unique<TTarWriter>(result.archivePath);
         } catch (const TarError& e) {
@@ -107,7 +112,7 @@ SaveResult SaveStep::save(const std::string& chosen, const SaveRequest& request,
             r.documentFolder = folderPart(result.documentPath);
             r.format = media.format;
             r.copy = media.copyFiles;
-            r.pack = media.pack;
+            r.pack = pack;
             r.archive = archive_.get();
             r.progress = media.progress;
             result.failedMedia = copiaelementos(r, *media.general, *media.settings, *media.model);

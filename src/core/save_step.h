@@ -69,6 +69,9 @@ struct SaveMedia {
 struct SaveResult {
     std::string documentPath;             // the chosen path, extension completed
     std::string archivePath;              // empty unless packed
+    // Packing was asked for, but the archive would have the document's own path
+    // (a document named quiz.tar): the document was saved and no archive was made.
+    bool archiveRefused = false;
     std::vector<std::string> failedMedia; // media files that could not be copied or packed
 };
 

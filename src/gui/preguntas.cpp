@@ -887,6 +887,9 @@ void TForm1::garda(const SaveRequest& request) {
     progress.close();
     if (formatIndex_ == Format::Xml)
         markSaved();
+    if (result.archiveRefused)
+        dialogs_.inform(this, QStringLiteral("Non se puido gardar o arquivo :") +
+                                  fromUtf8(result.archivePath));
     if (!result.failedMedia.empty()) {
         QString text = QStringLiteral("Non se puideron copiar estes arquivos:");
         for (const auto& path : result.failedMedia)

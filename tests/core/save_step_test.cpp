@@ -229,12 +229,13 @@ TEST_F(PackingFixture, WithBothBoxesClearedOnlyTheDocumentIsWritten) {
     EXPECT_EQ(readFile(dir.path() + "out/quiz.xml"), buffer.text());
 }
 
-TEST_F(PackingFixture, ADocumentThatWouldBeItsOwnArchiveIsRefused) {
+TEST_F(PackingFixture, ADocumentNamedLikeItsArchiveIsSavedWithoutAnArchive) {
     writeFile(dir.path() + "out/quiz.tar", "old");
-    EXPECT_THROW(step.save(dir.path() + "out/quiz.tar", {kQuizFileFilter, "xml"}, buffer,
-                           media(true, true)),
-                 SaveError);
-    EXPECT_EQ(readFile(dir.path() + "out/quiz.tar"), "old");
+    const SaveResult r =
+        step.save(dir.path() + "out/quiz.tar", {kQuizFileFilter, "xml"}, buffer, media(true, true));
+    EXPECT_TRUE(r.archiveRefused);
+    EXPECT_EQ(r.archivePath, dir.path() + "out/quiz.tar");
+    EXPECT_EQ(readFile(dir.path() + "out/quiz.tar"), buffer.text()); // the document, not a tar
 }
 
 TEST_F(PackingFixture, AnArchiveThatCannotBeCreatedStopsTheSaveBeforeTheDocument) {

@@ -158,6 +158,26 @@ private slots:
                  QStringLiteral("Non se puideron copiar estes arquivos:\n") + missing);
     }
 
+    void aDocumentNamedLikeItsArchiveIsSavedAndTheArchiveReported() {
+        form->btexportar->click();
+        dialogs.fileAnswers = {dir->filePath("xogo.tar")};
+        form->btgarda->click();
+        QVERIFY(readFile(dir->filePath("xogo.tar")).startsWith("<?xml"));
+        QCOMPARE(dialogs.shown.back().text,
+                 QStringLiteral("Non se puido gardar o arquivo :") + dir->filePath("xogo.tar"));
+    }
+
+    void aCancelledOpenChangesNothing() {
+        form->titulotx->setText(QStringLiteral("sen gardar"));
+        form->btpreg->click();
+        form->txtpreg->setText(QStringLiteral("pregunta"));
+        form->btabrir->click(); // confirmed, then the file dialog is cancelled
+        QCOMPARE(dialogs.kinds(), (QStringList{"confirm", "open"}));
+        QCOMPARE(form->titulotx->text(), QStringLiteral("sen gardar"));
+        QCOMPARE(form->txtpreg->text(), QStringLiteral("pregunta"));
+        QCOMPARE(form->nota->currentWidget(), form->page2);
+    }
+
     void aFailedOpenKeepsTheQuizAsItWas() {
         fillQuiz();
         form->SpeedButton21->click();
