@@ -31,7 +31,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 
 // The pictures are compiled into the window's static library; make sure they are linked.
@@ -99,6 +101,34 @@ QLabel* makeCaption(QWidget* parent, const QString& text, int x, int y, int widt
 
 const QString kOpenTitle = QStringLiteral("Abrir un archivo existente");
 
+// Tab moves through the controls of a page in reading order: row by row (controls whose
+// tops are less than half a row apart share one), left to right within a row.
+void orderTabsByPosition(QWidget* page) {
+    struct Place {
+        QWidget* widget;
+        QPoint at;
+    };
+    // Layouts place their widgets only when activated: do it now, so positions are real.
+    if (page->layout())
+        page->layout()->activate();
+    for (QWidget* w : page->findChildren<QWidget*>()) {
+        if (w->layout())
+            w->layout()->activate();
+    }
+    std::vector<Place> places;
+    for (QWidget* w : page->findChildren<QWidget*>()) {
+        if (w->focusPolicy() & Qt::TabFocus && !w->isHidden() && !w->isWindow())
+            places.push_back({w, w->mapTo(page, QPoint(0, 0))});
+    }
+    std::stable_sort(places.begin(), places.end(), [](const Place& a, const Place& b) {
+        if (std::abs(a.at.y() - b.at.y()) >= 12)
+            return a.at.y() < b.at.y();
+        return a.at.x() < b.at.x();
+    });
+    for (std::size_t i = 1; i < places.size(); ++i)
+        QWidget::setTabOrder(places[i - 1].widget, places[i].widget);
+}
+
 // The ordering list: its drags and drops go to the window's handlers.
 class OrderingList : public QListWidget {
 public:
@@ -165,6 +195,9 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dialogs_(di
     buildSavePage();
     buildAboutPage();
     buildStockPage();
+
+    for (QWidget* page : {page1, page2, page3, page4, page5})
+        orderTabsByPosition(page);
 
     // The client area that goes with an outer frame of the design size.
     resize(kDesignWidth - 16, kDesignHeight - 39);
@@ -381,18 +414,28 @@ void TForm1::buildQuestionsPage() {
         const char* name;
         const char* iconName;
         const char* tip;
+        QKeySequence shortcut;
     };
     const NavButton navButtons[] = {
-        {&btmostra, "btmostra", "list", "Ordear as preguntas"},
-        {&SpeedButton20, "SpeedButton20", "delete", "Borrar a pregunta"},
-        {&SpeedButton21, "SpeedButton21", "first", "Primeira pregunta"},
-        {&SpeedButton22, "SpeedButton22", "previous", "Pregunta anterior"},
-        {&btinserir, "btinserir", "insert", "Inserir unha pregunta"},
-        {&SpeedButton24, "SpeedButton24", "next", "Seguinte pregunta"},
-        {&SpeedButton25, "SpeedButton25", "last", "Última pregunta"},
+        {&btmostra, "btmostra", "list", "Ordear as preguntas", QKeySequence(Qt::ALT | Qt::Key_O)},
+        {&SpeedButton20, "SpeedButton20", "delete", "Borrar a pregunta",
+         QKeySequence(Qt::ALT | Qt::Key_Delete)},
+        {&SpeedButton21, "SpeedButton21", "first", "Primeira pregunta",
+         QKeySequence(Qt::ALT | Qt::Key_Home)},
+        {&SpeedButton22, "SpeedButton22", "previous", "Pregunta anterior",
+         QKeySequence(Qt::ALT | Qt::Key_PageUp)},
+        {&btinserir, "btinserir", "insert", "Inserir unha pregunta",
+         QKeySequence(Qt::ALT | Qt::Key_Insert)},
+        {&SpeedButton24, "SpeedButton24", "next", "Seguinte pregunta",
+         QKeySequence(Qt::ALT | Qt::Key_PageDown)},
+        {&SpeedButton25, "SpeedButton25", "last", "Última pregunta",
+         QKeySequence(Qt::ALT | Qt::Key_End)},
     };
     for (const auto& nb : navButtons) {
         *nb.button = makeIconButton(nav, nb.name, nb.iconName, QString::fromUtf8(nb.tip), 38);
+        (*nb.button)->setShortcut(nb.shortcut);
+        (*nb.button)->setToolTip(QStringLiteral("%1 (%2)").arg(
+            QString::fromUtf8(nb.tip), nb.shortcut.toString(QKeySequence::NativeText)));
         row->addWidget(*nb.button);
     }
     npreg = new QLineEdit(QStringLiteral("00"), nav);
@@ -405,7 +448,9 @@ void TForm1::buildQuestionsPage() {
     npreg->setFont(nf);
     row->addWidget(npreg);
     btira = makeIconButton(nav, "btira", "goto", QStringLiteral("Ir á pregunta"), 38);
+    btira->setToolTip(QStringLiteral("Ir á pregunta (Intro no número)"));
     row->addWidget(btira);
+    connect(npreg, &QLineEdit::returnPressed, btira, &QToolButton::click);
     row->addStretch(1);
 
     questionControls_ = {txtpreg, txtresp1, txtresp2, txtresp3, txtresp4, txtimaxe,

@@ -1,0 +1,135 @@
+// A screen reader reaching the window names every control: walk the accessibility
+// tree of each page and look for an input or button without a name.
+#include "fake_dialogs.h"
+#include "preguntas.h"
+
+#include <QAccessible>
+#include <QAccessibleInterface>
+#include <QLineEdit>
+#include <QStackedWidget>
+#include <QTest>
+
+#include <cstdlib>
+#include <QToolButton>
+
+using namespace vireta;
+
+namespace {
+
+bool needsName(QAccessible::Role role) {
+    switch (role) {
+    case QAccessible::EditableText:
+    case QAccessible::PushButton:
+    case QAccessible::CheckBox:
+    case QAccessible::RadioButton:
+    case QAccessible::List:
+    case QAccessible::ComboBox:
+    case QAccessible::PageTab:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void collectUnnamed(QAccessibleInterface* node, QStringList& unnamed, int depth = 0) {
+    if (!node || depth > 40)
+        return;
+    if (!node->state().invisible && needsName(node->role()) &&
+        node->text(QAccessible::Name).trimmed().isEmpty()) {
+        QObject* object = node->object();
+        unnamed << (object ? object->objectName() + "/" + object->metaObject()->className()
+                           : QStringLiteral("(role %1)").arg(node->role()));
+    }
+    for (int i = 0; i < node->childCount(); ++i)
+        collectUnnamed(node->child(i), unnamed, depth + 1);
+}
+
+} // namespace
+
+class AccessibilityTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void everyVisibleInputAndButtonHasAName() {
+        FakeDialogs dialogs;
+        TForm1 form(dialogs);
+        form.show();
+        for (int page = 0; page < 6; ++page) {
+            form.nota->setCurrentIndex(page);
+            QTest::qWait(1);
+            QStringList unnamed;
+            collectUnnamed(QAccessible::queryAccessibleInterface(&form), unnamed);
+            QVERIFY2(unnamed.isEmpty(),
+                     qPrintable(QStringLiteral("page %1: ").arg(page) + unnamed.join(", ")));
+        }
+    }
+
+    void tabFollowsTheReadingOrderOfEachPage() {
+        FakeDialogs dialogs;
+        TForm1 form(dialogs);
+        form.show();
+        for (QWidget* page : {form.page1, form.page2, form.page3, form.page5}) {
+            form.nota->setCurrentWidget(page);
+            QTest::qWait(1);
+            // Walk the chain from the page's first control; positions must read like text.
+            QWidget* w = page->nextInFocusChain();
+            while (w && !(w->isVisibleTo(page) && (w->focusPolicy() & Qt::TabFocus)))
+                w = w->nextInFocusChain();
+            QVERIFY(w);
+            QPoint last = w->mapTo(page, QPoint(0, 0));
+            int visited = 0;
+            for (QWidget* next = w->nextInFocusChain(); next && next != w && visited < 200;
+                 next = next->nextInFocusChain()) {
+                if (!page->isAncestorOf(next) || !next->isVisibleTo(page) ||
+                    !(next->focusPolicy() & Qt::TabFocus))
+                    continue;
+                const QPoint at = next->mapTo(page, QPoint(0, 0));
+                const bool sameRow = std::abs(at.y() - last.y()) < 12;
+                QVERIFY2(sameRow ? at.x() >= last.x() : at.y() > last.y(),
+                         qPrintable(page->objectName() + ": " + next->objectName()));
+                last = at;
+                ++visited;
+            }
+            QVERIFY(visited > 3);
+        }
+    }
+
+    void iconButtonsShowTheirNameAsTooltip() {
+        FakeDialogs dialogs;
+        TForm1 form(dialogs);
+        for (QToolButton* b : form.findChildren<QToolButton*>()) {
+            const QString name = b->objectName();
+            if (!name.startsWith(QLatin1String("bt")) && !name.startsWith(QLatin1String("SpeedButton")))
+                continue; // Qt's own buttons, such as a tab bar's scroll arrows
+            if (b->text().isEmpty() || b->toolButtonStyle() == Qt::ToolButtonIconOnly) {
+                QVERIFY2(!b->toolTip().isEmpty(), qPrintable(b->objectName()));
+                QVERIFY2(b->toolTip().startsWith(b->accessibleName()), qPrintable(b->objectName()));
+            }
+        }
+    }
+
+    void theNavigationBarAnswersTheKeyboard() {
+        FakeDialogs dialogs;
+        TForm1 form(dialogs);
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        form.btpregClick();
+        form.btinserir->click();
+        form.btinserir->click();
+        QCOMPARE(form.model().current, 3);
+        form.txtpreg->setFocus();
+        // A shortcut presses its button as a click shown on screen, which takes a moment.
+        QTest::keyClick(form.txtpreg, Qt::Key_Home, Qt::AltModifier);
+        QTRY_COMPARE(form.model().current, 1);
+        QTest::keyClick(form.txtpreg, Qt::Key_PageDown, Qt::AltModifier);
+        QTRY_COMPARE(form.model().current, 2);
+        QVERIFY(form.SpeedButton24->toolTip().contains(QLatin1Char('(')));
+        form.npreg->setText(QStringLiteral("3"));
+        QTest::keyClick(form.npreg, Qt::Key_Return);
+        QCOMPARE(form.model().current, 3);
+    }
+};
+
+QTEST_MAIN(AccessibilityTest)
+#include "accessibility_test.moc"
