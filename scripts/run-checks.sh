@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Sanitizer and fuzzing checks: builds the core tests with AddressSanitizer and
-# UndefinedBehaviorSanitizer and runs them, then builds the fuzz targets with clang
+# Sanitizer and fuzzing checks: builds the core and window tests with AddressSanitizer
+# and UndefinedBehaviorSanitizer and runs them (the browser test once is enough), then builds the fuzz targets with clang
 # and fuzzes each for a short while, starting from the corpus under fuzz/corpus/.
 # FUZZ_SECONDS sets the time per target (default 60).
 set -euo pipefail
@@ -10,9 +10,9 @@ scripts/install-deps.sh
 fuzz_seconds=${FUZZ_SECONDS:-60}
 
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVIRETA_WERROR=ON \
-  -DVIRETA_SANITIZE=ON -DVIRETA_BUILD_GUI=OFF >/dev/null
+  -DVIRETA_SANITIZE=ON >/dev/null
 cmake --build build/asan
-ctest --test-dir build/asan --output-on-failure -j2 -L core
+QT_QPA_PLATFORM=offscreen ctest --test-dir build/asan --output-on-failure -j2 -LE browser
 
 cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++ -DVIRETA_WERROR=ON -DVIRETA_SANITIZE=ON \
