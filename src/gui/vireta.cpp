@@ -14,6 +14,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vireta"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vireta.svg")));
+    // Lets the desktop match the window with the installed menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.vireta.Vireta"));
     // File dialogs and the text boxes' menus in Galician, like the window.
     vireta::installQtGalician(app);
 

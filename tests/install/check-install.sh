@@ -3,16 +3,17 @@
 # page, the example quiz, the desktop entry, the icons, the AppStream metainfo and the
 # quiz file type. The validators (desktop-file-validate, appstreamcli) and the file
 # type lookup (update-mime-database, gio) run when they are installed.
-# usage: check-install.sh BUILD_DIR
+# usage: check-install.sh BUILD_DIR [CMAKE]
 set -uo pipefail
 build=${1:?build dir}
+cmake=${2:-cmake}
 id=org.vireta.Vireta
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-cmake --install "$build" --prefix "$prefix" >"$prefix.log" 2>&1 || { cat "$prefix.log"; rm -f "$prefix.log"; exit 1; }
+"$cmake" --install "$build" --prefix "$prefix" >"$prefix.log" 2>&1 || { cat "$prefix.log"; rm -f "$prefix.log"; exit 1; }
 rm -f "$prefix.log"
 share=$prefix/share
 
