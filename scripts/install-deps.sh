@@ -19,6 +19,11 @@ packages=(
   libexpat1-dev libpugixml-dev
   # archive readers the tar writer tests check against
   tar libarchive-tools python3
+  # the install tree test's validators and file type lookup
+  desktop-file-utils appstream shared-mime-info libglib2.0-bin
+  # renewing the example quiz's media and the icon's PNGs (scripts/make-example.sh,
+  # scripts/make-icons.sh)
+  librsvg2-bin imagemagick espeak-ng lame
 )
 
 missing=()

@@ -2,11 +2,13 @@
 # Takes screenshots of the editor's pages under Xvfb, for the README and for review.
 # usage: scripts/screenshot.sh BUILD_DIR OUT_DIR [PAGE...]
 #   PAGE is the name of a section button to press before the shot (btinicio, btpreg, ...);
-#   "about" takes the window as it opens.
+#   "about" takes the window as it opens; "btexportar:1" also selects tab 1 of the save
+#   page (file btexportar-1.png). VIRETA_SCREENSHOT_IMAGE names a picture for the
+#   question page's preview.
 set -euo pipefail
 build=${1:?build dir}; out=${2:?output dir}; shift 2
 pages=("$@"); (( ${#pages[@]} )) || pages=(about btinicio btpreg btfinal btexportar)
 mkdir -p "$out"
 for page in "${pages[@]}"; do
-  xvfb-run -a -s "-screen 0 1024x768x24" "$build/tests/gui/screenshot_tool" "$page" "$out/$page.png" ${VIRETA_SCREENSHOT_IMAGE:-}
+  xvfb-run -a -s "-screen 0 1024x768x24" "$build/tests/gui/screenshot_tool" "$page" "$out/${page//:/-}.png" ${VIRETA_SCREENSHOT_IMAGE:-}
 done
