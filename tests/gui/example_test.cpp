@@ -4,7 +4,12 @@
 #include "preguntas.h"
 #include "preview_box.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QListWidget>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QTemporaryDir>
 #include <QLineEdit>
 #include <QTest>
 #include <QToolButton>
@@ -43,6 +48,55 @@ private slots:
         }
         QCOMPARE(pictures, 6);
         QVERIFY(dialogs.shown.empty());
+    }
+
+    // A whole session on the example, as a teacher would go through it: open, edit,
+    // move around, insert, delete, reorder, then save in every format with the media
+    // copied and packed. Run under the sanitizers by scripts/run-checks.sh.
+    void aWholeSessionOnTheExample() {
+        QTemporaryDir out;
+        FakeDialogs dialogs;
+        TForm1 form(dialogs);
+        form.show();
+        form.LoadItem(QStringLiteral(VIRETA_EXAMPLE_DIR "/xeografia.xml"));
+        form.btpreg->click();
+        form.txtpreg->setText(form.txtpreg->text() + QStringLiteral(" (revisada)"));
+        form.SpeedButton25->click(); // last
+        form.btinserir->click();
+        form.txtpreg->setText(QStringLiteral("Nova pregunta & <máis>"));
+        form.txtresp1->setText(QStringLiteral("Si"));
+        form.SpeedButton22->click(); // previous
+        form.SpeedButton20->click(); // delete, confirmed
+        QCOMPARE(form.model().count, 10);
+
+        form.btmostra->click();
+        QCoreApplication::processEvents();
+        form.listapreguntas->setCurrentRow(9);
+        form.listapreguntasDragDrop(
+            form.listapreguntas->visualItemRect(form.listapreguntas->item(0)).center());
+        form.btordea->click();
+        QCOMPARE(QString::fromStdString(form.model().questions.record(1)[FieldSlot::enunciado]),
+                 QStringLiteral("Nova pregunta & <máis>"));
+
+        form.btexportar->click();
+        const char* names[] = {"xogo", "formulario", "marcar", "libro"};
+        for (int tab = 0; tab < 4; ++tab) {
+            form.ctformatos->setCurrentIndex(tab);
+            dialogs.fileAnswers = {out.filePath(QLatin1String(names[tab]))};
+            form.btgarda->click();
+        }
+        for (const char* file : {"xogo.xml", "formulario.html", "marcar.html", "libro.ebk",
+                                 "xogo.tar", "formulario.tar", "marcar.tar", "libro.tar",
+                                 "intro.mp3"})
+            QVERIFY2(QFileInfo::exists(out.filePath(QLatin1String(file))), file);
+        QCOMPARE(dialogs.kinds().count("inform"), 0); // nothing failed to copy
+
+        // The saved quiz opens again with the edits and the new order.
+        dialogs.fileAnswers = {out.filePath("xogo.xml")};
+        form.btabrir->click();
+        QCOMPARE(form.model().count, 10);
+        QCOMPARE(form.txtpreg->text(), QStringLiteral("Nova pregunta & <máis>"));
+        QVERIFY(QFileInfo(form.txtimaxe->text()).path() == out.path() || form.txtimaxe->text().isEmpty());
     }
 };
 
