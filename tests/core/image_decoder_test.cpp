@@ -228,6 +228,66 @@ TEST_F(ImageDecoder, JpegPreviewIsDecodedAtTheChosenScale) {
     }
 }
 
+// Camera files carry smaller copies of the photograph. Here the photograph shows the
+// four quadrants and every embedded copy is plain magenta, so the preview tells which
+// one was decoded.
+TEST_F(ImageDecoder, JpegPreviewUsesAnEmbeddedCopyOnlyWhenItCoversTheBox) {
+    const auto jpegBytes = [&](int w, int h, const PixelSource& pixel) {
+        writeJpeg(path("part.jpg"), w, h, pixel, JpegKind::Rgb, 85);
+        return readBytes(path("part.jpg"));
+    };
+    const PixelSource magenta = [](int, int) { return Rgba{255, 0, 255, 255}; };
+    const std::vector<char> photo = jpegBytes(1600, 1200, quadrants(1600, 1200));
+    const std::vector<char> none;
+    std::vector<char> damaged = jpegBytes(320, 240, magenta);
+    std::fill(damaged.begin() + static_cast<long>(damaged.size() / 2), damaged.end() - 2,
+              static_cast<char>(0xFF)); // inside the scan
+
+    struct Case {
+        const char* name;
+        std::vector<char> exif;
+        std::vector<char> mpf;
+        bool fromCopy;
+    };
+    const Case cases[] = {
+        {"exif-320x240", jpegBytes(320, 240, magenta), none, true},
+        {"exif-160x120", jpegBytes(160, 120, magenta), none, false}, // smaller than the box
+        {"exif-200x140", jpegBytes(200, 140, magenta), none, false}, // 196x137 < 196x147
+        {"exif-square", jpegBytes(320, 320, magenta), none, false},  // letterboxed
+        {"exif-damaged", damaged, none, false},
+        {"mpf-800x600", none, jpegBytes(800, 600, magenta), true},
+        {"exif-small-mpf-large", jpegBytes(160, 120, magenta), jpegBytes(800, 600, magenta),
+         true},
+        {"mpf-3:2", none, jpegBytes(600, 400, magenta), false},
+    };
+    for (const auto& c : cases) {
+        const std::string file = path(std::string(c.name) + ".jpg");
+        writeBytes(file, jpegWithEmbeddedPreviews(photo, c.exif, c.mpf));
+        const Image preview = decodePreview(file, kPreviewBoxWidth, kPreviewBoxHeight);
+        EXPECT_GE(preview.width, 196) << c.name;
+        EXPECT_GE(preview.height, 147) << c.name;
+        if (c.fromCopy) {
+            EXPECT_TRUE(near(preview, preview.width / 4, preview.height / 4, {255, 0, 255, 255}, 12))
+                << c.name;
+            EXPECT_TRUE(near(preview, 3 * preview.width / 4, 3 * preview.height / 4,
+                             {255, 0, 255, 255}, 12))
+                << c.name;
+        } else {
+            expectQuadrants(preview, 12);
+        }
+        // The whole picture is always the photograph.
+        const Image whole = decodeImage(file);
+        EXPECT_EQ(whole.width, 1600) << c.name;
+        expectQuadrants(whole, 12);
+    }
+
+    // A photograph cut short is refused even though its thumbnail is whole.
+    std::vector<char> bytes = jpegWithEmbeddedPreviews(photo, jpegBytes(320, 240, magenta), none);
+    bytes.resize(bytes.size() - 300);
+    writeBytes(path("cut.jpg"), bytes);
+    EXPECT_THROW(decodePreview(path("cut.jpg"), 196, 150), ImageDecodeError);
+}
+
 TEST_F(ImageDecoder, PngPreviewAveragesBlocksWeightedByAlpha) {
     // 2000x1500 reduces by 10 to 200x150. The left half is a one-pixel black and white
     // checkerboard (grey once averaged); the right half alternates opaque red with fully
