@@ -288,6 +288,43 @@ TEST_F(ImageDecoder, JpegPreviewUsesAnEmbeddedCopyOnlyWhenItCoversTheBox) {
     EXPECT_THROW(decodePreview(path("cut.jpg"), 196, 150), ImageDecodeError);
 }
 
+// The markers, EXIF and MPF directories are read from untrusted files: bytes changed
+// anywhere in them must give a picture or ImageDecodeError, nothing else.
+TEST_F(ImageDecoder, DamagedEmbeddedPreviewIndexesAreSafe) {
+    const PixelSource magenta = [](int, int) { return Rgba{255, 0, 255, 255}; };
+    writeJpeg(path("part.jpg"), 400, 300, quadrants(400, 300), JpegKind::Rgb, 50);
+    const std::vector<char> photo = readBytes(path("part.jpg"));
+    writeJpeg(path("part.jpg"), 240, 180, magenta, JpegKind::Rgb, 50);
+    const std::vector<char> copy = readBytes(path("part.jpg"));
+    const std::vector<char> good = jpegWithEmbeddedPreviews(photo, copy, copy);
+    // The two index segments come first: the header, the EXIF block with its copy,
+    // and the MPF block.
+    const std::size_t indexBytes = 2 + 4 + 6 + 44 + copy.size() + 4 + 74;
+
+    std::mt19937 random(11);
+    const std::string file = path("mutated.jpg");
+    for (int round = 0; round < 400; ++round) {
+        std::vector<char> bytes = good;
+        const int changes = 1 + static_cast<int>(random() % 4);
+        for (int i = 0; i < changes; ++i) {
+            // Mostly the directories (outside the copy's own data), sometimes anywhere.
+            std::size_t at = random() % indexBytes;
+            if (at >= 56 && at < 56 + copy.size() && random() % 4 != 0) {
+                at = 56 + copy.size() + random() % 78;
+            }
+            const char values[] = {0, 1, static_cast<char>(0xFF), static_cast<char>(0x7F),
+                                   static_cast<char>(random())};
+            bytes[at] = values[random() % 5];
+        }
+        writeBytes(file, bytes);
+        try {
+            const Image preview = decodePreview(file, kPreviewBoxWidth, kPreviewBoxHeight);
+            EXPECT_FALSE(preview.empty()) << round;
+        } catch (const ImageDecodeError&) {
+        }
+    }
+}
+
 TEST_F(ImageDecoder, PngPreviewAveragesBlocksWeightedByAlpha) {
     // 2000x1500 reduces by 10 to 200x150. The left half is a one-pixel black and white
     // checkerboard (grey once averaged); the right half alternates opaque red with fully
