@@ -289,6 +289,7 @@ struct JpegLayout {
     int height = 0;
     std::size_t scanData = 0; // where the first scan's entropy-coded data starts; 0: none
     std::vector<ByteRange> previews;
+    int orientation = 1; // EXIF: how the stored rows are to be turned for viewing (1 to 8)
 };
 
 unsigned read16(const unsigned char* p, bool bigEndian) {
@@ -370,15 +371,21 @@ std::uint32_t tagValue(const std::vector<std::pair<unsigned, std::uint32_t>>& en
     return 0;
 }
 
-// The EXIF thumbnail: the JPEG that the second directory (IFD1) points at.
-void findExifThumbnail(const unsigned char* tiff, std::size_t size, std::size_t tiffAt,
-                       std::vector<ByteRange>& previews) {
+// From the EXIF block: the orientation (first directory) and the thumbnail, the JPEG
+// that the second directory (IFD1) points at.
+void readExif(const unsigned char* tiff, std::size_t size, std::size_t tiffAt,
+              JpegLayout& layout) {
     const TiffBlock block(tiff, size);
     if (!block.valid()) {
         return;
     }
     std::vector<std::pair<unsigned, std::uint32_t>> entries;
     const std::uint32_t second = block.directory(block.firstDirectory(), entries);
+    const std::uint32_t orientation = tagValue(entries, 0x0112);
+    if (orientation >= 1 && orientation <= 8) {
+        layout.orientation = static_cast<int>(orientation);
+    }
+    std::vector<ByteRange>& previews = layout.previews;
     if (second == 0) {
         return;
     }
@@ -418,9 +425,9 @@ bool startsWith(const unsigned char* p, std::size_t size, const char* text, std:
     return size >= n && std::memcmp(p, text, n) == 0;
 }
 
-// Walks the markers of the JPEG in `data` up to its first scan. With `withPreviews`,
-// also collects the embedded previews' byte ranges (unchecked).
-JpegLayout jpegLayout(const unsigned char* data, std::size_t size, bool withPreviews) {
+// Walks the markers of the JPEG in `data` up to its first scan. With `withExif`, also
+// reads the orientation and collects the embedded previews' byte ranges (unchecked).
+JpegLayout jpegLayout(const unsigned char* data, std::size_t size, bool withExif) {
     JpegLayout layout;
     if (size < 4 || data[0] != 0xFF || data[1] != 0xD8) {
         return layout;
@@ -459,9 +466,10 @@ JpegLayout jpegLayout(const unsigned char* data, std::size_t size, bool withPrev
         if (frame && contentSize >= 5) {
             layout.height = static_cast<int>(read16(content + 1, true));
             layout.width = static_cast<int>(read16(content + 3, true));
-        } else if (withPreviews && marker == 0xE1 && startsWith(content, contentSize, "Exif\0\0", 6)) {
-            findExifThumbnail(content + 6, contentSize - 6, contentAt + 6, layout.previews);
-        } else if (withPreviews && marker == 0xE2 && startsWith(content, contentSize, "MPF\0", 4)) {
+        } else if (withExif && marker == 0xE1 && startsWith(content, contentSize, "Exif\0\0", 6) &&
+                   layout.orientation == 1 && layout.previews.empty()) {
+            readExif(content + 6, contentSize - 6, contentAt + 6, layout);
+        } else if (withExif && marker == 0xE2 && startsWith(content, contentSize, "MPF\0", 4)) {
             findMpfImages(content + 4, contentSize - 4, contentAt + 4, layout.previews);
         }
         at += 2 + length;
@@ -493,8 +501,8 @@ bool endMarkerAfter(const std::vector<unsigned char>& data, std::size_t from) {
 // own fitted size holds the photograph's fitted size, and its proportions are the
 // photograph's within 2% (a letterboxed thumbnail would show bars). Empty when none
 // qualifies or the photograph looks cut short (then the whole decode reports it).
-std::vector<unsigned char> embeddedPreview(const std::vector<unsigned char>& data, const Size& box) {
-    const JpegLayout main = jpegLayout(data.data(), data.size(), true);
+std::vector<unsigned char> embeddedPreview(const std::vector<unsigned char>& data,
+                                           const JpegLayout& main, const Size& box) {
     if (main.previews.empty() || main.width <= 0 || main.height <= 0 || main.scanData == 0) {
         return {};
     }
@@ -534,28 +542,72 @@ std::vector<unsigned char> embeddedPreview(const std::vector<unsigned char>& dat
     return {first, first + static_cast<std::ptrdiff_t>(best->size)};
 }
 
+// The stored picture turned as the EXIF orientation says: 2 mirrored, 3 turned half
+// round, 4 flipped, 5 transposed, 6 turned a quarter clockwise, 7 transverse, 8 turned
+// a quarter anticlockwise.
+Image orient(Image source, int orientation) {
+    if (orientation <= 1 || orientation > 8) {
+        return source;
+    }
+    const std::ptrdiff_t w = source.width;
+    const std::ptrdiff_t h = source.height;
+    // Where stored pixel (x, y) lands, in pixels: start + x * dx + y * dy.
+    std::ptrdiff_t start = 0;
+    std::ptrdiff_t dx = 1;
+    std::ptrdiff_t dy = w;
+    switch (orientation) {
+    case 2: start = w - 1; dx = -1; dy = w; break;
+    case 3: start = (h - 1) * w + w - 1; dx = -1; dy = -w; break;
+    case 4: start = (h - 1) * w; dx = 1; dy = -w; break;
+    case 5: start = 0; dx = h; dy = 1; break;
+    case 6: start = h - 1; dx = h; dy = -1; break;
+    case 7: start = (w - 1) * h + h - 1; dx = -h; dy = -1; break;
+    default: start = (w - 1) * h; dx = -h; dy = 1; break; // 8
+    }
+    Image out;
+    if (orientation >= 5) {
+        allocate(out, source.height, source.width, source.channels);
+    } else {
+        allocate(out, source.width, source.height, source.channels);
+    }
+    const std::ptrdiff_t channels = source.channels;
+    for (std::ptrdiff_t y = 0; y < h; ++y) {
+        const std::uint8_t* from = source.pixel(0, static_cast<int>(y));
+        std::ptrdiff_t at = start + y * dy;
+        for (std::ptrdiff_t x = 0; x < w; ++x, from += channels, at += dx) {
+            std::memcpy(out.pixels.data() + at * channels, from, static_cast<std::size_t>(channels));
+        }
+    }
+    return out;
+}
+
 Image decodeJpeg(const std::string& path, const Size* box) {
     std::vector<unsigned char> data = readAll(InputFile(path).get());
+    const JpegLayout layout = jpegLayout(data.data(), data.size(), true);
+    // Decoding works on the stored rows: a box for a picture turned a quarter is
+    // turned with it.
+    Size storedBox;
     if (box != nullptr) {
-        std::vector<unsigned char> preview = embeddedPreview(data, *box);
+        storedBox = layout.orientation >= 5 ? Size{box->height, box->width} : *box;
+        std::vector<unsigned char> preview = embeddedPreview(data, layout, storedBox);
         if (!preview.empty()) {
             JpegJob small(std::move(preview));
-            small.box = box;
+            small.box = &storedBox;
             if (runJpeg(small) && !small.tooLarge) {
-                return std::move(small.image);
+                return orient(std::move(small.image), layout.orientation);
             }
             // A damaged preview: the photograph itself decides.
         }
     }
     JpegJob job(std::move(data));
-    job.box = box;
+    job.box = box != nullptr ? &storedBox : nullptr;
     if (!runJpeg(job)) {
         throw ImageDecodeError(std::string("damaged JPEG file: ") + job.err.message);
     }
     if (job.tooLarge) {
         throw ImageDecodeError("picture too large");
     }
-    return std::move(job.image);
+    return orient(std::move(job.image), layout.orientation);
 }
 
 // ---------------------------------------------------------------- PNG

@@ -59,6 +59,9 @@ Size fitInBox(int width, int height, int boxWidth, int boxHeight);
 // The whole picture at its own size. JPEG gives 3 channels; PNG gives 4 when the file
 // has transparency (an alpha channel or a transparent colour) and 3 otherwise.
 // Pictures above kMaxDecodedPixels are refused.
+// A JPEG is turned upright as its EXIF orientation says (cameras store portrait photos
+// lying on their side), so width and height are those of the picture as seen; here
+// and in decodePreview, whose box applies to the upright picture.
 Image decodeImage(const std::string& path);
 
 // The picture reduced for a box, as cheaply as the format allows, but never below

@@ -281,6 +281,14 @@ TEST_F(ImageDecoder, JpegPreviewUsesAnEmbeddedCopyOnlyWhenItCoversTheBox) {
         expectQuadrants(whole, 12);
     }
 
+    // A photograph to be turned a quarter is fitted upright, by its turned thumbnail.
+    writeBytes(path("turned.jpg"),
+               jpegWithEmbeddedPreviews(photo, jpegBytes(320, 240, magenta), none, 6));
+    const Image turned = decodePreview(path("turned.jpg"), 196, 150);
+    EXPECT_EQ(turned.width, 120); // 320x240 at 4/8, turned
+    EXPECT_EQ(turned.height, 160);
+    EXPECT_TRUE(near(turned, 60, 80, {255, 0, 255, 255}, 12));
+
     // A photograph cut short is refused even though its thumbnail is whole.
     std::vector<char> bytes = jpegWithEmbeddedPreviews(photo, jpegBytes(320, 240, magenta), none);
     bytes.resize(bytes.size() - 300);
@@ -321,6 +329,52 @@ TEST_F(ImageDecoder, DamagedEmbeddedPreviewIndexesAreSafe) {
             const Image preview = decodePreview(file, kPreviewBoxWidth, kPreviewBoxHeight);
             EXPECT_FALSE(preview.empty()) << round;
         } catch (const ImageDecodeError&) {
+        }
+    }
+}
+
+// The four quadrants of a picture stored with each EXIF orientation, as they must be
+// seen: top left, top right, bottom left, bottom right.
+TEST_F(ImageDecoder, JpegIsTurnedAsItsExifOrientationSays) {
+    const Rgba r{255, 0, 0, 255}, g{0, 255, 0, 255}, b{0, 0, 255, 255}, w{255, 255, 255, 255};
+    struct Case {
+        int orientation;
+        Rgba corners[4];
+    };
+    const Case cases[] = {
+        {0, {r, g, b, w}}, // no tag
+        {1, {r, g, b, w}}, {2, {g, r, w, b}}, {3, {w, b, g, r}}, {4, {b, w, r, g}},
+        {5, {r, b, g, w}}, {6, {b, r, w, g}}, {7, {w, g, b, r}}, {8, {g, w, r, b}},
+    };
+    writeJpeg(path("part.jpg"), 1600, 1200, quadrants(1600, 1200), JpegKind::Rgb, 85);
+    const std::vector<char> photo = readBytes(path("part.jpg"));
+    writeJpeg(path("part.jpg"), 320, 240, quadrants(320, 240), JpegKind::Rgb, 85);
+    const std::vector<char> thumbnail = readBytes(path("part.jpg"));
+    for (const auto& c : cases) {
+        const bool across = c.orientation >= 5;
+        for (bool withThumbnail : {false, true}) {
+            const std::string file = path("turned.jpg");
+            writeBytes(file, jpegWithEmbeddedPreviews(photo, withThumbnail ? thumbnail : std::vector<char>{},
+                                                      {}, c.orientation));
+            const Image preview = decodePreview(file, kPreviewBoxWidth, kPreviewBoxHeight);
+            const Image whole = decodeImage(file);
+            EXPECT_EQ(whole.width, across ? 1200 : 1600) << c.orientation;
+            EXPECT_EQ(whole.height, across ? 1600 : 1200) << c.orientation;
+            // Upright, the picture is 112x150 in the box; the preview must hold that.
+            EXPECT_GE(preview.width, across ? 112 : 196) << c.orientation;
+            EXPECT_GE(preview.height, across ? 150 : 147) << c.orientation;
+            EXPECT_EQ(preview.width > preview.height, !across) << c.orientation;
+            for (const Image* image : {&preview, &whole}) {
+                const int iw = image->width;
+                const int ih = image->height;
+                const std::string what = std::to_string(c.orientation) +
+                                         (image == &whole ? " whole" : " preview") +
+                                         (withThumbnail ? " from thumbnail" : "");
+                EXPECT_TRUE(near(*image, iw / 4, ih / 4, c.corners[0], 12)) << what;
+                EXPECT_TRUE(near(*image, 3 * iw / 4, ih / 4, c.corners[1], 12)) << what;
+                EXPECT_TRUE(near(*image, iw / 4, 3 * ih / 4, c.corners[2], 12)) << what;
+                EXPECT_TRUE(near(*image, 3 * iw / 4, 3 * ih / 4, c.corners[3], 12)) << what;
+            }
         }
     }
 }

@@ -196,20 +196,28 @@ void putEntry(std::vector<char>& out, unsigned tag, unsigned type, std::size_t c
 
 std::vector<char> jpegWithEmbeddedPreviews(const std::vector<char>& primary,
                                            const std::vector<char>& exifThumbnail,
-                                           const std::vector<char>& mpfPreview) {
+                                           const std::vector<char>& mpfPreview, int orientation) {
     std::vector<char> out{static_cast<char>(0xFF), static_cast<char>(0xD8)};
-    if (!exifThumbnail.empty()) {
-        // Header (8), directory 0 with no entry (6), directory 1 with two (30).
-        const std::size_t thumbnailOffset = 8 + 6 + 30;
+    if (!exifThumbnail.empty() || orientation != 0) {
+        // Header (8), directory 0 with the orientation or nothing, directory 1 with
+        // two entries (30) when there is a thumbnail.
+        const std::size_t first = orientation != 0 ? 2 + 12 + 4 : 2 + 4;
+        const std::size_t second = exifThumbnail.empty() ? 0 : 30;
+        const std::size_t thumbnailOffset = 8 + first + second;
         putMarker(out, 0xE1, 6 + thumbnailOffset + exifThumbnail.size());
         out.insert(out.end(), {'E', 'x', 'i', 'f', 0, 0});
         putTiffHeader(out);
-        put16(out, 0);
-        put32(out, 14); // the next directory: the thumbnail's
-        put16(out, 2);
-        putEntry(out, 0x0201, 4, 1, thumbnailOffset);
-        putEntry(out, 0x0202, 4, 1, exifThumbnail.size());
-        put32(out, 0);
+        put16(out, orientation != 0 ? 1 : 0);
+        if (orientation != 0) {
+            putEntry(out, 0x0112, 3, 1, static_cast<std::size_t>(orientation)); // SHORT
+        }
+        put32(out, second != 0 ? 8 + first : 0); // the next directory: the thumbnail's
+        if (second != 0) {
+            put16(out, 2);
+            putEntry(out, 0x0201, 4, 1, thumbnailOffset);
+            putEntry(out, 0x0202, 4, 1, exifThumbnail.size());
+            put32(out, 0);
+        }
         out.insert(out.end(), exifThumbnail.begin(), exifThumbnail.end());
     }
     if (!mpfPreview.empty()) {
