@@ -1,5 +1,7 @@
 #include "preview_cache.h"
 
+#include "image_writer.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -287,6 +289,52 @@ TEST_F(PreviewCacheTest, DestructorReturnsWithWorkPendingAndInProgress) {
     const int calls = decoder_.totalCalls();
     EXPECT_GE(calls, 1);
     EXPECT_LE(calls, 20);
+}
+
+// The real decoders on the background thread and two viewers at once: every viewer
+// sees each file's preview, decoded once, and the failures as failures.
+TEST_F(PreviewCacheTest, RealPicturesFromSeveralThreads) {
+    using vireta::testing::Rgba;
+    const vireta::testing::PixelSource pixel = [](int x, int y) {
+        return Rgba{static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), 128, 255};
+    };
+    std::vector<std::string> files;
+    for (int i = 0; i < 3; ++i) {
+        files.push_back(path("photo" + std::to_string(i) + ".jpg"));
+        vireta::testing::writeJpeg(files.back(), 800 + 100 * i, 600, pixel,
+                                   i == 1 ? vireta::testing::JpegKind::Progressive
+                                          : vireta::testing::JpegKind::Rgb);
+        files.push_back(path("drawing" + std::to_string(i) + ".png"));
+        vireta::testing::writePng(files.back(), 600, 400 + 100 * i, pixel);
+    }
+    files.push_back(file("broken.jpg", "not a picture"));
+
+    std::atomic<int> decodes{0};
+    PreviewCache cache(
+        kPreviewBoxWidth, kPreviewBoxHeight,
+        [&decodes](const std::string& p, int w, int h) {
+            ++decodes;
+            return decodePreview(p, w, h);
+        },
+        {});
+    cache.prefetch(files);
+    auto view = [&] {
+        for (int round = 0; round < 3; ++round) {
+            for (const std::string& f : files) {
+                const PreviewResult r = cache.get(f);
+                if (f == files.back()) {
+                    EXPECT_EQ(r.status, PreviewResult::Status::Failed);
+                } else {
+                    ASSERT_EQ(r.status, PreviewResult::Status::Picture) << f << ": " << r.error;
+                    EXPECT_TRUE(r.image->width >= 196 || r.image->height >= 150) << f;
+                }
+            }
+        }
+    };
+    std::thread other(view);
+    view();
+    other.join();
+    EXPECT_EQ(decodes.load(), static_cast<int>(files.size()));
 }
 
 } // namespace
