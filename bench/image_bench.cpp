@@ -4,6 +4,7 @@
 // a ratio to its baseline measured in the same run.
 #include "image_decoder.h"
 #include "image_writer.h"
+#include "preview_cache.h"
 
 #include <benchmark/benchmark.h>
 
@@ -53,6 +54,11 @@ struct Files {
     std::string jpeg;        // 6000 x 4000, 24 megapixels, sequential as cameras write
     std::string progressive; // the same picture progressive, as often found on the web
     std::string png;         // 4000 x 3000
+    // The sequential one with what cameras embed: a 160x120 EXIF thumbnail (too small
+    // for the box) and a 1620x1080 MPF screen preview appended after the photograph.
+    std::string cameraWithPreview;
+    // Only the 160x120 EXIF thumbnail: the photograph itself must be decoded.
+    std::string cameraWithThumbnail;
 };
 
 const Files& files() {
@@ -61,12 +67,24 @@ const Files& files() {
                          ("vireta_image_bench_" + std::to_string(::getpid()));
         std::filesystem::create_directories(dir);
         Files f{(dir / "camera.jpg").string(), (dir / "web.jpg").string(),
-                (dir / "screen.png").string()};
+                (dir / "screen.png").string(), (dir / "camera_mpf.jpg").string(),
+                (dir / "camera_exif.jpg").string()};
         testing::writeJpeg(f.jpeg, 6000, 4000, photoLike(6000, 4000), testing::JpegKind::Rgb, 90);
+        const std::string part = (dir / "part.jpg").string();
+        testing::writeJpeg(part, 160, 120, photoLike(160, 120), testing::JpegKind::Rgb, 90);
+        const std::vector<char> thumbnail = testing::readBytes(part);
+        testing::writeJpeg(part, 1620, 1080, photoLike(1620, 1080), testing::JpegKind::Rgb, 90);
+        const std::vector<char> screen = testing::readBytes(part);
+        const std::vector<char> photo = testing::readBytes(f.jpeg);
+        testing::writeBytes(f.cameraWithPreview,
+                            testing::jpegWithEmbeddedPreviews(photo, thumbnail, screen));
+        testing::writeBytes(f.cameraWithThumbnail,
+                            testing::jpegWithEmbeddedPreviews(photo, thumbnail, {}));
         testing::writeJpeg(f.progressive, 6000, 4000, photoLike(6000, 4000),
                            testing::JpegKind::Progressive, 90);
         testing::writePng(f.png, 4000, 3000, photoLike(4000, 3000), testing::PngKind::Rgb);
-        for (const std::string* file : {&f.jpeg, &f.progressive, &f.png}) {
+        for (const std::string* file :
+             {&f.jpeg, &f.progressive, &f.png, &f.cameraWithPreview, &f.cameraWithThumbnail}) {
             std::fprintf(stderr, "test picture %s: %.1f MB\n", file->c_str(),
                          static_cast<double>(std::filesystem::file_size(*file)) / 1e6);
         }
@@ -93,8 +111,12 @@ const std::string& fileFor(const benchmark::State& state) {
         return files().jpeg;
     case 1:
         return files().progressive;
-    default:
+    case 2:
         return files().png;
+    case 3:
+        return files().cameraWithPreview;
+    default:
+        return files().cameraWithThumbnail;
     }
 }
 
@@ -113,6 +135,53 @@ void libjpegCoefficientsOnly(benchmark::State& state) {
         benchmark::DoNotOptimize(jpeg_read_coefficients(&cinfo));
         jpeg_destroy_decompress(&cinfo);
         std::fclose(f);
+    }
+}
+
+// libjpeg alone at 1/8 from memory, with its default output settings or with the
+// cheaper ones (no fancy upsampling, fast integer DCT, no block smoothing), to see
+// whether any of them matters once the output is an eighth of the size.
+void libjpegEighth(benchmark::State& state, bool cheap) {
+    const std::vector<char> bytes = testing::readBytes(fileFor(state));
+    for (auto _ : state) {
+        jpeg_decompress_struct cinfo;
+        jpeg_error_mgr err;
+        cinfo.err = jpeg_std_error(&err);
+        jpeg_create_decompress(&cinfo);
+        jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.data()),
+                     static_cast<unsigned long>(bytes.size()));
+        jpeg_read_header(&cinfo, TRUE);
+        cinfo.scale_num = 1;
+        cinfo.scale_denom = 8;
+        cinfo.out_color_space = JCS_RGB;
+        if (cheap) {
+            cinfo.do_fancy_upsampling = FALSE;
+            cinfo.do_block_smoothing = FALSE;
+            cinfo.dct_method = JDCT_IFAST;
+        }
+        jpeg_start_decompress(&cinfo);
+        std::vector<JSAMPLE> row(static_cast<std::size_t>(cinfo.output_width) * 3);
+        JSAMPROW rows[1] = {row.data()};
+        while (cinfo.output_scanline < cinfo.output_height) {
+            jpeg_read_scanlines(&cinfo, rows, 1);
+        }
+        jpeg_finish_decompress(&cinfo);
+        jpeg_destroy_decompress(&cinfo);
+        benchmark::DoNotOptimize(row.data());
+    }
+}
+void libjpegEighthDefault(benchmark::State& state) { libjpegEighth(state, false); }
+void libjpegEighthCheap(benchmark::State& state) { libjpegEighth(state, true); }
+
+// A step back to a question already shown: the cache checks the file and hands back
+// the kept preview.
+void coreCacheHit(benchmark::State& state) {
+    const std::string& file = fileFor(state);
+    PreviewCache cache;
+    cache.get(file);
+    for (auto _ : state) {
+        PreviewResult result = cache.get(file);
+        benchmark::DoNotOptimize(result.image.get());
     }
 }
 
@@ -180,8 +249,9 @@ void registerAll() {
         {"core_preview", corePreview},           {"core_preview_then_fitted", corePreviewShown},
         {"qt_reader_scaled_size", qtScaledRead},
     };
-    const char* formats[] = {"jpeg_24mp", "progressive_jpeg_24mp", "png_4000x3000"};
-    for (int index = 0; index < 3; ++index) {
+    const char* formats[] = {"jpeg_24mp", "progressive_jpeg_24mp", "png_4000x3000",
+                             "jpeg_24mp_mpf_preview", "jpeg_24mp_exif_160x120"};
+    for (int index = 0; index < 5; ++index) {
         const std::string format = formats[index];
         for (const auto& c : cases) {
             benchmark::RegisterBenchmark((format + "/" + c.name).c_str(), c.run)
@@ -189,7 +259,17 @@ void registerAll() {
                 ->Unit(benchmark::kMillisecond)
                 ->MinTime(1.0);
         }
-        if (index < 2) {
+        if (index == 0) {
+            for (const auto& c : {Case{"libjpeg_eighth_default", libjpegEighthDefault},
+                                  Case{"libjpeg_eighth_cheap_settings", libjpegEighthCheap},
+                                  Case{"core_cache_hit", coreCacheHit}}) {
+                benchmark::RegisterBenchmark((format + "/" + c.name).c_str(), c.run)
+                    ->Arg(index)
+                    ->Unit(benchmark::kMillisecond)
+                    ->MinTime(1.0);
+            }
+        }
+        if (index != 2) {
             benchmark::RegisterBenchmark((format + "/libjpeg_coefficients_only").c_str(),
                                          libjpegCoefficientsOnly)
                 ->Arg(index)

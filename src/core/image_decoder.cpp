@@ -3,6 +3,7 @@
 #include "text.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cctype>
 #include <csetjmp>
 #include <cstdio>
@@ -124,7 +125,7 @@ void jpegEmitMessage(j_common_ptr cinfo, int level) {
 }
 
 struct JpegJob {
-    explicit JpegJob(const std::string& path) : data(readAll(InputFile(path).get())) {
+    explicit JpegJob(std::vector<unsigned char> bytes) : data(std::move(bytes)) {
         std::memset(&cinfo, 0, sizeof cinfo);
         std::memset(&err, 0, sizeof err);
     }
@@ -268,16 +269,345 @@ bool runJpeg(JpegJob& job) {
     return true;
 }
 
+
+// ---------------------------------------------------------------- embedded previews
+//
+// Cameras store, beside the photograph, smaller JPEG copies of it: an EXIF thumbnail
+// (APP1, usually 160x120) and often a larger screen preview indexed by an MPF segment
+// (APP2) and appended after the photograph. Decoding one of those that still covers
+// the preview box skips the Huffman decoding of the whole photograph, which no libjpeg
+// scale can avoid.
+
+struct ByteRange {
+    std::size_t offset = 0;
+    std::size_t size = 0;
+};
+
+// What the markers before the first scan say.
+struct JpegLayout {
+    int width = 0;
+    int height = 0;
+    std::size_t scanData = 0; // where the first scan's entropy-coded data starts; 0: none
+    std::vector<ByteRange> previews;
+    int orientation = 1; // EXIF: how the stored rows are to be turned for viewing (1 to 8)
+};
+
+unsigned read16(const unsigned char* p, bool bigEndian) {
+    return bigEndian ? (p[0] << 8u) | p[1] : (p[1] << 8u) | p[0];
+}
+std::uint32_t read32(const unsigned char* p, bool bigEndian) {
+    return bigEndian ? (std::uint32_t{read16(p, true)} << 16) | read16(p + 2, true)
+                     : (std::uint32_t{read16(p + 2, false)} << 16) | read16(p, false);
+}
+
+// A TIFF-structured block (EXIF and MPF both use one): a byte order, then directories
+// of 12-byte entries, offsets counted from the block's start.
+class TiffBlock {
+public:
+    TiffBlock(const unsigned char* data, std::size_t size) : data_(data), size_(size) {
+        if (size < 8) {
+            return;
+        }
+        if (data[0] == 'M' && data[1] == 'M') {
+            big_ = true;
+        } else if (!(data[0] == 'I' && data[1] == 'I')) {
+            return;
+        }
+        if (read16(data + 2, big_) == 42) {
+            first_ = read32(data + 4, big_);
+            valid_ = true;
+        }
+    }
+    bool valid() const { return valid_; }
+    std::uint32_t firstDirectory() const { return first_; }
+
+    // The directory's entries' (tag, value or offset) pairs, and the next directory's
+    // offset (0 when none or damaged).
+    std::uint32_t directory(std::uint32_t at,
+                            std::vector<std::pair<unsigned, std::uint32_t>>& entries) const {
+        entries.clear();
+        if (at < 8 || at > size_ || size_ - at < 2) {
+            return 0;
+        }
+        const unsigned count = read16(data_ + at, big_);
+        if (std::size_t{count} * 12 + 6 > size_ - at) {
+            return 0;
+        }
+        const unsigned char* entry = data_ + at + 2;
+        for (unsigned i = 0; i < count; ++i, entry += 12) {
+            const unsigned type = read16(entry + 2, big_);
+            // A SHORT value sits in the first two bytes of the value field.
+            const std::uint32_t value =
+                type == 3 ? read16(entry + 8, big_) : read32(entry + 8, big_);
+            entries.emplace_back(read16(entry, big_), value);
+        }
+        return read32(entry, big_);
+    }
+    // A 16-byte MP entry's fields at `at`, or false past the end.
+    bool mpEntry(std::uint32_t at, std::uint32_t& size, std::uint32_t& offset) const {
+        if (at > size_ || size_ - at < 16) {
+            return false;
+        }
+        size = read32(data_ + at + 4, big_);
+        offset = read32(data_ + at + 8, big_);
+        return true;
+    }
+
+private:
+    const unsigned char* data_;
+    std::size_t size_;
+    bool big_ = false;
+    bool valid_ = false;
+    std::uint32_t first_ = 0;
+};
+
+std::uint32_t tagValue(const std::vector<std::pair<unsigned, std::uint32_t>>& entries,
+                       unsigned tag) {
+    for (const auto& e : entries) {
+        if (e.first == tag) {
+            return e.second;
+        }
+    }
+    return 0;
+}
+
+// From the EXIF block: the orientation (first directory) and the thumbnail, the JPEG
+// that the second directory (IFD1) points at.
+void readExif(const unsigned char* tiff, std::size_t size, std::size_t tiffAt,
+              JpegLayout& layout) {
+    const TiffBlock block(tiff, size);
+    if (!block.valid()) {
+        return;
+    }
+    std::vector<std::pair<unsigned, std::uint32_t>> entries;
+    const std::uint32_t second = block.directory(block.firstDirectory(), entries);
+    const std::uint32_t orientation = tagValue(entries, 0x0112);
+    if (orientation >= 1 && orientation <= 8) {
+        layout.orientation = static_cast<int>(orientation);
+    }
+    std::vector<ByteRange>& previews = layout.previews;
+    if (second == 0) {
+        return;
+    }
+    block.directory(second, entries);
+    const std::uint32_t offset = tagValue(entries, 0x0201); // JPEGInterchangeFormat
+    const std::uint32_t length = tagValue(entries, 0x0202); // ...Length
+    if (offset != 0 && length != 0) {
+        previews.push_back({tiffAt + offset, length});
+    }
+}
+
+// The MPF images other than the first (the photograph itself). Their offsets count
+// from the MPF block's start.
+void findMpfImages(const unsigned char* tiff, std::size_t size, std::size_t tiffAt,
+                   std::vector<ByteRange>& previews) {
+    const TiffBlock block(tiff, size);
+    if (!block.valid()) {
+        return;
+    }
+    std::vector<std::pair<unsigned, std::uint32_t>> entries;
+    block.directory(block.firstDirectory(), entries);
+    const std::uint32_t list = tagValue(entries, 0xB002); // MPEntry
+    const std::uint32_t count = std::min<std::uint32_t>(tagValue(entries, 0xB001), 16);
+    for (std::uint32_t i = 1; i < (count == 0 ? 16 : count); ++i) {
+        std::uint32_t length = 0;
+        std::uint32_t offset = 0;
+        if (list == 0 || !block.mpEntry(list + 16 * i, length, offset)) {
+            break;
+        }
+        if (offset != 0 && length != 0) {
+            previews.push_back({tiffAt + offset, length});
+        }
+    }
+}
+
+bool startsWith(const unsigned char* p, std::size_t size, const char* text, std::size_t n) {
+    return size >= n && std::memcmp(p, text, n) == 0;
+}
+
+// Walks the markers of the JPEG in `data` up to its first scan. With `withExif`, also
+// reads the orientation and collects the embedded previews' byte ranges (unchecked).
+JpegLayout jpegLayout(const unsigned char* data, std::size_t size, bool withExif) {
+    JpegLayout layout;
+    if (size < 4 || data[0] != 0xFF || data[1] != 0xD8) {
+        return layout;
+    }
+    std::size_t at = 2;
+    while (at + 4 <= size) {
+        if (data[at] != 0xFF) {
+            ++at; // stray bytes between segments, as libjpeg tolerates
+            continue;
+        }
+        const unsigned marker = data[at + 1];
+        if (marker == 0xFF) {
+            ++at; // fill byte
+            continue;
+        }
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {
+            at += 2; // no length
+            continue;
+        }
+        if (marker == 0xD9) {
+            break;
+        }
+        const std::size_t length = read16(data + at + 2, true);
+        if (length < 2 || at + 2 + length > size) {
+            break;
+        }
+        const unsigned char* content = data + at + 4;
+        const std::size_t contentSize = length - 2;
+        const std::size_t contentAt = at + 4;
+        if (marker == 0xDA) {
+            layout.scanData = at + 2 + length;
+            break;
+        }
+        const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 &&
+                           marker != 0xC8 && marker != 0xCC;
+        if (frame && contentSize >= 5) {
+            layout.height = static_cast<int>(read16(content + 1, true));
+            layout.width = static_cast<int>(read16(content + 3, true));
+        } else if (withExif && marker == 0xE1 && startsWith(content, contentSize, "Exif\0\0", 6) &&
+                   layout.orientation == 1 && layout.previews.empty()) {
+            readExif(content + 6, contentSize - 6, contentAt + 6, layout);
+        } else if (withExif && marker == 0xE2 && startsWith(content, contentSize, "MPF\0", 4)) {
+            findMpfImages(content + 4, contentSize - 4, contentAt + 4, layout.previews);
+        }
+        at += 2 + length;
+    }
+    return layout;
+}
+
+// Whether the end-of-image marker follows `from`. Entropy-coded data never holds the
+// pair FF D9, so a photograph cut short has none (unless a later embedded picture
+// brings its own, in which case the photograph itself is whole).
+bool endMarkerAfter(const std::vector<unsigned char>& data, std::size_t from) {
+    const unsigned char* p = data.data() + from;
+    const unsigned char* end = data.data() + data.size();
+    while (p + 1 < end) {
+        p = static_cast<const unsigned char*>(
+            std::memchr(p, 0xFF, static_cast<std::size_t>(end - 1 - p)));
+        if (p == nullptr) {
+            return false;
+        }
+        if (p[1] == 0xD9) {
+            return true;
+        }
+        ++p;
+    }
+    return false;
+}
+
+// The smallest embedded preview that can stand in for the photograph in `box`: its
+// own fitted size holds the photograph's fitted size, and its proportions are the
+// photograph's within 2% (a letterboxed thumbnail would show bars). Empty when none
+// qualifies or the photograph looks cut short (then the whole decode reports it).
+std::vector<unsigned char> embeddedPreview(const std::vector<unsigned char>& data,
+                                           const JpegLayout& main, const Size& box) {
+    if (main.previews.empty() || main.width <= 0 || main.height <= 0 || main.scanData == 0) {
+        return {};
+    }
+    const Size want = fitInBox(main.width, main.height, box.width, box.height);
+    if (want.width == main.width && want.height == main.height) {
+        return {}; // the photograph is no larger than the box
+    }
+    const ByteRange* best = nullptr;
+    std::int64_t bestPixels = 0;
+    for (const ByteRange& range : main.previews) {
+        if (range.offset >= data.size() || data.size() - range.offset < range.size ||
+            (range.offset < main.scanData && range.offset + range.size > main.scanData)) {
+            continue;
+        }
+        const JpegLayout own = jpegLayout(data.data() + range.offset, range.size, false);
+        if (own.width <= 0 || own.height <= 0 || own.scanData == 0 || own.width > main.width ||
+            own.height > main.height) {
+            continue;
+        }
+        const Size got = fitInBox(own.width, own.height, box.width, box.height);
+        const std::int64_t skew =
+            std::llabs(std::int64_t{own.width} * main.height - std::int64_t{own.height} * main.width);
+        if (got.width < want.width || got.height < want.height ||
+            skew * 50 > std::int64_t{own.height} * main.width) {
+            continue;
+        }
+        const std::int64_t pixels = std::int64_t{own.width} * own.height;
+        if (best == nullptr || pixels < bestPixels) {
+            best = &range;
+            bestPixels = pixels;
+        }
+    }
+    if (best == nullptr || !endMarkerAfter(data, main.scanData)) {
+        return {};
+    }
+    const auto first = data.begin() + static_cast<std::ptrdiff_t>(best->offset);
+    return {first, first + static_cast<std::ptrdiff_t>(best->size)};
+}
+
+// The stored picture turned as the EXIF orientation says: 2 mirrored, 3 turned half
+// round, 4 flipped, 5 transposed, 6 turned a quarter clockwise, 7 transverse, 8 turned
+// a quarter anticlockwise.
+Image orient(Image source, int orientation) {
+    if (orientation <= 1 || orientation > 8) {
+        return source;
+    }
+    const std::ptrdiff_t w = source.width;
+    const std::ptrdiff_t h = source.height;
+    // Where stored pixel (x, y) lands, in pixels: start + x * dx + y * dy.
+    std::ptrdiff_t start = 0;
+    std::ptrdiff_t dx = 1;
+    std::ptrdiff_t dy = w;
+    switch (orientation) {
+    case 2: start = w - 1; dx = -1; dy = w; break;
+    case 3: start = (h - 1) * w + w - 1; dx = -1; dy = -w; break;
+    case 4: start = (h - 1) * w; dx = 1; dy = -w; break;
+    case 5: start = 0; dx = h; dy = 1; break;
+    case 6: start = h - 1; dx = h; dy = -1; break;
+    case 7: start = (w - 1) * h + h - 1; dx = -h; dy = -1; break;
+    default: start = (w - 1) * h; dx = -h; dy = 1; break; // 8
+    }
+    Image out;
+    if (orientation >= 5) {
+        allocate(out, source.height, source.width, source.channels);
+    } else {
+        allocate(out, source.width, source.height, source.channels);
+    }
+    const std::ptrdiff_t channels = source.channels;
+    for (std::ptrdiff_t y = 0; y < h; ++y) {
+        const std::uint8_t* from = source.pixel(0, static_cast<int>(y));
+        std::ptrdiff_t at = start + y * dy;
+        for (std::ptrdiff_t x = 0; x < w; ++x, from += channels, at += dx) {
+            std::memcpy(out.pixels.data() + at * channels, from, static_cast<std::size_t>(channels));
+        }
+    }
+    return out;
+}
+
 Image decodeJpeg(const std::string& path, const Size* box) {
-    JpegJob job(path);
-    job.box = box;
+    std::vector<unsigned char> data = readAll(InputFile(path).get());
+    const JpegLayout layout = jpegLayout(data.data(), data.size(), true);
+    // Decoding works on the stored rows: a box for a picture turned a quarter is
+    // turned with it.
+    Size storedBox;
+    if (box != nullptr) {
+        storedBox = layout.orientation >= 5 ? Size{box->height, box->width} : *box;
+        std::vector<unsigned char> preview = embeddedPreview(data, layout, storedBox);
+        if (!preview.empty()) {
+            JpegJob small(std::move(preview));
+            small.box = &storedBox;
+            if (runJpeg(small) && !small.tooLarge) {
+                return orient(std::move(small.image), layout.orientation);
+            }
+            // A damaged preview: the photograph itself decides.
+        }
+    }
+    JpegJob job(std::move(data));
+    job.box = box != nullptr ? &storedBox : nullptr;
     if (!runJpeg(job)) {
         throw ImageDecodeError(std::string("damaged JPEG file: ") + job.err.message);
     }
     if (job.tooLarge) {
         throw ImageDecodeError("picture too large");
     }
-    return std::move(job.image);
+    return orient(std::move(job.image), layout.orientation);
 }
 
 // ---------------------------------------------------------------- PNG

@@ -59,15 +59,25 @@ Size fitInBox(int width, int height, int boxWidth, int boxHeight);
 // The whole picture at its own size. JPEG gives 3 channels; PNG gives 4 when the file
 // has transparency (an alpha channel or a transparent colour) and 3 otherwise.
 // Pictures above kMaxDecodedPixels are refused.
+// A JPEG is turned upright as its EXIF orientation says (cameras store portrait photos
+// lying on their side), so width and height are those of the picture as seen; here
+// and in decodePreview, whose box applies to the upright picture.
 Image decodeImage(const std::string& path);
 
 // The picture reduced for a box, as cheaply as the format allows, but never below
 // the size that fitting it into the box gives (fitInBox), so the caller's final
 // scaling only ever shrinks:
-// - JPEG is decoded by libjpeg at the smallest of its scales 1/8, 2/8, ... 8/8 whose
-//   output still holds that fitted size (libjpeg scales in the DCT, so the inverse
-//   transforms and colour conversion of the full size are never done; the entropy
-//   decoding of every coefficient still is). At 1/8 a progressive file is decoded
+// - a JPEG that embeds a smaller copy of itself, as cameras write (the EXIF
+//   thumbnail, or a screen preview listed in an MPF segment), is previewed from the
+//   smallest such copy whose fitted size still holds the photograph's and whose
+//   proportions are the photograph's (within 2%); the photograph's own data is then
+//   only checked for its end marker, so a file cut short is still refused (damaged
+//   data in the middle of it is not noticed). A damaged copy falls back to the
+//   photograph;
+// - any other JPEG is decoded by libjpeg at the smallest of its scales 1/8, 2/8, ...
+//   8/8 whose output still holds that fitted size (libjpeg scales in the DCT, so the
+//   inverse transforms and colour conversion of the full size are never done; the
+//   entropy decoding of every coefficient still is, and it is most of the time). At 1/8 a progressive file is decoded
 //   from its first (DC) scans only, and the rest is only checked for its end marker;
 // - PNG is read row by row and averaged down on the fly by the largest whole factor
 //   that still holds the fitted size (interlaced files, which cannot be read that

@@ -228,6 +228,157 @@ TEST_F(ImageDecoder, JpegPreviewIsDecodedAtTheChosenScale) {
     }
 }
 
+// Camera files carry smaller copies of the photograph. Here the photograph shows the
+// four quadrants and every embedded copy is plain magenta, so the preview tells which
+// one was decoded.
+TEST_F(ImageDecoder, JpegPreviewUsesAnEmbeddedCopyOnlyWhenItCoversTheBox) {
+    const auto jpegBytes = [&](int w, int h, const PixelSource& pixel) {
+        writeJpeg(path("part.jpg"), w, h, pixel, JpegKind::Rgb, 85);
+        return readBytes(path("part.jpg"));
+    };
+    const PixelSource magenta = [](int, int) { return Rgba{255, 0, 255, 255}; };
+    const std::vector<char> photo = jpegBytes(1600, 1200, quadrants(1600, 1200));
+    const std::vector<char> none;
+    std::vector<char> damaged = jpegBytes(320, 240, magenta);
+    std::fill(damaged.begin() + static_cast<long>(damaged.size() / 2), damaged.end() - 2,
+              static_cast<char>(0xFF)); // inside the scan
+
+    struct Case {
+        const char* name;
+        std::vector<char> exif;
+        std::vector<char> mpf;
+        bool fromCopy;
+    };
+    const Case cases[] = {
+        {"exif-320x240", jpegBytes(320, 240, magenta), none, true},
+        {"exif-160x120", jpegBytes(160, 120, magenta), none, false}, // smaller than the box
+        {"exif-200x140", jpegBytes(200, 140, magenta), none, false}, // 196x137 < 196x147
+        {"exif-square", jpegBytes(320, 320, magenta), none, false},  // letterboxed
+        {"exif-damaged", damaged, none, false},
+        {"mpf-800x600", none, jpegBytes(800, 600, magenta), true},
+        {"exif-small-mpf-large", jpegBytes(160, 120, magenta), jpegBytes(800, 600, magenta),
+         true},
+        {"mpf-3:2", none, jpegBytes(600, 400, magenta), false},
+    };
+    for (const auto& c : cases) {
+        const std::string file = path(std::string(c.name) + ".jpg");
+        writeBytes(file, jpegWithEmbeddedPreviews(photo, c.exif, c.mpf));
+        const Image preview = decodePreview(file, kPreviewBoxWidth, kPreviewBoxHeight);
+        EXPECT_GE(preview.width, 196) << c.name;
+        EXPECT_GE(preview.height, 147) << c.name;
+        if (c.fromCopy) {
+            EXPECT_TRUE(near(preview, preview.width / 4, preview.height / 4, {255, 0, 255, 255}, 12))
+                << c.name;
+            EXPECT_TRUE(near(preview, 3 * preview.width / 4, 3 * preview.height / 4,
+                             {255, 0, 255, 255}, 12))
+                << c.name;
+        } else {
+            expectQuadrants(preview, 12);
+        }
+        // The whole picture is always the photograph.
+        const Image whole = decodeImage(file);
+        EXPECT_EQ(whole.width, 1600) << c.name;
+        expectQuadrants(whole, 12);
+    }
+
+    // A photograph to be turned a quarter is fitted upright, by its turned thumbnail.
+    writeBytes(path("turned.jpg"),
+               jpegWithEmbeddedPreviews(photo, jpegBytes(320, 240, magenta), none, 6));
+    const Image turned = decodePreview(path("turned.jpg"), 196, 150);
+    EXPECT_EQ(turned.width, 120); // 320x240 at 4/8, turned
+    EXPECT_EQ(turned.height, 160);
+    EXPECT_TRUE(near(turned, 60, 80, {255, 0, 255, 255}, 12));
+
+    // A photograph cut short is refused even though its thumbnail is whole.
+    std::vector<char> bytes = jpegWithEmbeddedPreviews(photo, jpegBytes(320, 240, magenta), none);
+    bytes.resize(bytes.size() - 300);
+    writeBytes(path("cut.jpg"), bytes);
+    EXPECT_THROW(decodePreview(path("cut.jpg"), 196, 150), ImageDecodeError);
+}
+
+// The markers, EXIF and MPF directories are read from untrusted files: bytes changed
+// anywhere in them must give a picture or ImageDecodeError, nothing else.
+TEST_F(ImageDecoder, DamagedEmbeddedPreviewIndexesAreSafe) {
+    const PixelSource magenta = [](int, int) { return Rgba{255, 0, 255, 255}; };
+    writeJpeg(path("part.jpg"), 400, 300, quadrants(400, 300), JpegKind::Rgb, 50);
+    const std::vector<char> photo = readBytes(path("part.jpg"));
+    writeJpeg(path("part.jpg"), 240, 180, magenta, JpegKind::Rgb, 50);
+    const std::vector<char> copy = readBytes(path("part.jpg"));
+    const std::vector<char> good = jpegWithEmbeddedPreviews(photo, copy, copy);
+    // The two index segments come first: the header, the EXIF block with its copy,
+    // and the MPF block.
+    const std::size_t indexBytes = 2 + 4 + 6 + 44 + copy.size() + 4 + 74;
+
+    std::mt19937 random(11);
+    const std::string file = path("mutated.jpg");
+    for (int round = 0; round < 400; ++round) {
+        std::vector<char> bytes = good;
+        const int changes = 1 + static_cast<int>(random() % 4);
+        for (int i = 0; i < changes; ++i) {
+            // Mostly the directories (outside the copy's own data), sometimes anywhere.
+            std::size_t at = random() % indexBytes;
+            if (at >= 56 && at < 56 + copy.size() && random() % 4 != 0) {
+                at = 56 + copy.size() + random() % 78;
+            }
+            const char values[] = {0, 1, static_cast<char>(0xFF), static_cast<char>(0x7F),
+                                   static_cast<char>(random())};
+            bytes[at] = values[random() % 5];
+        }
+        writeBytes(file, bytes);
+        try {
+            const Image preview = decodePreview(file, kPreviewBoxWidth, kPreviewBoxHeight);
+            EXPECT_FALSE(preview.empty()) << round;
+        } catch (const ImageDecodeError&) {
+        }
+    }
+}
+
+// The four quadrants of a picture stored with each EXIF orientation, as they must be
+// seen: top left, top right, bottom left, bottom right.
+TEST_F(ImageDecoder, JpegIsTurnedAsItsExifOrientationSays) {
+    const Rgba r{255, 0, 0, 255}, g{0, 255, 0, 255}, b{0, 0, 255, 255}, w{255, 255, 255, 255};
+    struct Case {
+        int orientation;
+        Rgba corners[4];
+    };
+    const Case cases[] = {
+        {0, {r, g, b, w}}, // no tag
+        {1, {r, g, b, w}}, {2, {g, r, w, b}}, {3, {w, b, g, r}}, {4, {b, w, r, g}},
+        {5, {r, b, g, w}}, {6, {b, r, w, g}}, {7, {w, g, b, r}}, {8, {g, w, r, b}},
+    };
+    writeJpeg(path("part.jpg"), 1600, 1200, quadrants(1600, 1200), JpegKind::Rgb, 85);
+    const std::vector<char> photo = readBytes(path("part.jpg"));
+    writeJpeg(path("part.jpg"), 320, 240, quadrants(320, 240), JpegKind::Rgb, 85);
+    const std::vector<char> thumbnail = readBytes(path("part.jpg"));
+    for (const auto& c : cases) {
+        const bool across = c.orientation >= 5;
+        for (bool withThumbnail : {false, true}) {
+            const std::string file = path("turned.jpg");
+            writeBytes(file, jpegWithEmbeddedPreviews(photo, withThumbnail ? thumbnail : std::vector<char>{},
+                                                      {}, c.orientation));
+            const Image preview = decodePreview(file, kPreviewBoxWidth, kPreviewBoxHeight);
+            const Image whole = decodeImage(file);
+            EXPECT_EQ(whole.width, across ? 1200 : 1600) << c.orientation;
+            EXPECT_EQ(whole.height, across ? 1600 : 1200) << c.orientation;
+            // Upright, the picture is 112x150 in the box; the preview must hold that.
+            EXPECT_GE(preview.width, across ? 112 : 196) << c.orientation;
+            EXPECT_GE(preview.height, across ? 150 : 147) << c.orientation;
+            EXPECT_EQ(preview.width > preview.height, !across) << c.orientation;
+            for (const Image* image : {&preview, &whole}) {
+                const int iw = image->width;
+                const int ih = image->height;
+                const std::string what = std::to_string(c.orientation) +
+                                         (image == &whole ? " whole" : " preview") +
+                                         (withThumbnail ? " from thumbnail" : "");
+                EXPECT_TRUE(near(*image, iw / 4, ih / 4, c.corners[0], 12)) << what;
+                EXPECT_TRUE(near(*image, 3 * iw / 4, ih / 4, c.corners[1], 12)) << what;
+                EXPECT_TRUE(near(*image, iw / 4, 3 * ih / 4, c.corners[2], 12)) << what;
+                EXPECT_TRUE(near(*image, 3 * iw / 4, 3 * ih / 4, c.corners[3], 12)) << what;
+            }
+        }
+    }
+}
+
 TEST_F(ImageDecoder, PngPreviewAveragesBlocksWeightedByAlpha) {
     // 2000x1500 reduces by 10 to 200x150. The left half is a one-pixel black and white
     // checkerboard (grey once averaged); the right half alternates opaque red with fully

@@ -161,6 +161,91 @@ void writePng(const std::string& path, int width, int height, const PixelSource&
     png_destroy_write_struct(&png, &info);
 }
 
+namespace {
+
+void put16(std::vector<char>& out, unsigned v) { // little-endian, as in "II" headers
+    out.push_back(static_cast<char>(v & 0xFF));
+    out.push_back(static_cast<char>((v >> 8) & 0xFF));
+}
+void put32(std::vector<char>& out, std::size_t v) {
+    put16(out, static_cast<unsigned>(v & 0xFFFF));
+    put16(out, static_cast<unsigned>((v >> 16) & 0xFFFF));
+}
+void putMarker(std::vector<char>& out, unsigned marker, std::size_t payload) {
+    if (payload + 2 > 0xFFFF) {
+        throw std::runtime_error("segment too long");
+    }
+    out.push_back(static_cast<char>(0xFF));
+    out.push_back(static_cast<char>(marker));
+    out.push_back(static_cast<char>((payload + 2) >> 8)); // lengths are big-endian
+    out.push_back(static_cast<char>((payload + 2) & 0xFF));
+}
+void putTiffHeader(std::vector<char>& out) {
+    out.insert(out.end(), {'I', 'I', 42, 0});
+    put32(out, 8); // first directory right after the header
+}
+void putEntry(std::vector<char>& out, unsigned tag, unsigned type, std::size_t count,
+              std::size_t value) {
+    put16(out, tag);
+    put16(out, type);
+    put32(out, count);
+    put32(out, value);
+}
+
+} // namespace
+
+std::vector<char> jpegWithEmbeddedPreviews(const std::vector<char>& primary,
+                                           const std::vector<char>& exifThumbnail,
+                                           const std::vector<char>& mpfPreview, int orientation) {
+    std::vector<char> out{static_cast<char>(0xFF), static_cast<char>(0xD8)};
+    if (!exifThumbnail.empty() || orientation != 0) {
+        // Header (8), directory 0 with the orientation or nothing, directory 1 with
+        // two entries (30) when there is a thumbnail.
+        const std::size_t first = orientation != 0 ? 2 + 12 + 4 : 2 + 4;
+        const std::size_t second = exifThumbnail.empty() ? 0 : 30;
+        const std::size_t thumbnailOffset = 8 + first + second;
+        putMarker(out, 0xE1, 6 + thumbnailOffset + exifThumbnail.size());
+        out.insert(out.end(), {'E', 'x', 'i', 'f', 0, 0});
+        putTiffHeader(out);
+        put16(out, orientation != 0 ? 1 : 0);
+        if (orientation != 0) {
+            putEntry(out, 0x0112, 3, 1, static_cast<std::size_t>(orientation)); // SHORT
+        }
+        put32(out, second != 0 ? 8 + first : 0); // the next directory: the thumbnail's
+        if (second != 0) {
+            put16(out, 2);
+            putEntry(out, 0x0201, 4, 1, thumbnailOffset);
+            putEntry(out, 0x0202, 4, 1, exifThumbnail.size());
+            put32(out, 0);
+        }
+        out.insert(out.end(), exifThumbnail.begin(), exifThumbnail.end());
+    }
+    if (!mpfPreview.empty()) {
+        // Header (8), one directory with two entries (30), two image entries (32).
+        const std::size_t payload = 4 + 8 + 30 + 32;
+        const std::size_t headerAt = out.size() + 8; // marker, length, "MPF\0"
+        const std::size_t primarySize = out.size() + 4 + payload + primary.size() - 2;
+        putMarker(out, 0xE2, payload);
+        out.insert(out.end(), {'M', 'P', 'F', 0});
+        putTiffHeader(out);
+        put16(out, 2);
+        putEntry(out, 0xB000, 7, 4, 0x30303130); // version "0100"
+        putEntry(out, 0xB002, 7, 32, 8 + 30);
+        put32(out, 0);
+        put32(out, 0x20030000); // primary picture, baseline
+        put32(out, primarySize);
+        put32(out, 0);
+        put32(out, 0);
+        put32(out, 0x00010001); // large thumbnail
+        put32(out, mpfPreview.size());
+        put32(out, primarySize - headerAt);
+        put32(out, 0);
+    }
+    out.insert(out.end(), primary.begin() + 2, primary.end());
+    out.insert(out.end(), mpfPreview.begin(), mpfPreview.end());
+    return out;
+}
+
 std::vector<char> readBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

@@ -1,0 +1,327 @@
+// The editor window's start-up: from constructing TForm1 to its first completed paint,
+// against a bare Qt window holding as many plain widgets (line edits, tool buttons and
+// labels) as the editor window has, measured in the same run under the offscreen
+// platform.
+//
+// Two figures:
+// - warm: both windows built and painted again and again in this process (Google
+//   Benchmark), so what is cached process-wide (fonts, style, icons' files) is paid
+//   once;
+// - cold (--cold N): N fresh processes of this program for each window, alternating,
+//   each timing its one window only, as a teacher's start of the program does.
+#include "dialogs.h"
+#include "preguntas.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QIcon>
+#include <QLabel>
+#include <QPixmap>
+#include <QLineEdit>
+#include <QToolButton>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Start-up asks nothing; every dialog would answer "no".
+class SilentDialogs : public vireta::Dialogs {
+public:
+    bool confirm(QWidget*, const QString&) override { return false; }
+    void inform(QWidget*, const QString&) override {}
+    void warn(QWidget*, const QString&, const QString&) override {}
+    void error(QWidget*, const QString&) override {}
+    std::optional<QString> openFile(QWidget*, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+    std::optional<QString> openImage(QWidget*, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+    std::optional<QString> saveFile(QWidget*, const QString&, const QString&,
+                                    const QString&) override {
+        return std::nullopt;
+    }
+    void openWithDesktop(const QString&) override {}
+};
+
+// Flags the first paint event of a window; the paint is complete once the event loop
+// returns from the pass that delivered it (children are painted in the same pass).
+class PaintWatch : public QObject {
+public:
+    bool painted = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            painted = true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+void showAndWaitForPaint(QWidget* window) {
+    PaintWatch watch;
+    window->installEventFilter(&watch);
+    window->show();
+    while (!watch.painted) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    }
+    window->removeEventFilter(&watch);
+}
+
+int widgetCount(QWidget* window) {
+    return static_cast<int>(window->findChildren<QWidget*>().size());
+}
+
+int editorWidgetCount() {
+    static const int count = [] {
+        SilentDialogs dialogs;
+        vireta::TForm1 form(dialogs);
+        return widgetCount(&form);
+    }();
+    return count;
+}
+
+// The baseline: a top-level widget of the editor's size with `count` plain children in
+// rows, every third a line edit, a tool button with text, a label.
+std::unique_ptr<QWidget> makeBareWindow(int count) {
+    auto window = std::make_unique<QWidget>();
+    window->resize(vireta::TForm1::kDesignWidth - 16, vireta::TForm1::kDesignHeight - 39);
+    const int columns = 8;
+    for (int i = 0; i < count; ++i) {
+        QWidget* w = nullptr;
+        switch (i % 3) {
+        case 0:
+            w = new QLineEdit(QStringLiteral("Texto %1").arg(i), window.get());
+            break;
+        case 1: {
+            auto* b = new QToolButton(window.get());
+            b->setText(QStringLiteral("Botón %1").arg(i));
+            w = b;
+            break;
+        }
+        default:
+            w = new QLabel(QStringLiteral("Etiqueta %1").arg(i), window.get());
+            break;
+        }
+        w->setGeometry((i % columns) * 85, (i / columns) * 26, 80, 24);
+    }
+    return window;
+}
+
+std::unique_ptr<QWidget> makeEditor(SilentDialogs& dialogs) {
+    return std::make_unique<vireta::TForm1>(dialogs);
+}
+
+void editorFirstPaint(benchmark::State& state) {
+    SilentDialogs dialogs;
+    for (auto _ : state) {
+        auto window = makeEditor(dialogs);
+        showAndWaitForPaint(window.get());
+        state.PauseTiming();
+        window.reset();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.counters["widgets"] = editorWidgetCount();
+}
+
+void editorConstructionOnly(benchmark::State& state) {
+    SilentDialogs dialogs;
+    for (auto _ : state) {
+        auto window = makeEditor(dialogs);
+        benchmark::DoNotOptimize(window.get());
+        state.PauseTiming();
+        window.reset();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+
+void bareFirstPaint(benchmark::State& state) {
+    const int count = editorWidgetCount();
+    for (auto _ : state) {
+        auto window = makeBareWindow(count);
+        showAndWaitForPaint(window.get());
+        state.PauseTiming();
+        window.reset();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.counters["widgets"] = count;
+}
+
+// What one icon per button costs: 16 small buttons alternating two SVG icons, each
+// with its own QIcon made from the file (as the window makes them) or sharing one
+// QIcon per picture, from construction to first paint.
+void iconButtons(benchmark::State& state, bool shared) {
+    editorWidgetCount(); // the window's resources are registered by then
+    const QString files[2] = {QStringLiteral(":/icons/open-file.svg"),
+                              QStringLiteral(":/icons/play.svg")};
+    for (auto _ : state) {
+        auto window = std::make_unique<QWidget>();
+        window->resize(400, 100);
+        const QIcon sharedIcons[2] = {QIcon(files[0]), QIcon(files[1])};
+        for (int i = 0; i < 16; ++i) {
+            auto* b = new QToolButton(window.get());
+            b->setIcon(shared ? sharedIcons[i % 2] : QIcon(files[i % 2]));
+            b->setIconSize(QSize(18, 18));
+            b->setAutoRaise(true);
+            b->setGeometry((i % 8) * 30, (i / 8) * 30, 26, 26);
+        }
+        showAndWaitForPaint(window.get());
+        state.PauseTiming();
+        window.reset();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+void iconPerButton(benchmark::State& state) { iconButtons(state, false); }
+void iconShared(benchmark::State& state) { iconButtons(state, true); }
+
+// The three pictures the window renders from SVG while it is built (the about page's
+// logo, the video placeholder and the invalid-image cross), whether shown or not.
+void stockPictures(benchmark::State& state) {
+    editorWidgetCount();
+    for (auto _ : state) {
+        QPixmap logo = QIcon(QStringLiteral(":/icons/vireta.svg")).pixmap(96, 96);
+        QPixmap video = QIcon(QStringLiteral(":/icons/video.svg")).pixmap(128, 128);
+        QPixmap invalid = QIcon(QStringLiteral(":/icons/invalid.svg")).pixmap(64, 64);
+        benchmark::DoNotOptimize(logo.cacheKey() + video.cacheKey() + invalid.cacheKey());
+    }
+}
+
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (!run.error_occurred) {
+                times_[run.run_name.function_name] = {run.GetAdjustedCPUTime(),
+                                                      run.GetAdjustedRealTime()};
+            }
+        }
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        const auto base = times_.find("bare_window_first_paint");
+        if (base != times_.end() && base->second.first > 0 && base->second.second > 0) {
+            std::printf("\nWarm, against bare_window_first_paint (%d widgets each), "
+                        "CPU time; wall time:\n",
+                        editorWidgetCount());
+            for (const auto& [name, t] : times_) {
+                std::printf("  %-36s %6.2fx %6.2fx\n", name.c_str(), t.first / base->second.first,
+                            t.second / base->second.second);
+            }
+        }
+    }
+
+private:
+    std::map<std::string, std::pair<double, double>> times_; // CPU, wall
+};
+
+// --once editor, --once bare N: this process times its one window (the bare one
+// with N widgets) and prints milliseconds.
+int runOnce(const char* which, int count) {
+    SilentDialogs dialogs;
+    if (std::strcmp(which, "bare") != 0) {
+        count = 0;
+    }
+    QElapsedTimer timer;
+    timer.start();
+    auto window = count > 0 ? makeBareWindow(count) : makeEditor(dialogs);
+    showAndWaitForPaint(window.get());
+    const double ms = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+    std::printf("%.3f\n", ms);
+    return 0;
+}
+
+double runChild(const std::string& self, const char* which) {
+    const std::string command =
+        "'" + self + "' --once " + which + " " + std::to_string(editorWidgetCount());
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return -1;
+    }
+    double ms = -1;
+    if (std::fscanf(pipe, "%lf", &ms) != 1) {
+        ms = -1;
+    }
+    ::pclose(pipe);
+    return ms;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+int runCold(const std::string& self, int rounds) {
+    std::vector<double> editor;
+    std::vector<double> bare;
+    for (int i = 0; i < rounds; ++i) {
+        bare.push_back(runChild(self, "bare"));
+        editor.push_back(runChild(self, "editor"));
+    }
+    if (std::count(editor.begin(), editor.end(), -1.0) + std::count(bare.begin(), bare.end(), -1.0) >
+        0) {
+        std::fprintf(stderr, "a child process failed\n");
+        return 1;
+    }
+    const double e = median(editor);
+    const double b = median(bare);
+    std::printf("Cold start, median of %d fresh processes each (%d widgets each):\n", rounds,
+                editorWidgetCount());
+    std::printf("  bare window first paint   %8.1f ms\n", b);
+    std::printf("  editor first paint        %8.1f ms   %.2fx the bare window\n", e, e / b);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
+    QApplication app(argc, argv);
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], "--once") == 0) {
+            return runOnce(argv[i + 1], i + 2 < argc ? std::atoi(argv[i + 2]) : 0);
+        }
+        if (std::strcmp(argv[i], "--cold") == 0) {
+            return runCold(argv[0], std::max(1, std::atoi(argv[i + 1])));
+        }
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RegisterBenchmark("editor_first_paint", editorFirstPaint)
+        ->Unit(benchmark::kMillisecond)
+        ->MinTime(2.0);
+    benchmark::RegisterBenchmark("editor_construction_only", editorConstructionOnly)
+        ->Unit(benchmark::kMillisecond)
+        ->MinTime(2.0);
+    benchmark::RegisterBenchmark("bare_window_first_paint", bareFirstPaint)
+        ->Unit(benchmark::kMillisecond)
+        ->MinTime(2.0);
+    benchmark::RegisterBenchmark("icons_16_buttons_own_qicon", iconPerButton)
+        ->Unit(benchmark::kMillisecond)
+        ->MinTime(1.0);
+    benchmark::RegisterBenchmark("icons_16_buttons_shared_qicon", iconShared)
+        ->Unit(benchmark::kMillisecond)
+        ->MinTime(1.0);
+    benchmark::RegisterBenchmark("stock_pictures_rendered", stockPictures)
+        ->Unit(benchmark::kMillisecond)
+        ->MinTime(1.0);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
