@@ -3,6 +3,7 @@
 #include "XMLParser.h"
 #include "exporters.h"
 #include "image_decoder.h"
+#include "preview_cache.h"
 #include "preview_box.h"
 #include "quiz_file.h"
 #include "question_order.h"
@@ -19,6 +20,7 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QImageReader>
 #include <QLabel>
 #include <QDragMoveEvent>
@@ -50,7 +52,26 @@ const QColor kTextGreen(0, 110, 40);
 QString fromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 std::string toUtf8(const QString& s) { return s.toUtf8().toStdString(); }
 
-QIcon icon(const char* name) { return QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name))); }
+// One icon per picture, shared by every button that shows it (so it is drawn once).
+QHash<QString, QIcon>& sharedIcons() {
+    static QHash<QString, QIcon> icons;
+    static const bool releasedWithTheApplication = [] {
+        // Icons must go before the application unloads the plugin that draws them.
+        qAddPostRoutine([] { sharedIcons().clear(); });
+        return true;
+    }();
+    (void)releasedWithTheApplication;
+    return icons;
+}
+
+QIcon icon(const char* name) {
+    QHash<QString, QIcon>& icons = sharedIcons();
+    const QString key = QLatin1String(name);
+    auto found = icons.find(key);
+    if (found == icons.end())
+        found = icons.insert(key, QIcon(QStringLiteral(":/icons/%1.svg").arg(key)));
+    return *found;
+}
 
 void fillBackground(QWidget* w, const QColor& colour) {
     w->setAutoFillBackground(true);
@@ -174,6 +195,7 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dialogs_(di
     initResources();
     player_ = new SoundPlayer(this);
     document_ = std::make_unique<TXMLDoc>();
+    previews_ = std::make_unique<PreviewCache>();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Vireta"));
     setWindowIcon(icon("vireta"));
@@ -741,6 +763,15 @@ void TForm1::mostra() {
         questionControls_[slot]->setText(fromUtf8(q.fields[slot]));
     ponimaxe(imaxe, txtimaxe);
     npreg->setText(QString::number(model_.current));
+
+    // The questions shown next are most likely the neighbours: decode their pictures
+    // ahead, so that stepping through camera photos stays instant.
+    std::vector<std::string> ahead;
+    for (int k : {model_.current + 1, model_.current - 1}) {
+        if (k >= 1 && k <= model_.count && !model_.questions.record(k)[FieldSlot::imaxe].empty())
+            ahead.push_back(model_.questions.record(k)[FieldSlot::imaxe]);
+    }
+    previews_->prefetch(ahead);
 }
 
 void TForm1::borradatos() {
@@ -764,28 +795,23 @@ void TForm1::fillCommonValues() {
 
 namespace {
 
-// A decoded picture as a QImage of its own.
-QImage toQImage(const Image& picture) {
-    const QImage view(picture.pixels.data(), picture.width, picture.height,
-                      static_cast<qsizetype>(picture.rowBytes()),
-                      picture.channels == 4 ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
-    return view.copy();
+// A preview from the cache as a QImage that shares its pixels; the QImage keeps
+// them alive after the cache lets go of them.
+QImage toQImage(const std::shared_ptr<const Image>& picture) {
+    auto* keep = new std::shared_ptr<const Image>(picture);
+    return QImage(
+        picture->pixels.data(), picture->width, picture->height,
+        static_cast<qsizetype>(picture->rowBytes()),
+        picture->channels == 4 ? QImage::Format_RGBA8888 : QImage::Format_RGB888,
+        [](void* held) { delete static_cast<std::shared_ptr<const Image>*>(held); }, keep);
 }
 
-// The picture at `file` reduced for the preview box, or a null image when it does not
-// load. JPEG and PNG are decoded by the core; bitmaps and icons by Qt's reader.
-QImage loadPreview(const QString& file, QSize box) {
-    const std::string path = toUtf8(file);
-    if (imageFormatOf(path) != ImageFormat::Other) {
-        try {
-            return toQImage(decodePreview(path, box.width(), box.height()));
-        } catch (const ImageDecodeError&) {
-            return {};
-        }
-    }
+// Bitmaps and icons, which Qt's reader decodes; metafiles and anything else have no
+// reader on this platform and give a null image.
+QImage loadWithQt(const QString& file) {
     const QString suffix = QFileInfo(file).suffix().toLower();
     if (suffix != QLatin1String("bmp") && suffix != QLatin1String("ico"))
-        return {}; // metafiles and anything else: no reader on this platform
+        return {};
     QImageReader reader(file, suffix.toLatin1());
     reader.setDecideFormatFromContent(false);
     return reader.read();
@@ -804,7 +830,13 @@ void TForm1::ponimaxe(PreviewBox* box, QLineEdit* path) {
         box->showPicture(flvimax->pixmap().toImage(), PreviewBox::State::VideoPlaceholder);
         return;
     }
-    const QImage picture = loadPreview(file, QSize(kPreviewBoxWidth, kPreviewBoxHeight));
+    QImage picture;
+    const PreviewResult preview = previews_->get(toUtf8(file));
+    switch (preview.status) {
+    case PreviewResult::Status::Picture: picture = toQImage(preview.image); break;
+    case PreviewResult::Status::Failed: break;
+    case PreviewResult::Status::NotMine: picture = loadWithQt(file); break;
+    }
     if (picture.isNull())
         box->showPicture(novale->pixmap().toImage(), PreviewBox::State::InvalidImage);
     else

@@ -32,6 +32,7 @@ class QToolButton;
 namespace vireta {
 
 class TXMLDoc;
+class PreviewCache;
 class PreviewBox;
 class SoundPlayer;
 
@@ -170,6 +171,7 @@ private:
     SaveStep saveStep_;
     ShuffleGenerator generator_;
     std::unique_ptr<TXMLDoc> document_; // the one document every open reuses
+    std::unique_ptr<PreviewCache> previews_; // question pictures, decoded once and ahead
     QuizSnapshot saved_;                // the quiz as last started, opened or saved
 
 public:
