@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -144,6 +145,19 @@ private slots:
         button("btponson1")->click();
         form->sona(dir.filePath("falta.mp3"));
         QVERIFY(!form->soundPlayer().started());
+        QVERIFY(dialogs.shown.empty());
+    }
+
+    void aSoundStartsOnlyWhenPlayedAndANewOneReplacesIt() {
+        QVERIFY(!form->soundPlayer().started()); // no media back end at start-up
+        const QString first = QStringLiteral(VIRETA_TEST_DATA "/../../examples/xeografia-galicia/intro.mp3");
+        const QString second = QStringLiteral(VIRETA_TEST_DATA "/../../examples/xeografia-galicia/ben.mp3");
+        QVERIFY(QFile::exists(first) && QFile::exists(second));
+        form->sona(first);
+        QVERIFY(form->soundPlayer().started());
+        QCOMPARE(QFileInfo(form->soundPlayer().source()), QFileInfo(first));
+        form->sona(second);
+        QCOMPARE(QFileInfo(form->soundPlayer().source()), QFileInfo(second));
         QVERIFY(dialogs.shown.empty());
     }
 
