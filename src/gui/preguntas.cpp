@@ -392,8 +392,8 @@ void TForm1::buildQuestionsPage() {
     auto* correct = new QFrame(panelpr);
     correct->setObjectName(QStringLiteral("Panel15"));
     correct->setGeometry(230, 64, 438, 36);
-    correct->setStyleSheet(QStringLiteral("#Panel15 { background: rgb(245, 233, 139);"
-                                          " border: 2px solid rgb(166, 226, 46); }"));
+    correct->setStyleSheet(QStringLiteral("#Panel15 { background: %1; border: 2px solid %2; }")
+                               .arg(kAnswerYellow.name(), kStripLime.name()));
     auto* correctCaption = makeCaption(correct, QStringLiteral("Correcta"), 8, 6, 70);
     QFont captionFont = correctCaption->font();
     captionFont.setBold(true);
