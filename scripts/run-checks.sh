@@ -12,7 +12,8 @@ fuzz_seconds=${FUZZ_SECONDS:-60}
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVIRETA_WERROR=ON \
   -DVIRETA_SANITIZE=ON >/dev/null
 cmake --build build/asan
-QT_QPA_PLATFORM=offscreen ctest --test-dir build/asan --output-on-failure -j2 -LE browser
+LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp QT_QPA_PLATFORM=offscreen \
+  ctest --test-dir build/asan --output-on-failure -j2 -LE browser
 
 cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++ -DVIRETA_WERROR=ON -DVIRETA_SANITIZE=ON \
