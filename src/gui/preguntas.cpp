@@ -960,6 +960,10 @@ void TForm1::garda(const SaveRequest& request) {
         progress.close();
         dialogs_.inform(this, fromUtf8(e.userMessage()));
         return;
+    } catch (const std::exception&) { // anything else (out of memory...) fails the same way
+        progress.close();
+        dialogs_.inform(this, QStringLiteral("Non se puido gardar o arquivo :") + *chosen);
+        return;
     }
     progress.close();
     if (formatIndex_ == Format::Xml)
