@@ -2,24 +2,17 @@
 // writer, and --seed makes the shuffled pages reproducible.
 #include "exporters.h"
 #include "quiz_file.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <sys/wait.h>
 
 using namespace vireta;
+using namespace testfiles;
 
 namespace {
-
-std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 const char kQuiz[] =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -68,9 +61,9 @@ ExportSettings markingOptions() {
 }
 
 TEST(CliExports, EveryOptionReachesTheWriterAndTheSeedFixesTheShuffle) {
-    char tmpl[] = "/tmp/vireta-cli-exports-XXXXXX";
-    const std::string dir = std::string(mkdtemp(tmpl)) + "/";
-    std::ofstream(dir + "quiz.xml", std::ios::binary) << kQuiz;
+    ScratchDir scratch;
+    const std::string dir = scratch.folder();
+    writeFile(dir + "quiz.xml", kQuiz);
 
     const Case cases[] = {
         {"html", "", {}},
@@ -91,7 +84,7 @@ TEST(CliExports, EveryOptionReachesTheWriterAndTheSeedFixesTheShuffle) {
                                     " quiz.xml 2>stderr.txt";
             const int raw = std::system(cmd.c_str());
             ASSERT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0)
-                << cmd << "\n" << readBytes(dir + "stderr.txt");
+                << cmd << "\n" << readFile(dir + "stderr.txt");
 
             OpenedQuiz opened = openQuizFile(dir + "quiz.xml");
             QuizModel model;
@@ -107,11 +100,10 @@ TEST(CliExports, EveryOptionReachesTheWriterAndTheSeedFixesTheShuffle) {
             else
                 gardarebk(general, model.questions, model.count, expected);
             const std::string file = dir + (format == "ebk" ? "out.ebk" : "out.html");
-            EXPECT_EQ(readBytes(file), expected.text()) << cmd;
+            EXPECT_EQ(readFile(file), expected.text()) << cmd;
             std::remove(file.c_str());
         }
     }
-    std::system(("rm -rf '" + dir + "'").c_str());
 }
 
 } // namespace

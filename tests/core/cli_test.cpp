@@ -1,14 +1,15 @@
 // vireta-export run as a program: exit codes, messages and what it writes.
 #include "quiz_samples.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
 using namespace vireta::samples;
+using namespace testfiles;
 
 namespace {
 
@@ -21,27 +22,21 @@ struct Outcome {
 // Runs vireta-export with `args` (a shell word list) inside a fresh folder.
 class Cli : public testing::Test {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/vireta-cli-XXXXXX";
-        dir_ = mkdtemp(tmpl);
-        dir_ += '/';
-    }
-    void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
-
     Outcome run(const std::string& args) {
         const std::string cmd = std::string("cd '") + dir_ + "' && '" + VIRETA_EXPORT_BIN + "' " +
                                 args + " >stdout.txt 2>stderr.txt";
         const int raw = std::system(cmd.c_str());
-        Outcome r{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readBytes(dir_ + "stdout.txt"),
-              readBytes(dir_ + "stderr.txt")};
+        Outcome r{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(dir_ + "stdout.txt"),
+              readFile(dir_ + "stderr.txt")};
         return r;
     }
 
     void write(const std::string& name, const std::string& bytes) {
-        std::ofstream(dir_ + name, std::ios::binary) << bytes;
+        writeFile(dir_ + name, bytes);
     }
 
-    std::string dir_;
+    ScratchDir scratch_;
+    const std::string dir_ = scratch_.folder();
 };
 
 TEST_F(Cli, HelpAndUsageErrors) {
@@ -111,7 +106,7 @@ TEST_F(Cli, CheckReportsWhyAFileDoesNotOpen) {
 TEST_F(Cli, SavesTheQuizFileAsTheEditorDoes) {
     Outcome r = run("-f xml -o copia '" + dataPath("full_quiz.xml") + "'");
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(readBytes(dir_ + "copia.xml"), readBytes(dataPath("full_quiz.xml")));
+    EXPECT_EQ(readFile(dir_ + "copia.xml"), readFile(dataPath("full_quiz.xml")));
     struct stat st;
     EXPECT_NE(stat((dir_ + "copia.tar").c_str(), &st), 0) << "packs only with --pack";
 
@@ -129,11 +124,11 @@ TEST_F(Cli, CopiesAndPacksTheMediaAndReportsMissingOnes) {
     const Outcome r = run("-f xml -o out/novo --copy --pack src/quiz.xml");
     EXPECT_EQ(r.status, 1) << "a media file was missing";
     EXPECT_NE(r.err.find("falta.mp3"), std::string::npos) << r.err;
-    EXPECT_EQ(readBytes(dir_ + "out/foto.png"), "picture");
-    const std::string tar = readBytes(dir_ + "out/novo.tar");
+    EXPECT_EQ(readFile(dir_ + "out/foto.png"), "picture");
+    const std::string tar = readFile(dir_ + "out/novo.tar");
     ASSERT_GE(tar.size(), 2048u);
     EXPECT_EQ(std::string(tar.c_str()), "foto.png");
-    EXPECT_NE(readBytes(dir_ + "out/novo.xml").find("<imaxe>foto.png</imaxe>"), std::string::npos);
+    EXPECT_NE(readFile(dir_ + "out/novo.xml").find("<imaxe>foto.png</imaxe>"), std::string::npos);
 }
 
 // The exports: either built in, and then the same seed gives the same document, or
@@ -150,9 +145,9 @@ TEST_F(Cli, ExportsAreRepeatableWithASeedOrSayTheyAreNotBuilt) {
         if (r.status == 0) {
             EXPECT_EQ(run("-o second " + args).status, 0) << format;
             const std::string ext = std::string(format) == "ebk" ? ".ebk" : ".html";
-            const std::string first = readBytes(dir_ + "first" + ext);
+            const std::string first = readFile(dir_ + "first" + ext);
             EXPECT_FALSE(first.empty()) << format;
-            EXPECT_EQ(first, readBytes(dir_ + "second" + ext)) << format;
+            EXPECT_EQ(first, readFile(dir_ + "second" + ext)) << format;
             continue;
         }
         EXPECT_EQ(r.status, 1) << format;

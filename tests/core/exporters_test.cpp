@@ -1,15 +1,14 @@
 #include "exporters.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <set>
-#include <sstream>
 
 using namespace vireta;
+using testfiles::readFile;
 
 namespace {
 
@@ -139,11 +138,6 @@ std::string run(Writer w, const Quiz& z, const ExportSettings& s, SaveRequest* r
     return out.text();
 }
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 struct FileCase {
     const char* file;
     Writer writer;
@@ -181,7 +175,7 @@ TEST(Exporters, OutputMatchesTheExpectedFilesByteForByte) {
         const std::string path = std::string(VIRETA_TEST_DATA) + "/exports/" + c.file;
         const std::string actual = run(c.writer, c.quiz(), c.settings);
         if (update) {
-            std::ofstream(path, std::ios::binary) << actual;
+            testfiles::writeFile(path, actual);
             continue;
         }
         const std::string expected = readFile(path);

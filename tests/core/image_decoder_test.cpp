@@ -1,6 +1,7 @@
 #include "image_decoder.h"
 
 #include "image_writer.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +10,6 @@
 #include <random>
 #include <string>
 
-#include <unistd.h>
 #include <zlib.h>
 
 using namespace vireta;
@@ -60,16 +60,9 @@ void expectQuadrants(const Image& image, int tolerance) {
 
 class ImageDecoder : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("vireta_image_test_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+    std::string path(const std::string& name) const { return dir_ / name; }
 
-    fs::path dir_;
+    testfiles::ScratchDir dir_;
 };
 
 TEST(ImageFormatOf, ChoosesByExtensionRegardlessOfCase) {

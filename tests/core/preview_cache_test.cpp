@@ -1,6 +1,7 @@
 #include "preview_cache.h"
 
 #include "image_writer.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,6 @@
 #include <string>
 #include <thread>
 
-#include <unistd.h>
 
 using namespace vireta;
 namespace fs = std::filesystem;
@@ -91,22 +91,14 @@ private:
 
 class PreviewCacheTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("vireta_preview_cache_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     std::string file(const std::string& name, const std::string& content) {
-        const std::string path = (dir_ / name).string();
-        std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+        const std::string path = dir_ / name;
+        testfiles::writeFile(path, content);
         return path;
     }
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+    std::string path(const std::string& name) const { return dir_ / name; }
 
-    fs::path dir_;
+    testfiles::ScratchDir dir_;
     FakeDecoder decoder_;
 };
 

@@ -2,16 +2,16 @@
 #include "quiz_file.h"
 #include "quiz_samples.h"
 #include "quiz_snapshot.h"
+#include "test_files.h"
 #include "text.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
 #include <random>
 
 using namespace vireta;
 using namespace vireta::samples;
+using testfiles::readFile;
 
 namespace {
 
@@ -307,8 +307,9 @@ TEST(QuizFileReader, KeepsTheReadersOwnMessage) {
         EXPECT_EQ(e.userMessage(), "Erro no arquivo :" + path);
         EXPECT_NE(std::string(e.what()), "");
     }
-    const std::string bad = testing::TempDir() + "vireta-bad-quiz.xml";
-    std::ofstream(bad, std::ios::binary) << "<xogo version=\"1.0\"><titulo>a & b</titulo></xogo>";
+    const testfiles::ScratchDir dir;
+    const std::string bad = dir / "vireta-bad-quiz.xml";
+    testfiles::writeFile(bad, "<xogo version=\"1.0\"><titulo>a & b</titulo></xogo>");
     try {
         openQuizFile(bad);
         FAIL() << "parsed a lone &";
@@ -316,7 +317,6 @@ TEST(QuizFileReader, KeepsTheReadersOwnMessage) {
         EXPECT_EQ(e.userMessage(), "Erro no arquivo :" + bad);
         EXPECT_EQ(std::string(e.what()), "Missing reference end ';'.");
     }
-    std::remove(bad.c_str());
 }
 
 // ---------------------------------------------------------------------------
@@ -523,7 +523,7 @@ TEST(QuizFileRoundTrip, OpenOfSaveGivesTheQuizBackApartFromTheIntendedDifference
 // Damaged files: any result is fine as long as reading ends in a quiz or a reported
 // failure (run under the sanitizers to catch reads outside the input).
 TEST(QuizFileReader, DamagedFilesOpenOrFailCleanly) {
-    const std::string original = readBytes(dataPath("full_quiz.xml"));
+    const std::string original = readFile(dataPath("full_quiz.xml"));
     std::mt19937 gen(2024);
     const char noise[] = "<>&;#/\"=x \r\n\0\xC3\xE1";
     for (int round = 0; round < 3000; ++round) {

@@ -1,10 +1,12 @@
 #include "quiz_file.h"
 #include "quiz_samples.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
 using namespace vireta;
 using namespace vireta::samples;
+using testfiles::readFile;
 
 namespace {
 
@@ -24,7 +26,7 @@ struct WriterCase {
 class QuizFileWriter : public testing::TestWithParam<WriterCase> {};
 
 TEST_P(QuizFileWriter, WritesTheExpectedBytes) {
-    const std::string expected = readBytes(dataPath(GetParam().file));
+    const std::string expected = readFile(dataPath(GetParam().file));
     ASSERT_FALSE(expected.empty()) << GetParam().file;
     EXPECT_EQ(written(GetParam().quiz()), expected);
 }

@@ -4,9 +4,7 @@
 
 #include "quiz.h"
 
-#include <fstream>
 #include <ostream>
-#include <sstream>
 #include <string>
 
 namespace vireta::samples {
@@ -19,13 +17,6 @@ struct SampleQuiz {
 
 inline std::string dataPath(const std::string& name) {
     return std::string(VIRETA_TEST_DATA) + "/quiz_file/" + name;
-}
-
-inline std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 // What the editor holds right after a reset.

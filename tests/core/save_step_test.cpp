@@ -1,14 +1,13 @@
 #include "save_step.h"
 
 #include "quiz_file.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <cstdlib>
 #include <dirent.h>
-#include <fstream>
-#include <sstream>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -17,6 +16,7 @@
 #include <vector>
 
 using namespace vireta;
+using namespace testfiles;
 
 namespace {
 
@@ -43,48 +43,23 @@ TEST(CompleteExtension, AddsTheExtensionOnlyWhenTheFileNameHasNoDot) {
     EXPECT_EQ(completeExtension("/d/quiz", "ebk"), "/d/quiz.ebk");
 }
 
-// A fresh folder, removed with everything in it at the end.
-class TempFolder {
-public:
-    TempFolder() {
-        char tmpl[] = "/tmp/vireta-save-XXXXXX";
-        path_ = mkdtemp(tmpl);
-        path_ += '/';
-    }
-    ~TempFolder() { std::system(("rm -rf '" + path_ + "'").c_str()); }
-    const std::string& path() const { return path_; }
-
-    std::vector<std::string> entries(const std::string& sub = "") const {
-        std::vector<std::string> out;
-        if (DIR* d = opendir((path_ + sub).c_str())) {
-            while (dirent* e = readdir(d)) {
-                const std::string n = e->d_name;
-                if (n != "." && n != "..")
-                    out.push_back(n);
-            }
-            closedir(d);
+// The names in a folder, in the order the system lists them.
+std::vector<std::string> entries(const std::string& folder) {
+    std::vector<std::string> out;
+    if (DIR* d = opendir(folder.c_str())) {
+        while (dirent* e = readdir(d)) {
+            const std::string n = e->d_name;
+            if (n != "." && n != "..")
+                out.push_back(n);
         }
-        return out;
+        closedir(d);
     }
-
-private:
-    std::string path_;
-};
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
+    return out;
 }
 
 TEST(WriteFileReplacing, WritesEveryByteAndLeavesNoTemporaryFile) {
-    TempFolder dir;
-    const std::string path = dir.path() + "quiz.xml";
+    ScratchDir dir;
+    const std::string path = dir.folder() + "quiz.xml";
     std::string bytes("a\r\nb\0c\xC3\xA1\r\n", 10);
     writeFileReplacing(path, bytes);
     EXPECT_EQ(readFile(path), bytes);
@@ -95,12 +70,12 @@ TEST(WriteFileReplacing, WritesEveryByteAndLeavesNoTemporaryFile) {
     struct stat st;
     ASSERT_EQ(stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u) << "the replaced file keeps its permissions";
-    EXPECT_EQ(dir.entries(), std::vector<std::string>{"quiz.xml"});
+    EXPECT_EQ(entries(dir.str()), std::vector<std::string>{"quiz.xml"});
 }
 
 TEST(WriteFileReplacing, ReportsAFolderThatCannotBeWritten) {
-    TempFolder dir;
-    const std::string missing = dir.path() + "no/such/folder/quiz.xml";
+    ScratchDir dir;
+    const std::string missing = dir.folder() + "no/such/folder/quiz.xml";
     try {
         writeFileReplacing(missing, "x");
         FAIL() << "no error";
@@ -109,16 +84,16 @@ TEST(WriteFileReplacing, ReportsAFolderThatCannotBeWritten) {
         EXPECT_EQ(e.userMessage(), "Non se puido gardar o arquivo :" + missing);
     }
     // A folder in the way of the document.
-    mkdir((dir.path() + "quiz.xml").c_str(), 0755);
-    EXPECT_THROW(writeFileReplacing(dir.path() + "quiz.xml", "x"), SaveError);
-    EXPECT_EQ(dir.entries(), std::vector<std::string>{"quiz.xml"});
+    mkdir((dir.folder() + "quiz.xml").c_str(), 0755);
+    EXPECT_THROW(writeFileReplacing(dir.folder() + "quiz.xml", "x"), SaveError);
+    EXPECT_EQ(entries(dir.str()), std::vector<std::string>{"quiz.xml"});
 }
 
 // A disk that fills up in the middle of a save: the file size limit makes a write
 // stop short. The previous document must survive whole, and nothing else remains.
 TEST(WriteFileReplacing, AShortWriteNeverDestroysThePreviousFile) {
-    TempFolder dir;
-    const std::string path = dir.path() + "quiz.xml";
+    ScratchDir dir;
+    const std::string path = dir.folder() + "quiz.xml";
     const std::string previous = "<previous document/>\r\n";
     writeFile(path, previous);
     const pid_t child = fork();
@@ -140,11 +115,11 @@ TEST(WriteFileReplacing, AShortWriteNeverDestroysThePreviousFile) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the short write went unnoticed";
     EXPECT_EQ(readFile(path), previous);
-    EXPECT_EQ(dir.entries(), std::vector<std::string>{"quiz.xml"});
+    EXPECT_EQ(entries(dir.str()), std::vector<std::string>{"quiz.xml"});
 }
 
 TEST(SaveStep, WritesTheBufferUnderTheCompletedNameAndOffersItNextTime) {
-    TempFolder dir;
+    ScratchDir dir;
     SaveStep step;
     EXPECT_EQ(step.lastName(), "");
     OutputBuffer buffer;
@@ -153,9 +128,9 @@ TEST(SaveStep, WritesTheBufferUnderTheCompletedNameAndOffersItNextTime) {
     media.copyFiles = false;
     media.pack = false;
     const std::string written =
-        step.save(dir.path() + "proba", {"*.xml|*.xml", "xml"}, buffer, media).documentPath;
-    EXPECT_EQ(written, dir.path() + "proba.xml");
-    EXPECT_EQ(step.lastName(), dir.path() + "proba.xml");
+        step.save(dir.folder() + "proba", {"*.xml|*.xml", "xml"}, buffer, media).documentPath;
+    EXPECT_EQ(written, dir.folder() + "proba.xml");
+    EXPECT_EQ(step.lastName(), dir.folder() + "proba.xml");
     EXPECT_EQ(readFile(written), "linea\r\n");
 }
 
@@ -174,7 +149,7 @@ std::vector<std::string> tarNames(const std::string& archive) {
 }
 
 struct PackingFixture : testing::Test {
-    TempFolder dir;
+    ScratchDir dir;
     GeneralData general;
     ExportSettings settings;
     QuizModel model;
@@ -182,16 +157,16 @@ struct PackingFixture : testing::Test {
     SaveStep step;
 
     void SetUp() override {
-        mkdir((dir.path() + "media").c_str(), 0755);
-        mkdir((dir.path() + "out").c_str(), 0755);
-        writeFile(dir.path() + "media/son.mp3", "sound");
-        writeFile(dir.path() + "media/foto.png", "picture");
-        general.introSound = dir.path() + "media/son.mp3";
+        mkdir((dir.folder() + "media").c_str(), 0755);
+        mkdir((dir.folder() + "out").c_str(), 0755);
+        writeFile(dir.folder() + "media/son.mp3", "sound");
+        writeFile(dir.folder() + "media/foto.png", "picture");
+        general.introSound = dir.folder() + "media/son.mp3";
         Question& q = model.questions.record(1);
         q[FieldSlot::enunciado] = "Pregunta";
-        q[FieldSlot::imaxe] = dir.path() + "media/foto.png";
-        q[FieldSlot::sonben] = dir.path() + "media/missing.wav";
-        q[FieldSlot::son] = dir.path() + "media/son.mp3"; // the same file again
+        q[FieldSlot::imaxe] = dir.folder() + "media/foto.png";
+        q[FieldSlot::sonben] = dir.folder() + "media/missing.wav";
+        q[FieldSlot::son] = dir.folder() + "media/son.mp3"; // the same file again
         writeQuizFile(general, model.questions, model.count, buffer);
     }
 
@@ -208,62 +183,62 @@ struct PackingFixture : testing::Test {
 
 TEST_F(PackingFixture, PacksTheMediaFirstAndTheDocumentLast) {
     const SaveResult r =
-        step.save(dir.path() + "out/quiz", {kQuizFileFilter, "xml"}, buffer, media(true, true));
-    EXPECT_EQ(r.documentPath, dir.path() + "out/quiz.xml");
-    EXPECT_EQ(r.archivePath, dir.path() + "out/quiz.tar");
-    EXPECT_EQ(r.failedMedia, std::vector<std::string>{dir.path() + "media/missing.wav"});
+        step.save(dir.folder() + "out/quiz", {kQuizFileFilter, "xml"}, buffer, media(true, true));
+    EXPECT_EQ(r.documentPath, dir.folder() + "out/quiz.xml");
+    EXPECT_EQ(r.archivePath, dir.folder() + "out/quiz.tar");
+    EXPECT_EQ(r.failedMedia, std::vector<std::string>{dir.folder() + "media/missing.wav"});
     EXPECT_EQ(readFile(r.documentPath), buffer.text());
     EXPECT_EQ(tarNames(readFile(r.archivePath)),
               (std::vector<std::string>{"son.mp3", "foto.png", "quiz.xml"}));
-    EXPECT_EQ(readFile(dir.path() + "out/foto.png"), "picture");
-    std::vector<std::string> out = dir.entries("out");
+    EXPECT_EQ(readFile(dir.folder() + "out/foto.png"), "picture");
+    std::vector<std::string> out = entries(dir / "out");
     std::sort(out.begin(), out.end());
     EXPECT_EQ(out, (std::vector<std::string>{"foto.png", "quiz.tar", "quiz.xml", "son.mp3"}));
 }
 
 TEST_F(PackingFixture, WithBothBoxesClearedOnlyTheDocumentIsWritten) {
-    step.save(dir.path() + "out/quiz.xml", {kQuizFileFilter, "xml"}, buffer, media(false, false));
+    step.save(dir.folder() + "out/quiz.xml", {kQuizFileFilter, "xml"}, buffer, media(false, false));
     struct stat st;
-    EXPECT_EQ(stat((dir.path() + "out/quiz.tar").c_str(), &st), -1);
-    EXPECT_EQ(stat((dir.path() + "out/foto.png").c_str(), &st), -1);
-    EXPECT_EQ(readFile(dir.path() + "out/quiz.xml"), buffer.text());
+    EXPECT_EQ(stat((dir.folder() + "out/quiz.tar").c_str(), &st), -1);
+    EXPECT_EQ(stat((dir.folder() + "out/foto.png").c_str(), &st), -1);
+    EXPECT_EQ(readFile(dir.folder() + "out/quiz.xml"), buffer.text());
 }
 
 TEST_F(PackingFixture, ADocumentNamedLikeItsArchiveIsSavedWithoutAnArchive) {
-    writeFile(dir.path() + "out/quiz.tar", "old");
+    writeFile(dir.folder() + "out/quiz.tar", "old");
     const SaveResult r =
-        step.save(dir.path() + "out/quiz.tar", {kQuizFileFilter, "xml"}, buffer, media(true, true));
+        step.save(dir.folder() + "out/quiz.tar", {kQuizFileFilter, "xml"}, buffer, media(true, true));
     EXPECT_TRUE(r.archiveRefused);
-    EXPECT_EQ(r.archivePath, dir.path() + "out/quiz.tar");
-    EXPECT_EQ(readFile(dir.path() + "out/quiz.tar"), buffer.text()); // the document, not a tar
+    EXPECT_EQ(r.archivePath, dir.folder() + "out/quiz.tar");
+    EXPECT_EQ(readFile(dir.folder() + "out/quiz.tar"), buffer.text()); // the document, not a tar
 }
 
 TEST_F(PackingFixture, AnArchiveThatCannotBeCreatedStopsTheSaveBeforeTheDocument) {
-    mkdir((dir.path() + "out/quiz.tar").c_str(), 0755); // a folder in the way
+    mkdir((dir.folder() + "out/quiz.tar").c_str(), 0755); // a folder in the way
     try {
-        step.save(dir.path() + "out/quiz", {kQuizFileFilter, "xml"}, buffer, media(true, true));
+        step.save(dir.folder() + "out/quiz", {kQuizFileFilter, "xml"}, buffer, media(true, true));
         FAIL() << "no error";
     } catch (const SaveError& e) {
-        EXPECT_EQ(e.path(), dir.path() + "out/quiz.tar");
+        EXPECT_EQ(e.path(), dir.folder() + "out/quiz.tar");
     }
     struct stat st;
-    EXPECT_EQ(stat((dir.path() + "out/quiz.xml").c_str(), &st), -1) << "no document written";
+    EXPECT_EQ(stat((dir.folder() + "out/quiz.xml").c_str(), &st), -1) << "no document written";
 }
 
 TEST_F(PackingFixture, ADocumentThatCannotBeWrittenEndsTheSaveBeforeTheMedia) {
-    writeFile(dir.path() + "out/quiz.tar", "earlier archive");
-    mkdir((dir.path() + "out/quiz.xml").c_str(), 0755); // a folder in the way
+    writeFile(dir.folder() + "out/quiz.tar", "earlier archive");
+    mkdir((dir.folder() + "out/quiz.xml").c_str(), 0755); // a folder in the way
     try {
-        step.save(dir.path() + "out/quiz", {kQuizFileFilter, "xml"}, buffer, media(true, true));
+        step.save(dir.folder() + "out/quiz", {kQuizFileFilter, "xml"}, buffer, media(true, true));
         FAIL() << "no error";
     } catch (const SaveError& e) {
-        EXPECT_EQ(e.path(), dir.path() + "out/quiz.xml");
+        EXPECT_EQ(e.path(), dir.folder() + "out/quiz.xml");
     }
     struct stat st;
-    EXPECT_EQ(stat((dir.path() + "out/foto.png").c_str(), &st), -1) << "no media copied";
-    EXPECT_EQ(readFile(dir.path() + "out/quiz.tar"), "earlier archive");
-    EXPECT_EQ(dir.entries("out").size(), 2u) << "no temporary file left behind";
-    EXPECT_EQ(step.lastName(), dir.path() + "out/quiz.xml");
+    EXPECT_EQ(stat((dir.folder() + "out/foto.png").c_str(), &st), -1) << "no media copied";
+    EXPECT_EQ(readFile(dir.folder() + "out/quiz.tar"), "earlier archive");
+    EXPECT_EQ(entries(dir / "out").size(), 2u) << "no temporary file left behind";
+    EXPECT_EQ(step.lastName(), dir.folder() + "out/quiz.xml");
 }
 
 } // namespace

@@ -1,6 +1,8 @@
-// Helpers for the tar writer and media copier tests: a scratch folder, small file
-// utilities, a minimal archive reader and checks with the common tar readers.
+// Helpers for the tar writer and media copier tests: the shared file helpers, a
+// minimal archive reader and checks with the common tar readers.
 #pragma once
+
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -26,45 +28,9 @@ namespace tartest {
 
 namespace fs = std::filesystem;
 
-// A fresh folder under the system's temporary folder, removed afterwards.
-class ScratchDir {
-public:
-    ScratchDir() {
-        std::string pattern = (fs::temp_directory_path() / "vireta-test-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ~ScratchDir() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-    std::string str() const { return path_.string(); }
-    // The folder with a trailing separator, as the save step hands it over.
-    std::string folder() const { return path_.string() + "/"; }
-
-private:
-    fs::path path_;
-};
-
-inline void writeFile(const std::string& path, const std::string& bytes) {
-    fs::create_directories(fs::path(path).parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out)
-        throw std::runtime_error("cannot write " + path);
-}
-
-inline std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using testfiles::readFile;
+using testfiles::ScratchDir;
+using testfiles::writeFile;
 
 // Deterministic, not very compressible bytes.
 inline std::string someBytes(std::size_t size, unsigned seed) {

@@ -1,10 +1,9 @@
 #include "XMLParser.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -424,21 +423,13 @@ TEST(XmlMarkup, Errors)
 
 class XmlFile : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        dir_ = std::filesystem::temp_directory_path()
-            / ("vireta_xml_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_"
-               + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
     std::string write(const std::string& name, const std::string& bytes)
     {
-        std::string path = (dir_ / name).string();
-        std::ofstream(path, std::ios::binary) << bytes;
+        std::string path = dir_ / name;
+        testfiles::writeFile(path, bytes);
         return path;
     }
-    std::filesystem::path dir_;
+    testfiles::ScratchDir dir_;
 };
 
 TEST_F(XmlFile, LoadsAndRemembersThePath)
@@ -462,7 +453,7 @@ TEST_F(XmlFile, FileSystemErrorsAreNoParseErrors)
 {
     TXMLDoc doc;
     doc.loadFromFile(write("good.xml", "<a/>"));
-    for (const std::string& path : {(dir_ / "missing.xml").string(), dir_.string()}) {
+    for (const std::string& path : {dir_ / "missing.xml", dir_.str()}) {
         try {
             doc.loadFromFile(path);
             ADD_FAILURE() << "no error for " << path;
