@@ -111,26 +111,13 @@ std::string scriptString(std::string_view text, bool utf8Page) {
 // A text as XML character data (attribute = false) or as a double-quoted attribute
 // value. Control characters that XML cannot carry at all are left out.
 std::string xmlText(std::string_view text, bool attribute = false) {
-    std::string out;
-    out.reserve(text.size());
+    std::string carried;
+    carried.reserve(text.size());
     for (char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"':
-            if (attribute)
-                out += "&quot;";
-            else
-                out += c;
-            break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r')
-                break;
-            out += c;
-        }
+        if (static_cast<unsigned char>(c) >= 0x20 || c == '\t' || c == '\n' || c == '\r')
+            carried += c;
     }
-    return out;
+    return escapeMarkup(carried, attribute ? "&<>\"" : "&<>");
 }
 
 // The opening lines shared by both HTML pages, up to and including the charset.

@@ -4,33 +4,9 @@
 
 namespace vireta {
 
-std::string escapeText(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
+std::string escapeText(std::string_view text) { return escapeMarkup(text, "&<>"); }
 
-std::string escapeAttribute(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
+std::string escapeAttribute(std::string_view text) { return escapeMarkup(text, "&<\""); }
 
 namespace {
 

@@ -149,6 +149,26 @@ std::string utf8FromFile(std::string_view bytes) {
     return out;
 }
 
+std::string escapeMarkup(std::string_view text, std::string_view special) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        if (special.find(c) == std::string_view::npos) {
+            out += c;
+            continue;
+        }
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\'': out += "&apos;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
 std::string toCrLf(std::string_view text) {
     std::string out;
     out.reserve(text.size() + text.size() / 16);
