@@ -10,7 +10,7 @@
 // builds its tree from a copy of the input (load_buffer); expat builds nothing and
 // reports elements and character data to handlers that count them.
 
-#include "XMLParser.h"
+#include "xml/XMLParser.h"
 
 #include <benchmark/benchmark.h>
 #include <expat.h>

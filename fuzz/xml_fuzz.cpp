@@ -4,7 +4,7 @@
 // nodes, element names and attribute names are names, texts are stripped and
 // never empty, kinds other than element have neither children nor attributes).
 
-#include "XMLParser.h"
+#include "xml/XMLParser.h"
 
 #include <cstdint>
 #include <cstdlib>

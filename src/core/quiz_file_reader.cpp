@@ -1,6 +1,6 @@
 #include "quiz_file.h"
 
-#include "XMLParser.h"
+#include "xml/XMLParser.h"
 #include "question_editor.h"
 #include "text.h"
 

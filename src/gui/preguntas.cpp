@@ -1,6 +1,6 @@
 #include "preguntas.h"
 
-#include "XMLParser.h"
+#include "xml/XMLParser.h"
 #include "exporters.h"
 #include "image_decoder.h"
 #include "preview_cache.h"

@@ -1,4 +1,4 @@
-#include "XMLParser.h"
+#include "xml/XMLParser.h"
 #include "quiz_file.h"
 #include "quiz_samples.h"
 #include "quiz_snapshot.h"

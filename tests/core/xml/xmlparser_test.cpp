@@ -1,4 +1,4 @@
-#include "XMLParser.h"
+#include "xml/XMLParser.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>

@@ -10,7 +10,7 @@
 // data in arena blocks, so destroying any tree, however deep, is freeing the
 // blocks.
 
-#include "XMLParser.h"
+#include "xml/XMLParser.h"
 
 #include "text.h"
 
