@@ -3,7 +3,7 @@
 // given as options.
 #include "export_settings.h"
 #include "output_buffer.h"
-#include "quiz.h"
+#include "model/quiz.h"
 #include "quiz_file.h"
 #include "save_step.h"
 #include "text.h"

@@ -9,7 +9,7 @@
 
 #include "export_settings.h"
 #include "output_buffer.h"
-#include "quiz.h"
+#include "model/quiz.h"
 #include "shuffle.h"
 
 #include <optional>

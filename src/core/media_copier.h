@@ -19,7 +19,7 @@
 
 #include "LibTar.h"
 #include "export_settings.h"
-#include "quiz.h"
+#include "model/quiz.h"
 
 #include <functional>
 #include <string>

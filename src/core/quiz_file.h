@@ -4,7 +4,7 @@
 
 #include "export_settings.h"
 #include "output_buffer.h"
-#include "quiz.h"
+#include "model/quiz.h"
 
 #include <stdexcept>
 #include <string>

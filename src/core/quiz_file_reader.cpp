@@ -1,7 +1,7 @@
 #include "quiz_file.h"
 
 #include "xml/XMLParser.h"
-#include "question_editor.h"
+#include "model/question_editor.h"
 #include "text.h"
 
 #include <cctype>

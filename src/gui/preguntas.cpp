@@ -6,7 +6,7 @@
 #include "preview_cache.h"
 #include "preview_box.h"
 #include "quiz_file.h"
-#include "question_order.h"
+#include "model/question_order.h"
 #include "sound_player.h"
 #include "text.h"
 

@@ -5,9 +5,9 @@
 #include "dialogs.h"
 #include "export_settings.h"
 #include "output_buffer.h"
-#include "question_editor.h"
-#include "quiz.h"
-#include "quiz_snapshot.h"
+#include "model/question_editor.h"
+#include "model/quiz.h"
+#include "model/quiz_snapshot.h"
 #include "save_step.h"
 #include "shuffle.h"
 

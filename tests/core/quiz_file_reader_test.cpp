@@ -1,7 +1,7 @@
 #include "xml/XMLParser.h"
 #include "quiz_file.h"
 #include "quiz_samples.h"
-#include "quiz_snapshot.h"
+#include "model/quiz_snapshot.h"
 #include "test_files.h"
 #include "text.h"
 

@@ -2,7 +2,7 @@
 // reader tests.
 #pragma once
 
-#include "quiz.h"
+#include "model/quiz.h"
 
 #include <ostream>
 #include <string>

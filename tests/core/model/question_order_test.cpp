@@ -1,5 +1,5 @@
-#include "question_editor.h"
-#include "question_order.h"
+#include "model/question_editor.h"
+#include "model/question_order.h"
 
 #include <gtest/gtest.h>
 

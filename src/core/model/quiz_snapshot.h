@@ -3,7 +3,7 @@
 // taken when the quiz was started, reset, opened or saved as a quiz file.
 #pragma once
 
-#include "quiz.h"
+#include "model/quiz.h"
 
 #include <vector>
 

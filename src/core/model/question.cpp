@@ -1,4 +1,4 @@
-#include "question.h"
+#include "model/question.h"
 
 #include <stdexcept>
 

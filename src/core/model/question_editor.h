@@ -2,7 +2,7 @@
 // insertion and deletion. The window shows `model.currentRecord()` after each one.
 #pragma once
 
-#include "quiz.h"
+#include "model/quiz.h"
 
 namespace vireta {
 

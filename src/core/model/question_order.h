@@ -2,7 +2,7 @@
 // applied to the question table in one step.
 #pragma once
 
-#include "quiz.h"
+#include "model/quiz.h"
 
 #include <string>
 #include <string_view>

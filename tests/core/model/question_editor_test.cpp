@@ -1,4 +1,4 @@
-#include "question_editor.h"
+#include "model/question_editor.h"
 
 #include <gtest/gtest.h>
 

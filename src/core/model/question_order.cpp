@@ -1,4 +1,4 @@
-#include "question_order.h"
+#include "model/question_order.h"
 
 #include <stdexcept>
 

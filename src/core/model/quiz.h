@@ -2,7 +2,7 @@
 // values that go with it.
 #pragma once
 
-#include "question.h"
+#include "model/question.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "quiz.h"
+#include "model/quiz.h"
 
 #include <stdexcept>
 #include <tuple>
