@@ -2,9 +2,9 @@
 // the result down to the preview box (what the window would do with Qt's image reader
 // and no scaled size). The program prints, after the usual table, each case's time as
 // a ratio to its baseline measured in the same run.
-#include "image_decoder.h"
-#include "image_writer.h"
-#include "preview_cache.h"
+#include "media/image_decoder.h"
+#include "media/image_writer.h"
+#include "media/preview_cache.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,8 +2,8 @@
 
 #include "xml/XMLParser.h"
 #include "exporters.h"
-#include "image_decoder.h"
-#include "preview_cache.h"
+#include "media/image_decoder.h"
+#include "media/preview_cache.h"
 #include "preview_box.h"
 #include "quiz_file.h"
 #include "model/question_order.h"

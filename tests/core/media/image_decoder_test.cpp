@@ -1,6 +1,6 @@
-#include "image_decoder.h"
+#include "media/image_decoder.h"
 
-#include "image_writer.h"
+#include "media/image_writer.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>

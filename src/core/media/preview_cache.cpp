@@ -1,4 +1,4 @@
-#include "preview_cache.h"
+#include "media/preview_cache.h"
 
 #include <condition_variable>
 #include <deque>

@@ -1,6 +1,6 @@
-#include "preview_cache.h"
+#include "media/preview_cache.h"
 
-#include "image_writer.h"
+#include "media/image_writer.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>

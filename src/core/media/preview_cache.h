@@ -13,7 +13,7 @@
 // get()) is decoding at that moment is waited for rather than decoded twice.
 #pragma once
 
-#include "image_decoder.h"
+#include "media/image_decoder.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "image_writer.h"
+#include "media/image_writer.h"
 
 #include <cstdio>
 #include <fstream>

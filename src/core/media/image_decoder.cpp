@@ -1,4 +1,4 @@
-#include "image_decoder.h"
+#include "media/image_decoder.h"
 
 #include "text.h"
 
