@@ -5,7 +5,7 @@
 #include "output_buffer.h"
 #include "model/quiz.h"
 #include "quiz_file.h"
-#include "save_step.h"
+#include "save/save_step.h"
 #include "text.h"
 
 #if __has_include("exporters.h")

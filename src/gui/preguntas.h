@@ -8,7 +8,7 @@
 #include "model/question_editor.h"
 #include "model/quiz.h"
 #include "model/quiz_snapshot.h"
-#include "save_step.h"
+#include "save/save_step.h"
 #include "shuffle.h"
 
 #include <QWidget>

@@ -1,6 +1,6 @@
 // The example quiz shipped in examples/: it is in the program's own layout, opens,
 // and saves in every format with its media copied and packed.
-#include "tar_test_support.h"
+#include "save/tar_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -17,7 +17,7 @@
 // media failure: it leaves copiaelementos and ends the save.
 #pragma once
 
-#include "LibTar.h"
+#include "save/LibTar.h"
 #include "export_settings.h"
 #include "model/quiz.h"
 

@@ -1,4 +1,4 @@
-#include "file_io.h"
+#include "save/file_io.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,7 +1,7 @@
-#include "save_step.h"
+#include "save/save_step.h"
 
-#include "file_io.h"
-#include "media_copier.h"
+#include "save/file_io.h"
+#include "save/media_copier.h"
 #include "text.h"
 
 #include <cerrno>

@@ -1,6 +1,6 @@
-#include "LibTar.h"
+#include "save/LibTar.h"
 
-#include "tar_test_support.h"
+#include "save/tar_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "LibTar.h"
+#include "save/LibTar.h"
 
-#include "file_io.h"
+#include "save/file_io.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,6 @@
-#include "media_copier.h"
+#include "save/media_copier.h"
 
-#include "tar_test_support.h"
+#include "save/tar_test_support.h"
 #include "text.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "media_copier.h"
+#include "save/media_copier.h"
 
-#include "file_io.h"
+#include "save/file_io.h"
 #include "text.h"
 
 #include <algorithm>

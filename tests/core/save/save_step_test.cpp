@@ -1,4 +1,4 @@
-#include "save_step.h"
+#include "save/save_step.h"
 
 #include "quiz_file.h"
 #include "test_files.h"
