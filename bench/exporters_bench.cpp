@@ -1,8 +1,8 @@
 // The three exports of a full quiz of 200 questions against the quiz file writer on
 // the same quiz (the baseline): each writes about as many lines; the pages add the
 // shuffles and, without UTF-8, the conversion of the whole buffer.
-#include "exporters.h"
-#include "quiz_file.h"
+#include "formats/exporters.h"
+#include "formats/quiz_file.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,16 +1,16 @@
 // vireta-export: the command-line front end over the editor's core. It opens a quiz
 // file as "Abrir" does and saves it as "Gardar" does, with the save page's settings
 // given as options.
-#include "export_settings.h"
-#include "output_buffer.h"
+#include "formats/export_settings.h"
+#include "formats/output_buffer.h"
 #include "model/quiz.h"
-#include "quiz_file.h"
+#include "formats/quiz_file.h"
 #include "save/save_step.h"
 #include "text.h"
 
-#if __has_include("exporters.h")
+#if __has_include("formats/exporters.h")
 // The form page, self-marking page and book writers.
-#include "exporters.h"
+#include "formats/exporters.h"
 #define VIRETA_HAVE_EXPORTERS 1
 #endif
 

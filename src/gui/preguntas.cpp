@@ -1,11 +1,11 @@
 #include "preguntas.h"
 
 #include "xml/XMLParser.h"
-#include "exporters.h"
+#include "formats/exporters.h"
 #include "media/image_decoder.h"
 #include "media/preview_cache.h"
 #include "preview_box.h"
-#include "quiz_file.h"
+#include "formats/quiz_file.h"
 #include "model/question_order.h"
 #include "sound_player.h"
 #include "text.h"

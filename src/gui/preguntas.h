@@ -3,13 +3,13 @@
 #pragma once
 
 #include "dialogs.h"
-#include "export_settings.h"
-#include "output_buffer.h"
+#include "formats/export_settings.h"
+#include "formats/output_buffer.h"
 #include "model/question_editor.h"
 #include "model/quiz.h"
 #include "model/quiz_snapshot.h"
 #include "save/save_step.h"
-#include "shuffle.h"
+#include "formats/shuffle.h"
 
 #include <QWidget>
 

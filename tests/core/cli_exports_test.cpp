@@ -1,7 +1,7 @@
 // vireta-export -f html|js|ebk: every option of the save page's tabs reaches the
 // writer, and --seed makes the shuffled pages reproducible.
-#include "exporters.h"
-#include "quiz_file.h"
+#include "formats/exporters.h"
+#include "formats/quiz_file.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>

@@ -18,7 +18,7 @@
 #pragma once
 
 #include "save/LibTar.h"
-#include "export_settings.h"
+#include "formats/export_settings.h"
 #include "model/quiz.h"
 
 #include <functional>

@@ -14,8 +14,8 @@
 //     catch (const SaveError& e) { message box "vireta": e.userMessage(); }
 #pragma once
 
-#include "export_settings.h"
-#include "output_buffer.h"
+#include "formats/export_settings.h"
+#include "formats/output_buffer.h"
 #include "model/quiz.h"
 
 #include <functional>

@@ -1,6 +1,6 @@
 #include "save/save_step.h"
 
-#include "quiz_file.h"
+#include "formats/quiz_file.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "quiz_file.h"
+#include "formats/quiz_file.h"
 #include "quiz_samples.h"
 #include "test_files.h"
 

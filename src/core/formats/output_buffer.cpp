@@ -1,4 +1,4 @@
-#include "output_buffer.h"
+#include "formats/output_buffer.h"
 
 namespace vireta {
 

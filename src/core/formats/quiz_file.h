@@ -2,8 +2,8 @@
 // line by line into the output buffer and read back from a parsed document.
 #pragma once
 
-#include "export_settings.h"
-#include "output_buffer.h"
+#include "formats/export_settings.h"
+#include "formats/output_buffer.h"
 #include "model/quiz.h"
 
 #include <stdexcept>

@@ -1,4 +1,4 @@
-#include "quiz_file.h"
+#include "formats/quiz_file.h"
 
 #include "xml/XMLParser.h"
 #include "model/question_editor.h"

@@ -1,4 +1,4 @@
-#include "quiz_file.h"
+#include "formats/quiz_file.h"
 
 #include "text.h"
 

@@ -1,4 +1,4 @@
-#include "exporters.h"
+#include "formats/exporters.h"
 
 #include "text.h"
 

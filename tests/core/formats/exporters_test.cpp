@@ -1,4 +1,4 @@
-#include "exporters.h"
+#include "formats/exporters.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "shuffle.h"
+#include "formats/shuffle.h"
 
 #include <chrono>
 #include <utility>

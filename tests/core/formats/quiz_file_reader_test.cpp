@@ -1,5 +1,5 @@
 #include "xml/XMLParser.h"
-#include "quiz_file.h"
+#include "formats/quiz_file.h"
 #include "quiz_samples.h"
 #include "model/quiz_snapshot.h"
 #include "test_files.h"

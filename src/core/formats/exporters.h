@@ -7,10 +7,10 @@
 // code page cannot hold becomes a numeric character reference.
 #pragma once
 
-#include "export_settings.h"
-#include "output_buffer.h"
+#include "formats/export_settings.h"
+#include "formats/output_buffer.h"
 #include "model/quiz.h"
-#include "shuffle.h"
+#include "formats/shuffle.h"
 
 #include <optional>
 
