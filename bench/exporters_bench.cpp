@@ -1,7 +1,9 @@
 // The three exports of a full quiz of 200 questions against the quiz file writer on
 // the same quiz (the baseline): each writes about as many lines; the pages add the
 // shuffles and, without UTF-8, the conversion of the whole buffer.
-#include "formats/exporters.h"
+#include "formats/book.h"
+#include "formats/form_page.h"
+#include "formats/marking_page.h"
 #include "formats/quiz_file.h"
 
 #include <benchmark/benchmark.h>

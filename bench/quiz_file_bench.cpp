@@ -1,7 +1,7 @@
 // Opening a quiz: the quiz reader's walk against the parse it runs on (the baseline),
 // over a full quiz of 200 questions written by the quiz file writer.
-#include "xml/XMLParser.h"
 #include "formats/quiz_file.h"
+#include "xml/XMLParser.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,18 +1,15 @@
 // vireta-export: the command-line front end over the editor's core. It opens a quiz
 // file as "Abrir" does and saves it as "Gardar" does, with the save page's settings
 // given as options.
+#include "formats/book.h"
 #include "formats/export_settings.h"
+#include "formats/form_page.h"
+#include "formats/marking_page.h"
 #include "formats/output_buffer.h"
-#include "model/quiz.h"
 #include "formats/quiz_file.h"
+#include "model/quiz.h"
 #include "save/save_step.h"
 #include "text.h"
-
-#if __has_include("formats/exporters.h")
-// The form page, self-marking page and book writers.
-#include "formats/exporters.h"
-#define VIRETA_HAVE_EXPORTERS 1
-#endif
 
 #include <cerrno>
 #include <cstdint>
@@ -68,16 +65,14 @@ struct ExportJob {
 
 using Writer = SaveRequest (*)(const ExportJob&, OutputBuffer&);
 
-#ifdef VIRETA_HAVE_EXPORTERS
 ShuffleGenerator generatorFor(const ExportJob& j) {
     return j.seed ? ShuffleGenerator::withFixedSeed(*j.seed) : ShuffleGenerator();
 }
-#endif
 
 struct FormatEntry {
     const char* name;
     Format format;
-    Writer write; // nullptr: not built into this program yet
+    Writer write;
 };
 
 // One line per format.
@@ -86,7 +81,6 @@ const FormatEntry kFormats[] = {
      [](const ExportJob& j, OutputBuffer& out) {
          return writeQuizFile(j.general, j.model.questions, j.model.count, out);
      }},
-#ifdef VIRETA_HAVE_EXPORTERS
     {"html", Format::Html,
      [](const ExportJob& j, OutputBuffer& out) {
          auto g = generatorFor(j);
@@ -101,11 +95,6 @@ const FormatEntry kFormats[] = {
      [](const ExportJob& j, OutputBuffer& out) {
          return gardarebk(j.general, j.model.questions, j.model.count, out);
      }},
-#else
-    {"html", Format::Html, nullptr},
-    {"js", Format::JavaScript, nullptr},
-    {"ebk", Format::Ebk, nullptr},
-#endif
 };
 
 const FormatEntry* findFormat(std::string_view name) {
@@ -222,7 +211,8 @@ Options parse(int argc, char** argv) {
     if (o.help)
         return o;
     if (positional.size() != 1)
-        throw UsageError{positional.empty() ? "no quiz file given" : "more than one quiz file given"};
+        throw UsageError{positional.empty() ? "no quiz file given"
+                                            : "more than one quiz file given"};
     o.quiz = positional.front();
     if (o.check) {
         if (!o.format.empty() || !o.output.empty() || formatOptions)
@@ -259,10 +249,6 @@ int run(const Options& o) {
     }
 
     const FormatEntry& format = *findFormat(o.format);
-    if (!format.write) {
-        complain("the format " + o.format + " is not built into this version");
-        return 1;
-    }
     QuizModel model;
     GeneralData general;
     applyOpenedQuiz(std::move(opened), model, general);

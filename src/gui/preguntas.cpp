@@ -1,14 +1,16 @@
 #include "preguntas.h"
 
-#include "xml/XMLParser.h"
-#include "formats/exporters.h"
+#include "formats/book.h"
+#include "formats/form_page.h"
+#include "formats/marking_page.h"
+#include "formats/quiz_file.h"
 #include "media/image_decoder.h"
 #include "media/preview_cache.h"
-#include "preview_box.h"
-#include "formats/quiz_file.h"
 #include "model/question_order.h"
+#include "preview_box.h"
 #include "sound_player.h"
 #include "text.h"
+#include "xml/XMLParser.h"
 
 #include <QApplication>
 #include <QCloseEvent>

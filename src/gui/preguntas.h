@@ -5,11 +5,11 @@
 #include "dialogs.h"
 #include "formats/export_settings.h"
 #include "formats/output_buffer.h"
+#include "formats/shuffle.h"
 #include "model/question_editor.h"
 #include "model/quiz.h"
 #include "model/quiz_snapshot.h"
 #include "save/save_step.h"
-#include "formats/shuffle.h"
 
 #include <QWidget>
 

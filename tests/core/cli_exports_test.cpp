@@ -1,6 +1,8 @@
 // vireta-export -f html|js|ebk: every option of the save page's tabs reaches the
 // writer, and --seed makes the shuffled pages reproducible.
-#include "formats/exporters.h"
+#include "formats/book.h"
+#include "formats/form_page.h"
+#include "formats/marking_page.h"
 #include "formats/quiz_file.h"
 #include "test_files.h"
 

@@ -1,8 +1,8 @@
 #include "formats/quiz_file.h"
 
-#include "xml/XMLParser.h"
 #include "model/question_editor.h"
 #include "text.h"
+#include "xml/XMLParser.h"
 
 #include <cctype>
 

@@ -17,9 +17,9 @@
 // media failure: it leaves copiaelementos and ends the save.
 #pragma once
 
-#include "save/LibTar.h"
 #include "formats/export_settings.h"
 #include "model/quiz.h"
+#include "save/LibTar.h"
 
 #include <functional>
 #include <string>

@@ -1,4 +1,6 @@
-#include "formats/exporters.h"
+#include "formats/book.h"
+#include "formats/form_page.h"
+#include "formats/marking_page.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>

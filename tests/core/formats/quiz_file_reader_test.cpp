@@ -1,9 +1,9 @@
-#include "xml/XMLParser.h"
 #include "formats/quiz_file.h"
-#include "quiz_samples.h"
 #include "model/quiz_snapshot.h"
+#include "quiz_samples.h"
 #include "test_files.h"
 #include "text.h"
+#include "xml/XMLParser.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "xml/XMLParser.h"
 #include "test_files.h"
+#include "xml/XMLParser.h"
 
 #include <gtest/gtest.h>
 

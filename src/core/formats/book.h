@@ -1,0 +1,23 @@
+// The book of the "EBK" tab, for the separate player: an XML document in
+// Windows-1252 (without an encoding name), where a character the code page cannot
+// hold becomes a numeric character reference.
+#pragma once
+
+#include "formats/export_settings.h"
+#include "formats/output_buffer.h"
+#include "model/quiz.h"
+
+#include <optional>
+
+namespace vireta {
+
+// Questions 1..count of `questions` form the quiz (count is clamped to
+// 0..kQuestionCapacity); questions with an empty statement are left out.
+// Filter " *.ebk|*.ebk;*.EBK|*.xml|*.xml;*.XML", extension "ebk". Always in table order.
+SaveRequest gardarebk(const GeneralData& general, const QuestionTable& questions, int count,
+                      OutputBuffer& out);
+
+// The reserved format index 4: writes nothing and asks for no save.
+std::optional<SaveRequest> gardarodt(OutputBuffer& out);
+
+} // namespace vireta

@@ -1,0 +1,60 @@
+// Pieces shared by the export writers: which questions appear and in what order,
+// which answers a question offers, and the escaping of a teacher's text for the
+// places a page or book puts it.
+#pragma once
+
+#include "formats/output_buffer.h"
+#include "formats/shuffle.h"
+#include "model/quiz.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vireta {
+
+struct ExportSettings;
+
+// count clamped to 0..kQuestionCapacity.
+int clampedCount(int count);
+
+const std::string& statementOf(const Question& q);
+
+// The order in which the questions appear: 1..count, shuffled (after reseeding
+// `generator`) unless kept in order.
+std::vector<int> questionOrder(int count, bool inOrder, ShuffleGenerator& generator);
+
+// The field numbers (1..4) of the filled answers, in field order. A gap, such as an
+// empty third answer before a filled fourth, leaves no answer out.
+std::vector<int> filledAnswers(const Question& q);
+
+// A value typed by the user, placed inside a double-quoted HTML attribute.
+std::string quotedAttribute(std::string_view text);
+
+// A text placed inside a double-quoted string of a page's script: backslash, double
+// quote and line breaks are escaped, "<" too so that no "</SCRIPT>" or "<!--" can end
+// or disturb the script element. On a page in the 8-bit code page, characters above
+// U+00FF and the C1 controls are written as \u escapes: the conversion would turn them
+// into character references, which mean nothing inside a script.
+std::string scriptString(std::string_view text, bool utf8Page);
+
+// A text as XML character data (attribute = false) or as a double-quoted attribute
+// value. Control characters that XML cannot carry at all are left out.
+std::string xmlText(std::string_view text, bool attribute = false);
+
+// The opening lines shared by both HTML pages, up to and including the charset.
+void writeHtmlHead(OutputBuffer& out, const std::string& title, const std::string& style,
+                   bool utf8);
+
+// The title, the subtitle and the tab's extra line, as both HTML pages show them.
+void writeHtmlTitles(OutputBuffer& out, const GeneralData& general, const ExportSettings& settings);
+
+// Texts are held as UTF-8; a page or book in the 8-bit code page is converted once,
+// when complete.
+void finishEncoding(OutputBuffer& out, bool utf8);
+
+// The save dialog's filters of the pages and of the book.
+inline constexpr const char* kHtmlFilter = " *.htm|*.htm;*.html;*.HTM;*.HTML";
+inline constexpr const char* kEbkFilter = " *.ebk|*.ebk;*.EBK|*.xml|*.xml;*.XML";
+
+} // namespace vireta
