@@ -138,6 +138,7 @@ protected:
 
 private:
     void FormResize();
+    // The construction of each page, one file each under pages/.
     void buildTopBar();
     void buildGeneralPage();
     void buildQuestionsPage();
@@ -150,9 +151,11 @@ private:
     void fillCommonValues();
     void fillOrderingList();
     void markSaved(); // the quiz as it is now counts as saved
+
+    // Captioned boxes, built by pages/page_parts.cpp.
+    // A box of a save-page tab, its caption in the tab's caption column.
     QLineEdit* addTabBox(QWidget* tab, const char* name, const QString& caption, int y,
                          int width, const QString& text = {});
-
     // A single-line box with its caption to the left inside `parent`.
     QLineEdit* addLabelledBox(QWidget* parent, const char* name, const QString& caption,
                               int x, int y, int captionWidth, int boxWidth);

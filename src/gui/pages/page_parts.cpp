@@ -1,0 +1,159 @@
+#include "pages/page_parts.h"
+
+#include "preguntas.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QHash>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QToolButton>
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+namespace vireta {
+namespace {
+
+QHash<QString, QIcon>& sharedIcons() {
+    static QHash<QString, QIcon> icons;
+    static const bool releasedWithTheApplication = [] {
+        // Icons must go before the application unloads the plugin that draws them.
+        qAddPostRoutine([] { sharedIcons().clear(); });
+        return true;
+    }();
+    (void)releasedWithTheApplication;
+    return icons;
+}
+
+} // namespace
+
+QIcon icon(const char* name) {
+    QHash<QString, QIcon>& icons = sharedIcons();
+    const QString key = QLatin1String(name);
+    auto found = icons.find(key);
+    if (found == icons.end())
+        found = icons.insert(key, QIcon(QStringLiteral(":/icons/%1.svg").arg(key)));
+    return *found;
+}
+
+void fillBackground(QWidget* w, const QColor& colour) {
+    w->setAutoFillBackground(true);
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, colour);
+    w->setPalette(p);
+}
+
+QFrame* makePanel(QWidget* parent, const char* name) {
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(QLatin1String(name));
+    return panel;
+}
+
+QToolButton* makeSectionButton(QWidget* parent, const char* name, const QString& caption,
+                               const char* iconName) {
+    auto* b = new QToolButton(parent);
+    b->setObjectName(QLatin1String(name));
+    b->setText(caption);
+    b->setIcon(icon(iconName));
+    b->setIconSize(QSize(28, 28));
+    b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    b->setAutoRaise(true);
+    b->setCursor(Qt::PointingHandCursor);
+    b->setFocusPolicy(Qt::TabFocus);
+    b->setAccessibleName(caption);
+    return b;
+}
+
+QToolButton* makeIconButton(QWidget* parent, const char* name, const char* iconName,
+                            const QString& tip, int size) {
+    auto* b = new QToolButton(parent);
+    b->setObjectName(QLatin1String(name));
+    b->setIcon(icon(iconName));
+    b->setIconSize(QSize(size - 8, size - 8));
+    b->setAutoRaise(true);
+    b->setToolTip(tip);
+    b->setAccessibleName(tip);
+    b->resize(size, size);
+    return b;
+}
+
+QLabel* makeCaption(QWidget* parent, const QString& text, int x, int y, int width) {
+    auto* l = new QLabel(text, parent);
+    l->setGeometry(x, y, width, 24);
+    return l;
+}
+
+void orderTabsByPosition(QWidget* page) {
+    struct Place {
+        QWidget* widget;
+        QPoint at;
+    };
+    // Layouts place their widgets only when activated: do it now, so positions are real.
+    if (page->layout())
+        page->layout()->activate();
+    for (QWidget* w : page->findChildren<QWidget*>()) {
+        if (w->layout())
+            w->layout()->activate();
+    }
+    std::vector<Place> places;
+    for (QWidget* w : page->findChildren<QWidget*>()) {
+        if (w->focusPolicy() & Qt::TabFocus && !w->isHidden() && !w->isWindow())
+            places.push_back({w, w->mapTo(page, QPoint(0, 0))});
+    }
+    std::stable_sort(places.begin(), places.end(), [](const Place& a, const Place& b) {
+        if (std::abs(a.at.y() - b.at.y()) >= 12)
+            return a.at.y() < b.at.y();
+        return a.at.x() < b.at.x();
+    });
+    for (std::size_t i = 1; i < places.size(); ++i)
+        QWidget::setTabOrder(places[i - 1].widget, places[i].widget);
+}
+
+QLineEdit* TForm1::addLabelledBox(QWidget* parent, const char* name, const QString& caption, int x,
+                                  int y, int captionWidth, int boxWidth) {
+    auto* label = makeCaption(parent, caption, x, y, captionWidth);
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setGeometry(x + captionWidth, y, boxWidth, 24);
+    box->setAccessibleName(caption);
+    label->setBuddy(box);
+    return box;
+}
+
+QLineEdit* TForm1::addPathBox(QWidget* parent, const char* name, const char* openName,
+                              const char* playName, int x, int y, int width,
+                              const QString& accessibleName) {
+    auto* open = makeIconButton(parent, openName, "open-file",
+                                QStringLiteral("Abrir: ") + accessibleName, 26);
+    open->move(x, y - 1);
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setGeometry(x + 28, y, width - 56, 24);
+    box->setAccessibleName(accessibleName);
+    box->setPlaceholderText(accessibleName);
+    if (playName) {
+        auto* play = makeIconButton(parent, playName, "play",
+                                    QStringLiteral("Escoitar: ") + accessibleName, 26);
+        play->move(x + width - 26, y - 1);
+        connect(open, &QToolButton::clicked, this, [this, box] { abreson(box); });
+        connect(play, &QToolButton::clicked, this, [this, box] { sona(box->text()); });
+    } else { // the image box: pick, then preview at once
+        connect(open, &QToolButton::clicked, this, [this, box] {
+            abreimaxe(box);
+            ponimaxe(imaxe, box);
+        });
+    }
+    return box;
+}
+
+QLineEdit* TForm1::addTabBox(QWidget* tab, const char* name, const QString& caption, int y,
+                             int width, const QString& text) {
+    QLineEdit* box = addLabelledBox(tab, name, caption, 16, y, 130, width);
+    box->setText(text);
+    return box;
+}
+
+} // namespace vireta

@@ -1,0 +1,127 @@
+// Page 5, "Exportar": the format tabs with their settings, "Copiar arquivos",
+// "Empaquetar" and "Gardar".
+
+#include "pages/page_parts.h"
+#include "preguntas.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace vireta {
+
+void TForm1::buildSavePage() {
+    page5 = new QWidget;
+    page5->setObjectName(QStringLiteral("page5"));
+    nota->addWidget(page5);
+    auto* column = new QVBoxLayout(page5);
+    column->setContentsMargins(8, 8, 8, 0);
+    column->setSpacing(0);
+
+    ctformatos = new QTabWidget(page5);
+    ctformatos->setObjectName(QStringLiteral("ctformatos"));
+    ctformatos->setDocumentMode(true);
+    // The tabs are drawn as buttons.
+    ctformatos->setStyleSheet(QStringLiteral(
+        "QTabBar::tab { border: 1px solid rgb(150, 150, 150); border-radius: 4px;"
+        " padding: 5px 16px; margin: 2px 4px 6px 0; background: rgb(250, 250, 245); }"
+        "QTabBar::tab:selected { background: rgb(255, 222, 40); border-color: rgb(120, 110, 20);"
+        " font-weight: bold; }"
+        "QTabBar::tab:hover { background: rgb(255, 240, 160); }"));
+    column->addWidget(ctformatos, 1);
+
+    auto* xmlTab = new QWidget;
+    xmlTab->setObjectName(QStringLiteral("TabSheet1"));
+    auto* templateCaption = makeCaption(xmlTab, QStringLiteral("Plantilla HTML:"), 16, 16, 130);
+    txtplant = new QLineEdit(xmlTab);
+    txtplant->setObjectName(QStringLiteral("txtplant"));
+    txtplant->setGeometry(146, 16, 300, 24);
+    auto* templateButton =
+        makeIconButton(xmlTab, "btabrson11", "open-file", QStringLiteral("Folla de estilo"), 26);
+    templateButton->move(450, 15);
+    for (QWidget* hidden : {static_cast<QWidget*>(templateCaption), static_cast<QWidget*>(txtplant),
+                            static_cast<QWidget*>(templateButton)})
+        hidden->hide();
+    auto* xmlNote = new QLabel(QStringLiteral("Garda o cuestionario no formato propio de Vireta, "
+                                              "para abrilo e editalo de novo."),
+                               xmlTab);
+    xmlNote->setWordWrap(true);
+    xmlNote->setGeometry(16, 16, 560, 40);
+    ctformatos->addTab(xmlTab, QStringLiteral("XML"));
+
+    auto* htmlTab = new QWidget;
+    htmlTab->setObjectName(QStringLiteral("TabSheet2"));
+    estilo = addTabBox(htmlTab, "estilo", QStringLiteral("Folla de estilo:"), 12, 330);
+    auto* styleButton =
+        makeIconButton(htmlTab, "btabrson10", "open-file", QStringLiteral("Folla de estilo"), 26);
+    styleButton->move(16 + 130 + 334, 11);
+    enviar = addTabBox(htmlTab, "enviar", QStringLiteral("Enviar a ...."), 42, 330);
+    Campo1 = addTabBox(htmlTab, "Campo1", QStringLiteral("Campo1"), 72, 200);
+    lonx1 = addLabelledBox(htmlTab, "lonx1", QStringLiteral("Lonxitude"), 370, 72, 76, 50);
+    lonx1->setText(QStringLiteral("20"));
+    lonx1->setAccessibleName(QStringLiteral("Lonxitude do campo 1"));
+    campo2 = addTabBox(htmlTab, "campo2", QStringLiteral("Campo2"), 102, 200);
+    lonx2 = addLabelledBox(htmlTab, "lonx2", QStringLiteral("Lonxitude"), 370, 102, 76, 50);
+    lonx2->setText(QStringLiteral("20"));
+    lonx2->setAccessibleName(QStringLiteral("Lonxitude do campo 2"));
+    oculto = addTabBox(htmlTab, "oculto", QStringLiteral("Campo oculto:"), 132, 330);
+    texto = addTabBox(htmlTab, "texto", QStringLiteral("Texto:"), 162, 330);
+    chkutf = new QCheckBox(QStringLiteral("UTF-8"), htmlTab);
+    chkutf->setObjectName(QStringLiteral("chkutf"));
+    chkutf->setChecked(true);
+    chkutf->setGeometry(146, 196, 120, 24);
+    chkrevolver = new QCheckBox(QStringLiteral("Revolver respostas"), htmlTab);
+    chkrevolver->setObjectName(QStringLiteral("chkrevolver"));
+    chkrevolver->setGeometry(290, 196, 200, 24);
+    ctformatos->addTab(htmlTab, QStringLiteral("HTML"));
+
+    auto* jsTab = new QWidget;
+    jsTab->setObjectName(QStringLiteral("TabSheet3"));
+    estilojs = addTabBox(jsTab, "estilojs", QStringLiteral("Folla de estilo:"), 12, 330);
+    auto* styleJsButton =
+        makeIconButton(jsTab, "btabrson12", "open-file", QStringLiteral("Folla de estilo"), 26);
+    styleJsButton->move(16 + 130 + 334, 11);
+    txboton = addTabBox(jsTab, "txboton", QStringLiteral("Texto do botón:"), 42, 330);
+    ctformatos->addTab(jsTab, QStringLiteral("JavaScript"));
+
+    auto* ebkTab = new QWidget;
+    ebkTab->setObjectName(QStringLiteral("TabSheet4"));
+    auto* ebkNote = new QLabel(QStringLiteral("Garda o cuestionario como libro ebk, na orde das "
+                                              "preguntas, para o reprodutor de libros."),
+                               ebkTab);
+    ebkNote->setWordWrap(true);
+    ebkNote->setGeometry(16, 16, 560, 40);
+    ctformatos->addTab(ebkTab, QStringLiteral("EBK"));
+
+    auto* strip = makePanel(page5, "Panel19");
+    strip->setFixedHeight(76);
+    auto* row = new QHBoxLayout(strip);
+    row->setContentsMargins(16, 0, 16, 0);
+    chkcopia = new QCheckBox(QStringLiteral("Copiar arquivos"), strip);
+    chkcopia->setObjectName(QStringLiteral("chkcopia"));
+    chkcopia->setChecked(true);
+    chkempaqueta = new QCheckBox(QStringLiteral("Empaquetar"), strip);
+    chkempaqueta->setObjectName(QStringLiteral("chkempaqueta"));
+    chkempaqueta->setChecked(true);
+    btgarda = makeSectionButton(strip, "btgarda", QStringLiteral("Gardar"), "export");
+    btgarda->setMinimumWidth(80);
+    row->addWidget(chkcopia);
+    row->addSpacing(24);
+    row->addWidget(chkempaqueta);
+    row->addStretch(1);
+    row->addWidget(btgarda);
+    column->addWidget(strip);
+
+    connect(ctformatos, &QTabWidget::currentChanged, this, &TForm1::ctformatosChange);
+    connect(btgarda, &QToolButton::clicked, this, &TForm1::btgardaClick);
+    connect(styleButton, &QToolButton::clicked, this, &TForm1::btabrson10Click);
+    connect(templateButton, &QToolButton::clicked, this, &TForm1::btabrson10Click);
+    connect(styleJsButton, &QToolButton::clicked, this, &TForm1::btabrson12Click);
+}
+
+} // namespace vireta
