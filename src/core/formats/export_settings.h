@@ -14,6 +14,15 @@ enum class Format : int {
     JavaScript = 2, // the self-marking page
     Ebk = 3,        // the book
     Odt = 4,        // reserved: writes nothing
+    Pdf = 10,       // the paper test ("Papel")
+};
+
+// The controls of the "Papel" tab: the paper test as a PDF.
+struct PaperSettings {
+    int versions = 1;           // 1..kMaxPaperVersions, each with its own orders
+    bool keyApart = false;      // "Solucións á parte": the answer key in a file of its own
+    bool letter = false;        // US Letter instead of A4
+    bool shuffleAnswers = true; // "Revolver respostas": each version its own answer order
 };
 
 // The controls of the "HTML" and "JavaScript" tabs, with their initial values.
@@ -30,6 +39,7 @@ struct ExportSettings {
     bool shuffleAnswers = false;   // chkrevolver (form page only)
     std::string styleJs;           // estilojs: style sheet of the self-marking page
     std::string buttonText;        // txboton
+    PaperSettings paper;           // the "Papel" tab
 };
 
 // What a writer hands to the save step with the filled output buffer.
