@@ -1,15 +1,22 @@
 // vireta-export: the command-line front end over the editor's core. It opens a quiz
 // file as "Abrir" does and saves it as "Gardar" does, with the save page's settings
-// given as options.
+// given as options. The paper test (-f pdf) is drawn with Qt on the "offscreen"
+// platform, so no display is needed; the other formats do not start Qt at all.
 #include "formats/book.h"
 #include "formats/export_settings.h"
 #include "formats/form_page.h"
 #include "formats/marking_page.h"
 #include "formats/output_buffer.h"
+#include "formats/paper_test.h"
 #include "formats/quiz_file.h"
 #include "model/quiz.h"
+#include "paper_pdf.h"
 #include "save/save_step.h"
 #include "text.h"
+
+#include <QByteArray>
+#include <QGuiApplication>
+#include <QString>
 
 #include <cerrno>
 #include <cstdint>
@@ -31,8 +38,8 @@ const char kUsage[] =
     "       vireta-export --help\n"
     "\n"
     "  --check QUIZ        open QUIZ as the editor does and print its number of questions\n"
-    "  -f, --format FORMAT xml (the quiz file), html (form page), js (self-marking page)\n"
-    "                      or ebk (book)\n"
+    "  -f, --format FORMAT xml (the quiz file), html (form page), js (self-marking page),\n"
+    "                      ebk (book) or pdf (paper test)\n"
     "  -o, --output NAME   the name to save under; \".\" and the format's extension are\n"
     "                      added when the file name has no \".\"\n"
     "  --copy              copy the quiz's media files beside the document\n"
@@ -44,13 +51,18 @@ const char kUsage[] =
     "  --field2 LABEL      label of the second field\n"
     "  --size2 N           length of the second field (20)\n"
     "  --hidden VALUE      value of the form page's hidden field\n"
-    "  --text TEXT         extra line under the subtitle (form and self-marking pages)\n"
+    "  --text TEXT         extra line under the subtitle (form and self-marking pages),\n"
+    "                      instructions under the paper test's head\n"
     "  --no-utf8           write the pages in Windows-1252 instead of UTF-8\n"
     "  --shuffle-answers   shuffle the answers of the form page\n"
     "  --style-js PATH     style sheet of the self-marking page\n"
     "  --button TEXT       caption of the self-marking page's button\n"
+    "  --versions N        versions of the paper test, 1 to 4 (1)\n"
+    "  --key-apart         the paper test's answer key in NAME-solucions.pdf\n"
+    "  --no-shuffle-answers the same answer order in every version of the paper test\n"
+    "  --letter            the paper test on US Letter instead of A4\n"
     "  --seed N            seed of the shuffle (0..4294967295): the same seed gives the\n"
-    "                      same page\n"
+    "                      same page and the same versions of the paper test\n"
     "\n"
     "Exit status: 0 done, 1 QUIZ could not be read or an output could not be written,\n"
     "2 wrong command line.\n";
@@ -61,6 +73,7 @@ struct ExportJob {
     const QuizModel& model;
     const ExportSettings& settings;
     std::optional<std::uint32_t> seed;
+    PaperFiles* paper; // the paper test's files besides the document
 };
 
 using Writer = SaveRequest (*)(const ExportJob&, OutputBuffer&);
@@ -94,6 +107,15 @@ const FormatEntry kFormats[] = {
     {"ebk", Format::Ebk,
      [](const ExportJob& j, OutputBuffer& out) {
          return gardarebk(j.general, j.model.questions, j.model.count, out);
+     }},
+    {"pdf", Format::Pdf,
+     [](const ExportJob& j, OutputBuffer& out) {
+         auto g = generatorFor(j);
+         const PaperDocument doc =
+             makePaperDocument(j.general, j.model.questions, j.model.count, j.settings, g);
+         *j.paper = paperTestFiles(doc, j.settings.paper);
+         out.setText(std::move(j.paper->test));
+         return SaveRequest{kPdfFilter, "pdf"};
      }},
 };
 
@@ -129,6 +151,13 @@ std::uint32_t parseSeed(const std::string& text) {
     if (errno == ERANGE || v > 0xFFFFFFFFull)
         throw UsageError{"--seed needs a number from 0 to 4294967295, not '" + text + "'"};
     return static_cast<std::uint32_t>(v);
+}
+
+int parseVersions(const std::string& text) {
+    if (text.size() != 1 || text[0] < '1' || text[0] > '0' + kMaxPaperVersions)
+        throw UsageError{"--versions needs a number from 1 to " +
+                         std::to_string(kMaxPaperVersions) + ", not '" + text + "'"};
+    return text[0] - '0';
 }
 
 Options parse(int argc, char** argv) {
@@ -195,7 +224,17 @@ Options parse(int argc, char** argv) {
             text(s.styleJs);
         else if (arg == "--button")
             text(s.buttonText);
-        else if (arg == "--seed") {
+        else if (arg == "--versions") {
+            s.paper.versions = parseVersions(value());
+            formatOptions = true;
+        } else if (arg == "--key-apart")
+            flag(s.paper.keyApart);
+        else if (arg == "--letter")
+            flag(s.paper.letter);
+        else if (arg == "--no-shuffle-answers") {
+            s.paper.shuffleAnswers = false;
+            formatOptions = true;
+        } else if (arg == "--seed") {
             o.seed = parseSeed(value());
             formatOptions = true;
         } else if (arg == "--") {
@@ -234,6 +273,13 @@ void complain(const std::string& message) {
     std::fprintf(stderr, "vireta-export: %s\n", message.c_str());
 }
 
+// Qt's own notices (such as a missing runtime folder on a server) are not the
+// program's; only its critical messages reach standard error.
+void qtMessage(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        complain(message.toStdString());
+}
+
 int run(const Options& o) {
     OpenedQuiz opened;
     try {
@@ -253,8 +299,22 @@ int run(const Options& o) {
     GeneralData general;
     applyOpenedQuiz(std::move(opened), model, general);
 
+    // The paper test draws with Qt's painter, which needs an application object; the
+    // command line never shows a window, so the offscreen platform always serves.
+    std::optional<QGuiApplication> qt;
+    static int qtArgc = 1;
+    static char qtName[] = "vireta-export";
+    static char* qtArgv[] = {qtName, nullptr};
+    if (format.format == Format::Pdf) {
+        qInstallMessageHandler(qtMessage);
+        qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
+        qt.emplace(qtArgc, qtArgv);
+    }
+
     OutputBuffer buffer;
-    const SaveRequest request = format.write(ExportJob{general, model, o.settings, o.seed}, buffer);
+    PaperFiles paper;
+    const SaveRequest request =
+        format.write(ExportJob{general, model, o.settings, o.seed, &paper}, buffer);
     SaveMedia media;
     media.copyFiles = o.copy;
     media.pack = o.pack;
@@ -265,11 +325,17 @@ int run(const Options& o) {
     SaveStep step;
     try {
         const SaveResult result = step.save(o.output, request, buffer, media);
+        if (!paper.key.empty())
+            writeFileReplacing(keyPathFor(result.documentPath), paper.key);
+        for (const auto& path : paper.unreadPictures)
+            complain("picture not read, left out of the paper test: " + path);
         for (const auto& path : result.failedMedia)
             complain("media file not copied or packed: " + path);
         if (result.archiveRefused)
             complain("cannot write " + result.archivePath + ": it is the document itself");
-        return result.failedMedia.empty() && !result.archiveRefused ? 0 : 1;
+        return result.failedMedia.empty() && !result.archiveRefused && paper.unreadPictures.empty()
+                   ? 0
+                   : 1;
     } catch (const SaveError& e) {
         complain(std::string("cannot write ") + e.what());
         return 1;
