@@ -394,14 +394,19 @@ private:
         p_.setPen(Qt::black);
         p_.setFont(font);
         const QFontMetricsF fm(font, &device_);
-        const QRectF row(0, top + mm(1.5), width_, fm.height());
-        const double third = width_ / 3;
-        p_.drawText(QRectF(row.left(), row.top(), third, row.height()), Qt::AlignLeft,
-                    fm.elidedText(plain(doc_.title).replace(QLatin1Char('\n'), QLatin1Char(' ')),
-                                  Qt::ElideRight, third - mm(2)));
-        p_.drawText(QRectF(third, row.top(), third, row.height()), Qt::AlignHCenter, s.footerName);
-        p_.drawText(QRectF(2 * third, row.top(), third, row.height()), Qt::AlignRight,
-                    qs(pageNumberText(page, pages)));
+        const double rowTop = top + mm(1.5);
+        const double rowH = fm.height();
+        const QString pageText = qs(pageNumberText(page, pages));
+        const double pageW = fm.horizontalAdvance(pageText);
+        const double nameW = fm.horizontalAdvance(s.footerName);
+        // The title takes what the version's name (centred) and the page number leave.
+        const double titleRoom = s.footerName.isEmpty() ? width_ - pageW - mm(6)
+                                                        : (width_ - nameW) / 2 - mm(4);
+        const QString title = plain(doc_.title).replace(QLatin1Char('\n'), QLatin1Char(' '));
+        p_.drawText(QRectF(0, rowTop, titleRoom, rowH), Qt::AlignLeft,
+                    fm.elidedText(title, Qt::ElideRight, titleRoom));
+        p_.drawText(QRectF(0, rowTop, width_, rowH), Qt::AlignHCenter, s.footerName);
+        p_.drawText(QRectF(0, rowTop, width_, rowH), Qt::AlignRight, pageText);
     }
 
     QPainter& p_;
