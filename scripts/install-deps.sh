@@ -9,10 +9,12 @@ packages=(
   # the program
   qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-translations-l10n
   libpng-dev libjpeg-dev zlib1g-dev
+  fonts-dejavu-core   # the paper test's font, embedded in its PDF
   gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
   # tests and benchmarks
   libgtest-dev libbenchmark-dev
   chromium   # loads the self-marking pages in the browser tests
+  poppler-utils   # reads the paper test's PDF back (pdftotext, pdffonts, pdfimages)
   # sanitizer and fuzzing checks (scripts/run-checks.sh)
   clang libclang-rt-14-dev
   # XML parsers the benchmarks compare against
