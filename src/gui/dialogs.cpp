@@ -4,6 +4,8 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QStringList>
 #include <QUrl>
 
@@ -69,6 +71,14 @@ std::optional<QString> QtDialogs::saveFile(QWidget* parent, const QString& title
 
 void QtDialogs::openWithDesktop(const QString& path) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void QtDialogs::printPreview(QWidget* parent, QPrinter& printer,
+                             const std::function<void(QPrinter*)>& paint) {
+    QPrintPreviewDialog dialog(&printer, parent);
+    dialog.setWindowTitle(QStringLiteral("Vista previa da impresi\u00f3n"));
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, paint);
+    dialog.exec();
 }
 
 QString qtFilter(const QString& filter) {

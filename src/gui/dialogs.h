@@ -4,8 +4,10 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
+class QPrinter;
 class QWidget;
 
 namespace vireta {
@@ -34,6 +36,11 @@ public:
 
     // Hands a local file to the desktop's default handler; does not wait.
     virtual void openWithDesktop(const QString& path) = 0;
+
+    // Qt's print preview of a paged document on `printer`: `paint` draws the whole
+    // document on the printer it is given, for the preview and again for printing.
+    virtual void printPreview(QWidget* parent, QPrinter& printer,
+                              const std::function<void(QPrinter*)>& paint) = 0;
 };
 
 // The dialogs of the desktop.
@@ -50,6 +57,8 @@ public:
     std::optional<QString> saveFile(QWidget* parent, const QString& title, const QString& filter,
                                     const QString& initialPath) override;
     void openWithDesktop(const QString& path) override;
+    void printPreview(QWidget* parent, QPrinter& printer,
+                      const std::function<void(QPrinter*)>& paint) override;
 };
 
 // "Sons mp3|*.mp3;*.MP3|*.*|*.*" in the file dialog's own syntax:

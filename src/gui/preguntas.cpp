@@ -3,11 +3,13 @@
 #include "formats/book.h"
 #include "formats/form_page.h"
 #include "formats/marking_page.h"
+#include "formats/paper_test.h"
 #include "formats/quiz_file.h"
 #include "media/image_decoder.h"
 #include "media/preview_cache.h"
 #include "model/question_order.h"
 #include "pages/page_parts.h"
+#include "paper_pdf.h"
 #include "preview_box.h"
 #include "qt_text.h"
 #include "sound_player.h"
@@ -26,6 +28,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QComboBox>
+#include <QPrinter>
+#include <QSpinBox>
 #include <QProgressDialog>
 #include <QResizeEvent>
 #include <QStackedWidget>
@@ -252,10 +257,19 @@ ExportSettings TForm1::exportSettings() const {
     e.shuffleAnswers = chkrevolver->isChecked();
     e.styleJs = toUtf8(estilojs->text());
     e.buttonText = toUtf8(txboton->text());
+    e.paper.versions = paperVersions->value();
+    e.paper.keyApart = paperKeyApart->isChecked();
+    e.paper.letter = paperSize->currentIndex() == 1;
+    e.paper.shuffleAnswers = paperShuffleAnswers->isChecked();
     return e;
 }
 
-void TForm1::ctformatosChange(int index) { formatIndex_ = static_cast<Format>(index); }
+// A tab whose format is not its index names it in its "format" property.
+void TForm1::ctformatosChange(int index) {
+    const QWidget* tab = ctformatos->widget(index);
+    const QVariant format = tab ? tab->property("format") : QVariant();
+    formatIndex_ = static_cast<Format>(format.isValid() ? format.toInt() : index);
+}
 
 void TForm1::btabrson10Click() {
     if (const auto chosen = dialogs_.openFile(this, kOpenTitle, QStringLiteral(" *.css|*.css;*.CSS")))
@@ -275,6 +289,7 @@ void TForm1::btgardaClick() {
     case Format::JavaScript: gardarjava(); break;
     case Format::Ebk: gardarebk(); break;
     case Format::Odt: gardarodt(); break;
+    case Format::Pdf: gardarpdf(); break;
     }
 }
 
@@ -298,13 +313,68 @@ void TForm1::gardarebk() {
 
 void TForm1::gardarodt() { vireta::gardarodt(memo_); }
 
-void TForm1::garda(const SaveRequest& request) {
+void TForm1::gardarpdf() {
+    const ExportSettings settings = exportSettings();
+    PaperFiles files;
+    try {
+        const PaperDocument doc = makePaperDocument(generalData(), model_.questions, model_.count,
+                                                    settings, generator_);
+        files = paperTestFiles(doc, settings.paper);
+    } catch (const std::exception&) {
+        dialogs_.inform(this, QStringLiteral("Non se puido crear o PDF."));
+        return;
+    }
+    memo_.setText(std::move(files.test));
+    const std::optional<std::string> saved = garda({kPdfFilter, "pdf"});
+    if (!saved)
+        return;
+    if (!files.key.empty()) {
+        try {
+            writeFileReplacing(keyPathFor(*saved), files.key);
+        } catch (const SaveError& e) {
+            dialogs_.inform(this, fromUtf8(e.userMessage()));
+        }
+    }
+    if (!files.unreadPictures.empty()) {
+        QString text = QStringLiteral("Non se puideron ler estas imaxes:");
+        for (const auto& path : files.unreadPictures)
+            text += QLatin1Char('\n') + fromUtf8(path);
+        dialogs_.inform(this, text);
+    }
+}
+
+void TForm1::btimprimirClick() {
+    const ExportSettings settings = exportSettings();
+    std::optional<PaperDocument> doc;
+    try {
+        loadPaperFonts();
+        doc = makePaperDocument(generalData(), model_.questions, model_.count, settings,
+                                generator_);
+    } catch (const std::exception&) {
+        dialogs_.inform(this, QStringLiteral("Non se puido crear o PDF."));
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(titulotx->text());
+    setPaperLayout(printer, settings.paper.letter);
+    // With the key apart, the test alone goes to the printer.
+    const PaperPart part = settings.paper.keyApart ? PaperPart::Test : PaperPart::Whole;
+    dialogs_.printPreview(this, printer, [&](QPrinter* target) {
+        try {
+            drawPaperTest(*target, *doc, part);
+        } catch (const std::exception&) {
+            // The preview stays empty; nothing else can be drawn.
+        }
+    });
+}
+
+std::optional<std::string> TForm1::garda(const SaveRequest& request) {
     saveStep_.finishLeftover();
     const auto chosen =
         dialogs_.saveFile(this, QStringLiteral("Guardar archivo como"),
                           fromUtf8(request.filter), fromUtf8(saveStep_.lastName()));
     if (!chosen)
-        return;
+        return std::nullopt;
 
     const GeneralData general = generalData();
     const ExportSettings settings = exportSettings();
@@ -335,11 +405,11 @@ void TForm1::garda(const SaveRequest& request) {
     } catch (const SaveError& e) {
         progress.close();
         dialogs_.inform(this, fromUtf8(e.userMessage()));
-        return;
+        return std::nullopt;
     } catch (const std::exception&) { // anything else (out of memory...) fails the same way
         progress.close();
         dialogs_.inform(this, QStringLiteral("Non se puido gardar o arquivo :") + *chosen);
-        return;
+        return std::nullopt;
     }
     progress.close();
     if (formatIndex_ == Format::Xml)
@@ -353,6 +423,7 @@ void TForm1::garda(const SaveRequest& request) {
             text += QLatin1Char('\n') + fromUtf8(path);
         dialogs_.inform(this, text);
     }
+    return result.documentPath;
 }
 
 void TForm1::btabrirClick() {

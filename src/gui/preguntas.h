@@ -15,16 +15,19 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 class QCheckBox;
+class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
+class QSpinBox;
 class QStackedWidget;
 class QTabWidget;
 class QToolButton;
@@ -89,7 +92,9 @@ public:
     void gardarjava();
     void gardarebk();
     void gardarodt();
-    void garda(const SaveRequest& request);
+    void gardarpdf();
+    // Runs the save dialog and the save step; the document's path when it was saved.
+    std::optional<std::string> garda(const SaveRequest& request);
     // Reads the quiz file at `path`; on failure the quiz stays as it was and the
     // message "Erro no arquivo :" with the path is shown.
     void LoadItem(const QString& path);
@@ -130,6 +135,7 @@ public slots:
     void ctformatosChange(int index);
     void btabrson10Click(); // style sheet of the form page
     void btabrson12Click(); // style sheet of the self-marking page
+    void btimprimirClick(); // the paper test in the print preview
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -260,6 +266,13 @@ public:
     QCheckBox* chkrevolver = nullptr;
     QLineEdit* estilojs = nullptr;
     QLineEdit* txboton = nullptr;
+    // the "Papel" tab: the paper test
+    QWidget* paperTab = nullptr;
+    QSpinBox* paperVersions = nullptr;        // "Modelos:", 1 to 4
+    QCheckBox* paperKeyApart = nullptr;       // "Solucións á parte"
+    QComboBox* paperSize = nullptr;           // "Papel:", A4 or US Letter
+    QCheckBox* paperShuffleAnswers = nullptr; // "Revolver respostas"
+    QToolButton* paperPrint = nullptr;        // "Imprimir…"
     QCheckBox* chkcopia = nullptr;
     QCheckBox* chkempaqueta = nullptr;
     QToolButton* btgarda = nullptr;

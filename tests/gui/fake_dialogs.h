@@ -3,6 +3,7 @@
 
 #include "dialogs.h"
 
+#include <QPrinter>
 #include <QStringList>
 
 #include <deque>
@@ -12,7 +13,8 @@ namespace vireta {
 class FakeDialogs : public Dialogs {
 public:
     struct Shown {
-        QString kind; // "confirm", "inform", "warn", "error", "open", "image", "save", "desktop"
+        QString kind; // "confirm", "inform", "warn", "error", "open", "image", "save", "desktop",
+                      // "print"
         QString title;
         QString text; // message text, or the filter of a file dialog, or the path opened
     };
@@ -44,6 +46,18 @@ public:
         return nextFile();
     }
     void openWithDesktop(const QString& path) override { shown.push_back({"desktop", {}, path}); }
+    // Records the preview (title: the document's name); with printTo set, the document
+    // is drawn into that PDF file, as the preview would draw it.
+    void printPreview(QWidget*, QPrinter& printer,
+                      const std::function<void(QPrinter*)>& paint) override {
+        shown.push_back({"print", printer.docName(), {}});
+        if (!printTo.isEmpty()) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(printTo);
+            paint(&printer);
+        }
+    }
+    QString printTo;
 
     QStringList kinds() const {
         QStringList out;

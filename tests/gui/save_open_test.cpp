@@ -63,7 +63,8 @@ private slots:
     void cleanup() { form.reset(); }
 
     void savePageStartsWithItsDesignValues() {
-        QCOMPARE(form->ctformatos->count(), 4);
+        QCOMPARE(form->ctformatos->count(), 5); // the paper test's tab stands last here
+        QCOMPARE(form->ctformatos->tabText(4), QStringLiteral("Papel"));
         const QStringList tabs{"XML", "HTML", "JavaScript", "EBK"};
         for (int i = 0; i < 4; ++i)
             QCOMPARE(form->ctformatos->tabText(i), tabs[i]);

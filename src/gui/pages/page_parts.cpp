@@ -100,7 +100,11 @@ void orderTabsByPosition(QWidget* page) {
     }
     std::vector<Place> places;
     for (QWidget* w : page->findChildren<QWidget*>()) {
-        if (w->focusPolicy() & Qt::TabFocus && !w->isHidden() && !w->isWindow())
+        // A combo box's popup list lives in a window of its own, and a spin box's
+        // line edit is reached through the spin box: neither takes a place here.
+        const bool proxy = w->parentWidget() && w->parentWidget()->focusProxy() == w;
+        if (w->focusPolicy() & Qt::TabFocus && !w->isHidden() && !w->isWindow() &&
+            w->window() == page->window() && !proxy)
             places.push_back({w, w->mapTo(page, QPoint(0, 0))});
     }
     std::stable_sort(places.begin(), places.end(), [](const Place& a, const Place& b) {

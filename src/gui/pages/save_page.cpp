@@ -1,13 +1,16 @@
 // Page 5, "Exportar": the format tabs with their settings, "Copiar arquivos",
 // "Empaquetar" and "Gardar".
 
+#include "formats/paper_test.h"
 #include "pages/page_parts.h"
 #include "preguntas.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QToolButton>
@@ -98,6 +101,39 @@ void TForm1::buildSavePage() {
     ebkNote->setGeometry(16, 16, 560, 40);
     ctformatos->addTab(ebkTab, QStringLiteral("EBK"));
 
+    // The paper test: its tab stands seventh, after the web and other formats.
+    paperTab = new QWidget;
+    paperTab->setObjectName(QStringLiteral("TabSheet7"));
+    paperTab->setProperty("format", static_cast<int>(Format::Pdf));
+    makeCaption(paperTab, QStringLiteral("Modelos:"), 16, 16, 130);
+    paperVersions = new QSpinBox(paperTab);
+    paperVersions->setObjectName(QStringLiteral("paperVersions"));
+    paperVersions->setRange(1, kMaxPaperVersions);
+    paperVersions->setValue(1);
+    paperVersions->setAccessibleName(QStringLiteral("Modelos"));
+    paperVersions->setGeometry(146, 14, 60, 24);
+    makeCaption(paperTab, QStringLiteral("Papel:"), 16, 48, 130);
+    paperSize = new QComboBox(paperTab);
+    paperSize->setObjectName(QStringLiteral("paperSize"));
+    paperSize->addItems({QStringLiteral("A4"), QStringLiteral("Carta (EUA)")});
+    paperSize->setAccessibleName(QStringLiteral("Papel"));
+    paperSize->setGeometry(146, 46, 140, 24);
+    paperShuffleAnswers = new QCheckBox(QStringLiteral("Revolver respostas"), paperTab);
+    paperShuffleAnswers->setObjectName(QStringLiteral("paperShuffleAnswers"));
+    paperShuffleAnswers->setChecked(true);
+    paperShuffleAnswers->setGeometry(146, 80, 220, 24);
+    paperKeyApart = new QCheckBox(QStringLiteral("Solucións á parte"), paperTab);
+    paperKeyApart->setObjectName(QStringLiteral("paperKeyApart"));
+    paperKeyApart->setGeometry(146, 108, 220, 24);
+    paperPrint = makeSectionButton(paperTab, "paperPrint", QStringLiteral("Imprimir…"), "export");
+    paperPrint->setGeometry(146, 146, 110, 56);
+    auto* paperNote = new QLabel(QStringLiteral("Garda a proba en papel como PDF, cada modelo coa súa "
+                                                "orde, e as solucións ao final."),
+                                 paperTab);
+    paperNote->setWordWrap(true);
+    paperNote->setGeometry(16, 214, 560, 40);
+    ctformatos->insertTab(6, paperTab, QStringLiteral("Papel"));
+
     auto* strip = makePanel(page5, "Panel19");
     strip->setFixedHeight(76);
     auto* row = new QHBoxLayout(strip);
@@ -122,6 +158,7 @@ void TForm1::buildSavePage() {
     connect(styleButton, &QToolButton::clicked, this, &TForm1::btabrson10Click);
     connect(templateButton, &QToolButton::clicked, this, &TForm1::btabrson10Click);
     connect(styleJsButton, &QToolButton::clicked, this, &TForm1::btabrson12Click);
+    connect(paperPrint, &QToolButton::clicked, this, &TForm1::btimprimirClick);
 }
 
 } // namespace vireta
