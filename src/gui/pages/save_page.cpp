@@ -125,7 +125,7 @@ void TForm1::buildSavePage() {
     paperKeyApart = new QCheckBox(QStringLiteral("Solucións á parte"), paperTab);
     paperKeyApart->setObjectName(QStringLiteral("paperKeyApart"));
     paperKeyApart->setGeometry(146, 108, 220, 24);
-    paperPrint = makeSectionButton(paperTab, "paperPrint", QStringLiteral("Imprimir…"), "export");
+    paperPrint = makeSectionButton(paperTab, "paperPrint", QStringLiteral("Imprimir…"), "print");
     paperPrint->setGeometry(146, 146, 110, 56);
     auto* paperNote = new QLabel(QStringLiteral("Garda a proba en papel como PDF, cada modelo coa súa "
                                                 "orde, e as solucións ao final."),
