@@ -9,7 +9,6 @@
 #include "media/preview_cache.h"
 #include "model/question_order.h"
 #include "pages/page_parts.h"
-#include "paper_pdf.h"
 #include "preview_box.h"
 #include "qt_text.h"
 #include "sound_player.h"
@@ -313,13 +312,27 @@ void TForm1::gardarebk() {
 
 void TForm1::gardarodt() { vireta::gardarodt(memo_); }
 
+PaperDocument TForm1::paperDocument(const ExportSettings& settings) {
+    const GeneralData general = generalData();
+    OutputBuffer quiz;
+    writeQuizFile(general, model_.questions, model_.count, quiz);
+    std::string inputs = quiz.text();
+    inputs += '\n' + std::to_string(settings.paper.versions) +
+              (settings.paper.shuffleAnswers ? " revolver" : "");
+    if (!paperSeed_ || inputs != paperInputs_) {
+        generator_.reseed();
+        paperSeed_ = static_cast<std::uint32_t>(generator_.draw(0x7FFFFFFF));
+        paperInputs_ = std::move(inputs);
+    }
+    auto generator = ShuffleGenerator::withFixedSeed(*paperSeed_);
+    return makePaperDocument(general, model_.questions, model_.count, settings, generator);
+}
+
 void TForm1::gardarpdf() {
     const ExportSettings settings = exportSettings();
     PaperFiles files;
     try {
-        const PaperDocument doc = makePaperDocument(generalData(), model_.questions, model_.count,
-                                                    settings, generator_);
-        files = paperTestFiles(doc, settings.paper);
+        files = paperTestFiles(paperDocument(settings), settings.paper);
     } catch (const std::exception&) {
         dialogs_.inform(this, QStringLiteral("Non se puido crear o PDF."));
         return;
@@ -348,8 +361,7 @@ void TForm1::btimprimirClick() {
     std::optional<PaperDocument> doc;
     try {
         loadPaperFonts();
-        doc = makePaperDocument(generalData(), model_.questions, model_.count, settings,
-                                generator_);
+        doc = paperDocument(settings);
     } catch (const std::exception&) {
         dialogs_.inform(this, QStringLiteral("Non se puido crear o PDF."));
         return;

@@ -5,6 +5,7 @@
 #include "dialogs.h"
 #include "formats/export_settings.h"
 #include "formats/output_buffer.h"
+#include "paper_pdf.h"
 #include "formats/shuffle.h"
 #include "model/question_editor.h"
 #include "model/quiz.h"
@@ -14,6 +15,7 @@
 #include <QWidget>
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -93,6 +95,9 @@ public:
     void gardarebk();
     void gardarodt();
     void gardarpdf();
+    // The paper test of the quiz as it stands, with the versions drawn the last time
+    // unless the quiz or the "Papel" tab changed since.
+    PaperDocument paperDocument(const ExportSettings& settings);
     // Runs the save dialog and the save step; the document's path when it was saved.
     std::optional<std::string> garda(const SaveRequest& request);
     // Reads the quiz file at `path`; on failure the quiz stays as it was and the
@@ -179,6 +184,10 @@ private:
     Format formatIndex_ = Format::Xml;
     SaveStep saveStep_;
     ShuffleGenerator generator_;
+    // The paper test keeps its versions while the quiz and the tab's settings stay as
+    // they were, so the test printed and the test saved (with its key) are the same.
+    std::optional<std::uint32_t> paperSeed_;
+    std::string paperInputs_;
     std::unique_ptr<TXMLDoc> document_; // the one document every open reuses
     std::unique_ptr<PreviewCache> previews_; // question pictures, decoded once and ahead
     QuizSnapshot saved_;                // the quiz as last started, opened or saved

@@ -92,6 +92,12 @@ struct Picture {
     double heightMm = 0;
 };
 
+// A question's "picture" may be a video (Flash), which paper cannot show.
+bool isVideo(const std::string& path) {
+    const QString name = qs(path).toLower();
+    return name.endsWith(QLatin1String(".flv")) || name.endsWith(QLatin1String(".swf"));
+}
+
 class PaperLayout {
 public:
     PaperLayout(QPainter& painter, QPagedPaintDevice& device, const PaperDocument& doc)
@@ -155,7 +161,7 @@ private:
     // The picture of a question, read once for all versions; null when there is none
     // or it cannot be read.
     const Picture* picture(const std::string& path, double columnMm) {
-        if (path.empty())
+        if (path.empty() || isVideo(path))
             return nullptr;
         const auto known = pictures_.find(path);
         if (known != pictures_.end())

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -125,6 +126,36 @@ private slots:
         QCOMPARE(dialogs.shown.back().kind, QStringLiteral("inform"));
         QCOMPARE(dialogs.shown.back().text,
                  QStringLiteral("Non se puideron ler estas imaxes:\n") + dir->filePath("non-existe.png"));
+    }
+
+    void thePrintedAndTheSavedTestHaveTheSameVersionsUntilTheQuizChanges() {
+        fillQuiz();
+        form->paperVersions->setValue(4);
+        auto keyOf = [](const QString& pdf) {
+            QString text = pdfText(pdf);
+            text = text.mid(text.indexOf(QStringLiteral("Solucións")));
+            text.remove(QRegularExpression(QStringLiteral("\\s")));
+            return text;
+        };
+        dialogs.printTo = dir->filePath("printed.pdf");
+        form->paperPrint->click();
+        dialogs.fileAnswers.push_back(dir->filePath("saved.pdf"));
+        form->btgarda->click();
+        const QString printed = keyOf(dir->filePath("printed.pdf"));
+        QVERIFY(printed.contains(QStringLiteral("ModeloD")));
+        QCOMPARE(keyOf(dir->filePath("saved.pdf")), printed);
+
+        // A change to the quiz draws new versions: with two questions of two answers
+        // in four versions, twenty changes all giving the same key would mean none did.
+        bool changed = false;
+        for (int i = 0; i < 20 && !changed; ++i) {
+            form->btpreg->click();
+            form->txtresp2->setText(QStringLiteral("Lugo %1").arg(i)); // not on the key's page
+            form->btexportar->click();
+            form->paperPrint->click();
+            changed = keyOf(dir->filePath("printed.pdf")) != printed;
+        }
+        QVERIFY(changed);
     }
 
     void imprimirDrawsTheSameDocumentForThePrinter() {

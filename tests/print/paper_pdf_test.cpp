@@ -419,12 +419,15 @@ TEST(PaperPdf, PicturesAtMostSixCentimetresHighAndTheColumnWideNeverEnlarged) {
                "<imaxe>" + name + "</imaxe></pregunta>\n";
     }
     xml += "<pregunta><enunciado>Sen foto</enunciado><resposta>Si</resposta><imaxe>falta.png</imaxe>"
-           "</pregunta>\n</preguntas></xogo>\n";
+           "</pregunta>\n<pregunta><enunciado>Video</enunciado><resposta>Si</resposta>"
+           "<imaxe>video.flv</imaxe></pregunta>\n</preguntas></xogo>\n";
+    writeFile(dir / "video.flv", "FLV");
     writeFile(dir / "quiz.xml", xml);
 
     // A picture that cannot be read is left out, and said so; the test is written.
     EXPECT_EQ(exportTool(dir, "-f pdf -o fotos quiz.xml"), 1);
     EXPECT_NE(readFile(dir / "stderr.txt").find("falta.png"), std::string::npos);
+    EXPECT_EQ(readFile(dir / "stderr.txt").find("video.flv"), std::string::npos); // not a picture
     EXPECT_NE(poppler(dir, "pdftotext -layout", dir / "fotos.pdf").find("Sen foto"), std::string::npos);
 
     // page num type width height color comp bpc enc interp object ID x-ppi y-ppi size ratio
