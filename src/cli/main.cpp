@@ -1,7 +1,8 @@
 // vireta-export: the command-line front end over the editor's core. It opens a quiz
 // file as "Abrir" does and saves it as "Gardar" does, with the save page's settings
-// given as options. The paper test (-f pdf) is drawn with Qt on the "offscreen"
-// platform, so no display is needed; the other formats do not start Qt at all.
+// given as options. The paper test (-f pdf) is drawn by a module loaded only then
+// (src/print, Qt on its "offscreen" platform, so no display is needed): the other
+// formats and --check start without Qt.
 #include "formats/book.h"
 #include "formats/export_settings.h"
 #include "formats/form_page.h"
@@ -10,19 +11,20 @@
 #include "formats/paper_test.h"
 #include "formats/quiz_file.h"
 #include "model/quiz.h"
-#include "paper_pdf.h"
+#include "paper_module.h"
 #include "save/save_step.h"
 #include "text.h"
 
-#include <QByteArray>
-#include <QGuiApplication>
-#include <QString>
+#include <dlfcn.h>
+#include <limits.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -78,6 +80,35 @@ struct ExportJob {
 
 using Writer = SaveRequest (*)(const ExportJob&, OutputBuffer&);
 
+// The folder of this program, with its separator.
+std::string programFolder() {
+    char path[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0)
+        return {};
+    const std::string self(path, static_cast<std::size_t>(n));
+    return self.substr(0, self.rfind('/') + 1);
+}
+
+// The paper test's module: beside the program in the build tree, in the library
+// folder once installed. Loaded once and kept until the program ends.
+PaperModuleEntry paperModule() {
+    const std::string folder = programFolder();
+    std::string reasons;
+    for (const std::string& path : {folder + kPaperModuleFile,
+                                    folder + VIRETA_PAPER_FROM_BIN + "/" + kPaperModuleFile}) {
+        if (::access(path.c_str(), F_OK) != 0)
+            continue;
+        if (void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+            if (void* entry = ::dlsym(module, kPaperModuleEntry))
+                return reinterpret_cast<PaperModuleEntry>(entry);
+        }
+        reasons += std::string("; ") + ::dlerror();
+    }
+    throw std::runtime_error(std::string("cannot load the paper test's module ") + kPaperModuleFile +
+                             (reasons.empty() ? " (not installed)" : reasons));
+}
+
 ShuffleGenerator generatorFor(const ExportJob& j) {
     return j.seed ? ShuffleGenerator::withFixedSeed(*j.seed) : ShuffleGenerator();
 }
@@ -110,10 +141,15 @@ const FormatEntry kFormats[] = {
      }},
     {"pdf", Format::Pdf,
      [](const ExportJob& j, OutputBuffer& out) {
-         auto g = generatorFor(j);
-         const PaperDocument doc =
-             makePaperDocument(j.general, j.model.questions, j.model.count, j.settings, g);
-         *j.paper = paperTestFiles(doc, j.settings.paper);
+         PaperJob job;
+         job.general = &j.general;
+         job.questions = &j.model.questions;
+         job.count = j.model.count;
+         job.settings = &j.settings;
+         job.seed = j.seed;
+         std::string error;
+         if (!paperModule()(job, *j.paper, error))
+             throw std::runtime_error("cannot draw the paper test: " + error);
          out.setText(std::move(j.paper->test));
          return SaveRequest{kPdfFilter, "pdf"};
      }},
@@ -273,13 +309,6 @@ void complain(const std::string& message) {
     std::fprintf(stderr, "vireta-export: %s\n", message.c_str());
 }
 
-// Qt's own notices (such as a missing runtime folder on a server) are not the
-// program's; only its critical messages reach standard error.
-void qtMessage(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-        complain(message.toStdString());
-}
-
 int run(const Options& o) {
     OpenedQuiz opened;
     try {
@@ -298,18 +327,6 @@ int run(const Options& o) {
     QuizModel model;
     GeneralData general;
     applyOpenedQuiz(std::move(opened), model, general);
-
-    // The paper test draws with Qt's painter, which needs an application object; the
-    // command line never shows a window, so the offscreen platform always serves.
-    std::optional<QGuiApplication> qt;
-    static int qtArgc = 1;
-    static char qtName[] = "vireta-export";
-    static char* qtArgv[] = {qtName, nullptr};
-    if (format.format == Format::Pdf) {
-        qInstallMessageHandler(qtMessage);
-        qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
-        qt.emplace(qtArgc, qtArgv);
-    }
 
     OutputBuffer buffer;
     PaperFiles paper;
