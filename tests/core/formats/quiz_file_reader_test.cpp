@@ -9,6 +9,10 @@
 
 #include <random>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace vireta;
 using namespace vireta::samples;
 using testfiles::readFile;
@@ -316,6 +320,36 @@ TEST(QuizFileReader, KeepsTheReadersOwnMessage) {
     } catch (const QuizFileError& e) {
         EXPECT_EQ(e.userMessage(), "Erro no arquivo :" + bad);
         EXPECT_EQ(std::string(e.what()), "Missing reference end ';'.");
+    }
+}
+
+// Only a regular file is read: a pipe would wait for a writer for ever and a device
+// such as /dev/zero never ends. Each open runs in a child with an alarm, so that a
+// reader that blocks fails the test instead of hanging it.
+TEST(QuizFileReader, RefusesPipesAndDevicesAtOnce) {
+    const testfiles::ScratchDir dir;
+    const std::string fifo = dir / "quiz.xml";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    for (const std::string& path : {fifo, std::string("/dev/zero"), std::string("/dev/null")}) {
+        SCOPED_TRACE(path);
+        std::fflush(nullptr);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::alarm(5);
+            try {
+                openQuizFile(path);
+            } catch (const QuizFileError& e) {
+                const bool clear = std::string(e.what()).find("not a regular file") != std::string::npos &&
+                                   e.userMessage() == "Erro no arquivo :" + path;
+                ::_exit(clear ? 0 : 2);
+            }
+            ::_exit(1);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status)) << "the reader blocked or ran out of memory";
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "1: opened, 2: no clear reason";
     }
 }
 
