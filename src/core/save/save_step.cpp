@@ -26,6 +26,32 @@ std::string completeExtension(std::string_view chosen, std::string_view extensio
     return path;
 }
 
+std::string offeredName(std::string_view last, const SaveRequest& request) {
+    if (last.empty())
+        return {};
+    const std::string bare = bareFileName(last);
+    const auto dot = bare.rfind('.');
+    const bool hasExtension = dot != std::string::npos && dot > 0;
+    const std::string current = hasExtension ? bare.substr(dot + 1) : std::string();
+    // The patterns of the filter's first entry ("*.htm;*.html;*.HTM;*.HTML").
+    const std::string_view filter = request.filter;
+    const auto bar = filter.find('|');
+    std::string_view patterns = bar == std::string_view::npos ? std::string_view() : filter.substr(bar + 1);
+    patterns = patterns.substr(0, patterns.find('|'));
+    if (hasExtension) {
+        for (std::size_t at = 0; at <= patterns.size();) {
+            auto end = patterns.find(';', at);
+            if (end == std::string_view::npos)
+                end = patterns.size();
+            if (patterns.substr(at, end - at) == "*." + current)
+                return std::string(last);
+            at = end + 1;
+        }
+    }
+    std::string name(last.substr(0, last.size() - (hasExtension ? current.size() + 1 : 0)));
+    return name + "." + request.extension;
+}
+
 namespace {
 
 [[noreturn]] void failWithErrno(const std::string& path, int err) {

@@ -7,7 +7,9 @@
 //     SaveRequest request = writeQuizFile(general, model.questions, model.count, buffer);
 //                                        // or another format's writer
 //     saveStep.finishLeftover();         // before the dialog
-//     dialog: filter request.filter, initial name saveStep.lastName()
+//     dialog: filter request.filter, initial name saveStep.offeredName(request)
+//     if the completed name (completeExtension) differs from the chosen one and a
+//     file of that name exists: ask before replacing it
 //     if cancelled: stop
 //     SaveMedia media{chkcopia, chkempaqueta, format, &general, &settings, &model};
 //     try { saveStep.save(chosenPath, request, buffer, media); }
@@ -51,6 +53,14 @@ private:
 // (after the last '/', '\\' or ':') holds no "." at all, "." + extension is appended;
 // otherwise the path stays as chosen (a final "." or a leading "." counts as one).
 std::string completeExtension(std::string_view chosen, std::string_view extension);
+
+// The name the save dialog offers for a save of `request`'s format after a save as
+// `last`: `last` itself when its extension is one the format's filter lists first
+// (for the pages "htm" as well as "html"), otherwise `last` with its extension (the
+// file-name part from its last ".", unless that is its first character) replaced by
+// the format's own: "xeo.xml" is offered as "xeo.html" for a page and "xeo.ebk" for
+// the book, so that an export never offers to replace the quiz file.
+std::string offeredName(std::string_view last, const SaveRequest& request);
 
 // Writes `bytes` to `path`, creating or replacing it, so that the previous file stays
 // whole unless the new one was completely written: the bytes go to a temporary file in
@@ -120,6 +130,10 @@ public:
     // The full name of the previous save's document (extension included), offered as
     // the dialog's initial name; empty before the first save.
     const std::string& lastName() const { return lastName_; }
+    // lastName() as the dialog offers it for a save of `request` (offeredName).
+    std::string offeredName(const SaveRequest& request) const {
+        return vireta::offeredName(lastName_, request);
+    }
 
     // Run before the dialog: an archive left over from an earlier save is finished.
     void finishLeftover();

@@ -91,6 +91,34 @@ struct SaveFixture : testing::Test {
 };
 
 // ---------------------------------------------------------------------------
+// An export never offers the quiz file's name.
+
+TEST(OfferedName, TakesTheExtensionOfTheFormatNowChosen) {
+    const SaveRequest xml{"*.xml|*.xml;*.XML", "xml"};
+    const SaveRequest html{" *.htm|*.htm;*.html;*.HTM;*.HTML", "html"};
+    const SaveRequest ebk{" *.ebk|*.ebk;*.EBK|*.xml|*.xml;*.XML", "ebk"};
+    const struct {
+        const char* last;
+        const SaveRequest& request;
+        const char* offered;
+    } cases[] = {
+        {"", html, ""},
+        {"/d/xeo.xml", html, "/d/xeo.html"},
+        {"/d/xeo.xml", ebk, "/d/xeo.ebk"}, // the book's second filter entry is no reason to keep .xml
+        {"/d/xeo.xml", xml, "/d/xeo.xml"},
+        {"/d/xeo.XML", xml, "/d/xeo.XML"},
+        {"/d/xeo.htm", html, "/d/xeo.htm"},
+        {"/d/xeo.html", xml, "/d/xeo.xml"},
+        {"/d/xeo.old.xml", html, "/d/xeo.old.html"},
+        {"/d/xeo.", html, "/d/xeo.html"},
+        {"/d/.xeo", html, "/d/.xeo.html"},
+        {"/d/v1.2/xeo.ebk", xml, "/d/v1.2/xeo.xml"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(offeredName(c.last, c.request), c.offered) << c.last << " for " << c.request.extension;
+}
+
+// ---------------------------------------------------------------------------
 // A media file named like the document or the archive never replaces them.
 
 TEST_F(SaveFixture, AMediaFileNamedLikeTheDocumentOrArchiveIsLeftOutAndSaysWhy) {
