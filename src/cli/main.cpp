@@ -346,8 +346,9 @@ int run(const Options& o) {
             writeFileReplacing(keyPathFor(result.documentPath), paper.key);
         for (const auto& path : paper.unreadPictures)
             complain("picture not read, left out of the paper test: " + path);
-        for (const auto& path : result.failedMedia)
-            complain("media file not copied or packed: " + path);
+        for (const auto& failure : result.failedMedia)
+            complain("media file not copied or packed: " + failure.source + ": " +
+                     englishReason(failure.problem, failure.error));
         if (result.archiveRefused)
             complain("cannot write " + result.archivePath + ": it is the document itself");
         return result.failedMedia.empty() && !result.archiveRefused && paper.unreadPictures.empty()

@@ -345,7 +345,8 @@ void TForm1::gardarpdf() {
         try {
             writeFileReplacing(keyPathFor(*saved), files.key);
         } catch (const SaveError& e) {
-            dialogs_.inform(this, fromUtf8(e.userMessage()));
+            dialogs_.inform(this, fromUtf8(e.userMessage()) + QLatin1Char('\n') +
+                                      fromUtf8(e.userReason()));
         }
     }
     if (!files.unreadPictures.empty()) {
@@ -382,10 +383,19 @@ void TForm1::btimprimirClick() {
 
 std::optional<std::string> TForm1::garda(const SaveRequest& request) {
     saveStep_.finishLeftover();
+    // The dialog offers the previous name with this format's extension, and asks
+    // before a file of the name chosen is replaced.
     const auto chosen =
         dialogs_.saveFile(this, QStringLiteral("Guardar archivo como"),
-                          fromUtf8(request.filter), fromUtf8(saveStep_.lastName()));
+                          fromUtf8(request.filter), fromUtf8(saveStep_.offeredName(request)));
     if (!chosen)
+        return std::nullopt;
+    // A name without an extension gets the format's: the dialog could not know that
+    // name, so the window asks itself, in the dialog's own words.
+    const std::string target = completeExtension(toUtf8(*chosen), request.extension);
+    if (target != toUtf8(*chosen) && QFileInfo::exists(fromUtf8(target)) &&
+        !dialogs_.confirm(this, QStringLiteral("Xa existe %1.\nDesexa substituílo?")
+                                    .arg(QFileInfo(fromUtf8(target)).fileName())))
         return std::nullopt;
 
     const GeneralData general = generalData();
@@ -416,7 +426,7 @@ std::optional<std::string> TForm1::garda(const SaveRequest& request) {
         result = saveStep_.save(toUtf8(*chosen), request, memo_, media);
     } catch (const SaveError& e) {
         progress.close();
-        dialogs_.inform(this, fromUtf8(e.userMessage()));
+        dialogs_.inform(this, fromUtf8(e.userMessage()) + QLatin1Char('\n') + fromUtf8(e.userReason()));
         return std::nullopt;
     } catch (const std::exception&) { // anything else (out of memory...) fails the same way
         progress.close();
@@ -428,11 +438,13 @@ std::optional<std::string> TForm1::garda(const SaveRequest& request) {
         markSaved();
     if (result.archiveRefused)
         dialogs_.inform(this, QStringLiteral("Non se puido gardar o arquivo :") +
-                                  fromUtf8(result.archivePath));
+                                  fromUtf8(result.archivePath) + QLatin1Char('\n') +
+                                  fromUtf8(galicianReason(SaveProblem::SameNameAsDocument)));
     if (!result.failedMedia.empty()) {
         QString text = QStringLiteral("Non se puideron copiar estes arquivos:");
-        for (const auto& path : result.failedMedia)
-            text += QLatin1Char('\n') + fromUtf8(path);
+        for (const auto& failure : result.failedMedia)
+            text += QLatin1Char('\n') + fromUtf8(failure.source) + QStringLiteral(": ") +
+                    fromUtf8(galicianReason(failure.problem));
         dialogs_.inform(this, text);
     }
     return result.documentPath;
