@@ -355,7 +355,7 @@ Page buildPage(const GeneralData& general, const QuestionTable& questions, int c
                    "img-src 'self' file: data:; media-src 'self' file: data:; "
                    "style-src 'unsafe-inline'; script-src 'unsafe-inline'\">");
     out.appendLine("<meta name=\"generator\" content=\"Vireta\">");
-    out.appendLine("<title>" + xmlText(toLf(pageTitle(general))) + "</title>");
+    out.appendLine("<title>" + xmlText(utf8FromFile(toLf(pageTitle(general)))) + "</title>");
     out.appendLine("<style>");
     appendLines(out, styleSheet());
     out.appendLine("</style>");
@@ -378,7 +378,7 @@ Page buildPage(const GeneralData& general, const QuestionTable& questions, int c
 
 std::string scormManifest(const std::string& title, int passMark,
                           const std::vector<std::string>& entries) {
-    const std::string t = xmlText(toLf(title));
+    const std::string t = xmlText(utf8FromFile(toLf(title)));
     std::string m =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<manifest identifier=\"vireta-xogo\" version=\"1.0\"\n"
