@@ -104,7 +104,6 @@
       lms("LMSSetValue", "cmi.core.lesson_status", "incomplete");
       const leave = () => { if (api) { lms("LMSFinish", ""); api = null; } };
       addEventListener("pagehide", leave);
-      addEventListener("unload", leave);
     }
   }
   function report(percent) {
