@@ -118,7 +118,7 @@
   let game = null, timer = 0;
   function screen() {
     app.textContent = "";
-    app.appendChild(rich(el("h1"), quiz.title || document.title));
+    app.appendChild(rich(el("h1"), /\S/.test(quiz.title) ? quiz.title : document.title));
     const s = el("section", "pantalla");
     app.appendChild(s);
     return s;
