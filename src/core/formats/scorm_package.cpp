@@ -115,7 +115,9 @@ SaveRequest gardarscorm(const GeneralData& general, const QuestionTable& questio
     std::vector<std::pair<std::string, std::string>> files;
     for (const auto& path : page.media) {
         const std::string name = bareFileName(path);
-        bool taken = name == kManifestName;
+        // "." and ".." would name folders when the zip is unpacked (a regular file can
+        // have neither name, but the guard keeps every entry inside the package).
+        bool taken = name == kManifestName || name == "." || name == "..";
         for (const auto& e : entries)
             taken = taken || e == name;
         std::optional<std::string> bytes;

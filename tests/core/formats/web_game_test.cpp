@@ -299,12 +299,18 @@ TEST(ScormPackage, LeavesOutAndReportsMediaItCannotTakeUnderTheirBareNames) {
     r[FieldSlot::sonben] = dir / "falta.wav";
     r[FieldSlot::sonmal] = dir / "c/ben & mal.wav";
     r[FieldSlot::imaxe] = dir / "c/video.flv"; // not shown, so not packed
+    Question& r2 = q.model.questions.record(2);
+    r2[FieldSlot::enunciado] = "P2";
+    r2[FieldSlot::resposta1] = "R2";
+    r2[FieldSlot::imaxe] = dir / "c/..";        // a folder, never an entry
+    q.model.count = 2;
     ExportSettings settings;
     settings.passMark = 250; // clamped
     OutputBuffer out;
     const SaveRequest request = gardarscorm(q.general, q.model.questions, q.model.count, settings, out);
     EXPECT_EQ(request.unreadMedia, (std::vector<std::string>{dir / "b/son.wav", dir / "c/index.html",
-                                                             dir / "c/imsmanifest.xml", dir / "falta.wav"}));
+                                                             dir / "c/imsmanifest.xml", dir / "falta.wav",
+                                                             dir / "c/.."}));
     const auto entries = unzip(out.text());
     EXPECT_EQ(entries.size(), 4u);
     EXPECT_EQ(entries.at("son.wav"), "first");
