@@ -38,6 +38,16 @@ struct ExportSettings {
     int passMark = 50;             // "Nota para aprobar (%)", 0..100 (SCORM package)
 };
 
+// A media file a writer had to read and could not, with the errno value behind it:
+// EEXIST when its bare name is taken in a package already, EFBIG when it is too large
+// to embed in a page.
+struct UnreadMedium {
+    std::string source;
+    int error = 0;
+
+    bool operator==(const UnreadMedium& o) const { return source == o.source && error == o.error; }
+};
+
 // What a writer hands to the save step with the filled output buffer.
 struct SaveRequest {
     SaveRequest() = default;
@@ -54,7 +64,7 @@ struct SaveRequest {
     bool packable = true;
     // Media files the writer had to read and could not (missing or unreadable): the
     // document was written without them; the save reports them with its failed media.
-    std::vector<std::string> unreadMedia;
+    std::vector<UnreadMedium> unreadMedia;
 };
 
 } // namespace vireta

@@ -6,6 +6,7 @@
 
 #include <zip.h>
 
+#include <cerrno>
 #include <list>
 #include <stdexcept>
 #include <utility>
@@ -121,10 +122,11 @@ SaveRequest gardarscorm(const GeneralData& general, const QuestionTable& questio
         for (const auto& e : entries)
             taken = taken || e == name;
         std::optional<std::string> bytes;
+        int error = EEXIST;
         if (!taken)
-            bytes = webgame::readMediaFile(path);
+            bytes = webgame::readMediaFile(path, error);
         if (!bytes) {
-            request.unreadMedia.push_back(path);
+            request.unreadMedia.push_back({path, error});
             continue;
         }
         entries.push_back(name);

@@ -40,13 +40,21 @@ bool endsWith(std::string_view s, std::string_view tail) {
 
 } // namespace
 
-std::optional<std::string> readMediaFile(const std::string& path) {
+std::optional<std::string> readMediaFile(const std::string& path, int& error) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0)
+    if (fd < 0) {
+        error = errno;
         return std::nullopt;
+    }
     struct stat st {};
     std::optional<std::string> bytes;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kMaxEmbeddedBytes) {
+    if (::fstat(fd, &st) != 0)
+        error = errno;
+    else if (!S_ISREG(st.st_mode))
+        error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    else if (st.st_size > kMaxEmbeddedBytes)
+        error = EFBIG;
+    else {
         std::string data(static_cast<std::size_t>(st.st_size), '\0');
         std::size_t done = 0;
         bool ok = true;
@@ -55,6 +63,7 @@ std::optional<std::string> readMediaFile(const std::string& path) {
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0) {
+                error = n < 0 ? errno : EIO; // a file that shrank while read
                 ok = false;
                 break;
             }
@@ -128,9 +137,12 @@ public:
             remember(page_.media, path);
             return mediaUrl(path);
         }
-        const std::optional<std::string> bytes = readMediaFile(path);
+        int error = 0;
+        const std::optional<std::string> bytes = readMediaFile(path, error);
         if (!bytes) {
-            remember(page_.unreadMedia, path);
+            if (std::none_of(page_.unreadMedia.begin(), page_.unreadMedia.end(),
+                             [&](const UnreadMedium& u) { return u.source == path; }))
+                page_.unreadMedia.push_back({path, error});
             return {};
         }
         return "data:" + mimeType(path) + ";base64," + base64(*bytes);

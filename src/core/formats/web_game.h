@@ -70,8 +70,10 @@ bool isVideo(std::string_view path);
 // The title of the page and the package: the quiz's, or "Cuestionario" when blank.
 std::string pageTitle(const GeneralData& general);
 
-// A media file's bytes, when it is a regular file of at most 64 MiB that can be read.
-std::optional<std::string> readMediaFile(const std::string& path);
+// A media file's bytes, when it is a regular file of at most 64 MiB that can be read;
+// otherwise nullopt with `error` set to the errno value (EISDIR or EINVAL for a folder
+// or a device, EFBIG for a larger file).
+std::optional<std::string> readMediaFile(const std::string& path, int& error);
 
 // The page's own style sheet and script, as built into the library.
 std::string_view styleSheet();
@@ -80,7 +82,7 @@ std::string_view script();
 struct Page {
     std::string html;                     // the whole page, lines ended by CR LF
     std::vector<std::string> media;       // source paths named by bare file name, once each
-    std::vector<std::string> unreadMedia; // single file: media that could not be embedded
+    std::vector<UnreadMedium> unreadMedia; // single file: media that could not be embedded
 };
 
 // The page; `scorm` makes it talk to a learning platform's API.

@@ -139,7 +139,8 @@ SaveResult SaveStep::save(const std::string& chosen, const SaveRequest& request,
     result.documentPath = completeExtension(chosen, request.extension);
     lastName_ = result.documentPath;
 
-    result.failedMedia = request.unreadMedia;
+    for (const auto& unread : request.unreadMedia)
+        result.failedMedia.push_back({unread.source, problemOfUnreadMedium(unread.error), unread.error});
     bool pack = media.pack && request.packable;
     if (pack && archivePathFor(chosen) == result.documentPath) {
         // A document named like its own archive (quiz.tar): the document is saved and

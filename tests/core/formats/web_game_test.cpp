@@ -7,6 +7,7 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <map>
 
 using namespace vireta;
@@ -201,7 +202,8 @@ TEST(WebGame, ASingleFilePageReportsTheMediaItCouldNotEmbed) {
     const SaveRequest request = gardarweb(q.general, q.model.questions, q.model.count, settings, out);
     EXPECT_TRUE(request.carriesMedia);
     EXPECT_TRUE(request.packable);
-    EXPECT_EQ(request.unreadMedia, (std::vector<std::string>{dir / "falta.mp3", dir.str()}));
+    EXPECT_EQ(request.unreadMedia,
+              (std::vector<UnreadMedium>{{dir / "falta.mp3", ENOENT}, {dir.str(), EISDIR}}));
     const std::string json = jsonOf(out.text());
     EXPECT_NE(json.find("\"rightSound\":\"data:audio/wav;base64,UklGRg==\""), std::string::npos) << json;
     EXPECT_EQ(json.find("introSound"), std::string::npos);
@@ -308,9 +310,10 @@ TEST(ScormPackage, LeavesOutAndReportsMediaItCannotTakeUnderTheirBareNames) {
     settings.passMark = 250; // clamped
     OutputBuffer out;
     const SaveRequest request = gardarscorm(q.general, q.model.questions, q.model.count, settings, out);
-    EXPECT_EQ(request.unreadMedia, (std::vector<std::string>{dir / "b/son.wav", dir / "c/index.html",
-                                                             dir / "c/imsmanifest.xml", dir / "falta.wav",
-                                                             dir / "c/.."}));
+    EXPECT_EQ(request.unreadMedia,
+              (std::vector<UnreadMedium>{{dir / "b/son.wav", EEXIST}, {dir / "c/index.html", EEXIST},
+                                         {dir / "c/imsmanifest.xml", EEXIST}, {dir / "falta.wav", ENOENT},
+                                         {dir / "c/..", EEXIST}}));
     const auto entries = unzip(out.text());
     EXPECT_EQ(entries.size(), 4u);
     EXPECT_EQ(entries.at("son.wav"), "first");

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <dirent.h>
@@ -210,9 +211,11 @@ TEST_F(PackingFixture, WithBothBoxesClearedOnlyTheDocumentIsWritten) {
 TEST_F(PackingFixture, ADocumentCarryingItsMediaIsSavedAloneWithTheWritersFailures) {
     SaveRequest page{" *.htm|*.htm", "html"};
     page.carriesMedia = true;
-    page.unreadMedia = {"/nowhere/son.mp3"};
+    page.unreadMedia = {{"/nowhere/son.mp3", ENOENT}, {"/a/b.png", EEXIST}, {"/a/big.wav", EFBIG}};
     SaveResult r = step.save(dir.folder() + "out/xogo", page, buffer, media(true, true));
-    EXPECT_EQ(r.failedMedia, std::vector<std::string>{"/nowhere/son.mp3"});
+    EXPECT_EQ(r.failedMedia, (std::vector<MediaFailure>{{"/nowhere/son.mp3", SaveProblem::NotFound},
+                                                        {"/a/b.png", SaveProblem::SameNameInPackage},
+                                                        {"/a/big.wav", SaveProblem::TooLargeToEmbed}}));
     EXPECT_EQ(tarNames(readFile(dir.folder() + "out/xogo.tar")), std::vector<std::string>{"xogo.html"});
     EXPECT_TRUE(model.copiedFiles.empty());
 
