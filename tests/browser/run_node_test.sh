@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs one of the browser tests' node scripts: exits 77 (skipped) when no Chromium is
 # installed; otherwise installs the pinned npm packages when needed and runs
-# `node SCRIPT ARGS...` with node's test runner.
+# `node SCRIPT ARGS...` (the script uses node:test).
 set -euo pipefail
 here=$(dirname "$0")
 if [[ -z ${VIRETA_CHROMIUM:-} ]] && ! [[ -x /usr/bin/chromium || -x /usr/bin/chromium-browser ]]; then
@@ -11,4 +11,4 @@ fi
 "$here/npm-deps.sh"
 script=$1
 shift
-exec node --test-reporter=spec "$here/$script" "$@"
+exec node "$here/$script" "$@"
