@@ -10,6 +10,7 @@
 #include "formats/output_buffer.h"
 #include "formats/paper_test.h"
 #include "formats/quiz_file.h"
+#include "formats/web_game.h"
 #include "model/quiz.h"
 #include "paper_module.h"
 #include "save/save_step.h"
@@ -41,7 +42,8 @@ const char kUsage[] =
     "\n"
     "  --check QUIZ        open QUIZ as the editor does and print its number of questions\n"
     "  -f, --format FORMAT xml (the quiz file), html (form page), js (self-marking page),\n"
-    "                      ebk (book) or pdf (paper test)\n"
+    "                      ebk (book), web (the web game), scorm (the web game as a\n"
+    "                      SCORM 1.2 package, NAME.zip) or pdf (the paper test)\n"
     "  -o, --output NAME   the name to save under; \".\" and the format's extension are\n"
     "                      added when the file name has no \".\"\n"
     "  --copy              copy the quiz's media files beside the document\n"
@@ -59,6 +61,8 @@ const char kUsage[] =
     "  --shuffle-answers   shuffle the answers of the form page\n"
     "  --style-js PATH     style sheet of the self-marking page\n"
     "  --button TEXT       caption of the self-marking page's button\n"
+    "  --single-file       web game: embed every picture and sound in the page\n"
+    "  --pass-mark N       SCORM package: the percentage that passes (0..100, 50)\n"
     "  --versions N        versions of the paper test, 1 to 4 (1)\n"
     "  --key-apart         the paper test's answer key in NAME-solucions.pdf\n"
     "  --no-shuffle-answers\n"
@@ -140,6 +144,14 @@ const FormatEntry kFormats[] = {
      [](const ExportJob& j, OutputBuffer& out) {
          return gardarebk(j.general, j.model.questions, j.model.count, out);
      }},
+    {"web", Format::Web,
+     [](const ExportJob& j, OutputBuffer& out) {
+         return gardarweb(j.general, j.model.questions, j.model.count, j.settings, out);
+     }},
+    {"scorm", Format::Scorm,
+     [](const ExportJob& j, OutputBuffer& out) {
+         return gardarscorm(j.general, j.model.questions, j.model.count, j.settings, out);
+     }},
     {"pdf", Format::Pdf,
      [](const ExportJob& j, OutputBuffer& out) {
          PaperJob job;
@@ -179,6 +191,13 @@ struct Options {
     ExportSettings settings;
     std::optional<std::uint32_t> seed;
 };
+
+int parsePassMark(const std::string& text) {
+    if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string::npos ||
+        std::stoi(text) > 100)
+        throw UsageError{"--pass-mark needs a number from 0 to 100, not '" + text + "'"};
+    return std::stoi(text);
+}
 
 std::uint32_t parseSeed(const std::string& text) {
     if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
@@ -261,7 +280,12 @@ Options parse(int argc, char** argv) {
             text(s.styleJs);
         else if (arg == "--button")
             text(s.buttonText);
-        else if (arg == "--versions") {
+        else if (arg == "--single-file")
+            flag(s.singleFile);
+        else if (arg == "--pass-mark") {
+            s.passMark = parsePassMark(value());
+            formatOptions = true;
+        } else if (arg == "--versions") {
             s.paper.versions = parseVersions(value());
             formatOptions = true;
         } else if (arg == "--key-apart")

@@ -5,6 +5,7 @@
 #include "formats/marking_page.h"
 #include "formats/paper_test.h"
 #include "formats/quiz_file.h"
+#include "formats/web_game.h"
 #include "media/image_decoder.h"
 #include "media/preview_cache.h"
 #include "model/question_order.h"
@@ -32,6 +33,7 @@
 #include <QSpinBox>
 #include <QProgressDialog>
 #include <QResizeEvent>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QToolButton>
@@ -260,6 +262,8 @@ ExportSettings TForm1::exportSettings() const {
     e.paper.keyApart = paperKeyApart->isChecked();
     e.paper.letter = paperSize->currentIndex() == 1;
     e.paper.shuffleAnswers = paperShuffleAnswers->isChecked();
+    e.singleFile = chkunarquivo->isChecked();
+    e.passMark = notaaprobar->value();
     return e;
 }
 
@@ -287,7 +291,8 @@ void TForm1::btgardaClick() {
     case Format::Html: gardarHTML(); break;
     case Format::JavaScript: gardarjava(); break;
     case Format::Ebk: gardarebk(); break;
-    case Format::Odt: gardarodt(); break;
+    case Format::Web:
+    case Format::Scorm: gardarweb(); break;
     case Format::Pdf: gardarpdf(); break;
     }
 }
@@ -310,7 +315,15 @@ void TForm1::gardarebk() {
     garda(vireta::gardarebk(generalData(), model_.questions, model_.count, memo_));
 }
 
-void TForm1::gardarodt() { vireta::gardarodt(memo_); }
+// The "Web" tab: the web game, or its SCORM package when "Paquete SCORM" is checked.
+void TForm1::gardarweb() {
+    if (chkscorm->isChecked())
+        garda(vireta::gardarscorm(generalData(), model_.questions, model_.count, exportSettings(),
+                                  memo_));
+    else
+        garda(vireta::gardarweb(generalData(), model_.questions, model_.count, exportSettings(),
+                                memo_));
+}
 
 PaperDocument TForm1::paperDocument(const ExportSettings& settings) {
     const GeneralData general = generalData();

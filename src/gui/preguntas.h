@@ -93,7 +93,7 @@ public:
     void gardarHTML();
     void gardarjava();
     void gardarebk();
-    void gardarodt();
+    void gardarweb();
     void gardarpdf();
     // The paper test of the quiz as it stands, with the versions drawn the last time
     // unless the quiz or the "Papel" tab changed since.
@@ -275,6 +275,9 @@ public:
     QCheckBox* chkrevolver = nullptr;
     QLineEdit* estilojs = nullptr;
     QLineEdit* txboton = nullptr;
+    QCheckBox* chkunarquivo = nullptr; // "Todo nun só arquivo"
+    QCheckBox* chkscorm = nullptr;     // "Paquete SCORM"
+    QSpinBox* notaaprobar = nullptr;   // "Nota para aprobar (%)"
     // the "Papel" tab: the paper test
     QWidget* paperTab = nullptr;
     QSpinBox* paperVersions = nullptr;        // "Modelos:", 1 to 4
