@@ -1,5 +1,7 @@
 #include "dialogs.h"
 
+#include "image_dialog.h"
+
 #include <QAbstractButton>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -13,9 +15,16 @@ namespace {
 const QString kCaption = QStringLiteral("vireta");
 
 QMessageBox::StandardButton showBox(QWidget* parent, QMessageBox::Icon icon, const QString& title,
-                                    const QString& text, QMessageBox::StandardButtons buttons) {
-    QMessageBox box(icon, title, text, buttons, parent);
+                                    const QString& text, QMessageBox::StandardButtons buttons,
+                                    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton,
+                                    const QString& detail = QString()) {
+    // The detail in the same plain-text label, a blank line beneath the text.
+    QMessageBox box(icon, title,
+                    detail.isEmpty() ? text : text + QStringLiteral("\n\n") + detail, buttons,
+                    parent);
     box.setTextFormat(Qt::PlainText);
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
     // The buttons say "OK" and "Cancel" in every language: Qt's Galician catalogue
     // would otherwise rename them.
     if (QAbstractButton* ok = box.button(QMessageBox::Ok))
@@ -38,6 +47,28 @@ bool QtDialogs::confirm(QWidget* parent, const QString& text) {
                    QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
+bool QtDialogs::confirmDestroying(QWidget* parent, const QString& text, const QString& detail) {
+    return showBox(parent, QMessageBox::NoIcon, kCaption, text,
+                   QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel,
+                   detail) == QMessageBox::Ok;
+}
+
+Dialogs::SaveAnswer QtDialogs::askToSave(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::Warning, kCaption, text,
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.button(QMessageBox::Save)->setText(QStringLiteral("Gardar"));
+    box.button(QMessageBox::Discard)->setText(QStringLiteral("Non gardar"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("Cancelar"));
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save: return SaveAnswer::Save;
+    case QMessageBox::Discard: return SaveAnswer::Discard;
+    default: return SaveAnswer::Cancel;
+    }
+}
+
 void QtDialogs::inform(QWidget* parent, const QString& text) {
     showBox(parent, QMessageBox::NoIcon, kCaption, text, QMessageBox::Ok);
 }
@@ -57,7 +88,10 @@ std::optional<QString> QtDialogs::openFile(QWidget* parent, const QString& title
 
 std::optional<QString> QtDialogs::openImage(QWidget* parent, const QString& title,
                                             const QString& filter) {
-    return chosen(QFileDialog::getOpenFileName(parent, title, QString(), qtFilter(filter)));
+    ImageFileDialog dialog(parent, title, qtFilter(filter));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
 }
 
 std::optional<QString> QtDialogs::saveFile(QWidget* parent, const QString& title,

@@ -16,6 +16,16 @@ public:
 
     // A question captioned "vireta", no icon, buttons OK and Cancel; true for OK only.
     virtual bool confirm(QWidget* parent, const QString& text) = 0;
+    // The same question when OK destroys something (a question, the quiz, unsaved
+    // work): "Cancel" is the default button, so Return never destroys; `detail`, when
+    // not empty, stands beneath the text.
+    virtual bool confirmDestroying(QWidget* parent, const QString& text,
+                                   const QString& detail) = 0;
+
+    // The question about unsaved work, captioned "vireta", with the buttons "Gardar",
+    // "Non gardar" and "Cancelar"; "Cancelar" is the default and Escape's answer.
+    enum class SaveAnswer { Save, Discard, Cancel };
+    virtual SaveAnswer askToSave(QWidget* parent, const QString& text) = 0;
     // A message captioned "vireta", no icon, button OK.
     virtual void inform(QWidget* parent, const QString& text) = 0;
     // A message with an exclamation icon and an OK button.
@@ -27,6 +37,7 @@ public:
     // They return the chosen full path, or nothing when the user cancels.
     virtual std::optional<QString> openFile(QWidget* parent, const QString& title,
                                             const QString& filter) = 0;
+    // The open-picture dialog shows the selected picture beside the file list.
     virtual std::optional<QString> openImage(QWidget* parent, const QString& title,
                                              const QString& filter) = 0;
     virtual std::optional<QString> saveFile(QWidget* parent, const QString& title,
@@ -40,6 +51,8 @@ public:
 class QtDialogs : public Dialogs {
 public:
     bool confirm(QWidget* parent, const QString& text) override;
+    bool confirmDestroying(QWidget* parent, const QString& text, const QString& detail) override;
+    SaveAnswer askToSave(QWidget* parent, const QString& text) override;
     void inform(QWidget* parent, const QString& text) override;
     void warn(QWidget* parent, const QString& title, const QString& text) override;
     void error(QWidget* parent, const QString& text) override;
