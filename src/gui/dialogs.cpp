@@ -18,10 +18,13 @@ QMessageBox::StandardButton showBox(QWidget* parent, QMessageBox::Icon icon, con
                                     const QString& text, QMessageBox::StandardButtons buttons,
                                     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton,
                                     const QString& detail = QString()) {
+    // A question's closing " ?" never wraps onto a line of its own.
+    QString shown = text;
+    shown.replace(QStringLiteral(" ?"), QStringLiteral("\u00a0?"));
     // The detail in the same plain-text label, a blank line beneath the text.
-    QMessageBox box(icon, title,
-                    detail.isEmpty() ? text : text + QStringLiteral("\n\n") + detail, buttons,
-                    parent);
+    if (!detail.isEmpty())
+        shown += QStringLiteral("\n\n") + detail;
+    QMessageBox box(icon, title, shown, buttons, parent);
     box.setTextFormat(Qt::PlainText);
     if (defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(defaultButton);

@@ -107,6 +107,10 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dialogs_(di
     buildAboutPage();
     buildStockPage();
 
+    // The client area that goes with an outer frame of the design size, which is also
+    // the smallest the window gets: no control is ever cut off.
+    resize(kDesignWidth - 16, kDesignHeight - 39);
+    setMinimumSize(kDesignWidth - 16, kDesignHeight - 39);
     for (QWidget* page : {page1, page2, page3, page4, page5})
         orderTabsByPosition(page);
     buildShortcuts();
@@ -120,10 +124,6 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dialogs_(di
     connect(ordech, &QCheckBox::toggled, this, &TForm1::updateTitle);
     connect(undoStack_, &QUndoStack::indexChanged, this, [this] { questionsChanged(); });
 
-    // The client area that goes with an outer frame of the design size, which is also
-    // the smallest the window gets: no control is ever cut off.
-    resize(kDesignWidth - 16, kDesignHeight - 39);
-    setMinimumSize(kDesignWidth - 16, kDesignHeight - 39);
     FormCreate();
 }
 
