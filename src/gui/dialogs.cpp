@@ -37,12 +37,6 @@ QMessageBox::StandardButton showBox(QWidget* parent, QMessageBox::Icon icon, con
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
-std::optional<QString> chosen(const QString& path) {
-    if (path.isNull())
-        return std::nullopt;
-    return path;
-}
-
 } // namespace
 
 bool QtDialogs::confirm(QWidget* parent, const QString& text) {
@@ -86,7 +80,12 @@ void QtDialogs::error(QWidget* parent, const QString& text) {
 
 std::optional<QString> QtDialogs::openFile(QWidget* parent, const QString& title,
                                            const QString& filter) {
-    return chosen(QFileDialog::getOpenFileName(parent, title, QString(), qtFilter(filter)));
+    QFileDialog dialog(parent, title, QString(), qtFilter(filter));
+    speakGalician(dialog);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
 }
 
 std::optional<QString> QtDialogs::openImage(QWidget* parent, const QString& title,
@@ -100,8 +99,13 @@ std::optional<QString> QtDialogs::openImage(QWidget* parent, const QString& titl
 std::optional<QString> QtDialogs::saveFile(QWidget* parent, const QString& title,
                                            const QString& filter, const QString& initialPath) {
     // No default suffix and no question before replacing: the save step decides both.
-    return chosen(QFileDialog::getSaveFileName(parent, title, initialPath, qtFilter(filter),
-                                               nullptr, QFileDialog::DontConfirmOverwrite));
+    QFileDialog dialog(parent, title, initialPath, qtFilter(filter));
+    speakGalician(dialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
 }
 
 void QtDialogs::openWithDesktop(const QString& path) {

@@ -4,6 +4,9 @@
 #include "qt_text.h"
 
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
+#include <QLocale>
 #include <QGridLayout>
 #include <QImageReader>
 #include <QLabel>
@@ -23,7 +26,35 @@ QImage copyToQImage(const Image& picture) {
     return view.copy();
 }
 
+// The file list's dates and sizes in Galician: Qt writes them in the system's locale.
+class GalicianDates : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (role != Qt::DisplayRole || !files || !index.isValid())
+            return QIdentityProxyModel::data(index, role);
+        const QModelIndex source = mapToSource(index);
+        const QLocale galician(QLocale::Galician, QLocale::Spain);
+        switch (index.column()) {
+        case 1:
+            if (!files->isDir(source))
+                return galician.formattedDataSize(files->size(source));
+            break;
+        case 3: return galician.toString(files->lastModified(source), QLocale::ShortFormat);
+        default: break;
+        }
+        return QIdentityProxyModel::data(index, role);
+    }
+};
+
 } // namespace
+
+void speakGalician(QFileDialog& dialog) {
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setProxyModel(new GalicianDates(&dialog));
+}
 
 QString pictureProblemText(PictureProblem problem) {
     switch (problem) {
@@ -70,7 +101,7 @@ QImage previewPicture(const QString& path, QSize box, PictureProblem* problem) {
 ImageFileDialog::ImageFileDialog(QWidget* parent, const QString& title, const QString& qtFilter)
     : QFileDialog(parent, title, QString(), qtFilter) {
     // Qt's own dialog, the only one that takes a widget beside its list.
-    setOption(QFileDialog::DontUseNativeDialog);
+    speakGalician(*this);
     setFileMode(QFileDialog::ExistingFile);
     preview_ = new QLabel(this);
     preview_->setObjectName(QStringLiteral("preview"));

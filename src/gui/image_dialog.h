@@ -1,5 +1,6 @@
-// The open-picture dialog: Qt's file dialog with the selected picture shown beside the
-// file list, decoded as the questions page's preview decodes it.
+// The file dialogs: Qt's own, in Galician throughout, and the open-picture dialog with
+// the selected picture shown beside the file list, decoded as the questions page's
+// preview decodes it.
 #pragma once
 
 #include <QFileDialog>
@@ -22,6 +23,10 @@ QImage loadWithQt(const QString& file);
 // through the core's decoder, BMP and ICO through Qt. A null image, with `problem`
 // set, when it cannot be shown.
 QImage previewPicture(const QString& path, QSize box, PictureProblem* problem = nullptr);
+
+// Makes `dialog` Qt's own file dialog (the one whose every word the program's
+// translations reach), with its dates and sizes written the Galician way.
+void speakGalician(QFileDialog& dialog);
 
 class ImageFileDialog : public QFileDialog {
     Q_OBJECT
