@@ -112,6 +112,7 @@ ImageFileDialog::ImageFileDialog(QWidget* parent, const QString& title, const QS
     if (auto* grid = qobject_cast<QGridLayout*>(layout()))
         grid->addWidget(preview_, 1, grid->columnCount(), 2, 1, Qt::AlignTop);
     connect(this, &QFileDialog::currentChanged, this, &ImageFileDialog::showPreview);
+    resize(sizeHint().expandedTo(QSize(820, 460))); // room for the list beside the preview
 }
 
 void ImageFileDialog::showPreview(const QString& path) {
