@@ -22,6 +22,8 @@ packages=(
   tar libarchive-tools python3
   # the install tree test's validators and file type lookup
   desktop-file-utils appstream shared-mime-info libglib2.0-bin
+  # screenshots of the window under Xvfb (scripts/screenshot.sh)
+  xvfb xauth
   # renewing the example quiz's media and the icon's PNGs (scripts/make-example.sh,
   # scripts/make-icons.sh)
   librsvg2-bin imagemagick espeak-ng lame

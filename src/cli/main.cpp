@@ -265,8 +265,9 @@ int run(const Options& o) {
     SaveStep step;
     try {
         const SaveResult result = step.save(o.output, request, buffer, media);
-        for (const auto& path : result.failedMedia)
-            complain("media file not copied or packed: " + path);
+        for (const auto& failure : result.failedMedia)
+            complain("media file not copied or packed: " + failure.source + ": " +
+                     englishReason(failure.problem, failure.error));
         if (result.archiveRefused)
             complain("cannot write " + result.archivePath + ": it is the document itself");
         return result.failedMedia.empty() && !result.archiveRefused ? 0 : 1;

@@ -98,11 +98,12 @@ std::optional<QString> QtDialogs::openImage(QWidget* parent, const QString& titl
 
 std::optional<QString> QtDialogs::saveFile(QWidget* parent, const QString& title,
                                            const QString& filter, const QString& initialPath) {
-    // No default suffix and no question before replacing: the save step decides both.
+    // No default suffix: the save step adds the format's extension to a name without
+    // one (and the window asks before that name replaces a file). A file of the name
+    // chosen here is replaced only after the dialog's own question (whose default is No).
     QFileDialog dialog(parent, title, initialPath, qtFilter(filter));
     speakGalician(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();

@@ -436,12 +436,28 @@ void TForm1::gardarodt() { vireta::gardarodt(memo_); }
 
 void TForm1::garda(const SaveRequest& request) {
     saveStep_.finishLeftover();
+    if (const auto chosen = askSaveName(request))
+        saveDocument(request, formatIndex_, *chosen);
+}
+
+std::optional<QString> TForm1::askSaveName(const SaveRequest& request) {
+    // The dialog offers the previous name with this format's extension, and asks
+    // before a file of the name chosen is replaced.
     const auto chosen =
         dialogs_.saveFile(this, QStringLiteral("Guardar archivo como"),
-                          fromUtf8(request.filter), fromUtf8(saveStep_.lastName()));
+                          fromUtf8(request.filter), fromUtf8(saveStep_.offeredName(request)));
     if (!chosen)
-        return;
-    saveDocument(request, formatIndex_, *chosen);
+        return std::nullopt;
+    // A name without an extension gets the format's: the dialog could not know that
+    // name, so the window asks itself, in the dialog's own words ("Cancel" the default).
+    const std::string target = completeExtension(toUtf8(*chosen), request.extension);
+    if (target != toUtf8(*chosen) && QFileInfo::exists(fromUtf8(target)) &&
+        !dialogs_.confirmDestroying(this,
+                                    QStringLiteral("Xa existe %1.\nDesexa substituílo?")
+                                        .arg(QFileInfo(fromUtf8(target)).fileName()),
+                                    QString()))
+        return std::nullopt;
+    return chosen;
 }
 
 bool TForm1::saveQuiz() {
@@ -449,16 +465,11 @@ bool TForm1::saveQuiz() {
     memo_.clear();
     const SaveRequest request = writeQuizFile(generalData(), model_.questions, model_.count, memo_);
     saveStep_.finishLeftover();
-    QString path = quizPath_;
-    if (path.isEmpty()) {
-        const auto chosen =
-            dialogs_.saveFile(this, QStringLiteral("Guardar archivo como"),
-                              fromUtf8(request.filter), fromUtf8(saveStep_.lastName()));
-        if (!chosen)
-            return false;
-        path = *chosen;
-    }
-    return saveDocument(request, Format::Xml, path);
+    // The quiz's own file is written again without a question.
+    std::optional<QString> path = quizPath_;
+    if (quizPath_.isEmpty())
+        path = askSaveName(request);
+    return path && saveDocument(request, Format::Xml, *path);
 }
 
 bool TForm1::saveDocument(const SaveRequest& request, Format format, const QString& path) {
@@ -491,7 +502,7 @@ bool TForm1::saveDocument(const SaveRequest& request, Format format, const QStri
         result = saveStep_.save(toUtf8(*chosen), request, memo_, media);
     } catch (const SaveError& e) {
         progress.close();
-        dialogs_.inform(this, fromUtf8(e.userMessage()));
+        dialogs_.inform(this, fromUtf8(e.userMessage()) + QLatin1Char('\n') + fromUtf8(e.userReason()));
         return false;
     } catch (const std::exception&) { // anything else (out of memory...) fails the same way
         progress.close();
@@ -505,11 +516,13 @@ bool TForm1::saveDocument(const SaveRequest& request, Format format, const QStri
     }
     if (result.archiveRefused)
         dialogs_.inform(this, QStringLiteral("Non se puido gardar o arquivo :") +
-                                  fromUtf8(result.archivePath));
+                                  fromUtf8(result.archivePath) + QLatin1Char('\n') +
+                                  fromUtf8(galicianReason(SaveProblem::SameNameAsDocument)));
     if (!result.failedMedia.empty()) {
         QString text = QStringLiteral("Non se puideron copiar estes arquivos:");
-        for (const auto& path : result.failedMedia)
-            text += QLatin1Char('\n') + fromUtf8(path);
+        for (const auto& failure : result.failedMedia)
+            text += QLatin1Char('\n') + fromUtf8(failure.source) + QStringLiteral(": ") +
+                    fromUtf8(galicianReason(failure.problem));
         dialogs_.inform(this, text);
     }
     return true;

@@ -16,6 +16,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -177,6 +178,9 @@ private:
     // With unsaved changes, the question "Gardar", "Non gardar", "Cancelar"; true when
     // the caller may go on (nothing unsaved, saved, or not to be saved).
     bool settleUnsavedWork();
+    // The save dialog, and the question before a name completed with the format's
+    // extension replaces a file; nothing when the user cancels either.
+    std::optional<QString> askSaveName(const SaveRequest& request);
     // Writes the filled buffer to `path` in `format`, with media as the save page says.
     bool saveDocument(const SaveRequest& request, Format format, const QString& path);
     void restoreQuestions(const QuestionsState& state); // an undo or redo

@@ -131,6 +131,50 @@ TEST_F(Cli, CopiesAndPacksTheMediaAndReportsMissingOnes) {
     EXPECT_NE(readFile(dir_ + "out/novo.xml").find("<imaxe>foto.png</imaxe>"), std::string::npos);
 }
 
+// A pipe or a device given as the quiz ends at once with a clear reason; `timeout`
+// turns a reader that blocks into a failure instead of a hung test.
+TEST_F(Cli, CheckRefusesAPipeOrADeviceAtOnce) {
+    ASSERT_EQ(mkfifo((dir_ + "pipe.xml").c_str(), 0644), 0);
+    for (const char* quiz : {"pipe.xml", "/dev/zero"}) {
+        const std::string cmd = "cd '" + dir_ + "' && timeout 10 '" + VIRETA_EXPORT_BIN +
+                                "' --check " + quiz + " 2>stderr.txt";
+        const int raw = std::system(cmd.c_str());
+        const std::string err = readFile(dir_ + "stderr.txt");
+        EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 1) << quiz << " (124: it blocked): " << err;
+        EXPECT_NE(err.find("not a regular file"), std::string::npos) << quiz << ": " << err;
+    }
+}
+
+// Each failure names the file and says why, in English.
+TEST_F(Cli, SaysWhyAMediaFileOrTheDocumentCouldNotBeWritten) {
+    mkdir((dir_ + "src").c_str(), 0755);
+    mkdir((dir_ + "out").c_str(), 0755);
+    write("src/novo.xml", "a sound named like the document");
+    write("src/locked.png", "picture");
+    write("out/locked.png", "earlier copy");
+    chmod((dir_ + "out/locked.png").c_str(), 0444);
+    write("src/quiz.xml", "<xogo version=\"1.0\"><intro son=\"novo.xml\"></intro><preguntas><pregunta>"
+                          "<enunciado>E</enunciado><imaxe>locked.png</imaxe><son>falta.mp3</son>"
+                          "</pregunta></preguntas></xogo>");
+    Outcome r = run("-f xml -o out/novo --copy src/quiz.xml");
+    EXPECT_EQ(r.status, 1);
+    const std::string src = "src/";
+    for (const std::string& line :
+         {"media file not copied or packed: " + src + "novo.xml: it has the name of the document\n",
+          "media file not copied or packed: " + src + "locked.png: permission denied or write-protected\n",
+          "media file not copied or packed: " + src + "falta.mp3: no such file or folder\n"})
+        EXPECT_NE(r.err.find(line), std::string::npos) << line << "\n" << r.err;
+    EXPECT_EQ(readFile(dir_ + "out/novo.xml").substr(0, 5), "<?xml");
+    EXPECT_EQ(readFile(dir_ + "out/locked.png"), "earlier copy");
+
+    chmod((dir_ + "out/novo.xml").c_str(), 0444);
+    r = run("-f xml -o out/novo src/quiz.xml");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot write out/novo.xml: permission denied or write-protected"),
+              std::string::npos)
+        << r.err;
+}
+
 // The exports: either built in, and then the same seed gives the same document, or
 // refused with a clear message.
 TEST_F(Cli, ExportsAreRepeatableWithASeedOrSayTheyAreNotBuilt) {

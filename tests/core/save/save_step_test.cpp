@@ -186,7 +186,7 @@ TEST_F(PackingFixture, PacksTheMediaFirstAndTheDocumentLast) {
         step.save(dir.folder() + "out/quiz", {kQuizFileFilter, "xml"}, buffer, media(true, true));
     EXPECT_EQ(r.documentPath, dir.folder() + "out/quiz.xml");
     EXPECT_EQ(r.archivePath, dir.folder() + "out/quiz.tar");
-    EXPECT_EQ(r.failedMedia, std::vector<std::string>{dir.folder() + "media/missing.wav"});
+    EXPECT_EQ(sourcesOf(r.failedMedia), std::vector<std::string>{dir.folder() + "media/missing.wav"});
     EXPECT_EQ(readFile(r.documentPath), buffer.text());
     EXPECT_EQ(tarNames(readFile(r.archivePath)),
               (std::vector<std::string>{"son.mp3", "foto.png", "quiz.xml"}));
