@@ -127,7 +127,12 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dialogs_(di
     FormCreate();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // The children outlive this part of the window: what they signal while they go
+    // (the undo stack clearing itself) must not reach its handlers.
+    for (QObject* child : findChildren<QObject*>())
+        child->disconnect(this);
+}
 
 // ---------------------------------------------------------------- the model on screen
 
