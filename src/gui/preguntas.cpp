@@ -4,6 +4,7 @@
 #include "formats/form_page.h"
 #include "formats/marking_page.h"
 #include "formats/quiz_file.h"
+#include "formats/web_game.h"
 #include "image_dialog.h"
 #include "media/image_decoder.h"
 #include "media/preview_cache.h"
@@ -30,6 +31,7 @@
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QResizeEvent>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTimer>
@@ -393,6 +395,8 @@ ExportSettings TForm1::exportSettings() const {
     e.shuffleAnswers = chkrevolver->isChecked();
     e.styleJs = toUtf8(estilojs->text());
     e.buttonText = toUtf8(txboton->text());
+    e.singleFile = chkunarquivo->isChecked();
+    e.passMark = notaaprobar->value();
     return e;
 }
 
@@ -415,7 +419,8 @@ void TForm1::btgardaClick() {
     case Format::Html: gardarHTML(); break;
     case Format::JavaScript: gardarjava(); break;
     case Format::Ebk: gardarebk(); break;
-    case Format::Odt: gardarodt(); break;
+    case Format::Web:
+    case Format::Scorm: gardarweb(); break;
     }
 }
 
@@ -437,7 +442,15 @@ void TForm1::gardarebk() {
     garda(vireta::gardarebk(generalData(), model_.questions, model_.count, memo_));
 }
 
-void TForm1::gardarodt() { vireta::gardarodt(memo_); }
+// The "Web" tab: the web game, or its SCORM package when "Paquete SCORM" is checked.
+void TForm1::gardarweb() {
+    if (chkscorm->isChecked())
+        garda(vireta::gardarscorm(generalData(), model_.questions, model_.count, exportSettings(),
+                                  memo_));
+    else
+        garda(vireta::gardarweb(generalData(), model_.questions, model_.count, exportSettings(),
+                                memo_));
+}
 
 void TForm1::garda(const SaveRequest& request) {
     saveStep_.finishLeftover();

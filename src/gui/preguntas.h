@@ -27,6 +27,7 @@ class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
+class QSpinBox;
 class QStackedWidget;
 class QTabWidget;
 class QToolButton;
@@ -115,9 +116,8 @@ public:
     void gardarHTML();
     void gardarjava();
     void gardarebk();
-    void gardarodt();
+    void gardarweb();
     void garda(const SaveRequest& request); // asks for the name, then saves
-
     // Reads the quiz file at `path`; on failure the quiz stays as it was and the
     // message "Erro no arquivo :" with the path is shown.
     void LoadItem(const QString& path);
@@ -320,6 +320,9 @@ public:
     QCheckBox* chkrevolver = nullptr;
     QLineEdit* estilojs = nullptr;
     QLineEdit* txboton = nullptr;
+    QCheckBox* chkunarquivo = nullptr; // "Todo nun só arquivo"
+    QCheckBox* chkscorm = nullptr;     // "Paquete SCORM"
+    QSpinBox* notaaprobar = nullptr;   // "Nota para aprobar (%)"
     QCheckBox* chkcopia = nullptr;
     QCheckBox* chkempaqueta = nullptr;
     QToolButton* btgarda = nullptr;

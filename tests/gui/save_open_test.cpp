@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTabWidget>
@@ -65,9 +66,9 @@ private slots:
     void cleanup() { form.reset(); }
 
     void savePageStartsWithItsDesignValues() {
-        QCOMPARE(form->ctformatos->count(), 4);
-        const QStringList tabs{"XML", "HTML", "JavaScript", "EBK"};
-        for (int i = 0; i < 4; ++i)
+        QCOMPARE(form->ctformatos->count(), 5);
+        const QStringList tabs{"XML", "HTML", "JavaScript", "EBK", "Web"};
+        for (int i = 0; i < tabs.size(); ++i)
             QCOMPARE(form->ctformatos->tabText(i), tabs[i]);
         QCOMPARE(form->ctformatos->currentIndex(), 0);
         QCOMPARE(form->formatIndex(), Format::Xml);
@@ -109,6 +110,32 @@ private slots:
         form->txtcorcomun->setText(QStringLiteral("común"));
         form->btpreg->click();
         QCOMPARE(form->txtcor->text(), QString());
+    }
+
+    void theWebTabSavesTheGameOrItsScormPackage() {
+        QVERIFY(!form->chkunarquivo->isChecked());
+        QVERIFY(!form->chkscorm->isChecked());
+        QCOMPARE(form->notaaprobar->value(), 50);
+        QVERIFY(!form->notaaprobar->isEnabled());
+        fillQuiz();
+        saveAs(4, dir->filePath("xogo"));
+        QCOMPARE(form->formatIndex(), Format::Web);
+        QVERIFY(dialogs.shown.back().text.startsWith(QStringLiteral(" *.htm|*.htm;*.html;*.HTM;*.HTML\n")));
+        const QByteArray page = readFile(dir->filePath("xogo.html"));
+        QVERIFY(page.startsWith("<!DOCTYPE html>\r\n<html lang=\"gl\">"));
+        QVERIFY(page.contains("\"title\":\"Ríos \\u0026 montes\""));
+        QVERIFY(!page.contains("\"scorm\""));
+
+        form->chkscorm->setChecked(true);
+        QVERIFY(form->notaaprobar->isEnabled());
+        form->notaaprobar->setValue(80);
+        form->chkunarquivo->setChecked(true);
+        QCOMPARE(form->exportSettings().passMark, 80);
+        QVERIFY(form->exportSettings().singleFile);
+        saveAs(4, dir->filePath("paquete"));
+        QVERIFY(dialogs.shown.back().text.startsWith(QStringLiteral(" *.zip|*.zip;*.ZIP\n")));
+        QVERIFY(readFile(dir->filePath("paquete.zip")).startsWith("PK\x03\x04"));
+        QVERIFY(!QFile::exists(dir->filePath("paquete.tar")));
     }
 
     void theDialogOffersThePreviousNameWithItsExtension() {

@@ -31,6 +31,14 @@ SaveProblem problemOfErrno(int err) {
     }
 }
 
+SaveProblem problemOfUnreadMedium(int err) {
+    if (err == EEXIST)
+        return SaveProblem::SameNameInPackage;
+    if (err == EFBIG)
+        return SaveProblem::TooLargeToEmbed;
+    return problemOfErrno(err);
+}
+
 const char* galicianReason(SaveProblem problem) {
     switch (problem) {
     case SaveProblem::NotFound:
@@ -47,6 +55,10 @@ const char* galicianReason(SaveProblem problem) {
         return "O nome é demasiado longo";
     case SaveProblem::NoPermission:
         return "Non ten permiso ou o arquivo está protexido contra escritura";
+    case SaveProblem::SameNameInPackage:
+        return "Xa hai no paquete outro arquivo co mesmo nome";
+    case SaveProblem::TooLargeToEmbed:
+        return "É demasiado grande para metelo na páxina";
     case SaveProblem::Other:
         break;
     }
@@ -69,6 +81,10 @@ std::string englishReason(SaveProblem problem, int err) {
         return "the name is too long";
     case SaveProblem::NoPermission:
         return "permission denied or write-protected";
+    case SaveProblem::SameNameInPackage:
+        return "another file of that name is in the package already";
+    case SaveProblem::TooLargeToEmbed:
+        return "too large to embed in the page";
     case SaveProblem::Other:
         break;
     }

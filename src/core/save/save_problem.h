@@ -15,11 +15,17 @@ enum class SaveProblem {
     NoSpace,            // the disk (or the user's quota or file-size limit) is full
     NameTooLong,
     NoPermission,       // no right to read the source or to write the target, or write-protected
+    SameNameInPackage,  // another media file of the same bare name is in the zip package already
+    TooLargeToEmbed,    // too large to embed in a single-file page
     Other,
 };
 
 // The problem an errno value stands for (Other for anything not listed above).
 SaveProblem problemOfErrno(int err);
+
+// The problem of a media file a writer could not read (EEXIST and EFBIG stand for
+// SameNameInPackage and TooLargeToEmbed there).
+SaveProblem problemOfUnreadMedium(int err);
 
 // The reason as the window shows it, in Galician (UTF-8), one line without a final stop.
 const char* galicianReason(SaveProblem problem);

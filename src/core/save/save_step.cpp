@@ -139,7 +139,9 @@ SaveResult SaveStep::save(const std::string& chosen, const SaveRequest& request,
     result.documentPath = completeExtension(chosen, request.extension);
     lastName_ = result.documentPath;
 
-    bool pack = media.pack;
+    for (const auto& unread : request.unreadMedia)
+        result.failedMedia.push_back({unread.source, problemOfUnreadMedium(unread.error), unread.error});
+    bool pack = media.pack && request.packable;
     if (pack && archivePathFor(chosen) == result.documentPath) {
         // A document named like its own archive (quiz.tar): the document is saved and
         // the media copied, but no archive is made; the result says so.
@@ -171,7 +173,9 @@ SaveResult SaveStep::save(const std::string& chosen, const SaveRequest& request,
     PendingFile document(result.documentPath, buffer.text());
 
     try {
-        if (media.general && media.settings && media.model) {
+        if (media.general && media.settings && media.model && request.carriesMedia) {
+            media.model->copiedFiles.clear();
+        } else if (media.general && media.settings && media.model) {
             MediaCopyRequest r;
             r.documentFolder = folderPart(result.documentPath);
             r.format = media.format;
@@ -182,7 +186,8 @@ SaveResult SaveStep::save(const std::string& chosen, const SaveRequest& request,
             r.documentName = bareFileName(result.documentPath);
             if (pack)
                 r.archiveName = bareFileName(result.archivePath);
-            result.failedMedia = copiaelementos(r, *media.general, *media.settings, *media.model);
+            for (auto& failed : copiaelementos(r, *media.general, *media.settings, *media.model))
+                result.failedMedia.push_back(std::move(failed));
         }
         if (archive_) {
             archive_->AppendFile(document.temporaryPath(), bareFileName(result.documentPath));

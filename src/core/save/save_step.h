@@ -143,12 +143,15 @@ public:
     //  2. when packing, the archive writer is created at archivePathFor(chosen), in
     //     a temporary file: if the archive cannot be made there, nothing is written;
     //  3. the buffer is written completely to a temporary file beside the document;
-    //  4. the quiz's media are copied and packed (copiaelementos), file by file; a
-    //     media file named like the document or the archive is left out;
+    //  4. the quiz's media are copied and packed (copiaelementos), file by file,
+    //     unless the request says the document carries them itself; a media file
+    //     named like the document or the archive is left out;
     //  5. the document is added to the archive as its last entry and the archive is
     //     completed;
     //  6. the save commits as a whole: both targets are checked once more, and only
     //     then the document and the archive are renamed into place.
+    // A request that is not packable (a zip package) makes no archive whatever
+    // media.pack says. The request's unread media open the result's failedMedia.
     // Throws SaveError naming the document or the archive when either cannot be
     // written; a media file that fails is only listed in the result. A failed save
     // leaves an earlier document and archive of the same names as they were (media
