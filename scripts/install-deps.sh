@@ -8,6 +8,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   # the program
   qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-translations-l10n
+  qt6-l10n-tools   # lrelease: the Galician additions to Qt's catalogue
   libpng-dev libjpeg-dev zlib1g-dev
   libzip-dev   # the SCORM package
   fonts-dejavu-core   # the paper test's font, embedded in its PDF

@@ -18,6 +18,16 @@ public:
 
     // A question captioned "vireta", no icon, buttons OK and Cancel; true for OK only.
     virtual bool confirm(QWidget* parent, const QString& text) = 0;
+    // The same question when OK destroys something (a question, the quiz, unsaved
+    // work): "Cancel" is the default button, so Return never destroys; `detail`, when
+    // not empty, stands beneath the text.
+    virtual bool confirmDestroying(QWidget* parent, const QString& text,
+                                   const QString& detail) = 0;
+
+    // The question about unsaved work, captioned "vireta", with the buttons "Gardar",
+    // "Non gardar" and "Cancelar"; "Cancelar" is the default and Escape's answer.
+    enum class SaveAnswer { Save, Discard, Cancel };
+    virtual SaveAnswer askToSave(QWidget* parent, const QString& text) = 0;
     // A message captioned "vireta", no icon, button OK.
     virtual void inform(QWidget* parent, const QString& text) = 0;
     // A message with an exclamation icon and an OK button.
@@ -31,6 +41,7 @@ public:
     // question, "Xa existe %1. Desexa substituílo?").
     virtual std::optional<QString> openFile(QWidget* parent, const QString& title,
                                             const QString& filter) = 0;
+    // The open-picture dialog shows the selected picture beside the file list.
     virtual std::optional<QString> openImage(QWidget* parent, const QString& title,
                                              const QString& filter) = 0;
     virtual std::optional<QString> saveFile(QWidget* parent, const QString& title,
@@ -49,6 +60,8 @@ public:
 class QtDialogs : public Dialogs {
 public:
     bool confirm(QWidget* parent, const QString& text) override;
+    bool confirmDestroying(QWidget* parent, const QString& text, const QString& detail) override;
+    SaveAnswer askToSave(QWidget* parent, const QString& text) override;
     void inform(QWidget* parent, const QString& text) override;
     void warn(QWidget* parent, const QString& title, const QString& text) override;
     void error(QWidget* parent, const QString& text) override;

@@ -63,7 +63,7 @@ QToolButton* makeSectionButton(QWidget* parent, const char* name, const QString&
     b->setAutoRaise(true);
     b->setCursor(Qt::PointingHandCursor);
     b->setFocusPolicy(Qt::TabFocus);
-    b->setAccessibleName(caption);
+    b->setAccessibleName(QString(caption).remove(QLatin1Char('&'))); // without its mnemonic mark
     return b;
 }
 
@@ -143,7 +143,7 @@ QLineEdit* TForm1::addPathBox(QWidget* parent, const char* name, const char* ope
                                     QStringLiteral("Escoitar: ") + accessibleName, 26);
         play->move(x + width - 26, y - 1);
         connect(open, &QToolButton::clicked, this, [this, box] { abreson(box); });
-        connect(play, &QToolButton::clicked, this, [this, box] { sona(box->text()); });
+        connect(play, &QToolButton::clicked, this, [this, box, play] { sona(box->text(), play); });
     } else { // the image box: pick, then preview at once
         connect(open, &QToolButton::clicked, this, [this, box] {
             abreimaxe(box);

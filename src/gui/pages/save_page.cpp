@@ -174,6 +174,10 @@ void TForm1::buildSavePage() {
     chkempaqueta->setChecked(true);
     btgarda = makeSectionButton(strip, "btgarda", QStringLiteral("Gardar"), "export");
     btgarda->setMinimumWidth(80);
+    // As tall as "Gardar", so the three share a row of the tab order and Tab reaches
+    // both check boxes before the button.
+    for (QCheckBox* box : {chkcopia, chkempaqueta})
+        box->setFixedHeight(btgarda->sizeHint().height());
     row->addWidget(chkcopia);
     row->addSpacing(24);
     row->addWidget(chkempaqueta);
