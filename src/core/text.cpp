@@ -1,6 +1,8 @@
 #include "text.h"
 
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 namespace vireta {
 namespace {
@@ -70,6 +72,21 @@ std::size_t decodeUtf8(std::string_view s, std::size_t pos, char32_t& cp) {
     return len;
 }
 
+// The length of the run of ASCII bytes at the start of s[pos..].
+std::size_t asciiRun(std::string_view s, std::size_t pos) {
+    const std::size_t start = pos;
+    constexpr std::uint64_t kHigh = 0x8080808080808080u;
+    for (; pos + 8 <= s.size(); pos += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, s.data() + pos, 8);
+        if (w & kHigh)
+            break;
+    }
+    while (pos < s.size() && static_cast<unsigned char>(s[pos]) < 0x80)
+        ++pos;
+    return pos - start;
+}
+
 } // namespace
 
 std::string bareFileName(std::string_view path) {
@@ -127,45 +144,92 @@ std::string utf8ToCp1252(std::string_view utf8) {
 std::string cp1252ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 8);
-    for (char c : bytes)
-        appendUtf8(out, cp1252ToCodePoint(static_cast<unsigned char>(c)));
-    return out;
-}
-
-std::string utf8FromFile(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size());
     for (std::size_t pos = 0; pos < bytes.size();) {
-        char32_t cp;
-        const auto len = decodeUtf8(bytes, pos, cp);
-        if (len == 0) {
-            appendUtf8(out, cp1252ToCodePoint(static_cast<unsigned char>(bytes[pos])));
-            ++pos;
-        } else {
-            out.append(bytes.substr(pos, len));
-            pos += len;
-        }
+        const std::size_t run = asciiRun(bytes, pos);
+        out.append(bytes.data() + pos, run);
+        pos += run;
+        if (pos < bytes.size())
+            appendUtf8(out, cp1252ToCodePoint(static_cast<unsigned char>(bytes[pos++])));
     }
     return out;
 }
 
-std::string escapeMarkup(std::string_view text, std::string_view special) {
+std::string utf8FromFile(std::string_view bytes) {
+    // Valid stretches are copied whole; only a byte that starts no valid sequence is
+    // converted on its own.
     std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        if (special.find(c) == std::string_view::npos) {
-            out += c;
+    out.reserve(bytes.size());
+    std::size_t kept = 0; // start of the valid stretch not yet copied
+    for (std::size_t pos = 0; pos < bytes.size();) {
+        pos += asciiRun(bytes, pos);
+        if (pos == bytes.size())
+            break;
+        char32_t cp;
+        const auto len = decodeUtf8(bytes, pos, cp);
+        if (len != 0) {
+            pos += len;
             continue;
         }
+        out.append(bytes.data() + kept, pos - kept);
+        appendUtf8(out, cp1252ToCodePoint(static_cast<unsigned char>(bytes[pos])));
+        kept = ++pos;
+    }
+    out.append(bytes.data() + kept, bytes.size() - kept);
+    return out;
+}
+
+void appendEscapedMarkup(std::string& out, std::string_view text, std::string_view special) {
+    bool isSpecial[256] = {};
+    for (char c : special)
+        if (c == '&' || c == '<' || c == '>' || c == '"' || c == '\'')
+            isSpecial[static_cast<unsigned char>(c)] = true;
+    // Eight bytes at a time while none of them is special: a byte equal to c makes
+    // a zero byte in w ^ (c in every byte), which the usual bit trick finds.
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    constexpr std::uint64_t kHigh = 0x8080808080808080u;
+    auto hasSpecial = [&](std::uint64_t w) {
+        std::uint64_t found = 0;
+        for (char c : special) {
+            const std::uint64_t v = w ^ (kOnes * static_cast<unsigned char>(c));
+            found |= (v - kOnes) & ~v & kHigh;
+        }
+        return found != 0;
+    };
+    out.reserve(out.size() + text.size());
+    const char* const data = text.data();
+    const std::size_t n = text.size();
+    std::size_t kept = 0; // start of the bytes not yet copied
+    std::size_t pos = 0;
+    while (pos < n) {
+        if (pos + 8 <= n) {
+            std::uint64_t w;
+            std::memcpy(&w, data + pos, 8);
+            if (!hasSpecial(w)) {
+                pos += 8;
+                continue;
+            }
+        }
+        const char c = data[pos];
+        if (!isSpecial[static_cast<unsigned char>(c)]) {
+            ++pos;
+            continue;
+        }
+        out.append(data + kept, pos - kept);
         switch (c) {
         case '&': out += "&amp;"; break;
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
         case '"': out += "&quot;"; break;
-        case '\'': out += "&apos;"; break;
-        default: out += c;
+        default: out += "&apos;"; break;
         }
+        kept = ++pos;
     }
+    out.append(data + kept, n - kept);
+}
+
+std::string escapeMarkup(std::string_view text, std::string_view special) {
+    std::string out;
+    appendEscapedMarkup(out, text, special);
     return out;
 }
 

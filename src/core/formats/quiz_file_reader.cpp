@@ -207,7 +207,25 @@ private:
         const TXMLNode* first = element.child(0);
         if (first == nullptr || first->kind() != TXMLNode::Kind::Text)
             return {};
+        // In a UTF-8 file the document's own reading of the text (references
+        // replaced, stripped) is the same text, so it is only converted; the
+        // references are decoded again here only when one is longer than
+        // decodeReferences reads.
+        if (utf8_ && decodedAlike(first->value()))
+            return utf8FromFile(first->name());
         return trimmed(converted(first->value()));
+    }
+
+    // Whether every reference in `raw` (which the document has read, so each one is
+    // whole) has a body decodeReferences takes: 32 bytes at most.
+    static bool decodedAlike(std::string_view raw) {
+        for (std::size_t amp = raw.find('&'); amp != std::string_view::npos;
+             amp = raw.find('&', amp + 1)) {
+            const std::size_t semi = raw.find(';', amp + 1);
+            if (semi == std::string_view::npos || semi - amp - 1 > 32)
+                return false;
+        }
+        return true;
     }
 
     std::string mediaPath(const std::string& name) const {
