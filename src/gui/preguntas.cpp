@@ -53,6 +53,11 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dialogs_(di
     player_ = new SoundPlayer(this);
     document_ = std::make_unique<TXMLDoc>();
     previews_ = std::make_unique<PreviewCache>();
+    // A preview decoded in the background is shown on the interface thread.
+    previews_->setReadyHandler([this](const std::string& path) {
+        QMetaObject::invokeMethod(
+            this, [this, path] { previewReady(path); }, Qt::QueuedConnection);
+    });
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Vireta"));
     setWindowIcon(icon("vireta"));
@@ -80,10 +85,14 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dialogs_(di
 
     // The client area that goes with an outer frame of the design size.
     resize(kDesignWidth - 16, kDesignHeight - 39);
+    connect(nota, &QStackedWidget::currentChanged, this, [this] {
+        if (picturePending_ && nota->currentWidget() == page2)
+            ponimaxe(imaxe, txtimaxe); // waits for the background decode under way
+    });
     FormCreate();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() { previews_->setReadyHandler(nullptr); }
 
 // ---------------------------------------------------------------- the model on screen
 
@@ -137,12 +146,18 @@ void TForm1::mostra() {
     const Question& q = model_.currentRecord();
     for (int slot = 0; slot < kFieldSlotCount; ++slot)
         questionControls_[slot]->setText(fromUtf8(q.fields[slot]));
-    ponimaxe(imaxe, txtimaxe);
+    if (deferPictures_)
+        deferPicture();
+    else
+        ponimaxe(imaxe, txtimaxe);
     npreg->setText(QString::number(model_.current));
 
     // The questions shown next are most likely the neighbours: decode their pictures
-    // ahead, so that stepping through camera photos stays instant.
+    // ahead, so that stepping through camera photos stays instant. A picture waited
+    // for goes first.
     std::vector<std::string> ahead;
+    if (picturePending_)
+        ahead.push_back(toUtf8(txtimaxe->text()));
     for (int k : {model_.current + 1, model_.current - 1}) {
         if (k >= 1 && k <= model_.count && !model_.questions.record(k)[FieldSlot::imaxe].empty())
             ahead.push_back(model_.questions.record(k)[FieldSlot::imaxe]);
@@ -195,7 +210,24 @@ QImage loadWithQt(const QString& file) {
 
 } // namespace
 
+void TForm1::deferPicture() {
+    const std::string file = toUtf8(txtimaxe->text());
+    if (imageFormatOf(file) == ImageFormat::Other || previews_->cached(file)) {
+        ponimaxe(imaxe, txtimaxe); // nothing to decode, or decoded already
+        return;
+    }
+    imaxe->clear();
+    picturePending_ = true;
+}
+
+void TForm1::previewReady(const std::string& path) {
+    if (picturePending_ && toUtf8(txtimaxe->text()) == path)
+        ponimaxe(imaxe, txtimaxe);
+}
+
 void TForm1::ponimaxe(PreviewBox* box, QLineEdit* path) {
+    if (box == imaxe)
+        picturePending_ = false;
     const QString file = path->text();
     if (file.isEmpty()) {
         box->clear();
@@ -382,7 +414,11 @@ void TForm1::LoadItem(const QString& path) {
     // The common messages are for new quizzes: they never replace what was loaded.
     model_.fresh = false;
     setGeneralData(general);
+    // The general page is shown first: the open does not wait for the first
+    // question's picture.
+    deferPictures_ = true;
     mostra();
+    deferPictures_ = false;
     markSaved();
 }
 
