@@ -20,6 +20,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -194,6 +195,119 @@ struct TXMLDoc::Storage {
 
 namespace {
 
+// A growable array of plain data: grows by copying bytes and appends without
+// initialising twice, for the parser's working lists (the scratch list of a deeply
+// nested document holds a node for every open element).
+template <typename T>
+class PlainVector {
+    static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);
+
+public:
+    PlainVector() = default;
+    PlainVector(const PlainVector&) = delete;
+    PlainVector& operator=(const PlainVector&) = delete;
+    ~PlainVector() { ::operator delete(data_); }
+
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    T& operator[](std::size_t i) { return data_[i]; }
+    const T& operator[](std::size_t i) const { return data_[i]; }
+    T& back() { return data_[size_ - 1]; }
+    const T* begin() const { return data_; }
+    const T* end() const { return data_ + size_; }
+
+    // Appends a value-initialised element.
+    T& emplace_back()
+    {
+        if (size_ == capacity_)
+            grow();
+        return *new (data_ + size_++) T();
+    }
+    T& push(const T& value) { return *new (grab()) T(value); }
+    // The memory of a new last element, for the caller to construct it in place
+    // (no temporary to copy).
+    void* grab()
+    {
+        if (size_ == capacity_)
+            grow();
+        return data_ + size_++;
+    }
+    void pop_back() { --size_; }
+    void clear() { size_ = 0; }
+    // Only ever shrinks.
+    void shrinkTo(std::size_t n) { size_ = n; }
+
+private:
+    void grow()
+    {
+        const std::size_t capacity = capacity_ ? capacity_ * 2 : 64;
+        T* data = static_cast<T*>(::operator new(capacity * sizeof(T)));
+        if (size_)
+            std::memcpy(static_cast<void*>(data), data_, size_ * sizeof(T));
+        ::operator delete(data_);
+        data_ = data;
+        capacity_ = capacity;
+    }
+
+    T* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+};
+
+// A stack of plain data in fixed-size segments: it grows without moving what it
+// holds, which matters for the scratch list, where a deeply nested document keeps a
+// node for every open element.
+template <typename T>
+class SegmentedStack {
+    static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);
+    static constexpr std::size_t kShift = 12;
+    static constexpr std::size_t kSegment = std::size_t{1} << kShift; // elements
+    static constexpr std::size_t kMask = kSegment - 1;
+
+public:
+    SegmentedStack() = default;
+    SegmentedStack(const SegmentedStack&) = delete;
+    SegmentedStack& operator=(const SegmentedStack&) = delete;
+    ~SegmentedStack()
+    {
+        for (T* segment : segments_)
+            ::operator delete(segment);
+    }
+
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    T& operator[](std::size_t i) { return segments_[i >> kShift][i & kMask]; }
+    T& back() { return (*this)[size_ - 1]; }
+    void pop_back() { --size_; }
+    // Only ever shrinks; the segments stay for reuse.
+    void shrinkTo(std::size_t n) { size_ = n; }
+
+    T& push(const T& value) { return *new (grab()) T(value); }
+    // The memory of a new top element, for the caller to construct it in place.
+    void* grab()
+    {
+        const std::size_t segment = size_ >> kShift;
+        if (segment == segments_.size())
+            segments_.push_back(static_cast<T*>(::operator new(kSegment * sizeof(T))));
+        return segments_[segment] + (size_++ & kMask);
+    }
+
+    // Copies elements [from, size()) to `out`.
+    void copyTop(std::size_t from, T* out) const
+    {
+        while (from < size_) {
+            const std::size_t n = std::min(size_, (from | kMask) + 1) - from;
+            std::memcpy(static_cast<void*>(out), segments_[from >> kShift] + (from & kMask), n * sizeof(T));
+            out += n;
+            from += n;
+        }
+    }
+
+private:
+    std::vector<T*> segments_;
+    std::size_t size_ = 0;
+};
+
 // The names of the attributes of one start tag, for finding a repeated one in
 // constant time however many there are: a flat open-addressing table of indexes
 // into the tag's attribute list, with a part of each name's hash beside its index so
@@ -206,7 +320,7 @@ public:
 
     // Adds attributes[index]'s name; false (and nothing added) when an earlier
     // attribute of the list has the same name.
-    bool insert(const std::vector<TXMLAttribute>& attributes, std::size_t index)
+    bool insert(const PlainVector<TXMLAttribute>& attributes, std::size_t index)
     {
         if (used_ == 0)
             start(kInitialSlots);
@@ -313,20 +427,25 @@ private:
     {
         return left() >= s.size() && std::memcmp(cursor_, s.data(), s.size()) == 0;
     }
+    // Both scan with a pointer of their own and move the cursor once.
     void skipBlanks()
     {
-        while (isBlank(*cursor_)) // the NUL at end_ is no blank
-            ++cursor_;
+        const char* p = cursor_;
+        while (isBlank(*p)) // the NUL at end_ is no blank
+            ++p;
+        cursor_ = p;
     }
     std::string_view readName()
     {
         const char* start = cursor_;
-        if (isNameStart(*cursor_)) {
-            ++cursor_;
-            while (isNameChar(*cursor_))
-                ++cursor_;
+        const char* p = start;
+        if (isNameStart(*p)) {
+            ++p;
+            while (isNameChar(*p))
+                ++p;
         }
-        return {start, static_cast<std::size_t>(cursor_ - start)};
+        cursor_ = p;
+        return {start, static_cast<std::size_t>(p - start)};
     }
     // The position of `s` at or after the cursor, or nullptr.
     const char* find(std::string_view s) const
@@ -361,11 +480,9 @@ private:
 
     TXMLNode& append(Kind kind, std::string_view name)
     {
-        TXMLNode& n = scratch_.emplace_back();
-        n.kind_ = static_cast<std::uint64_t>(kind);
-        n.name_ = name.data();
-        n.nameSize_ = name.size();
-        return n;
+        // Made whole and stored at once: setting the bit fields one by one would
+        // read back memory that is being written.
+        return *new (scratch_.grab()) TXMLNode(kind, name.data(), name.size());
     }
     void appendWithValue(Kind kind, std::string_view name, std::string_view value)
     {
@@ -380,9 +497,9 @@ private:
     TXMLDeclaration& declaration_;
     const char* cursor_;
     const char* end_;
-    std::vector<TXMLNode> scratch_;
-    std::vector<OpenElement> open_;
-    std::vector<TXMLAttribute> attributes_;
+    SegmentedStack<TXMLNode> scratch_;
+    SegmentedStack<OpenElement> open_;
+    PlainVector<TXMLAttribute> attributes_;
     AttributeNameSet attributeNames_;
     std::size_t rootIndex_ = 0;
 };
@@ -697,9 +814,12 @@ const detail::XMLListHeader* XMLTreeBuilder::takeScratchFrom(std::size_t from)
         return nullptr;
     auto* header = static_cast<Header*>(s_.tree.allocate(sizeof(Header) + count * sizeof(TXMLNode)));
     header->count = count;
-    std::uninitialized_copy(scratch_.begin() + static_cast<std::ptrdiff_t>(from), scratch_.end(),
-                            reinterpret_cast<TXMLNode*>(header + 1));
-    scratch_.resize(from);
+    auto* list = reinterpret_cast<TXMLNode*>(header + 1);
+    if (count == 1)
+        new (list) TXMLNode(scratch_[from]); // the usual case in deep nesting, without a call
+    else
+        scratch_.copyTop(from, list);
+    scratch_.shrinkTo(from);
     return header;
 }
 
@@ -712,7 +832,7 @@ void XMLTreeBuilder::attachAttributes(TXMLNode& element)
         return;
     auto* header = static_cast<Header*>(s_.tree.allocate(sizeof(Header) + count * sizeof(TXMLAttribute)));
     header->count = count;
-    std::uninitialized_copy(attributes_.begin(), attributes_.end(), reinterpret_cast<TXMLAttribute*>(header + 1));
+    std::memcpy(static_cast<void*>(header + 1), attributes_.begin(), count * sizeof(TXMLAttribute));
     element.element_.attributes = header;
 }
 
@@ -724,6 +844,13 @@ void XMLTreeBuilder::parseStartTag()
     std::string_view name = readName();
     if (name.empty())
         fail(kNoName);
+    if (*cursor_ == '>') {
+        // The commonest tag, a name alone, goes straight on the stack.
+        ++cursor_;
+        open_.push(OpenElement{scratch_.size()});
+        append(TXMLNode::Kind::Element, name);
+        return;
+    }
 
     attributes_.clear();
     attributeNames_.reset();
@@ -766,16 +893,30 @@ void XMLTreeBuilder::parseStartTag()
     if (*cursor_ != '>')
         failEndOfTag("<", ">");
     ++cursor_;
-    open_.push_back({index});
+    open_.push(OpenElement{index});
 }
 
 // True, with the cursor moved past it, when the cursor stands on "</", `name`,
 // any blanks and ">".
 bool XMLTreeBuilder::atEndTagOf(std::string_view name)
 {
-    if (left() < name.size() + 3 || cursor_[1] != '/' || std::memcmp(cursor_ + 2, name.data(), name.size()) != 0)
+    if (left() < name.size() + 3 || cursor_[1] != '/')
         return false;
-    const char* p = cursor_ + 2 + name.size();
+    // Compared here eight bytes at a time rather than by a call: names are short.
+    const char* p = cursor_ + 2;
+    const char* q = name.data();
+    std::size_t n = name.size();
+    for (; n >= 8; p += 8, q += 8, n -= 8) {
+        std::uint64_t a;
+        std::uint64_t b;
+        std::memcpy(&a, p, 8);
+        std::memcpy(&b, q, 8);
+        if (a != b)
+            return false;
+    }
+    for (; n > 0; --n)
+        if (*p++ != *q++)
+            return false;
     while (isBlank(*p))
         ++p;
     if (*p != '>')
