@@ -260,7 +260,7 @@ private:
 template <typename T>
 class SegmentedStack {
     static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);
-    static constexpr std::size_t kShift = 12;
+    static constexpr std::size_t kShift = 9;
     static constexpr std::size_t kSegment = std::size_t{1} << kShift; // elements
     static constexpr std::size_t kMask = kSegment - 1;
 
