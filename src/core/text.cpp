@@ -87,6 +87,33 @@ std::size_t asciiRun(std::string_view s, std::size_t pos) {
     return pos - start;
 }
 
+// The length of the valid UTF-8 sequence at p (n > 0 bytes there), or 0: the same
+// rule as decodeUtf8 (shortest form, no surrogates, at most U+10FFFF) without
+// computing the code point.
+inline std::size_t validSequenceAt(const unsigned char* p, std::size_t n) {
+    const unsigned b0 = p[0];
+    auto continuation = [](unsigned b) { return (b & 0xC0) == 0x80; };
+    if (b0 < 0xC2)
+        return 0; // a continuation byte, or an overlong two-byte form
+    if (b0 < 0xE0)
+        return n >= 2 && continuation(p[1]) ? 2 : 0;
+    if (b0 < 0xF0) {
+        if (n < 3 || !continuation(p[1]) || !continuation(p[2]))
+            return 0;
+        if ((b0 == 0xE0 && p[1] < 0xA0) || (b0 == 0xED && p[1] >= 0xA0))
+            return 0; // overlong, or a surrogate
+        return 3;
+    }
+    if (b0 < 0xF5) {
+        if (n < 4 || !continuation(p[1]) || !continuation(p[2]) || !continuation(p[3]))
+            return 0;
+        if ((b0 == 0xF0 && p[1] < 0x90) || (b0 == 0xF4 && p[1] >= 0x90))
+            return 0; // overlong, or above U+10FFFF
+        return 4;
+    }
+    return 0;
+}
+
 } // namespace
 
 std::string bareFileName(std::string_view path) {
@@ -159,22 +186,37 @@ std::string utf8FromFile(std::string_view bytes) {
     // converted on its own.
     std::string out;
     out.reserve(bytes.size());
-    std::size_t kept = 0; // start of the valid stretch not yet copied
-    for (std::size_t pos = 0; pos < bytes.size();) {
-        pos += asciiRun(bytes, pos);
-        if (pos == bytes.size())
-            break;
-        char32_t cp;
-        const auto len = decodeUtf8(bytes, pos, cp);
-        if (len != 0) {
-            pos += len;
+    const auto* const begin = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* const end = begin + bytes.size();
+    const unsigned char* kept = begin; // start of the valid stretch not yet copied
+    const unsigned char* p = begin;
+    while (p < end) {
+        if (*p < 0x80) {
+            ++p;
+            // Eight ASCII bytes at a time.
+            while (end - p >= 8) {
+                std::uint64_t w;
+                std::memcpy(&w, p, 8);
+                if (w & 0x8080808080808080u)
+                    break;
+                p += 8;
+            }
             continue;
         }
-        out.append(bytes.data() + kept, pos - kept);
-        appendUtf8(out, cp1252ToCodePoint(static_cast<unsigned char>(bytes[pos])));
-        kept = ++pos;
+        // Two-byte sequences (accented Latin letters) are the common case.
+        if (p[0] >= 0xC2 && p[0] < 0xE0 && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
+            p += 2;
+            continue;
+        }
+        if (const std::size_t len = validSequenceAt(p, static_cast<std::size_t>(end - p))) {
+            p += len;
+            continue;
+        }
+        out.append(reinterpret_cast<const char*>(kept), static_cast<std::size_t>(p - kept));
+        appendUtf8(out, cp1252ToCodePoint(*p));
+        kept = ++p;
     }
-    out.append(bytes.data() + kept, bytes.size() - kept);
+    out.append(reinterpret_cast<const char*>(kept), static_cast<std::size_t>(end - kept));
     return out;
 }
 
