@@ -327,6 +327,27 @@ TEST(XmlElements, RepeatedAttributeAmongMany)
     EXPECT_EQ(errorOf("<r>" + tag(100, -1, "", "/>") + tag(100, -1, "", "/>") + "</r>"), "");
 }
 
+// Long lists of children, pending while their siblings' subtrees are read, come out
+// whole and in order however they fall in the parser's working stack.
+TEST(XmlElements, LongListsOfChildrenKeepTheirOrder)
+{
+    std::string doc = "<r>";
+    for (int i = 0; i < 3000; ++i)
+        doc += "<q n='" + std::to_string(i) + "'><a>" + std::to_string(i) + "</a>t" + std::to_string(i) + "</q>";
+    doc += "</r>";
+    TXMLDoc d;
+    d.loadFromBytes(doc);
+    ASSERT_EQ(d.root()->childCount(), 3000u);
+    std::size_t i = 0;
+    for (const TXMLNode& q : d.root()->children()) {
+        const std::string n = std::to_string(i++);
+        ASSERT_EQ(q.attributes().find("n")->value(), n);
+        ASSERT_EQ(q.childCount(), 2u);
+        EXPECT_EQ(q.child(0)->child(0)->name(), n);
+        EXPECT_EQ(q.child(1)->name(), "t" + n);
+    }
+}
+
 // Nesting depth is limited by memory only: neither parsing nor destroying a tree
 // uses the C++ stack per level.
 TEST(XmlElements, MillionNestedElements)
