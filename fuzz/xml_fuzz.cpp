@@ -2,12 +2,15 @@
 // verifies what must hold for every input: a failed parse leaves the document
 // empty, and a parsed tree is well formed (one root element among the top-level
 // nodes, element names and attribute names are names, texts are stripped and
-// never empty, kinds other than element have neither children nor attributes).
+// never empty, kinds other than element have neither children nor attributes), and
+// a text's name is its value with the references replaced as documented, stripped.
 
 #include "xml/XMLParser.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -46,6 +49,82 @@ bool isStripped(std::string_view s)
         || (static_cast<unsigned char>(s.front()) > 32 && static_cast<unsigned char>(s.back()) > 32);
 }
 
+std::string_view stripped(std::string_view s)
+{
+    while (!s.empty() && static_cast<unsigned char>(s.front()) <= 32)
+        s.remove_prefix(1);
+    while (!s.empty() && static_cast<unsigned char>(s.back()) <= 32)
+        s.remove_suffix(1);
+    return s;
+}
+
+void appendUtf8(std::string& out, std::uint32_t cp)
+{
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// The value of a parsed text with its references replaced, the slow way: every "&"
+// of a text that parsed starts a whole reference.
+std::string replaced(std::string_view v)
+{
+    std::string out;
+    for (std::size_t i = 0; i < v.size();) {
+        if (v[i] != '&') {
+            out += v[i++];
+            continue;
+        }
+        const std::size_t semi = v.find(';', i);
+        check(semi != std::string_view::npos && semi > i + 1);
+        const std::string_view body = v.substr(i + 1, semi - i - 1);
+        const std::string_view whole = v.substr(i, semi + 1 - i);
+        i = semi + 1;
+        if (body[0] == '#') {
+            const bool hex = body.size() > 1 && body[1] == 'x';
+            const std::string_view digits = body.substr(hex ? 2 : 1);
+            check(!digits.empty());
+            std::uint64_t n = 0;
+            for (char c : digits) {
+                const unsigned d = c <= '9' ? static_cast<unsigned>(c - '0') : static_cast<unsigned>((c | 0x20) - 'a' + 10);
+                check(d < (hex ? 16u : 10u));
+                n = std::min<std::uint64_t>(n * (hex ? 16 : 10) + d, 0x110000);
+            }
+            if (n != 0 && n < 0x110000 && !(n >= 0xD800 && n <= 0xDFFF))
+                appendUtf8(out, static_cast<std::uint32_t>(n));
+            else
+                out.append(whole);
+            continue;
+        }
+        check(isName(body));
+        if (body == "lt")
+            out += '<';
+        else if (body == "gt")
+            out += '>';
+        else if (body == "amp")
+            out += '&';
+        else if (body == "apos")
+            out += '\'';
+        else if (body == "quot")
+            out += '"';
+        else
+            out.append(whole);
+    }
+    return out;
+}
+
 void checkNode(const vireta::TXMLNode& n)
 {
     using Kind = vireta::TXMLNode::Kind;
@@ -63,6 +142,7 @@ void checkNode(const vireta::TXMLNode& n)
     case Kind::Text:
         check(!n.value().empty() && isStripped(n.value()) && isStripped(n.name()));
         check(n.value().find('<') == std::string_view::npos);
+        check(n.name() == stripped(replaced(n.value())));
         break;
     case Kind::ProcessingInstruction:
         check(isName(n.name()));

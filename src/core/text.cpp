@@ -1,6 +1,8 @@
 #include "text.h"
 
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 namespace vireta {
 namespace {
@@ -70,6 +72,48 @@ std::size_t decodeUtf8(std::string_view s, std::size_t pos, char32_t& cp) {
     return len;
 }
 
+// The length of the run of ASCII bytes at the start of s[pos..].
+std::size_t asciiRun(std::string_view s, std::size_t pos) {
+    const std::size_t start = pos;
+    constexpr std::uint64_t kHigh = 0x8080808080808080u;
+    for (; pos + 8 <= s.size(); pos += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, s.data() + pos, 8);
+        if (w & kHigh)
+            break;
+    }
+    while (pos < s.size() && static_cast<unsigned char>(s[pos]) < 0x80)
+        ++pos;
+    return pos - start;
+}
+
+// The length of the valid UTF-8 sequence at p (n > 0 bytes there), or 0: the same
+// rule as decodeUtf8 (shortest form, no surrogates, at most U+10FFFF) without
+// computing the code point.
+inline std::size_t validSequenceAt(const unsigned char* p, std::size_t n) {
+    const unsigned b0 = p[0];
+    auto continuation = [](unsigned b) { return (b & 0xC0) == 0x80; };
+    if (b0 < 0xC2)
+        return 0; // a continuation byte, or an overlong two-byte form
+    if (b0 < 0xE0)
+        return n >= 2 && continuation(p[1]) ? 2 : 0;
+    if (b0 < 0xF0) {
+        if (n < 3 || !continuation(p[1]) || !continuation(p[2]))
+            return 0;
+        if ((b0 == 0xE0 && p[1] < 0xA0) || (b0 == 0xED && p[1] >= 0xA0))
+            return 0; // overlong, or a surrogate
+        return 3;
+    }
+    if (b0 < 0xF5) {
+        if (n < 4 || !continuation(p[1]) || !continuation(p[2]) || !continuation(p[3]))
+            return 0;
+        if ((b0 == 0xF0 && p[1] < 0x90) || (b0 == 0xF4 && p[1] >= 0x90))
+            return 0; // overlong, or above U+10FFFF
+        return 4;
+    }
+    return 0;
+}
+
 } // namespace
 
 std::string bareFileName(std::string_view path) {
@@ -127,45 +171,107 @@ std::string utf8ToCp1252(std::string_view utf8) {
 std::string cp1252ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 8);
-    for (char c : bytes)
-        appendUtf8(out, cp1252ToCodePoint(static_cast<unsigned char>(c)));
-    return out;
-}
-
-std::string utf8FromFile(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size());
     for (std::size_t pos = 0; pos < bytes.size();) {
-        char32_t cp;
-        const auto len = decodeUtf8(bytes, pos, cp);
-        if (len == 0) {
-            appendUtf8(out, cp1252ToCodePoint(static_cast<unsigned char>(bytes[pos])));
-            ++pos;
-        } else {
-            out.append(bytes.substr(pos, len));
-            pos += len;
-        }
+        const std::size_t run = asciiRun(bytes, pos);
+        out.append(bytes.data() + pos, run);
+        pos += run;
+        if (pos < bytes.size())
+            appendUtf8(out, cp1252ToCodePoint(static_cast<unsigned char>(bytes[pos++])));
     }
     return out;
 }
 
-std::string escapeMarkup(std::string_view text, std::string_view special) {
+std::string utf8FromFile(std::string_view bytes) {
+    // Valid stretches are copied whole; only a byte that starts no valid sequence is
+    // converted on its own.
     std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        if (special.find(c) == std::string_view::npos) {
-            out += c;
+    out.reserve(bytes.size());
+    const auto* const begin = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* const end = begin + bytes.size();
+    const unsigned char* kept = begin; // start of the valid stretch not yet copied
+    const unsigned char* p = begin;
+    while (p < end) {
+        if (*p < 0x80) {
+            ++p;
+            // Eight ASCII bytes at a time.
+            while (end - p >= 8) {
+                std::uint64_t w;
+                std::memcpy(&w, p, 8);
+                if (w & 0x8080808080808080u)
+                    break;
+                p += 8;
+            }
             continue;
         }
+        // Two-byte sequences (accented Latin letters) are the common case.
+        if (p[0] >= 0xC2 && p[0] < 0xE0 && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
+            p += 2;
+            continue;
+        }
+        if (const std::size_t len = validSequenceAt(p, static_cast<std::size_t>(end - p))) {
+            p += len;
+            continue;
+        }
+        out.append(reinterpret_cast<const char*>(kept), static_cast<std::size_t>(p - kept));
+        appendUtf8(out, cp1252ToCodePoint(*p));
+        kept = ++p;
+    }
+    out.append(reinterpret_cast<const char*>(kept), static_cast<std::size_t>(end - kept));
+    return out;
+}
+
+void appendEscapedMarkup(std::string& out, std::string_view text, std::string_view special) {
+    bool isSpecial[256] = {};
+    for (char c : special)
+        if (c == '&' || c == '<' || c == '>' || c == '"' || c == '\'')
+            isSpecial[static_cast<unsigned char>(c)] = true;
+    // Eight bytes at a time while none of them is special: a byte equal to c makes
+    // a zero byte in w ^ (c in every byte), which the usual bit trick finds.
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    constexpr std::uint64_t kHigh = 0x8080808080808080u;
+    auto hasSpecial = [&](std::uint64_t w) {
+        std::uint64_t found = 0;
+        for (char c : special) {
+            const std::uint64_t v = w ^ (kOnes * static_cast<unsigned char>(c));
+            found |= (v - kOnes) & ~v & kHigh;
+        }
+        return found != 0;
+    };
+    out.reserve(out.size() + text.size());
+    const char* const data = text.data();
+    const std::size_t n = text.size();
+    std::size_t kept = 0; // start of the bytes not yet copied
+    std::size_t pos = 0;
+    while (pos < n) {
+        if (pos + 8 <= n) {
+            std::uint64_t w;
+            std::memcpy(&w, data + pos, 8);
+            if (!hasSpecial(w)) {
+                pos += 8;
+                continue;
+            }
+        }
+        const char c = data[pos];
+        if (!isSpecial[static_cast<unsigned char>(c)]) {
+            ++pos;
+            continue;
+        }
+        out.append(data + kept, pos - kept);
         switch (c) {
         case '&': out += "&amp;"; break;
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
         case '"': out += "&quot;"; break;
-        case '\'': out += "&apos;"; break;
-        default: out += c;
+        default: out += "&apos;"; break;
         }
+        kept = ++pos;
     }
+    out.append(data + kept, n - kept);
+}
+
+std::string escapeMarkup(std::string_view text, std::string_view special) {
+    std::string out;
+    appendEscapedMarkup(out, text, special);
     return out;
 }
 

@@ -39,6 +39,8 @@ void appendUtf8(std::string& out, char32_t codePoint);
 // Replaces each character of `text` that is listed in `special` (any of & < > " ')
 // by its predefined XML entity reference; everything else is kept.
 std::string escapeMarkup(std::string_view text, std::string_view special);
+// The same, appended to `out`.
+void appendEscapedMarkup(std::string& out, std::string_view text, std::string_view special);
 
 // Line breaks as the editor's multi-line boxes hold them (CR LF) from any mix of
 // LF, CR LF and lone CR, and back to plain LF.

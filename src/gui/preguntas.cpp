@@ -91,6 +91,11 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dialogs_(di
     });
     document_ = std::make_unique<TXMLDoc>();
     previews_ = std::make_unique<PreviewCache>();
+    // A preview decoded in the background is shown on the interface thread.
+    previews_->setReadyHandler([this](const std::string& path) {
+        QMetaObject::invokeMethod(
+            this, [this, path] { previewReady(path); }, Qt::QueuedConnection);
+    });
     setObjectName(QStringLiteral("Form1"));
     setWindowIcon(icon("vireta"));
     undoStack_ = new QUndoStack(this);
@@ -130,10 +135,15 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dialogs_(di
     connect(ordech, &QCheckBox::toggled, this, &TForm1::updateTitle);
     connect(undoStack_, &QUndoStack::indexChanged, this, [this] { questionsChanged(); });
 
+    connect(nota, &QStackedWidget::currentChanged, this, [this] {
+        if (picturePending_ && nota->currentWidget() == page2)
+            ponimaxe(imaxe, txtimaxe); // waits for the background decode under way
+    });
     FormCreate();
 }
 
 TForm1::~TForm1() {
+    previews_->setReadyHandler(nullptr);
     // The children outlive this part of the window: what they signal while they go
     // (the undo stack clearing itself) must not reach its handlers.
     for (QObject* child : findChildren<QObject*>())
@@ -263,13 +273,19 @@ void TForm1::mostra() {
         questionControls_[slot]->setText(fromUtf8(q.fields[slot]));
         questionControls_[slot]->setCursorPosition(0); // a long text shows its start
     }
-    ponimaxe(imaxe, txtimaxe);
+    if (deferPictures_)
+        deferPicture();
+    else
+        ponimaxe(imaxe, txtimaxe);
     npreg->setText(QString::number(model_.current));
     lbtotal->setText(QStringLiteral("de %1").arg(model_.count));
 
     // The questions shown next are most likely the neighbours: decode their pictures
-    // ahead, so that stepping through camera photos stays instant.
+    // ahead, so that stepping through camera photos stays instant. A picture waited
+    // for goes first.
     std::vector<std::string> ahead;
+    if (picturePending_)
+        ahead.push_back(toUtf8(txtimaxe->text()));
     for (int k : {model_.current + 1, model_.current - 1}) {
         if (k >= 1 && k <= model_.count && !model_.questions.record(k)[FieldSlot::imaxe].empty())
             ahead.push_back(model_.questions.record(k)[FieldSlot::imaxe]);
@@ -312,7 +328,24 @@ QImage toQImage(const std::shared_ptr<const Image>& picture) {
 
 } // namespace
 
+void TForm1::deferPicture() {
+    const std::string file = toUtf8(txtimaxe->text());
+    if (imageFormatOf(file) == ImageFormat::Other || previews_->cached(file)) {
+        ponimaxe(imaxe, txtimaxe); // nothing to decode, or decoded already
+        return;
+    }
+    imaxe->clear();
+    picturePending_ = true;
+}
+
+void TForm1::previewReady(const std::string& path) {
+    if (picturePending_ && toUtf8(txtimaxe->text()) == path)
+        ponimaxe(imaxe, txtimaxe);
+}
+
 void TForm1::ponimaxe(PreviewBox* box, QLineEdit* path) {
+    if (box == imaxe)
+        picturePending_ = false;
     const QString file = path->text();
     box->setToolTip(QString());
     if (file.isEmpty()) {
@@ -668,7 +701,11 @@ void TForm1::LoadItem(const QString& path) {
     // The common messages are for new quizzes: they never replace what was loaded.
     model_.fresh = false;
     setGeneralData(general);
+    // The general page is shown first: the open does not wait for the first
+    // question's picture.
+    deferPictures_ = true;
     mostra();
+    deferPictures_ = false;
     restoring_ = false;
     undoStack_->clear();
     showSection(page1, QStringLiteral("Inicio"));

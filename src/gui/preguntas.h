@@ -206,6 +206,11 @@ private:
     void buildAboutPage();
     void buildStockPage();
     void showPage(QWidget* page);
+    // The question's picture while a quiz is being opened: shown at once when its
+    // preview is cached, otherwise decoded in the background and shown when ready
+    // (or when the questions page is shown, whichever comes first).
+    void deferPicture();
+    void previewReady(const std::string& path);
     void fillCommonValues();
     void fillOrderingList();
     void markSaved(); // the quiz as it is now counts as saved
@@ -237,6 +242,8 @@ private:
     std::string paperInputs_;
     std::unique_ptr<TXMLDoc> document_; // the one document every open reuses
     std::unique_ptr<PreviewCache> previews_; // question pictures, decoded once and ahead
+    bool deferPictures_ = false; // set while an open shows its first question
+    bool picturePending_ = false; // the picture box waits for a background decode
     QuizSnapshot saved_;                // the quiz as last started, opened or saved
     QString quizPath_;                  // the quiz file of the title and Ctrl+S
     QUndoStack* undoStack_ = nullptr;

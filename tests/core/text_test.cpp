@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 using namespace vireta;
 
 TEST(PathParts, BareNameAndFolderSplitAtTheLastSeparatorOfAnyKind) {
@@ -59,4 +63,81 @@ TEST(LineBreaks, AnyMixBecomesCrLfAndBack) {
     EXPECT_EQ(toCrLf("a\nb\r\nc\rd"), "a\r\nb\r\nc\r\nd");
     EXPECT_EQ(toCrLf("\n"), "\r\n");
     EXPECT_EQ(toLf("a\r\nb\rc\n"), "a\nb\nc\n");
+}
+
+namespace {
+
+// Byte strings of every shape the converters take in runs: ASCII runs longer and
+// shorter than eight bytes, markup characters, whole UTF-8 sequences of each length,
+// stray and truncated bytes, at every offset.
+std::vector<std::string> mixedTexts() {
+    const char* const pieces[] = {"a",      "Xogo de ",   "&",          "<",    ">",   "\"", "'",
+                                  "\xC3\xB1", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xF1", "\xC3",
+                                  "\xE2\x82", "\x80",     "\x9D",       "\xFF", "\r\n", "0123456789abcdef"};
+    std::vector<std::string> texts = {""};
+    std::uint32_t state = 1;
+    for (int n = 0; n < 400; ++n) {
+        std::string s;
+        const int count = n % 23;
+        for (int i = 0; i < count; ++i) {
+            state = state * 1103515245u + 12345u;
+            s += pieces[(state >> 8) % (sizeof pieces / sizeof *pieces)];
+        }
+        texts.push_back(s);
+    }
+    return texts;
+}
+
+} // namespace
+
+// The converters copy valid stretches whole; the result must be what converting
+// character by character gives.
+TEST(FileText, ConvertersAgreeWithCharacterByCharacterConversion) {
+    for (const std::string& s : mixedTexts()) {
+        std::string fromFile;
+        std::string fromCp1252;
+        for (std::size_t pos = 0; pos < s.size();) {
+            char32_t cp;
+            const std::size_t len = decodeUtf8At(s, pos, cp);
+            const std::string one = cp1252ToUtf8(s.substr(pos, 1));
+            fromCp1252 += one;
+            if (len == 0) {
+                fromFile += one;
+                ++pos;
+            } else {
+                for (std::size_t i = 1; i < len; ++i)
+                    fromCp1252 += cp1252ToUtf8(s.substr(pos + i, 1));
+                fromFile.append(s, pos, len);
+                pos += len;
+            }
+        }
+        EXPECT_EQ(utf8FromFile(s), fromFile) << s;
+        EXPECT_EQ(cp1252ToUtf8(s), fromCp1252) << s;
+    }
+}
+
+TEST(Markup, EscapingReplacesExactlyTheListedCharacters) {
+    for (const std::string& s : mixedTexts()) {
+        for (const std::string special : {"&<>", "&<\"", "&<>\"'", "<"}) {
+            std::string expected;
+            for (char c : s) {
+                if (special.find(c) == std::string::npos)
+                    expected += c;
+                else if (c == '&')
+                    expected += "&amp;";
+                else if (c == '<')
+                    expected += "&lt;";
+                else if (c == '>')
+                    expected += "&gt;";
+                else if (c == '"')
+                    expected += "&quot;";
+                else
+                    expected += "&apos;";
+            }
+            EXPECT_EQ(escapeMarkup(s, special), expected) << s << " / " << special;
+            std::string appended = "kept";
+            appendEscapedMarkup(appended, s, special);
+            EXPECT_EQ(appended, "kept" + expected);
+        }
+    }
 }

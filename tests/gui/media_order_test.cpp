@@ -141,6 +141,52 @@ private slots:
         QCOMPARE(form->imaxe->image().size(), QSize(40, 30)); // never enlarged
     }
 
+    // Opening a quiz shows its general page without waiting for the first question's
+    // picture: the preview comes from the background decode, or from the questions
+    // page when it is shown first, or at once when it is in the cache already.
+    void openingDoesNotWaitForTheFirstPicture() {
+        QImage photo(3000, 2000, QImage::Format_RGB32);
+        photo.fill(Qt::darkCyan);
+        QVERIFY(photo.save(dir.filePath("foto.jpg"), "JPEG"));
+        QVERIFY(photo.save(dir.filePath("outra.jpg"), "JPEG"));
+        auto quizShowing = [&](const QString& picture) {
+            const QString path = dir.filePath(picture + ".xml");
+            QFile f(path);
+            if (!f.open(QIODevice::WriteOnly))
+                return QString();
+            f.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?><xogo version=\"1.0\">"
+                    "<titulo>Fotos</titulo><preguntas><pregunta><enunciado>Con foto</enunciado>"
+                    "<imaxe>" + picture.toUtf8() + "</imaxe></pregunta><pregunta>"
+                    "<enunciado>Sen foto</enunciado></pregunta></preguntas></xogo>");
+            return path;
+        };
+
+        form->LoadItem(quizShowing("foto.jpg"));
+        QVERIFY(dialogs.shown.empty());
+        QCOMPARE(form->nota->currentWidget(), form->page1);
+        QCOMPARE(form->txtimaxe->text(), dir.filePath("foto.jpg"));
+        // Nothing was decoded on the way: the box waits, and fills by itself.
+        QCOMPARE(form->imaxe->state(), PreviewBox::State::Empty);
+        QTRY_COMPARE(form->imaxe->state(), PreviewBox::State::Picture);
+        QCOMPARE(form->nota->currentWidget(), form->page1);
+
+        // The questions page shown before the decode ends shows the picture with it.
+        form->LoadItem(quizShowing("outra.jpg"));
+        QCOMPARE(form->imaxe->state(), PreviewBox::State::Empty);
+        form->btpregClick();
+        QCOMPARE(form->imaxe->state(), PreviewBox::State::Picture);
+
+        // Decoded before: shown at once.
+        form->LoadItem(quizShowing("foto.jpg"));
+        QCOMPARE(form->imaxe->state(), PreviewBox::State::Picture);
+        // Moving on works as ever, with and without a picture.
+        form->SpeedButton24->click();
+        QCOMPARE(form->imaxe->state(), PreviewBox::State::Empty);
+        form->SpeedButton22->click();
+        QCOMPARE(form->imaxe->state(), PreviewBox::State::Picture);
+        QVERIFY(dialogs.shown.empty());
+    }
+
     void anEmptyOrMissingSoundIsIgnored() {
         button("btponson1")->click();
         form->sona(dir.filePath("falta.mp3"));

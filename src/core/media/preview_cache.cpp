@@ -80,6 +80,10 @@ struct PreviewCache::State {
     std::deque<std::string> queue;
     bool stopping = false;
     std::thread worker; // started by the first prefetch
+    ReadyHandler ready;
+    // Held by the background thread while it calls `ready`, so that replacing the
+    // handler waits for a call under way.
+    std::mutex readyMutex;
 
     State(int w, int h, Decoder d, Limits l)
         : boxWidth(w), boxHeight(h), decoder(std::move(d)), limits(l) {}
@@ -170,10 +174,23 @@ struct PreviewCache::State {
             if (stopping) {
                 return;
             }
-            if (lookup(path, stamp) != nullptr || beingDecoded(path, stamp)) {
+            if (beingDecoded(path, stamp)) {
                 continue;
             }
-            decodeAndStore(lock, path, stamp);
+            if (lookup(path, stamp) == nullptr) {
+                decodeAndStore(lock, path, stamp);
+                if (stopping) {
+                    return;
+                }
+            }
+            lock.unlock();
+            {
+                std::lock_guard<std::mutex> calling(readyMutex);
+                if (ready) {
+                    ready(path);
+                }
+            }
+            lock.lock();
         }
     }
 };
@@ -238,6 +255,23 @@ void PreviewCache::prefetch(const std::vector<std::string>& paths) {
         }
     }
     s.changed.notify_all();
+}
+
+std::optional<PreviewResult> PreviewCache::cached(const std::string& path) {
+    if (!mine(path)) {
+        return std::nullopt;
+    }
+    const FileStamp stamp = stampOf(path);
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    if (const PreviewResult* found = state_->lookup(path, stamp)) {
+        return *found;
+    }
+    return std::nullopt;
+}
+
+void PreviewCache::setReadyHandler(ReadyHandler handler) {
+    std::lock_guard<std::mutex> calling(state_->readyMutex);
+    state_->ready = std::move(handler);
 }
 
 std::size_t PreviewCache::size() const {

@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,17 @@ public:
     // Files already cached unchanged, and names that are not JPEG or PNG, are
     // skipped. Returns at once.
     void prefetch(const std::vector<std::string>& paths);
+
+    // The cached preview of the file at `path` when the file is unchanged since it was
+    // decoded; nullopt otherwise. Never decodes and never waits.
+    std::optional<PreviewResult> cached(const std::string& path);
+
+    // Called on the background thread each time a file it was asked to prefetch is in
+    // the cache (decoded now, or found there already unchanged), with the file's path.
+    // Replaces the previous handler; an empty one stops the calls. Once this returns,
+    // the old handler is not running and is not called again.
+    using ReadyHandler = std::function<void(const std::string& path)>;
+    void setReadyHandler(ReadyHandler handler);
 
     // Pictures and failures currently kept.
     std::size_t size() const;

@@ -20,7 +20,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
-#include <unordered_set>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -148,13 +148,6 @@ inline unsigned hexValue(char c)
     return static_cast<unsigned>((c | 0x20) - 'a' + 10);
 }
 
-bool isValidName(std::string_view s)
-{
-    if (s.empty() || !isNameStart(s[0]))
-        return false;
-    return std::all_of(s.begin() + 1, s.end(), isNameChar);
-}
-
 std::string_view stripped(std::string_view s)
 {
     std::size_t b = 0;
@@ -200,6 +193,209 @@ struct TXMLDoc::Storage {
     }
 };
 
+namespace {
+
+// A growable array of plain data: grows by copying bytes and appends without
+// initialising twice, for the parser's working lists (the scratch list of a deeply
+// nested document holds a node for every open element).
+template <typename T>
+class PlainVector {
+    static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);
+
+public:
+    PlainVector() = default;
+    PlainVector(const PlainVector&) = delete;
+    PlainVector& operator=(const PlainVector&) = delete;
+    ~PlainVector() { ::operator delete(data_); }
+
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    T& operator[](std::size_t i) { return data_[i]; }
+    const T& operator[](std::size_t i) const { return data_[i]; }
+    T& back() { return data_[size_ - 1]; }
+    const T* begin() const { return data_; }
+    const T* end() const { return data_ + size_; }
+
+    // Appends a value-initialised element.
+    T& emplace_back()
+    {
+        if (size_ == capacity_)
+            grow();
+        return *new (data_ + size_++) T();
+    }
+    T& push(const T& value) { return *new (grab()) T(value); }
+    // The memory of a new last element, for the caller to construct it in place
+    // (no temporary to copy).
+    void* grab()
+    {
+        if (size_ == capacity_)
+            grow();
+        return data_ + size_++;
+    }
+    void pop_back() { --size_; }
+    void clear() { size_ = 0; }
+    // Only ever shrinks.
+    void shrinkTo(std::size_t n) { size_ = n; }
+
+private:
+    void grow()
+    {
+        const std::size_t capacity = capacity_ ? capacity_ * 2 : 64;
+        T* data = static_cast<T*>(::operator new(capacity * sizeof(T)));
+        if (size_)
+            std::memcpy(static_cast<void*>(data), data_, size_ * sizeof(T));
+        ::operator delete(data_);
+        data_ = data;
+        capacity_ = capacity;
+    }
+
+    T* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+};
+
+// A stack of plain data in fixed-size segments: it grows without moving what it
+// holds, which matters for the scratch list, where a deeply nested document keeps a
+// node for every open element.
+template <typename T>
+class SegmentedStack {
+    static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);
+    static constexpr std::size_t kShift = 9;
+    static constexpr std::size_t kSegment = std::size_t{1} << kShift; // elements
+    static constexpr std::size_t kMask = kSegment - 1;
+
+public:
+    SegmentedStack() = default;
+    SegmentedStack(const SegmentedStack&) = delete;
+    SegmentedStack& operator=(const SegmentedStack&) = delete;
+    ~SegmentedStack()
+    {
+        for (T* segment : segments_)
+            ::operator delete(segment);
+    }
+
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    T& operator[](std::size_t i) { return segments_[i >> kShift][i & kMask]; }
+    T& back() { return (*this)[size_ - 1]; }
+    void pop_back() { --size_; }
+    // Only ever shrinks; the segments stay for reuse.
+    void shrinkTo(std::size_t n) { size_ = n; }
+
+    T& push(const T& value) { return *new (grab()) T(value); }
+    // The memory of a new top element, for the caller to construct it in place.
+    void* grab()
+    {
+        const std::size_t segment = size_ >> kShift;
+        if (segment == segments_.size())
+            segments_.push_back(static_cast<T*>(::operator new(kSegment * sizeof(T))));
+        return segments_[segment] + (size_++ & kMask);
+    }
+
+    // Copies elements [from, size()) to `out`.
+    void copyTop(std::size_t from, T* out) const
+    {
+        while (from < size_) {
+            const std::size_t n = std::min(size_, (from | kMask) + 1) - from;
+            std::memcpy(static_cast<void*>(out), segments_[from >> kShift] + (from & kMask), n * sizeof(T));
+            out += n;
+            from += n;
+        }
+    }
+
+private:
+    std::vector<T*> segments_;
+    std::size_t size_ = 0;
+};
+
+// The names of the attributes of one start tag, for finding a repeated one in
+// constant time however many there are: a flat open-addressing table of indexes
+// into the tag's attribute list, with a part of each name's hash beside its index so
+// that most probes compare no bytes. It is sized for the tag at hand and doubles as
+// the tag grows, so a tag costs time in proportion to its own attributes only.
+class AttributeNameSet {
+public:
+    // Forgets the names of the previous tag (constant time).
+    void reset() { used_ = 0; }
+
+    // Adds attributes[index]'s name; false (and nothing added) when an earlier
+    // attribute of the list has the same name.
+    bool insert(const PlainVector<TXMLAttribute>& attributes, std::size_t index)
+    {
+        if (used_ == 0)
+            start(kInitialSlots);
+        else if ((used_ + 1) * 2 > mask_ + 1)
+            grow();
+        const std::string_view name = attributes[index].name();
+        const std::uint32_t tag = hashOf(name);
+        for (std::size_t i = tag & mask_;; i = (i + 1) & mask_) {
+            const std::uint64_t slot = slots_[i];
+            if (slot == 0) {
+                slots_[i] = (std::uint64_t{tag} << 32) | static_cast<std::uint32_t>(index + 1);
+                ++used_;
+                return true;
+            }
+            if (static_cast<std::uint32_t>(slot >> 32) == tag
+                && attributes[static_cast<std::uint32_t>(slot) - 1].name() == name)
+                return false;
+        }
+    }
+
+private:
+    static constexpr std::size_t kInitialSlots = 64;
+
+    static std::uint32_t hashOf(std::string_view s)
+    {
+        std::uint64_t h = 0x9E3779B97F4A7C15u ^ s.size();
+        const char* p = s.data();
+        std::size_t n = s.size();
+        for (; n >= 8; p += 8, n -= 8) {
+            std::uint64_t w;
+            std::memcpy(&w, p, 8);
+            h = (h ^ w) * 0xFF51AFD7ED558CCDu;
+            h ^= h >> 29;
+        }
+        std::uint64_t w = 0;
+        std::memcpy(&w, p, n);
+        h = (h ^ w) * 0xC4CEB9FE1A85EC53u;
+        h ^= h >> 32;
+        return static_cast<std::uint32_t>(h);
+    }
+
+    void start(std::size_t slots)
+    {
+        slots_.assign(slots, 0);
+        mask_ = slots - 1;
+        used_ = 0;
+    }
+
+    // Twice the slots; the entries move by the hash part they carry.
+    void grow()
+    {
+        std::vector<std::uint64_t> old;
+        old.swap(slots_);
+        const std::size_t oldSize = mask_ + 1;
+        const std::size_t used = used_;
+        start(oldSize * 2);
+        used_ = used;
+        for (std::size_t j = 0; j < oldSize; ++j) {
+            const std::uint64_t slot = old[j];
+            if (slot == 0)
+                continue;
+            std::size_t i = static_cast<std::uint32_t>(slot >> 32) & mask_;
+            while (slots_[i] != 0)
+                i = (i + 1) & mask_;
+            slots_[i] = slot;
+        }
+    }
+
+    std::vector<std::uint64_t> slots_;
+    std::size_t mask_ = 0;
+    std::size_t used_ = 0;
+};
+
+} // namespace
+
 // Builds the tree of a document from its buffer. One builder per parse.
 class XMLTreeBuilder {
 public:
@@ -231,20 +427,25 @@ private:
     {
         return left() >= s.size() && std::memcmp(cursor_, s.data(), s.size()) == 0;
     }
+    // Both scan with a pointer of their own and move the cursor once.
     void skipBlanks()
     {
-        while (isBlank(*cursor_)) // the NUL at end_ is no blank
-            ++cursor_;
+        const char* p = cursor_;
+        while (isBlank(*p)) // the NUL at end_ is no blank
+            ++p;
+        cursor_ = p;
     }
     std::string_view readName()
     {
         const char* start = cursor_;
-        if (isNameStart(*cursor_)) {
-            ++cursor_;
-            while (isNameChar(*cursor_))
-                ++cursor_;
+        const char* p = start;
+        if (isNameStart(*p)) {
+            ++p;
+            while (isNameChar(*p))
+                ++p;
         }
-        return {start, static_cast<std::size_t>(cursor_ - start)};
+        cursor_ = p;
+        return {start, static_cast<std::size_t>(p - start)};
     }
     // The position of `s` at or after the cursor, or nullptr.
     const char* find(std::string_view s) const
@@ -279,11 +480,9 @@ private:
 
     TXMLNode& append(Kind kind, std::string_view name)
     {
-        TXMLNode& n = scratch_.emplace_back();
-        n.kind_ = static_cast<std::uint64_t>(kind);
-        n.name_ = name.data();
-        n.nameSize_ = name.size();
-        return n;
+        // Made whole and stored at once: setting the bit fields one by one would
+        // read back memory that is being written.
+        return *new (scratch_.grab()) TXMLNode(kind, name.data(), name.size());
     }
     void appendWithValue(Kind kind, std::string_view name, std::string_view value)
     {
@@ -298,10 +497,10 @@ private:
     TXMLDeclaration& declaration_;
     const char* cursor_;
     const char* end_;
-    std::vector<TXMLNode> scratch_;
-    std::vector<OpenElement> open_;
-    std::vector<TXMLAttribute> attributes_;
-    std::unordered_set<std::string_view> attributeNames_;
+    SegmentedStack<TXMLNode> scratch_;
+    SegmentedStack<OpenElement> open_;
+    PlainVector<TXMLAttribute> attributes_;
+    AttributeNameSet attributeNames_;
     std::size_t rootIndex_ = 0;
 };
 
@@ -459,6 +658,56 @@ void XMLTreeBuilder::parseText()
     appendWithValue(Kind::Text, name, value);
 }
 
+namespace {
+
+// The UTF-8 encoding of a Unicode scalar value, written at `o`; returns the end.
+inline char* putUtf8(char* o, std::uint32_t cp)
+{
+    if (cp < 0x80) {
+        *o++ = static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        *o++ = static_cast<char>(0xC0 | (cp >> 6));
+        *o++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        *o++ = static_cast<char>(0xE0 | (cp >> 12));
+        *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *o++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        *o++ = static_cast<char>(0xF0 | (cp >> 18));
+        *o++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *o++ = static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    return o;
+}
+
+// The character of a predefined entity name, or 0.
+inline char predefinedEntity(const char* name, std::size_t size)
+{
+    switch (size) {
+    case 2:
+        if (name[1] == 't') {
+            if (name[0] == 'l')
+                return '<';
+            if (name[0] == 'g')
+                return '>';
+        }
+        return 0;
+    case 3:
+        return std::memcmp(name, "amp", 3) == 0 ? '&' : 0;
+    case 4:
+        if (std::memcmp(name, "apos", 4) == 0)
+            return '\'';
+        if (std::memcmp(name, "quot", 4) == 0)
+            return '"';
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
 std::string_view XMLTreeBuilder::replaceReferences(std::string_view text)
 {
     // No reference is shorter than what replaces it, so the result fits in
@@ -468,8 +717,16 @@ std::string_view XMLTreeBuilder::replaceReferences(std::string_view text)
     const char* p = text.data();
     const char* const e = p + text.size();
     while (p < e) {
-        const void* amp = std::memchr(p, '&', static_cast<std::size_t>(e - p));
-        const char* a = amp ? static_cast<const char*>(amp) : e;
+        // The bytes up to the next reference: a few looked at here, since in
+        // text dense with references they are short; a long run goes to memchr.
+        const char* a = p;
+        const char* const near = std::min(e, p + 16);
+        while (a < near && *a != '&')
+            ++a;
+        if (a == near && a < e) {
+            const void* amp = std::memchr(a, '&', static_cast<std::size_t>(e - a));
+            a = amp ? static_cast<const char*>(amp) : e;
+        }
         std::memcpy(o, p, static_cast<std::size_t>(a - p));
         o += a - p;
         if (a == e)
@@ -477,22 +734,31 @@ std::string_view XMLTreeBuilder::replaceReferences(std::string_view text)
         const char* q = a + 1;
         if (q < e && *q == '#') {
             ++q;
-            bool hex = q < e && *q == 'x';
+            const bool hex = q < e && *q == 'x';
             if (hex)
                 ++q;
             const char* digits = q;
             std::uint64_t number = 0;
-            const std::uint64_t limit = hex ? 0xFFFFFFFFu : 0x7FFFFFFFu;
-            while (q < e && (hex ? isHexDigit(*q) : isDecimalDigit(*q))) {
-                if (number <= limit) // past the limit it only has to stay past it
-                    number = number * (hex ? 16 : 10) + (hex ? hexValue(*q) : static_cast<unsigned>(*q - '0'));
-                ++q;
+            if (hex) {
+                const std::uint64_t limit = 0xFFFFFFFFu;
+                while (q < e && isHexDigit(*q)) {
+                    if (number <= limit) // past the limit it only has to stay past it
+                        number = number * 16 + hexValue(*q);
+                    ++q;
+                }
+            } else {
+                const std::uint64_t limit = 0x7FFFFFFFu;
+                while (q < e && isDecimalDigit(*q)) {
+                    if (number <= limit)
+                        number = number * 10 + static_cast<unsigned>(*q - '0');
+                    ++q;
+                }
             }
             if (q == e || *q != ';')
                 fail(kMissingReferenceEnd);
             if (q == digits)
                 fail(kInvalidReference);
-            if (number > limit) {
+            if (number > (hex ? 0xFFFFFFFFu : 0x7FFFFFFFu)) {
                 std::string m = "'";
                 if (hex)
                     m += '$';
@@ -501,12 +767,9 @@ std::string_view XMLTreeBuilder::replaceReferences(std::string_view text)
                 fail(m);
             }
             const char* after = q + 1;
-            bool isCharacter = number != 0 && number <= 0x10FFFF && !(number >= 0xD800 && number <= 0xDFFF);
+            const bool isCharacter = number != 0 && number <= 0x10FFFF && !(number >= 0xD800 && number <= 0xDFFF);
             if (isCharacter) {
-                std::string utf8;
-                appendUtf8(utf8, static_cast<char32_t>(number));
-                std::memcpy(o, utf8.data(), utf8.size());
-                o += utf8.size();
+                o = putUtf8(o, static_cast<std::uint32_t>(number));
             } else {
                 std::memcpy(o, a, static_cast<std::size_t>(after - a));
                 o += after - a;
@@ -516,25 +779,20 @@ std::string_view XMLTreeBuilder::replaceReferences(std::string_view text)
         }
         if (q == e)
             fail(kMissingReferenceEnd);
-        const void* semi = std::memchr(q, ';', static_cast<std::size_t>(e - q));
-        if (!semi)
+        // A name, then ";". When the name is cut short by any other byte, the
+        // reference is invalid if a ";" follows somewhere and unfinished if not.
+        const char* s = q;
+        if (isNameStart(*s)) {
+            ++s;
+            while (s < e && isNameChar(*s))
+                ++s;
+        }
+        if (s == q || s == e || *s != ';') {
+            if (s < e && std::memchr(s, ';', static_cast<std::size_t>(e - s)))
+                fail(kInvalidReference);
             fail(kMissingReferenceEnd);
-        const char* s = static_cast<const char*>(semi);
-        std::string_view name(q, static_cast<std::size_t>(s - q));
-        if (!isValidName(name))
-            fail(kInvalidReference);
-        char replacement = 0;
-        if (name == "lt")
-            replacement = '<';
-        else if (name == "gt")
-            replacement = '>';
-        else if (name == "amp")
-            replacement = '&';
-        else if (name == "apos")
-            replacement = '\'';
-        else if (name == "quot")
-            replacement = '"';
-        if (replacement) {
+        }
+        if (char replacement = predefinedEntity(q, static_cast<std::size_t>(s - q))) {
             *o++ = replacement;
         } else {
             std::memcpy(o, a, static_cast<std::size_t>(s + 1 - a));
@@ -556,9 +814,12 @@ const detail::XMLListHeader* XMLTreeBuilder::takeScratchFrom(std::size_t from)
         return nullptr;
     auto* header = static_cast<Header*>(s_.tree.allocate(sizeof(Header) + count * sizeof(TXMLNode)));
     header->count = count;
-    std::uninitialized_copy(scratch_.begin() + static_cast<std::ptrdiff_t>(from), scratch_.end(),
-                            reinterpret_cast<TXMLNode*>(header + 1));
-    scratch_.resize(from);
+    auto* list = reinterpret_cast<TXMLNode*>(header + 1);
+    if (count == 1)
+        new (list) TXMLNode(scratch_[from]); // the usual case in deep nesting, without a call
+    else
+        scratch_.copyTop(from, list);
+    scratch_.shrinkTo(from);
     return header;
 }
 
@@ -571,7 +832,7 @@ void XMLTreeBuilder::attachAttributes(TXMLNode& element)
         return;
     auto* header = static_cast<Header*>(s_.tree.allocate(sizeof(Header) + count * sizeof(TXMLAttribute)));
     header->count = count;
-    std::uninitialized_copy(attributes_.begin(), attributes_.end(), reinterpret_cast<TXMLAttribute*>(header + 1));
+    std::memcpy(static_cast<void*>(header + 1), attributes_.begin(), count * sizeof(TXMLAttribute));
     element.element_.attributes = header;
 }
 
@@ -583,38 +844,43 @@ void XMLTreeBuilder::parseStartTag()
     std::string_view name = readName();
     if (name.empty())
         fail(kNoName);
+    if (*cursor_ == '>') {
+        // The commonest tag, a name alone, goes straight on the stack.
+        ++cursor_;
+        open_.push(OpenElement{scratch_.size()});
+        append(TXMLNode::Kind::Element, name);
+        return;
+    }
 
     attributes_.clear();
-    if (!attributeNames_.empty()) {
-        // A fresh set: clearing would cost the old bucket count on every tag.
-        attributeNames_ = std::unordered_set<std::string_view>();
-    }
+    attributeNames_.reset();
     for (;;) {
         skipBlanks();
         std::string_view attributeName = readName();
         if (attributeName.empty())
             break;
         std::string_view value = readAttributeValueAfterName();
-        // Few attributes are compared one by one; many go through a hash set so
-        // that no input makes this quadratic.
-        constexpr std::size_t kLinear = 16;
-        bool repeated = false;
-        if (attributes_.size() < kLinear) {
-            for (const TXMLAttribute& a : attributes_)
-                repeated = repeated || a.name() == attributeName;
-        } else {
-            if (attributeNames_.empty())
-                for (const TXMLAttribute& a : attributes_)
-                    attributeNames_.insert(a.name());
-            repeated = !attributeNames_.insert(attributeName).second;
-        }
-        if (repeated)
-            fail("Attribute " + std::string(attributeName) + " already used.");
         TXMLAttribute& a = attributes_.emplace_back();
         a.name_ = attributeName.data();
         a.nameSize_ = attributeName.size();
         a.value_ = value.data();
         a.valueSize_ = value.size();
+        // Few attributes are compared one by one; many go through the name set so
+        // that no input makes this quadratic.
+        constexpr std::size_t kLinear = 16;
+        const std::size_t count = attributes_.size();
+        bool repeated = false;
+        if (count <= kLinear) {
+            for (std::size_t i = 0; i + 1 < count; ++i)
+                repeated = repeated || attributes_[i].name() == attributeName;
+        } else {
+            if (count == kLinear + 1)
+                for (std::size_t i = 0; i < kLinear; ++i)
+                    attributeNames_.insert(attributes_, i);
+            repeated = !attributeNames_.insert(attributes_, count - 1);
+        }
+        if (repeated)
+            fail("Attribute " + std::string(attributeName) + " already used.");
     }
 
     std::size_t index = scratch_.size();
@@ -627,16 +893,30 @@ void XMLTreeBuilder::parseStartTag()
     if (*cursor_ != '>')
         failEndOfTag("<", ">");
     ++cursor_;
-    open_.push_back({index});
+    open_.push(OpenElement{index});
 }
 
 // True, with the cursor moved past it, when the cursor stands on "</", `name`,
 // any blanks and ">".
 bool XMLTreeBuilder::atEndTagOf(std::string_view name)
 {
-    if (left() < name.size() + 3 || cursor_[1] != '/' || std::memcmp(cursor_ + 2, name.data(), name.size()) != 0)
+    if (left() < name.size() + 3 || cursor_[1] != '/')
         return false;
-    const char* p = cursor_ + 2 + name.size();
+    // Compared here eight bytes at a time rather than by a call: names are short.
+    const char* p = cursor_ + 2;
+    const char* q = name.data();
+    std::size_t n = name.size();
+    for (; n >= 8; p += 8, q += 8, n -= 8) {
+        std::uint64_t a;
+        std::uint64_t b;
+        std::memcpy(&a, p, 8);
+        std::memcpy(&b, q, 8);
+        if (a != b)
+            return false;
+    }
+    for (; n > 0; --n)
+        if (*p++ != *q++)
+            return false;
     while (isBlank(*p))
         ++p;
     if (*p != '>')
@@ -664,16 +944,31 @@ void XMLTreeBuilder::parseElementTree()
         }
         if (*cursor_ != '<') {
             parseText();
-        } else if (atEndTagOf(scratch_[open_.back().index].name())) {
-            closeElement();
-        } else if (cursor_[1] == '?') {
+            continue;
+        }
+        // The byte after "<" tells the construct; anything unknown is read as a
+        // start tag, which reports it.
+        switch (cursor_[1]) {
+        case '/':
+            if (atEndTagOf(scratch_[open_.back().index].name()))
+                closeElement();
+            else
+                parseStartTag();
+            break;
+        case '?':
             parseProcessingInstruction();
-        } else if (at("<!--")) {
-            parseComment();
-        } else if (at("<![CDATA[")) {
-            parseCData();
-        } else {
+            break;
+        case '!':
+            if (at("<!--"))
+                parseComment();
+            else if (at("<![CDATA["))
+                parseCData();
+            else
+                parseStartTag();
+            break;
+        default:
             parseStartTag();
+            break;
         }
     }
 }

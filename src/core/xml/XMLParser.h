@@ -130,9 +130,9 @@ public:
         ProcessingInstruction = 4,
     };
 
-    Kind kind() const { return static_cast<Kind>(kind_); }
+    Kind kind() const { return static_cast<Kind>(sizeAndKind_ >> kKindShift); }
     bool isElement() const { return kind() == Kind::Element; }
-    std::string_view name() const { return {name_, static_cast<std::size_t>(nameSize_)}; }
+    std::string_view name() const { return {name_, static_cast<std::size_t>(sizeAndKind_ & kSizeMask)}; }
     std::string_view value() const
     {
         return isElement() ? std::string_view() : std::string_view(value_.data, value_.size);
@@ -162,10 +162,15 @@ public:
     // True when this is an element that carries at least one attribute.
     bool isElementWithAttributes() const { return attributeCount() > 0; }
 
-    TXMLNode() : nameSize_(0), kind_(0) {}
+    TXMLNode() = default;
 
 private:
     friend class XMLTreeBuilder;
+
+    TXMLNode(Kind kind, const char* name, std::size_t nameSize)
+        : name_(name), sizeAndKind_(nameSize | (static_cast<std::uint64_t>(kind) << kKindShift))
+    {
+    }
 
     using ListHeader = detail::XMLListHeader;
     struct ElementPart {
@@ -183,8 +188,11 @@ private:
         ElementPart element_{};
         ValuePart value_;
     };
-    std::uint64_t nameSize_ : 56;
-    std::uint64_t kind_ : 8;
+    // The name's size in the low 56 bits, the kind in the top 8: one word, written
+    // at once when a node is made.
+    static constexpr int kKindShift = 56;
+    static constexpr std::uint64_t kSizeMask = (std::uint64_t{1} << kKindShift) - 1;
+    std::uint64_t sizeAndKind_ = 0;
 };
 
 inline const TXMLNode* TXMLNodes::item(std::size_t i) const { return i < count_ ? first_ + i : nullptr; }

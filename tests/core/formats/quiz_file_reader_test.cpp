@@ -221,6 +221,39 @@ TEST(QuizFileReader, ReferencesAreDecodedInTextAndSoundAttributes) {
     EXPECT_EQ(q.general.endBadSound, kFolder + "a & b.wav") << "a lone & is kept";
 }
 
+// The texts of a UTF-8 file come from the document's own decoding; what they hold
+// must be what decoding the file's text here gives, at the edges too.
+TEST(QuizFileReader, ReferencesNextToStrayBytesLongReferencesAndBlanks) {
+    const std::string zeros(29, '0');
+    const struct {
+        const char* declaration;
+        std::string text; // bytes in the file
+        std::string value; // UTF-8
+    } cases[] = {
+        // A stray lead byte before a reference, a stray continuation byte after one.
+        {"UTF-8", "\xC3&#169;\xA9x", "\xC3\x83\xC2\xA9\xC2\xA9x"},
+        {"UTF-8", "\xE2\x82&amp;\x80", "\xC3\xA2\xE2\x80\x9A&\xE2\x82\xAC"},
+        // Bodies of 32 bytes are decoded, longer ones kept as written.
+        {"UTF-8", "&#" + zeros + "65;", "A"},
+        {"UTF-8", "&#" + zeros + "065;&amp;", "&#" + zeros + "065;&"},
+        {"UTF-8", "&" + std::string(40, 'x') + ";&lt;", "&" + std::string(40, 'x') + ";<"},
+        // Blanks made by references are trimmed like the file's own.
+        {"UTF-8", " &#32;&#9;a&#10;b &#13; ", "a\nb"},
+        {"UTF-8", "&#xE1;&#x1F600;", "\xC3\xA1\xF0\x9F\x98\x80"},
+        // A Windows-1252 file: the file's bytes are converted, the references' not.
+        {"windows-1252", "\xE1&#233;\x80&#x20AC;", "\xC3\xA1\xC3\xA9\xE2\x82\xAC\xE2\x82\xAC"},
+    };
+    for (const auto& c : cases) {
+        const OpenedQuiz q = read(std::string("<?xml version=\"1.0\" encoding=\"") + c.declaration +
+                                  "\"?><xogo v=\"1\"><titulo>" + c.text +
+                                  "</titulo><preguntas><pregunta><enunciado>" + c.text +
+                                  "</enunciado></pregunta></preguntas></xogo>");
+        EXPECT_EQ(q.general.title, c.value) << c.text;
+        ASSERT_EQ(q.count(), 1);
+        EXPECT_EQ(q.questions[0][FieldSlot::enunciado], c.value) << c.text;
+    }
+}
+
 TEST(QuizFileReader, EncodingFollowsTheDeclaration) {
     const struct {
         const char* declaration;

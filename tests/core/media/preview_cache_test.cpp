@@ -15,6 +15,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <vector>
 
 
 using namespace vireta;
@@ -238,6 +239,59 @@ TEST_F(PreviewCacheTest, PrefetchThenGetDecodesOnce) {
     EXPECT_EQ(decoder_.calls(a), 1);
     EXPECT_EQ(decoder_.calls(b), 1);
     EXPECT_EQ(decoder_.calls(missing), 0);
+}
+
+// What the window relies on to open a quiz without waiting: cached() never decodes,
+// and every prefetched file is reported once it is in the cache, failures too.
+TEST_F(PreviewCacheTest, CachedNeverDecodesAndPrefetchReportsEachFileReady) {
+    PreviewCache cache(196, 150, decoder_.function(), {});
+    const std::string a = file("a.jpg", "a");
+    const std::string damaged = file("d.png", "x");
+    const std::string missing = path("missing.jpg");
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::string> ready;
+    cache.setReadyHandler([&](const std::string& p) {
+        // The file is in the cache when the handler runs.
+        EXPECT_TRUE(cache.cached(p).has_value()) << p;
+        std::lock_guard<std::mutex> lock(mutex);
+        ready.push_back(p);
+        changed.notify_all();
+    });
+    auto waitForReady = [&](std::size_t n) {
+        std::unique_lock<std::mutex> lock(mutex);
+        return changed.wait_for(lock, std::chrono::seconds(10), [&] { return ready.size() >= n; });
+    };
+
+    EXPECT_FALSE(cache.cached(a).has_value());
+    EXPECT_FALSE(cache.cached(path("b.bmp")).has_value()) << "not a JPEG or PNG name";
+    EXPECT_EQ(decoder_.totalCalls(), 0);
+
+    cache.prefetch({a, damaged, missing});
+    ASSERT_TRUE(waitForReady(3));
+    EXPECT_EQ(ready, (std::vector<std::string>{a, damaged, missing}));
+    EXPECT_EQ(value(*cache.cached(a)), 'a');
+    EXPECT_EQ(cache.cached(damaged)->status, PreviewResult::Status::Failed);
+    EXPECT_EQ(cache.cached(missing)->status, PreviewResult::Status::Failed);
+
+    // Already cached: reported again without a decode.
+    cache.prefetch({a});
+    ASSERT_TRUE(waitForReady(4));
+    EXPECT_EQ(decoder_.calls(a), 1);
+
+    // A changed file is no longer cached.
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    file("a.jpg", "A2");
+    EXPECT_FALSE(cache.cached(a).has_value());
+
+    // After an empty handler nothing is reported.
+    cache.setReadyHandler(nullptr);
+    cache.prefetch({a});
+    EXPECT_EQ(value(cache.get(a)), 'A');
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::lock_guard<std::mutex> lock(mutex);
+    EXPECT_EQ(ready.size(), 4u);
 }
 
 TEST_F(PreviewCacheTest, LatestPrefetchReplacesWorkNotStarted) {

@@ -281,6 +281,73 @@ TEST(XmlElements, Errors)
     EXPECT_EQ(errorOf(many + "/>"), "");
 }
 
+// A repeated attribute is found wherever it stands, however many attributes come
+// before it (the names move to a hash table past the first few, which grows), and
+// the first repetition in document order is the one reported, before any later
+// error of the same tag.
+TEST(XmlElements, RepeatedAttributeAmongMany)
+{
+    auto tag = [](int count, int repeatAt, const std::string& repeated, const std::string& after) {
+        std::string s = "<a";
+        for (int i = 0; i < count; ++i) {
+            s += " n" + std::to_string(i) + "=''";
+            if (i == repeatAt)
+                s += " " + repeated + "='x'";
+        }
+        return s + after;
+    };
+    struct Case {
+        int count;
+        int repeatAt;
+        std::string repeated;
+    };
+    const std::vector<Case> cases = {
+        {20, 14, "n3"},   {20, 15, "n0"},       {20, 16, "n16"},    {70, 31, "n30"},
+        {70, 32, "n5"},   {70, 33, "n33"},      {200, 64, "n63"},   {200, 127, "n100"},
+        {5000, 4096, "n4095"}, {50000, 40000, "n1"}, {50000, 49999, "n49998"},
+    };
+    for (const Case& c : cases) {
+        const std::string expected = "Attribute " + c.repeated + " already used.";
+        EXPECT_EQ(errorOf(tag(c.count, c.repeatAt, c.repeated, "/>")), expected) << c.count << " " << c.repeatAt;
+        EXPECT_EQ(errorOf(tag(c.count, c.repeatAt, c.repeated, " z=/>")), expected) << c.count << " " << c.repeatAt;
+    }
+    // Two repetitions: the earlier one is reported.
+    std::string two = tag(300, 250, "n7", "");
+    EXPECT_EQ(errorOf(tag(300, 100, "n2", " n250='' n7=''/>")), "Attribute n2 already used.");
+    EXPECT_EQ(errorOf(two + " n3=''/>"), "Attribute n7 already used.");
+    // Names that share their first eight bytes, or differ only in length, are different.
+    std::string similar = "<a";
+    for (int i = 0; i < 3000; ++i)
+        similar += " abcdefgh" + std::string(static_cast<std::size_t>(i % 40), 'x') + std::to_string(i / 40) + "=''";
+    EXPECT_EQ(errorOf(similar + "/>"), "");
+    EXPECT_EQ(errorOf(similar + " abcdefghxxx74=''/>"), "Attribute abcdefghxxx74 already used.");
+    // A later tag with few attributes is not confused by an earlier one with many.
+    EXPECT_EQ(errorOf("<r>" + tag(100, -1, "", "/>") + "<b n5='' n6=''/><c n5='' n5=''/></r>"),
+              "Attribute n5 already used.");
+    EXPECT_EQ(errorOf("<r>" + tag(100, -1, "", "/>") + tag(100, -1, "", "/>") + "</r>"), "");
+}
+
+// Long lists of children, pending while their siblings' subtrees are read, come out
+// whole and in order however they fall in the parser's working stack.
+TEST(XmlElements, LongListsOfChildrenKeepTheirOrder)
+{
+    std::string doc = "<r>";
+    for (int i = 0; i < 3000; ++i)
+        doc += "<q n='" + std::to_string(i) + "'><a>" + std::to_string(i) + "</a>t" + std::to_string(i) + "</q>";
+    doc += "</r>";
+    TXMLDoc d;
+    d.loadFromBytes(doc);
+    ASSERT_EQ(d.root()->childCount(), 3000u);
+    std::size_t i = 0;
+    for (const TXMLNode& q : d.root()->children()) {
+        const std::string n = std::to_string(i++);
+        ASSERT_EQ(q.attributes().find("n")->value(), n);
+        ASSERT_EQ(q.childCount(), 2u);
+        EXPECT_EQ(q.child(0)->child(0)->name(), n);
+        EXPECT_EQ(q.child(1)->name(), "t" + n);
+    }
+}
+
 // Nesting depth is limited by memory only: neither parsing nor destroying a tree
 // uses the C++ stack per level.
 TEST(XmlElements, MillionNestedElements)
@@ -315,7 +382,7 @@ TEST(XmlElements, MillionNestedElements)
 TEST(XmlText, NameHasReferencesReplacedAndValueKeepsThem)
 {
     struct Case {
-        const char* content;
+        std::string content;
         Text expected;
     };
     const std::vector<Case> cases = {
@@ -336,6 +403,14 @@ TEST(XmlText, NameHasReferencesReplacedAndValueKeepsThem)
           "&#0;|&#xD800;|&#57343;|&#x110000;|&#2147483647;|&#xFFFFFFFF;"}},
         {"\xE9 latin-1 bytes \xFF", {"\xE9 latin-1 bytes \xFF", "\xE9 latin-1 bytes \xFF"}},
         {"x > y", {"x > y", "x > y"}},
+        // Dense references, and references between long runs of plain text.
+        {"&lt;&lt;&gt;&#65;&#x41;&amp;&quot;&apos;", {"<<>AA&\"'", "&lt;&lt;&gt;&#65;&#x41;&amp;&quot;&apos;"}},
+        {std::string(40, 'a') + "&amp;" + std::string(40, 'b') + "&#233;" + std::string(3, 'c'),
+         {std::string(40, 'a') + "&" + std::string(40, 'b') + "\xC3\xA9" "ccc",
+          std::string(40, 'a') + "&amp;" + std::string(40, 'b') + "&#233;ccc"}},
+        {"&lt;b&gt; &amp; &#233;&#xE1; &quot;ola&quot; &apos;&#8364;&#x1F600;&l;&ltx;&amps;&quot1;",
+         {"<b> & \xC3\xA9\xC3\xA1 \"ola\" '\xE2\x82\xAC\xF0\x9F\x98\x80&l;&ltx;&amps;&quot1;",
+          "&lt;b&gt; &amp; &#233;&#xE1; &quot;ola&quot; &apos;&#8364;&#x1F600;&l;&ltx;&amps;&quot1;"}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(textOf(c.content), c.expected) << "content: " << c.content;
@@ -357,6 +432,10 @@ TEST(XmlText, ReferenceErrors)
         {"<a>&#x;</a>", kRefName},
         {"<a>&;</a>", kRefName},
         {"<a>a & b;</a>", kRefName},
+        {"<a>&amp;&lt;&a-b c;</a>", kRefName},
+        {"<a>&amp;&lt;&ab</a>", kRefEnd},
+        {"<a>&amp;&ab&cd;</a>", kRefName},
+        {"<a>&amp;&#1;&#x1</a>", kRefEnd},
         {"<a>&1a;</a>", kRefName},
         {"<a>&a b;</a>", kRefName},
         {"<a>&#2147483648;</a>", "'2147483648' is not a valid integer value"},

@@ -1,0 +1,91 @@
+// Ratios between benchmarks of the same run, printed after Google Benchmark's own
+// table: each measured benchmark's time divided by its baseline's. With
+// --benchmark_repetitions=N the medians are compared, otherwise the single runs.
+//
+// The time compared is CPU time, which the other work on a shared machine disturbs
+// far less than wall time; a benchmark that runs another program reports that
+// program's CPU time per iteration in the counter "child_ms", which is used instead.
+//
+//   int main(int argc, char** argv) {
+//       return vireta::bench::runWithRatios(argc, argv, {{"Big/TXMLDoc", "Big/expat"}});
+//   }
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace vireta::bench {
+
+struct Ratio {
+    std::string measured;
+    std::string baseline;
+};
+
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.error_occurred)
+                continue;
+            double seconds = run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            if (auto child = run.counters.find("child_ms"); child != run.counters.end())
+                seconds = child->second.value / 1000.0;
+            const std::string name = run.run_name.str();
+            if (run.run_type == Run::RT_Aggregate) {
+                if (run.aggregate_name == "median")
+                    medians_[name] = seconds;
+            } else if (!singles_.count(name)) {
+                singles_[name] = seconds;
+            }
+        }
+    }
+
+    // The time of a benchmark by its name (as given to ->Name()); < 0 when not run.
+    double seconds(const std::string& name) const {
+        if (auto m = medians_.find(name); m != medians_.end())
+            return m->second;
+        if (auto s = singles_.find(name); s != singles_.end())
+            return s->second;
+        return -1;
+    }
+
+    void printRatios(const std::vector<Ratio>& ratios) const {
+        bool header = false;
+        for (const Ratio& r : ratios) {
+            const double a = seconds(r.measured);
+            const double b = seconds(r.baseline);
+            if (a < 0 || b <= 0)
+                continue;
+            if (!header) {
+                std::printf("\nRatios (CPU time / baseline CPU time, %s):\n",
+                            medians_.empty() ? "single runs" : "medians");
+                header = true;
+            }
+            std::printf("  %-44s / %-34s %7.3fx\n", r.measured.c_str(), r.baseline.c_str(), a / b);
+        }
+        std::fflush(stdout);
+    }
+
+private:
+    std::map<std::string, double> medians_;
+    std::map<std::string, double> singles_;
+};
+
+inline int runWithRatios(int argc, char** argv, const std::vector<Ratio>& ratios) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.printRatios(ratios);
+    benchmark::Shutdown();
+    return 0;
+}
+
+} // namespace vireta::bench
