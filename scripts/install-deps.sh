@@ -9,13 +9,14 @@ packages=(
   # the program
   qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-translations-l10n
   libpng-dev libjpeg-dev zlib1g-dev
+  libpugixml-dev   # reads Moodle XML question banks (the import)
   gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
   # tests and benchmarks
   libgtest-dev libbenchmark-dev
   chromium   # loads the self-marking pages in the browser tests
   # sanitizer and fuzzing checks (scripts/run-checks.sh)
   clang libclang-rt-14-dev
-  # XML parsers the benchmarks compare against
+  # XML parsers the benchmarks compare against (pugixml is also the program's)
   libexpat1-dev libpugixml-dev
   # archive readers the tar writer tests check against
   tar libarchive-tools python3
