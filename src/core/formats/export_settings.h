@@ -14,6 +14,10 @@ enum class Format : int {
     JavaScript = 2, // the self-marking page
     Ebk = 3,        // the book
     Odt = 4,        // reserved: writes nothing
+    Moodle = 6,     // Moodle XML question bank ("Outros")
+    Gift = 7,       // GIFT ("Outros")
+    Aiken = 8,      // Aiken ("Outros")
+    Csv = 9,        // spreadsheet, comma-separated ("Outros")
 };
 
 // The controls of the "HTML" and "JavaScript" tabs, with their initial values.

@@ -73,7 +73,8 @@ std::string giftText(std::string_view raw) {
 
 // Removes a leading [html], [moodle], [plain] or [markdown]; tells whether it was [html].
 bool stripMarker(std::string_view& s) {
-    s = trimmed(s);
+    while (!s.empty() && (s[0] == ' ' || s[0] == '\t' || s[0] == '\r' || s[0] == '\n'))
+        s.remove_prefix(1);
     for (const char* m : {"[html]", "[moodle]", "[plain]", "[markdown]"}) {
         if (startsWithNoCase(s, m)) {
             s.remove_prefix(std::string_view(m).size());

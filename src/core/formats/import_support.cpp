@@ -226,7 +226,8 @@ std::string htmlToText(std::string_view html) {
     std::string out;
     int emptyRun = 0;
     bool any = false;
-    for (std::string_view line : splitLines(flat + "\n")) {
+    flat += '\n';
+    for (std::string_view line : splitLines(flat)) {
         line = trimmed(line);
         if (line.empty()) {
             if (any)

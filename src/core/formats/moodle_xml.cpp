@@ -32,9 +32,40 @@ bool extensionIn(std::string_view name, std::initializer_list<const char*> list)
     return false;
 }
 
+// The HTML without the links to the question's own embedded files (a sound is shown
+// as one): their text is no part of the question's.
+std::string withoutFileLinks(std::string html) {
+    for (std::size_t from = 0;;) {
+        std::size_t open = std::string::npos;
+        for (std::size_t i = html.find('<', from); i != std::string::npos; i = html.find('<', i + 1)) {
+            if (i + 2 < html.size() && (html[i + 1] == 'a' || html[i + 1] == 'A') &&
+                (html[i + 2] == ' ' || html[i + 2] == '\t' || html[i + 2] == '\n' || html[i + 2] == '\r')) {
+                open = i;
+                break;
+            }
+        }
+        if (open == std::string::npos)
+            return html;
+        const std::size_t tagEnd = html.find('>', open);
+        if (tagEnd == std::string::npos)
+            return html;
+        if (html.substr(open, tagEnd - open).find("@@PLUGINFILE@@") == std::string::npos) {
+            from = tagEnd;
+            continue;
+        }
+        std::size_t close = tagEnd;
+        for (; close + 4 <= html.size(); ++close)
+            if (html[close] == '<' && html[close + 1] == '/' &&
+                (html[close + 2] == 'a' || html[close + 2] == 'A') && html[close + 3] == '>')
+                break;
+        html.erase(open, close + 4 <= html.size() ? close + 4 - open : std::string::npos);
+        from = open;
+    }
+}
+
 // A text element's contents as the program's text, after its `format`.
 std::string textIn(const pugi::xml_node& holder) {
-    const std::string raw = holder.child("text").child_value();
+    const std::string raw = withoutFileLinks(holder.child("text").child_value());
     const std::string_view format = holder.attribute("format").as_string("html");
     if (format == "plain_text" || format == "markdown")
         return std::string(trimmed(toCrLf(raw)));

@@ -78,13 +78,13 @@ bool hasBraces(std::string_view text) {
 // Writes embedded media into one folder, each name once.
 class MediaFolder {
 public:
-    explicit MediaFolder(std::string folder) : folder_(std::move(folder)) {}
+    MediaFolder(std::string folder, bool write) : folder_(std::move(folder)), write_(write) {}
 
     std::string write(const std::string& safeName, const std::string& bytes) {
         if (safeName.empty() || safeName.find('/') != std::string::npos ||
             safeName.find('\\') != std::string::npos || safeName == "." || safeName == "..")
             return {};
-        if (!created_) {
+        if (write_ && !created_) {
             const std::string dir = folder_.substr(0, folder_.size() - 1);
             if (::mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST)
                 return {};
@@ -101,6 +101,10 @@ public:
                        : safeName.substr(0, dot) + "-" + std::to_string(k) + safeName.substr(dot);
         }
         const std::string path = folder_ + name;
+        if (!write_) {
+            used_.insert(name);
+            return path;
+        }
         // Never through a link planted in the folder.
         struct stat st {};
         if (::lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
@@ -116,6 +120,7 @@ public:
 
 private:
     std::string folder_;
+    bool write_;
     bool created_ = false;
     std::set<std::string> used_;
 };
@@ -171,7 +176,8 @@ std::string mediaFolderFor(const std::string& path) {
     return folderPart(path) + name + "-media/";
 }
 
-ImportResult importQuestions(const std::string& path, std::optional<ImportFormat> forced) {
+ImportResult importQuestions(const std::string& path, std::optional<ImportFormat> forced,
+                             bool writeMedia) {
     std::string bytes;
     if (!fileio::readWholeFile(path, bytes))
         throw ImportError(path, fileio::errorText(errno));
@@ -200,7 +206,7 @@ ImportResult importQuestions(const std::string& path, std::optional<ImportFormat
     case ImportFormat::Spreadsheet:
         return SpreadsheetReader::read(text, folderPart(path), lowerExtension(path) == "tsv");
     case ImportFormat::MoodleXml: {
-        MediaFolder folder(mediaFolderFor(path));
+        MediaFolder folder(mediaFolderFor(path), writeMedia);
         try {
             return MoodleXmlReader::read(text, [&](const std::string& name, const std::string& b) {
                 return folder.write(name, b);

@@ -41,10 +41,12 @@ std::optional<ImportFormat> importFormatNamed(std::string_view name);
 // Reads the file at `path` in the forced format, or in the one detectFormat tells.
 // The media embedded in a Moodle XML file are written into the folder NAME-media
 // beside it (NAME: the file's name up to its last '.'), created when first needed.
-// Throws ImportError when the file cannot be read, its format cannot be told or is
-// the quiz file's, or a Moodle XML document cannot be parsed.
+// With `writeMedia` false nothing is written (the questions hold the paths the media
+// would have). Throws ImportError when the file cannot be read, its format cannot be
+// told or is the quiz file's, or a Moodle XML document cannot be parsed.
 ImportResult importQuestions(const std::string& path,
-                             std::optional<ImportFormat> forced = std::nullopt);
+                             std::optional<ImportFormat> forced = std::nullopt,
+                             bool writeMedia = true);
 
 // The folder NAME-media/ beside an imported file, with its separator.
 std::string mediaFolderFor(const std::string& path);
