@@ -147,7 +147,7 @@ SaveRequest AikenWriter::write(const QuestionTable& questions, int count, Output
         if (statementOf(q).empty())
             continue;
         if (q[FieldSlot::resposta1].empty()) {
-            notes.push_back({k, {}, NoteReason::NoRightAnswer, {}, 0});
+            notes.push_back({k, {}, NoteReason::RightAnswerMissing, {}, 0});
             continue;
         }
         const unsigned lost = filledFields(q, kPictureField | kSoundField | kRightFeedbackField | kWrongFeedbackField |

@@ -71,6 +71,8 @@ Texts textsOf(NoteReason r) {
     case NoteReason::QuizFull:
         return {"%s question(s) did not fit: a quiz holds at most 200",
                 "%s pregunta(s) non caben: un cuestionario ten como moito 200"};
+    case NoteReason::RightAnswerMissing:
+        return {"no right answer: left out", "sen resposta correcta: quedou fóra"};
     case NoteReason::NotCarried:
         return {"%s does not carry: ", "%s non leva: "};
     case NoteReason::MediaUnreadable:
@@ -94,7 +96,8 @@ std::string compose(const FormatNote& n, bool english) {
     if (!n.name.empty())
         out = (english ? "question '" : "pregunta «") + n.name + (english ? "': " : "»: ");
     else if (n.line > 0)
-        out = (n.reason == NoteReason::NotCarried || n.reason == NoteReason::MediaUnreadable
+        out = (n.reason == NoteReason::NotCarried || n.reason == NoteReason::MediaUnreadable ||
+                       n.reason == NoteReason::RightAnswerMissing
                    ? (english ? "question " : "pregunta ")
                    : (english ? "line " : "liña ")) +
               std::to_string(n.line) + ": ";

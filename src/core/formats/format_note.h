@@ -38,6 +38,7 @@ enum class NoteReason {
     MediaNotWritten,     // detail: the path
     QuizFull,            // detail: how many questions did not fit
     // Export.
+    RightAnswerMissing,  // a question without a right answer, left out
     NotCarried,          // detail: the format's name; fields: what it leaves behind
     MediaUnreadable,     // detail: the path
 };

@@ -359,14 +359,14 @@ SaveRequest GiftWriter::write(const GeneralData& general, const QuestionTable& q
         if (statementOf(q).empty())
             continue;
         if (q[FieldSlot::resposta1].empty()) {
-            notes.push_back({k, {}, NoteReason::NoRightAnswer, {}, 0});
+            notes.push_back({k, {}, NoteReason::RightAnswerMissing, {}, 0});
             continue;
         }
         const unsigned lost = filledFields(q, kPictureField | kSoundField | kRightSoundField |
                                                      kWrongSoundField | kLinkField);
         if (lost)
             notes.push_back({k, {}, NoteReason::NotCarried, "GIFT", lost});
-        const std::string name = firstCharacters(oneLine(statementOf(q)), 40);
+        const std::string name = questionName(statementOf(q));
         out.appendLine("::" + giftEscaped(name) + "::" + giftEscaped(statementOf(q)) + " {");
         auto feedback = [](const std::string& f) { return f.empty() ? f : "#" + giftEscaped(f); };
         out.appendLine("\t=" + giftEscaped(q[FieldSlot::resposta1]) + feedback(q[FieldSlot::ben]));

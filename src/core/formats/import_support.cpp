@@ -253,6 +253,19 @@ std::string firstCharacters(std::string_view text, std::size_t count) {
     return std::string(text.substr(0, i));
 }
 
+std::string questionName(std::string_view statement) {
+    std::string line;
+    for (char c : statement) {
+        if (c == '\r' || c == '\n') {
+            if (!line.empty() && line.back() != ' ')
+                line += ' ';
+            continue;
+        }
+        line += c;
+    }
+    return std::string(trimmed(firstCharacters(trimmed(line), 40)));
+}
+
 namespace {
 const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 

@@ -30,6 +30,10 @@ std::string htmlToText(std::string_view html);
 // The first `count` characters (code points) of a UTF-8 text.
 std::string firstCharacters(std::string_view text, std::size_t count);
 
+// The name a question goes by in a question bank: its statement's first 40
+// characters, line breaks as spaces, without blanks at the ends.
+std::string questionName(std::string_view statement);
+
 // Base64 (RFC 4648, with padding). The decoder skips white space; it returns false
 // on any other character that is not of the alphabet or a wrong padding.
 std::string encodeBase64(std::string_view bytes);

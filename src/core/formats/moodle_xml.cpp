@@ -223,7 +223,7 @@ void readQuestion(const pugi::xml_node& node, const MediaSink& media, ImportResu
 // Text as HTML: markup escaped, line breaks as <br>.
 std::string asHtml(std::string_view text) {
     std::string out;
-    const std::string escaped = escapeMarkup(toLf(text), "&<>\"");
+    const std::string escaped = escapeMarkup(toLf(text), "&<>");
     for (char c : escaped) {
         if (c == '\n')
             out += "<br>";
@@ -326,7 +326,7 @@ SaveRequest MoodleXmlWriter::write(const GeneralData& general, const QuestionTab
         if (statementOf(q).empty())
             continue;
         if (q[FieldSlot::resposta1].empty()) {
-            notes.push_back({k, {}, NoteReason::NoRightAnswer, {}, 0});
+            notes.push_back({k, {}, NoteReason::RightAnswerMissing, {}, 0});
             continue;
         }
         const unsigned lost = filledFields(q, kRightSoundField | kWrongSoundField | kLinkField);
@@ -361,10 +361,10 @@ SaveRequest MoodleXmlWriter::write(const GeneralData& general, const QuestionTab
             else
                 html += "<p><a href=\"" + url + "\">" + asHtml(e.name) + "</a></p>";
         }
-        const std::string name = firstCharacters(statementOf(q), 40);
+        const std::string name = questionName(statementOf(q));
         out.appendLine("  <question type=\"multichoice\">");
         out.appendLine("    <name>");
-        out.appendLine("      <text>" + xmlText(std::string(trimmed(toLf(name)))) + "</text>");
+        out.appendLine("      <text>" + xmlText(name) + "</text>");
         out.appendLine("    </name>");
         out.appendLine("    <questiontext format=\"html\">");
         out.appendLine("      <text>" + xmlText(html) + "</text>");
