@@ -261,6 +261,8 @@ void textElement(OutputBuffer& out, const std::string& indent, const char* eleme
 
 std::string safeMediaName(std::string_view name) {
     std::string bare = bareFileName(name);
+    if (bare.find_first_not_of('.') == std::string::npos)
+        return {}; // "", "." and ".." name no file
     std::string out;
     for (char c : bare)
         out += static_cast<unsigned char>(c) < 32 || c == 127 ? '_' : c;
@@ -274,8 +276,6 @@ std::string safeMediaName(std::string_view name) {
             stem.resize(100);
         out = ext.empty() || ext.size() > 10 ? stem : stem + "." + ext;
     }
-    if (out.find_first_not_of("_") == std::string::npos)
-        return {};
     return out;
 }
 
