@@ -118,13 +118,17 @@ ImportResult AikenReader::read(std::string_view text) {
             result.notes.back().detail = std::string(trimmed(result.notes.back().detail));
             continue;
         }
+        if (options[right].empty()) {
+            result.notes.push_back({startLine, {}, NoteReason::NoRightAnswer, {}, 0});
+            continue;
+        }
         ImportedQuestion q;
         q.line = startLine;
         q.question[FieldSlot::enunciado] = statement;
         q.question[FieldSlot::resposta1] = options[right];
         int slot = 2, cut = 0;
         for (std::size_t k = 0; k < options.size(); ++k) {
-            if (k == right)
+            if (k == right || options[k].empty())
                 continue;
             if (slot <= 4)
                 q.question[answerSlot(slot++)] = options[k];

@@ -302,6 +302,10 @@ void readBlock(const Block& block, ImportResult& result) {
             malTaken = true;
         }
     }
+    if (r[FieldSlot::resposta1].empty()) {
+        note(NoteReason::NoRightAnswer);
+        return;
+    }
     if (weighted)
         note(NoteReason::Weighted);
     if (cut > 0)

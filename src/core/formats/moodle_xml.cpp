@@ -168,6 +168,10 @@ void readQuestion(const pugi::xml_node& node, const MediaSink& media, ImportResu
         if (wrongFeedback.empty())
             wrongFeedback = a.feedback;
     }
+    if (r[FieldSlot::resposta1].empty()) {
+        note(NoteReason::NoRightAnswer);
+        return;
+    }
     r[FieldSlot::ben] = textIn(node.child("correctfeedback"));
     if (r[FieldSlot::ben].empty())
         r[FieldSlot::ben] = rightFeedback;

@@ -59,6 +59,10 @@ TEST(AikenReader, ReadsTheUsualLayoutAndReportsWhatItCannotTake) {
          "Q?\nA. a\nB. b\nC. c\nD. d\nE. e\nF. f\nANSWER: F\n",
          {mc("Q?", {"f", "a", "b", "c"})},
          {{1, NoteReason::WrongAnswersCut, "2"}}},
+        {"an empty option: skipped when wrong, the question left out when right",
+         "Q?\nA. a\nB.\nC. c\nANSWER: A\n\nR?\nA.\nB. b\nANSWER: A\n",
+         {mc("Q?", {"a", "c"})},
+         {{7, NoteReason::NoRightAnswer}}},
         {"missing ANSWER, an odd line, an unknown letter, no options",
          "Sen resposta?\nA. a\nB. b\n\nRaro?\nA. a\nisto non\nB. b\nANSWER: A\n\n"
          "Letra?\nA. a\nB. b\nANSWER: D\n\nSo texto\n\nBoa?\nA. si\nANSWER: A\n",
@@ -116,7 +120,7 @@ TEST(GiftReader, ReadsMultipleChoiceAndTrueFalseAndReportsTheRest) {
         {"what is not multiple choice",
          "::E:: Escribe. {}\n\nCurta? {=Miño =miño}\n\nCanto? {#2:0.5}\n\n"
          "Emparella {=a -> 1 =b -> 2}\n\nSó texto sen chaves\n\nDúas? {~%50%a ~%50%b}\n\n"
-         "Dobre? {=a =b ~c}\n\nAberta? {=a ~b\n\nA {~a =b} e {~c =d}\n",
+         "Dobre? {=a =b ~c}\n\nAberta? {=a ~b\n\nA {~a =b} e {~c =d}\n\nBaleira? {= ~b}\n",
          {},
          {{1, NoteReason::Essay},
           {3, NoteReason::ShortAnswer},
@@ -126,7 +130,8 @@ TEST(GiftReader, ReadsMultipleChoiceAndTrueFalseAndReportsTheRest) {
           {11, NoteReason::NoRightAnswer},
           {13, NoteReason::SeveralRightAnswers},
           {15, NoteReason::UnclosedBraces},
-          {17, NoteReason::Cloze}}},
+          {17, NoteReason::Cloze},
+          {19, NoteReason::NoRightAnswer}}},
     };
     runCases(cases, [](const std::string& text) { return GiftReader::read(text); });
 }
@@ -231,6 +236,9 @@ TEST(MoodleXmlReader, ReadsMultipleChoiceAndTrueFalseAndReportsTheRest) {
                 question("multichoice", "Ningunha",
                          "<questiontext><text>Q</text></questiontext><single>true</single>"
                          "<answer fraction=\"50\"><text>a</text></answer>") +
+                question("multichoice", "Baleira",
+                         "<questiontext><text>Q</text></questiontext><single>true</single>"
+                         "<answer fraction=\"100\"><text>&lt;p&gt;&lt;/p&gt;</text></answer>") +
                 question("shortanswer", "Curta", "") + question("essay", "Ensaio", "") +
                 question("matching", "Emparella", "") + question("numerical", "Número", "") +
                 question("cloze", "Ocos", "") + question("description", "Texto", "") +
@@ -239,6 +247,7 @@ TEST(MoodleXmlReader, ReadsMultipleChoiceAndTrueFalseAndReportsTheRest) {
          {{0, NoteReason::WrongAnswersCut, "2"},
           {0, NoteReason::Weighted},
           {0, NoteReason::SeveralRightAnswers},
+          {0, NoteReason::NoRightAnswer},
           {0, NoteReason::NoRightAnswer},
           {0, NoteReason::ShortAnswer},
           {0, NoteReason::Essay},
