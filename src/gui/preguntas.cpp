@@ -1,9 +1,14 @@
 #include "preguntas.h"
 
+#include "formats/aiken.h"
 #include "formats/book.h"
 #include "formats/form_page.h"
+#include "formats/gift.h"
 #include "formats/marking_page.h"
+#include "formats/moodle_xml.h"
+#include "formats/question_import.h"
 #include "formats/quiz_file.h"
+#include "formats/spreadsheet.h"
 #include "media/image_decoder.h"
 #include "media/preview_cache.h"
 #include "model/question_order.h"
@@ -15,6 +20,7 @@
 #include "xml/XMLParser.h"
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -255,7 +261,13 @@ ExportSettings TForm1::exportSettings() const {
     return e;
 }
 
-void TForm1::ctformatosChange(int index) { formatIndex_ = static_cast<Format>(index); }
+Format TForm1::formatOfTab(int index) const {
+    if (ctformatos && TabSheet6 && ctformatos->widget(index) == TabSheet6)
+        return static_cast<Format>(outrosformato->checkedId());
+    return static_cast<Format>(index);
+}
+
+void TForm1::ctformatosChange(int index) { formatIndex_ = formatOfTab(index); }
 
 void TForm1::btabrson10Click() {
     if (const auto chosen = dialogs_.openFile(this, kOpenTitle, QStringLiteral(" *.css|*.css;*.CSS")))
@@ -275,6 +287,10 @@ void TForm1::btgardaClick() {
     case Format::JavaScript: gardarjava(); break;
     case Format::Ebk: gardarebk(); break;
     case Format::Odt: gardarodt(); break;
+    case Format::Moodle:
+    case Format::Gift:
+    case Format::Aiken:
+    case Format::Csv: gardaroutros(); break;
     }
 }
 
@@ -298,13 +314,39 @@ void TForm1::gardarebk() {
 
 void TForm1::gardarodt() { vireta::gardarodt(memo_); }
 
-void TForm1::garda(const SaveRequest& request) {
+void TForm1::gardaroutros() {
+    const GeneralData general = generalData();
+    ExportNotes notes;
+    SaveRequest request;
+    switch (formatIndex_) {
+    case Format::Gift:
+        request = GiftWriter::write(general, model_.questions, model_.count, memo_, notes);
+        break;
+    case Format::Aiken:
+        request = AikenWriter::write(model_.questions, model_.count, memo_, notes);
+        break;
+    case Format::Csv:
+        request = SpreadsheetWriter::write(model_.questions, model_.count, memo_, notes);
+        break;
+    default:
+        request = MoodleXmlWriter::write(general, model_.questions, model_.count, memo_, notes);
+        break;
+    }
+    if (!garda(request) || notes.empty())
+        return;
+    QString text = QStringLiteral("O formato escollido non leva todo o cuestionario:");
+    for (const FormatNote& n : notes)
+        text += QLatin1Char('\n') + fromUtf8(n.galician());
+    dialogs_.inform(this, text);
+}
+
+bool TForm1::garda(const SaveRequest& request) {
     saveStep_.finishLeftover();
     const auto chosen =
         dialogs_.saveFile(this, QStringLiteral("Guardar archivo como"),
                           fromUtf8(request.filter), fromUtf8(saveStep_.lastName()));
     if (!chosen)
-        return;
+        return false;
 
     const GeneralData general = generalData();
     const ExportSettings settings = exportSettings();
@@ -335,11 +377,11 @@ void TForm1::garda(const SaveRequest& request) {
     } catch (const SaveError& e) {
         progress.close();
         dialogs_.inform(this, fromUtf8(e.userMessage()));
-        return;
+        return false;
     } catch (const std::exception&) { // anything else (out of memory...) fails the same way
         progress.close();
         dialogs_.inform(this, QStringLiteral("Non se puido gardar o arquivo :") + *chosen);
-        return;
+        return false;
     }
     progress.close();
     if (formatIndex_ == Format::Xml)
@@ -353,6 +395,7 @@ void TForm1::garda(const SaveRequest& request) {
             text += QLatin1Char('\n') + fromUtf8(path);
         dialogs_.inform(this, text);
     }
+    return true;
 }
 
 void TForm1::btabrirClick() {
@@ -365,6 +408,79 @@ void TForm1::btabrirClick() {
     if (!chosen)
         return;
     LoadItem(*chosen);
+}
+
+void TForm1::btimportarClick() {
+    pasa();
+    const auto chosen = dialogs_.openFile(
+        this, QStringLiteral("Importar preguntas"),
+        QStringLiteral("Todos os formatos|*.txt;*.TXT;*.gift;*.GIFT;*.csv;*.CSV;*.tsv;*.TSV;*.xml;*.XML"
+                       "|Aiken|*.txt;*.TXT"
+                       "|GIFT|*.gift;*.GIFT;*.txt;*.TXT"
+                       "|Folla de cálculo|*.csv;*.CSV;*.tsv;*.TSV"
+                       "|Moodle XML|*.xml;*.XML"));
+    if (!chosen)
+        return;
+    importar(*chosen);
+}
+
+void TForm1::importar(const QString& path) {
+    ImportResult result;
+    try {
+        result = importQuestions(toUtf8(path));
+    } catch (const ImportError& e) {
+        dialogs_.inform(this, fromUtf8(e.userMessage()));
+        return;
+    } catch (const std::exception&) {
+        dialogs_.inform(this, QStringLiteral("Non se puido importar o arquivo :") + path);
+        return;
+    }
+    applyImportResult(result);
+}
+
+void TForm1::applyImportResult(const ImportResult& result) {
+    pasa();
+    const AppliedImport applied = applyImport(result, model_);
+    if (applied.inserted > 0) {
+        // The common messages are for new questions typed here, not imported ones.
+        model_.fresh = false;
+        mostra();
+        btpregClick();
+    }
+    QString text = applied.inserted == 1
+                       ? QStringLiteral("Importouse 1 pregunta.")
+                       : QStringLiteral("Importáronse %1 preguntas.").arg(applied.inserted);
+    // A long report is cut so that the box fits on the screen.
+    constexpr std::size_t kShown = 25;
+    if (!applied.notes.empty())
+        text += QLatin1Char('\n');
+    for (std::size_t i = 0; i < applied.notes.size() && i < kShown; ++i)
+        text += QLatin1Char('\n') + fromUtf8(applied.notes[i].galician());
+    if (applied.notes.size() > kShown)
+        text += QStringLiteral("\n… e %1 avisos máis.").arg(applied.notes.size() - kShown);
+    dialogs_.inform(this, text);
+}
+
+TForm1::QuestionsState TForm1::questionsState() {
+    pasa();
+    QuestionsState s;
+    for (int k = 1; k <= model_.count; ++k)
+        s.questions.push_back(model_.questions.record(k));
+    s.current = model_.current;
+    s.fresh = model_.fresh;
+    return s;
+}
+
+void TForm1::restoreQuestions(const QuestionsState& state) {
+    const int n = std::clamp(static_cast<int>(state.questions.size()), 1, kQuestionCapacity);
+    for (int k = 1; k <= kQuestionCapacity; ++k)
+        model_.questions.record(k) =
+            k <= static_cast<int>(state.questions.size()) ? state.questions[static_cast<std::size_t>(k - 1)]
+                                                          : Question{};
+    model_.count = n;
+    model_.current = std::clamp(state.current, 1, n);
+    model_.fresh = state.fresh;
+    mostra();
 }
 
 void TForm1::LoadItem(const QString& path) {

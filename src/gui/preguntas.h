@@ -4,6 +4,7 @@
 
 #include "dialogs.h"
 #include "formats/export_settings.h"
+#include "formats/format_note.h"
 #include "formats/output_buffer.h"
 #include "formats/shuffle.h"
 #include "model/question_editor.h"
@@ -18,6 +19,7 @@
 #include <string>
 #include <vector>
 
+class QButtonGroup;
 class QCheckBox;
 class QFrame;
 class QLabel;
@@ -25,6 +27,7 @@ class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
+class QRadioButton;
 class QStackedWidget;
 class QTabWidget;
 class QToolButton;
@@ -89,10 +92,35 @@ public:
     void gardarjava();
     void gardarebk();
     void gardarodt();
-    void garda(const SaveRequest& request);
+    // The "Outros" tab: Moodle XML, GIFT, Aiken or spreadsheet, as chosen in it. What
+    // the format cannot carry is listed after the save.
+    void gardaroutros();
+    // Returns whether the document was written.
+    bool garda(const SaveRequest& request);
     // Reads the quiz file at `path`; on failure the quiz stays as it was and the
     // message "Erro no arquivo :" with the path is shown.
     void LoadItem(const QString& path);
+
+    // --- importing ---
+    // The questions and the current number, as an undo step keeps them.
+    struct QuestionsState {
+        std::vector<Question> questions; // 1..count
+        int current = 1;
+        bool fresh = true;
+    };
+    // Commits the question on screen first.
+    QuestionsState questionsState();
+    // Puts the questions back as they were and shows the current one.
+    void restoreQuestions(const QuestionsState& state);
+    // Reads the file at `path` ("Importar" after its dialog) and applies it with
+    // applyImportResult; a file that cannot be imported changes nothing and its
+    // reason is shown.
+    void importar(const QString& path);
+    // The one step that changes the quiz in an import: the questions are inserted
+    // after the current one (or replace a new quiz's blank one), the first of them is
+    // shown, and the box "Importáronse N preguntas." lists what was left out. An undo
+    // step wraps it: questionsState() before and after, restoreQuestions() to go back.
+    void applyImportResult(const ImportResult& result);
 
     // --- media attachments ---
     void abreimaxe(QLineEdit* path); // pick an image into the path box
@@ -126,6 +154,7 @@ public slots:
     void btmostraClick();      // open the ordering page
     void btordeaClick();       // apply the order of the list
     void btabrirClick();
+    void btimportarClick();
     void btgardaClick();
     void ctformatosChange(int index);
     void btabrson10Click(); // style sheet of the form page
@@ -151,6 +180,8 @@ private:
     void fillCommonValues();
     void fillOrderingList();
     void markSaved(); // the quiz as it is now counts as saved
+    // The format a save-page tab stands for (on "Outros", the choice made in it).
+    Format formatOfTab(int index) const;
 
     // Captioned boxes, built by pages/page_parts.cpp.
     // A box of a save-page tab, its caption in the tab's caption column.
@@ -188,6 +219,7 @@ public:
     QToolButton* btfinal = nullptr;
     QToolButton* btnovo = nullptr;
     QToolButton* btabrir = nullptr;
+    QToolButton* btimportar = nullptr;
     QToolButton* btexportar = nullptr;
     QToolButton* btaxuda = nullptr;
     QLabel* seccion = nullptr;
@@ -263,6 +295,13 @@ public:
     QCheckBox* chkcopia = nullptr;
     QCheckBox* chkempaqueta = nullptr;
     QToolButton* btgarda = nullptr;
+    // the "Outros" tab: question-bank formats
+    QWidget* TabSheet6 = nullptr;
+    QButtonGroup* outrosformato = nullptr;
+    QRadioButton* optmoodle = nullptr;
+    QRadioButton* optgift = nullptr;
+    QRadioButton* optaiken = nullptr;
+    QRadioButton* optcsv = nullptr;
 
     // end page
     QFrame* Panel17 = nullptr;

@@ -127,11 +127,20 @@ private:
 
 } // namespace
 
-ImportError::ImportError(std::string path, const std::string& reason)
-    : std::runtime_error(reason), path_(std::move(path)) {}
+ImportError::ImportError(std::string path, Kind kind, const std::string& reason)
+    : std::runtime_error(reason), path_(std::move(path)), kind_(kind) {}
 
 std::string ImportError::userMessage() const {
-    return "Non se puido importar o arquivo :" + path_;
+    std::string text = "Non se puido importar o arquivo :" + path_;
+    switch (kind_) {
+    case Kind::Unreadable: break;
+    case Kind::UnknownFormat:
+        text += "\nNon se recoñece o seu formato (Aiken, GIFT, folla de cálculo ou Moodle XML).";
+        break;
+    case Kind::QuizFile: text += "\nÉ un cuestionario de Vireta: ábreo con «Abrir»."; break;
+    case Kind::Malformed: text += "\nO documento Moodle XML está mal formado."; break;
+    }
+    return text;
 }
 
 DetectedFormat detectFormat(std::string_view path, std::string_view bytes) {
@@ -180,7 +189,7 @@ ImportResult importQuestions(const std::string& path, std::optional<ImportFormat
                              bool writeMedia) {
     std::string bytes;
     if (!fileio::readWholeFile(path, bytes))
-        throw ImportError(path, fileio::errorText(errno));
+        throw ImportError(path, ImportError::Kind::Unreadable, fileio::errorText(errno));
     ImportFormat format;
     if (forced) {
         format = *forced;
@@ -191,9 +200,10 @@ ImportResult importQuestions(const std::string& path, std::optional<ImportFormat
         case DetectedFormat::Spreadsheet: format = ImportFormat::Spreadsheet; break;
         case DetectedFormat::MoodleXml: format = ImportFormat::MoodleXml; break;
         case DetectedFormat::QuizFile:
-            throw ImportError(path, "it is a quiz file (open it instead)");
+            throw ImportError(path, ImportError::Kind::QuizFile, "it is a quiz file (open it instead)");
         default:
-            throw ImportError(path, "its format cannot be told (Aiken, GIFT, CSV or Moodle XML)");
+            throw ImportError(path, ImportError::Kind::UnknownFormat,
+                              "its format cannot be told (Aiken, GIFT, CSV or Moodle XML)");
         }
     }
     const std::string text = importedText(bytes);
@@ -212,11 +222,11 @@ ImportResult importQuestions(const std::string& path, std::optional<ImportFormat
                 return folder.write(name, b);
             });
         } catch (const MoodleXmlError& e) {
-            throw ImportError(path, e.what());
+            throw ImportError(path, ImportError::Kind::Malformed, e.what());
         }
     }
     }
-    throw ImportError(path, "unknown format");
+    throw ImportError(path, ImportError::Kind::UnknownFormat, "unknown format");
 }
 
 bool isBlankQuestion(const Question& q) {

@@ -17,14 +17,19 @@ namespace vireta {
 // userMessage() is what the window shows.
 class ImportError : public std::runtime_error {
 public:
-    ImportError(std::string path, const std::string& reason);
+    enum class Kind { Unreadable, UnknownFormat, QuizFile, Malformed };
+
+    ImportError(std::string path, Kind kind, const std::string& reason);
 
     const std::string& path() const { return path_; }
-    // "Non se puido importar o arquivo :" followed by the path.
+    Kind kind() const { return kind_; }
+    // "Non se puido importar o arquivo :" followed by the path, and on a line of its
+    // own why, unless the file could not be read at all.
     std::string userMessage() const;
 
 private:
     std::string path_;
+    Kind kind_;
 };
 
 // What a file is, told by its content first: an XML root `quiz` with questions is

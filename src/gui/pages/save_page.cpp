@@ -4,10 +4,12 @@
 #include "pages/page_parts.h"
 #include "preguntas.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QToolButton>
@@ -98,6 +100,48 @@ void TForm1::buildSavePage() {
     ebkNote->setGeometry(16, 16, 560, 40);
     ctformatos->addTab(ebkTab, QStringLiteral("EBK"));
 
+    // Tab 5, "Outros": the formats of learning platforms' question banks.
+    TabSheet6 = new QWidget;
+    TabSheet6->setObjectName(QStringLiteral("TabSheet6"));
+    auto* otherCaption = makeCaption(TabSheet6, QStringLiteral("Formato:"), 16, 12, 130);
+    (void)otherCaption;
+    outrosformato = new QButtonGroup(TabSheet6);
+    outrosformato->setObjectName(QStringLiteral("outrosformato"));
+    const struct {
+        QRadioButton** button;
+        const char* name;
+        QString caption;
+        QString note;
+        Format format;
+    } choices[] = {
+        {&optmoodle, "optmoodle", QStringLiteral("Moodle XML"),
+         QStringLiteral("Banco de preguntas para Moodle, coas imaxes e os sons dentro."),
+         Format::Moodle},
+        {&optgift, "optgift", QStringLiteral("GIFT"),
+         QStringLiteral("Texto para Moodle e outras plataformas; non leva imaxes nin sons."),
+         Format::Gift},
+        {&optaiken, "optaiken", QStringLiteral("Aiken"),
+         QStringLiteral("Texto simple: enunciado, opcións e resposta correcta."), Format::Aiken},
+        {&optcsv, "optcsv", QStringLiteral("Folla de cálculo (CSV)"),
+         QStringLiteral("Unha pregunta por fila, para LibreOffice Calc e outras follas."),
+         Format::Csv},
+    };
+    int y = 12;
+    for (const auto& c : choices) {
+        auto* b = new QRadioButton(c.caption, TabSheet6);
+        b->setObjectName(QLatin1String(c.name));
+        b->setGeometry(146, y, 190, 24);
+        b->setAccessibleDescription(c.note);
+        auto* note = new QLabel(c.note, TabSheet6);
+        note->setGeometry(340, y, 330, 24);
+        note->setWordWrap(true);
+        outrosformato->addButton(b, static_cast<int>(c.format));
+        *c.button = b;
+        y += 34;
+    }
+    optmoodle->setChecked(true);
+    ctformatos->addTab(TabSheet6, QStringLiteral("Outros"));
+
     auto* strip = makePanel(page5, "Panel19");
     strip->setFixedHeight(76);
     auto* row = new QHBoxLayout(strip);
@@ -118,6 +162,10 @@ void TForm1::buildSavePage() {
     column->addWidget(strip);
 
     connect(ctformatos, &QTabWidget::currentChanged, this, &TForm1::ctformatosChange);
+    connect(outrosformato, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+        if (checked)
+            ctformatosChange(ctformatos->currentIndex());
+    });
     connect(btgarda, &QToolButton::clicked, this, &TForm1::btgardaClick);
     connect(styleButton, &QToolButton::clicked, this, &TForm1::btabrson10Click);
     connect(templateButton, &QToolButton::clicked, this, &TForm1::btabrson10Click);

@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
 #include <QToolButton>
 
@@ -31,15 +32,18 @@ void TForm1::buildTopBar() {
         left->addWidget(b, 1);
 
     Panel4 = makePanel(Panel1, "Panel4");
-    Panel4->setFixedWidth(243);
+    Panel4->setFixedWidth(300);
     auto* right = new QHBoxLayout(Panel4);
     right->setContentsMargins(4, 0, 4, 0);
     right->setSpacing(0);
     btnovo = makeSectionButton(Panel4, "btnovo", QStringLiteral("Novo"), "new");
     btabrir = makeSectionButton(Panel4, "btabrir", QStringLiteral("Abrir"), "open");
+    btimportar = makeSectionButton(Panel4, "btimportar", QStringLiteral("Importar"), "import");
+    btimportar->setShortcut(QKeySequence(Qt::ALT | Qt::Key_M));
+    btimportar->setToolTip(QStringLiteral("Importar preguntas doutro formato"));
     btexportar = makeSectionButton(Panel4, "btexportar", QStringLiteral("Exportar"), "export");
     btaxuda = makeSectionButton(Panel4, "btaxuda", QStringLiteral("Axuda"), "help");
-    for (auto* b : {btnovo, btabrir, btexportar, btaxuda})
+    for (auto* b : {btnovo, btabrir, btimportar, btexportar, btaxuda})
         right->addWidget(b, 1);
 
     bar->addWidget(Panel3);
@@ -51,6 +55,7 @@ void TForm1::buildTopBar() {
     connect(btfinal, &QToolButton::clicked, this, &TForm1::btfinalClick);
     connect(btnovo, &QToolButton::clicked, this, &TForm1::btnovoClick);
     connect(btabrir, &QToolButton::clicked, this, &TForm1::btabrirClick);
+    connect(btimportar, &QToolButton::clicked, this, &TForm1::btimportarClick);
     connect(btexportar, &QToolButton::clicked, this, &TForm1::btexportarClick);
     connect(btaxuda, &QToolButton::clicked, this, &TForm1::btaxudaClick);
 

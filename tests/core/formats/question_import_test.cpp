@@ -71,13 +71,20 @@ TEST(ImportQuestions, RefusesWhatItCannotRead) {
     writeFile(dir / "xogo.xml", "<xogo version=\"1.0\"/>");
     writeFile(dir / "roto.xml", "<quiz><question type=\"multichoice\">");
     writeFile(dir / "nada.doc", "nada");
-    for (const char* name : {"xogo.xml", "roto.xml", "nada.doc", "falta.txt"}) {
+    const struct {
+        const char* name;
+        const char* why;
+    } cases[] = {{"xogo.xml", "\nÉ un cuestionario de Vireta: ábreo con «Abrir»."},
+                 {"roto.xml", "\nO documento Moodle XML está mal formado."},
+                 {"nada.doc", "\nNon se recoñece o seu formato (Aiken, GIFT, folla de cálculo ou Moodle XML)."},
+                 {"falta.txt", ""}};
+    for (const auto& c : cases) {
         try {
-            importQuestions(dir / name);
-            ADD_FAILURE() << name << " was imported";
+            importQuestions(dir / c.name);
+            ADD_FAILURE() << c.name << " was imported";
         } catch (const ImportError& e) {
-            EXPECT_EQ(e.path(), dir / name);
-            EXPECT_EQ(e.userMessage(), "Non se puido importar o arquivo :" + (dir / name));
+            EXPECT_EQ(e.path(), dir / c.name);
+            EXPECT_EQ(e.userMessage(), "Non se puido importar o arquivo :" + (dir / c.name) + c.why);
         }
     }
     std::filesystem::create_directory(dir / "cartafol.txt");
