@@ -440,10 +440,16 @@ void TForm1::importar(const QString& path) {
 
 void TForm1::applyImportResult(const ImportResult& result) {
     pasa();
-    const AppliedImport applied = applyImport(result, model_);
-    if (applied.inserted > 0) {
+    AppliedImport applied;
+    // Everything the import changes, in one call.
+    const auto change = [&] {
+        applied = applyImport(result, model_);
         // The common messages are for new questions typed here, not imported ones.
-        model_.fresh = false;
+        if (applied.inserted > 0)
+            model_.fresh = false;
+    };
+    change();
+    if (applied.inserted > 0) {
         mostra();
         btpregClick();
     }
@@ -459,28 +465,6 @@ void TForm1::applyImportResult(const ImportResult& result) {
     if (applied.notes.size() > kShown)
         text += QStringLiteral("\n… e %1 avisos máis.").arg(applied.notes.size() - kShown);
     dialogs_.inform(this, text);
-}
-
-TForm1::QuestionsState TForm1::questionsState() {
-    pasa();
-    QuestionsState s;
-    for (int k = 1; k <= model_.count; ++k)
-        s.questions.push_back(model_.questions.record(k));
-    s.current = model_.current;
-    s.fresh = model_.fresh;
-    return s;
-}
-
-void TForm1::restoreQuestions(const QuestionsState& state) {
-    const int n = std::clamp(static_cast<int>(state.questions.size()), 1, kQuestionCapacity);
-    for (int k = 1; k <= kQuestionCapacity; ++k)
-        model_.questions.record(k) =
-            k <= static_cast<int>(state.questions.size()) ? state.questions[static_cast<std::size_t>(k - 1)]
-                                                          : Question{};
-    model_.count = n;
-    model_.current = std::clamp(state.current, 1, n);
-    model_.fresh = state.fresh;
-    mostra();
 }
 
 void TForm1::LoadItem(const QString& path) {

@@ -102,24 +102,14 @@ public:
     void LoadItem(const QString& path);
 
     // --- importing ---
-    // The questions and the current number, as an undo step keeps them.
-    struct QuestionsState {
-        std::vector<Question> questions; // 1..count
-        int current = 1;
-        bool fresh = true;
-    };
-    // Commits the question on screen first.
-    QuestionsState questionsState();
-    // Puts the questions back as they were and shows the current one.
-    void restoreQuestions(const QuestionsState& state);
     // Reads the file at `path` ("Importar" after its dialog) and applies it with
     // applyImportResult; a file that cannot be imported changes nothing and its
     // reason is shown.
     void importar(const QString& path);
-    // The one step that changes the quiz in an import: the questions are inserted
-    // after the current one (or replace a new quiz's blank one), the first of them is
-    // shown, and the box "Importáronse N preguntas." lists what was left out. An undo
-    // step wraps it: questionsState() before and after, restoreQuestions() to go back.
+    // The questions are inserted after the current one (or replace a new quiz's blank
+    // one), the first of them is shown, and the box "Importáronse N preguntas." lists
+    // what was left out. The questions change in one call (`change` inside), the one an
+    // undo step is to wrap; nothing else of the quiz changes.
     void applyImportResult(const ImportResult& result);
 
     // --- media attachments ---

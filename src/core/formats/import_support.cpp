@@ -61,8 +61,9 @@ bool isScalar(unsigned long v) { return v > 0 && v <= 0x10FFFF && !(v >= 0xD800 
 
 // Decodes the reference at text[pos] ('&'); returns its length, 0 when it is none.
 std::size_t decodeReference(std::string_view text, std::size_t pos, std::string& out) {
-    const std::size_t semi = text.find(';', pos + 1);
-    if (semi == std::string_view::npos || semi - pos > 12)
+    // A reference is short: look no further, so that a text of many '&' stays linear.
+    const std::size_t semi = text.substr(0, pos + 13).find(';', pos + 1);
+    if (semi == std::string_view::npos)
         return 0;
     const std::string_view body = text.substr(pos + 1, semi - pos - 1);
     if (body.size() >= 2 && body[0] == '#') {

@@ -33,34 +33,58 @@ bool extensionIn(std::string_view name, std::initializer_list<const char*> list)
 }
 
 // The HTML without the links to the question's own embedded files (a sound is shown
-// as one): their text is no part of the question's.
-std::string withoutFileLinks(std::string html) {
-    for (std::size_t from = 0;;) {
-        std::size_t open = std::string::npos;
-        for (std::size_t i = html.find('<', from); i != std::string::npos; i = html.find('<', i + 1)) {
-            if (i + 2 < html.size() && (html[i + 1] == 'a' || html[i + 1] == 'A') &&
-                (html[i + 2] == ' ' || html[i + 2] == '\t' || html[i + 2] == '\n' || html[i + 2] == '\r')) {
-                open = i;
-                break;
-            }
+// as one): their text is no part of the question's. One pass, so that no input takes
+// more than linear time.
+std::string withoutFileLinks(const std::string& html) {
+    auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+    std::string out;
+    out.reserve(html.size());
+    std::size_t nextClose = 0; // the next "</a>" at or after a position already searched
+    bool closeSearched = false;
+    bool noMoreGt = false; // no '>' is left after the position reached
+    std::size_t i = 0;
+    while (i < html.size()) {
+        const std::size_t lt = html.find('<', i);
+        if (lt == std::string::npos) {
+            out.append(html, i, std::string::npos);
+            break;
         }
-        if (open == std::string::npos)
-            return html;
-        const std::size_t tagEnd = html.find('>', open);
-        if (tagEnd == std::string::npos)
-            return html;
-        if (html.substr(open, tagEnd - open).find("@@PLUGINFILE@@") == std::string::npos) {
-            from = tagEnd;
+        out.append(html, i, lt - i);
+        const bool anchor = lt + 2 < html.size() && (html[lt + 1] == 'a' || html[lt + 1] == 'A') &&
+                            isBlank(html[lt + 2]);
+        std::size_t gt = std::string::npos;
+        if (anchor && !noMoreGt) {
+            gt = html.find('>', lt);
+            noMoreGt = gt == std::string::npos;
+        }
+        if (gt == std::string::npos) {
+            out += '<';
+            i = lt + 1;
             continue;
         }
-        std::size_t close = tagEnd;
-        for (; close + 4 <= html.size(); ++close)
-            if (html[close] == '<' && html[close + 1] == '/' &&
-                (html[close + 2] == 'a' || html[close + 2] == 'A') && html[close + 3] == '>')
-                break;
-        html.erase(open, close + 4 <= html.size() ? close + 4 - open : std::string::npos);
-        from = open;
+        // The whole tag is looked at once, so no part of it is searched again.
+        const std::string_view tag = std::string_view(html).substr(lt, gt - lt);
+        if (tag.find("@@PLUGINFILE@@") == std::string_view::npos) {
+            out.append(tag);
+            out += '>';
+            i = gt + 1;
+            continue;
+        }
+        if (!closeSearched || (nextClose != std::string::npos && nextClose < gt)) {
+            nextClose = std::string::npos;
+            for (std::size_t j = gt; j + 4 <= html.size(); ++j) {
+                if (html[j] == '<' && html[j + 1] == '/' && (html[j + 2] == 'a' || html[j + 2] == 'A') &&
+                    html[j + 3] == '>') {
+                    nextClose = j;
+                    break;
+                }
+            }
+            closeSearched = true;
+        }
+        // The link and its text go; an unclosed link loses its tag only.
+        i = nextClose == std::string::npos ? gt + 1 : nextClose + 4;
     }
+    return out;
 }
 
 // A text element's contents as the program's text, after its `format`.
@@ -69,6 +93,12 @@ std::string textIn(const pugi::xml_node& holder) {
     const std::string_view format = holder.attribute("format").as_string("html");
     if (format == "plain_text" || format == "markdown")
         return std::string(trimmed(toCrLf(raw)));
+    if (format == "moodle_auto_format") { // HTML in which a line break is one
+        std::string html;
+        for (char c : toLf(raw))
+            html += c == '\n' ? std::string("<br>") : std::string(1, c);
+        return htmlToText(html);
+    }
     return htmlToText(raw);
 }
 
@@ -101,7 +131,7 @@ void readQuestion(const pugi::xml_node& node, const MediaSink& media, ImportResu
     }
     if (type == "multichoice") {
         const std::string single(trimmed(node.child("single").child_value()));
-        if (single != "true" && single != "1") {
+        if (!single.empty() && single != "true" && single != "1") { // true when not given
             note(NoteReason::SeveralRightAnswers);
             return;
         }

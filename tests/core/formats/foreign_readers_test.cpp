@@ -216,7 +216,10 @@ TEST(MoodleXmlReader, ReadsMultipleChoiceAndTrueFalseAndReportsTheRest) {
     };
     const std::vector<Case> cases = {
         {"multiple choice and true/false",
-         moodle(question("multichoice", "Río", mcBody) + question("truefalse", "TF", tf)),
+         moodle(question("multichoice", "Río", mcBody) + question("truefalse", "TF", tf) +
+                question("multichoice", "Auto",
+                         "<questiontext format=\"moodle_auto_format\"><text>Liña 1\nLiña 2</text>"
+                         "</questiontext><answer fraction=\"100\"><text>r</text></answer>")),
          {q({{FieldSlot::enunciado, "Cal <é>\r\no río?\r\nEscolle un"},
              {FieldSlot::resposta1, "Miño <3"},
              {FieldSlot::resposta2, "Sil"},
@@ -226,7 +229,8 @@ TEST(MoodleXmlReader, ReadsMultipleChoiceAndTrueFalseAndReportsTheRest) {
              {FieldSlot::resposta1, "Falso"},
              {FieldSlot::resposta2, "Verdadeiro"},
              {FieldSlot::ben, "Ben"},
-             {FieldSlot::mal, "Non"}})},
+             {FieldSlot::mal, "Non"}}),
+          mc("Liña 1\r\nLiña 2", {"r"})},
          {}},
         {"cut, weighted and left out",
          moodle(question("multichoice", "Moitas", answers(5, "0")) +
