@@ -9,11 +9,13 @@ packages=(
   # the program
   qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-translations-l10n
   libpng-dev libjpeg-dev zlib1g-dev
+  libzip-dev   # the SCORM package
   libpugixml-dev   # reads Moodle XML question banks (the import)
   gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
   # tests and benchmarks
   libgtest-dev libbenchmark-dev
-  chromium   # loads the self-marking pages in the browser tests
+  chromium   # loads the self-marking pages and the web game in the browser tests
+  nodejs     # runs the web game's browser tests (Playwright, axe-core from npm)
   # sanitizer and fuzzing checks (scripts/run-checks.sh)
   clang libclang-rt-14-dev
   # XML parsers the benchmarks compare against (pugixml is also the program's)
@@ -29,15 +31,28 @@ packages=(
   librsvg2-bin imagemagick espeak-ng lame
 )
 
+# npm installs the browser tests' pinned packages; a nodejs that brings its own npm
+# (and would conflict with Debian's) is left as it is.
+command -v npm >/dev/null 2>&1 || packages+=(npm)
+
+# The browser tests' npm packages, exactly as tests/browser/package-lock.json pins them.
+npm_packages() {
+  "$(dirname "$0")/../tests/browser/npm-deps.sh"
+}
+
 missing=()
 for p in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)
   [[ $status == installed ]] || missing+=("$p")
 done
-(( ${#missing[@]} == 0 )) && exit 0
+if (( ${#missing[@]} == 0 )); then
+  npm_packages
+  exit 0
+fi
 
 sudo=()
 if (( EUID != 0 )); then sudo=(sudo); fi
 echo "Installing: ${missing[*]}"
 "${sudo[@]}" apt-get update -qq
 DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+npm_packages

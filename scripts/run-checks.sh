@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sanitizer and fuzzing checks: builds the core and window tests with AddressSanitizer
 # and UndefinedBehaviorSanitizer and runs them (the browser test once is enough), then builds the fuzz targets with clang
-# and fuzzes each for a short while, starting from the corpus under fuzz/corpus/.
+# and fuzzes each for a short while, starting from the corpus under fuzz/corpus/: the XML
+# reader, and a quiz file opened and then saved in every format (save_fuzz).
 # FUZZ_SECONDS sets the time per target (default 60).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -21,7 +22,7 @@ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 
 # Each target NAME_fuzz fuzzes with fuzz/corpus/NAME as seeds (and fuzz/NAME.dict
 # when present); new inputs go to a working corpus under build/fuzz.
-for target in xml aiken gift spreadsheet moodle; do
+for target in xml save web_game aiken gift spreadsheet moodle; do
   cmake --build build/fuzz --target "${target}_fuzz"
   work=build/fuzz/corpus-$target
   mkdir -p "$work"

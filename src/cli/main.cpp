@@ -13,6 +13,7 @@
 #include "formats/question_import.h"
 #include "formats/quiz_file.h"
 #include "formats/spreadsheet.h"
+#include "formats/web_game.h"
 #include "model/quiz.h"
 #include "save/file_io.h"
 #include "save/save_step.h"
@@ -45,7 +46,9 @@ const char kUsage[] =
     "                      thing not imported\n"
     "  --from IMPORT       read QUIZ as aiken, gift, csv or moodle\n"
     "  -f, --format FORMAT xml (the quiz file), html (form page), js (self-marking page),\n"
-    "                      ebk (book), moodle (Moodle XML), gift, aiken or csv\n"
+    "                      ebk (book), web (the web game), scorm (the web game as a\n"
+    "                      SCORM 1.2 package, NAME.zip), moodle (Moodle XML), gift,\n"
+    "                      aiken or csv\n"
     "  -o, --output NAME   the name to save under; \".\" and the format's extension are\n"
     "                      added when the file name has no \".\"\n"
     "  --copy              copy the quiz's media files beside the document\n"
@@ -62,6 +65,8 @@ const char kUsage[] =
     "  --shuffle-answers   shuffle the answers of the form page\n"
     "  --style-js PATH     style sheet of the self-marking page\n"
     "  --button TEXT       caption of the self-marking page's button\n"
+    "  --single-file       web game: embed every picture and sound in the page\n"
+    "  --pass-mark N       SCORM package: the percentage that passes (0..100, 50)\n"
     "  --seed N            seed of the shuffle (0..4294967295): the same seed gives the\n"
     "                      same page\n"
     "\n"
@@ -109,6 +114,14 @@ const FormatEntry kFormats[] = {
      [](const ExportJob& j, OutputBuffer& out) {
          return gardarebk(j.general, j.model.questions, j.model.count, out);
      }},
+    {"web", Format::Web,
+     [](const ExportJob& j, OutputBuffer& out) {
+         return gardarweb(j.general, j.model.questions, j.model.count, j.settings, out);
+     }},
+    {"scorm", Format::Scorm,
+     [](const ExportJob& j, OutputBuffer& out) {
+         return gardarscorm(j.general, j.model.questions, j.model.count, j.settings, out);
+     }},
     {"moodle", Format::Moodle,
      [](const ExportJob& j, OutputBuffer& out) {
          return MoodleXmlWriter::write(j.general, j.model.questions, j.model.count, out, j.notes);
@@ -151,6 +164,13 @@ struct Options {
     ExportSettings settings;
     std::optional<std::uint32_t> seed;
 };
+
+int parsePassMark(const std::string& text) {
+    if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string::npos ||
+        std::stoi(text) > 100)
+        throw UsageError{"--pass-mark needs a number from 0 to 100, not '" + text + "'"};
+    return std::stoi(text);
+}
 
 std::uint32_t parseSeed(const std::string& text) {
     if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
@@ -231,7 +251,12 @@ Options parse(int argc, char** argv) {
             text(s.styleJs);
         else if (arg == "--button")
             text(s.buttonText);
-        else if (arg == "--seed") {
+        else if (arg == "--single-file")
+            flag(s.singleFile);
+        else if (arg == "--pass-mark") {
+            s.passMark = parsePassMark(value());
+            formatOptions = true;
+        } else if (arg == "--seed") {
             o.seed = parseSeed(value());
             formatOptions = true;
         } else if (arg == "--") {
@@ -343,8 +368,9 @@ int run(const Options& o) {
     SaveStep step;
     try {
         const SaveResult result = step.save(o.output, request, buffer, media);
-        for (const auto& path : result.failedMedia)
-            complain("media file not copied or packed: " + path);
+        for (const auto& failure : result.failedMedia)
+            complain("media file not copied or packed: " + failure.source + ": " +
+                     englishReason(failure.problem, failure.error));
         if (result.archiveRefused)
             complain("cannot write " + result.archivePath + ": it is the document itself");
         return result.failedMedia.empty() && !result.archiveRefused ? 0 : 1;

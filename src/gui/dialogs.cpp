@@ -62,9 +62,10 @@ std::optional<QString> QtDialogs::openImage(QWidget* parent, const QString& titl
 
 std::optional<QString> QtDialogs::saveFile(QWidget* parent, const QString& title,
                                            const QString& filter, const QString& initialPath) {
-    // No default suffix and no question before replacing: the save step decides both.
-    return chosen(QFileDialog::getSaveFileName(parent, title, initialPath, qtFilter(filter),
-                                               nullptr, QFileDialog::DontConfirmOverwrite));
+    // No default suffix: the save step adds the format's extension to a name without
+    // one (and the window asks before that name replaces a file). A file of the name
+    // chosen here is replaced only after the dialog's own question.
+    return chosen(QFileDialog::getSaveFileName(parent, title, initialPath, qtFilter(filter)));
 }
 
 void QtDialogs::openWithDesktop(const QString& path) {

@@ -24,7 +24,9 @@ public:
     virtual void error(QWidget* parent, const QString& text) = 0;
 
     // File dialogs; `filter` is in "description|patterns|description|patterns" form.
-    // They return the chosen full path, or nothing when the user cancels.
+    // They return the chosen full path, or nothing when the user cancels. saveFile
+    // asks before returning the name of a file that exists (the dialog's standard
+    // question, "Xa existe %1. Desexa substituílo?").
     virtual std::optional<QString> openFile(QWidget* parent, const QString& title,
                                             const QString& filter) = 0;
     virtual std::optional<QString> openImage(QWidget* parent, const QString& title,

@@ -9,6 +9,7 @@
 #include "formats/question_import.h"
 #include "formats/quiz_file.h"
 #include "formats/spreadsheet.h"
+#include "formats/web_game.h"
 #include "media/image_decoder.h"
 #include "media/preview_cache.h"
 #include "model/question_order.h"
@@ -34,6 +35,7 @@
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QResizeEvent>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QToolButton>
@@ -258,6 +260,8 @@ ExportSettings TForm1::exportSettings() const {
     e.shuffleAnswers = chkrevolver->isChecked();
     e.styleJs = toUtf8(estilojs->text());
     e.buttonText = toUtf8(txboton->text());
+    e.singleFile = chkunarquivo->isChecked();
+    e.passMark = notaaprobar->value();
     return e;
 }
 
@@ -286,7 +290,8 @@ void TForm1::btgardaClick() {
     case Format::Html: gardarHTML(); break;
     case Format::JavaScript: gardarjava(); break;
     case Format::Ebk: gardarebk(); break;
-    case Format::Odt: gardarodt(); break;
+    case Format::Web:
+    case Format::Scorm: gardarweb(); break;
     case Format::Moodle:
     case Format::Gift:
     case Format::Aiken:
@@ -312,7 +317,15 @@ void TForm1::gardarebk() {
     garda(vireta::gardarebk(generalData(), model_.questions, model_.count, memo_));
 }
 
-void TForm1::gardarodt() { vireta::gardarodt(memo_); }
+// The "Web" tab: the web game, or its SCORM package when "Paquete SCORM" is checked.
+void TForm1::gardarweb() {
+    if (chkscorm->isChecked())
+        garda(vireta::gardarscorm(generalData(), model_.questions, model_.count, exportSettings(),
+                                  memo_));
+    else
+        garda(vireta::gardarweb(generalData(), model_.questions, model_.count, exportSettings(),
+                                memo_));
+}
 
 void TForm1::gardaroutros() {
     const GeneralData general = generalData();
@@ -342,10 +355,19 @@ void TForm1::gardaroutros() {
 
 bool TForm1::garda(const SaveRequest& request) {
     saveStep_.finishLeftover();
+    // The dialog offers the previous name with this format's extension, and asks
+    // before a file of the name chosen is replaced.
     const auto chosen =
         dialogs_.saveFile(this, QStringLiteral("Guardar archivo como"),
-                          fromUtf8(request.filter), fromUtf8(saveStep_.lastName()));
+                          fromUtf8(request.filter), fromUtf8(saveStep_.offeredName(request)));
     if (!chosen)
+        return false;
+    // A name without an extension gets the format's: the dialog could not know that
+    // name, so the window asks itself, in the dialog's own words.
+    const std::string target = completeExtension(toUtf8(*chosen), request.extension);
+    if (target != toUtf8(*chosen) && QFileInfo::exists(fromUtf8(target)) &&
+        !dialogs_.confirm(this, QStringLiteral("Xa existe %1.\nDesexa substituílo?")
+                                    .arg(QFileInfo(fromUtf8(target)).fileName())))
         return false;
 
     const GeneralData general = generalData();
@@ -376,7 +398,7 @@ bool TForm1::garda(const SaveRequest& request) {
         result = saveStep_.save(toUtf8(*chosen), request, memo_, media);
     } catch (const SaveError& e) {
         progress.close();
-        dialogs_.inform(this, fromUtf8(e.userMessage()));
+        dialogs_.inform(this, fromUtf8(e.userMessage()) + QLatin1Char('\n') + fromUtf8(e.userReason()));
         return false;
     } catch (const std::exception&) { // anything else (out of memory...) fails the same way
         progress.close();
@@ -388,11 +410,13 @@ bool TForm1::garda(const SaveRequest& request) {
         markSaved();
     if (result.archiveRefused)
         dialogs_.inform(this, QStringLiteral("Non se puido gardar o arquivo :") +
-                                  fromUtf8(result.archivePath));
+                                  fromUtf8(result.archivePath) + QLatin1Char('\n') +
+                                  fromUtf8(galicianReason(SaveProblem::SameNameAsDocument)));
     if (!result.failedMedia.empty()) {
         QString text = QStringLiteral("Non se puideron copiar estes arquivos:");
-        for (const auto& path : result.failedMedia)
-            text += QLatin1Char('\n') + fromUtf8(path);
+        for (const auto& failure : result.failedMedia)
+            text += QLatin1Char('\n') + fromUtf8(failure.source) + QStringLiteral(": ") +
+                    fromUtf8(galicianReason(failure.problem));
         dialogs_.inform(this, text);
     }
     return true;

@@ -28,6 +28,7 @@ class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+class QSpinBox;
 class QStackedWidget;
 class QTabWidget;
 class QToolButton;
@@ -91,7 +92,7 @@ public:
     void gardarHTML();
     void gardarjava();
     void gardarebk();
-    void gardarodt();
+    void gardarweb();
     // The "Outros" tab: Moodle XML, GIFT, Aiken or spreadsheet, as chosen in it. What
     // the format cannot carry is listed after the save.
     void gardaroutros();
@@ -282,6 +283,9 @@ public:
     QCheckBox* chkrevolver = nullptr;
     QLineEdit* estilojs = nullptr;
     QLineEdit* txboton = nullptr;
+    QCheckBox* chkunarquivo = nullptr; // "Todo nun só arquivo"
+    QCheckBox* chkscorm = nullptr;     // "Paquete SCORM"
+    QSpinBox* notaaprobar = nullptr;   // "Nota para aprobar (%)"
     QCheckBox* chkcopia = nullptr;
     QCheckBox* chkempaqueta = nullptr;
     QToolButton* btgarda = nullptr;

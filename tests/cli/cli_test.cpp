@@ -60,6 +60,10 @@ TEST_F(Cli, HelpAndUsageErrors) {
         "-f xml -o out --seed 4294967296 a.xml",
         "-f xml -o out --copy=yes a.xml",     // a flag with a value
         "-f xml -o out --style",              // an option without its value
+        "-f scorm -o out --pass-mark 101 a.xml", // a pass mark over 100
+        "-f scorm -o out --pass-mark -1 a.xml",
+        "-f scorm -o out --pass-mark 5.5 a.xml",
+        "-f web -o out --single-file=1 a.xml",
     };
     for (const char* args : wrong) {
         r = run(args);
@@ -131,6 +135,50 @@ TEST_F(Cli, CopiesAndPacksTheMediaAndReportsMissingOnes) {
     EXPECT_NE(readFile(dir_ + "out/novo.xml").find("<imaxe>foto.png</imaxe>"), std::string::npos);
 }
 
+// A pipe or a device given as the quiz ends at once with a clear reason; `timeout`
+// turns a reader that blocks into a failure instead of a hung test.
+TEST_F(Cli, CheckRefusesAPipeOrADeviceAtOnce) {
+    ASSERT_EQ(mkfifo((dir_ + "pipe.xml").c_str(), 0644), 0);
+    for (const char* quiz : {"pipe.xml", "/dev/zero"}) {
+        const std::string cmd = "cd '" + dir_ + "' && timeout 10 '" + VIRETA_EXPORT_BIN +
+                                "' --check " + quiz + " 2>stderr.txt";
+        const int raw = std::system(cmd.c_str());
+        const std::string err = readFile(dir_ + "stderr.txt");
+        EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 1) << quiz << " (124: it blocked): " << err;
+        EXPECT_NE(err.find("not a regular file"), std::string::npos) << quiz << ": " << err;
+    }
+}
+
+// Each failure names the file and says why, in English.
+TEST_F(Cli, SaysWhyAMediaFileOrTheDocumentCouldNotBeWritten) {
+    mkdir((dir_ + "src").c_str(), 0755);
+    mkdir((dir_ + "out").c_str(), 0755);
+    write("src/novo.xml", "a sound named like the document");
+    write("src/locked.png", "picture");
+    write("out/locked.png", "earlier copy");
+    chmod((dir_ + "out/locked.png").c_str(), 0444);
+    write("src/quiz.xml", "<xogo version=\"1.0\"><intro son=\"novo.xml\"></intro><preguntas><pregunta>"
+                          "<enunciado>E</enunciado><imaxe>locked.png</imaxe><son>falta.mp3</son>"
+                          "</pregunta></preguntas></xogo>");
+    Outcome r = run("-f xml -o out/novo --copy src/quiz.xml");
+    EXPECT_EQ(r.status, 1);
+    const std::string src = "src/";
+    for (const std::string& line :
+         {"media file not copied or packed: " + src + "novo.xml: it has the name of the document\n",
+          "media file not copied or packed: " + src + "locked.png: permission denied or write-protected\n",
+          "media file not copied or packed: " + src + "falta.mp3: no such file or folder\n"})
+        EXPECT_NE(r.err.find(line), std::string::npos) << line << "\n" << r.err;
+    EXPECT_EQ(readFile(dir_ + "out/novo.xml").substr(0, 5), "<?xml");
+    EXPECT_EQ(readFile(dir_ + "out/locked.png"), "earlier copy");
+
+    chmod((dir_ + "out/novo.xml").c_str(), 0444);
+    r = run("-f xml -o out/novo src/quiz.xml");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot write out/novo.xml: permission denied or write-protected"),
+              std::string::npos)
+        << r.err;
+}
+
 // The exports: either built in, and then the same seed gives the same document, or
 // refused with a clear message.
 TEST_F(Cli, ExportsAreRepeatableWithASeedOrSayTheyAreNotBuilt) {
@@ -148,6 +196,42 @@ TEST_F(Cli, ExportsAreRepeatableWithASeedOrSayTheyAreNotBuilt) {
         EXPECT_FALSE(first.empty()) << format;
         EXPECT_EQ(first, readFile(dir_ + "second" + ext)) << format;
     }
+}
+
+// The web game: NAME.html with its media beside it, or alone with --single-file (a
+// missing file reported, the page written); the SCORM package NAME.zip never packed
+// into a tar.
+TEST_F(Cli, WritesTheWebGameAndItsScormPackage) {
+    mkdir((dir_ + "src").c_str(), 0755);
+    mkdir((dir_ + "out").c_str(), 0755);
+    write("src/foto.png", "picture");
+    write("src/quiz.xml", "<xogo version=\"1.0\"><titulo>T</titulo><preguntas><pregunta>"
+                          "<enunciado>E</enunciado><resposta>Si</resposta><resposta>Non</resposta>"
+                          "<imaxe>foto.png</imaxe><son>falta.mp3</son></pregunta></preguntas></xogo>");
+    Outcome r = run("-f web -o out/xogo --copy src/quiz.xml");
+    EXPECT_EQ(r.status, 1) << "a media file was missing";
+    EXPECT_NE(r.err.find("falta.mp3"), std::string::npos) << r.err;
+    EXPECT_EQ(readFile(dir_ + "out/foto.png"), "picture");
+    EXPECT_NE(readFile(dir_ + "out/xogo.html").find("\"picture\":\"foto.png\""), std::string::npos);
+
+    r = run("-f web -o out/unico --single-file --copy --pack src/quiz.xml");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("falta.mp3"), std::string::npos) << r.err;
+    EXPECT_NE(readFile(dir_ + "out/unico.html").find("\"picture\":\"data:image/png;base64,cGljdHVyZQ==\""),
+              std::string::npos);
+    const std::string tar = readFile(dir_ + "out/unico.tar");
+    ASSERT_GE(tar.size(), 2048u);
+    EXPECT_EQ(std::string(tar.c_str()), "unico.html") << "the page alone is packed";
+
+    r = run("-f scorm -o out/paquete --pass-mark 80 --copy --pack src/quiz.xml");
+    EXPECT_EQ(r.status, 1);
+    const std::string zip = readFile(dir_ + "out/paquete.zip");
+    EXPECT_EQ(zip.substr(0, 4), "PK\x03\x04");
+    struct stat st;
+    EXPECT_EQ(stat((dir_ + "out/paquete.tar").c_str(), &st), -1) << "a zip is not packed again";
+
+    write("src/falta.mp3", "sound");
+    EXPECT_EQ(run("-f scorm -o out/paquete src/quiz.xml").status, 0);
 }
 
 } // namespace

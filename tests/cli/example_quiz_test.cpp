@@ -52,7 +52,8 @@ TEST(ExampleQuiz, SavesInEveryFormatWithItsMediaCopiedAndPacked) {
     const struct {
         const char* format;
         const char* document; // the saved document's file name
-    } formats[] = {{"xml", "quiz.xml"}, {"html", "quiz.html"}, {"js", "quiz.html"}, {"ebk", "quiz.ebk"}};
+    } formats[] = {{"xml", "quiz.xml"}, {"html", "quiz.html"}, {"js", "quiz.html"}, {"ebk", "quiz.ebk"},
+                   {"web", "quiz.html"}};
 
     for (const auto& f : formats) {
         SCOPED_TRACE(f.format);

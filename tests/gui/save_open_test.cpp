@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTabWidget>
@@ -16,6 +17,8 @@
 #include <QToolButton>
 
 #include <memory>
+
+#include <sys/stat.h>
 
 using namespace vireta;
 
@@ -63,11 +66,9 @@ private slots:
     void cleanup() { form.reset(); }
 
     void savePageStartsWithItsDesignValues() {
-        QVERIFY(form->ctformatos->count() >= 5);
-        QCOMPARE(form->ctformatos->tabText(form->ctformatos->indexOf(form->TabSheet6)),
-                 QStringLiteral("Outros"));
-        const QStringList tabs{"XML", "HTML", "JavaScript", "EBK"};
-        for (int i = 0; i < 4; ++i)
+        QVERIFY(form->ctformatos->count() >= 6);
+        const QStringList tabs{"XML", "HTML", "JavaScript", "EBK", "Web", "Outros"};
+        for (int i = 0; i < tabs.size(); ++i)
             QCOMPARE(form->ctformatos->tabText(i), tabs[i]);
         QCOMPARE(form->ctformatos->currentIndex(), 0);
         QCOMPARE(form->formatIndex(), Format::Xml);
@@ -111,10 +112,36 @@ private slots:
         QCOMPARE(form->txtcor->text(), QString());
     }
 
+    void theWebTabSavesTheGameOrItsScormPackage() {
+        QVERIFY(!form->chkunarquivo->isChecked());
+        QVERIFY(!form->chkscorm->isChecked());
+        QCOMPARE(form->notaaprobar->value(), 50);
+        QVERIFY(!form->notaaprobar->isEnabled());
+        fillQuiz();
+        saveAs(4, dir->filePath("xogo"));
+        QCOMPARE(form->formatIndex(), Format::Web);
+        QVERIFY(dialogs.shown.back().text.startsWith(QStringLiteral(" *.htm|*.htm;*.html;*.HTM;*.HTML\n")));
+        const QByteArray page = readFile(dir->filePath("xogo.html"));
+        QVERIFY(page.startsWith("<!DOCTYPE html>\r\n<html lang=\"gl\">"));
+        QVERIFY(page.contains("\"title\":\"Ríos \\u0026 montes\""));
+        QVERIFY(!page.contains("\"scorm\""));
+
+        form->chkscorm->setChecked(true);
+        QVERIFY(form->notaaprobar->isEnabled());
+        form->notaaprobar->setValue(80);
+        form->chkunarquivo->setChecked(true);
+        QCOMPARE(form->exportSettings().passMark, 80);
+        QVERIFY(form->exportSettings().singleFile);
+        saveAs(4, dir->filePath("paquete"));
+        QVERIFY(dialogs.shown.back().text.startsWith(QStringLiteral(" *.zip|*.zip;*.ZIP\n")));
+        QVERIFY(readFile(dir->filePath("paquete.zip")).startsWith("PK\x03\x04"));
+        QVERIFY(!QFile::exists(dir->filePath("paquete.tar")));
+    }
+
     void theDialogOffersThePreviousNameWithItsExtension() {
         saveAs(0, dir->filePath("primeiro"));
         saveAs(3, dir->filePath("libro"));
-        QVERIFY(dialogs.shown.back().text.endsWith(QLatin1Char('\n') + dir->filePath("primeiro.xml")));
+        QVERIFY(dialogs.shown.back().text.endsWith(QLatin1Char('\n') + dir->filePath("primeiro.ebk")));
         QVERIFY(QFile::exists(dir->filePath("libro.ebk")));
         QVERIFY(readFile(dir->filePath("libro.ebk")).startsWith("<?xml version=\"1.0\" ?>\r\n<ebk"));
     }
@@ -141,7 +168,8 @@ private slots:
         const QString path = dir->filePath("non/existe/xogo.xml");
         saveAs(0, path);
         QCOMPARE(dialogs.shown.back().kind, QStringLiteral("inform"));
-        QCOMPARE(dialogs.shown.back().text, QStringLiteral("Non se puido gardar o arquivo :") + path);
+        QCOMPARE(dialogs.shown.back().text, QStringLiteral("Non se puido gardar o arquivo :") + path +
+                                                QStringLiteral("\nNon existe o arquivo ou o cartafol"));
         QVERIFY(form->hasUnsavedChanges());
     }
 
@@ -157,7 +185,8 @@ private slots:
         QVERIFY(QFile::exists(dir->filePath("xogo.tar")));
         QCOMPARE(dialogs.shown.back().kind, QStringLiteral("inform"));
         QCOMPARE(dialogs.shown.back().text,
-                 QStringLiteral("Non se puideron copiar estes arquivos:\n") + missing);
+                 QStringLiteral("Non se puideron copiar estes arquivos:\n") + missing +
+                     QStringLiteral(": Non existe o arquivo ou o cartafol"));
     }
 
     void aDocumentNamedLikeItsArchiveIsSavedAndTheArchiveReported() {
@@ -166,7 +195,72 @@ private slots:
         form->btgarda->click();
         QVERIFY(readFile(dir->filePath("xogo.tar")).startsWith("<?xml"));
         QCOMPARE(dialogs.shown.back().text,
-                 QStringLiteral("Non se puido gardar o arquivo :") + dir->filePath("xogo.tar"));
+                 QStringLiteral("Non se puido gardar o arquivo :") + dir->filePath("xogo.tar") +
+                     QStringLiteral("\nTen o mesmo nome que o documento gardado"));
+    }
+
+    // Saved as "xeo" on "XML", then "Gardar" on "HTML": the dialog offers xeo.html,
+    // so pressing Return leaves the quiz file alone.
+    void anExportAfterASaveOffersItsOwnNameNotTheQuizFiles() {
+        fillQuiz();
+        saveAs(0, dir->filePath("xeo"));
+        const QByteArray quiz = readFile(dir->filePath("xeo.xml"));
+        QVERIFY(quiz.startsWith("<?xml"));
+        const struct {
+            int tab;
+            const char* offered;
+        } cases[] = {{1, "xeo.html"}, {2, "xeo.html"}, {3, "xeo.ebk"}, {0, "xeo.xml"}};
+        for (const auto& c : cases) {
+            form->ctformatos->setCurrentIndex(c.tab);
+            dialogs.fileAnswers.push_back(std::nullopt); // only look at what is offered
+            form->btgarda->click();
+            const QString offered = dialogs.shown.back().text.section(QLatin1Char('\n'), 1);
+            QCOMPARE(offered, dir->filePath(QString::fromLatin1(c.offered)));
+            if (c.tab != 0) {
+                dialogs.fileAnswers.push_back(offered); // Return
+                form->btgarda->click();
+            }
+        }
+        QCOMPARE(readFile(dir->filePath("xeo.xml")), quiz);
+        QVERIFY(readFile(dir->filePath("xeo.ebk")).startsWith("<?xml version=\"1.0\" ?>\r\n<ebk"));
+        QVERIFY2(!dialogs.kinds().contains("confirm"), "the offered names were new");
+    }
+
+    // A name typed without its extension is completed after the dialog closed: when
+    // that file exists, the window asks before replacing it.
+    void replacingAFileTheDialogCouldNotSeeAsksFirst() {
+        const QString page = dir->filePath("xeo.html");
+        QFile f(page);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("earlier page");
+        f.close();
+        dialogs.confirmAnswer = false;
+        saveAs(1, dir->filePath("xeo"));
+        QCOMPARE(dialogs.shown.back().kind, QStringLiteral("confirm"));
+        QCOMPARE(dialogs.shown.back().text, QStringLiteral("Xa existe xeo.html.\nDesexa substituílo?"));
+        QCOMPARE(readFile(page), QByteArray("earlier page"));
+        QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList{"xeo.html"});
+
+        dialogs.confirmAnswer = true;
+        saveAs(1, dir->filePath("xeo"));
+        QVERIFY(readFile(page).startsWith("<!DOCTYPE HTML PUBLIC"));
+
+        // A new name asks nothing.
+        dialogs.shown.clear();
+        saveAs(1, dir->filePath("novo"));
+        QCOMPARE(dialogs.kinds(), QStringList{"save"});
+    }
+
+    void aPipeOpenedAsAQuizFailsAtOnce() {
+        const QString fifo = dir->filePath("xogo.xml");
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0644) == 0);
+        form->titulotx->setText(QStringLiteral("mantido"));
+        dialogs.confirmAnswer = true;
+        dialogs.fileAnswers = {fifo};
+        form->btabrir->click();
+        QCOMPARE(dialogs.shown.back().kind, QStringLiteral("inform"));
+        QCOMPARE(dialogs.shown.back().text, QStringLiteral("Erro no arquivo :") + fifo);
+        QCOMPARE(form->titulotx->text(), QStringLiteral("mantido"));
     }
 
     void aCancelledOpenChangesNothing() {

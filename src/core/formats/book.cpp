@@ -61,8 +61,4 @@ SaveRequest gardarebk(const GeneralData& general, const QuestionTable& questions
     return {kEbkFilter, "ebk"};
 }
 
-std::optional<SaveRequest> gardarodt(OutputBuffer&) {
-    return std::nullopt;
-}
-
 } // namespace vireta

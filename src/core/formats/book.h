@@ -7,8 +7,6 @@
 #include "formats/output_buffer.h"
 #include "model/quiz.h"
 
-#include <optional>
-
 namespace vireta {
 
 // Questions 1..count of `questions` form the quiz (count is clamped to
@@ -16,8 +14,5 @@ namespace vireta {
 // Filter " *.ebk|*.ebk;*.EBK|*.xml|*.xml;*.XML", extension "ebk". Always in table order.
 SaveRequest gardarebk(const GeneralData& general, const QuestionTable& questions, int count,
                       OutputBuffer& out);
-
-// The reserved format index 4: writes nothing and asks for no save.
-std::optional<SaveRequest> gardarodt(OutputBuffer& out);
 
 } // namespace vireta

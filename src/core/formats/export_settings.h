@@ -4,6 +4,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace vireta {
 
@@ -13,7 +15,8 @@ enum class Format : int {
     Html = 1,       // the form page
     JavaScript = 2, // the self-marking page
     Ebk = 3,        // the book
-    Odt = 4,        // reserved: writes nothing
+    Web = 4,        // the web game page
+    Scorm = 5,      // the web game as a SCORM 1.2 package (a setting of the "Web" tab)
     Moodle = 6,     // Moodle XML question bank ("Outros")
     Gift = 7,       // GIFT ("Outros")
     Aiken = 8,      // Aiken ("Outros")
@@ -34,12 +37,38 @@ struct ExportSettings {
     bool shuffleAnswers = false;   // chkrevolver (form page only)
     std::string styleJs;           // estilojs: style sheet of the self-marking page
     std::string buttonText;        // txboton
+    // The "Web" tab (the web game and its SCORM package).
+    bool singleFile = false;       // "Todo nun só arquivo": media embedded as data: URIs
+    int passMark = 50;             // "Nota para aprobar (%)", 0..100 (SCORM package)
+};
+
+// A media file a writer had to read and could not, with the errno value behind it:
+// EEXIST when its bare name is taken in a package already, EFBIG when it is too large
+// to embed in a page.
+struct UnreadMedium {
+    std::string source;
+    int error = 0;
+
+    bool operator==(const UnreadMedium& o) const { return source == o.source && error == o.error; }
 };
 
 // What a writer hands to the save step with the filled output buffer.
 struct SaveRequest {
+    SaveRequest() = default;
+    SaveRequest(std::string filter, std::string extension)
+        : filter(std::move(filter)), extension(std::move(extension)) {}
+
     std::string filter;    // the save dialog's filter, "description|patterns|..."
     std::string extension; // added, after a dot, to a chosen name without one
+    // The document carries its media itself (a page with data: URIs, a zip package):
+    // the save step copies and packs none beside it.
+    bool carriesMedia = false;
+    // "Empaquetar" applies: the document may go into a .tar archive. A zip package
+    // is an archive of its own and is never packed again.
+    bool packable = true;
+    // Media files the writer had to read and could not (missing or unreadable): the
+    // document was written without them; the save reports them with its failed media.
+    std::vector<UnreadMedium> unreadMedia;
 };
 
 } // namespace vireta

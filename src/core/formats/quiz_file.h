@@ -26,7 +26,9 @@ inline constexpr const char* kQuizFileExtension = "xml";
 // then records 1..count of `questions`, skipping every record whose statement is
 // empty. Texts are UTF-8 already, so the buffer holds the file's bytes as they go
 // to disk. "&", "<" and ">" in element text and "&", "<" and '"' in the `son`
-// attributes are written as references, so that every text opens again unchanged.
+// attributes are written as references, so that every text opens again unchanged;
+// the C0 control characters other than tab, line feed and carriage return, which XML
+// cannot carry, are left out.
 // Media paths are written as bare file names. Returns what the save step needs.
 SaveRequest writeQuizFile(const GeneralData& general, const QuestionTable& questions, int count,
                           OutputBuffer& out);
@@ -80,9 +82,11 @@ void applyOpenedQuiz(OpenedQuiz opened, QuizModel& model, GeneralData& general);
 // ---------------------------------------------------------------------------
 // Helpers shared with the other formats
 
-// Text escaped for element content: "&", "<", ">" as references.
+// Text escaped for element content: "&", "<", ">" as references; the C0 controls
+// other than tab, line feed and carriage return left out (XML cannot carry them).
 std::string escapeText(std::string_view text);
-// Text escaped for a double-quoted attribute value: "&", "<", '"' as references.
+// Text escaped for a double-quoted attribute value: "&", "<", '"' as references, the
+// C0 controls left out as above.
 std::string escapeAttribute(std::string_view text);
 
 // Replaces character and entity references: "&#N;" and "&#xH;" by the character in

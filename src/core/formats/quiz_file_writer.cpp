@@ -1,12 +1,15 @@
 #include "formats/quiz_file.h"
 
+#include "formats/writer_support.h"
 #include "text.h"
 
 namespace vireta {
 
-std::string escapeText(std::string_view text) { return escapeMarkup(text, "&<>"); }
+std::string escapeText(std::string_view text) { return escapeMarkup(withoutXmlControls(text), "&<>"); }
 
-std::string escapeAttribute(std::string_view text) { return escapeMarkup(text, "&<\""); }
+std::string escapeAttribute(std::string_view text) {
+    return escapeMarkup(withoutXmlControls(text), "&<\"");
+}
 
 namespace {
 

@@ -59,10 +59,22 @@ std::string quotedAttribute(std::string_view text) {
     for (char c : text) {
         if (c == '"')
             out += "&quot;";
+        else if (c == '&')
+            out += "&amp;";
         else
             out += c;
     }
     return out;
+}
+
+std::string withoutXmlControls(std::string_view text) {
+    std::string carried;
+    carried.reserve(text.size());
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x20 || c == '\t' || c == '\n' || c == '\r')
+            carried += c;
+    }
+    return carried;
 }
 
 std::string scriptString(std::string_view text, bool utf8Page) {
@@ -114,13 +126,7 @@ std::string scriptString(std::string_view text, bool utf8Page) {
 }
 
 std::string xmlText(std::string_view text, bool attribute) {
-    std::string carried;
-    carried.reserve(text.size());
-    for (char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x20 || c == '\t' || c == '\n' || c == '\r')
-            carried += c;
-    }
-    return escapeMarkup(carried, attribute ? "&<>\"" : "&<>");
+    return escapeMarkup(withoutXmlControls(text), attribute ? "&<>\"" : "&<>");
 }
 
 void writeHtmlHead(OutputBuffer& out, const std::string& title, const std::string& style,

@@ -28,8 +28,13 @@ std::vector<int> questionOrder(int count, bool inOrder, ShuffleGenerator& genera
 // empty third answer before a filled fourth, leaves no answer out.
 std::vector<int> filledAnswers(const Question& q);
 
-// A value typed by the user, placed inside a double-quoted HTML attribute.
+// A value typed by the user, placed inside a double-quoted HTML attribute: '"' and
+// "&" as references (so that a file named "mapa&copy.png" is asked for as such).
 std::string quotedAttribute(std::string_view text);
+
+// The text without the C0 control characters other than tab, line feed and carriage
+// return: XML cannot carry them, not even as references.
+std::string withoutXmlControls(std::string_view text);
 
 // A text placed inside a double-quoted string of a page's script: backslash, double
 // quote and line breaks are escaped, "<" too so that no "</SCRIPT>" or "<!--" can end

@@ -115,19 +115,28 @@ TarBlock tarHeader(const TTarDirRec& rec) {
 }
 
 TTarWriter::TTarWriter(const std::string& targetPath) : target_(targetPath) {
-    struct stat st {};
-    if (::stat(target_.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-        throw TarWriteError("The archive path is a folder: " + target_, target_);
+    unsigned oldMode = 0;
+    if (!fileio::mayReplace(target_, oldMode)) {
+        const int err = errno;
+        if (err == EISDIR)
+            throw TarWriteError("The archive path is a folder: " + target_, target_, err);
+        throw TarWriteError("Cannot replace the archive " + target_ + ": " + fileio::errorText(err),
+                            target_, err);
+    }
     fileio::UniqueFd fd = fileio::createTempBeside(target_, temp_);
-    if (!fd.valid())
-        throw TarWriteError("Cannot create the archive " + target_ + ": " + fileio::errorText(errno),
-                            target_);
+    if (!fd.valid()) {
+        const int err = errno;
+        throw TarWriteError("Cannot create the archive " + target_ + ": " + fileio::errorText(err),
+                            target_, err);
+    }
+    if (oldMode != 0)
+        ::fchmod(fd.get(), oldMode); // the replaced archive's permissions; best effort
     buffer_.reset(new unsigned char[kBufferSize]);
     fd_ = fd.release();
 }
 
 TTarWriter::~TTarWriter() {
-    if (!finished_ && !failed_) {
+    if (!finished_ && !failed_ && !closed_) {
         try {
             Finish();
         } catch (...) {
@@ -140,7 +149,7 @@ TTarWriter::~TTarWriter() {
 void TTarWriter::checkUsable() const {
     if (failed_)
         throw TarWriteError("The archive " + target_ + " could not be written", target_);
-    if (finished_)
+    if (finished_ || closed_)
         throw TarWriteError("The archive " + target_ + " is already finished", target_);
 }
 
@@ -155,10 +164,17 @@ void TTarWriter::discard() noexcept {
     }
 }
 
+void TTarWriter::Abandon() noexcept {
+    if (finished_)
+        return;
+    failed_ = true;
+    discard();
+}
+
 void TTarWriter::fail(const std::string& what, int err) {
     failed_ = true;
     discard();
-    throw TarWriteError(what + " " + target_ + ": " + fileio::errorText(err), target_);
+    throw TarWriteError(what + " " + target_ + ": " + fileio::errorText(err), target_, err);
 }
 
 void TTarWriter::flush() {
@@ -197,8 +213,10 @@ void TTarWriter::AppendFile(const std::string& sourcePath, const std::string& ar
     checkUsable();
     fileio::UniqueFd source = fileio::openRegularForReading(sourcePath);
     struct stat st {};
-    if (!source.valid() || ::fstat(source.get(), &st) != 0)
-        throw TarSourceError("Cannot open " + sourcePath + ": " + fileio::errorText(errno), sourcePath);
+    if (!source.valid() || ::fstat(source.get(), &st) != 0) {
+        const int err = errno;
+        throw TarSourceError("Cannot open " + sourcePath + ": " + fileio::errorText(err), sourcePath, err);
+    }
 
     TTarDirRec rec;
     rec.name = archiveName.empty() ? sourcePath : archiveName;
@@ -260,19 +278,39 @@ void TTarWriter::writeEntry(const TTarDirRec& rec, int sourceFd, const std::stri
     appendZeros((kTarBlockSize - static_cast<std::uint64_t>(rec.size) % kTarBlockSize) % kTarBlockSize);
     if (readError != 0)
         throw TarSourceError("Cannot read " + sourcePath + ": " + fileio::errorText(readError),
-                             sourcePath);
+                             sourcePath, readError);
 }
 
 void TTarWriter::Finish() {
     if (finished_)
         return;
+    Close();
+    Commit();
+}
+
+void TTarWriter::Close() {
+    if (closed_ && !failed_)
+        return;
     checkUsable();
     appendZeros(2 * kTarBlockSize);
     flush();
+    if (::fsync(fd_) != 0 && errno != EINVAL && errno != EROFS)
+        fail("Cannot finish the archive", errno);
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0)
         fail("Cannot finish the archive", errno);
+    closed_ = true;
+}
+
+void TTarWriter::Commit() {
+    if (finished_)
+        return;
+    if (failed_ || !closed_)
+        throw TarWriteError("The archive " + target_ + " is not complete", target_);
+    unsigned mode = 0;
+    if (!fileio::mayReplace(target_, mode))
+        fail("Cannot replace the archive", errno);
     if (::rename(temp_.c_str(), target_.c_str()) != 0)
         fail("Cannot put the archive in place at", errno);
     temp_.clear();

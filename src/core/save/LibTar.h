@@ -10,8 +10,12 @@
 //
 // The archive is written to a temporary file beside the target and renamed over
 // the target by Finish, so an existing archive of that name is replaced only by a
-// complete one. Destroying a writer that was not finished finishes it quietly
-// (a destructor never throws); call Finish yourself to learn whether it worked.
+// complete one, and a write-protected one is never replaced (it keeps its bytes and
+// its mode; a replaced archive keeps the permission bits of the one it replaces).
+// Destroying a writer that was not finished finishes it quietly (a destructor never
+// throws); call Finish yourself to learn whether it worked. A save that puts several
+// files in place together calls Close (the archive is complete but not in place) and
+// then Commit, or drops the writer, which then removes the complete temporary file.
 //
 // Format: 512-byte blocks. Each entry is one header block followed by its data,
 // padded with zeros to whole blocks. Header fields (offset, length):
@@ -40,13 +44,16 @@ namespace vireta {
 // Any failure of the tar writer.
 class TarError : public std::runtime_error {
 public:
-    TarError(const std::string& message, std::string path)
-        : std::runtime_error(message), path_(std::move(path)) {}
+    TarError(const std::string& message, std::string path, int err = 0)
+        : std::runtime_error(message), path_(std::move(path)), error_(err) {}
     // The file the failure is about (the source or the archive).
     const std::string& path() const { return path_; }
+    // The errno value of the failure; 0 when there was none.
+    int error() const { return error_; }
 
 private:
     std::string path_;
+    int error_;
 };
 
 // A source file could not be opened or read. The archive stays well-formed and
@@ -123,7 +130,9 @@ TarBlock tarHeader(const TTarDirRec& rec);
 class TTarWriter {
 public:
     // Creates the archive (a temporary file beside targetPath until Finish).
-    // Throws TarWriteError when it cannot be created.
+    // Throws TarWriteError when it cannot be created or when targetPath holds a
+    // folder, anything but a regular file, or a file that may not be replaced
+    // (fileio::mayReplace).
     explicit TTarWriter(const std::string& targetPath);
     ~TTarWriter();
     TTarWriter(const TTarWriter&) = delete;
@@ -142,6 +151,19 @@ public:
     // temporary file. A second call does nothing.
     void Finish();
 
+    // Finish in two steps. Close writes the end of the archive, flushes it to the
+    // disk and closes it, leaving it complete in temporaryPath(); nothing more can be
+    // appended. Commit then renames it over the target path, after checking again
+    // that the target may be replaced. Either throws TarWriteError on failure, after
+    // removing the temporary file. A writer destroyed between the two removes it.
+    void Close();
+    void Commit();
+    const std::string& temporaryPath() const { return temp_; }
+
+    // Gives the archive up: the temporary file is removed, the target keeps what it
+    // held, and every further call throws. Does nothing once the archive is in place.
+    void Abandon() noexcept;
+
     bool finished() const { return finished_; }
     const std::string& targetPath() const { return target_; }
 
@@ -157,6 +179,7 @@ private:
     std::string target_;
     std::string temp_;
     int fd_ = -1;
+    bool closed_ = false;
     bool finished_ = false;
     bool failed_ = false;
     std::unique_ptr<unsigned char[]> buffer_;

@@ -68,16 +68,47 @@ UniqueFd createTempBeside(const std::string& target, std::string& tempPath) {
     ::clock_gettime(CLOCK_REALTIME, &now);
     unsigned long seed = static_cast<unsigned long>(now.tv_nsec) ^
                          (static_cast<unsigned long>(::getpid()) << 16);
+    const auto cut = target.find_last_of('/');
+    const std::string folder = cut == std::string::npos ? std::string() : target.substr(0, cut + 1);
+    static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     for (int attempt = 0; attempt < 100; ++attempt) {
-        char suffix[40];
-        std::snprintf(suffix, sizeof suffix, ".%06lx.tmp", (seed + ++counter * 7919UL) & 0xFFFFFFUL);
-        tempPath = target + suffix;
+        unsigned long v = seed + ++counter * 7919UL;
+        char suffix[7];
+        for (char& c : suffix) {
+            c = kDigits[v % 36];
+            v /= 36;
+        }
+        suffix[6] = 0;
+        tempPath = folder + ".vireta-" + suffix;
         UniqueFd fd(::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666));
         if (fd.valid() || errno != EEXIST)
             return fd;
+        seed = seed * 6364136223846793005UL + 1442695040888963407UL;
     }
     errno = EEXIST;
     return UniqueFd();
+}
+
+bool mayReplace(const std::string& path, unsigned& mode) {
+    mode = 0;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT)
+            return true;
+        return false;
+    }
+    if (S_ISLNK(st.st_mode) && ::stat(path.c_str(), &st) != 0)
+        return errno == ENOENT; // a dangling link is replaced like a missing file
+    if (!S_ISREG(st.st_mode)) {
+        errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        return false;
+    }
+    mode = st.st_mode & 07777;
+    if ((st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0) {
+        errno = EACCES;
+        return false;
+    }
+    return true;
 }
 
 bool writeAll(int fd, const void* data, std::size_t size) {

@@ -35,9 +35,19 @@ private:
 // refused with EISDIR or EINVAL, without blocking on a pipe.
 UniqueFd openRegularForReading(const std::string& path);
 
-// Creates a new, empty file beside `target` (same folder, name derived from the
-// target's) with the usual permissions for a new file. `tempPath` receives its name.
+// Creates a new, empty file beside `target`: in the same folder, under a short name
+// of its own (".vireta-" and six characters), so that any target name the file
+// system accepts leaves room for it. The file has the usual permissions for a new
+// file; `tempPath` receives its name.
 UniqueFd createTempBeside(const std::string& target, std::string& tempPath);
+
+// Whether an existing file at `path` may be replaced by renaming a new file over it:
+// true when nothing is there; false with errno set when a folder (EISDIR) or anything
+// else but a regular file (EINVAL) is there, or a file that this user may not write
+// or that carries no write bit at all (EACCES), so that a write-protected file stays
+// as it is even for a user allowed to write anything. `mode` receives the existing
+// file's permission bits (0 when there is none).
+bool mayReplace(const std::string& path, unsigned& mode);
 
 // write() until every byte is out, retrying after signals.
 bool writeAll(int fd, const void* data, std::size_t size);

@@ -4,6 +4,7 @@
 #include "text.h"
 
 #include <algorithm>
+#include <optional>
 #include <cerrno>
 #include <stdexcept>
 #include <vector>
@@ -18,37 +19,54 @@ enum class CopyResult { Copied, SameFile, Failed };
 
 // Copies source to target, replacing it. The copy is written to a temporary file
 // beside the target and renamed over it only when every write and the close have
-// succeeded, so a failed copy leaves the target as it was. When the target is the
-// source itself (the same file, however it is spelt), nothing is done.
-CopyResult copyFile(const std::string& source, const std::string& target) {
+// succeeded, so a failed copy leaves the target as it was; a target this user may
+// not write, or one without any write bit, is left alone. When the target is the
+// source itself (the same file, however it is spelt), nothing is done. A failure
+// leaves its errno value in `err`.
+CopyResult copyFile(const std::string& source, const std::string& target, int& err) {
+    auto failed = [&err](int e) {
+        err = e;
+        return CopyResult::Failed;
+    };
     fileio::UniqueFd in = fileio::openRegularForReading(source);
     struct stat from {};
     if (!in.valid() || ::fstat(in.get(), &from) != 0)
-        return CopyResult::Failed;
+        return failed(errno);
     struct stat to {};
     if (::stat(target.c_str(), &to) == 0 && to.st_dev == from.st_dev && to.st_ino == from.st_ino)
         return CopyResult::SameFile;
+    unsigned oldMode = 0;
+    if (!fileio::mayReplace(target, oldMode))
+        return failed(errno);
 
     std::string temp;
     fileio::UniqueFd out = fileio::createTempBeside(target, temp);
     if (!out.valid())
-        return CopyResult::Failed;
+        return failed(errno);
+    if (oldMode != 0)
+        ::fchmod(out.get(), oldMode); // the replaced copy's permissions; best effort
     std::vector<char> buffer(256 * 1024);
-    bool ok = true;
+    int error = 0;
     for (;;) {
         const long long n = fileio::readFull(in.get(), buffer.data(), buffer.size());
         if (n < 0 || (n > 0 && !fileio::writeAll(out.get(), buffer.data(), static_cast<std::size_t>(n)))) {
-            ok = false;
+            error = errno;
             break;
         }
         if (n < static_cast<long long>(buffer.size()))
             break;
     }
-    ok = out.close() && ok;
-    if (ok && ::rename(temp.c_str(), target.c_str()) == 0)
+    if (!out.close() && error == 0)
+        error = errno;
+    // The target is checked once more just before it is replaced.
+    if (error == 0 && !fileio::mayReplace(target, oldMode))
+        error = errno;
+    if (error == 0 && ::rename(temp.c_str(), target.c_str()) == 0)
         return CopyResult::Copied;
+    if (error == 0)
+        error = errno;
     ::unlink(temp.c_str());
-    return CopyResult::Failed;
+    return failed(error);
 }
 
 } // namespace
@@ -75,21 +93,50 @@ void MediaCopier::crea(const std::string& source, const std::string& target) {
     if (request_.progress)
         request_.progress(source);
 
-    bool failed = false;
-    if (request_.copy)
-        failed = copyFile(source, target) == CopyResult::Failed;
+    std::optional<MediaFailure> failure;
+    auto fail = [&](SaveProblem problem, int err) {
+        if (!failure)
+            failure = MediaFailure{source, problem, err};
+    };
+    const std::string name = bareFileName(source);
+    const std::string targetName = bareFileName(target);
+    const bool asDocument = !request_.documentName.empty() &&
+                            (name == request_.documentName || targetName == request_.documentName);
+    const bool asArchive = request_.pack && !request_.archiveName.empty() &&
+                           targetName == request_.archiveName;
+    if (request_.copy) {
+        int err = 0;
+        if (asDocument)
+            fail(SaveProblem::SameNameAsDocument, 0);
+        else if (asArchive)
+            fail(SaveProblem::SameNameAsArchive, 0);
+        else if (copyFile(source, target, err) == CopyResult::Failed)
+            fail(problemOfErrno(err), err);
+    }
     if (request_.pack) {
-        try {
-            request_.archive->AppendFile(source, bareFileName(source));
-        } catch (const TarSourceError&) {
-            failed = true;
+        if (asDocument) {
+            fail(SaveProblem::SameNameAsDocument, 0);
+        } else {
+            try {
+                request_.archive->AppendFile(source, name);
+            } catch (const TarSourceError& e) {
+                fail(problemOfErrno(e.error()), e.error());
+            }
         }
     }
-    if (failed)
-        failures_.push_back(source);
+    if (failure)
+        failures_.push_back(std::move(*failure));
 }
 
-std::vector<std::string> copiaelementos(const MediaCopyRequest& request, const GeneralData& general,
+std::vector<std::string> sourcesOf(const std::vector<MediaFailure>& failures) {
+    std::vector<std::string> out;
+    out.reserve(failures.size());
+    for (const auto& f : failures)
+        out.push_back(f.source);
+    return out;
+}
+
+std::vector<MediaFailure> copiaelementos(const MediaCopyRequest& request, const GeneralData& general,
                                         const ExportSettings& settings, QuizModel& model) {
     model.copiedFiles.clear();
     MediaCopier copier(request, model.copiedFiles);

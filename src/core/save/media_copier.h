@@ -8,7 +8,7 @@
 //     auto tar = std::make_unique<TTarWriter>(tarPath);           // when packing
 //     ... write the document ...
 //     MediaCopyRequest r{folderPart(documentPath), format, copy, pack, tar.get(), progress};
-//     std::vector<std::string> failed = copiaelementos(r, general, settings, model);
+//     std::vector<MediaFailure> failed = copiaelementos(r, general, settings, model);
 //     tar->AppendFile(documentPath, bareFileName(documentPath));
 //     tar->Finish();
 //
@@ -20,6 +20,7 @@
 #include "formats/export_settings.h"
 #include "model/quiz.h"
 #include "save/LibTar.h"
+#include "save/save_problem.h"
 
 #include <functional>
 #include <string>
@@ -43,7 +44,24 @@ struct MediaCopyRequest {
     TTarWriter* archive = nullptr; // this save's archive; must be set when pack is
     // Called with the source path before each distinct file is handled.
     std::function<void(const std::string& source)> progress;
+    // The bare names of this save's document and (when packing) archive. A media
+    // file of either name is neither copied (it would replace them) nor packed (the
+    // archive would hold two entries of the document's name); it is listed as failed.
+    std::string documentName = {};
+    std::string archiveName = {};
 };
+
+// A media file that could not be copied or packed, and why.
+struct MediaFailure {
+    std::string source;
+    SaveProblem problem = SaveProblem::Other;
+    int error = 0; // the errno value behind the problem, 0 when none
+
+    bool operator==(const MediaFailure& o) const { return source == o.source && problem == o.problem; }
+};
+
+// The source paths of a list of failures, in order.
+std::vector<std::string> sourcesOf(const std::vector<MediaFailure>& failures);
 
 // Handles one media file at a time; keeps the list of the paths handled in this
 // save (`copiedFiles`) and of those that failed.
@@ -53,17 +71,18 @@ public:
 
     // Handles `source` unless the same text was handled before in this save:
     // copies it to `target` (when copying; never onto itself, judged by file
-    // identity) and appends it to the archive under its bare file name (when
-    // packing). A failure of either is recorded in failures(), once per source.
+    // identity, and never over a write-protected file) and appends it to the archive
+    // under its bare file name (when packing). A failure of either is recorded in
+    // failures(), once per source, with the first problem met.
     // Throws TarWriteError when the archive cannot be written.
     void crea(const std::string& source, const std::string& target);
 
-    const std::vector<std::string>& failures() const { return failures_; }
+    const std::vector<MediaFailure>& failures() const { return failures_; }
 
 private:
     MediaCopyRequest request_;
     std::vector<std::string>& copiedFiles_;
-    std::vector<std::string> failures_;
+    std::vector<MediaFailure> failures_;
 };
 
 // Handles every media file of the quiz, in this order: the style sheet of the
@@ -71,9 +90,9 @@ private:
 // introduction sound, the end-well and end-bad sounds, then for each question
 // 1..model.count its imaxe, son, sonben and sonmal. Empty paths are skipped; each
 // distinct path (exact text) is handled once. model.copiedFiles is emptied first
-// and then lists every distinct path. Returns the source paths that could not be
+// and then lists every distinct path. Returns the media files that could not be
 // copied or packed, in the order they were handled.
-std::vector<std::string> copiaelementos(const MediaCopyRequest& request, const GeneralData& general,
+std::vector<MediaFailure> copiaelementos(const MediaCopyRequest& request, const GeneralData& general,
                                         const ExportSettings& settings, QuizModel& model);
 
 } // namespace vireta

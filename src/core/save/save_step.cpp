@@ -11,8 +11,9 @@
 
 namespace vireta {
 
-SaveError::SaveError(std::string path, const std::string& reason)
-    : std::runtime_error(path + ": " + reason), path_(std::move(path)) {}
+SaveError::SaveError(std::string path, SaveProblem problem, int err)
+    : std::runtime_error(path + ": " + englishReason(problem, err)), path_(std::move(path)),
+      problem_(problem) {}
 
 std::string SaveError::userMessage() const { return "Non se puido gardar o arquivo :" + path_; }
 
@@ -25,35 +26,105 @@ std::string completeExtension(std::string_view chosen, std::string_view extensio
     return path;
 }
 
-void writeFileReplacing(const std::string& path, std::string_view bytes) {
-    if (bareFileName(path).empty())
-        throw SaveError(path, "no file name");
-    struct stat old {};
-    const bool exists = ::stat(path.c_str(), &old) == 0;
-    if (exists && !S_ISREG(old.st_mode))
-        throw SaveError(path, fileio::errorText(S_ISDIR(old.st_mode) ? EISDIR : EINVAL));
-    std::string temp;
-    fileio::UniqueFd fd = fileio::createTempBeside(path, temp);
-    if (!fd.valid())
-        throw SaveError(path, fileio::errorText(errno));
-    if (exists)
-        ::fchmod(fd.get(), old.st_mode & 07777); // keep the old permissions; best effort
-    // Every write's count is checked (a full disk gives a short write), and the bytes
-    // reach the disk before the rename makes them the document.
-    const bool ok = fileio::writeAll(fd.get(), bytes.data(), bytes.size()) &&
-                    ::fsync(fd.get()) == 0 && fd.close() &&
-                    ::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) {
-        const int err = errno;
-        fd.reset();
-        ::unlink(temp.c_str());
-        throw SaveError(path, fileio::errorText(err));
+std::string offeredName(std::string_view last, const SaveRequest& request) {
+    if (last.empty())
+        return {};
+    const std::string bare = bareFileName(last);
+    const auto dot = bare.rfind('.');
+    const bool hasExtension = dot != std::string::npos && dot > 0;
+    const std::string current = hasExtension ? bare.substr(dot + 1) : std::string();
+    // The patterns of the filter's first entry ("*.htm;*.html;*.HTM;*.HTML").
+    const std::string_view filter = request.filter;
+    const auto bar = filter.find('|');
+    std::string_view patterns = bar == std::string_view::npos ? std::string_view() : filter.substr(bar + 1);
+    patterns = patterns.substr(0, patterns.find('|'));
+    if (hasExtension) {
+        for (std::size_t at = 0; at <= patterns.size();) {
+            auto end = patterns.find(';', at);
+            if (end == std::string_view::npos)
+                end = patterns.size();
+            if (patterns.substr(at, end - at) == "*." + current)
+                return std::string(last);
+            at = end + 1;
+        }
     }
-    // Make the rename itself durable; the document is in place either way.
+    std::string name(last.substr(0, last.size() - (hasExtension ? current.size() + 1 : 0)));
+    return name + "." + request.extension;
+}
+
+namespace {
+
+[[noreturn]] void failWithErrno(const std::string& path, int err) {
+    throw SaveError(path, problemOfErrno(err), err);
+}
+
+SaveError fromTarError(const std::string& archivePath, const TarError& e) {
+    return SaveError(archivePath, problemOfErrno(e.error()), e.error());
+}
+
+void syncFolderOf(const std::string& path) {
     const std::string folder = folderPart(path);
     fileio::UniqueFd dir(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.valid())
         ::fsync(dir.get());
+}
+
+} // namespace
+
+PendingFile::PendingFile(std::string path, std::string_view bytes) : path_(std::move(path)) {
+    if (bareFileName(path_).empty())
+        throw SaveError(path_, SaveProblem::NotRegular, EISDIR);
+    unsigned oldMode = 0;
+    if (!fileio::mayReplace(path_, oldMode))
+        failWithErrno(path_, errno);
+    fileio::UniqueFd fd = fileio::createTempBeside(path_, temp_);
+    if (!fd.valid()) {
+        const int err = errno;
+        temp_.clear();
+        failWithErrno(path_, err);
+    }
+    if (oldMode != 0)
+        ::fchmod(fd.get(), oldMode); // keep the old permissions; best effort
+    // Every write's count is checked (a full disk gives a short write), and the bytes
+    // reach the disk before a rename makes them the document.
+    const bool ok = fileio::writeAll(fd.get(), bytes.data(), bytes.size()) &&
+                    ::fsync(fd.get()) == 0 && fd.close();
+    if (!ok) {
+        const int err = errno;
+        fd.reset();
+        ::unlink(temp_.c_str());
+        temp_.clear();
+        failWithErrno(path_, err);
+    }
+}
+
+PendingFile::~PendingFile() {
+    if (!temp_.empty())
+        ::unlink(temp_.c_str());
+}
+
+bool PendingFile::replaceable() const {
+    unsigned mode = 0;
+    return fileio::mayReplace(path_, mode);
+}
+
+void PendingFile::commit() {
+    if (temp_.empty())
+        return;
+    if (!replaceable() || ::rename(temp_.c_str(), path_.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(temp_.c_str());
+        temp_.clear();
+        failWithErrno(path_, err);
+    }
+    temp_.clear();
+}
+
+void writeFileReplacing(const std::string& path, std::string_view bytes) {
+    PendingFile file(path, bytes);
+    file.commit();
+    // Make the rename itself durable; the document is in place either way.
+    syncFolderOf(path);
 }
 
 SaveStep::SaveStep() = default;
@@ -68,7 +139,9 @@ SaveResult SaveStep::save(const std::string& chosen, const SaveRequest& request,
     result.documentPath = completeExtension(chosen, request.extension);
     lastName_ = result.documentPath;
 
-    bool pack = media.pack;
+    for (const auto& unread : request.unreadMedia)
+        result.failedMedia.push_back({unread.source, problemOfUnreadMedium(unread.error), unread.error});
+    bool pack = media.pack && request.packable;
     if (pack && archivePathFor(chosen) == result.documentPath) {
         // A document named like its own archive (quiz.tar): the document is saved and
         // the media copied, but no archive is made; the result says so.
@@ -76,38 +149,33 @@ SaveResult SaveStep::save(const std::string& chosen, const SaveRequest& request,
         result.archivePath = archivePathFor(chosen);
         result.archiveRefused = true;
     }
-    if (pack) {
-        result.archivePath = archivePathFor(chosen);
-        // An archive that cannot be created stops the save before the document is
-        // written. The writer itself is created only once the document is in place,
-        // so a document that fails leaves an earlier archive of that name untouched.
-        struct stat st {};
-        if (::stat(result.archivePath.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
-            throw SaveError(result.archivePath, fileio::errorText(S_ISDIR(st.st_mode) ? EISDIR : EINVAL));
-        std::string probe;
-        if (!fileio::createTempBeside(result.archivePath, probe).valid())
-            throw SaveError(result.archivePath, fileio::errorText(errno));
-        ::unlink(probe.c_str());
-    }
 
-    writeFileReplacing(result.documentPath, buffer.text());
-
-    // From here on, any way out of this function releases the archive: finished when
-    // complete, dropped (the earlier archive kept) when it could not be written.
+    // Any way out of this function before the commit gives the archive up, so that
+    // an earlier archive stays as it was.
     struct Release {
         std::unique_ptr<TTarWriter>& archive;
-        ~Release() { archive.reset(); }
+        ~Release() {
+            if (archive)
+                archive->Abandon();
+            archive.reset();
+        }
     } release{archive_};
     if (pack) {
+        result.archivePath = archivePathFor(chosen);
+        // An archive that cannot be made stops the save before anything is written.
         try {
             archive_ = std::make_unique<TTarWriter>(result.archivePath);
         } catch (const TarError& e) {
-            throw SaveError(result.archivePath, e.what());
+            throw fromTarError(result.archivePath, e);
         }
     }
 
+    PendingFile document(result.documentPath, buffer.text());
+
     try {
-        if (media.general && media.settings && media.model) {
+        if (media.general && media.settings && media.model && request.carriesMedia) {
+            media.model->copiedFiles.clear();
+        } else if (media.general && media.settings && media.model) {
             MediaCopyRequest r;
             r.documentFolder = folderPart(result.documentPath);
             r.format = media.format;
@@ -115,15 +183,38 @@ SaveResult SaveStep::save(const std::string& chosen, const SaveRequest& request,
             r.pack = pack;
             r.archive = archive_.get();
             r.progress = media.progress;
-            result.failedMedia = copiaelementos(r, *media.general, *media.settings, *media.model);
+            r.documentName = bareFileName(result.documentPath);
+            if (pack)
+                r.archiveName = bareFileName(result.archivePath);
+            for (auto& failed : copiaelementos(r, *media.general, *media.settings, *media.model))
+                result.failedMedia.push_back(std::move(failed));
         }
         if (archive_) {
-            archive_->AppendFile(result.documentPath, bareFileName(result.documentPath));
-            archive_->Finish();
+            archive_->AppendFile(document.temporaryPath(), bareFileName(result.documentPath));
+            archive_->Close();
         }
     } catch (const TarError& e) {
-        throw SaveError(result.archivePath, e.what());
+        throw fromTarError(result.archivePath, e);
     }
+
+    // Both files are complete. Both targets are checked before either is renamed, so
+    // that a target which may not be replaced leaves both earlier files in place.
+    if (!document.replaceable())
+        failWithErrno(result.documentPath, errno);
+    if (archive_) {
+        unsigned mode = 0;
+        if (!fileio::mayReplace(result.archivePath, mode))
+            failWithErrno(result.archivePath, errno);
+    }
+    document.commit();
+    if (archive_) {
+        try {
+            archive_->Commit();
+        } catch (const TarError& e) {
+            throw fromTarError(result.archivePath, e);
+        }
+    }
+    syncFolderOf(result.documentPath);
     return result;
 }
 

@@ -7,16 +7,21 @@
 //     SaveRequest request = writeQuizFile(general, model.questions, model.count, buffer);
 //                                        // or another format's writer
 //     saveStep.finishLeftover();         // before the dialog
-//     dialog: filter request.filter, initial name saveStep.lastName()
+//     dialog: filter request.filter, initial name saveStep.offeredName(request)
+//     if the completed name (completeExtension) differs from the chosen one and a
+//     file of that name exists: ask before replacing it
 //     if cancelled: stop
 //     SaveMedia media{chkcopia, chkempaqueta, format, &general, &settings, &model};
 //     try { saveStep.save(chosenPath, request, buffer, media); }
-//     catch (const SaveError& e) { message box "vireta": e.userMessage(); }
+//     catch (const SaveError& e) { message box "vireta": e.userMessage() + "\n" + e.userReason(); }
+//     each of result.failedMedia: its source and galicianReason(problem)
 #pragma once
 
 #include "formats/export_settings.h"
 #include "formats/output_buffer.h"
 #include "model/quiz.h"
+#include "save/media_copier.h"
+#include "save/save_problem.h"
 
 #include <functional>
 #include <memory>
@@ -27,17 +32,21 @@
 
 namespace vireta {
 
-// A document (or archive) that could not be written. path() names the file;
-// userMessage() is what the window shows: "Non se puido gardar o arquivo :" + path.
+// A document (or archive) that could not be written. path() names the file; what()
+// is path + ": " + the English reason. userMessage() is the window's first line,
+// "Non se puido gardar o arquivo :" + path, and userReason() the second, why.
 class SaveError : public std::runtime_error {
 public:
-    SaveError(std::string path, const std::string& reason);
+    SaveError(std::string path, SaveProblem problem, int err = 0);
 
     const std::string& path() const { return path_; }
+    SaveProblem problem() const { return problem_; }
     std::string userMessage() const;
+    std::string userReason() const { return galicianReason(problem_); }
 
 private:
     std::string path_;
+    SaveProblem problem_;
 };
 
 // The chosen path completed with the format's extension: when the file-name part
@@ -45,12 +54,44 @@ private:
 // otherwise the path stays as chosen (a final "." or a leading "." counts as one).
 std::string completeExtension(std::string_view chosen, std::string_view extension);
 
+// The name the save dialog offers for a save of `request`'s format after a save as
+// `last`: `last` itself when its extension is one the format's filter lists first
+// (for the pages "htm" as well as "html"), otherwise `last` with its extension (the
+// file-name part from its last ".", unless that is its first character) replaced by
+// the format's own: "xeo.xml" is offered as "xeo.html" for a page and "xeo.ebk" for
+// the book, so that an export never offers to replace the quiz file.
+std::string offeredName(std::string_view last, const SaveRequest& request);
+
 // Writes `bytes` to `path`, creating or replacing it, so that the previous file stays
 // whole unless the new one was completely written: the bytes go to a temporary file in
 // the same folder, every write is checked, the file is flushed to the disk and only
-// then renamed over `path`. An existing file's permission bits are kept. Throws
-// SaveError (naming `path`) on any failure, after removing the temporary file.
+// then renamed over `path`. An existing file's permission bits are kept; an existing
+// file that may not be replaced (a folder, a device, a file this user may not write or
+// one without any write bit) is left as it is. Throws SaveError (naming `path`) on any
+// failure, after removing the temporary file.
 void writeFileReplacing(const std::string& path, std::string_view bytes);
+
+// The first half of writeFileReplacing: the bytes written completely into a temporary
+// file beside `path` (throws SaveError as above); commit() renames it over `path`.
+// Destroyed without commit, it removes the temporary file.
+class PendingFile {
+public:
+    PendingFile(std::string path, std::string_view bytes);
+    ~PendingFile();
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+
+    const std::string& path() const { return path_; }
+    const std::string& temporaryPath() const { return temp_; }
+    // Throws SaveError when `path` may no longer be replaced or the rename fails.
+    void commit();
+    // Whether `path` may still be replaced; on false, errno says why.
+    bool replaceable() const;
+
+private:
+    std::string path_;
+    std::string temp_;
+};
 
 // What a save needs besides the buffer: the two check boxes of the save page, and the
 // quiz whose media are copied and packed. Without `general`, `settings` and `model`
@@ -72,7 +113,7 @@ struct SaveResult {
     // Packing was asked for, but the archive would have the document's own path
     // (a document named quiz.tar): the document was saved and no archive was made.
     bool archiveRefused = false;
-    std::vector<std::string> failedMedia; // media files that could not be copied or packed
+    std::vector<MediaFailure> failedMedia; // media files that could not be copied or packed
 };
 
 class TTarWriter;
@@ -89,22 +130,32 @@ public:
     // The full name of the previous save's document (extension included), offered as
     // the dialog's initial name; empty before the first save.
     const std::string& lastName() const { return lastName_; }
+    // lastName() as the dialog offers it for a save of `request` (offeredName).
+    std::string offeredName(const SaveRequest& request) const {
+        return vireta::offeredName(lastName_, request);
+    }
 
     // Run before the dialog: an archive left over from an earlier save is finished.
     void finishLeftover();
 
     // Everything after the dialog returned `chosen`, in this order:
-    //  1. when packing, the archive path (archivePathFor(chosen)) is checked: if no
-    //     file can be created there, nothing is written;
-    //  2. the extension is completed (the result is remembered for lastName());
-    //  3. the buffer is written to the document path (writeFileReplacing);
-    //  4. when packing, the archive writer is created;
-    //  5. the quiz's media are copied and packed (copiaelementos), file by file;
-    //  6. the document is added to the archive as its last entry and the archive
-    //     is finished (it replaces an earlier archive only now, when complete).
+    //  1. the extension is completed (the result is remembered for lastName());
+    //  2. when packing, the archive writer is created at archivePathFor(chosen), in
+    //     a temporary file: if the archive cannot be made there, nothing is written;
+    //  3. the buffer is written completely to a temporary file beside the document;
+    //  4. the quiz's media are copied and packed (copiaelementos), file by file,
+    //     unless the request says the document carries them itself; a media file
+    //     named like the document or the archive is left out;
+    //  5. the document is added to the archive as its last entry and the archive is
+    //     completed;
+    //  6. the save commits as a whole: both targets are checked once more, and only
+    //     then the document and the archive are renamed into place.
+    // A request that is not packable (a zip package) makes no archive whatever
+    // media.pack says. The request's unread media open the result's failedMedia.
     // Throws SaveError naming the document or the archive when either cannot be
     // written; a media file that fails is only listed in the result. A failed save
-    // leaves an earlier document and archive of the same names as they were.
+    // leaves an earlier document and archive of the same names as they were (media
+    // copies are separate files, each replaced or kept on its own).
     SaveResult save(const std::string& chosen, const SaveRequest& request,
                     const OutputBuffer& buffer, const SaveMedia& media);
 

@@ -724,7 +724,10 @@ namespace {
 
 std::string readWholeFile(const std::string& path)
 {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK keeps open() from waiting for a writer when the path is a pipe;
+    // only a regular file is read (a pipe could block for ever, a device such as
+    // /dev/zero never ends).
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         throw FileReadError(path, std::strerror(errno));
     struct Closer {
@@ -737,6 +740,13 @@ std::string readWholeFile(const std::string& path)
         throw FileReadError(path, std::strerror(errno));
     if (S_ISDIR(st.st_mode))
         throw FileReadError(path, std::strerror(EISDIR));
+    if (!S_ISREG(st.st_mode))
+        throw FileReadError(path, S_ISFIFO(st.st_mode) ? "not a regular file but a pipe"
+                                  : S_ISSOCK(st.st_mode) ? "not a regular file but a socket"
+                                                         : "not a regular file but a device");
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
 
     std::string bytes;
     if (S_ISREG(st.st_mode) && st.st_size > 0)

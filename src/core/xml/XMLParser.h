@@ -29,7 +29,7 @@ public:
 };
 
 // The file given to TXMLDoc::loadFromFile could not be read (missing, no access,
-// a directory, read error). Not a parse error, so not an EXMLException.
+// a directory, a pipe or a device rather than a regular file, read error). Not a parse error, so not an EXMLException.
 class FileReadError : public std::runtime_error {
 public:
     FileReadError(const std::string& path, const std::string& reason);

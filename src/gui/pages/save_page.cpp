@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QToolButton>
@@ -100,6 +101,33 @@ void TForm1::buildSavePage() {
     ebkNote->setGeometry(16, 16, 560, 40);
     ctformatos->addTab(ebkTab, QStringLiteral("EBK"));
 
+    auto* webTab = new QWidget;
+    webTab->setObjectName(QStringLiteral("TabSheet5"));
+    auto* webNote = new QLabel(QStringLiteral("Garda o cuestionario como xogo para calquera "
+                                              "navegador: unha pregunta cada vez, coas súas "
+                                              "mensaxes e sons."),
+                               webTab);
+    webNote->setWordWrap(true);
+    webNote->setGeometry(16, 16, 560, 40);
+    chkunarquivo = new QCheckBox(QStringLiteral("Todo nun só arquivo"), webTab);
+    chkunarquivo->setObjectName(QStringLiteral("chkunarquivo"));
+    chkunarquivo->setGeometry(16, 66, 300, 24);
+    chkscorm = new QCheckBox(QStringLiteral("Paquete SCORM"), webTab);
+    chkscorm->setObjectName(QStringLiteral("chkscorm"));
+    chkscorm->setGeometry(16, 96, 300, 24);
+    auto* passCaption = makeCaption(webTab, QStringLiteral("Nota para aprobar (%)"), 40, 129, 170);
+    notaaprobar = new QSpinBox(webTab);
+    notaaprobar->setObjectName(QStringLiteral("notaaprobar"));
+    notaaprobar->setRange(0, 100);
+    notaaprobar->setValue(50);
+    notaaprobar->setGeometry(214, 126, 70, 26);
+    notaaprobar->setAccessibleName(QStringLiteral("Nota para aprobar (%)"));
+    notaaprobar->setEnabled(false);
+    passCaption->setBuddy(notaaprobar);
+    passCaption->setEnabled(false);
+    connect(chkscorm, &QCheckBox::toggled, notaaprobar, &QWidget::setEnabled);
+    connect(chkscorm, &QCheckBox::toggled, passCaption, &QWidget::setEnabled);
+    ctformatos->addTab(webTab, QStringLiteral("Web"));
     // Tab 5, "Outros": the formats of learning platforms' question banks.
     TabSheet6 = new QWidget;
     TabSheet6->setObjectName(QStringLiteral("TabSheet6"));

@@ -197,10 +197,6 @@ TEST(Exporters, EachWriterNamesItsFilterAndExtension) {
     run(Writer::Book, newQuiz(), {}, &r);
     EXPECT_EQ(r.filter, " *.ebk|*.ebk;*.EBK|*.xml|*.xml;*.XML");
     EXPECT_EQ(r.extension, "ebk");
-
-    OutputBuffer out;
-    EXPECT_FALSE(gardarodt(out).has_value());
-    EXPECT_TRUE(out.empty());
 }
 
 TEST(Exporters, TheBookIgnoresConOrde) {
@@ -261,4 +257,31 @@ TEST(Exporters, AFullQuizShowsEveryQuestionOnceInAnyOrder) {
             EXPECT_EQ(*questions.rbegin(), 200);
         }
     }
+}
+
+// In an attribute value a "&" must stay itself: "mapa&copy.png" would otherwise be
+// asked for as "mapa©.png".
+TEST(Exporters, AmpersandsInAttributeValuesAreWrittenAsReferences) {
+    Quiz z;
+    z.questions.record(1) = question("Onde?", {"Aqui"}, "C:\\fotos\\mapa&copy.png");
+    ExportSettings s;
+    s.style = "/estilos/a&b.css";
+    s.styleJs = "/estilos/c&d.css";
+    s.action = "recibe.php?a=1&b=2";
+    s.field1Label = "Nome";
+    s.field1Size = "2&0";
+    s.field2Label = "Curso";
+    s.field2Size = "&3";
+    s.hidden = "x&y \"z\"";
+    s.buttonText = "Corrixir & ver";
+    const std::string form = run(Writer::Form, z, s);
+    for (const char* attribute :
+         {"<link href=\"a&amp;b.css\"", "<img src=\"mapa&amp;copy.png\">",
+          "action=\"recibe.php?a=1&amp;b=2\"", "size=\"2&amp;0\"", "size=\"&amp;3\"",
+          "value=\"x&amp;y &quot;z&quot;\""})
+        EXPECT_NE(form.find(attribute), std::string::npos) << attribute << "\n" << form;
+    const std::string marking = run(Writer::Marking, z, s);
+    for (const char* attribute : {"<link href=\"c&amp;d.css\"", "<img src=\"mapa&amp;copy.png\">",
+                                  "value=\"Corrixir &amp; ver\""})
+        EXPECT_NE(marking.find(attribute), std::string::npos) << attribute << "\n" << marking;
 }

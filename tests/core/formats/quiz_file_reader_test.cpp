@@ -9,6 +9,10 @@
 
 #include <random>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace vireta;
 using namespace vireta::samples;
 using testfiles::readFile;
@@ -319,6 +323,36 @@ TEST(QuizFileReader, KeepsTheReadersOwnMessage) {
     }
 }
 
+// Only a regular file is read: a pipe would wait for a writer for ever and a device
+// such as /dev/zero never ends. Each open runs in a child with an alarm, so that a
+// reader that blocks fails the test instead of hanging it.
+TEST(QuizFileReader, RefusesPipesAndDevicesAtOnce) {
+    const testfiles::ScratchDir dir;
+    const std::string fifo = dir / "quiz.xml";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    for (const std::string& path : {fifo, std::string("/dev/zero"), std::string("/dev/null")}) {
+        SCOPED_TRACE(path);
+        std::fflush(nullptr);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::alarm(5);
+            try {
+                openQuizFile(path);
+            } catch (const QuizFileError& e) {
+                const bool clear = std::string(e.what()).find("not a regular file") != std::string::npos &&
+                                   e.userMessage() == "Erro no arquivo :" + path;
+                ::_exit(clear ? 0 : 2);
+            }
+            ::_exit(1);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status)) << "the reader blocked or ran out of memory";
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "1: opened, 2: no clear reason";
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Applying an opened quiz
 
@@ -443,44 +477,56 @@ std::string media(const std::string& name, const std::string& folder) {
     return confined.empty() ? std::string() : folder + confined;
 }
 
+// A text without the C0 controls XML cannot carry (all but tab, line feed, CR).
+std::string carried(const std::string& s) {
+    std::string out;
+    for (char c : s) {
+        if (static_cast<unsigned char>(c) >= 0x20 || c == '\t' || c == '\n' || c == '\r')
+            out += c;
+    }
+    return out;
+}
+
 // What the reader must give for a quiz the writer wrote: questions without statement
-// dropped, answers closed up, texts trimmed, media in the file's folder, sounds
-// without their message dropped.
+// dropped, answers closed up, the C0 controls XML cannot carry left out, texts
+// trimmed, media in the file's folder, sounds without their message dropped.
 OpenedQuiz expectedAfterRoundTrip(const SampleQuiz& q, const std::string& folder) {
     OpenedQuiz out;
     out.folder = folder;
     const GeneralData& g = q.general;
     GeneralData& e = out.general;
-    e.title = trim(g.title), e.subtitle = trim(g.subtitle), e.author = trim(g.author);
-    e.intro = trim(toCrLf(g.intro)), e.help = trim(g.help), e.time = trim(g.time);
+    e.title = trim(carried(g.title)), e.subtitle = trim(carried(g.subtitle));
+    e.author = trim(carried(g.author));
+    e.intro = trim(carried(toCrLf(g.intro))), e.help = trim(carried(g.help));
+    e.time = trim(carried(g.time));
     e.inOrder = g.inOrder;
-    e.introSound = media(bareFileName(g.introSound), folder);
-    e.endWell = trim(g.endWell);
-    e.endWellSound = g.endWell.empty() ? "" : media(bareFileName(g.endWellSound), folder);
-    e.endBad = trim(g.endBad);
-    e.endBadSound = g.endBad.empty() ? "" : media(bareFileName(g.endBadSound), folder);
+    e.introSound = media(carried(bareFileName(g.introSound)), folder);
+    e.endWell = trim(carried(g.endWell));
+    e.endWellSound = g.endWell.empty() ? "" : media(carried(bareFileName(g.endWellSound)), folder);
+    e.endBad = trim(carried(g.endBad));
+    e.endBadSound = g.endBad.empty() ? "" : media(carried(bareFileName(g.endBadSound)), folder);
     for (int k = 1; k <= q.count; ++k) {
         const Question& s = q.questions.record(k);
         if (s[FieldSlot::enunciado].empty())
             continue;
         Question r;
-        r[FieldSlot::enunciado] = trim(s[FieldSlot::enunciado]);
+        r[FieldSlot::enunciado] = trim(carried(s[FieldSlot::enunciado]));
         int n = 0;
         for (int a = 1; a <= 4; ++a) {
             if (!s[answerSlot(a)].empty())
-                r[answerSlot(++n)] = trim(s[answerSlot(a)]);
+                r[answerSlot(++n)] = trim(carried(s[answerSlot(a)]));
         }
-        r[FieldSlot::enlace] = trim(s[FieldSlot::enlace]);
+        r[FieldSlot::enlace] = trim(carried(s[FieldSlot::enlace]));
         for (FieldSlot m : {FieldSlot::imaxe, FieldSlot::son}) {
             if (!s[m].empty())
-                r[m] = media(trim(bareFileName(s[m])), folder);
+                r[m] = media(trim(carried(bareFileName(s[m]))), folder);
         }
-        r[FieldSlot::ben] = trim(s[FieldSlot::ben]);
+        r[FieldSlot::ben] = trim(carried(s[FieldSlot::ben]));
         if (!s[FieldSlot::ben].empty())
-            r[FieldSlot::sonben] = media(bareFileName(s[FieldSlot::sonben]), folder);
-        r[FieldSlot::mal] = trim(s[FieldSlot::mal]);
+            r[FieldSlot::sonben] = media(carried(bareFileName(s[FieldSlot::sonben])), folder);
+        r[FieldSlot::mal] = trim(carried(s[FieldSlot::mal]));
         if (!s[FieldSlot::mal].empty())
-            r[FieldSlot::sonmal] = media(bareFileName(s[FieldSlot::sonmal]), folder);
+            r[FieldSlot::sonmal] = media(carried(bareFileName(s[FieldSlot::sonmal])), folder);
         out.questions.push_back(r);
     }
     return out;

@@ -58,4 +58,27 @@ TEST(Escaping, ElementTextAndAttributeEscapeTheirOwnCharacters) {
     EXPECT_EQ(escapeAttribute("a&b<c>d\"e'"), "a&amp;b&lt;c>d&quot;e'");
 }
 
+// XML cannot carry the C0 controls other than tab, line feed and carriage return, not
+// even as references: they are left out, and every other character stays.
+TEST(Escaping, ControlCharactersXmlCannotCarryAreLeftOut) {
+    EXPECT_EQ(escapeText(std::string("a\x01" "b\x00" "c\x1f\td\ne\rf\x7f", 14)), "abc\td\ne\rf\x7f");
+    EXPECT_EQ(escapeAttribute("s\x0bo\x0cn\x1b" ".mp3"), "son.mp3");
+
+    SampleQuiz q = newQuiz();
+    q.general.title = "T\x01\x02itulo";
+    q.general.introSound = "/sons/in\x07tro.mp3";
+    q.questions.record(1)[FieldSlot::enunciado] = "Cal\x08?\tsi";
+    q.questions.record(1)[FieldSlot::ben] = "ben\x1e";
+    q.questions.record(1)[FieldSlot::sonben] = "b\x03" "en.wav";
+    q.count = 1;
+    const std::string file = written(q);
+    for (char c : file) {
+        const auto u = static_cast<unsigned char>(c);
+        EXPECT_TRUE(u >= 0x20 || c == '\t' || c == '\n' || c == '\r') << "control " << int(u);
+    }
+    for (const char* piece : {"<titulo>Titulo</titulo>", "<intro son=\"intro.mp3\">",
+                              "<enunciado>Cal?\tsi</enunciado>", "<ben son=\"ben.wav\">ben</ben>"})
+        EXPECT_NE(file.find(piece), std::string::npos) << piece << "\n" << file;
+}
+
 } // namespace

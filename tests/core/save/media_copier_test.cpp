@@ -54,7 +54,8 @@ struct MediaFixture : ::testing::Test {
     }
 
     struct Result {
-        Paths failed;
+        Paths failed; // the sources of `failures`
+        std::vector<MediaFailure> failures;
         Paths progress;
         std::vector<Entry> archive; // entries, when packing
     };
@@ -67,7 +68,8 @@ struct MediaFixture : ::testing::Test {
             tar = std::make_unique<TTarWriter>(tarPath);
         MediaCopyRequest request{doc, format, copy, pack, tar.get(),
                                  [&](const std::string& s) { r.progress.push_back(s); }};
-        r.failed = copiaelementos(request, general, settings, model);
+        r.failures = copiaelementos(request, general, settings, model);
+        r.failed = sourcesOf(r.failures);
         if (tar) {
             tar->Finish();
             r.archive = readEntries(tarPath);
@@ -262,7 +264,7 @@ TEST_F(MediaFixture, ACopyCutShortLeavesTheOldTargetInPlace) {
     question(1)[FieldSlot::son] = src + "son.mp3";
     const int code = runWithFileSizeLimit(100000, [&] {
         MediaCopyRequest request{doc, Format::Xml, true, false, nullptr, {}};
-        return copiaelementos(request, general, settings, model) == Paths{src + "son.mp3"} ? 0 : 1;
+        return sourcesOf(copiaelementos(request, general, settings, model)) == Paths{src + "son.mp3"} ? 0 : 1;
     });
     EXPECT_EQ(code, 0);
     EXPECT_EQ(readFile(doc + "son.mp3"), "old copy");

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <dirent.h>
@@ -186,7 +187,7 @@ TEST_F(PackingFixture, PacksTheMediaFirstAndTheDocumentLast) {
         step.save(dir.folder() + "out/quiz", {kQuizFileFilter, "xml"}, buffer, media(true, true));
     EXPECT_EQ(r.documentPath, dir.folder() + "out/quiz.xml");
     EXPECT_EQ(r.archivePath, dir.folder() + "out/quiz.tar");
-    EXPECT_EQ(r.failedMedia, std::vector<std::string>{dir.folder() + "media/missing.wav"});
+    EXPECT_EQ(sourcesOf(r.failedMedia), std::vector<std::string>{dir.folder() + "media/missing.wav"});
     EXPECT_EQ(readFile(r.documentPath), buffer.text());
     EXPECT_EQ(tarNames(readFile(r.archivePath)),
               (std::vector<std::string>{"son.mp3", "foto.png", "quiz.xml"}));
@@ -202,6 +203,31 @@ TEST_F(PackingFixture, WithBothBoxesClearedOnlyTheDocumentIsWritten) {
     EXPECT_EQ(stat((dir.folder() + "out/quiz.tar").c_str(), &st), -1);
     EXPECT_EQ(stat((dir.folder() + "out/foto.png").c_str(), &st), -1);
     EXPECT_EQ(readFile(dir.folder() + "out/quiz.xml"), buffer.text());
+}
+
+// A document that carries its media (a single-file page, a zip package) gets none
+// copied or packed beside it; one that is not packable (a zip) gets no tar at all;
+// the media the writer could not read come first in the failed list.
+TEST_F(PackingFixture, ADocumentCarryingItsMediaIsSavedAloneWithTheWritersFailures) {
+    SaveRequest page{" *.htm|*.htm", "html"};
+    page.carriesMedia = true;
+    page.unreadMedia = {{"/nowhere/son.mp3", ENOENT}, {"/a/b.png", EEXIST}, {"/a/big.wav", EFBIG}};
+    SaveResult r = step.save(dir.folder() + "out/xogo", page, buffer, media(true, true));
+    EXPECT_EQ(r.failedMedia, (std::vector<MediaFailure>{{"/nowhere/son.mp3", SaveProblem::NotFound},
+                                                        {"/a/b.png", SaveProblem::SameNameInPackage},
+                                                        {"/a/big.wav", SaveProblem::TooLargeToEmbed}}));
+    EXPECT_EQ(tarNames(readFile(dir.folder() + "out/xogo.tar")), std::vector<std::string>{"xogo.html"});
+    EXPECT_TRUE(model.copiedFiles.empty());
+
+    SaveRequest zip{" *.zip|*.zip", "zip"};
+    zip.carriesMedia = true;
+    zip.packable = false;
+    r = step.save(dir.folder() + "out/paquete", zip, buffer, media(true, true));
+    EXPECT_TRUE(r.archivePath.empty());
+    EXPECT_FALSE(r.archiveRefused);
+    std::vector<std::string> out = entries(dir / "out");
+    std::sort(out.begin(), out.end());
+    EXPECT_EQ(out, (std::vector<std::string>{"paquete.zip", "xogo.html", "xogo.tar"}));
 }
 
 TEST_F(PackingFixture, ADocumentNamedLikeItsArchiveIsSavedWithoutAnArchive) {

@@ -1,0 +1,97 @@
+// The web game of the "Web" tab: one HTML5 page that plays the whole quiz in a
+// browser, one question at a time, with the teacher's messages and sounds, and the
+// same page packed as a SCORM 1.2 package for a learning platform.
+//
+// The page carries the quiz as JSON in a <script type="application/json"> element
+// and builds its screens from it in the browser (game.js beside this file, with
+// game.css, both built into the library). Every shuffle happens in the browser, so
+// the page is the same, byte for byte, for the same quiz and settings.
+#pragma once
+
+#include "formats/export_settings.h"
+#include "formats/output_buffer.h"
+#include "model/quiz.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vireta {
+
+// Questions 1..count of `questions` form the quiz (count is clamped to
+// 0..kQuestionCapacity); a question with an empty statement, without answers or
+// without its first (correct) answer is left out. The page is UTF-8 whatever the
+// other tabs say. Media are named by bare file name, or embedded as data: URIs with
+// settings.singleFile (read from disk now; a file that cannot be read is left out
+// and listed in the request's unreadMedia).
+// Filter " *.htm|*.htm;*.html;*.HTM;*.HTML", extension "html".
+SaveRequest gardarweb(const GeneralData& general, const QuestionTable& questions, int count,
+                      const ExportSettings& settings, OutputBuffer& out);
+
+// The SCORM 1.2 package: a zip (written into `out` as its bytes) holding
+// imsmanifest.xml, the page as index.html, reporting its score to the platform
+// against settings.passMark, and every media file it names under its bare name.
+// A media file that cannot be read, or whose bare name another file already took, is
+// left out and listed in unreadMedia. Filter " *.zip|*.zip;*.ZIP", extension "zip";
+// the request carries its media and is not packed into a tar.
+SaveRequest gardarscorm(const GeneralData& general, const QuestionTable& questions, int count,
+                        const ExportSettings& settings, OutputBuffer& out);
+
+// The pieces of the page, for the writers above and their tests.
+namespace webgame {
+
+// A JSON string literal (quotes included) that no text can break out of, in the
+// JSON or in the script element around it: '<', '>' and '&' as \u003c, \u003e and
+// \u0026, U+2028 and U+2029 escaped, control characters as \n, \r, \t or \u00XX. A
+// byte that is not part of valid UTF-8 is read as a Windows-1252 character.
+std::string jsonString(std::string_view text);
+
+// The seconds of the game's countdown when the time text is a whole number,
+// optionally followed by "s" or "min" (spaces around allowed, "10" meaning seconds);
+// nullopt for any other text, for zero and for more than a day.
+std::optional<int> countdownSeconds(std::string_view time);
+
+// The address by which the page names a media file beside it: the path's bare file
+// name, percent-encoded (everything but letters, digits and "-._~"). Empty for an
+// empty path.
+std::string mediaUrl(std::string_view path);
+
+// The question's link as the page may offer it: tabs and line breaks removed and
+// surrounding spaces trimmed (as a browser would), then kept when it is relative or
+// its scheme is http, https or mailto; empty otherwise (javascript:, data:, a
+// Windows path...).
+std::string safeLink(std::string_view link);
+
+// Whether a picture path names a video or Flash file (ends in "flv" or "swf", in any
+// case), which the page does not show.
+bool isVideo(std::string_view path);
+
+// The title of the page and the package: the quiz's, or "Cuestionario" when blank.
+std::string pageTitle(const GeneralData& general);
+
+// A media file's bytes, when it is a regular file of at most 64 MiB that can be read;
+// otherwise nullopt with `error` set to the errno value (EISDIR or EINVAL for a folder
+// or a device, EFBIG for a larger file).
+std::optional<std::string> readMediaFile(const std::string& path, int& error);
+
+// The page's own style sheet and script, as built into the library.
+std::string_view styleSheet();
+std::string_view script();
+
+struct Page {
+    std::string html;                     // the whole page, lines ended by CR LF
+    std::vector<std::string> media;       // source paths named by bare file name, once each
+    std::vector<UnreadMedium> unreadMedia; // single file: media that could not be embedded
+};
+
+// The page; `scorm` makes it talk to a learning platform's API.
+Page buildPage(const GeneralData& general, const QuestionTable& questions, int count,
+               const ExportSettings& settings, bool scorm);
+
+// The package's imsmanifest.xml for the page index.html and the given entry names.
+std::string scormManifest(const std::string& title, int passMark,
+                          const std::vector<std::string>& entries);
+
+} // namespace webgame
+} // namespace vireta

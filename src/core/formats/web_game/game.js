@@ -1,0 +1,305 @@
+// The web game: builds its screens from the quiz in #datos. A teacher's text is
+// always shown as text; only the tags b, i, u, em, strong, sub, sup and br (without
+// attributes) take effect. "#seed=N" in the address fixes every shuffle.
+(function () {
+  "use strict";
+  const quiz = JSON.parse(document.getElementById("datos").textContent);
+  const app = document.getElementById("xogo");
+  const live = document.getElementById("aviso");
+  const INLINE = /^(b|i|u|em|strong|sub|sup|br)$/;
+
+  const fixed = /[#&]seed=(\d+)/.exec(location.hash);
+  let state = fixed ? Number(fixed[1]) >>> 0 : (Math.random() * 4294967296) >>> 0;
+  function random() {
+    state = (state + 0x6d2b79f5) >>> 0;
+    let t = state;
+    t = Math.imul(t ^ (t >>> 15), t | 1);
+    t ^= t + Math.imul(t ^ (t >>> 7), t | 61);
+    return ((t ^ (t >>> 14)) >>> 0) / 4294967296;
+  }
+  function shuffled(list) {
+    const a = list.slice();
+    for (let i = a.length - 1; i > 0; i--) {
+      const j = Math.floor(random() * (i + 1));
+      [a[i], a[j]] = [a[j], a[i]];
+    }
+    return a;
+  }
+
+  function el(tag, cls, text) {
+    const e = document.createElement(tag);
+    if (cls) e.className = cls;
+    if (text !== undefined) e.textContent = text;
+    return e;
+  }
+  // Appends a teacher's text to `parent`; every tag but the inline ones stays text.
+  function rich(parent, text) {
+    const stack = [parent];
+    const re = /<(\/?)([a-zA-Z]+)\s*(\/?)>/g;
+    const top = () => stack[stack.length - 1];
+    const put = (s) => { if (s) top().appendChild(document.createTextNode(s)); };
+    let last = 0, m;
+    while ((m = re.exec(text || ""))) {
+      const name = m[2].toLowerCase();
+      if (!INLINE.test(name)) continue;
+      put(text.slice(last, m.index));
+      last = re.lastIndex;
+      if (name === "br" && !m[1]) top().appendChild(el("br"));
+      else if (m[1] && !m[3]) {
+        let k = stack.length - 1;
+        while (k > 0 && stack[k].localName !== name) k--;
+        if (k > 0) stack.length = k; else put(m[0]);
+      } else if (!m[1] && !m[3] && name !== "br") {
+        stack.push(top().appendChild(el(name)));
+      } else put(m[0]);
+    }
+    put((text || "").slice(last));
+    return parent;
+  }
+  function button(label, action, cls) {
+    const b = el("button", cls || "boton", label);
+    b.type = "button";
+    b.addEventListener("click", action);
+    return b;
+  }
+  function focus(e) {
+    e.setAttribute("tabindex", "-1");
+    e.focus();
+  }
+  function announce(text) {
+    live.textContent = text;
+  }
+
+  let player = null;
+  function play(src) {
+    if (!src) return;
+    try {
+      if (player) player.pause();
+      player = new Audio(src);
+      const p = player.play();
+      if (p && p.catch) p.catch(() => {});
+    } catch (e) { /* a sound that cannot play never stops the game */ }
+  }
+  function soundButton(label, src) {
+    return button(label, () => play(src), "boton secundario");
+  }
+
+  // A learning platform's SCORM 1.2 API: on this window, its parents or its opener.
+  let api = null;
+  function findApi(w) {
+    for (let n = 0; w && n < 20; n++) {
+      try { if (w.API) return w.API; } catch (e) { /* another origin */ }
+      if (w.parent === w) break;
+      w = w.parent;
+    }
+    return null;
+  }
+  function lms(name, ...args) {
+    try { return api ? api[name](...args) : ""; } catch (e) { return ""; }
+  }
+  if (quiz.scorm) {
+    api = findApi(window) || (window.opener ? findApi(window.opener) : null);
+    if (api) {
+      lms("LMSInitialize", "");
+      lms("LMSSetValue", "cmi.core.lesson_status", "incomplete");
+      const leave = () => { if (api) { lms("LMSFinish", ""); api = null; } };
+      addEventListener("pagehide", leave);
+    }
+  }
+  function report(percent) {
+    if (!api) return;
+    lms("LMSSetValue", "cmi.core.score.raw", String(percent));
+    lms("LMSSetValue", "cmi.core.score.min", "0");
+    lms("LMSSetValue", "cmi.core.score.max", "100");
+    lms("LMSSetValue", "cmi.core.lesson_status", percent >= quiz.passMark ? "passed" : "failed");
+    lms("LMSCommit", "");
+  }
+
+  let game = null, timer = 0;
+  function screen() {
+    app.textContent = "";
+    app.appendChild(rich(el("h1"), /\S/.test(quiz.title) ? quiz.title : document.title));
+    const s = el("section", "pantalla");
+    app.appendChild(s);
+    return s;
+  }
+  function row(parent) {
+    return parent.appendChild(el("div", "accions"));
+  }
+  function clock() {
+    const left = Math.max(0, Math.ceil((game.deadline - Date.now()) / 1000));
+    const m = Math.floor(left / 60), s = left % 60;
+    return "Tempo: " + m + ":" + (s < 10 ? "0" : "") + s;
+  }
+  function tick() {
+    const c = document.getElementById("reloxo");
+    if (c) c.textContent = clock();
+    if (Date.now() >= game.deadline) finish(true);
+  }
+
+  function start() {
+    const s = screen();
+    if (quiz.subtitle) s.appendChild(rich(el("p", "subtitulo"), quiz.subtitle));
+    if (quiz.author) s.appendChild(rich(el("p", "autor"), quiz.author));
+    if (quiz.intro) s.appendChild(rich(el("div", "intro"), quiz.intro));
+    if (quiz.time) s.appendChild(el("p", "tempo", "Tempo: " + quiz.time));
+    const r = row(s);
+    if (quiz.introSound) r.appendChild(soundButton("Escoitar a introdución", quiz.introSound));
+    if (quiz.help) {
+      const box = rich(el("div", "axuda"), quiz.help);
+      box.id = "axuda";
+      box.hidden = true;
+      const h = button("Axuda", () => {
+        box.hidden = !box.hidden;
+        h.setAttribute("aria-expanded", String(!box.hidden));
+      }, "boton secundario");
+      h.setAttribute("aria-controls", "axuda");
+      h.setAttribute("aria-expanded", "false");
+      r.appendChild(h);
+      s.appendChild(box);
+    }
+    const go = button("Comezar", begin);
+    row(s).appendChild(go);
+    return go;
+  }
+
+  function begin() {
+    clearInterval(timer);
+    const list = quiz.inOrder ? quiz.questions : shuffled(quiz.questions);
+    game = {
+      items: list.map((q) => ({
+        q, chosen: -1,
+        answers: shuffled(q.answers.map((text, i) => ({ text, right: i === 0 }))),
+      })),
+      index: 0, score: 0, over: false, deadline: 0,
+    };
+    if (quiz.seconds) {
+      game.deadline = Date.now() + quiz.seconds * 1000;
+      timer = setInterval(tick, 250);
+    }
+    if (game.items.length) ask(); else finish(false);
+  }
+
+  function ask() {
+    const item = game.items[game.index], q = item.q;
+    const s = screen();
+    const bar = s.appendChild(el("div", "estado"));
+    bar.appendChild(el("p", "", "Pregunta " + (game.index + 1) + " de " + game.items.length));
+    bar.appendChild(el("p", "", "Correctas: " + game.score)).id = "puntos";
+    if (game.deadline) {
+      const c = bar.appendChild(el("p", "", clock()));
+      c.id = "reloxo";
+      c.setAttribute("role", "timer");
+    }
+    const h = s.appendChild(rich(el("h2", "texto"), q.text));
+    h.id = "enunciado";
+    if (q.picture) {
+      const img = s.appendChild(el("img", "imaxe"));
+      img.src = q.picture;
+      img.alt = "Imaxe da pregunta";
+    }
+    if (q.sound || q.link) {
+      const r = row(s);
+      if (q.sound) r.appendChild(soundButton("Escoitar", q.sound));
+      if (q.link) {
+        const a = r.appendChild(el("a", "", "Máis información"));
+        a.href = q.link;
+        a.target = "_blank";
+        a.rel = "noopener";
+        if (!/^(https?|mailto|file):$/.test(a.protocol)) a.removeAttribute("href");
+      }
+    }
+    const group = s.appendChild(el("div", "respostas"));
+    group.setAttribute("role", "group");
+    group.setAttribute("aria-labelledby", "enunciado");
+    item.answers.forEach((a, i) => {
+      a.button = group.appendChild(button("", () => choose(i), "resposta"));
+      a.button.appendChild(el("span", "numero", String(i + 1)));
+      rich(a.button.appendChild(el("span", "texto")), a.text);
+    });
+    item.info = s.appendChild(el("div"));
+    focus(h);
+  }
+
+  function mark(b, cls, text) {
+    b.classList.add(cls);
+    b.appendChild(el("span", "marca", text));
+  }
+
+  function choose(i) {
+    const item = game.items[game.index];
+    if (game.over || item.chosen >= 0) return;
+    item.chosen = i;
+    const right = item.answers[i].right, q = item.q;
+    if (right) game.score++;
+    document.getElementById("puntos").textContent = "Correctas: " + game.score;
+    item.answers.forEach((a, k) => {
+      a.button.disabled = true;
+      if (a.right) mark(a.button, "correcta", right ? "✓ Correcta" : "✓ A resposta correcta");
+      else if (k === i) mark(a.button, "errada", "✗ A túa resposta");
+    });
+    const info = item.info;
+    info.className = "info " + (right ? "ben" : "mal");
+    const msg = info.appendChild(el("p", "mensaxe", right ? "✓ " : "✗ "));
+    rich(msg, right ? q.right || "Correcto!" : q.wrong || "Incorrecto.");
+    if (!right) {
+      const p = info.appendChild(el("p", "", "A resposta correcta: "));
+      rich(p, q.answers[0]);
+    }
+    announce(info.textContent);
+    play(right ? q.rightSound : q.wrongSound);
+    const next = button("Seguinte", () => {
+      game.index++;
+      if (game.index < game.items.length) ask(); else finish(false);
+    });
+    row(info).appendChild(next);
+    next.focus();
+  }
+
+  function finish(timedOut) {
+    clearInterval(timer);
+    if (game.over) return;
+    game.over = true;
+    const total = game.items.length, score = game.score;
+    const percent = total ? Math.round((score * 100) / total) : 0;
+    const well = score === total;
+    const s = screen();
+    const h = s.appendChild(el("h2", "", "Resultado"));
+    if (timedOut) s.appendChild(el("p", "mensaxe", "Acabou o tempo."));
+    const line = score + " de " + total + " correctas (" + percent + " %)";
+    const result = s.appendChild(el("p", "puntuacion", score + " de " + total + " correctas "));
+    result.appendChild(el("span", "xunto", "(" + percent + " %)"));
+    const message = well ? quiz.endWell : quiz.endBad;
+    if (message) s.appendChild(rich(el("p", "mensaxe"), message));
+    play(well ? quiz.endWellSound : quiz.endBadSound);
+    if (total) {
+      s.appendChild(el("h3", "", "As túas respostas"));
+      const list = s.appendChild(el("ol", "revision"));
+      game.items.forEach((item) => {
+        const li = list.appendChild(el("li"));
+        rich(li.appendChild(el("p", "texto")), item.q.text);
+        const ok = item.chosen >= 0 && item.answers[item.chosen].right;
+        const given = li.appendChild(el("p", "", (ok ? "✓ " : "✗ ") + "A túa resposta: "));
+        if (item.chosen >= 0) rich(given, item.answers[item.chosen].text);
+        else given.appendChild(document.createTextNode("sen resposta"));
+        if (!ok) rich(li.appendChild(el("p", "", "Resposta correcta: ")), item.q.answers[0]);
+      });
+    }
+    row(s).appendChild(button("Xogar de novo", begin));
+    announce((timedOut ? "Acabou o tempo. " : "") + line);
+    focus(h);
+    report(percent);
+  }
+
+  document.addEventListener("keydown", (e) => {
+    if (!game || game.over || e.ctrlKey || e.altKey || e.metaKey) return;
+    const item = game.items[game.index];
+    const n = "1234".indexOf(e.key);
+    if (n >= 0 && n < item.answers.length && item.chosen < 0 && item.answers[n].button) {
+      e.preventDefault();
+      choose(n);
+    }
+  });
+
+  start();
+})();

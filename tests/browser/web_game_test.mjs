@@ -1,0 +1,487 @@
+// The web game and its SCORM package, exported by vireta-export from the quizzes in
+// tests/data/web and played in the system Chromium through Playwright: games played
+// all right, partly right and timed out with the keyboard alone, the messages,
+// sounds, score and review, teachers' markup, axe-core's WCAG 2.1 A/AA rules on every
+// screen at two widths, the single-file page, and the SCORM calls in a test frame.
+//
+// Usage: node web_game_test.mjs VIRETA_EXPORT DATA_DIR WORK_DIR
+// Exits 77 (skipped) when no Chromium is installed.
+import { after, before, describe, test } from "node:test";
+import assert from "node:assert/strict";
+import { execFileSync } from "node:child_process";
+import { mkdirSync, readFileSync, readdirSync, rmSync } from "node:fs";
+import { createRequire } from "node:module";
+import path from "node:path";
+import { pathToFileURL } from "node:url";
+import { SKIPPED, exportQuiz, findChromium, launch } from "./web_game_lib.mjs";
+
+const executable = findChromium();
+if (!executable) {
+  console.log("no Chromium installed: skipped");
+  process.exit(SKIPPED);
+}
+const [exporter, dataDir, workDir] = process.argv.slice(2);
+if (!exporter || !dataDir || !workDir) {
+  console.error("usage: web_game_test.mjs VIRETA_EXPORT DATA_DIR WORK_DIR");
+  process.exit(2);
+}
+const require = createRequire(import.meta.url);
+const { chromium } = require("playwright-core");
+const axeSource = readFileSync(require.resolve("axe-core/axe.min.js"), "utf8");
+
+// The playable questions of xogo.xml, in table order ("Con orde" is set): the right
+// answer, the messages shown and the sounds played for a right and a wrong answer.
+const XOGO = [
+  { text: "Cal é o río máis longo de Galicia?", right: "Miño", answers: 4,
+    ok: "Certo: o Miño.", ko: "Non: é o Miño.", picture: "mapa.png", sound: "pregunta.wav",
+    link: "https://gl.wikipedia.org/wiki/Mi%C3%B1o" },
+  { text: "Onde desemboca o Ulla?", right: "Na ría de Arousa", answers: 3,
+    ok: "Correcto!", ko: "Incorrecto." },
+  { text: "Que río pasa por Ourense?", right: "Miño", answers: 2, ok: "Si!", ko: "Non." },
+  { text: "Cal é afluente do Miño?", right: "Sil", answers: 4, ok: "Ben.", ko: "Mal.",
+    sound: "pregunta.wav", link: "rios.html" },
+];
+
+let browser;
+const pages = {};
+
+before(async () => {
+  rmSync(workDir, { recursive: true, force: true });
+  for (const d of ["web", "single", "scorm", "nomedia"]) mkdirSync(path.join(workDir, d), { recursive: true });
+  const quiz = (name) => path.join(dataDir, name);
+  exportQuiz(exporter, ["-f", "web", "-o", path.join(workDir, "web", "xogo"), "--copy", quiz("xogo.xml")]);
+  exportQuiz(exporter, ["-f", "web", "-o", path.join(workDir, "web", "marcado"), "--copy", quiz("marcado.xml")]);
+  exportQuiz(exporter, ["-f", "web", "-o", path.join(workDir, "single", "xogo"), "--single-file", quiz("xogo.xml")]);
+  exportQuiz(exporter, ["-f", "web", "-o", path.join(workDir, "nomedia", "xogo"), quiz("xogo.xml")]);
+  exportQuiz(exporter, ["-f", "scorm", "-o", path.join(workDir, "scorm", "paquete"), "--pass-mark", "60", quiz("xogo.xml")]);
+  pages.xogo = pathToFileURL(path.join(workDir, "web", "xogo.html")).href;
+  pages.marcado = pathToFileURL(path.join(workDir, "web", "marcado.html")).href;
+  pages.single = pathToFileURL(path.join(workDir, "single", "xogo.html")).href;
+  pages.nomedia = pathToFileURL(path.join(workDir, "nomedia", "xogo.html")).href;
+  browser = await launch(chromium, executable);
+});
+
+after(async () => {
+  if (browser) await browser.close();
+});
+
+// A page that records the sounds it plays (their bare names, or "data:TYPE" for an
+// embedded one), every request, console error and uncaught error.
+async function open(url, { width = 1280, realSound = false, clock = false } = {}) {
+  const context = await browser.newContext({ viewport: { width, height: 900 }, reducedMotion: "reduce" });
+  const page = await context.newPage();
+  const log = { requests: [], errors: [] };
+  page.on("request", (r) => log.requests.push(r.url()));
+  page.on("console", (m) => { if (m.type() === "error") log.errors.push(m.text()); });
+  page.on("pageerror", (e) => log.errors.push(String(e)));
+  page.on("dialog", (d) => { log.errors.push("dialog: " + d.message()); d.dismiss(); });
+  if (!realSound) {
+    await page.addInitScript(() => {
+      window.__played = [];
+      HTMLMediaElement.prototype.play = function () {
+        const src = this.src;
+        window.__played.push(src.startsWith("data:") ? src.slice(0, src.indexOf(";"))
+                                                     : decodeURIComponent(src.split("/").pop()));
+        return Promise.resolve();
+      };
+    });
+  }
+  if (clock) await page.clock.install();
+  await page.goto(url);
+  page.log = log;
+  page.played = () => page.evaluate(() => window.__played.splice(0));
+  page.focused = () => page.evaluate(() => document.activeElement.textContent.trim());
+  return page;
+}
+
+function clean(page) {
+  assert.deepEqual(page.log.errors, [], "console errors");
+  const foreign = page.log.requests.filter((u) => !u.startsWith("file:") && !u.startsWith("data:"));
+  assert.deepEqual(foreign, [], "requests other than file:");
+}
+
+// Tab until the named button has the focus, then Enter.
+async function pressButton(page, name) {
+  for (let i = 0; i < 12; i++) {
+    if ((await page.focused()) === name) {
+      await page.keyboard.press("Enter");
+      return;
+    }
+    await page.keyboard.press("Tab");
+  }
+  assert.fail(`"${name}" never got the focus`);
+}
+
+async function answerTexts(page) {
+  return page.$$eval(".resposta .texto", (spans) => spans.map((s) => s.textContent));
+}
+
+// Plays the current question with key 1..4: the right answer, or the first wrong one.
+async function answerByKey(page, q, right) {
+  const texts = await answerTexts(page);
+  assert.equal(texts.length, q.answers, q.text);
+  const index = right ? texts.indexOf(q.right) : texts.findIndex((t) => t !== q.right);
+  assert.ok(index >= 0, `answer of "${q.text}"`);
+  await page.keyboard.press(String(index + 1));
+}
+
+async function endScreen(page) {
+  return page.evaluate(() => ({
+    heading: document.activeElement.textContent,
+    score: document.querySelector(".puntuacion").textContent,
+    message: [...document.querySelectorAll(".pantalla > p.mensaxe")].map((p) => p.textContent),
+    review: [...document.querySelectorAll(".revision li")].map((li) =>
+      [...li.querySelectorAll("p")].map((p) => p.textContent)),
+    live: document.getElementById("aviso").textContent,
+  }));
+}
+
+describe("the web game", () => {
+  test("played all right with the keyboard alone", async () => {
+    const page = await open(pages.xogo + "#seed=1");
+    await pressButton(page, "Escoitar a introdución");
+    assert.deepEqual(await page.played(), ["intro.wav"]);
+    await pressButton(page, "Comezar");
+    for (const [i, q] of XOGO.entries()) {
+      const screen = await page.evaluate(() => ({
+        status: [...document.querySelectorAll(".estado p")].map((p) => p.textContent),
+        focused: document.activeElement.id,
+        statement: document.getElementById("enunciado").textContent,
+        picture: document.querySelector("img.imaxe")?.getAttribute("src") ?? null,
+        link: (() => {
+          const a = document.querySelector(".pantalla a");
+          return a && [a.getAttribute("href"), a.target, a.rel, a.textContent];
+        })(),
+        group: document.querySelector(".respostas").getAttribute("role"),
+      }));
+      assert.equal(screen.status[0], `Pregunta ${i + 1} de 4`);
+      assert.equal(screen.status[1], `Correctas: ${i}`);
+      assert.match(screen.status[2], /^Tempo: [12]:\d\d$/);
+      assert.equal(screen.focused, "enunciado", "the statement has the focus");
+      assert.equal(screen.statement, q.text);
+      assert.equal(screen.picture, q.picture ?? null);
+      assert.deepEqual(screen.link, q.link ? [q.link, "_blank", "noopener", "Máis información"] : null);
+      assert.equal(screen.group, "group");
+      if (q.sound) {
+        await pressButton(page, "Escoitar");
+        assert.deepEqual(await page.played(), [q.sound]);
+        await page.keyboard.press("Shift+Tab"); // back before the answers
+      }
+      await answerByKey(page, q, true);
+      const feedback = await page.evaluate(() => ({
+        message: document.querySelector(".info .mensaxe").textContent,
+        live: document.getElementById("aviso").textContent,
+        right: document.querySelector(".resposta.correcta .texto").textContent,
+        disabled: [...document.querySelectorAll(".resposta")].every((b) => b.disabled),
+      }));
+      assert.equal(feedback.message, "✓ " + q.ok);
+      assert.equal(feedback.live, "✓ " + q.ok);
+      assert.equal(feedback.right, q.right);
+      assert.ok(feedback.disabled);
+      assert.deepEqual(await page.played(), ["ben.wav"]);
+      assert.equal(await page.focused(), "Seguinte");
+      await page.keyboard.press("Enter");
+    }
+    const end = await endScreen(page);
+    assert.equal(end.heading, "Resultado");
+    assert.equal(end.score, "4 de 4 correctas (100 %)");
+    assert.deepEqual(end.message, ["Moi ben, todo correcto!"]);
+    assert.equal(end.live, "4 de 4 correctas (100 %)");
+    assert.deepEqual(end.review, XOGO.map((q) => [q.text, "✓ A túa resposta: " + q.right]));
+    assert.deepEqual(await page.played(), ["final-ben.wav"]);
+    clean(page);
+    await page.context().close();
+  });
+
+  test("played partly right: the wrong answers are marked, the game ended badly", async () => {
+    const page = await open(pages.xogo + "#seed=2");
+    await page.getByRole("button", { name: "Comezar" }).click();
+    const played = [];
+    for (const [i, q] of XOGO.entries()) {
+      const right = i % 2 === 1;
+      await answerByKey(page, q, right);
+      const marks = await page.$$eval(".resposta .marca", (m) => m.map((e) => e.textContent));
+      const info = await page.$$eval(".info p", (p) => p.map((e) => e.textContent));
+      if (right) {
+        assert.deepEqual(marks, ["✓ Correcta"]);
+        assert.deepEqual(info, ["✓ " + q.ok]);
+      } else {
+        assert.deepEqual(marks.sort(), ["✓ A resposta correcta", "✗ A túa resposta"].sort());
+        assert.deepEqual(info, ["✗ " + q.ko, "A resposta correcta: " + q.right]);
+      }
+      played.push(...(await page.played()));
+      await page.getByRole("button", { name: "Seguinte" }).click();
+    }
+    assert.deepEqual(played, ["mal.wav", "ben.wav", "mal.wav", "ben.wav"]);
+    const end = await endScreen(page);
+    assert.equal(end.score, "2 de 4 correctas (50 %)");
+    assert.deepEqual(end.message, ["Volve tentalo."]);
+    assert.equal(end.review[0][0], XOGO[0].text);
+    assert.match(end.review[0][1], /^✗ A túa resposta: /);
+    assert.equal(end.review[0][2], "Resposta correcta: Miño");
+    assert.deepEqual(end.review[1], [XOGO[1].text, "✓ A túa resposta: Na ría de Arousa"]);
+    assert.deepEqual(await page.played(), ["final-mal.wav"]);
+
+    // "Xogar de novo": a new game from the first question, score back to zero.
+    await page.getByRole("button", { name: "Xogar de novo" }).click();
+    assert.equal(await page.locator(".estado p").first().textContent(), "Pregunta 1 de 4");
+    assert.equal(await page.locator("#puntos").textContent(), "Correctas: 0");
+    clean(page);
+    await page.context().close();
+  });
+
+  test("timed out: the questions not answered count as wrong", async () => {
+    const page = await open(pages.xogo + "#seed=3", { clock: true });
+    await page.getByRole("button", { name: "Comezar" }).click();
+    await answerByKey(page, XOGO[0], true);
+    await page.keyboard.press("Enter");
+    await page.clock.runFor(60_000);
+    assert.equal(await page.locator("#reloxo").textContent(), "Tempo: 1:00");
+    await page.clock.runFor(61_000);
+    const end = await endScreen(page);
+    assert.equal(end.score, "1 de 4 correctas (25 %)");
+    assert.deepEqual(await page.$$eval(".pantalla > p.mensaxe", (p) => p.map((e) => e.textContent)),
+                     ["Acabou o tempo.", "Volve tentalo."]);
+    assert.equal(end.live, "Acabou o tempo. 1 de 4 correctas (25 %)");
+    assert.deepEqual(end.review.slice(1).map((r) => r[1]), Array(3).fill("✗ A túa resposta: sen resposta"));
+    // Keys do nothing once the game is over.
+    await page.keyboard.press("1");
+    assert.equal((await endScreen(page)).score, "1 de 4 correctas (25 %)");
+    clean(page);
+    await page.context().close();
+  });
+
+  test("#seed fixes the shuffles of questions and answers", async () => {
+    const orderFor = async (seed) => {
+      const page = await open(pages.marcado + "#seed=" + seed);
+      await page.getByRole("button", { name: "Comezar" }).click();
+      const order = [];
+      for (let i = 0; i < 3; i++) {
+        order.push([await page.locator("#enunciado").textContent(), ...(await answerTexts(page))]);
+        await page.keyboard.press("1");
+        await page.keyboard.press("Enter");
+      }
+      await page.context().close();
+      return JSON.stringify(order);
+    };
+    const first = await orderFor(7);
+    assert.equal(await orderFor(7), first);
+    const others = new Set();
+    for (const seed of [8, 9, 10, 11]) others.add(await orderFor(seed));
+    others.add(first);
+    assert.ok(others.size > 1, "different seeds give different orders");
+  });
+
+  test("markup and </script> in every text neither break the page nor run", async () => {
+    const page = await open(pages.marcado + "#seed=4");
+    const check = async () => page.evaluate(() => ({
+      pwned: window.pwned,
+      images: document.querySelectorAll("img").length,
+      scripts: document.scripts.length,
+      tags: [...document.querySelectorAll("#xogo *")].map((e) => e.localName)
+        .filter((n) => !/^(h1|h2|h3|section|div|p|button|span|b|i|br|ol|li|a)$/.test(n)),
+      bold: [...document.querySelectorAll("#xogo b")].map((b) => b.textContent),
+    }));
+    await page.getByRole("button", { name: "Axuda" }).click();
+    let seen = await check();
+    assert.equal(await page.locator("h1").textContent(),
+                 "Título negra cursiva<img src=x onerror=alert(1)> </script><script>window.pwned=1</script> &amp; \u2028");
+    assert.equal(await page.locator("#axuda").isVisible(), true);
+    assert.equal(await page.title(), await page.locator("h1").evaluate(() => document.title));
+    for (let i = 0; i < 3; i++) {
+      if (i === 0) await page.getByRole("button", { name: "Comezar" }).click();
+      await page.keyboard.press("2");
+      const info = await page.locator(".info .mensaxe").textContent();
+      assert.match(info, /^(✓ Ben|✗ Mal) \d negra cursiva<img src=x onerror=alert\(1\)> <\/script><script>window.pwned=1<\/script> &amp; \u2028$|^(✓ Correcto!|✗ Incorrecto\.)$/);
+      seen = await check();
+      assert.equal(seen.pwned, undefined);
+      assert.equal(seen.images, 0);
+      assert.equal(seen.scripts, 2);
+      assert.deepEqual(seen.tags, []);
+      await page.keyboard.press("Enter");
+    }
+    seen = await check();
+    assert.ok(seen.bold.length >= 6 && seen.bold.every((b) => b === "negra"), "inline tags take effect");
+    assert.match((await endScreen(page)).score, /^[0-3] de 3 correctas \(\d+ %\)$/);
+    clean(page);
+    await page.context().close();
+  });
+
+  test("the single-file page needs no file beside it", async () => {
+    assert.deepEqual(readdirSync(path.join(workDir, "single")), ["xogo.html"]);
+    const page = await open(pages.single + "#seed=5");
+    await page.getByRole("button", { name: "Escoitar a introdución" }).click();
+    await page.getByRole("button", { name: "Comezar" }).click();
+    assert.match(await page.locator("img.imaxe").getAttribute("src"), /^data:image\/png;base64,iVBORw0KGgo/);
+    assert.equal(await page.locator("img.imaxe").evaluate((img) => img.naturalWidth), 160);
+    await page.keyboard.press("1");
+    assert.deepEqual(await page.played(), ["data:audio/wav", "data:audio/wav"]);
+    clean(page);
+    await page.context().close();
+  });
+
+  test("missing sounds never stop the game", async () => {
+    const page = await open(pages.nomedia + "#seed=6", { realSound: true });
+    await page.getByRole("button", { name: "Escoitar a introdución" }).click();
+    await page.getByRole("button", { name: "Comezar" }).click();
+    for (const q of XOGO) {
+      await answerByKey(page, q, true);
+      await page.keyboard.press("Enter");
+    }
+    assert.equal((await endScreen(page)).score, "4 de 4 correctas (100 %)");
+    assert.ok(page.log.errors.every((e) => /ERR_FILE_NOT_FOUND/.test(e)), page.log.errors.join("\n"));
+    await page.context().close();
+  });
+
+  for (const width of [1280, 320]) {
+    test(`axe-core finds no WCAG 2.1 A/AA violation at ${width} px`, async () => {
+      const page = await open(pages.xogo + "#seed=7", { width });
+      const audit = async (name) => {
+        await page.evaluate(axeSource);
+        const result = await page.evaluate(() => window.axe.run(document, {
+          runOnly: { type: "tag", values: ["wcag2a", "wcag2aa", "wcag21a", "wcag21aa"] },
+        }));
+        const found = result.violations.map((v) => `${v.id}: ${v.nodes.map((n) => n.target).join(" ")}`);
+        assert.deepEqual(found, [], `${name} screen at ${width} px`);
+        const overflow = await page.evaluate(() => document.documentElement.scrollWidth - window.innerWidth);
+        assert.ok(overflow <= 0, `${name} screen scrolls sideways at ${width} px`);
+      };
+      await page.getByRole("button", { name: "Axuda" }).click();
+      await audit("start");
+      await page.getByRole("button", { name: "Comezar" }).click();
+      await audit("question");
+      await answerByKey(page, XOGO[0], false);
+      await audit("feedback (wrong)");
+      await page.keyboard.press("Enter");
+      await answerByKey(page, XOGO[1], true);
+      await audit("feedback (right)");
+      await page.keyboard.press("Enter");
+      for (const q of XOGO.slice(2)) {
+        await answerByKey(page, q, false);
+        await page.keyboard.press("Enter");
+      }
+      await audit("end");
+      clean(page);
+      await page.context().close();
+    });
+  }
+});
+
+describe("the SCORM package", () => {
+  let folder;
+  let manifest;
+  before(() => {
+    folder = path.join(workDir, "scorm", "contido");
+    mkdirSync(folder, { recursive: true });
+    execFileSync("bsdtar", ["-xf", path.join(workDir, "scorm", "paquete.zip"), "-C", folder]);
+    manifest = readFileSync(path.join(folder, "imsmanifest.xml"), "utf8");
+  });
+
+  test("the zip holds what the manifest names and nothing more", async () => {
+    const listed = execFileSync("bsdtar", ["-tf", path.join(workDir, "scorm", "paquete.zip")], { encoding: "utf8" })
+      .split("\n").filter(Boolean).sort();
+    const page = await browser.newPage();
+    const parsed = await page.evaluate((xml) => {
+      const doc = new DOMParser().parseFromString(xml, "application/xml");
+      if (doc.getElementsByTagName("parsererror").length) return { error: doc.documentElement.textContent };
+      const ns = "http://www.imsproject.org/xsd/imscp_rootv1p1p2";
+      const all = (name) => [...doc.getElementsByTagNameNS(ns, name)];
+      return {
+        organizations: all("organization").length,
+        items: all("item").length,
+        resources: all("resource").map((r) => [r.getAttribute("href"),
+          r.getAttributeNS("http://www.adlnet.org/xsd/adlcp_rootv1p2", "scormtype")]),
+        files: all("file").map((f) => decodeURIComponent(f.getAttribute("href"))),
+        schemaversion: all("schemaversion")[0]?.textContent,
+        mastery: doc.getElementsByTagNameNS("http://www.adlnet.org/xsd/adlcp_rootv1p2", "masteryscore")[0]?.textContent,
+      };
+    }, manifest);
+    await page.close();
+    assert.equal(parsed.error, undefined, "the manifest is well-formed");
+    assert.equal(parsed.organizations, 1);
+    assert.equal(parsed.items, 1);
+    assert.deepEqual(parsed.resources, [["index.html", "sco"]]);
+    assert.equal(parsed.schemaversion, "1.2");
+    assert.equal(parsed.mastery, "60");
+    assert.deepEqual([...parsed.files, "imsmanifest.xml"].sort(), listed);
+    assert.deepEqual(listed, ["ben.wav", "final-ben.wav", "final-mal.wav", "imsmanifest.xml", "index.html",
+                              "intro.wav", "mal.wav", "mapa.png", "pregunta.wav"]);
+  });
+
+  // The package served by a fake platform whose frame holds a recording API.
+  async function playInPlatform(rightAnswers) {
+    const context = await browser.newContext({ reducedMotion: "reduce" });
+    const page = await context.newPage();
+    const errors = [];
+    page.on("pageerror", (e) => errors.push(String(e)));
+    page.on("console", (m) => { if (m.type() === "error") errors.push(m.text()); });
+    await page.route("http://plataforma.test/**", (route) => {
+      const name = decodeURIComponent(new URL(route.request().url()).pathname.slice(1));
+      if (name === "curso.html") {
+        return route.fulfill({ contentType: "text/html", body:
+          "<!DOCTYPE html><title>Curso</title><script>" +
+          "window.calls = [];" +
+          "window.API = {};" +
+          "for (const n of ['LMSInitialize','LMSFinish','LMSGetValue','LMSSetValue','LMSCommit'," +
+          "'LMSGetLastError','LMSGetErrorString','LMSGetDiagnostic'])" +
+          "  API[n] = (...a) => { calls.push([n, ...a]); return n === 'LMSGetLastError' ? '0' : 'true'; };" +
+          "</script><iframe id='sco' src='paquete/index.html#seed=8' width='900' height='700'></iframe>" });
+      }
+      const file = path.join(folder, name.replace(/^paquete\//, ""));
+      return route.fulfill({ path: file });
+    });
+    await page.goto("http://plataforma.test/curso.html");
+    const frame = page.frameLocator("#sco");
+    await frame.getByRole("button", { name: "Comezar" }).click();
+    const sco = page.frames().find((f) => f.url().includes("index.html"));
+    for (const [i, q] of XOGO.entries()) {
+      const texts = await sco.$$eval(".resposta .texto", (s) => s.map((e) => e.textContent));
+      const right = i < rightAnswers;
+      const index = right ? texts.indexOf(q.right) : texts.findIndex((t) => t !== q.right);
+      await frame.locator(".resposta").nth(index).click();
+      await frame.getByRole("button", { name: "Seguinte" }).click();
+    }
+    await frame.locator(".puntuacion").waitFor();
+    const beforeLeaving = await page.evaluate(() => window.calls.slice());
+    await page.evaluate(() => { document.getElementById("sco").src = "about:blank"; });
+    await page.waitForFunction(() => window.calls.some((c) => c[0] === "LMSFinish"));
+    const calls = await page.evaluate(() => window.calls);
+    await context.close();
+    assert.deepEqual(errors, []);
+    return { beforeLeaving, calls };
+  }
+
+  const expected = (percent, status) => [
+    ["LMSInitialize", ""],
+    ["LMSSetValue", "cmi.core.lesson_status", "incomplete"],
+    ["LMSSetValue", "cmi.core.score.raw", String(percent)],
+    ["LMSSetValue", "cmi.core.score.min", "0"],
+    ["LMSSetValue", "cmi.core.score.max", "100"],
+    ["LMSSetValue", "cmi.core.lesson_status", status],
+    ["LMSCommit", ""],
+  ];
+
+  test("a passed game reports its score and status to the platform", async () => {
+    const { beforeLeaving, calls } = await playInPlatform(3); // 75 % against 60
+    assert.deepEqual(beforeLeaving, expected(75, "passed"));
+    assert.deepEqual(calls, [...expected(75, "passed"), ["LMSFinish", ""]]);
+  });
+
+  test("a failed game reports failed", async () => {
+    const { calls } = await playInPlatform(2); // 50 % against 60
+    assert.deepEqual(calls, [...expected(50, "failed"), ["LMSFinish", ""]]);
+  });
+
+  test("the plain web page leaves a platform's API alone", async () => {
+    const context = await browser.newContext();
+    const page = await context.newPage();
+    await page.addInitScript(() => {
+      window.calls = [];
+      window.API = new Proxy({}, { get: (t, n) => (...a) => { window.calls.push(n); return "true"; } });
+    });
+    await page.goto(pages.xogo + "#seed=9");
+    await page.getByRole("button", { name: "Comezar" }).click();
+    assert.deepEqual(await page.evaluate(() => window.calls), []);
+    await context.close();
+  });
+});

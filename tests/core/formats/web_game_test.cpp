@@ -1,0 +1,328 @@
+#include "formats/quiz_file.h"
+#include "formats/web_game.h"
+#include "test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <zip.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <map>
+
+using namespace vireta;
+using namespace vireta::webgame;
+using testfiles::readFile;
+using testfiles::ScratchDir;
+using testfiles::writeFile;
+
+namespace {
+
+const std::string kData = VIRETA_TEST_DATA;
+
+struct Quiz {
+    QuizModel model;
+    GeneralData general;
+};
+
+Quiz openQuiz(const std::string& name) {
+    Quiz q;
+    applyOpenedQuiz(openQuizFile(kData + "/web/" + name), q.model, q.general);
+    return q;
+}
+
+std::string page(const Quiz& q, const ExportSettings& settings = {}) {
+    OutputBuffer out;
+    gardarweb(q.general, q.model.questions, q.model.count, settings, out);
+    return out.text();
+}
+
+// The JSON between the page's data element and its end.
+std::string jsonOf(const std::string& html) {
+    const std::string open = "<script type=\"application/json\" id=\"datos\">\r\n";
+    const auto start = html.find(open);
+    const auto end = html.find("\r\n</script>", start);
+    return start == std::string::npos ? std::string() : html.substr(start + open.size(), end - start - open.size());
+}
+
+std::size_t occurrences(const std::string& text, const std::string& what) {
+    std::string lowered = text;
+    std::transform(lowered.begin(), lowered.end(), lowered.begin(), ::tolower);
+    std::size_t n = 0;
+    for (auto p = lowered.find(what); p != std::string::npos; p = lowered.find(what, p + 1))
+        ++n;
+    return n;
+}
+
+TEST(WebGame, PagesMatchTheirExpectedFilesByteForByte) {
+    ExportSettings single;
+    single.singleFile = true;
+    const struct {
+        const char* quiz;
+        ExportSettings settings;
+        const char* expected;
+    } cases[] = {
+        {"xogo.xml", {}, "web_xogo.html"},
+        {"marcado.xml", {}, "web_marcado.html"},
+        {"xogo.xml", single, "web_xogo_single.html"},
+    };
+    for (const auto& c : cases) {
+        const std::string expected = readFile(kData + "/exports/" + c.expected);
+        ASSERT_FALSE(expected.empty()) << c.expected;
+        EXPECT_TRUE(page(openQuiz(c.quiz), c.settings) == expected) << c.expected;
+    }
+}
+
+TEST(WebGame, JsonStringsCannotEndTheScriptOrBreakTheJson) {
+    const struct {
+        std::string text;
+        std::string json;
+    } cases[] = {
+        {"", "\"\""},
+        {"Miño é", "\"Miño é\""},
+        {"a \"b\" \\c", "\"a \\\"b\\\" \\\\c\""},
+        {"</script><!-- &amp;", "\"\\u003c/script\\u003e\\u003c!-- \\u0026amp;\""},
+        {"l\r\nm\tn", "\"l\\r\\nm\\tn\""},
+        {std::string("\x01\x1f\x7f", 3), "\"\\u0001\\u001f\\u007f\""},
+        {std::string("nul\0x", 5), "\"nul\\u0000x\""},
+        {"\u2028\u2029", "\"\\u2028\\u2029\""},
+        {"\xF0\x9F\x8E\xB2", "\"\xF0\x9F\x8E\xB2\""},               // kept as it is
+        {"caf\xE9 \x80", "\"caf\xC3\xA9 \xE2\x82\xAC\""},           // Windows-1252 bytes
+        {"\xC3", "\"\xC3\x83\""},                                   // a cut sequence
+        {"\xED\xA0\x80", "\"\xC3\xAD\xC2\xA0\xE2\x82\xAC\""},       // a surrogate is no UTF-8
+        {"\xC0\xBC", "\"\xC3\x80\xC2\xBC\""},                       // nor an overlong "<"
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(jsonString(c.text), c.json) << c.text;
+}
+
+TEST(WebGame, MarkupInEveryTextStaysInsideTheDataElement) {
+    const std::string nasty = "</script><script>alert(1)</script><!--<script>\u2028</SCRIPT >"
+                              "\xC0\xBC/script>\xFF";
+    Quiz q;
+    for (std::string* text : {&q.general.title, &q.general.subtitle, &q.general.author,
+                              &q.general.intro, &q.general.help, &q.general.time,
+                              &q.general.endWell, &q.general.endBad, &q.general.introSound})
+        *text = nasty;
+    Question& r = q.model.questions.record(1);
+    for (auto& field : r.fields)
+        field = nasty;
+    r[FieldSlot::enlace] = "https://x.org/" + nasty;
+    const std::string html = page(q);
+    EXPECT_EQ(occurrences(html, "<script"), 2u);
+    EXPECT_EQ(occurrences(html, "</script"), 2u);
+    EXPECT_EQ(occurrences(html, "<!--"), 0u);
+    EXPECT_EQ(jsonOf(html).find('<'), std::string::npos);
+    EXPECT_NE(html.find("<title>&lt;/script&gt;"), std::string::npos);
+}
+
+TEST(WebGame, OnlyPlayableQuestionsTravelInTheData) {
+    Quiz q;
+    auto& t = q.model.questions;
+    t.record(1)[FieldSlot::enunciado] = "Con respostas";
+    t.record(1)[FieldSlot::resposta1] = "Si";
+    t.record(1)[FieldSlot::resposta4] = "Non";   // a gap leaves no answer out
+    t.record(2)[FieldSlot::resposta1] = "Sen enunciado";
+    t.record(3)[FieldSlot::enunciado] = "Sen respostas";
+    t.record(4)[FieldSlot::enunciado] = "Sen a correcta";
+    t.record(4)[FieldSlot::resposta2] = "Unha errada";
+    t.record(5)[FieldSlot::enunciado] = "Fóra da conta";
+    t.record(5)[FieldSlot::resposta1] = "x";
+    q.model.count = 4;
+    const std::string json = jsonOf(page(q));
+    EXPECT_NE(json.find("{\"n\":1,\"text\":\"Con respostas\",\"answers\":[\"Si\",\"Non\"]}"), std::string::npos)
+        << json;
+    for (const char* absent : {"\"n\":2", "\"n\":3", "\"n\":4", "\"n\":5"})
+        EXPECT_EQ(json.find(absent), std::string::npos) << absent;
+
+    q.model.count = 100000; // clamped to the table
+    EXPECT_NE(jsonOf(page(q)).find("\"n\":5"), std::string::npos);
+    q.model.count = -3;
+    EXPECT_NE(jsonOf(page(q)).find("\"questions\":[\r\n]}"), std::string::npos);
+}
+
+TEST(WebGame, TheTimeBecomesACountdownOnlyWhenItIsAWholeNumber) {
+    const std::map<std::string, std::optional<int>> cases = {
+        {"90", 90}, {"90s", 90}, {" 90 s ", 90}, {"5 min", 300}, {"5min", 300}, {"5 MIN", 300},
+        {"86400", 86400}, {"1440 min", 86400},
+        {"", std::nullopt}, {"0", std::nullopt}, {"0 min", std::nullopt}, {"86401", std::nullopt},
+        {"1441 min", std::nullopt}, {"9999999", std::nullopt}, {"-5", std::nullopt},
+        {"1.5 min", std::nullopt}, {"5 minutos", std::nullopt}, {"moito tempo", std::nullopt},
+        {"10 h", std::nullopt}, {"min", std::nullopt},
+    };
+    for (const auto& [text, seconds] : cases)
+        EXPECT_EQ(countdownSeconds(text), seconds) << "'" << text << "'";
+}
+
+TEST(WebGame, MediaAndLinksAreNamedSafely) {
+    EXPECT_EQ(mediaUrl("C:\\sons\\son 1.mp3"), "son%201.mp3");
+    EXPECT_EQ(mediaUrl("/a/b/río#2?.png"), "r%C3%ADo%232%3F.png");
+    EXPECT_EQ(mediaUrl("/a/b/"), "");
+    EXPECT_EQ(mediaUrl("d:x%20.wav"), "x%2520.wav");
+
+    const std::pair<const char*, const char*> links[] = {
+        {"https://gl.wikipedia.org/wiki/Miño", "https://gl.wikipedia.org/wiki/Miño"},
+        {"  HTTP://example.org  ", "HTTP://example.org"},
+        {"mailto:ana@example.org", "mailto:ana@example.org"},
+        {"rios.html#a:b", "rios.html#a:b"},
+        {"docs/a:b.html", "docs/a:b.html"},
+        {"javascript:alert(1)", ""},
+        {" JavaScript:alert(1)", ""},
+        {"java\tscr\nipt:alert(1)", ""},
+        {"data:text/html,<script>", ""},
+        {"vbscript:x", ""},
+        {"C:\\docs\\a.html", ""},
+        {"a\\b.html", ""},
+        {"x\x01y", ""},
+        {"", ""},
+    };
+    for (const auto& [link, safe] : links)
+        EXPECT_EQ(safeLink(link), safe) << link;
+
+    for (const char* video : {"a.flv", "a.FLV", "C:\\v\\a.Swf"})
+        EXPECT_TRUE(isVideo(video)) << video;
+    for (const char* picture : {"a.png", "flv.jpg", ""})
+        EXPECT_FALSE(isVideo(picture)) << picture;
+}
+
+TEST(WebGame, ASingleFilePageReportsTheMediaItCouldNotEmbed) {
+    ScratchDir dir;
+    writeFile(dir / "ben.wav", "RIFF");
+    Quiz q;
+    q.general.introSound = dir / "falta.mp3";
+    Question& r = q.model.questions.record(1);
+    r[FieldSlot::enunciado] = "P";
+    r[FieldSlot::resposta1] = "R";
+    r[FieldSlot::sonben] = dir / "ben.wav";
+    r[FieldSlot::sonmal] = dir.str(); // a folder
+    r[FieldSlot::son] = dir / "falta.mp3";
+    ExportSettings settings;
+    settings.singleFile = true;
+    OutputBuffer out;
+    const SaveRequest request = gardarweb(q.general, q.model.questions, q.model.count, settings, out);
+    EXPECT_TRUE(request.carriesMedia);
+    EXPECT_TRUE(request.packable);
+    EXPECT_EQ(request.unreadMedia,
+              (std::vector<UnreadMedium>{{dir / "falta.mp3", ENOENT}, {dir.str(), EISDIR}}));
+    const std::string json = jsonOf(out.text());
+    EXPECT_NE(json.find("\"rightSound\":\"data:audio/wav;base64,UklGRg==\""), std::string::npos) << json;
+    EXPECT_EQ(json.find("introSound"), std::string::npos);
+    EXPECT_EQ(json.find("\"sound\""), std::string::npos);
+
+    settings.singleFile = false;
+    const SaveRequest plain = gardarweb(q.general, q.model.questions, q.model.count, settings, out);
+    EXPECT_FALSE(plain.carriesMedia);
+    EXPECT_TRUE(plain.unreadMedia.empty());
+    EXPECT_EQ(plain.filter, " *.htm|*.htm;*.html;*.HTM;*.HTML");
+    EXPECT_EQ(plain.extension, "html");
+}
+
+TEST(WebGame, TheOwnStyleAndScriptStaySmall) {
+    EXPECT_LT(styleSheet().size() + script().size(), 20u * 1024u);
+    EXPECT_EQ(script().find("</"), std::string::npos) << "the script cannot end its element";
+}
+
+// The zip's entries, name -> bytes.
+std::map<std::string, std::string> unzip(const std::string& bytes) {
+    std::map<std::string, std::string> entries;
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* src = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
+    zip_t* za = src ? zip_open_from_source(src, ZIP_RDONLY | ZIP_CHECKCONS, &error) : nullptr;
+    zip_error_fini(&error);
+    if (!za) {
+        if (src)
+            zip_source_free(src);
+        ADD_FAILURE() << "not a zip";
+        return entries;
+    }
+    for (zip_int64_t i = 0; i < zip_get_num_entries(za, 0); ++i) {
+        zip_stat_t st;
+        zip_stat_index(za, static_cast<zip_uint64_t>(i), 0, &st);
+        std::string data(static_cast<std::size_t>(st.size), '\0');
+        zip_file_t* f = zip_fopen_index(za, static_cast<zip_uint64_t>(i), 0);
+        EXPECT_EQ(zip_fread(f, data.data(), data.size()), static_cast<zip_int64_t>(data.size()));
+        zip_fclose(f);
+        entries[st.name] = data;
+    }
+    zip_close(za);
+    return entries;
+}
+
+TEST(ScormPackage, HoldsTheManifestThePageAndEveryMediaFileOnce) {
+    Quiz q = openQuiz("xogo.xml");
+    ExportSettings settings;
+    settings.passMark = 70;
+    OutputBuffer out;
+    const SaveRequest request = gardarscorm(q.general, q.model.questions, q.model.count, settings, out);
+    EXPECT_EQ(request.filter, " *.zip|*.zip;*.ZIP");
+    EXPECT_EQ(request.extension, "zip");
+    EXPECT_TRUE(request.carriesMedia);
+    EXPECT_FALSE(request.packable);
+    EXPECT_TRUE(request.unreadMedia.empty());
+
+    const auto entries = unzip(out.text());
+    std::vector<std::string> names;
+    for (const auto& e : entries)
+        names.push_back(e.first);
+    EXPECT_EQ(names, (std::vector<std::string>{"ben.wav", "final-ben.wav", "final-mal.wav",
+                                               "imsmanifest.xml", "index.html", "intro.wav",
+                                               "mal.wav", "mapa.png", "pregunta.wav"}));
+    EXPECT_EQ(entries.at("mapa.png"), readFile(kData + "/web/mapa.png"));
+    const std::string& manifest = entries.at("imsmanifest.xml");
+    EXPECT_NE(manifest.find("<adlcp:masteryscore>70</adlcp:masteryscore>"), std::string::npos);
+    EXPECT_NE(manifest.find("<title>Os ríos de Galicia</title>"), std::string::npos);
+    for (const auto& name : names) {
+        if (name != "imsmanifest.xml") {
+            EXPECT_NE(manifest.find("<file href=\"" + name + "\"/>"), std::string::npos) << name;
+        }
+    }
+    const std::string json = jsonOf(entries.at("index.html"));
+    EXPECT_NE(json.find(",\"scorm\":true,\"passMark\":70,"), std::string::npos);
+    EXPECT_EQ(jsonOf(page(q)).find("scorm"), std::string::npos) << "the plain page has no platform";
+}
+
+TEST(ScormPackage, LeavesOutAndReportsMediaItCannotTakeUnderTheirBareNames) {
+    ScratchDir dir;
+    writeFile(dir / "a/son.wav", "first");
+    writeFile(dir / "b/son.wav", "second");
+    writeFile(dir / "c/index.html", "page");
+    writeFile(dir / "c/imsmanifest.xml", "manifest");
+    writeFile(dir / "c/ben & mal.wav", "amp");
+    Quiz q;
+    q.general.title = "  ";
+    q.general.introSound = dir / "a/son.wav";
+    q.general.endWellSound = dir / "b/son.wav";
+    q.general.endBadSound = dir / "c/index.html";
+    Question& r = q.model.questions.record(1);
+    r[FieldSlot::enunciado] = "P";
+    r[FieldSlot::resposta1] = "R";
+    r[FieldSlot::son] = dir / "c/imsmanifest.xml";
+    r[FieldSlot::sonben] = dir / "falta.wav";
+    r[FieldSlot::sonmal] = dir / "c/ben & mal.wav";
+    r[FieldSlot::imaxe] = dir / "c/video.flv"; // not shown, so not packed
+    Question& r2 = q.model.questions.record(2);
+    r2[FieldSlot::enunciado] = "P2";
+    r2[FieldSlot::resposta1] = "R2";
+    r2[FieldSlot::imaxe] = dir / "c/..";        // a folder, never an entry
+    q.model.count = 2;
+    ExportSettings settings;
+    settings.passMark = 250; // clamped
+    OutputBuffer out;
+    const SaveRequest request = gardarscorm(q.general, q.model.questions, q.model.count, settings, out);
+    EXPECT_EQ(request.unreadMedia,
+              (std::vector<UnreadMedium>{{dir / "b/son.wav", EEXIST}, {dir / "c/index.html", EEXIST},
+                                         {dir / "c/imsmanifest.xml", EEXIST}, {dir / "falta.wav", ENOENT},
+                                         {dir / "c/..", EEXIST}}));
+    const auto entries = unzip(out.text());
+    EXPECT_EQ(entries.size(), 4u);
+    EXPECT_EQ(entries.at("son.wav"), "first");
+    EXPECT_EQ(entries.at("ben & mal.wav"), "amp");
+    EXPECT_NE(entries.at("index.html").find("<!DOCTYPE html>"), std::string::npos);
+    const std::string& manifest = entries.at("imsmanifest.xml");
+    EXPECT_NE(manifest.find("<file href=\"ben%20%26%20mal.wav\"/>"), std::string::npos) << manifest;
+    EXPECT_NE(manifest.find("<title>Cuestionario</title>"), std::string::npos);
+    EXPECT_NE(manifest.find("<adlcp:masteryscore>100</adlcp:masteryscore>"), std::string::npos);
+}
+
+} // namespace
