@@ -8,14 +8,17 @@ packages=(
   g++ cmake ninja-build pkg-config
   # the program
   qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-translations-l10n
+  qt6-l10n-tools   # lrelease: the Galician additions to Qt's catalogue
   libpng-dev libjpeg-dev zlib1g-dev
   libzip-dev   # the SCORM package
   libpugixml-dev   # reads Moodle XML question banks (the import)
+  fonts-dejavu-core   # the paper test's font, embedded in its PDF
   gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
   # tests and benchmarks
   libgtest-dev libbenchmark-dev
   chromium   # loads the self-marking pages and the web game in the browser tests
   nodejs     # runs the web game's browser tests (Playwright, axe-core from npm)
+  poppler-utils   # reads the paper test's PDF back (pdftotext, pdffonts, pdfimages)
   # sanitizer and fuzzing checks (scripts/run-checks.sh)
   clang libclang-rt-14-dev
   # XML parsers the benchmarks compare against (pugixml is also the program's)

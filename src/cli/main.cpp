@@ -1,7 +1,9 @@
 // vireta-export: the command-line front end over the editor's core. It opens a quiz
 // file as "Abrir" does (or imports another program's file as "Importar" does into a
 // new quiz) and saves it as "Gardar" does, with the save page's settings given as
-// options.
+// options. The paper test (-f pdf) is drawn by a module loaded only then
+// (src/print, Qt on its "offscreen" platform, so no display is needed): the other
+// formats and --check start without Qt.
 #include "formats/aiken.h"
 #include "formats/book.h"
 #include "formats/export_settings.h"
@@ -11,19 +13,26 @@
 #include "formats/moodle_xml.h"
 #include "formats/output_buffer.h"
 #include "formats/question_import.h"
+#include "formats/paper_test.h"
 #include "formats/quiz_file.h"
 #include "formats/spreadsheet.h"
 #include "formats/web_game.h"
 #include "model/quiz.h"
 #include "save/file_io.h"
+#include "paper_module.h"
 #include "save/save_step.h"
 #include "text.h"
+
+#include <dlfcn.h>
+#include <limits.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -47,8 +56,8 @@ const char kUsage[] =
     "  --from IMPORT       read QUIZ as aiken, gift, csv or moodle\n"
     "  -f, --format FORMAT xml (the quiz file), html (form page), js (self-marking page),\n"
     "                      ebk (book), web (the web game), scorm (the web game as a\n"
-    "                      SCORM 1.2 package, NAME.zip), moodle (Moodle XML), gift,\n"
-    "                      aiken or csv\n"
+    "                      SCORM 1.2 package, NAME.zip), pdf (the paper test),\n"
+    "                      moodle (Moodle XML), gift, aiken or csv\n"
     "  -o, --output NAME   the name to save under; \".\" and the format's extension are\n"
     "                      added when the file name has no \".\"\n"
     "  --copy              copy the quiz's media files beside the document\n"
@@ -60,15 +69,21 @@ const char kUsage[] =
     "  --field2 LABEL      label of the second field\n"
     "  --size2 N           length of the second field (20)\n"
     "  --hidden VALUE      value of the form page's hidden field\n"
-    "  --text TEXT         extra line under the subtitle (form and self-marking pages)\n"
+    "  --text TEXT         extra line under the subtitle (form and self-marking pages),\n"
+    "                      instructions under the paper test's head\n"
     "  --no-utf8           write the pages in Windows-1252 instead of UTF-8\n"
     "  --shuffle-answers   shuffle the answers of the form page\n"
     "  --style-js PATH     style sheet of the self-marking page\n"
     "  --button TEXT       caption of the self-marking page's button\n"
     "  --single-file       web game: embed every picture and sound in the page\n"
     "  --pass-mark N       SCORM package: the percentage that passes (0..100, 50)\n"
+    "  --versions N        versions of the paper test, 1 to 4 (1)\n"
+    "  --key-apart         the paper test's answer key in NAME-solucions.pdf\n"
+    "  --no-shuffle-answers\n"
+    "                      the same answer order in every version of the paper test\n"
+    "  --letter            the paper test on US Letter instead of A4\n"
     "  --seed N            seed of the shuffle (0..4294967295): the same seed gives the\n"
-    "                      same page\n"
+    "                      same page and the same versions of the paper test\n"
     "\n"
     "Exit status: 0 done, 1 QUIZ could not be read or an output could not be written,\n"
     "2 wrong command line.\n";
@@ -79,10 +94,40 @@ struct ExportJob {
     const QuizModel& model;
     const ExportSettings& settings;
     std::optional<std::uint32_t> seed;
+    PaperFiles* paper; // the paper test's files besides the document
     ExportNotes& notes; // what the format could not carry
 };
 
 using Writer = SaveRequest (*)(const ExportJob&, OutputBuffer&);
+
+// The folder of this program, with its separator.
+std::string programFolder() {
+    char path[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0)
+        return {};
+    const std::string self(path, static_cast<std::size_t>(n));
+    return self.substr(0, self.rfind('/') + 1);
+}
+
+// The paper test's module: beside the program in the build tree, in the library
+// folder once installed. Loaded once and kept until the program ends.
+PaperModuleEntry paperModule() {
+    const std::string folder = programFolder();
+    std::string reasons;
+    for (const std::string& path : {folder + kPaperModuleFile,
+                                    folder + VIRETA_PAPER_FROM_BIN + "/" + kPaperModuleFile}) {
+        if (::access(path.c_str(), F_OK) != 0)
+            continue;
+        if (void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+            if (void* entry = ::dlsym(module, kPaperModuleEntry))
+                return reinterpret_cast<PaperModuleEntry>(entry);
+        }
+        reasons += std::string("; ") + ::dlerror();
+    }
+    throw std::runtime_error(std::string("cannot load the paper test's module ") + kPaperModuleFile +
+                             (reasons.empty() ? " (not installed)" : reasons));
+}
 
 ShuffleGenerator generatorFor(const ExportJob& j) {
     return j.seed ? ShuffleGenerator::withFixedSeed(*j.seed) : ShuffleGenerator();
@@ -138,6 +183,20 @@ const FormatEntry kFormats[] = {
      [](const ExportJob& j, OutputBuffer& out) {
          return SpreadsheetWriter::write(j.model.questions, j.model.count, out, j.notes);
      }},
+    {"pdf", Format::Pdf,
+     [](const ExportJob& j, OutputBuffer& out) {
+         PaperJob job;
+         job.general = &j.general;
+         job.questions = &j.model.questions;
+         job.count = j.model.count;
+         job.settings = &j.settings;
+         job.seed = j.seed;
+         std::string error;
+         if (!paperModule()(job, *j.paper, error))
+             throw std::runtime_error("cannot draw the paper test: " + error);
+         out.setText(std::move(j.paper->test));
+         return SaveRequest{kPdfFilter, "pdf"};
+     }},
 };
 
 const FormatEntry* findFormat(std::string_view name) {
@@ -180,6 +239,13 @@ std::uint32_t parseSeed(const std::string& text) {
     if (errno == ERANGE || v > 0xFFFFFFFFull)
         throw UsageError{"--seed needs a number from 0 to 4294967295, not '" + text + "'"};
     return static_cast<std::uint32_t>(v);
+}
+
+int parseVersions(const std::string& text) {
+    if (text.size() != 1 || text[0] < '1' || text[0] > '0' + kMaxPaperVersions)
+        throw UsageError{"--versions needs a number from 1 to " +
+                         std::to_string(kMaxPaperVersions) + ", not '" + text + "'"};
+    return text[0] - '0';
 }
 
 Options parse(int argc, char** argv) {
@@ -255,6 +321,16 @@ Options parse(int argc, char** argv) {
             flag(s.singleFile);
         else if (arg == "--pass-mark") {
             s.passMark = parsePassMark(value());
+            formatOptions = true;
+        } else if (arg == "--versions") {
+            s.paper.versions = parseVersions(value());
+            formatOptions = true;
+        } else if (arg == "--key-apart")
+            flag(s.paper.keyApart);
+        else if (arg == "--letter")
+            flag(s.paper.letter);
+        else if (arg == "--no-shuffle-answers") {
+            s.paper.shuffleAnswers = false;
             formatOptions = true;
         } else if (arg == "--seed") {
             o.seed = parseSeed(value());
@@ -354,8 +430,9 @@ int run(const Options& o) {
     const FormatEntry& format = *findFormat(o.format);
     OutputBuffer buffer;
     ExportNotes notes;
+    PaperFiles paper;
     const SaveRequest request =
-        format.write(ExportJob{general, model, o.settings, o.seed, notes}, buffer);
+        format.write(ExportJob{general, model, o.settings, o.seed, &paper, notes}, buffer);
     for (const FormatNote& note : notes)
         complain(note.english());
     SaveMedia media;
@@ -368,12 +445,18 @@ int run(const Options& o) {
     SaveStep step;
     try {
         const SaveResult result = step.save(o.output, request, buffer, media);
+        if (!paper.key.empty())
+            writeFileReplacing(keyPathFor(result.documentPath), paper.key);
+        for (const auto& path : paper.unreadPictures)
+            complain("picture not read, left out of the paper test: " + path);
         for (const auto& failure : result.failedMedia)
             complain("media file not copied or packed: " + failure.source + ": " +
                      englishReason(failure.problem, failure.error));
         if (result.archiveRefused)
             complain("cannot write " + result.archivePath + ": it is the document itself");
-        return result.failedMedia.empty() && !result.archiveRefused ? 0 : 1;
+        return result.failedMedia.empty() && !result.archiveRefused && paper.unreadPictures.empty()
+                   ? 0
+                   : 1;
     } catch (const SaveError& e) {
         complain(std::string("cannot write ") + e.what());
         return 1;

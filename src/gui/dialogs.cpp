@@ -1,9 +1,13 @@
 #include "dialogs.h"
 
+#include "image_dialog.h"
+
 #include <QAbstractButton>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QStringList>
 #include <QUrl>
 
@@ -13,9 +17,19 @@ namespace {
 const QString kCaption = QStringLiteral("vireta");
 
 QMessageBox::StandardButton showBox(QWidget* parent, QMessageBox::Icon icon, const QString& title,
-                                    const QString& text, QMessageBox::StandardButtons buttons) {
-    QMessageBox box(icon, title, text, buttons, parent);
+                                    const QString& text, QMessageBox::StandardButtons buttons,
+                                    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton,
+                                    const QString& detail = QString()) {
+    // A question's closing " ?" never wraps onto a line of its own.
+    QString shown = text;
+    shown.replace(QStringLiteral(" ?"), QStringLiteral("\u00a0?"));
+    // The detail in the same plain-text label, a blank line beneath the text.
+    if (!detail.isEmpty())
+        shown += QStringLiteral("\n\n") + detail;
+    QMessageBox box(icon, title, shown, buttons, parent);
     box.setTextFormat(Qt::PlainText);
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
     // The buttons say "OK" and "Cancel" in every language: Qt's Galician catalogue
     // would otherwise rename them.
     if (QAbstractButton* ok = box.button(QMessageBox::Ok))
@@ -25,17 +39,33 @@ QMessageBox::StandardButton showBox(QWidget* parent, QMessageBox::Icon icon, con
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
-std::optional<QString> chosen(const QString& path) {
-    if (path.isNull())
-        return std::nullopt;
-    return path;
-}
-
 } // namespace
 
 bool QtDialogs::confirm(QWidget* parent, const QString& text) {
     return showBox(parent, QMessageBox::NoIcon, kCaption, text,
                    QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+bool QtDialogs::confirmDestroying(QWidget* parent, const QString& text, const QString& detail) {
+    return showBox(parent, QMessageBox::NoIcon, kCaption, text,
+                   QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel,
+                   detail) == QMessageBox::Ok;
+}
+
+Dialogs::SaveAnswer QtDialogs::askToSave(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::Warning, kCaption, text,
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.button(QMessageBox::Save)->setText(QStringLiteral("Gardar"));
+    box.button(QMessageBox::Discard)->setText(QStringLiteral("Non gardar"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("Cancelar"));
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save: return SaveAnswer::Save;
+    case QMessageBox::Discard: return SaveAnswer::Discard;
+    default: return SaveAnswer::Cancel;
+    }
 }
 
 void QtDialogs::inform(QWidget* parent, const QString& text) {
@@ -52,24 +82,45 @@ void QtDialogs::error(QWidget* parent, const QString& text) {
 
 std::optional<QString> QtDialogs::openFile(QWidget* parent, const QString& title,
                                            const QString& filter) {
-    return chosen(QFileDialog::getOpenFileName(parent, title, QString(), qtFilter(filter)));
+    QFileDialog dialog(parent, title, QString(), qtFilter(filter));
+    speakGalician(dialog);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
 }
 
 std::optional<QString> QtDialogs::openImage(QWidget* parent, const QString& title,
                                             const QString& filter) {
-    return chosen(QFileDialog::getOpenFileName(parent, title, QString(), qtFilter(filter)));
+    ImageFileDialog dialog(parent, title, qtFilter(filter));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
 }
 
 std::optional<QString> QtDialogs::saveFile(QWidget* parent, const QString& title,
                                            const QString& filter, const QString& initialPath) {
     // No default suffix: the save step adds the format's extension to a name without
     // one (and the window asks before that name replaces a file). A file of the name
-    // chosen here is replaced only after the dialog's own question.
-    return chosen(QFileDialog::getSaveFileName(parent, title, initialPath, qtFilter(filter)));
+    // chosen here is replaced only after the dialog's own question (whose default is No).
+    QFileDialog dialog(parent, title, initialPath, qtFilter(filter));
+    speakGalician(dialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
 }
 
 void QtDialogs::openWithDesktop(const QString& path) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void QtDialogs::printPreview(QWidget* parent, QPrinter& printer,
+                             const std::function<void(QPrinter*)>& paint) {
+    QPrintPreviewDialog dialog(&printer, parent);
+    dialog.setWindowTitle(QStringLiteral("Vista previa da impresi\u00f3n"));
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, paint);
+    dialog.exec();
 }
 
 QString qtFilter(const QString& filter) {

@@ -4,8 +4,10 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
+class QPrinter;
 class QWidget;
 
 namespace vireta {
@@ -16,6 +18,16 @@ public:
 
     // A question captioned "vireta", no icon, buttons OK and Cancel; true for OK only.
     virtual bool confirm(QWidget* parent, const QString& text) = 0;
+    // The same question when OK destroys something (a question, the quiz, unsaved
+    // work): "Cancel" is the default button, so Return never destroys; `detail`, when
+    // not empty, stands beneath the text.
+    virtual bool confirmDestroying(QWidget* parent, const QString& text,
+                                   const QString& detail) = 0;
+
+    // The question about unsaved work, captioned "vireta", with the buttons "Gardar",
+    // "Non gardar" and "Cancelar"; "Cancelar" is the default and Escape's answer.
+    enum class SaveAnswer { Save, Discard, Cancel };
+    virtual SaveAnswer askToSave(QWidget* parent, const QString& text) = 0;
     // A message captioned "vireta", no icon, button OK.
     virtual void inform(QWidget* parent, const QString& text) = 0;
     // A message with an exclamation icon and an OK button.
@@ -29,6 +41,7 @@ public:
     // question, "Xa existe %1. Desexa substituílo?").
     virtual std::optional<QString> openFile(QWidget* parent, const QString& title,
                                             const QString& filter) = 0;
+    // The open-picture dialog shows the selected picture beside the file list.
     virtual std::optional<QString> openImage(QWidget* parent, const QString& title,
                                              const QString& filter) = 0;
     virtual std::optional<QString> saveFile(QWidget* parent, const QString& title,
@@ -36,12 +49,19 @@ public:
 
     // Hands a local file to the desktop's default handler; does not wait.
     virtual void openWithDesktop(const QString& path) = 0;
+
+    // Qt's print preview of a paged document on `printer`: `paint` draws the whole
+    // document on the printer it is given, for the preview and again for printing.
+    virtual void printPreview(QWidget* parent, QPrinter& printer,
+                              const std::function<void(QPrinter*)>& paint) = 0;
 };
 
 // The dialogs of the desktop.
 class QtDialogs : public Dialogs {
 public:
     bool confirm(QWidget* parent, const QString& text) override;
+    bool confirmDestroying(QWidget* parent, const QString& text, const QString& detail) override;
+    SaveAnswer askToSave(QWidget* parent, const QString& text) override;
     void inform(QWidget* parent, const QString& text) override;
     void warn(QWidget* parent, const QString& title, const QString& text) override;
     void error(QWidget* parent, const QString& text) override;
@@ -52,6 +72,8 @@ public:
     std::optional<QString> saveFile(QWidget* parent, const QString& title, const QString& filter,
                                     const QString& initialPath) override;
     void openWithDesktop(const QString& path) override;
+    void printPreview(QWidget* parent, QPrinter& printer,
+                      const std::function<void(QPrinter*)>& paint) override;
 };
 
 // "Sons mp3|*.mp3;*.MP3|*.*|*.*" in the file dialog's own syntax:

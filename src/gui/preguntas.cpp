@@ -7,12 +7,15 @@
 #include "formats/marking_page.h"
 #include "formats/moodle_xml.h"
 #include "formats/question_import.h"
+#include "formats/paper_test.h"
 #include "formats/quiz_file.h"
 #include "formats/spreadsheet.h"
 #include "formats/web_game.h"
+#include "image_dialog.h"
 #include "media/image_decoder.h"
 #include "media/preview_cache.h"
 #include "model/question_order.h"
+#include "model/undo_step.h"
 #include "pages/page_parts.h"
 #include "preview_box.h"
 #include "qt_text.h"
@@ -33,12 +36,17 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QComboBox>
+#include <QPrinter>
+#include <QSpinBox>
 #include <QProgressDialog>
 #include <QResizeEvent>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -53,17 +61,45 @@ namespace vireta {
 namespace {
 
 const QString kOpenTitle = QStringLiteral("Abrir un archivo existente");
+const QString kUnsavedQuestion =
+    QStringLiteral("Hai cambios sen gardar no cuestionario. Quere gardalos?");
+
+// One step of "Desfacer": the questions before and after an operation. Pushed after the
+// operation has run, so its first redo does nothing.
+class QuestionsCommand : public QUndoCommand {
+public:
+    QuestionsCommand(UndoStep step, std::function<void(const QuestionsState&)> restore)
+        : QUndoCommand(fromUtf8(step.text)), step_(std::move(step)), restore_(std::move(restore)) {}
+
+    void undo() override { restore_(step_.before); }
+    void redo() override {
+        if (pushed_)
+            restore_(step_.after);
+        pushed_ = true;
+    }
+
+private:
+    UndoStep step_;
+    std::function<void(const QuestionsState&)> restore_;
+    bool pushed_ = false;
+};
 
 } // namespace
 
 TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dialogs_(dialogs) {
     initResources();
     player_ = new SoundPlayer(this);
+    connect(player_, &SoundPlayer::failed, this, [this](const QString& text) {
+        if (soundButton_)
+            soundButton_->setToolTip(soundButton_->property("tip").toString() +
+                                     QLatin1Char('\n') + text);
+        showNote(text);
+    });
     document_ = std::make_unique<TXMLDoc>();
     previews_ = std::make_unique<PreviewCache>();
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Vireta"));
     setWindowIcon(icon("vireta"));
+    undoStack_ = new QUndoStack(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -83,15 +119,32 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dialogs_(di
     buildAboutPage();
     buildStockPage();
 
+    // The client area that goes with an outer frame of the design size, which is also
+    // the smallest the window gets: no control is ever cut off.
+    resize(kDesignWidth - 16, kDesignHeight - 39);
+    setMinimumSize(kDesignWidth - 16, kDesignHeight - 39);
     for (QWidget* page : {page1, page2, page3, page4, page5})
         orderTabsByPosition(page);
+    buildShortcuts();
 
-    // The client area that goes with an outer frame of the design size.
-    resize(kDesignWidth - 16, kDesignHeight - 39);
+    // The title's modified marker follows every keystroke in the quiz's boxes.
+    for (QWidget* page : {page1, page2, page3}) {
+        for (auto* box : page->findChildren<QLineEdit*>())
+            connect(box, &QLineEdit::textChanged, this, &TForm1::updateTitle);
+    }
+    connect(introtx, &QPlainTextEdit::textChanged, this, &TForm1::updateTitle);
+    connect(ordech, &QCheckBox::toggled, this, &TForm1::updateTitle);
+    connect(undoStack_, &QUndoStack::indexChanged, this, [this] { questionsChanged(); });
+
     FormCreate();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // The children outlive this part of the window: what they signal while they go
+    // (the undo stack clearing itself) must not reach its handlers.
+    for (QObject* child : findChildren<QObject*>())
+        child->disconnect(this);
+}
 
 // ---------------------------------------------------------------- the model on screen
 
@@ -125,6 +178,10 @@ void TForm1::setGeneralData(const GeneralData& g) {
     sonbentx->setText(fromUtf8(g.endWellSound));
     maltx->setText(fromUtf8(g.endBad));
     sonmaltx->setText(fromUtf8(g.endBadSound));
+    // A long text shows its start, not its end.
+    for (QLineEdit* box : {titulotx, subtitulotx, tempotx, axudatx, autortx, sontx, bentx,
+                           sonbentx, maltx, sonmaltx})
+        box->setCursorPosition(0);
 }
 
 CommonValues TForm1::commonValues() const {
@@ -139,14 +196,82 @@ Question TForm1::questionOnScreen() const {
     return q;
 }
 
-void TForm1::pasa() { editor_.commit(questionOnScreen()); }
+void TForm1::pasa() {
+    const Question onScreen = questionOnScreen();
+    if (auto step = editStepOf(model_, onScreen); step && !restoring_)
+        undoStack_->push(new QuestionsCommand(std::move(*step), [this](const QuestionsState& s) {
+            restoreQuestions(s);
+        }));
+    editor_.commit(onScreen);
+}
+
+void TForm1::pushQuestionsChange(const QString& text, const std::function<void()>& change) {
+    pasa();
+    QuestionsState before = questionsStateOf(model_);
+    change();
+    if (auto step = stepOf(toUtf8(text), std::move(before), questionsStateOf(model_)))
+        undoStack_->push(new QuestionsCommand(std::move(*step), [this](const QuestionsState& s) {
+            restoreQuestions(s);
+        }));
+    mostra();
+    questionsChanged();
+}
+
+void TForm1::undo() {
+    pasa();
+    undoStack_->undo();
+}
+
+void TForm1::redo() {
+    pasa();
+    undoStack_->redo();
+}
+
+void TForm1::restoreQuestions(const QuestionsState& state) {
+    restoring_ = true;
+    restoreQuestionsState(model_, state);
+    mostra();
+    if (nota->currentWidget() == page4) { // the ordering list follows
+        ordering_ = orderingEntries(model_);
+        fillOrderingList();
+    }
+    restoring_ = false;
+}
+
+void TForm1::questionsChanged() {
+    lbtotal->setText(QStringLiteral("de %1").arg(model_.count));
+    btdesfacer->setEnabled(undoStack_->canUndo());
+    btrefacer->setEnabled(undoStack_->canRedo());
+    const QString undoTip = QStringLiteral("Desfacer (Ctrl+Z)");
+    const QString redoTip = QStringLiteral("Refacer (Ctrl+Shift+Z)");
+    btdesfacer->setToolTip(undoStack_->canUndo()
+                               ? undoTip + QStringLiteral(": ") + undoStack_->undoText()
+                               : undoTip);
+    btrefacer->setToolTip(undoStack_->canRedo()
+                              ? redoTip + QStringLiteral(": ") + undoStack_->redoText()
+                              : redoTip);
+    updateTitle();
+}
+
+void TForm1::updateTitle() {
+    if (!undoStack_ || !lbtotal)
+        return; // still being built
+    const QString name =
+        quizPath_.isEmpty() ? QStringLiteral("Sen título") : QFileInfo(quizPath_).fileName();
+    setWindowFilePath(quizPath_);
+    setWindowTitle(name + QStringLiteral("[*] \u2014 Vireta"));
+    setWindowModified(!sameQuiz(saved_, generalData(), model_, questionOnScreen()));
+}
 
 void TForm1::mostra() {
     const Question& q = model_.currentRecord();
-    for (int slot = 0; slot < kFieldSlotCount; ++slot)
+    for (int slot = 0; slot < kFieldSlotCount; ++slot) {
         questionControls_[slot]->setText(fromUtf8(q.fields[slot]));
+        questionControls_[slot]->setCursorPosition(0); // a long text shows its start
+    }
     ponimaxe(imaxe, txtimaxe);
     npreg->setText(QString::number(model_.current));
+    lbtotal->setText(QStringLiteral("de %1").arg(model_.count));
 
     // The questions shown next are most likely the neighbours: decode their pictures
     // ahead, so that stepping through camera photos stays instant.
@@ -163,6 +288,7 @@ void TForm1::borradatos() {
         control->clear();
     ponimaxe(imaxe, txtimaxe);
     npreg->setText(QString::number(model_.current));
+    lbtotal->setText(QStringLiteral("de %1").arg(model_.count));
 }
 
 void TForm1::iniciar() {
@@ -190,21 +316,11 @@ QImage toQImage(const std::shared_ptr<const Image>& picture) {
         [](void* held) { delete static_cast<std::shared_ptr<const Image>*>(held); }, keep);
 }
 
-// Bitmaps and icons, which Qt's reader decodes; metafiles and anything else have no
-// reader on this platform and give a null image.
-QImage loadWithQt(const QString& file) {
-    const QString suffix = QFileInfo(file).suffix().toLower();
-    if (suffix != QLatin1String("bmp") && suffix != QLatin1String("ico"))
-        return {};
-    QImageReader reader(file, suffix.toLatin1());
-    reader.setDecideFormatFromContent(false);
-    return reader.read();
-}
-
 } // namespace
 
 void TForm1::ponimaxe(PreviewBox* box, QLineEdit* path) {
     const QString file = path->text();
+    box->setToolTip(QString());
     if (file.isEmpty()) {
         box->clear();
         return;
@@ -221,9 +337,14 @@ void TForm1::ponimaxe(PreviewBox* box, QLineEdit* path) {
     case PreviewResult::Status::Failed: break;
     case PreviewResult::Status::NotMine: picture = loadWithQt(file); break;
     }
-    if (picture.isNull())
+    if (picture.isNull()) {
         box->showPicture(novale->pixmap().toImage(), PreviewBox::State::InvalidImage);
-    else
+        const bool missing = !QFileInfo(file).isFile();
+        box->setToolTip(pictureProblemText(
+            missing ? PictureProblem::Missing
+                    : preview.status == PreviewResult::Status::Failed ? PictureProblem::Damaged
+                                                                      : PictureProblem::Unreadable));
+    } else
         box->showPicture(picture);
 }
 
@@ -242,7 +363,31 @@ void TForm1::abreson(QLineEdit* path) {
         path->setText(*chosen);
 }
 
-void TForm1::sona(const QString& path) { player_->play(path); }
+void TForm1::sona(const QString& path, QToolButton* button) {
+    if (button) {
+        // The button's own tooltip comes back once a sound plays.
+        if (!button->property("tip").isValid())
+            button->setProperty("tip", button->toolTip());
+        button->setToolTip(button->property("tip").toString());
+    }
+    soundButton_ = button;
+    player_->play(path);
+}
+
+void TForm1::showNote(const QString& text) {
+    aviso->setText(text);
+    aviso->show();
+    auto* timer = aviso->findChild<QTimer*>();
+    if (!timer) {
+        timer = new QTimer(aviso);
+        timer->setSingleShot(true);
+        connect(timer, &QTimer::timeout, aviso, [this] {
+            aviso->hide();
+            aviso->clear();
+        });
+    }
+    timer->start(6000);
+}
 
 // ---------------------------------------------------------------- saving and opening
 
@@ -260,18 +405,21 @@ ExportSettings TForm1::exportSettings() const {
     e.shuffleAnswers = chkrevolver->isChecked();
     e.styleJs = toUtf8(estilojs->text());
     e.buttonText = toUtf8(txboton->text());
+    e.paper.versions = paperVersions->value();
+    e.paper.keyApart = paperKeyApart->isChecked();
+    e.paper.letter = paperSize->currentIndex() == 1;
+    e.paper.shuffleAnswers = paperShuffleAnswers->isChecked();
     e.singleFile = chkunarquivo->isChecked();
     e.passMark = notaaprobar->value();
     return e;
 }
 
-Format TForm1::formatOfTab(int index) const {
-    if (ctformatos && TabSheet6 && ctformatos->widget(index) == TabSheet6)
-        return static_cast<Format>(outrosformato->checkedId());
-    return static_cast<Format>(index);
+// A tab whose format is not its index names it in its "format" property.
+void TForm1::ctformatosChange(int index) {
+    const QWidget* tab = ctformatos->widget(index);
+    const QVariant format = tab ? tab->property("format") : QVariant();
+    formatIndex_ = static_cast<Format>(format.isValid() ? format.toInt() : index);
 }
-
-void TForm1::ctformatosChange(int index) { formatIndex_ = formatOfTab(index); }
 
 void TForm1::btabrson10Click() {
     if (const auto chosen = dialogs_.openFile(this, kOpenTitle, QStringLiteral(" *.css|*.css;*.CSS")))
@@ -296,6 +444,7 @@ void TForm1::btgardaClick() {
     case Format::Gift:
     case Format::Aiken:
     case Format::Csv: gardaroutros(); break;
+    case Format::Pdf: gardarpdf(); break;
     }
 }
 
@@ -345,7 +494,9 @@ void TForm1::gardaroutros() {
         request = MoodleXmlWriter::write(general, model_.questions, model_.count, memo_, notes);
         break;
     }
-    if (!garda(request) || notes.empty())
+    saveStep_.finishLeftover();
+    const std::optional<QString> chosen = askSaveName(request);
+    if (!chosen || !saveDocument(request, formatIndex_, *chosen) || notes.empty())
         return;
     QString text = QStringLiteral("O formato escollido non leva todo o cuestionario:");
     for (const FormatNote& n : notes)
@@ -353,29 +504,124 @@ void TForm1::gardaroutros() {
     dialogs_.inform(this, text);
 }
 
-bool TForm1::garda(const SaveRequest& request) {
+PaperDocument TForm1::paperDocument(const ExportSettings& settings) {
+    const GeneralData general = generalData();
+    OutputBuffer quiz;
+    writeQuizFile(general, model_.questions, model_.count, quiz);
+    std::string inputs = quiz.text();
+    inputs += '\n' + std::to_string(settings.paper.versions) +
+              (settings.paper.shuffleAnswers ? " revolver" : "");
+    if (!paperSeed_ || inputs != paperInputs_) {
+        generator_.reseed();
+        paperSeed_ = static_cast<std::uint32_t>(generator_.draw(0x7FFFFFFF));
+        paperInputs_ = std::move(inputs);
+    }
+    auto generator = ShuffleGenerator::withFixedSeed(*paperSeed_);
+    return makePaperDocument(general, model_.questions, model_.count, settings, generator);
+}
+
+void TForm1::gardarpdf() {
+    const ExportSettings settings = exportSettings();
+    PaperFiles files;
+    try {
+        files = paperTestFiles(paperDocument(settings), settings.paper);
+    } catch (const std::exception&) {
+        dialogs_.inform(this, QStringLiteral("Non se puido crear o PDF."));
+        return;
+    }
+    memo_.setText(std::move(files.test));
+    const SaveRequest request{kPdfFilter, "pdf"};
     saveStep_.finishLeftover();
+    const std::optional<QString> chosen = askSaveName(request);
+    if (!chosen || !saveDocument(request, Format::Pdf, *chosen))
+        return;
+    if (!files.key.empty()) {
+        const std::string document = completeExtension(toUtf8(*chosen), request.extension);
+        try {
+            writeFileReplacing(keyPathFor(document), files.key);
+        } catch (const SaveError& e) {
+            dialogs_.inform(this, fromUtf8(e.userMessage()) + QLatin1Char('\n') +
+                                      fromUtf8(e.userReason()));
+        }
+    }
+    if (!files.unreadPictures.empty()) {
+        QString text = QStringLiteral("Non se puideron ler estas imaxes:");
+        for (const auto& path : files.unreadPictures)
+            text += QLatin1Char('\n') + fromUtf8(path);
+        dialogs_.inform(this, text);
+    }
+}
+
+void TForm1::btimprimirClick() {
+    const ExportSettings settings = exportSettings();
+    std::optional<PaperDocument> doc;
+    try {
+        loadPaperFonts();
+        doc = paperDocument(settings);
+    } catch (const std::exception&) {
+        dialogs_.inform(this, QStringLiteral("Non se puido crear o PDF."));
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(titulotx->text());
+    setPaperLayout(printer, settings.paper.letter);
+    // With the key apart, the test alone goes to the printer.
+    const PaperPart part = settings.paper.keyApart ? PaperPart::Test : PaperPart::Whole;
+    dialogs_.printPreview(this, printer, [&](QPrinter* target) {
+        try {
+            drawPaperTest(*target, *doc, part);
+        } catch (const std::exception&) {
+            // The preview stays empty; nothing else can be drawn.
+        }
+    });
+}
+
+void TForm1::garda(const SaveRequest& request) {
+    saveStep_.finishLeftover();
+    if (const auto chosen = askSaveName(request))
+        saveDocument(request, formatIndex_, *chosen);
+}
+
+std::optional<QString> TForm1::askSaveName(const SaveRequest& request) {
     // The dialog offers the previous name with this format's extension, and asks
     // before a file of the name chosen is replaced.
     const auto chosen =
         dialogs_.saveFile(this, QStringLiteral("Guardar archivo como"),
                           fromUtf8(request.filter), fromUtf8(saveStep_.offeredName(request)));
     if (!chosen)
-        return false;
+        return std::nullopt;
     // A name without an extension gets the format's: the dialog could not know that
-    // name, so the window asks itself, in the dialog's own words.
+    // name, so the window asks itself, in the dialog's own words ("Cancel" the default).
     const std::string target = completeExtension(toUtf8(*chosen), request.extension);
     if (target != toUtf8(*chosen) && QFileInfo::exists(fromUtf8(target)) &&
-        !dialogs_.confirm(this, QStringLiteral("Xa existe %1.\nDesexa substituílo?")
-                                    .arg(QFileInfo(fromUtf8(target)).fileName())))
-        return false;
+        !dialogs_.confirmDestroying(this,
+                                    QStringLiteral("Xa existe %1.\nDesexa substituílo?")
+                                        .arg(QFileInfo(fromUtf8(target)).fileName()),
+                                    QString()))
+        return std::nullopt;
+    return chosen;
+}
 
+bool TForm1::saveQuiz() {
+    pasa();
+    memo_.clear();
+    const SaveRequest request = writeQuizFile(generalData(), model_.questions, model_.count, memo_);
+    saveStep_.finishLeftover();
+    // The quiz's own file is written again without a question.
+    std::optional<QString> path = quizPath_;
+    if (quizPath_.isEmpty())
+        path = askSaveName(request);
+    return path && saveDocument(request, Format::Xml, *path);
+}
+
+bool TForm1::saveDocument(const SaveRequest& request, Format format, const QString& path) {
+    const std::optional<QString> chosen = path;
     const GeneralData general = generalData();
     const ExportSettings settings = exportSettings();
     SaveMedia media;
     media.copyFiles = chkcopia->isChecked();
     media.pack = chkempaqueta->isChecked();
-    media.format = formatIndex_;
+    media.format = format;
     media.general = &general;
     media.settings = &settings;
     media.model = &model_;
@@ -406,8 +652,10 @@ bool TForm1::garda(const SaveRequest& request) {
         return false;
     }
     progress.close();
-    if (formatIndex_ == Format::Xml)
+    if (format == Format::Xml) {
+        quizPath_ = fromUtf8(result.documentPath);
         markSaved();
+    }
     if (result.archiveRefused)
         dialogs_.inform(this, QStringLiteral("Non se puido gardar o arquivo :") +
                                   fromUtf8(result.archivePath) + QLatin1Char('\n') +
@@ -422,11 +670,20 @@ bool TForm1::garda(const SaveRequest& request) {
     return true;
 }
 
+bool TForm1::settleUnsavedWork() {
+    if (!hasUnsavedChanges())
+        return true;
+    switch (dialogs_.askToSave(this, kUnsavedQuestion)) {
+    case Dialogs::SaveAnswer::Save: return saveQuiz();
+    case Dialogs::SaveAnswer::Discard: return true;
+    case Dialogs::SaveAnswer::Cancel: break;
+    }
+    return false;
+}
+
 void TForm1::btabrirClick() {
     pasa();
-    if (hasUnsavedChanges() &&
-        !dialogs_.confirm(this, QStringLiteral("Abrir outro arquivo sen gardar os cambios "
-                                               "(Se preme OK perderá os datos) ?")))
+    if (!settleUnsavedWork())
         return;
     const auto chosen = dialogs_.openFile(this, kOpenTitle, QStringLiteral("*.xml|*.xml;*.XML"));
     if (!chosen)
@@ -499,20 +756,25 @@ void TForm1::LoadItem(const QString& path) {
         dialogs_.inform(this, QStringLiteral("Erro no arquivo :") + path);
         return;
     }
+    restoring_ = true; // the file replaces the quiz: no step, the history starts again
     iniciar();
-    showPage(page1);
     GeneralData general;
     applyOpenedQuiz(std::move(opened), model_, general);
     // The common messages are for new quizzes: they never replace what was loaded.
     model_.fresh = false;
     setGeneralData(general);
     mostra();
+    restoring_ = false;
+    undoStack_->clear();
+    showSection(page1, QStringLiteral("Inicio"));
+    quizPath_ = path;
     markSaved();
 }
 
 void TForm1::markSaved() {
     pasa();
     saved_ = snapshotOf(generalData(), model_);
+    questionsChanged();
 }
 
 bool TForm1::hasUnsavedChanges() {
@@ -521,9 +783,7 @@ bool TForm1::hasUnsavedChanges() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    if (hasUnsavedChanges() &&
-        !dialogs_.confirm(this, QStringLiteral("Pechar sen gardar os cambios "
-                                               "(Se preme OK perderá os datos) ?"))) {
+    if (!settleUnsavedWork()) {
         event->ignore();
         return;
     }
@@ -561,11 +821,24 @@ void TForm1::listapreguntasDragDrop(const QPoint& point) {
     listapreguntas->setCurrentRow(onto < 0 ? int(ordering_.size()) - 1 : onto);
 }
 
+void TForm1::moveSelectedEntry(int by) {
+    const int from = listapreguntas->currentRow();
+    const int onto = from + by;
+    if (from < 0 || listapreguntas->selectedItems().isEmpty() || onto < 0 ||
+        onto >= int(ordering_.size()))
+        return;
+    moveOrderingEntry(ordering_, from, onto);
+    fillOrderingList();
+    listapreguntas->setCurrentRow(onto);
+}
+
 void TForm1::btordeaClick() {
-    applyOrdering(model_, ordering_);
+    const int row = listapreguntas->currentRow();
+    pushQuestionsChange(QStringLiteral("Ordear as preguntas"),
+                        [this] { applyOrdering(model_, ordering_); });
     ordering_ = orderingEntries(model_);
     fillOrderingList();
-    mostra();
+    listapreguntas->setCurrentRow(row);
 }
 
 // ---------------------------------------------------------------- window and sections
@@ -573,7 +846,11 @@ void TForm1::btordeaClick() {
 void TForm1::FormCreate() {
     model_.openedFolder.clear();
     document_->clear();
+    restoring_ = true;
     iniciar();
+    restoring_ = false;
+    undoStack_->clear();
+    quizPath_.clear();
     showPage(page6);
     seccion->clear();
     ctformatos->setCurrentIndex(0);
@@ -582,6 +859,11 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::showPage(QWidget* page) { nota->setCurrentWidget(page); }
+
+void TForm1::showSection(QWidget* page, const QString& caption) {
+    showPage(page);
+    seccion->setText(caption);
+}
 
 void TForm1::btinicioClick() {
     pasa();
@@ -611,11 +893,17 @@ void TForm1::btexportarClick() {
 
 void TForm1::btnovoClick() {
     pasa();
-    if (!dialogs_.confirm(this,
-                          QStringLiteral("Novo arquivo de preguntas (Se preme OK perderá os datos) ?")))
+    if (hasUnsavedChanges()) {
+        if (!settleUnsavedWork())
+            return;
+    } else if (!dialogs_.confirmDestroying(
+                   this, QStringLiteral("Novo arquivo de preguntas (Se preme OK perderá os datos) ?"),
+                   QString())) {
         return;
-    iniciar();
-    showPage(page1);
+    }
+    pushQuestionsChange(QStringLiteral("Novo"), [this] { editor_.reset(); });
+    showSection(page1, QStringLiteral("Inicio"));
+    quizPath_.clear();
     markSaved();
 }
 
@@ -671,10 +959,10 @@ void TForm1::SpeedButton20Click() {
 void TForm1::borra() {
     if (model_.current < 1)
         return;
-    if (!dialogs_.confirm(this, QStringLiteral("Borrar pregunta %1?").arg(model_.current)))
+    if (!dialogs_.confirmDestroying(this, QStringLiteral("Borrar pregunta %1?").arg(model_.current),
+                                    fromUtf8(model_.currentRecord()[FieldSlot::enunciado])))
         return;
-    if (editor_.deleteCurrent())
-        mostra();
+    pushQuestionsChange(QStringLiteral("Borrar a pregunta"), [this] { editor_.deleteCurrent(); });
 }
 
 void TForm1::SpeedButton21Click() {
@@ -702,12 +990,15 @@ void TForm1::SpeedButton25Click() {
 }
 
 void TForm1::btinserirClick() {
-    pasa();
-    if (!editor_.insertAfterCurrent(commonValues().newQuestion())) {
+    bool inserted = false;
+    pushQuestionsChange(QStringLiteral("Inserir unha pregunta"), [this, &inserted] {
+        inserted = editor_.insertAfterCurrent(commonValues().newQuestion());
+    });
+    if (!inserted) {
         dialogs_.inform(this, QStringLiteral("Non se poden engadir máis de 200 preguntas."));
         return;
     }
-    mostra();
+    txtpreg->setFocus(); // ready for the statement
 }
 
 void TForm1::btiraClick() {

@@ -6,6 +6,7 @@
 #include "formats/export_settings.h"
 #include "formats/format_note.h"
 #include "formats/output_buffer.h"
+#include "paper_pdf.h"
 #include "formats/shuffle.h"
 #include "model/question_editor.h"
 #include "model/quiz.h"
@@ -15,12 +16,16 @@
 #include <QWidget>
 
 #include <array>
+#include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -32,6 +37,7 @@ class QSpinBox;
 class QStackedWidget;
 class QTabWidget;
 class QToolButton;
+class QUndoStack;
 
 namespace vireta {
 
@@ -39,6 +45,7 @@ class TXMLDoc;
 class PreviewCache;
 class PreviewBox;
 class SoundPlayer;
+struct QuestionsState;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -70,8 +77,31 @@ public:
     // The question controls as a Question, and back.
     Question questionOnScreen() const;
 
+    // --- the title bar, Ctrl+S and undo ---
+    // The quiz file the title names and Ctrl+S writes to: the file last opened, or last
+    // saved as a quiz file; empty for a quiz never saved (and after "Novo").
+    const QString& quizPath() const { return quizPath_; }
+    // Ctrl+S: writes the quiz file ("XML" format, with "Copiar arquivos" and
+    // "Empaquetar" as set on the save page) to quizPath(), asking for a name with the
+    // save dialog when there is none. Failures are reported as "Gardar" reports them.
+    // True when the quiz file was written.
+    bool saveQuiz();
+    // Runs `change`, an operation on the questions as a whole, as one step of
+    // "Desfacer" named `text` (shown in the undo button's tooltip):
+    //   form.pushQuestionsChange(QStringLiteral("Importar"), [&] {
+    //       ... change form.model() (questions, count, current) ...
+    //   });
+    // The question on screen is committed first (its edit is a step of its own); then
+    // `change` runs, the current question is shown and the counter and title follow.
+    // An operation that changes neither the questions nor the current number makes no
+    // step. `change` must not show dialogs or call this again.
+    void pushQuestionsChange(const QString& text, const std::function<void()>& change);
+    QUndoStack& undoStack() { return *undoStack_; }
+    void undo(); // commits the question on screen, then steps back ("Desfacer", Ctrl+Z)
+    void redo(); // "Refacer", Ctrl+Shift+Z
+
     // --- the operations of the question editor ---
-    void pasa();       // commit the question controls into the current record
+    void pasa();       // commit the question controls into the current record (an undo step when they changed)
     void mostra();     // show the current record
     void borradatos(); // blank the question controls
     void iniciar();    // reset to one empty question
@@ -96,8 +126,11 @@ public:
     // The "Outros" tab: Moodle XML, GIFT, Aiken or spreadsheet, as chosen in it. What
     // the format cannot carry is listed after the save.
     void gardaroutros();
-    // Returns whether the document was written.
-    bool garda(const SaveRequest& request);
+    void gardarpdf();
+    // The paper test of the quiz as it stands, with the versions drawn the last time
+    // unless the quiz or the "Papel" tab changed since.
+    PaperDocument paperDocument(const ExportSettings& settings);
+    void garda(const SaveRequest& request); // asks for the name, then saves
     // Reads the quiz file at `path`; on failure the quiz stays as it was and the
     // message "Erro no arquivo :" with the path is shown.
     void LoadItem(const QString& path);
@@ -116,8 +149,12 @@ public:
     // --- media attachments ---
     void abreimaxe(QLineEdit* path); // pick an image into the path box
     void abreson(QLineEdit* path);   // pick a sound into the path box
+    // Shows the picture at the path in the box; a grey cross, whose tooltip says why,
+    // when it cannot be shown.
     void ponimaxe(PreviewBox* box, QLineEdit* path);
-    void sona(const QString& path);
+    // Plays a sound; one that cannot be played says so in the play button's tooltip
+    // (`button`, when given) and in a note on the green strip for a few seconds.
+    void sona(const QString& path, QToolButton* button = nullptr);
     const SoundPlayer& soundPlayer() const { return *player_; }
 
     // --- ordering ---
@@ -125,6 +162,9 @@ public:
     bool listapreguntasDragOver(const QObject* source) const;
     // Moves the selected entry to the place of the entry under `point` (list coordinates).
     void listapreguntasDragDrop(const QPoint& point);
+    // Moves the selected entry one place up (-1) or down (+1), by the rule of a drop on
+    // its neighbour ("Subir", "Baixar", Alt+Up, Alt+Down).
+    void moveSelectedEntry(int by);
 
 public slots:
     void FormCreate();
@@ -150,6 +190,7 @@ public slots:
     void ctformatosChange(int index);
     void btabrson10Click(); // style sheet of the form page
     void btabrson12Click(); // style sheet of the self-marking page
+    void btimprimirClick(); // the paper test in the print preview
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -158,6 +199,21 @@ protected:
 
 private:
     void FormResize();
+    void buildShortcuts(); // keyboard.cpp
+    void showSection(QWidget* page, const QString& caption);
+    // With unsaved changes, the question "Gardar", "Non gardar", "Cancelar"; true when
+    // the caller may go on (nothing unsaved, saved, or not to be saved).
+    bool settleUnsavedWork();
+    // The save dialog, and the question before a name completed with the format's
+    // extension replaces a file; nothing when the user cancels either.
+    std::optional<QString> askSaveName(const SaveRequest& request);
+    // Writes the filled buffer to `path` in `format`, with media as the save page says.
+    bool saveDocument(const SaveRequest& request, Format format, const QString& path);
+    void restoreQuestions(const QuestionsState& state); // an undo or redo
+    void questionsChanged(); // counter, undo buttons and title after any change
+    void updateTitle();
+    void showNote(const QString& text);
+
     // The construction of each page, one file each under pages/.
     void buildTopBar();
     void buildGeneralPage();
@@ -171,8 +227,6 @@ private:
     void fillCommonValues();
     void fillOrderingList();
     void markSaved(); // the quiz as it is now counts as saved
-    // The format a save-page tab stands for (on "Outros", the choice made in it).
-    Format formatOfTab(int index) const;
 
     // Captioned boxes, built by pages/page_parts.cpp.
     // A box of a save-page tab, its caption in the tab's caption column.
@@ -195,9 +249,17 @@ private:
     Format formatIndex_ = Format::Xml;
     SaveStep saveStep_;
     ShuffleGenerator generator_;
+    // The paper test keeps its versions while the quiz and the tab's settings stay as
+    // they were, so the test printed and the test saved (with its key) are the same.
+    std::optional<std::uint32_t> paperSeed_;
+    std::string paperInputs_;
     std::unique_ptr<TXMLDoc> document_; // the one document every open reuses
     std::unique_ptr<PreviewCache> previews_; // question pictures, decoded once and ahead
     QuizSnapshot saved_;                // the quiz as last started, opened or saved
+    QString quizPath_;                  // the quiz file of the title and Ctrl+S
+    QUndoStack* undoStack_ = nullptr;
+    bool restoring_ = false;            // an undo or redo is putting questions back
+    QToolButton* soundButton_ = nullptr; // the play button of the last sound asked for
 
 public:
     // The controls, named as the program's handlers know them.
@@ -214,6 +276,7 @@ public:
     QToolButton* btexportar = nullptr;
     QToolButton* btaxuda = nullptr;
     QLabel* seccion = nullptr;
+    QLabel* aviso = nullptr; // a short note on the green strip (a sound that cannot play)
     QStackedWidget* nota = nullptr;
     QWidget* page1 = nullptr;
     QWidget* page2 = nullptr;
@@ -263,10 +326,15 @@ public:
     QLineEdit* npreg = nullptr;
     QToolButton* btira = nullptr;
     QToolButton* SpeedButton14 = nullptr;
+    QLabel* lbtotal = nullptr;         // "de N" beside npreg
+    QToolButton* btdesfacer = nullptr; // "Desfacer"
+    QToolButton* btrefacer = nullptr;  // "Refacer"
 
     // ordering page
     QListWidget* listapreguntas = nullptr;
     QToolButton* btordea = nullptr;
+    QToolButton* btsubir = nullptr;  // "Subir"
+    QToolButton* btbaixar = nullptr; // "Baixar"
 
     // save page
     QTabWidget* ctformatos = nullptr;
@@ -286,6 +354,13 @@ public:
     QCheckBox* chkunarquivo = nullptr; // "Todo nun só arquivo"
     QCheckBox* chkscorm = nullptr;     // "Paquete SCORM"
     QSpinBox* notaaprobar = nullptr;   // "Nota para aprobar (%)"
+    // the "Papel" tab: the paper test
+    QWidget* paperTab = nullptr;
+    QSpinBox* paperVersions = nullptr;        // "Modelos:", 1 to 4
+    QCheckBox* paperKeyApart = nullptr;       // "Solucións á parte"
+    QComboBox* paperSize = nullptr;           // "Papel:", A4 or US Letter
+    QCheckBox* paperShuffleAnswers = nullptr; // "Revolver respostas"
+    QToolButton* paperPrint = nullptr;        // "Imprimir…"
     QCheckBox* chkcopia = nullptr;
     QCheckBox* chkempaqueta = nullptr;
     QToolButton* btgarda = nullptr;

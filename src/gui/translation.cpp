@@ -43,6 +43,15 @@ public:
 QTranslator* installQtGalician(QCoreApplication& app) {
     const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     const QLocale galician(QLocale::Galician, QLocale::Spain);
+    // File types (from the system's MIME catalogue) are named in the default locale's
+    // language.
+    QLocale::setDefault(galician);
+    // What Qt's catalogue lacks, shipped with the program; asked after Qt's catalogue.
+    auto* additions = new QTranslator(&app);
+    if (additions->load(QStringLiteral(":/translations/vireta_gl.qm")))
+        QCoreApplication::installTranslator(additions);
+    else
+        delete additions;
     for (const char* catalogue : {"qtbase", "qt"}) {
         auto* translator = new QTranslator(&app);
         if (translator->load(galician, QString::fromLatin1(catalogue), QStringLiteral("_"), folder) &&

@@ -54,7 +54,7 @@ TEST_F(Cli, HelpAndUsageErrors) {
         "-o out a.xml",                       // no format
         "-f xml a.xml",                       // no output name
         "-f xml -o out/ a.xml",               // an output name without file name
-        "-f pdf -o out a.xml",                // unknown format
+        "-f docx -o out a.xml",               // unknown format
         "-f xml -o out --frobnicate a.xml",   // unknown option
         "-f xml -o out --seed 12x a.xml",     // seed not a number
         "-f xml -o out --seed 4294967296 a.xml",

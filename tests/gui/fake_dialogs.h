@@ -3,6 +3,7 @@
 
 #include "dialogs.h"
 
+#include <QPrinter>
 #include <QStringList>
 
 #include <deque>
@@ -12,38 +13,62 @@ namespace vireta {
 class FakeDialogs : public Dialogs {
 public:
     struct Shown {
-        QString kind; // "confirm", "inform", "warn", "error", "open", "image", "save", "desktop"
+        QString kind; // "confirm", "inform", "warn", "error", "open", "image", "save", "desktop",
+                      // "askToSave", "print"
         QString title;
         QString text; // message text, or the filter of a file dialog, or the path opened
+        bool cancelIsDefault = false; // a question whose default button is "Cancel"
+        QString detail;               // the text beneath a question's text
     };
 
     std::vector<Shown> shown;
     bool confirmAnswer = true;
+    SaveAnswer saveAnswer = SaveAnswer::Discard;
     std::deque<std::optional<QString>> fileAnswers; // answers to file dialogs, in order
 
     bool confirm(QWidget*, const QString& text) override {
-        shown.push_back({"confirm", "vireta", text});
+        shown.push_back({"confirm", "vireta", text, false, {}});
         return confirmAnswer;
     }
-    void inform(QWidget*, const QString& text) override { shown.push_back({"inform", "vireta", text}); }
-    void warn(QWidget*, const QString& title, const QString& text) override {
-        shown.push_back({"warn", title, text});
+    bool confirmDestroying(QWidget*, const QString& text, const QString& detail) override {
+        shown.push_back({"confirm", "vireta", text, true, detail});
+        return confirmAnswer;
     }
-    void error(QWidget*, const QString& text) override { shown.push_back({"error", "vireta", text}); }
+    SaveAnswer askToSave(QWidget*, const QString& text) override {
+        shown.push_back({"askToSave", "vireta", text, true, {}});
+        return saveAnswer;
+    }
+    void inform(QWidget*, const QString& text) override { shown.push_back({"inform", "vireta", text, false, {}}); }
+    void warn(QWidget*, const QString& title, const QString& text) override {
+        shown.push_back({"warn", title, text, false, {}});
+    }
+    void error(QWidget*, const QString& text) override { shown.push_back({"error", "vireta", text, false, {}}); }
     std::optional<QString> openFile(QWidget*, const QString& title, const QString& filter) override {
-        shown.push_back({"open", title, filter});
+        shown.push_back({"open", title, filter, false, {}});
         return nextFile();
     }
     std::optional<QString> openImage(QWidget*, const QString& title, const QString& filter) override {
-        shown.push_back({"image", title, filter});
+        shown.push_back({"image", title, filter, false, {}});
         return nextFile();
     }
     std::optional<QString> saveFile(QWidget*, const QString& title, const QString& filter,
                                     const QString& initialPath) override {
-        shown.push_back({"save", title, filter + "\n" + initialPath});
+        shown.push_back({"save", title, filter + "\n" + initialPath, false, {}});
         return nextFile();
     }
-    void openWithDesktop(const QString& path) override { shown.push_back({"desktop", {}, path}); }
+    void openWithDesktop(const QString& path) override { shown.push_back({"desktop", {}, path, false, {}}); }
+    // Records the preview (title: the document's name); with printTo set, the document
+    // is drawn into that PDF file, as the preview would draw it.
+    void printPreview(QWidget*, QPrinter& printer,
+                      const std::function<void(QPrinter*)>& paint) override {
+        shown.push_back({"print", printer.docName(), {}, false, {}});
+        if (!printTo.isEmpty()) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(printTo);
+            paint(&printer);
+        }
+    }
+    QString printTo;
 
     QStringList kinds() const {
         QStringList out;

@@ -66,8 +66,8 @@ private slots:
     void cleanup() { form.reset(); }
 
     void savePageStartsWithItsDesignValues() {
-        QVERIFY(form->ctformatos->count() >= 6);
-        const QStringList tabs{"XML", "HTML", "JavaScript", "EBK", "Web", "Outros"};
+        QCOMPARE(form->ctformatos->count(), 7);
+        const QStringList tabs{"XML", "HTML", "JavaScript", "EBK", "Web", "Outros", "Papel"};
         for (int i = 0; i < tabs.size(); ++i)
             QCOMPARE(form->ctformatos->tabText(i), tabs[i]);
         QCOMPARE(form->ctformatos->currentIndex(), 0);
@@ -267,8 +267,8 @@ private slots:
         form->titulotx->setText(QStringLiteral("sen gardar"));
         form->btpreg->click();
         form->txtpreg->setText(QStringLiteral("pregunta"));
-        form->btabrir->click(); // confirmed, then the file dialog is cancelled
-        QCOMPARE(dialogs.kinds(), (QStringList{"confirm", "open"}));
+        form->btabrir->click(); // not to be saved, then the file dialog is cancelled
+        QCOMPARE(dialogs.kinds(), (QStringList{"askToSave", "open"}));
         QCOMPARE(form->titulotx->text(), QStringLiteral("sen gardar"));
         QCOMPARE(form->txtpreg->text(), QStringLiteral("pregunta"));
         QCOMPARE(form->nota->currentWidget(), form->page2);
@@ -305,16 +305,16 @@ private slots:
         form->show();
         form->btpreg->click();
         form->txtpreg->setText(QStringLiteral("nova"));
-        dialogs.confirmAnswer = false;
+        dialogs.saveAnswer = Dialogs::SaveAnswer::Cancel;
         QVERIFY(!form->close());
         QCOMPARE(dialogs.shown.back().text,
-                 QStringLiteral("Pechar sen gardar os cambios (Se preme OK perderá os datos) ?"));
+                 QStringLiteral("Hai cambios sen gardar no cuestionario. Quere gardalos?"));
         QVERIFY(form->isVisible());
 
         saveAs(1, dir->filePath("export.html")); // an export is not a saved quiz
         dialogs.shown.clear();
         QVERIFY(!form->close());
-        QCOMPARE(dialogs.kinds(), QStringList{"confirm"});
+        QCOMPARE(dialogs.kinds(), QStringList{"askToSave"});
 
         saveAs(0, dir->filePath("gardado.xml"));
         dialogs.shown.clear();
@@ -324,15 +324,15 @@ private slots:
 
     void abrirAsksBeforeDroppingChanges() {
         form->titulotx->setText(QStringLiteral("cambiado"));
-        dialogs.confirmAnswer = false;
+        dialogs.saveAnswer = Dialogs::SaveAnswer::Cancel;
         form->btabrir->click();
-        QCOMPARE(dialogs.kinds(), QStringList{"confirm"});
+        QCOMPARE(dialogs.kinds(), QStringList{"askToSave"});
         QCOMPARE(dialogs.shown[0].text,
-                 QStringLiteral("Abrir outro arquivo sen gardar os cambios (Se preme OK perderá os datos) ?"));
+                 QStringLiteral("Hai cambios sen gardar no cuestionario. Quere gardalos?"));
         QCOMPARE(form->titulotx->text(), QStringLiteral("cambiado"));
 
-        dialogs.confirmAnswer = true;
-    form->btnovo->click(); // "Novo" asks its own question and counts as a fresh start
+        dialogs.saveAnswer = Dialogs::SaveAnswer::Discard;
+        form->btnovo->click(); // not to be saved: "Novo" counts as a fresh start
         dialogs.shown.clear();
         form->btabrir->click();
         QCOMPARE(dialogs.kinds(), QStringList{"open"});

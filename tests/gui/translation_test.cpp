@@ -1,6 +1,7 @@
 // Qt's Galician translation: the text boxes' menus and the file dialog speak Galician,
 // while the message boxes keep their "OK" and "Cancel".
 #include "dialogs.h"
+#include "image_dialog.h"
 #include "translation.h"
 
 #include <QAbstractButton>
@@ -12,7 +13,10 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTreeView>
 #include <QTimer>
 #include <QTranslator>
 
@@ -72,6 +76,64 @@ private slots:
         QVERIFY2(texts.contains(QStringLiteral("Cancelar")), qPrintable(all));
         QVERIFY2(!texts.contains(QStringLiteral("Cancel")), qPrintable(all));
         QVERIFY2(!texts.contains(QStringLiteral("Look in:")), qPrintable(all));
+    }
+
+    void theFileListSpeaksGalicianToo() {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("imaxes")));
+        QFile file(dir.filePath(QStringLiteral("notas.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(2048, 'x'));
+        file.close();
+        QFileDialog dialog(nullptr, QString(), dir.path());
+        speakGalician(dialog);
+        dialog.setViewMode(QFileDialog::Detail);
+        dialog.show();
+        auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+        QVERIFY(list);
+        QAbstractItemModel* model = list->model();
+        QTRY_COMPARE(model->rowCount(list->rootIndex()), 2);
+        QStringList cells;
+        for (int row = 0; row < 2; ++row)
+            for (int column = 0; column < 4; ++column)
+                cells << model->index(row, column, list->rootIndex()).data().toString();
+        const QString all = cells.join(QStringLiteral(" | "));
+        QVERIFY2(cells.contains(QStringLiteral("Cartafol")), qPrintable(all));
+        QVERIFY2(cells.contains(QStringLiteral("2,00 KiB")), qPrintable(all));
+        const QString today = QLocale(QLocale::Galician, QLocale::Spain)
+                                  .toString(QDate::currentDate(), QLocale::ShortFormat);
+        QVERIFY2(all.contains(today), qPrintable(all + " / " + today));
+        dialog.close();
+    }
+
+    void theUnsavedWorkQuestionHasGalicianButtonsAndCancelByDefault() {
+        QtDialogs dialogs;
+        QStringList texts;
+        QString defaultText;
+        QTimer::singleShot(0, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            for (QAbstractButton* b : box->buttons())
+                texts << b->text();
+            defaultText = box->defaultButton()->text();
+            box->defaultButton()->click();
+        });
+        QCOMPARE(dialogs.askToSave(nullptr, QStringLiteral("Gardar?")), Dialogs::SaveAnswer::Cancel);
+        texts.sort();
+        QCOMPARE(texts, (QStringList{"Cancelar", "Gardar", "Non gardar"}));
+        QCOMPARE(defaultText, QStringLiteral("Cancelar"));
+
+        QTimer::singleShot(0, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            defaultText = box->defaultButton()->text();
+            QVERIFY(box->text().endsWith(QStringLiteral("?\n\nCapital de Galicia?")));
+            QVERIFY(!box->text().contains(QStringLiteral(" ?")));
+            box->defaultButton()->click();
+        });
+        QVERIFY(!dialogs.confirmDestroying(nullptr, QStringLiteral("Borrar ?"),
+                                           QStringLiteral("Capital de Galicia?")));
+        QCOMPARE(defaultText, QStringLiteral("Cancel"));
     }
 
     void messageBoxesKeepOkAndCancel() {

@@ -53,7 +53,7 @@ private slots:
         QCOMPARE(form->seccion->text(), QString());
         QCOMPARE(form->npreg->text(), QStringLiteral("1"));
         QCOMPARE(form->model().count, 1);
-        QCOMPARE(form->windowTitle(), QStringLiteral("Vireta"));
+        QCOMPARE(form->windowTitle(), QStringLiteral("Sen título[*] — Vireta"));
         QCOMPARE(form->introtx->toPlainText(), QString());
         QVERIFY(!form->ordech->isChecked());
     }
@@ -234,18 +234,18 @@ private slots:
         makeQuestions({"1", "2"});
         form->btfinal->click();
 
-        dialogs.confirmAnswer = false;
+        // With unsaved work "Novo" asks the three-way question.
+        dialogs.saveAnswer = Dialogs::SaveAnswer::Cancel;
         form->btnovo->click();
         QCOMPARE(form->model().count, 2);
         QCOMPARE(form->nota->currentWidget(), form->page3);
 
-        dialogs.confirmAnswer = true;
+        dialogs.saveAnswer = Dialogs::SaveAnswer::Discard;
         form->btnovo->click();
-        QCOMPARE(dialogs.shown.back().text,
-                 QStringLiteral("Novo arquivo de preguntas (Se preme OK perderá os datos) ?"));
+        QCOMPARE(dialogs.shown.back().kind, QStringLiteral("askToSave"));
         QCOMPARE(form->model().count, 1);
         QCOMPARE(form->nota->currentWidget(), form->page1);
-        QCOMPARE(form->seccion->text(), QStringLiteral("Final")); // the label is kept
+        QCOMPARE(form->seccion->text(), QStringLiteral("Inicio")); // the strip names the page
         QCOMPARE(form->titulotx->text(), QStringLiteral("Xeografía"));
         QCOMPARE(form->txtcorcomun->text(), QStringLiteral("Ben"));
         QCOMPARE(form->txtpreg->text(), QString());

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the build into a scratch prefix and checks the tree: the programs, the help
+# Installs the build into a scratch prefix and checks the tree: the programs (and the
+# command line's paper test module), the help
 # page, the example quiz, the desktop entry, the icons, the AppStream metainfo and the
 # quiz file type. The validators (desktop-file-validate, appstreamcli) and the file
 # type lookup (update-mime-database, gio) run when they are installed.
@@ -47,6 +48,10 @@ done
 example=$share/vireta/examples/xeografia-galicia
 [[ $("$prefix/bin/vireta-export" --check "$example/xeografia.xml") == 10 ]] ||
   fail "the installed example does not open with ten questions"
+# The installed command line finds its paper test module and writes the test.
+"$prefix/bin/vireta-export" -f pdf -o "$prefix/proba" "$example/xeografia.xml" 2>/dev/null &&
+  [[ $(head -c 5 "$prefix/proba.pdf") == %PDF- ]] ||
+  fail "the installed command line does not write the paper test"
 while read -r media; do
   [[ -s $example/$media ]] || fail "the example names $media, which is not installed beside it"
 done < <(grep -o -E '[A-Za-z0-9_-]+\.(png|jpg|mp3)' "$example/xeografia.xml" | sort -u)

@@ -21,6 +21,15 @@ enum class Format : int {
     Gift = 7,       // GIFT ("Outros")
     Aiken = 8,      // Aiken ("Outros")
     Csv = 9,        // spreadsheet, comma-separated ("Outros")
+    Pdf = 10,       // the paper test ("Papel")
+};
+
+// The controls of the "Papel" tab: the paper test as a PDF.
+struct PaperSettings {
+    int versions = 1;           // 1..kMaxPaperVersions, each with its own orders
+    bool keyApart = false;      // "Solucións á parte": the answer key in a file of its own
+    bool letter = false;        // US Letter instead of A4
+    bool shuffleAnswers = true; // "Revolver respostas": each version its own answer order
 };
 
 // The controls of the "HTML" and "JavaScript" tabs, with their initial values.
@@ -40,6 +49,7 @@ struct ExportSettings {
     // The "Web" tab (the web game and its SCORM package).
     bool singleFile = false;       // "Todo nun só arquivo": media embedded as data: URIs
     int passMark = 50;             // "Nota para aprobar (%)", 0..100 (SCORM package)
+    PaperSettings paper;           // the "Papel" tab
 };
 
 // A media file a writer had to read and could not, with the errno value behind it:

@@ -28,4 +28,19 @@ inline QuizSnapshot snapshotOf(const GeneralData& general, const QuizModel& mode
     return s;
 }
 
+// Whether the quiz, with `onScreen` in place of the current record (the question being
+// edited, not yet committed), is the one `saved` holds. Copies nothing, so the window
+// can ask it on every keystroke.
+inline bool sameQuiz(const QuizSnapshot& saved, const GeneralData& general,
+                     const QuizModel& model, const Question& onScreen) {
+    if (general != saved.general || model.count != static_cast<int>(saved.questions.size()))
+        return false;
+    for (int k = 1; k <= model.count; ++k) {
+        const Question& q = k == model.current ? onScreen : model.questions.record(k);
+        if (q != saved.questions[static_cast<std::size_t>(k - 1)])
+            return false;
+    }
+    return true;
+}
+
 } // namespace vireta

@@ -63,7 +63,7 @@ QToolButton* makeSectionButton(QWidget* parent, const char* name, const QString&
     b->setAutoRaise(true);
     b->setCursor(Qt::PointingHandCursor);
     b->setFocusPolicy(Qt::TabFocus);
-    b->setAccessibleName(caption);
+    b->setAccessibleName(QString(caption).remove(QLatin1Char('&'))); // without its mnemonic mark
     return b;
 }
 
@@ -100,7 +100,11 @@ void orderTabsByPosition(QWidget* page) {
     }
     std::vector<Place> places;
     for (QWidget* w : page->findChildren<QWidget*>()) {
-        if (w->focusPolicy() & Qt::TabFocus && !w->isHidden() && !w->isWindow())
+        // A combo box's popup list lives in a window of its own, and a spin box's
+        // line edit is reached through the spin box: neither takes a place here.
+        const bool proxy = w->parentWidget() && w->parentWidget()->focusProxy() == w;
+        if (w->focusPolicy() & Qt::TabFocus && !w->isHidden() && !w->isWindow() &&
+            w->window() == page->window() && !proxy)
             places.push_back({w, w->mapTo(page, QPoint(0, 0))});
     }
     std::stable_sort(places.begin(), places.end(), [](const Place& a, const Place& b) {
@@ -139,7 +143,7 @@ QLineEdit* TForm1::addPathBox(QWidget* parent, const char* name, const char* ope
                                     QStringLiteral("Escoitar: ") + accessibleName, 26);
         play->move(x + width - 26, y - 1);
         connect(open, &QToolButton::clicked, this, [this, box] { abreson(box); });
-        connect(play, &QToolButton::clicked, this, [this, box] { sona(box->text()); });
+        connect(play, &QToolButton::clicked, this, [this, box, play] { sona(box->text(), play); });
     } else { // the image box: pick, then preview at once
         connect(open, &QToolButton::clicked, this, [this, box] {
             abreimaxe(box);

@@ -118,11 +118,23 @@ void TForm1::buildQuestionsPage() {
     nf.setBold(true);
     npreg->setFont(nf);
     row->addWidget(npreg);
+    lbtotal = new QLabel(QStringLiteral("de 1"), nav);
+    lbtotal->setObjectName(QStringLiteral("lbtotal"));
+    lbtotal->setFont(nf);
+    lbtotal->setMinimumWidth(lbtotal->fontMetrics().horizontalAdvance(QStringLiteral("de 200")));
+    lbtotal->setAccessibleName(QStringLiteral("Número de preguntas"));
+    row->addWidget(lbtotal);
     btira = makeIconButton(nav, "btira", "goto", QStringLiteral("Ir á pregunta"), 38);
     btira->setToolTip(QStringLiteral("Ir á pregunta (Intro no número)"));
     row->addWidget(btira);
     connect(npreg, &QLineEdit::returnPressed, btira, &QToolButton::click);
     row->addStretch(1);
+    btdesfacer = makeIconButton(nav, "btdesfacer", "undo", QStringLiteral("Desfacer"), 38);
+    btrefacer = makeIconButton(nav, "btrefacer", "redo", QStringLiteral("Refacer"), 38);
+    row->addWidget(btdesfacer);
+    row->addWidget(btrefacer);
+    connect(btdesfacer, &QToolButton::clicked, this, &TForm1::undo);
+    connect(btrefacer, &QToolButton::clicked, this, &TForm1::redo);
 
     questionControls_ = {txtpreg, txtresp1, txtresp2,  txtresp3, txtresp4,    txtimaxe,
                          txtson,  txtcor,   txtsoncor, txtincor, txtsonincor, txtenlace};
@@ -136,6 +148,7 @@ void TForm1::buildQuestionsPage() {
     connect(btira, &QToolButton::clicked, this, &TForm1::btiraClick);
     connect(btmostra, &QToolButton::clicked, this, &TForm1::btmostraClick);
     connect(SpeedButton14, &QToolButton::clicked, this, [this] { ponimaxe(imaxe, txtimaxe); });
+    connect(txtimaxe, &QLineEdit::returnPressed, this, [this] { ponimaxe(imaxe, txtimaxe); });
 }
 
 } // namespace vireta

@@ -1,11 +1,13 @@
 // Page 5, "Exportar": the format tabs with their settings, "Copiar arquivos",
 // "Empaquetar" and "Gardar".
 
+#include "formats/paper_test.h"
 #include "pages/page_parts.h"
 #include "preguntas.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -168,7 +170,42 @@ void TForm1::buildSavePage() {
         y += 34;
     }
     optmoodle->setChecked(true);
+    // The tab stands for the format chosen in it.
+    TabSheet6->setProperty("format", static_cast<int>(Format::Moodle));
     ctformatos->addTab(TabSheet6, QStringLiteral("Outros"));
+
+    // The paper test: its tab stands seventh, after the web and other formats.
+    paperTab = new QWidget;
+    paperTab->setObjectName(QStringLiteral("TabSheet7"));
+    paperTab->setProperty("format", static_cast<int>(Format::Pdf));
+    makeCaption(paperTab, QStringLiteral("Modelos:"), 16, 16, 130);
+    paperVersions = new QSpinBox(paperTab);
+    paperVersions->setObjectName(QStringLiteral("paperVersions"));
+    paperVersions->setRange(1, kMaxPaperVersions);
+    paperVersions->setValue(1);
+    paperVersions->setAccessibleName(QStringLiteral("Modelos"));
+    paperVersions->setGeometry(146, 14, 60, 24);
+    makeCaption(paperTab, QStringLiteral("Papel:"), 16, 48, 130);
+    paperSize = new QComboBox(paperTab);
+    paperSize->setObjectName(QStringLiteral("paperSize"));
+    paperSize->addItems({QStringLiteral("A4"), QStringLiteral("Carta (EUA)")});
+    paperSize->setAccessibleName(QStringLiteral("Papel"));
+    paperSize->setGeometry(146, 46, 140, 24);
+    paperShuffleAnswers = new QCheckBox(QStringLiteral("Revolver respostas"), paperTab);
+    paperShuffleAnswers->setObjectName(QStringLiteral("paperShuffleAnswers"));
+    paperShuffleAnswers->setChecked(true);
+    paperShuffleAnswers->setGeometry(146, 80, 220, 24);
+    paperKeyApart = new QCheckBox(QStringLiteral("Solucións á parte"), paperTab);
+    paperKeyApart->setObjectName(QStringLiteral("paperKeyApart"));
+    paperKeyApart->setGeometry(146, 108, 220, 24);
+    paperPrint = makeSectionButton(paperTab, "paperPrint", QStringLiteral("Imprimir…"), "print");
+    paperPrint->setGeometry(146, 146, 110, 56);
+    auto* paperNote = new QLabel(QStringLiteral("Garda a proba en papel como PDF, cada modelo coa súa "
+                                                "orde, e as solucións ao final."),
+                                 paperTab);
+    paperNote->setWordWrap(true);
+    paperNote->setGeometry(16, 214, 560, 40);
+    ctformatos->insertTab(6, paperTab, QStringLiteral("Papel"));
 
     auto* strip = makePanel(page5, "Panel19");
     strip->setFixedHeight(76);
@@ -182,6 +219,10 @@ void TForm1::buildSavePage() {
     chkempaqueta->setChecked(true);
     btgarda = makeSectionButton(strip, "btgarda", QStringLiteral("Gardar"), "export");
     btgarda->setMinimumWidth(80);
+    // As tall as "Gardar", so the three share a row of the tab order and Tab reaches
+    // both check boxes before the button.
+    for (QCheckBox* box : {chkcopia, chkempaqueta})
+        box->setFixedHeight(btgarda->sizeHint().height());
     row->addWidget(chkcopia);
     row->addSpacing(24);
     row->addWidget(chkempaqueta);
@@ -190,14 +231,17 @@ void TForm1::buildSavePage() {
     column->addWidget(strip);
 
     connect(ctformatos, &QTabWidget::currentChanged, this, &TForm1::ctformatosChange);
-    connect(outrosformato, &QButtonGroup::idToggled, this, [this](int, bool checked) {
-        if (checked)
-            ctformatosChange(ctformatos->currentIndex());
+    connect(outrosformato, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (!checked)
+            return;
+        TabSheet6->setProperty("format", id);
+        ctformatosChange(ctformatos->currentIndex());
     });
     connect(btgarda, &QToolButton::clicked, this, &TForm1::btgardaClick);
     connect(styleButton, &QToolButton::clicked, this, &TForm1::btabrson10Click);
     connect(templateButton, &QToolButton::clicked, this, &TForm1::btabrson10Click);
     connect(styleJsButton, &QToolButton::clicked, this, &TForm1::btabrson12Click);
+    connect(paperPrint, &QToolButton::clicked, this, &TForm1::btimprimirClick);
 }
 
 } // namespace vireta

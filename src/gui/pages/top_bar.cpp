@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QToolButton>
 
+#include <utility>
+
 namespace vireta {
 
 void TForm1::buildTopBar() {
@@ -25,9 +27,10 @@ void TForm1::buildTopBar() {
     auto* left = new QHBoxLayout(Panel3);
     left->setContentsMargins(4, 0, 4, 0);
     left->setSpacing(0);
-    btinicio = makeSectionButton(Panel3, "btinicio", QStringLiteral("Inicio"), "home");
-    btpreg = makeSectionButton(Panel3, "btpreg", QStringLiteral("Preguntas"), "questions");
-    btfinal = makeSectionButton(Panel3, "btfinal", QStringLiteral("Final"), "finish");
+    // "&" marks each caption's Alt mnemonic.
+    btinicio = makeSectionButton(Panel3, "btinicio", QStringLiteral("&Inicio"), "home");
+    btpreg = makeSectionButton(Panel3, "btpreg", QStringLiteral("&Preguntas"), "questions");
+    btfinal = makeSectionButton(Panel3, "btfinal", QStringLiteral("&Final"), "finish");
     for (auto* b : {btinicio, btpreg, btfinal})
         left->addWidget(b, 1);
 
@@ -36,15 +39,27 @@ void TForm1::buildTopBar() {
     auto* right = new QHBoxLayout(Panel4);
     right->setContentsMargins(4, 0, 4, 0);
     right->setSpacing(0);
-    btnovo = makeSectionButton(Panel4, "btnovo", QStringLiteral("Novo"), "new");
-    btabrir = makeSectionButton(Panel4, "btabrir", QStringLiteral("Abrir"), "open");
-    btimportar = makeSectionButton(Panel4, "btimportar", QStringLiteral("Importar"), "import");
-    btimportar->setShortcut(QKeySequence(Qt::ALT | Qt::Key_M));
-    btimportar->setToolTip(QStringLiteral("Importar preguntas doutro formato"));
-    btexportar = makeSectionButton(Panel4, "btexportar", QStringLiteral("Exportar"), "export");
-    btaxuda = makeSectionButton(Panel4, "btaxuda", QStringLiteral("Axuda"), "help");
+    btnovo = makeSectionButton(Panel4, "btnovo", QStringLiteral("&Novo"), "new");
+    btabrir = makeSectionButton(Panel4, "btabrir", QStringLiteral("&Abrir"), "open");
+    btimportar = makeSectionButton(Panel4, "btimportar", QStringLiteral("I&mportar"), "import");
+    btexportar = makeSectionButton(Panel4, "btexportar", QStringLiteral("&Exportar"), "export");
+    btaxuda = makeSectionButton(Panel4, "btaxuda", QStringLiteral("A&xuda"), "help");
     for (auto* b : {btnovo, btabrir, btimportar, btexportar, btaxuda})
         right->addWidget(b, 1);
+
+    // What each button does, with its keys (the window's shortcuts are in keyboard.cpp).
+    const std::pair<QToolButton*, const char*> tips[] = {
+        {btinicio, "Inicio: os datos xerais do cuestionario (Alt+I)"},
+        {btpreg, "Preguntas: as preguntas, unha a unha (Alt+P)"},
+        {btfinal, "Final: as mensaxes do final do xogo (Alt+F)"},
+        {btnovo, "Novo: un novo conxunto de preguntas (Ctrl+N, Alt+N)"},
+        {btabrir, "Abrir un cuestionario (Ctrl+O, Alt+A)"},
+        {btimportar, "Importar preguntas doutro formato (Alt+M)"},
+        {btexportar, "Exportar: gardar nun formato; Ctrl+S garda o cuestionario (Ctrl+E, Alt+E)"},
+        {btaxuda, "Axuda: a páxina de axuda (F1, Alt+X)"},
+    };
+    for (const auto& [button, tip] : tips)
+        button->setToolTip(QString::fromUtf8(tip));
 
     bar->addWidget(Panel3);
     bar->addStretch(1);
@@ -71,6 +86,12 @@ void TForm1::buildTopBar() {
     bold.setPointSizeF(bold.pointSizeF() * 1.15);
     seccion->setFont(bold);
     strip->addWidget(seccion);
+    strip->addStretch(1);
+    aviso = new QLabel(Panel2);
+    aviso->setObjectName(QStringLiteral("aviso"));
+    aviso->setStyleSheet(QStringLiteral("color: rgb(150, 0, 0);"));
+    aviso->hide();
+    strip->addWidget(aviso);
 }
 
 } // namespace vireta

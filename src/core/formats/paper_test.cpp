@@ -1,0 +1,70 @@
+#include "formats/paper_test.h"
+
+#include "formats/writer_support.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace vireta {
+
+std::vector<PaperVersion> planPaperTest(const QuestionTable& questions, int count, bool inOrder,
+                                        const PaperSettings& settings,
+                                        ShuffleGenerator& generator) {
+    count = clampedCount(count);
+    const int versions = std::clamp(settings.versions, 1, kMaxPaperVersions);
+    std::vector<PaperVersion> plan(static_cast<std::size_t>(versions));
+    for (int v = 0; v < versions; ++v) {
+        PaperVersion& version = plan[static_cast<std::size_t>(v)];
+        version.letter = static_cast<char>('A' + v);
+        if (versions > 1)
+            version.name = std::string("Modelo ") + version.letter;
+        for (int record : questionOrder(count, inOrder, generator)) {
+            const Question& q = questions.record(record);
+            if (statementOf(q).empty())
+                continue;
+            PaperQuestion pq;
+            pq.number = static_cast<int>(version.questions.size()) + 1;
+            pq.record = record;
+            pq.answers = filledAnswers(q);
+            if (settings.shuffleAnswers) {
+                generator.reseed();
+                shuffle(pq.answers, generator);
+            }
+            const auto right = std::find(pq.answers.begin(), pq.answers.end(), 1);
+            if (right != pq.answers.end())
+                pq.key = static_cast<int>(right - pq.answers.begin());
+            version.questions.push_back(std::move(pq));
+        }
+    }
+    return plan;
+}
+
+std::string answerLabel(int position) {
+    return std::string(1, static_cast<char>('a' + position)) + ")";
+}
+
+std::string keyLetter(const PaperQuestion& question) {
+    if (question.key < 0)
+        return "-";
+    return std::string(1, static_cast<char>('a' + question.key));
+}
+
+std::string keyPathFor(std::string_view documentPath) {
+    std::string path(documentPath);
+    const std::size_t bare = path.find_last_of("/\\:");
+    const std::size_t nameStart = bare == std::string::npos ? 0 : bare + 1;
+    if (path.size() >= nameStart + 5) {
+        std::string tail = path.substr(path.size() - 4);
+        std::transform(tail.begin(), tail.end(), tail.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (tail == ".pdf")
+            path.erase(path.size() - 4);
+    }
+    return path + "-solucions.pdf";
+}
+
+std::string pageNumberText(int page, int pages) {
+    return "P\xC3\xA1xina " + std::to_string(page) + " de " + std::to_string(pages);
+}
+
+} // namespace vireta

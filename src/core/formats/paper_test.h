@@ -1,0 +1,63 @@
+// The paper test: which questions each printed version shows, in which order, with
+// its answers in which order, and the answer key. This is everything about the
+// document that is not drawing; src/print draws it as a PDF.
+#pragma once
+
+#include "formats/export_settings.h"
+#include "formats/shuffle.h"
+#include "model/quiz.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vireta {
+
+inline constexpr int kMaxPaperVersions = 4;
+
+// One question as a version prints it.
+struct PaperQuestion {
+    int number = 0;           // as printed: 1, 2, 3 ... within the version
+    int record = 0;           // the question's record in the table
+    std::vector<int> answers; // the answer field numbers (1..4) in printed order
+    int key = -1;             // position in `answers` of answer 1 (the right one), -1 if none
+};
+
+struct PaperVersion {
+    char letter = 'A';    // A, B, C, D
+    std::string name;     // "Modelo A" ...; empty when the test has a single version
+    std::vector<PaperQuestion> questions;
+};
+
+// The versions of the paper test: settings.versions clamped to 1..kMaxPaperVersions.
+// Each version draws its question order (unless `inOrder`) and then, question by
+// question, its answer order (unless !settings.shuffleAnswers) from `generator`,
+// reseeded before each draw as the HTML pages do, so a fixed seed gives the same
+// versions every time. Questions with an empty statement are left out and the others
+// numbered without gaps.
+std::vector<PaperVersion> planPaperTest(const QuestionTable& questions, int count, bool inOrder,
+                                        const PaperSettings& settings,
+                                        ShuffleGenerator& generator);
+
+// "a)", "b)" ... for the answer at printed position 0, 1 ...
+std::string answerLabel(int position);
+
+// The key's letter of a question: "a" ... "d", or "-" when it has no right answer.
+std::string keyLetter(const PaperQuestion& question);
+
+// The answer key's file beside the test's: a final ".pdf" (any case) is replaced by
+// "-solucions.pdf", any other name gets "-solucions.pdf" appended.
+//   proba.pdf -> proba-solucions.pdf, /tmp/a.b -> /tmp/a.b-solucions.pdf
+std::string keyPathFor(std::string_view documentPath);
+
+// "Páxina 2 de 5".
+std::string pageNumberText(int page, int pages);
+
+// The document's own words.
+inline constexpr const char* kPaperName = "Nome:";
+inline constexpr const char* kPaperClass = "Curso:";
+inline constexpr const char* kPaperDate = "Data:";
+inline constexpr const char* kPaperKeyTitle = "Solucións";
+inline constexpr const char* kPdfFilter = " *.pdf|*.pdf;*.PDF";
+
+} // namespace vireta

@@ -1,0 +1,105 @@
+// The window's keyboard: the shortcuts of the top bar and of undo, and the text boxes'
+// share of the keys (a box keeps its own undo while it has one, and an Alt+letter that
+// is no shortcut types nothing).
+
+#include "preguntas.h"
+
+#include <QEvent>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QShortcut>
+#include <QTextDocument>
+#include <QToolButton>
+
+namespace vireta {
+namespace {
+
+bool isUndoKey(const QKeyEvent* key) {
+    return key->matches(QKeySequence::Undo);
+}
+bool isRedoKey(const QKeyEvent* key) {
+    return key->matches(QKeySequence::Redo) ||
+           key->keyCombination() == QKeyCombination(Qt::CTRL | Qt::SHIFT, Qt::Key_Z);
+}
+
+bool hasOwnUndo(QObject* box, bool redo) {
+    if (auto* line = qobject_cast<QLineEdit*>(box))
+        return redo ? line->isRedoAvailable() : line->isUndoAvailable();
+    if (auto* text = qobject_cast<QPlainTextEdit*>(box))
+        return redo ? text->document()->isRedoAvailable() : text->document()->isUndoAvailable();
+    return false;
+}
+
+// Installed on every text box of the window.
+class TextBoxKeys : public QObject {
+public:
+    TextBoxKeys(QObject* parent, QList<QKeySequence> windowKeys)
+        : QObject(parent), windowKeys_(std::move(windowKeys)) {}
+
+protected:
+    bool eventFilter(QObject* box, QEvent* event) override {
+        if (event->type() == QEvent::ShortcutOverride) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            // Returning true without accepting lets the window's shortcut run. A text box
+            // would otherwise take Ctrl+E (end of line) or Ctrl+Z for itself.
+            if (isUndoKey(key))
+                return !hasOwnUndo(box, false);
+            if (isRedoKey(key))
+                return !hasOwnUndo(box, true);
+            const QKeySequence pressed(key->keyCombination());
+            for (const QKeySequence& own : windowKeys_) {
+                if (own == pressed)
+                    return true;
+            }
+            return false;
+        }
+        if (event->type() == QEvent::KeyPress) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            const Qt::KeyboardModifiers mods = key->modifiers();
+            // Alt with a letter that is no shortcut reaches the box as a key press:
+            // it must not type the letter.
+            if ((mods & Qt::AltModifier) && !(mods & Qt::ControlModifier) &&
+                !key->text().isEmpty() && key->text().at(0).isPrint())
+                return true;
+        }
+        return false;
+    }
+
+private:
+    QList<QKeySequence> windowKeys_;
+};
+
+} // namespace
+
+void TForm1::buildShortcuts() {
+    struct Key {
+        QKeySequence keys;
+        std::function<void()> run;
+    };
+    const Key keys[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_N), [this] { btnovo->click(); }},
+        {QKeySequence(Qt::CTRL | Qt::Key_O), [this] { btabrir->click(); }},
+        {QKeySequence(Qt::CTRL | Qt::Key_S), [this] { saveQuiz(); }},
+        {QKeySequence(Qt::CTRL | Qt::Key_E), [this] { btexportar->click(); }},
+        {QKeySequence(Qt::Key_F1), [this] { btaxuda->click(); }},
+        {QKeySequence(Qt::CTRL | Qt::Key_Z), [this] { undo(); }},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), [this] { redo(); }},
+    };
+    QList<QKeySequence> windowKeys;
+    for (const Key& key : keys) {
+        auto* shortcut = new QShortcut(key.keys, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, key.run);
+        windowKeys << key.keys;
+    }
+
+    auto* filter = new TextBoxKeys(this, windowKeys);
+    for (auto* box : findChildren<QLineEdit*>())
+        box->installEventFilter(filter);
+    for (auto* box : findChildren<QPlainTextEdit*>())
+        box->installEventFilter(filter);
+}
+
+} // namespace vireta

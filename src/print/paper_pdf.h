@@ -1,0 +1,77 @@
+// The paper test drawn on pages: the versions planned in core (formats/paper_test.h)
+// as a PDF through QPdfWriter, or onto any other paged device such as a printer.
+// Needs a QGuiApplication (any platform, "offscreen" included) for its fonts.
+#pragma once
+
+#include "formats/export_settings.h"
+#include "formats/paper_test.h"
+#include "formats/shuffle.h"
+#include "model/quiz.h"
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+class QPagedPaintDevice;
+
+namespace vireta {
+
+// The document could not be drawn (its font files are missing, a device refused).
+class PaperPrintError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// What one paper test shows: the quiz's titles, the instructions under the head and
+// the planned versions of its questions.
+struct PaperDocument {
+    std::string title;
+    std::string subtitle;
+    std::string instructions; // the "Texto" of the HTML tab
+    const QuestionTable* questions = nullptr;
+    std::vector<PaperVersion> versions;
+};
+
+// The versions planned from the quiz and the save page's settings.
+PaperDocument makePaperDocument(const GeneralData& general, const QuestionTable& questions,
+                                int count, const ExportSettings& settings,
+                                ShuffleGenerator& generator);
+
+enum class PaperPart {
+    Test,  // the versions only
+    Key,   // the answer key only
+    Whole, // the versions, then the answer key
+};
+
+struct PaperDrawResult {
+    int pages = 0;
+    std::vector<std::string> unreadPictures; // pictures that could not be read, once each
+};
+
+// DejaVu Sans, regular and bold, loaded from its font files once; throws
+// PaperPrintError when they cannot be loaded.
+void loadPaperFonts();
+
+// A4 or US Letter, portrait, 2 cm margins.
+void setPaperLayout(QPagedPaintDevice& device, bool letter);
+
+// Draws `part` on `device`, whose page layout is already set, starting on its current
+// page. Every version and the key start on a page of their own; a question is never
+// split across two pages; each page's foot carries the title, the version and
+// "Páxina N de M" numbered within the version (or the key).
+PaperDrawResult drawPaperTest(QPagedPaintDevice& device, const PaperDocument& doc, PaperPart part);
+
+// The part as the bytes of a PDF file.
+std::string paperTestPdf(const PaperDocument& doc, PaperPart part, bool letter,
+                         PaperDrawResult* result = nullptr);
+
+// The files a save writes: the test (with the key after it unless settings.keyApart)
+// and, with keyApart, the key on its own.
+struct PaperFiles {
+    std::string test;
+    std::string key; // empty unless the key is apart
+    std::vector<std::string> unreadPictures;
+};
+PaperFiles paperTestFiles(const PaperDocument& doc, const PaperSettings& settings);
+
+} // namespace vireta

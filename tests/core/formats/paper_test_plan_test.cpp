@@ -1,0 +1,153 @@
+// The paper test's versions: question and answer orders from the shuffle generator,
+// numbering, the answer key and the key file's name.
+#include "formats/paper_test.h"
+#include "formats/writer_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace vireta;
+
+namespace {
+
+// Ten questions with four answers each, the statement of the fourth left empty, the
+// seventh without its right answer, the ninth with a gap (no second answer).
+QuestionTable tenQuestions() {
+    QuestionTable t;
+    for (int k = 1; k <= 10; ++k) {
+        Question& q = t.record(k);
+        q[FieldSlot::enunciado] = "Pregunta " + std::to_string(k);
+        for (int a = 1; a <= 4; ++a)
+            q[answerSlot(a)] = "R" + std::to_string(k) + "." + std::to_string(a);
+    }
+    t.record(4)[FieldSlot::enunciado].clear();
+    t.record(7)[FieldSlot::resposta1].clear();
+    t.record(9)[FieldSlot::resposta2].clear();
+    return t;
+}
+
+std::vector<int> recordsOf(const PaperVersion& v) {
+    std::vector<int> r;
+    for (const auto& q : v.questions)
+        r.push_back(q.record);
+    return r;
+}
+
+PaperSettings settings(int versions, bool shuffleAnswers) {
+    PaperSettings s;
+    s.versions = versions;
+    s.shuffleAnswers = shuffleAnswers;
+    return s;
+}
+
+} // namespace
+
+TEST(PaperTestPlan, InOrderWithoutShufflingKeepsTheQuizAsItIs) {
+    const QuestionTable t = tenQuestions();
+    auto g = ShuffleGenerator::withFixedSeed(5);
+    const auto plan = planPaperTest(t, 10, true, settings(1, false), g);
+    ASSERT_EQ(plan.size(), 1u);
+    EXPECT_EQ(plan[0].letter, 'A');
+    EXPECT_EQ(plan[0].name, ""); // a single version is not named
+    EXPECT_EQ(recordsOf(plan[0]), (std::vector<int>{1, 2, 3, 5, 6, 7, 8, 9, 10}));
+    for (std::size_t i = 0; i < plan[0].questions.size(); ++i)
+        EXPECT_EQ(plan[0].questions[i].number, static_cast<int>(i) + 1); // no gap for 4
+    const PaperQuestion& seventh = plan[0].questions[5];
+    EXPECT_EQ(seventh.answers, (std::vector<int>{2, 3, 4}));
+    EXPECT_EQ(seventh.key, -1);
+    EXPECT_EQ(keyLetter(seventh), "-");
+    EXPECT_EQ(plan[0].questions[7].answers, (std::vector<int>{1, 3, 4}));
+    EXPECT_EQ(keyLetter(plan[0].questions[0]), "a");
+}
+
+TEST(PaperTestPlan, EachVersionDrawsItsOwnOrdersAndTheKeyFollowsTheRightAnswer) {
+    const QuestionTable t = tenQuestions();
+    auto g = ShuffleGenerator::withFixedSeed(42);
+    const auto plan = planPaperTest(t, 10, false, settings(4, true), g);
+    ASSERT_EQ(plan.size(), 4u);
+    const char* names[] = {"Modelo A", "Modelo B", "Modelo C", "Modelo D"};
+    for (std::size_t v = 0; v < 4; ++v) {
+        SCOPED_TRACE(v);
+        EXPECT_EQ(plan[v].name, names[v]);
+        std::vector<int> records = recordsOf(plan[v]);
+        std::sort(records.begin(), records.end());
+        EXPECT_EQ(records, (std::vector<int>{1, 2, 3, 5, 6, 7, 8, 9, 10}));
+        for (const PaperQuestion& q : plan[v].questions) {
+            std::vector<int> sorted = q.answers;
+            std::sort(sorted.begin(), sorted.end());
+            EXPECT_EQ(sorted, filledAnswers(t.record(q.record)));
+            if (q.record == 7) {
+                EXPECT_EQ(q.key, -1);
+            } else {
+                ASSERT_GE(q.key, 0);
+                EXPECT_EQ(q.answers[static_cast<std::size_t>(q.key)], 1);
+                EXPECT_EQ(keyLetter(q), std::string(1, static_cast<char>('a' + q.key)));
+            }
+        }
+    }
+    // The versions really differ from one another.
+    for (std::size_t v = 1; v < 4; ++v)
+        EXPECT_NE(recordsOf(plan[v]), recordsOf(plan[0])) << v;
+    // Version A shows the questions in the order the form page draws with the same seed.
+    auto same = ShuffleGenerator::withFixedSeed(42);
+    std::vector<int> formOrder = questionOrder(10, false, same);
+    formOrder.erase(std::remove(formOrder.begin(), formOrder.end(), 4), formOrder.end());
+    EXPECT_EQ(recordsOf(plan[0]), formOrder);
+}
+
+TEST(PaperTestPlan, TheSameSeedGivesTheSameVersions) {
+    const QuestionTable t = tenQuestions();
+    auto a = ShuffleGenerator::withFixedSeed(7);
+    auto b = ShuffleGenerator::withFixedSeed(7);
+    auto c = ShuffleGenerator::withFixedSeed(8);
+    const auto first = planPaperTest(t, 10, false, settings(3, true), a);
+    const auto second = planPaperTest(t, 10, false, settings(3, true), b);
+    const auto other = planPaperTest(t, 10, false, settings(3, true), c);
+    bool differs = false;
+    for (std::size_t v = 0; v < 3; ++v) {
+        EXPECT_EQ(recordsOf(first[v]), recordsOf(second[v]));
+        for (std::size_t i = 0; i < first[v].questions.size(); ++i)
+            EXPECT_EQ(first[v].questions[i].answers, second[v].questions[i].answers);
+        differs = differs || recordsOf(first[v]) != recordsOf(other[v]);
+    }
+    EXPECT_TRUE(differs);
+}
+
+TEST(PaperTestPlan, ConOrdeKeepsTheQuestionsAndOnlyTheAnswersMove) {
+    const QuestionTable t = tenQuestions();
+    auto g = ShuffleGenerator::withFixedSeed(3);
+    const auto plan = planPaperTest(t, 10, true, settings(2, true), g);
+    EXPECT_EQ(recordsOf(plan[0]), recordsOf(plan[1]));
+    bool moved = false;
+    for (std::size_t i = 0; i < plan[0].questions.size(); ++i)
+        moved = moved || plan[0].questions[i].answers != plan[1].questions[i].answers;
+    EXPECT_TRUE(moved);
+}
+
+TEST(PaperTestPlan, VersionsAndCountAreClamped) {
+    const QuestionTable t = tenQuestions();
+    auto g = ShuffleGenerator::withFixedSeed(1);
+    EXPECT_EQ(planPaperTest(t, 10, true, settings(0, false), g).size(), 1u);
+    EXPECT_EQ(planPaperTest(t, 10, true, settings(9, false), g).size(), 4u);
+    EXPECT_EQ(planPaperTest(t, 500, true, settings(1, false), g)[0].questions.size(), 9u);
+    EXPECT_TRUE(planPaperTest(t, -3, true, settings(1, false), g)[0].questions.empty());
+}
+
+TEST(PaperTestPlan, KeyFileNamesAndPageTexts) {
+    const struct {
+        const char* document;
+        const char* key;
+    } cases[] = {
+        {"proba.pdf", "proba-solucions.pdf"},
+        {"/tmp/Proba.PDF", "/tmp/Proba-solucions.pdf"},
+        {"/tmp/a.b", "/tmp/a.b-solucions.pdf"},
+        {"/tmp/x.pdf/.pdf", "/tmp/x.pdf/.pdf-solucions.pdf"}, // a bare ".pdf" is a name
+        {"C:\\probas\\exame.pdf", "C:\\probas\\exame-solucions.pdf"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(keyPathFor(c.document), c.key) << c.document;
+    EXPECT_EQ(answerLabel(0), "a)");
+    EXPECT_EQ(answerLabel(3), "d)");
+    EXPECT_EQ(pageNumberText(2, 5), "P\xC3\xA1xina 2 de 5");
+}
