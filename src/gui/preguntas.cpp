@@ -720,20 +720,16 @@ void TForm1::importar(const QString& path) {
 }
 
 void TForm1::applyImportResult(const ImportResult& result) {
-    pasa();
     AppliedImport applied;
-    // Everything the import changes, in one call.
-    const auto change = [&] {
+    // Everything the import changes, as one step of "Desfacer".
+    pushQuestionsChange(QStringLiteral("Importar preguntas"), [&] {
         applied = applyImport(result, model_);
         // The common messages are for new questions typed here, not imported ones.
         if (applied.inserted > 0)
             model_.fresh = false;
-    };
-    change();
-    if (applied.inserted > 0) {
-        mostra();
+    });
+    if (applied.inserted > 0)
         btpregClick();
-    }
     QString text = applied.inserted == 1
                        ? QStringLiteral("Importouse 1 pregunta.")
                        : QStringLiteral("Importáronse %1 preguntas.").arg(applied.inserted);

@@ -142,8 +142,8 @@ public:
     void importar(const QString& path);
     // The questions are inserted after the current one (or replace a new quiz's blank
     // one), the first of them is shown, and the box "Importáronse N preguntas." lists
-    // what was left out. The questions change in one call (`change` inside), the one an
-    // undo step is to wrap; nothing else of the quiz changes.
+    // what was left out. The change of the questions is one step of "Desfacer"; nothing
+    // else of the quiz changes.
     void applyImportResult(const ImportResult& result);
 
     // --- media attachments ---
