@@ -16,6 +16,7 @@
 // open_first_paint_no_photo); open_until_preview_shown_photo runs on until the
 // photo's preview is in its box.
 #include "dialogs.h"
+#include "fake_dialogs.h"
 #include "formats/quiz_file.h"
 #include "media/image_writer.h"
 #include "preguntas.h"
@@ -47,23 +48,11 @@
 namespace {
 
 // Start-up asks nothing; every dialog would answer "no".
-class SilentDialogs : public vireta::Dialogs {
+// The window's dialogs answered without a display: every question is declined. The
+// tests' scripted dialogs follow the interface as it grows.
+class SilentDialogs : public vireta::FakeDialogs {
 public:
-    bool confirm(QWidget*, const QString&) override { return false; }
-    void inform(QWidget*, const QString&) override {}
-    void warn(QWidget*, const QString&, const QString&) override {}
-    void error(QWidget*, const QString&) override {}
-    std::optional<QString> openFile(QWidget*, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    std::optional<QString> openImage(QWidget*, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    std::optional<QString> saveFile(QWidget*, const QString&, const QString&,
-                                    const QString&) override {
-        return std::nullopt;
-    }
-    void openWithDesktop(const QString&) override {}
+    SilentDialogs() { confirmAnswer = false; }
 };
 
 // Flags the first paint event of a window; the paint is complete once the event loop
