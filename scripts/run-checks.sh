@@ -3,7 +3,8 @@
 # and UndefinedBehaviorSanitizer and runs them (the browser test once is enough), then builds the fuzz targets with clang
 # and fuzzes each for a short while, starting from the corpus under fuzz/corpus/: the XML
 # reader, and a quiz file opened and then saved in every format (save_fuzz).
-# FUZZ_SECONDS sets the time per target (default 60).
+# Last, the benchmarks are built (not run). FUZZ_SECONDS sets the time per fuzz target
+# (default 60).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -32,3 +33,9 @@ for target in xml save web_game aiken gift spreadsheet moodle; do
   build/fuzz/fuzz/"${target}_fuzz" -max_total_time="$fuzz_seconds" -print_final_stats=1 \
     -artifact_prefix="build/fuzz/${target}-" "${dict[@]}" "$work" "fuzz/corpus/$target"
 done
+
+# The benchmarks are built, not run (their figures mean something only on a quiet
+# machine), so that they keep compiling as the code changes.
+cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVIRETA_WERROR=ON \
+  -DVIRETA_BUILD_BENCH=ON -DVIRETA_BUILD_TESTS=OFF >/dev/null
+cmake --build build/bench
