@@ -11,6 +11,7 @@ packages=(
   qt6-l10n-tools   # lrelease: the Galician additions to Qt's catalogue
   libpng-dev libjpeg-dev zlib1g-dev
   libzip-dev   # the SCORM package
+  libpugixml-dev   # reads Moodle XML question banks (the import)
   fonts-dejavu-core   # the paper test's font, embedded in its PDF
   gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
   # tests and benchmarks
@@ -20,7 +21,7 @@ packages=(
   poppler-utils   # reads the paper test's PDF back (pdftotext, pdffonts, pdfimages)
   # sanitizer and fuzzing checks (scripts/run-checks.sh)
   clang libclang-rt-14-dev
-  # XML parsers the benchmarks compare against
+  # XML parsers the benchmarks compare against (pugixml is also the program's)
   libexpat1-dev libpugixml-dev
   # archive readers the tar writer tests check against
   tar libarchive-tools python3

@@ -1,17 +1,24 @@
 // vireta-export: the command-line front end over the editor's core. It opens a quiz
-// file as "Abrir" does and saves it as "Gardar" does, with the save page's settings
-// given as options. The paper test (-f pdf) is drawn by a module loaded only then
+// file as "Abrir" does (or imports another program's file as "Importar" does into a
+// new quiz) and saves it as "Gardar" does, with the save page's settings given as
+// options. The paper test (-f pdf) is drawn by a module loaded only then
 // (src/print, Qt on its "offscreen" platform, so no display is needed): the other
 // formats and --check start without Qt.
+#include "formats/aiken.h"
 #include "formats/book.h"
 #include "formats/export_settings.h"
 #include "formats/form_page.h"
+#include "formats/gift.h"
 #include "formats/marking_page.h"
+#include "formats/moodle_xml.h"
 #include "formats/output_buffer.h"
+#include "formats/question_import.h"
 #include "formats/paper_test.h"
 #include "formats/quiz_file.h"
+#include "formats/spreadsheet.h"
 #include "formats/web_game.h"
 #include "model/quiz.h"
+#include "save/file_io.h"
 #include "paper_module.h"
 #include "save/save_step.h"
 #include "text.h"
@@ -36,14 +43,21 @@ using namespace vireta;
 namespace {
 
 const char kUsage[] =
-    "usage: vireta-export --check QUIZ\n"
+    "usage: vireta-export --check [--from IMPORT] QUIZ\n"
     "       vireta-export -f FORMAT -o NAME [OPTION...] QUIZ\n"
     "       vireta-export --help\n"
     "\n"
-    "  --check QUIZ        open QUIZ as the editor does and print its number of questions\n"
+    "QUIZ is a quiz file or a file to import questions from (Aiken, GIFT, CSV/TSV\n"
+    "spreadsheet, Moodle XML), told by its content and, for spreadsheets, its extension.\n"
+    "\n"
+    "  --check QUIZ        open QUIZ as the editor does and print its number of questions;\n"
+    "                      of an imported file, also one line on standard error per\n"
+    "                      thing not imported\n"
+    "  --from IMPORT       read QUIZ as aiken, gift, csv or moodle\n"
     "  -f, --format FORMAT xml (the quiz file), html (form page), js (self-marking page),\n"
     "                      ebk (book), web (the web game), scorm (the web game as a\n"
-    "                      SCORM 1.2 package, NAME.zip) or pdf (the paper test)\n"
+    "                      SCORM 1.2 package, NAME.zip), pdf (the paper test),\n"
+    "                      moodle (Moodle XML), gift, aiken or csv\n"
     "  -o, --output NAME   the name to save under; \".\" and the format's extension are\n"
     "                      added when the file name has no \".\"\n"
     "  --copy              copy the quiz's media files beside the document\n"
@@ -81,6 +95,7 @@ struct ExportJob {
     const ExportSettings& settings;
     std::optional<std::uint32_t> seed;
     PaperFiles* paper; // the paper test's files besides the document
+    ExportNotes& notes; // what the format could not carry
 };
 
 using Writer = SaveRequest (*)(const ExportJob&, OutputBuffer&);
@@ -152,6 +167,22 @@ const FormatEntry kFormats[] = {
      [](const ExportJob& j, OutputBuffer& out) {
          return gardarscorm(j.general, j.model.questions, j.model.count, j.settings, out);
      }},
+    {"moodle", Format::Moodle,
+     [](const ExportJob& j, OutputBuffer& out) {
+         return MoodleXmlWriter::write(j.general, j.model.questions, j.model.count, out, j.notes);
+     }},
+    {"gift", Format::Gift,
+     [](const ExportJob& j, OutputBuffer& out) {
+         return GiftWriter::write(j.general, j.model.questions, j.model.count, out, j.notes);
+     }},
+    {"aiken", Format::Aiken,
+     [](const ExportJob& j, OutputBuffer& out) {
+         return AikenWriter::write(j.model.questions, j.model.count, out, j.notes);
+     }},
+    {"csv", Format::Csv,
+     [](const ExportJob& j, OutputBuffer& out) {
+         return SpreadsheetWriter::write(j.model.questions, j.model.count, out, j.notes);
+     }},
     {"pdf", Format::Pdf,
      [](const ExportJob& j, OutputBuffer& out) {
          PaperJob job;
@@ -183,6 +214,7 @@ struct UsageError {
 struct Options {
     bool help = false;
     bool check = false;
+    std::optional<ImportFormat> from;
     std::string format;
     std::string output;
     std::string quiz;
@@ -247,7 +279,12 @@ Options parse(int argc, char** argv) {
             o.help = true;
         else if (arg == "--check")
             o.check = true;
-        else if (arg == "-f" || arg == "--format")
+        else if (arg == "--from") {
+            const std::string name = value();
+            o.from = importFormatNamed(name);
+            if (!o.from)
+                throw UsageError{"unknown import format '" + name + "'"};
+        } else if (arg == "-f" || arg == "--format")
             o.format = value();
         else if (arg == "-o" || arg == "--output")
             o.output = value();
@@ -334,29 +371,70 @@ void complain(const std::string& message) {
     std::fprintf(stderr, "vireta-export: %s\n", message.c_str());
 }
 
-int run(const Options& o) {
-    OpenedQuiz opened;
+// Whether QUIZ is to be imported rather than opened: forced, or told by its content.
+bool isImport(const Options& o) {
+    if (o.from)
+        return true;
+    std::string bytes;
+    if (!fileio::readWholeFile(o.quiz, bytes))
+        return false; // the quiz file's reader says why
+    switch (detectFormat(o.quiz, bytes)) {
+    case DetectedFormat::Aiken:
+    case DetectedFormat::Gift:
+    case DetectedFormat::Spreadsheet:
+    case DetectedFormat::MoodleXml:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Reads QUIZ into a new quiz and returns its number of questions; -1 (having said
+// why) when it cannot be read.
+int load(const Options& o, QuizModel& model, GeneralData& general) {
+    if (isImport(o)) {
+        try {
+            const ImportResult result = importQuestions(o.quiz, o.from, !o.check);
+            const AppliedImport applied = applyImport(result, model);
+            for (const FormatNote& note : applied.notes)
+                complain(o.quiz + ": " + note.english());
+            return applied.inserted;
+        } catch (const ImportError& e) {
+            complain(e.path() + ": " + e.what());
+            return -1;
+        }
+    }
     try {
-        opened = openQuizFile(o.quiz);
+        OpenedQuiz opened = openQuizFile(o.quiz);
+        const int count = opened.count();
+        applyOpenedQuiz(std::move(opened), model, general);
+        return count;
     } catch (const QuizFileError& e) {
         const std::string reason = e.what();
         complain(reason.find(e.path()) == std::string::npos ? e.path() + ": " + reason : reason);
-        return 1;
+        return -1;
     }
+}
+
+int run(const Options& o) {
+    QuizModel model;
+    GeneralData general;
+    const int count = load(o, model, general);
+    if (count < 0)
+        return 1;
     if (o.check) {
-        std::printf("%d\n", opened.count());
+        std::printf("%d\n", count);
         return 0;
     }
 
     const FormatEntry& format = *findFormat(o.format);
-    QuizModel model;
-    GeneralData general;
-    applyOpenedQuiz(std::move(opened), model, general);
-
     OutputBuffer buffer;
+    ExportNotes notes;
     PaperFiles paper;
     const SaveRequest request =
-        format.write(ExportJob{general, model, o.settings, o.seed, &paper}, buffer);
+        format.write(ExportJob{general, model, o.settings, o.seed, &paper, notes}, buffer);
+    for (const FormatNote& note : notes)
+        complain(note.english());
     SaveMedia media;
     media.copyFiles = o.copy;
     media.pack = o.pack;

@@ -1,10 +1,15 @@
 #include "preguntas.h"
 
+#include "formats/aiken.h"
 #include "formats/book.h"
 #include "formats/form_page.h"
+#include "formats/gift.h"
 #include "formats/marking_page.h"
+#include "formats/moodle_xml.h"
+#include "formats/question_import.h"
 #include "formats/paper_test.h"
 #include "formats/quiz_file.h"
+#include "formats/spreadsheet.h"
 #include "formats/web_game.h"
 #include "image_dialog.h"
 #include "media/image_decoder.h"
@@ -19,6 +24,7 @@
 #include "xml/XMLParser.h"
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -467,6 +473,10 @@ void TForm1::btgardaClick() {
     case Format::Ebk: gardarebk(); break;
     case Format::Web:
     case Format::Scorm: gardarweb(); break;
+    case Format::Moodle:
+    case Format::Gift:
+    case Format::Aiken:
+    case Format::Csv: gardaroutros(); break;
     case Format::Pdf: gardarpdf(); break;
     }
 }
@@ -497,6 +507,34 @@ void TForm1::gardarweb() {
     else
         garda(vireta::gardarweb(generalData(), model_.questions, model_.count, exportSettings(),
                                 memo_));
+}
+
+void TForm1::gardaroutros() {
+    const GeneralData general = generalData();
+    ExportNotes notes;
+    SaveRequest request;
+    switch (formatIndex_) {
+    case Format::Gift:
+        request = GiftWriter::write(general, model_.questions, model_.count, memo_, notes);
+        break;
+    case Format::Aiken:
+        request = AikenWriter::write(model_.questions, model_.count, memo_, notes);
+        break;
+    case Format::Csv:
+        request = SpreadsheetWriter::write(model_.questions, model_.count, memo_, notes);
+        break;
+    default:
+        request = MoodleXmlWriter::write(general, model_.questions, model_.count, memo_, notes);
+        break;
+    }
+    saveStep_.finishLeftover();
+    const std::optional<QString> chosen = askSaveName(request);
+    if (!chosen || !saveDocument(request, formatIndex_, *chosen) || notes.empty())
+        return;
+    QString text = QStringLiteral("O formato escollido non leva todo o cuestionario:");
+    for (const FormatNote& n : notes)
+        text += QLatin1Char('\n') + fromUtf8(n.galician());
+    dialogs_.inform(this, text);
 }
 
 PaperDocument TForm1::paperDocument(const ExportSettings& settings) {
@@ -684,6 +722,59 @@ void TForm1::btabrirClick() {
     if (!chosen)
         return;
     LoadItem(*chosen);
+}
+
+void TForm1::btimportarClick() {
+    pasa();
+    const auto chosen = dialogs_.openFile(
+        this, QStringLiteral("Importar preguntas"),
+        QStringLiteral("Todos os formatos|*.txt;*.TXT;*.gift;*.GIFT;*.csv;*.CSV;*.tsv;*.TSV;*.xml;*.XML"
+                       "|Aiken|*.txt;*.TXT"
+                       "|GIFT|*.gift;*.GIFT;*.txt;*.TXT"
+                       "|Folla de cálculo|*.csv;*.CSV;*.tsv;*.TSV"
+                       "|Moodle XML|*.xml;*.XML"));
+    if (!chosen)
+        return;
+    importar(*chosen);
+}
+
+void TForm1::importar(const QString& path) {
+    ImportResult result;
+    try {
+        result = importQuestions(toUtf8(path));
+    } catch (const ImportError& e) {
+        dialogs_.inform(this, fromUtf8(e.userMessage()));
+        return;
+    } catch (const std::exception&) {
+        dialogs_.inform(this, QStringLiteral("Non se puido importar o arquivo :") + path);
+        return;
+    }
+    applyImportResult(result);
+}
+
+void TForm1::applyImportResult(const ImportResult& result) {
+    AppliedImport applied;
+    // Everything the import changes, as one step of "Desfacer".
+    pushQuestionsChange(QStringLiteral("Importar preguntas"), [&] {
+        applied = applyImport(result, model_);
+        // The common messages are for new questions typed here, not imported ones.
+        if (applied.inserted > 0)
+            model_.fresh = false;
+    });
+    if (applied.inserted > 0)
+        btpregClick();
+    QString text = applied.inserted == 1
+                       ? QStringLiteral("Importouse 1 pregunta.")
+                       : QStringLiteral("Importáronse %1 preguntas.").arg(applied.inserted);
+    // A long report is cut so that the box fits on the screen.
+    constexpr std::size_t kShown = 25;
+    if (!applied.notes.empty())
+        text += QLatin1Char('\n');
+    for (std::size_t i = 0; i < applied.notes.size() && i < kShown; ++i)
+        text += QLatin1Char('\n') + fromUtf8(applied.notes[i].galician());
+    if (applied.notes.size() > kShown)
+        text += QStringLiteral("\n… e %1 avisos máis.").arg(applied.notes.size() - kShown);
+    dialogs_.inform(this, text);
 }
 
 void TForm1::LoadItem(const QString& path) {

@@ -4,6 +4,7 @@
 
 #include "dialogs.h"
 #include "formats/export_settings.h"
+#include "formats/format_note.h"
 #include "formats/output_buffer.h"
 #include "paper_pdf.h"
 #include "formats/shuffle.h"
@@ -22,6 +23,7 @@
 #include <string>
 #include <vector>
 
+class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -30,6 +32,7 @@ class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
+class QRadioButton;
 class QSpinBox;
 class QStackedWidget;
 class QTabWidget;
@@ -120,6 +123,9 @@ public:
     void gardarjava();
     void gardarebk();
     void gardarweb();
+    // The "Outros" tab: Moodle XML, GIFT, Aiken or spreadsheet, as chosen in it. What
+    // the format cannot carry is listed after the save.
+    void gardaroutros();
     void gardarpdf();
     // The paper test of the quiz as it stands, with the versions drawn the last time
     // unless the quiz or the "Papel" tab changed since.
@@ -128,6 +134,17 @@ public:
     // Reads the quiz file at `path`; on failure the quiz stays as it was and the
     // message "Erro no arquivo :" with the path is shown.
     void LoadItem(const QString& path);
+
+    // --- importing ---
+    // Reads the file at `path` ("Importar" after its dialog) and applies it with
+    // applyImportResult; a file that cannot be imported changes nothing and its
+    // reason is shown.
+    void importar(const QString& path);
+    // The questions are inserted after the current one (or replace a new quiz's blank
+    // one), the first of them is shown, and the box "Importáronse N preguntas." lists
+    // what was left out. The change of the questions is one step of "Desfacer"; nothing
+    // else of the quiz changes.
+    void applyImportResult(const ImportResult& result);
 
     // --- media attachments ---
     void abreimaxe(QLineEdit* path); // pick an image into the path box
@@ -168,6 +185,7 @@ public slots:
     void btmostraClick();      // open the ordering page
     void btordeaClick();       // apply the order of the list
     void btabrirClick();
+    void btimportarClick();
     void btgardaClick();
     void ctformatosChange(int index);
     void btabrson10Click(); // style sheet of the form page
@@ -261,6 +279,7 @@ public:
     QToolButton* btfinal = nullptr;
     QToolButton* btnovo = nullptr;
     QToolButton* btabrir = nullptr;
+    QToolButton* btimportar = nullptr;
     QToolButton* btexportar = nullptr;
     QToolButton* btaxuda = nullptr;
     QLabel* seccion = nullptr;
@@ -352,6 +371,13 @@ public:
     QCheckBox* chkcopia = nullptr;
     QCheckBox* chkempaqueta = nullptr;
     QToolButton* btgarda = nullptr;
+    // the "Outros" tab: question-bank formats
+    QWidget* TabSheet6 = nullptr;
+    QButtonGroup* outrosformato = nullptr;
+    QRadioButton* optmoodle = nullptr;
+    QRadioButton* optgift = nullptr;
+    QRadioButton* optaiken = nullptr;
+    QRadioButton* optcsv = nullptr;
 
     // end page
     QFrame* Panel17 = nullptr;

@@ -17,6 +17,10 @@ enum class Format : int {
     Ebk = 3,        // the book
     Web = 4,        // the web game page
     Scorm = 5,      // the web game as a SCORM 1.2 package (a setting of the "Web" tab)
+    Moodle = 6,     // Moodle XML question bank ("Outros")
+    Gift = 7,       // GIFT ("Outros")
+    Aiken = 8,      // Aiken ("Outros")
+    Csv = 9,        // spreadsheet, comma-separated ("Outros")
     Pdf = 10,       // the paper test ("Papel")
 };
 

@@ -147,6 +147,22 @@ long long readFull(int fd, void* data, std::size_t size) {
     return static_cast<long long>(done);
 }
 
+bool readWholeFile(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    UniqueFd fd = openRegularForReading(path);
+    if (!fd.valid())
+        return false;
+    char buffer[1 << 16];
+    for (;;) {
+        const long long n = readFull(fd.get(), buffer, sizeof buffer);
+        if (n < 0)
+            return false;
+        bytes.append(buffer, static_cast<std::size_t>(n));
+        if (static_cast<std::size_t>(n) < sizeof buffer)
+            return true;
+    }
+}
+
 std::string errorText(int err) { return std::strerror(err); }
 
 } // namespace vireta::fileio

@@ -55,6 +55,10 @@ bool writeAll(int fd, const void* data, std::size_t size);
 // read() until `size` bytes are in or the file ends; returns the count read or -1.
 long long readFull(int fd, void* data, std::size_t size);
 
+// The whole of a regular file (openRegularForReading's rules). Returns false with
+// errno set when it cannot be opened or read.
+bool readWholeFile(const std::string& path, std::string& bytes);
+
 // The text of an errno value.
 std::string errorText(int err);
 

@@ -5,11 +5,13 @@
 #include "pages/page_parts.h"
 #include "preguntas.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTabWidget>
@@ -128,6 +130,49 @@ void TForm1::buildSavePage() {
     connect(chkscorm, &QCheckBox::toggled, notaaprobar, &QWidget::setEnabled);
     connect(chkscorm, &QCheckBox::toggled, passCaption, &QWidget::setEnabled);
     ctformatos->addTab(webTab, QStringLiteral("Web"));
+    // Tab 5, "Outros": the formats of learning platforms' question banks.
+    TabSheet6 = new QWidget;
+    TabSheet6->setObjectName(QStringLiteral("TabSheet6"));
+    auto* otherCaption = makeCaption(TabSheet6, QStringLiteral("Formato:"), 16, 12, 130);
+    (void)otherCaption;
+    outrosformato = new QButtonGroup(TabSheet6);
+    outrosformato->setObjectName(QStringLiteral("outrosformato"));
+    const struct {
+        QRadioButton** button;
+        const char* name;
+        QString caption;
+        QString note;
+        Format format;
+    } choices[] = {
+        {&optmoodle, "optmoodle", QStringLiteral("Moodle XML"),
+         QStringLiteral("Banco de preguntas para Moodle, coas imaxes e os sons dentro."),
+         Format::Moodle},
+        {&optgift, "optgift", QStringLiteral("GIFT"),
+         QStringLiteral("Texto para Moodle e outras plataformas; non leva imaxes nin sons."),
+         Format::Gift},
+        {&optaiken, "optaiken", QStringLiteral("Aiken"),
+         QStringLiteral("Texto simple: enunciado, opcións e resposta correcta."), Format::Aiken},
+        {&optcsv, "optcsv", QStringLiteral("Folla de cálculo (CSV)"),
+         QStringLiteral("Unha pregunta por fila, para LibreOffice Calc e outras follas."),
+         Format::Csv},
+    };
+    int y = 12;
+    for (const auto& c : choices) {
+        auto* b = new QRadioButton(c.caption, TabSheet6);
+        b->setObjectName(QLatin1String(c.name));
+        b->setGeometry(146, y, 190, 24);
+        b->setAccessibleDescription(c.note);
+        auto* note = new QLabel(c.note, TabSheet6);
+        note->setGeometry(340, y, 330, 24);
+        note->setWordWrap(true);
+        outrosformato->addButton(b, static_cast<int>(c.format));
+        *c.button = b;
+        y += 34;
+    }
+    optmoodle->setChecked(true);
+    // The tab stands for the format chosen in it.
+    TabSheet6->setProperty("format", static_cast<int>(Format::Moodle));
+    ctformatos->addTab(TabSheet6, QStringLiteral("Outros"));
 
     // The paper test: its tab stands seventh, after the web and other formats.
     paperTab = new QWidget;
@@ -186,6 +231,12 @@ void TForm1::buildSavePage() {
     column->addWidget(strip);
 
     connect(ctformatos, &QTabWidget::currentChanged, this, &TForm1::ctformatosChange);
+    connect(outrosformato, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (!checked)
+            return;
+        TabSheet6->setProperty("format", id);
+        ctformatosChange(ctformatos->currentIndex());
+    });
     connect(btgarda, &QToolButton::clicked, this, &TForm1::btgardaClick);
     connect(styleButton, &QToolButton::clicked, this, &TForm1::btabrson10Click);
     connect(templateButton, &QToolButton::clicked, this, &TForm1::btabrson10Click);

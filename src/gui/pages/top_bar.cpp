@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
 #include <QToolButton>
 
@@ -34,15 +35,16 @@ void TForm1::buildTopBar() {
         left->addWidget(b, 1);
 
     Panel4 = makePanel(Panel1, "Panel4");
-    Panel4->setFixedWidth(243);
+    Panel4->setFixedWidth(300);
     auto* right = new QHBoxLayout(Panel4);
     right->setContentsMargins(4, 0, 4, 0);
     right->setSpacing(0);
     btnovo = makeSectionButton(Panel4, "btnovo", QStringLiteral("&Novo"), "new");
     btabrir = makeSectionButton(Panel4, "btabrir", QStringLiteral("&Abrir"), "open");
+    btimportar = makeSectionButton(Panel4, "btimportar", QStringLiteral("I&mportar"), "import");
     btexportar = makeSectionButton(Panel4, "btexportar", QStringLiteral("&Exportar"), "export");
     btaxuda = makeSectionButton(Panel4, "btaxuda", QStringLiteral("A&xuda"), "help");
-    for (auto* b : {btnovo, btabrir, btexportar, btaxuda})
+    for (auto* b : {btnovo, btabrir, btimportar, btexportar, btaxuda})
         right->addWidget(b, 1);
 
     // What each button does, with its keys (the window's shortcuts are in keyboard.cpp).
@@ -52,6 +54,7 @@ void TForm1::buildTopBar() {
         {btfinal, "Final: as mensaxes do final do xogo (Alt+F)"},
         {btnovo, "Novo: un novo conxunto de preguntas (Ctrl+N, Alt+N)"},
         {btabrir, "Abrir un cuestionario (Ctrl+O, Alt+A)"},
+        {btimportar, "Importar preguntas doutro formato (Alt+M)"},
         {btexportar, "Exportar: gardar nun formato; Ctrl+S garda o cuestionario (Ctrl+E, Alt+E)"},
         {btaxuda, "Axuda: a páxina de axuda (F1, Alt+X)"},
     };
@@ -67,6 +70,7 @@ void TForm1::buildTopBar() {
     connect(btfinal, &QToolButton::clicked, this, &TForm1::btfinalClick);
     connect(btnovo, &QToolButton::clicked, this, &TForm1::btnovoClick);
     connect(btabrir, &QToolButton::clicked, this, &TForm1::btabrirClick);
+    connect(btimportar, &QToolButton::clicked, this, &TForm1::btimportarClick);
     connect(btexportar, &QToolButton::clicked, this, &TForm1::btexportarClick);
     connect(btaxuda, &QToolButton::clicked, this, &TForm1::btaxudaClick);
 

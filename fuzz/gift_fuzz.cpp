@@ -1,0 +1,17 @@
+// Reads arbitrary bytes as a GIFT file: statements, answers and the two messages only.
+#include "formats/gift.h"
+#include "formats/import_support.h"
+#include "import_checks.h"
+
+#include <cstdint>
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using vireta::FieldSlot;
+    const std::string text = vireta::importedText(std::string_view(reinterpret_cast<const char*>(data), size));
+    const vireta::ImportResult r = vireta::GiftReader::read(text);
+    fuzzcheck::checkQuestions(r, {FieldSlot::enunciado, FieldSlot::resposta1, FieldSlot::resposta2,
+                                  FieldSlot::resposta3, FieldSlot::resposta4, FieldSlot::ben,
+                                  FieldSlot::mal});
+    return 0;
+}

@@ -1,0 +1,91 @@
+// What the readers and writers of the foreign formats (Aiken, GIFT, spreadsheet,
+// Moodle XML) tell about the questions they leave out, cut or change: one note per
+// thing, with where it is (a line of the file or a question's name) and why, in
+// English for the command line and in Galician for the window.
+#pragma once
+
+#include "model/question.h"
+
+#include <string>
+#include <vector>
+
+namespace vireta {
+
+enum class NoteReason {
+    // Import: not a multiple-choice question.
+    ShortAnswer,
+    Numerical,
+    Matching,
+    Essay,
+    Cloze,
+    Description,
+    OtherKind,        // detail: the kind as the file names it
+    // Import: a multiple-choice question that cannot be held as it is.
+    NoRightAnswer,
+    SeveralRightAnswers,
+    NoAnswers,
+    NoStatement,
+    WrongAnswersCut,  // detail: how many were cut
+    Weighted,         // imported, with only the 100 % answer right
+    GeneralFeedbackLeftOut,
+    UnclosedBraces,
+    NoAnswerLine,     // Aiken: the options are not followed by ANSWER
+    UnknownAnswerLetter, // detail: the letter
+    UnexpectedLine,
+    UnknownColumn,    // detail: the column's heading
+    CellsBeyondColumns,
+    EmbeddedFileLeftOut, // detail: the file's name
+    MediaNotWritten,     // detail: the path
+    QuizFull,            // detail: how many questions did not fit
+    // Export.
+    RightAnswerMissing,  // a question without a right answer, left out
+    NotCarried,          // detail: the format's name; fields: what it leaves behind
+    MediaUnreadable,     // detail: the path
+};
+
+// Bits of FormatNote::fields for NotCarried.
+inline constexpr unsigned kPictureField = 1u << 0;
+inline constexpr unsigned kSoundField = 1u << 1;
+inline constexpr unsigned kRightFeedbackField = 1u << 2;
+inline constexpr unsigned kWrongFeedbackField = 1u << 3;
+inline constexpr unsigned kRightSoundField = 1u << 4;
+inline constexpr unsigned kWrongSoundField = 1u << 5;
+inline constexpr unsigned kLinkField = 1u << 6;
+
+// Which of the fields in `mask` are filled in `q`.
+unsigned filledFields(const Question& q, unsigned mask);
+
+struct FormatNote {
+    int line = 0;       // line of the file (import) or question number (export); 0: none
+    std::string name;   // the question's name (Moodle XML), when it has one
+    NoteReason reason = NoteReason::OtherKind;
+    std::string detail;
+    unsigned fields = 0;
+
+    // "line 12: essay question: not multiple choice", "question 'Ríos': ...".
+    std::string english() const;
+    // "liña 12: pregunta de redacción: non é de escolla múltiple".
+    std::string galician() const;
+};
+
+// The four foreign formats.
+enum class ImportFormat { Aiken, Gift, Spreadsheet, MoodleXml };
+
+// Where an imported question came from, for the notes about it.
+struct ImportedQuestion {
+    Question question;
+    int line = 0;
+    std::string name;
+};
+
+// What a reader made of a file: the questions it could take, in the file's order,
+// and one note for everything it left out, cut or changed.
+struct ImportResult {
+    std::vector<ImportedQuestion> questions;
+    std::vector<FormatNote> notes;
+};
+
+// The notes a writer gives about what the format could not carry.
+using ExportNotes = std::vector<FormatNote>;
+
+} // namespace vireta

@@ -1,0 +1,388 @@
+#include "formats/gift.h"
+
+#include "formats/import_support.h"
+#include "formats/writer_support.h"
+#include "text.h"
+
+#include <cctype>
+#include <cstdlib>
+
+namespace vireta {
+namespace {
+
+constexpr std::size_t npos = std::string_view::npos;
+
+// The first `c` at or after `from` that no backslash escapes.
+std::size_t findUnescaped(std::string_view s, char c, std::size_t from = 0) {
+    for (std::size_t i = from; i < s.size(); ++i) {
+        if (s[i] == '\\') {
+            ++i;
+            continue;
+        }
+        if (s[i] == c)
+            return i;
+    }
+    return npos;
+}
+
+std::size_t findUnescaped(std::string_view s, std::string_view what, std::size_t from = 0) {
+    for (std::size_t i = from; i < s.size(); ++i) {
+        if (s[i] == '\\') {
+            ++i;
+            continue;
+        }
+        if (s.substr(i, what.size()) == what)
+            return i;
+    }
+    return npos;
+}
+
+// A GIFT text as the program holds it: escapes resolved, runs of white space one
+// space, "\n" a line break, blanks at the ends removed.
+std::string giftText(std::string_view raw) {
+    std::string out;
+    bool space = false;
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        char c = raw[i];
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+            space = true;
+            continue;
+        }
+        if (space && !out.empty() && out.back() != '\n')
+            out += ' ';
+        space = false;
+        if (c == '\\' && i + 1 < raw.size()) {
+            const char e = raw[i + 1];
+            if (e == 'n') {
+                while (!out.empty() && out.back() == ' ')
+                    out.pop_back();
+                out += "\r\n";
+                ++i;
+                continue;
+            }
+            if (std::string_view("~=#{}:\\").find(e) != npos) {
+                out += e;
+                ++i;
+                continue;
+            }
+        }
+        out += c;
+    }
+    return std::string(trimmed(out));
+}
+
+// Removes a leading [html], [moodle], [plain] or [markdown]; tells whether it was [html].
+bool stripMarker(std::string_view& s) {
+    while (!s.empty() && (s[0] == ' ' || s[0] == '\t' || s[0] == '\r' || s[0] == '\n'))
+        s.remove_prefix(1);
+    for (const char* m : {"[html]", "[moodle]", "[plain]", "[markdown]"}) {
+        if (startsWithNoCase(s, m)) {
+            s.remove_prefix(std::string_view(m).size());
+            return std::string_view(m) == "[html]";
+        }
+    }
+    return false;
+}
+
+std::string textOf(std::string_view raw) {
+    const bool html = stripMarker(raw);
+    std::string t = giftText(raw);
+    return html ? htmlToText(t) : t;
+}
+
+struct Block {
+    int line;
+    std::string text;
+};
+
+std::vector<Block> blocksOf(std::string_view text) {
+    std::vector<Block> blocks;
+    Block current{0, {}};
+    int number = 0;
+    for (std::string_view line : splitLines(text)) {
+        ++number;
+        const std::string_view t = trimmed(line);
+        if (t.substr(0, 2) == "//" || startsWithNoCase(t, "$CATEGORY:"))
+            continue;
+        if (t.empty()) {
+            if (!current.text.empty())
+                blocks.push_back(std::move(current));
+            current = Block{0, {}};
+            continue;
+        }
+        if (current.text.empty())
+            current.line = number;
+        else
+            current.text += '\n';
+        current.text += line;
+    }
+    if (!current.text.empty())
+        blocks.push_back(std::move(current));
+    return blocks;
+}
+
+struct Answer {
+    bool explicitWeight = false;
+    double weight = 0;
+    std::string text;
+    std::string feedback;
+};
+
+// The answers of a multiple-choice part: tokens starting at an unescaped '=' or '~'.
+std::vector<Answer> answersOf(std::string_view part) {
+    std::vector<Answer> answers;
+    std::size_t i = 0;
+    while (i < part.size() && part[i] != '=' && part[i] != '~')
+        i += part[i] == '\\' ? 2 : 1;
+    while (i < part.size()) {
+        const char mark = part[i];
+        std::size_t end = i + 1;
+        while (end < part.size() && part[end] != '=' && part[end] != '~')
+            end += part[end] == '\\' ? 2 : 1;
+        end = std::min(end, part.size());
+        std::string_view body = trimmed(part.substr(i + 1, end - i - 1));
+        Answer a;
+        a.weight = mark == '=' ? 100 : 0;
+        if (!body.empty() && body[0] == '%') {
+            const std::size_t close = body.find('%', 1);
+            if (close != npos) {
+                const std::string number(body.substr(1, close - 1));
+                char* stop = nullptr;
+                const double w = std::strtod(number.c_str(), &stop);
+                if (stop && *stop == '\0' && !number.empty()) {
+                    a.weight = w;
+                    a.explicitWeight = true;
+                    body = trimmed(body.substr(close + 1));
+                }
+            }
+        }
+        const std::size_t hash = findUnescaped(body, '#');
+        a.text = textOf(body.substr(0, hash));
+        if (hash != npos)
+            a.feedback = textOf(body.substr(hash + 1));
+        answers.push_back(std::move(a));
+        i = end;
+    }
+    return answers;
+}
+
+bool isTrueFalse(std::string_view word, bool& value) {
+    for (const char* t : {"T", "TRUE"})
+        if (equalsNoCase(word, t))
+            return value = true;
+    for (const char* f : {"F", "FALSE"})
+        if (equalsNoCase(word, f)) {
+            value = false;
+            return true;
+        }
+    return false;
+}
+
+void readBlock(const Block& block, ImportResult& result) {
+    std::string_view s = trimmed(block.text);
+    auto note = [&](NoteReason r, std::string detail = {}) {
+        result.notes.push_back({block.line, {}, r, std::move(detail), 0});
+    };
+    std::string name;
+    if (s.substr(0, 2) == "::") {
+        const std::size_t close = findUnescaped(s, "::", 2);
+        if (close != npos) {
+            name = giftText(s.substr(2, close - 2));
+            s = s.substr(close + 2);
+        }
+    }
+    const std::size_t open = findUnescaped(s, '{');
+    if (open == npos) {
+        note(NoteReason::Description);
+        return;
+    }
+    const std::size_t close = findUnescaped(s, '}', open + 1);
+    if (close == npos) {
+        note(NoteReason::UnclosedBraces);
+        return;
+    }
+    std::string_view before = s.substr(0, open);
+    std::string_view part = trimmed(s.substr(open + 1, close - open - 1));
+    const std::string_view after = trimmed(s.substr(close + 1));
+    if (findUnescaped(after, '{') != npos) {
+        note(NoteReason::Cloze);
+        return;
+    }
+    const bool html = stripMarker(before);
+    std::string raw(before);
+    if (!after.empty())
+        raw += "_____" + std::string(s.substr(close + 1));
+    std::string statement = giftText(raw);
+    if (html)
+        statement = htmlToText(statement);
+
+    if (part.empty()) {
+        note(NoteReason::Essay);
+        return;
+    }
+    if (part[0] == '#') {
+        note(NoteReason::Numerical);
+        return;
+    }
+    ImportedQuestion q;
+    q.line = block.line;
+    q.name = std::move(name);
+    Question& r = q.question;
+    r[FieldSlot::enunciado] = statement;
+
+    bool value;
+    const std::size_t hash = findUnescaped(part, '#');
+    if (isTrueFalse(trimmed(part.substr(0, hash)), value)) {
+        // {T#feedback for the wrong choice#feedback for the right one}
+        std::string wrongFeedback, rightFeedback;
+        if (hash != npos) {
+            const std::string_view rest = part.substr(hash + 1);
+            const std::size_t second = findUnescaped(rest, '#');
+            wrongFeedback = textOf(rest.substr(0, second));
+            if (second != npos)
+                rightFeedback = textOf(rest.substr(second + 1));
+        }
+        r[FieldSlot::resposta1] = value ? "Verdadeiro" : "Falso";
+        r[FieldSlot::resposta2] = value ? "Falso" : "Verdadeiro";
+        r[FieldSlot::ben] = rightFeedback;
+        r[FieldSlot::mal] = wrongFeedback;
+        if (r[FieldSlot::enunciado].empty()) {
+            note(NoteReason::NoStatement);
+            return;
+        }
+        result.questions.push_back(std::move(q));
+        return;
+    }
+    const std::size_t general = findUnescaped(part, "####");
+    if (general != npos)
+        part = part.substr(0, general);
+    const bool hasWrong = findUnescaped(part, '~') != npos;
+    if (!hasWrong) {
+        note(findUnescaped(part, "->") != npos ? NoteReason::Matching : NoteReason::ShortAnswer);
+        return;
+    }
+    if (r[FieldSlot::enunciado].empty()) {
+        note(NoteReason::NoStatement);
+        return;
+    }
+    std::vector<Answer> answers = answersOf(part);
+    int rights = 0;
+    bool weighted = false;
+    for (const Answer& a : answers) {
+        if (a.weight >= 99.99)
+            ++rights;
+        if (a.explicitWeight && !(a.weight >= 99.99) && a.weight != 0)
+            weighted = true;
+    }
+    if (rights == 0) {
+        note(NoteReason::NoRightAnswer);
+        return;
+    }
+    if (rights > 1) {
+        note(NoteReason::SeveralRightAnswers);
+        return;
+    }
+    int slot = 2, cut = 0;
+    bool malTaken = false;
+    for (const Answer& a : answers) {
+        if (a.weight >= 99.99) {
+            r[FieldSlot::resposta1] = a.text;
+            r[FieldSlot::ben] = a.feedback;
+            continue;
+        }
+        if (a.text.empty())
+            continue;
+        if (slot > 4) {
+            ++cut;
+            continue;
+        }
+        r[answerSlot(slot++)] = a.text;
+        if (!malTaken && !a.feedback.empty()) {
+            r[FieldSlot::mal] = a.feedback;
+            malTaken = true;
+        }
+    }
+    if (r[FieldSlot::resposta1].empty()) {
+        note(NoteReason::NoRightAnswer);
+        return;
+    }
+    if (weighted)
+        note(NoteReason::Weighted);
+    if (cut > 0)
+        note(NoteReason::WrongAnswersCut, std::to_string(cut));
+    if (general != npos)
+        note(NoteReason::GeneralFeedbackLeftOut);
+    result.questions.push_back(std::move(q));
+}
+
+std::string oneLine(std::string_view text) {
+    std::string out;
+    for (char c : text)
+        out += (c == '\r' || c == '\n') ? ' ' : c;
+    return out;
+}
+
+} // namespace
+
+std::string giftEscaped(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            out += "\\n";
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            continue;
+        }
+        if (std::string_view("~=#{}:\\").find(c) != npos)
+            out += '\\';
+        out += c;
+    }
+    return out;
+}
+
+ImportResult GiftReader::read(std::string_view text) {
+    ImportResult result;
+    for (const Block& b : blocksOf(text))
+        readBlock(b, result);
+    return result;
+}
+
+SaveRequest GiftWriter::write(const GeneralData& general, const QuestionTable& questions, int count,
+                              OutputBuffer& out, ExportNotes& notes) {
+    if (!general.title.empty()) {
+        std::string category;
+        for (char c : oneLine(general.title))
+            category += c == '/' ? std::string("//") : std::string(1, c);
+        out.appendLine("$CATEGORY: $course$/top/" + category);
+        out.appendLine("");
+    }
+    const int n = clampedCount(count);
+    for (int k = 1; k <= n; ++k) {
+        const Question& q = questions.record(k);
+        if (statementOf(q).empty())
+            continue;
+        if (q[FieldSlot::resposta1].empty()) {
+            notes.push_back({k, {}, NoteReason::RightAnswerMissing, {}, 0});
+            continue;
+        }
+        const unsigned lost = filledFields(q, kPictureField | kSoundField | kRightSoundField |
+                                                     kWrongSoundField | kLinkField);
+        if (lost)
+            notes.push_back({k, {}, NoteReason::NotCarried, "GIFT", lost});
+        const std::string name = questionName(statementOf(q));
+        out.appendLine("::" + giftEscaped(name) + "::" + giftEscaped(statementOf(q)) + " {");
+        auto feedback = [](const std::string& f) { return f.empty() ? f : "#" + giftEscaped(f); };
+        out.appendLine("\t=" + giftEscaped(q[FieldSlot::resposta1]) + feedback(q[FieldSlot::ben]));
+        for (int a : filledAnswers(q)) {
+            if (a == 1)
+                continue;
+            out.appendLine("\t~" + giftEscaped(q[answerSlot(a)]) + feedback(q[FieldSlot::mal]));
+        }
+        out.appendLine("}");
+        out.appendLine("");
+    }
+    return SaveRequest{kGiftFilter, "gift"};
+}
+
+} // namespace vireta

@@ -1,0 +1,38 @@
+// GIFT: the text format of a learning platform's question bank. Only its
+// multiple-choice and true/false questions become questions here.
+#pragma once
+
+#include "formats/export_settings.h"
+#include "formats/format_note.h"
+#include "formats/output_buffer.h"
+#include "model/quiz.h"
+
+#include <string>
+#include <string_view>
+
+namespace vireta {
+
+inline constexpr const char* kGiftFilter = "*.gift|*.gift;*.GIFT;*.txt;*.TXT";
+
+class GiftReader {
+public:
+    // Reads UTF-8 text. Questions are separated by blank lines; "//" comment lines,
+    // "$CATEGORY:" lines, "::name::" titles and the [html], [moodle], [plain] and
+    // [markdown] markers are skipped (an [html] text is turned into plain text). The
+    // escapes \~ \= \# \{ \} \: \\ and \n are honoured.
+    static ImportResult read(std::string_view text);
+};
+
+class GiftWriter {
+public:
+    // "$CATEGORY:" after the title, then one block per question with a statement and
+    // a right answer, in table order: "::name::statement {", "=right#ben", one
+    // "~wrong#mal" each, "}". Every text carries the GIFT escapes; line breaks are "\n".
+    static SaveRequest write(const GeneralData& general, const QuestionTable& questions, int count,
+                             OutputBuffer& out, ExportNotes& notes);
+};
+
+// A text with the GIFT escapes applied (as the writer puts it).
+std::string giftEscaped(std::string_view text);
+
+} // namespace vireta

@@ -1,0 +1,56 @@
+// Moodle XML: a learning platform's question-bank export (root element `quiz`),
+// read with pugixml. The program's own XML reader stays the quiz file's.
+#pragma once
+
+#include "formats/export_settings.h"
+#include "formats/format_note.h"
+#include "formats/output_buffer.h"
+#include "model/quiz.h"
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace vireta {
+
+inline constexpr const char* kMoodleXmlFilter = "*.xml|*.xml;*.XML";
+
+// A document that is no Moodle XML: not well formed, or without a `quiz` root.
+class MoodleXmlError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Receives each embedded file a question uses: a safe bare name (safeMediaName's)
+// and its bytes. Returns the path the question is to hold, or an empty string when
+// the file could not be written.
+using MediaSink = std::function<std::string(const std::string& name, const std::string& bytes)>;
+
+class MoodleXmlReader {
+public:
+    // Reads a document given as UTF-8. `multichoice` with `single` true and
+    // `truefalse` become questions; the first embedded picture and sound of the
+    // question text go through `media`. Throws MoodleXmlError.
+    static ImportResult read(std::string_view text, const MediaSink& media);
+};
+
+class MoodleXmlWriter {
+public:
+    // A category named after the title, then one `multichoice` per question with a
+    // statement and a right answer, in table order. The picture and sound are read
+    // from disk and embedded; one that cannot be read is noted and left out.
+    static SaveRequest write(const GeneralData& general, const QuestionTable& questions, int count,
+                             OutputBuffer& out, ExportNotes& notes);
+};
+
+// An embedded file's name reduced to a bare name that is safe to create inside a
+// folder: the part after the last '/', '\\' or ':', with control characters as '_',
+// a leading '.' as '_', at most 120 bytes; empty when nothing is left.
+std::string safeMediaName(std::string_view name);
+
+// Whether a file name's extension is a picture's or a sound's.
+bool isPictureName(std::string_view name);
+bool isSoundName(std::string_view name);
+
+} // namespace vireta

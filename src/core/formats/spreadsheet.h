@@ -1,0 +1,45 @@
+// Spreadsheets saved as CSV or TSV: one question a row, under a header row that
+// names the columns (in Galician or English, in any order).
+#pragma once
+
+#include "formats/export_settings.h"
+#include "formats/format_note.h"
+#include "formats/output_buffer.h"
+#include "model/quiz.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vireta {
+
+inline constexpr const char* kSpreadsheetFilter = "*.csv|*.csv;*.CSV";
+
+class SpreadsheetReader {
+public:
+    // Reads UTF-8 text. `tabs` forces the tab as separator (a .tsv file); otherwise
+    // it is the one of comma, semicolon and tab found most often in the first row
+    // (outside quotes). Without a recognised header the columns are Pregunta,
+    // Correcta, Incorrecta 1 to 3. A relative media path is put behind `folder`.
+    static ImportResult read(std::string_view text, const std::string& folder, bool tabs = false);
+};
+
+class SpreadsheetWriter {
+public:
+    // The header row and one row per question with a statement, in table order:
+    // comma-separated, UTF-8 with a byte-order mark, CR LF, fields quoted where they
+    // hold a comma, a quote or a line break; media by bare file name.
+    static SaveRequest write(const QuestionTable& questions, int count, OutputBuffer& out,
+                             ExportNotes& notes);
+};
+
+// The records of a CSV text as RFC 4180 reads them (quotes, doubled quotes, line
+// breaks inside quotes), each with the line it starts on. A line break inside a
+// field is kept as CR LF.
+struct CsvRecord {
+    int line = 0;
+    std::vector<std::string> fields;
+};
+std::vector<CsvRecord> parseCsv(std::string_view text, char separator);
+
+} // namespace vireta

@@ -1,0 +1,122 @@
+// vireta-export over files of other programs: --check, --from, conversion to the quiz
+// file, and the export formats of question banks.
+#include "quiz_samples.h"
+#include "test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+using namespace vireta::samples;
+using namespace testfiles;
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+class CliImport : public testing::Test {
+protected:
+    Outcome run(const std::string& args) {
+        const std::string cmd = std::string("cd '") + dir_ + "' && '" + VIRETA_EXPORT_BIN + "' " +
+                                args + " >stdout.txt 2>stderr.txt";
+        const int raw = std::system(cmd.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(dir_ + "stdout.txt"),
+                readFile(dir_ + "stderr.txt")};
+    }
+    void write(const std::string& name, const std::string& bytes) { writeFile(dir_ + name, bytes); }
+    bool exists(const std::string& name) {
+        struct stat st;
+        return stat((dir_ + name).c_str(), &st) == 0;
+    }
+
+    ScratchDir scratch_;
+    const std::string dir_ = scratch_.folder();
+};
+
+const char kGift[] =
+    "// Ríos\n::R1:: Cal é o río máis longo? {=Miño ~Sil ~Ulla}\n\n"
+    "::E:: Escribe sobre o Miño. {}\n\n"
+    "O Sil desemboca no Miño. {T}\n";
+
+TEST_F(CliImport, CheckCountsAndListsWhatIsNotImported) {
+    write("preguntas.gift", kGift);
+    Outcome r = run("--check preguntas.gift");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "2\n");
+    EXPECT_EQ(r.err, "vireta-export: preguntas.gift: line 4: essay question: not multiple choice\n");
+
+    // Forced to Aiken, the same file has no questions.
+    r = run("--check --from aiken preguntas.gift");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "0\n");
+    EXPECT_NE(r.err, "");
+
+    r = run("--check --from word preguntas.gift");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("unknown import format 'word'"), std::string::npos) << r.err;
+
+    write("nada.doc", "nada");
+    r = run("--check --from csv nada.doc");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "0\n");
+}
+
+TEST_F(CliImport, ConvertsAnImportIntoAQuizFile) {
+    write("preguntas.gift", kGift);
+    Outcome r = run("-f xml -o quiz preguntas.gift");
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string quiz = readFile(dir_ + "quiz.xml");
+    EXPECT_NE(quiz.find("<enunciado>Cal é o río máis longo?</enunciado>"), std::string::npos) << quiz;
+    EXPECT_NE(quiz.find("<resposta>Verdadeiro</resposta>"), std::string::npos);
+    r = run("--check quiz.xml");
+    EXPECT_EQ(r.out, "2\n");
+    EXPECT_EQ(r.err, "");
+}
+
+TEST_F(CliImport, ExportsEveryQuestionBankFormat) {
+    const struct {
+        const char* format;
+        const char* file;
+        const char* contains;
+        const char* note;
+    } cases[] = {
+        {"moodle", "banco.xml", "<question type=\"multichoice\">", "Moodle XML does not carry"},
+        {"gift", "banco.gift", "=Miño", "GIFT does not carry: picture, sound"},
+        {"aiken", "banco.txt", "ANSWER: A", "Aiken does not carry"},
+        {"csv", "banco.csv", "Pregunta,Correcta", nullptr},
+    };
+    for (const auto& c : cases) {
+        const Outcome r = run(std::string("-f ") + c.format + " -o banco '" + dataPath("full_quiz.xml") + "'");
+        EXPECT_EQ(r.status, 0) << c.format << r.err;
+        EXPECT_NE(readFile(dir_ + c.file).find(c.contains), std::string::npos) << c.format;
+        if (c.note)
+            EXPECT_NE(r.err.find(c.note), std::string::npos) << c.format << ": " << r.err;
+        else
+            EXPECT_EQ(r.err, "") << c.format;
+        // What is exported imports again.
+        const Outcome back = run(std::string("--check ") + c.file);
+        EXPECT_EQ(back.out, "1\n") << c.format << back.err;
+    }
+}
+
+TEST_F(CliImport, SaysWhyAFileCannotBeImported) {
+    write("roto.xml", "<quiz><question type=\"truefalse\"><name>");
+    write("nada.doc", "nada");
+    for (const char* args : {"--check roto.xml", "--check --from moodle nada.doc", "--check --from gift falta.gift"}) {
+        const Outcome r = run(args);
+        EXPECT_EQ(r.status, 1) << args;
+        EXPECT_EQ(r.out, "") << args;
+        EXPECT_NE(r.err, "") << args;
+    }
+    const Outcome r = run("-f xml -o q nada.doc");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_FALSE(exists("q.xml"));
+}
+
+} // namespace

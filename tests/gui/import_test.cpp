@@ -1,0 +1,200 @@
+// "Importar": the button, its dialog, the questions inserted after the current one,
+// the report box, taking the import back; and the "Outros" tab of the save page.
+#include "fake_dialogs.h"
+#include "formats/question_import.h"
+#include "preguntas.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+#include <memory>
+
+using namespace vireta;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+const char kGift[] = "// Dúas preguntas e unha redacción\n"
+                     "::R1:: Cal é o río máis longo? {=Miño#Ben ~Sil ~Ulla}\n\n"
+                     "::E:: Escribe sobre o Miño. {}\n\n"
+                     "O Sil desemboca no Miño. {T}\n";
+
+} // namespace
+
+class ImportTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> dir;
+    FakeDialogs dialogs;
+    std::unique_ptr<TForm1> form;
+
+    QStringList statements() const {
+        QStringList s;
+        for (int k = 1; k <= form->model().count; ++k)
+            s << QString::fromStdString(form->model().questions.record(k)[FieldSlot::enunciado]);
+        return s;
+    }
+
+    // Two questions typed in the window; the first is current.
+    void typeTwoQuestions() {
+        form->btpreg->click();
+        form->txtpreg->setText(QStringLiteral("Primeira"));
+        form->txtresp1->setText(QStringLiteral("a"));
+        form->btinserir->click();
+        form->txtpreg->setText(QStringLiteral("Segunda"));
+        form->txtresp1->setText(QStringLiteral("b"));
+        form->SpeedButton21->click(); // first
+    }
+
+private slots:
+    void init() {
+        dir = std::make_unique<QTemporaryDir>();
+        dialogs = FakeDialogs();
+        form = std::make_unique<TForm1>(dialogs);
+    }
+    void cleanup() { form.reset(); }
+
+    void theButtonSitsBetweenOpenAndExport() {
+        QCOMPARE(form->btimportar->text(), QStringLiteral("I&mportar"));
+        QVERIFY(form->btimportar->toolTip().startsWith(QStringLiteral("Importar preguntas doutro formato")));
+        QCOMPARE(form->btimportar->shortcut(), QKeySequence(Qt::ALT | Qt::Key_M));
+        QVERIFY(!form->btimportar->icon().isNull());
+        QCOMPARE(form->btimportar->parentWidget(), form->Panel4);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QVERIFY(form->btabrir->geometry().right() <= form->btimportar->geometry().left());
+        QVERIFY(form->btimportar->geometry().right() <= form->btexportar->geometry().left());
+    }
+
+    void importInsertsAfterTheCurrentQuestionReportsAndCanBeTakenBack() {
+        typeTwoQuestions();
+        const QString path = dir->filePath("preguntas.gift");
+        writeFile(path, kGift);
+
+        dialogs.fileAnswers = {path};
+        form->btimportar->click();
+
+        // The dialog offers every format and all of them together.
+        const FakeDialogs::Shown& dialog = dialogs.shown.at(dialogs.shown.size() - 2);
+        QCOMPARE(dialog.kind, QStringLiteral("open"));
+        QCOMPARE(dialog.title, QStringLiteral("Importar preguntas"));
+        for (const char* part : {"Todos os formatos|", "|Aiken|", "|GIFT|", "|Folla de cálculo|", "|Moodle XML|"})
+            QVERIFY2(dialog.text.contains(QString::fromUtf8(part)), part);
+
+        QCOMPARE(statements(), (QStringList{"Primeira", "Cal é o río máis longo?",
+                                            "O Sil desemboca no Miño.", "Segunda"}));
+        QCOMPARE(form->model().current, 2);
+        QCOMPARE(form->txtpreg->text(), QStringLiteral("Cal é o río máis longo?"));
+        QCOMPARE(form->txtcor->text(), QStringLiteral("Ben"));
+        QCOMPARE(form->npreg->text(), QStringLiteral("2"));
+        QCOMPARE(dialogs.shown.back().kind, QStringLiteral("inform"));
+        QCOMPARE(dialogs.shown.back().text,
+                 QStringLiteral("Importáronse 2 preguntas.\n\n"
+                                "liña 4: pregunta de redacción: non é de escolla múltiple"));
+        QVERIFY(form->hasUnsavedChanges());
+
+        // One undo step takes the import back, one redo step brings it again.
+        form->undo();
+        QCOMPARE(statements(), (QStringList{"Primeira", "Segunda"}));
+        QCOMPARE(form->model().current, 1);
+        QCOMPARE(form->txtpreg->text(), QStringLiteral("Primeira"));
+        form->redo();
+        QCOMPARE(statements(), (QStringList{"Primeira", "Cal é o río máis longo?",
+                                            "O Sil desemboca no Miño.", "Segunda"}));
+    }
+
+    void aNewQuizsBlankQuestionIsReplacedAndTheCommonMessagesStayOut() {
+        form->txtcorcomun->setText(QStringLiteral("Común"));
+        const QString path = dir->filePath("p.txt");
+        writeFile(path, "Que río?\nA. Miño\nB. Sil\nANSWER: A\n");
+        form->importar(path);
+        QCOMPARE(statements(), QStringList{"Que río?"});
+        QCOMPARE(dialogs.shown.back().text, QStringLiteral("Importouse 1 pregunta."));
+        form->btinicio->click();
+        form->btpreg->click();
+        QCOMPARE(form->txtcor->text(), QString()); // not filled from the common message
+    }
+
+    void aFileThatCannotBeImportedChangesNothing() {
+        typeTwoQuestions();
+        const QString path = dir->filePath("xogo.xml");
+        writeFile(path, "<?xml version=\"1.0\"?><xogo version=\"1.0\"></xogo>");
+        form->importar(path);
+        QCOMPARE(statements(), (QStringList{"Primeira", "Segunda"}));
+        QCOMPARE(dialogs.shown.back().text,
+                 QStringLiteral("Non se puido importar o arquivo :") + path +
+                     QStringLiteral("\nÉ un cuestionario de Vireta: ábreo con «Abrir»."));
+        dialogs.fileAnswers = {std::nullopt}; // a cancelled dialog
+        form->btimportar->click();
+        QCOMPARE(dialogs.shown.back().kind, QStringLiteral("open"));
+    }
+
+    void theOtherFormatsTabSavesEachFormatAndSaysWhatItLeavesBehind() {
+        form->btpreg->click();
+        form->txtpreg->setText(QStringLiteral("Cal é o río máis longo?"));
+        form->txtresp1->setText(QStringLiteral("Miño"));
+        form->txtresp2->setText(QStringLiteral("Sil"));
+        form->txtimaxe->setText(dir->filePath("non-hai.png"));
+        form->btexportar->click();
+        const int tab = form->ctformatos->indexOf(form->TabSheet6);
+        QVERIFY(tab >= 4);
+        form->ctformatos->setCurrentIndex(tab);
+        QCOMPARE(form->formatIndex(), Format::Moodle);
+        form->chkcopia->setChecked(false);
+        form->chkempaqueta->setChecked(false);
+        const struct {
+            QRadioButton* choice;
+            Format format;
+            const char* name;
+            const char* contains;
+            const char* report;
+        } cases[] = {
+            {form->optmoodle, Format::Moodle, "banco.xml", "<question type=\"multichoice\">",
+             "pregunta 1: non se puido ler"},
+            {form->optgift, Format::Gift, "banco.gift", "=Miño", "pregunta 1: GIFT non leva: imaxe"},
+            {form->optaiken, Format::Aiken, "banco.txt", "ANSWER: A", "pregunta 1: Aiken non leva: imaxe"},
+            {form->optcsv, Format::Csv, "banco.csv", "Pregunta,Correcta", nullptr},
+        };
+        for (const auto& c : cases) {
+            c.choice->click();
+            QCOMPARE(form->formatIndex(), c.format);
+            const std::size_t shownBefore = dialogs.shown.size();
+            dialogs.fileAnswers = {dir->filePath("banco")};
+            form->btgarda->click();
+            QVERIFY2(readFile(dir->filePath(c.name)).contains(c.contains), c.name);
+            if (c.report) {
+                QCOMPARE(dialogs.shown.back().kind, QStringLiteral("inform"));
+                QVERIFY2(dialogs.shown.back().text.startsWith(
+                             QStringLiteral("O formato escollido non leva todo o cuestionario:\n")),
+                         c.name);
+                QVERIFY2(dialogs.shown.back().text.contains(QString::fromUtf8(c.report)),
+                         qPrintable(dialogs.shown.back().text));
+            } else {
+                QCOMPARE(dialogs.shown.size(), shownBefore + 1); // the save dialog only
+            }
+        }
+        // The other tabs keep their formats.
+        form->ctformatos->setCurrentIndex(3);
+        QCOMPARE(form->formatIndex(), Format::Ebk);
+    }
+};
+
+QTEST_MAIN(ImportTest)
+#include "import_test.moc"
