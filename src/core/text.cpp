@@ -168,6 +168,8 @@ std::string utf8ToCp1252(std::string_view utf8) {
     return out;
 }
 
+bool fitsCp1252(char32_t codePoint) { return codePointToCp1252(codePoint) >= 0; }
+
 std::string cp1252ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 8);

@@ -20,6 +20,9 @@ std::string folderPart(std::string_view path);
 // A byte that does not start a valid UTF-8 sequence is passed through unchanged.
 std::string utf8ToCp1252(std::string_view utf8);
 
+// Whether Windows-1252 has a byte for the code point.
+bool fitsCp1252(char32_t codePoint);
+
 // Windows-1252 to UTF-8. The five bytes the code page leaves undefined are taken
 // as the C1 control characters of the same value.
 std::string cp1252ToUtf8(std::string_view bytes);
