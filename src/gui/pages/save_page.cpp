@@ -1,5 +1,5 @@
-// Page 5, "Exportar": the format tabs with their settings, "Copiar arquivos",
-// "Empaquetar" and "Gardar".
+// Page 5, "Exportar": the format tabs with their settings, the "Revisión" list beside
+// them, "Copiar arquivos", "Empaquetar", "Ver no navegador" and "Gardar".
 
 #include "formats/paper_test.h"
 #include "pages/page_parts.h"
@@ -8,15 +8,19 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFont>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace vireta {
 
@@ -38,7 +42,31 @@ void TForm1::buildSavePage() {
         "QTabBar::tab:selected { background: rgb(255, 222, 40); border-color: rgb(120, 110, 20);"
         " font-weight: bold; }"
         "QTabBar::tab:hover { background: rgb(255, 240, 160); }"));
-    column->addWidget(ctformatos, 1);
+    // The tabs and, beside them, the review of the quiz.
+    auto* body = new QHBoxLayout;
+    body->setSpacing(8);
+    body->addWidget(ctformatos, 1);
+    auto* reviewColumn = new QVBoxLayout;
+    reviewColumn->setContentsMargins(0, 6, 0, 6);
+    reviewColumn->setSpacing(4);
+    auto* reviewCaption = new QLabel(QStringLiteral("Revisión"), page5);
+    QFont captionFont = reviewCaption->font();
+    captionFont.setBold(true);
+    reviewCaption->setFont(captionFont);
+    listarevision = new QListWidget(page5);
+    listarevision->setObjectName(QStringLiteral("listarevision"));
+    listarevision->setAccessibleName(QStringLiteral("Revisión"));
+    listarevision->setWordWrap(true);
+    listarevision->setTextElideMode(Qt::ElideNone);
+    listarevision->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    listarevision->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    listarevision->setUniformItemSizes(false);
+    listarevision->setMinimumWidth(220);
+    reviewCaption->setBuddy(listarevision);
+    reviewColumn->addWidget(reviewCaption);
+    reviewColumn->addWidget(listarevision, 1);
+    body->addLayout(reviewColumn, 1);
+    column->addLayout(body, 1);
 
     auto* xmlTab = new QWidget;
     xmlTab->setObjectName(QStringLiteral("TabSheet1"));
@@ -56,42 +84,44 @@ void TForm1::buildSavePage() {
                                               "para abrilo e editalo de novo."),
                                xmlTab);
     xmlNote->setWordWrap(true);
-    xmlNote->setGeometry(16, 16, 560, 40);
+    xmlNote->setGeometry(16, 16, 360, 60);
     ctformatos->addTab(xmlTab, QStringLiteral("XML"));
 
     auto* htmlTab = new QWidget;
     htmlTab->setObjectName(QStringLiteral("TabSheet2"));
-    estilo = addTabBox(htmlTab, "estilo", QStringLiteral("Folla de estilo:"), 12, 330);
+    // The boxes leave room for the review beside the tabs.
+    constexpr int box = 220;
+    estilo = addTabBox(htmlTab, "estilo", QStringLiteral("Folla de estilo:"), 12, box);
     auto* styleButton =
         makeIconButton(htmlTab, "btabrson10", "open-file", QStringLiteral("Folla de estilo"), 26);
-    styleButton->move(16 + 130 + 334, 11);
-    enviar = addTabBox(htmlTab, "enviar", QStringLiteral("Enviar a ...."), 42, 330);
-    Campo1 = addTabBox(htmlTab, "Campo1", QStringLiteral("Campo1"), 72, 200);
-    lonx1 = addLabelledBox(htmlTab, "lonx1", QStringLiteral("Lonxitude"), 370, 72, 76, 50);
+    styleButton->move(16 + 130 + box + 4, 11);
+    enviar = addTabBox(htmlTab, "enviar", QStringLiteral("Enviar a ...."), 42, box);
+    Campo1 = addTabBox(htmlTab, "Campo1", QStringLiteral("Campo1"), 72, 90);
+    lonx1 = addLabelledBox(htmlTab, "lonx1", QStringLiteral("Lonxitude"), 246, 72, 76, 44);
     lonx1->setText(QStringLiteral("20"));
     lonx1->setAccessibleName(QStringLiteral("Lonxitude do campo 1"));
-    campo2 = addTabBox(htmlTab, "campo2", QStringLiteral("Campo2"), 102, 200);
-    lonx2 = addLabelledBox(htmlTab, "lonx2", QStringLiteral("Lonxitude"), 370, 102, 76, 50);
+    campo2 = addTabBox(htmlTab, "campo2", QStringLiteral("Campo2"), 102, 90);
+    lonx2 = addLabelledBox(htmlTab, "lonx2", QStringLiteral("Lonxitude"), 246, 102, 76, 44);
     lonx2->setText(QStringLiteral("20"));
     lonx2->setAccessibleName(QStringLiteral("Lonxitude do campo 2"));
-    oculto = addTabBox(htmlTab, "oculto", QStringLiteral("Campo oculto:"), 132, 330);
-    texto = addTabBox(htmlTab, "texto", QStringLiteral("Texto:"), 162, 330);
+    oculto = addTabBox(htmlTab, "oculto", QStringLiteral("Campo oculto:"), 132, box);
+    texto = addTabBox(htmlTab, "texto", QStringLiteral("Texto:"), 162, box);
     chkutf = new QCheckBox(QStringLiteral("UTF-8"), htmlTab);
     chkutf->setObjectName(QStringLiteral("chkutf"));
     chkutf->setChecked(true);
-    chkutf->setGeometry(146, 196, 120, 24);
+    chkutf->setGeometry(146, 196, 80, 24);
     chkrevolver = new QCheckBox(QStringLiteral("Revolver respostas"), htmlTab);
     chkrevolver->setObjectName(QStringLiteral("chkrevolver"));
-    chkrevolver->setGeometry(290, 196, 200, 24);
+    chkrevolver->setGeometry(230, 196, 170, 24);
     ctformatos->addTab(htmlTab, QStringLiteral("HTML"));
 
     auto* jsTab = new QWidget;
     jsTab->setObjectName(QStringLiteral("TabSheet3"));
-    estilojs = addTabBox(jsTab, "estilojs", QStringLiteral("Folla de estilo:"), 12, 330);
+    estilojs = addTabBox(jsTab, "estilojs", QStringLiteral("Folla de estilo:"), 12, box);
     auto* styleJsButton =
         makeIconButton(jsTab, "btabrson12", "open-file", QStringLiteral("Folla de estilo"), 26);
-    styleJsButton->move(16 + 130 + 334, 11);
-    txboton = addTabBox(jsTab, "txboton", QStringLiteral("Texto do botón:"), 42, 330);
+    styleJsButton->move(16 + 130 + box + 4, 11);
+    txboton = addTabBox(jsTab, "txboton", QStringLiteral("Texto do botón:"), 42, box);
     ctformatos->addTab(jsTab, QStringLiteral("JavaScript"));
 
     auto* ebkTab = new QWidget;
@@ -100,7 +130,7 @@ void TForm1::buildSavePage() {
                                               "preguntas, para o reprodutor de libros."),
                                ebkTab);
     ebkNote->setWordWrap(true);
-    ebkNote->setGeometry(16, 16, 560, 40);
+    ebkNote->setGeometry(16, 16, 360, 60);
     ctformatos->addTab(ebkTab, QStringLiteral("EBK"));
 
     auto* webTab = new QWidget;
@@ -110,19 +140,19 @@ void TForm1::buildSavePage() {
                                               "mensaxes e sons."),
                                webTab);
     webNote->setWordWrap(true);
-    webNote->setGeometry(16, 16, 560, 40);
+    webNote->setGeometry(16, 16, 360, 60);
     chkunarquivo = new QCheckBox(QStringLiteral("Todo nun só arquivo"), webTab);
     chkunarquivo->setObjectName(QStringLiteral("chkunarquivo"));
-    chkunarquivo->setGeometry(16, 66, 300, 24);
+    chkunarquivo->setGeometry(16, 86, 300, 24);
     chkscorm = new QCheckBox(QStringLiteral("Paquete SCORM"), webTab);
     chkscorm->setObjectName(QStringLiteral("chkscorm"));
-    chkscorm->setGeometry(16, 96, 300, 24);
-    auto* passCaption = makeCaption(webTab, QStringLiteral("Nota para aprobar (%)"), 40, 129, 170);
+    chkscorm->setGeometry(16, 116, 300, 24);
+    auto* passCaption = makeCaption(webTab, QStringLiteral("Nota para aprobar (%)"), 40, 149, 170);
     notaaprobar = new QSpinBox(webTab);
     notaaprobar->setObjectName(QStringLiteral("notaaprobar"));
     notaaprobar->setRange(0, 100);
     notaaprobar->setValue(50);
-    notaaprobar->setGeometry(214, 126, 70, 26);
+    notaaprobar->setGeometry(214, 146, 70, 26);
     notaaprobar->setAccessibleName(QStringLiteral("Nota para aprobar (%)"));
     notaaprobar->setEnabled(false);
     passCaption->setBuddy(notaaprobar);
@@ -217,6 +247,9 @@ void TForm1::buildSavePage() {
     chkempaqueta = new QCheckBox(QStringLiteral("Empaquetar"), strip);
     chkempaqueta->setObjectName(QStringLiteral("chkempaqueta"));
     chkempaqueta->setChecked(true);
+    btnavegador =
+        makeSectionButton(strip, "btnavegador", QStringLiteral("Ver no navegador"), "browser");
+    btnavegador->setToolTip(QStringLiteral("Abrir esta páxina no navegador sen gardala"));
     btgarda = makeSectionButton(strip, "btgarda", QStringLiteral("Gardar"), "export");
     btgarda->setMinimumWidth(80);
     // As tall as "Gardar", so the three share a row of the tab order and Tab reaches
@@ -227,8 +260,17 @@ void TForm1::buildSavePage() {
     row->addSpacing(24);
     row->addWidget(chkempaqueta);
     row->addStretch(1);
+    row->addWidget(btnavegador);
+    row->addSpacing(8);
     row->addWidget(btgarda);
     column->addWidget(strip);
+
+    // The tabs' controls stand where they were put: the tabs are never narrower than
+    // the widest of them, whatever room the review takes.
+    int widest = 0;
+    for (int i = 0; i < ctformatos->count(); ++i)
+        widest = std::max(widest, ctformatos->widget(i)->childrenRect().right() + 1);
+    ctformatos->setMinimumWidth(widest + 12);
 
     connect(ctformatos, &QTabWidget::currentChanged, this, &TForm1::ctformatosChange);
     connect(outrosformato, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
@@ -238,6 +280,9 @@ void TForm1::buildSavePage() {
         ctformatosChange(ctformatos->currentIndex());
     });
     connect(btgarda, &QToolButton::clicked, this, &TForm1::btgardaClick);
+    connect(btnavegador, &QToolButton::clicked, this, &TForm1::btnavegadorClick);
+    connect(listarevision, &QListWidget::itemActivated, this, &TForm1::listarevisionActivated);
+    connect(chkrevolver, &QCheckBox::toggled, this, &TForm1::refreshReview);
     connect(styleButton, &QToolButton::clicked, this, &TForm1::btabrson10Click);
     connect(templateButton, &QToolButton::clicked, this, &TForm1::btabrson10Click);
     connect(styleJsButton, &QToolButton::clicked, this, &TForm1::btabrson12Click);
