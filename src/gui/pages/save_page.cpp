@@ -16,6 +16,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -38,7 +39,7 @@ void TForm1::buildSavePage() {
     // The tabs are drawn as buttons.
     ctformatos->setStyleSheet(QStringLiteral(
         "QTabBar::tab { border: 1px solid rgb(150, 150, 150); border-radius: 4px;"
-        " padding: 5px 16px; margin: 2px 4px 6px 0; background: rgb(250, 250, 245); }"
+        " padding: 5px 10px; margin: 2px 4px 6px 0; background: rgb(250, 250, 245); }"
         "QTabBar::tab:selected { background: rgb(255, 222, 40); border-color: rgb(120, 110, 20);"
         " font-weight: bold; }"
         "QTabBar::tab:hover { background: rgb(255, 240, 160); }"));
@@ -62,6 +63,8 @@ void TForm1::buildSavePage() {
     listarevision->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     listarevision->setUniformItemSizes(false);
     listarevision->setMinimumWidth(220);
+    listarevision->setSpacing(3);
+    listarevision->setIconSize(QSize(16, 16));
     reviewCaption->setBuddy(listarevision);
     reviewColumn->addWidget(reviewCaption);
     reviewColumn->addWidget(listarevision, 1);
@@ -270,7 +273,7 @@ void TForm1::buildSavePage() {
     int widest = 0;
     for (int i = 0; i < ctformatos->count(); ++i)
         widest = std::max(widest, ctformatos->widget(i)->childrenRect().right() + 1);
-    ctformatos->setMinimumWidth(widest + 12);
+    ctformatos->setMinimumWidth(std::max(widest + 12, ctformatos->tabBar()->sizeHint().width()));
 
     connect(ctformatos, &QTabWidget::currentChanged, this, &TForm1::ctformatosChange);
     connect(outrosformato, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
