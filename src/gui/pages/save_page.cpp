@@ -16,6 +16,8 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QStyle>
+#include <QStyledItemDelegate>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
@@ -24,6 +26,33 @@
 #include <algorithm>
 
 namespace vireta {
+namespace {
+
+// The review's entries wrap to the list's width: each is measured against the width
+// its text really gets beside the icon, so no line is cut off.
+class WrappedEntryDelegate : public QStyledItemDelegate {
+public:
+    explicit WrappedEntryDelegate(QListWidget* list) : QStyledItemDelegate(list), list_(list) {}
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyleOptionViewItem o = option;
+        initStyleOption(&o, index);
+        const int width = std::max(80, list_->viewport()->width() - 2 * list_->spacing());
+        o.rect = QRect(0, 0, width, 10000);
+        QStyle* style = list_->style();
+        const QRect textRect = style->subElementRect(QStyle::SE_ItemViewItemText, &o, list_);
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, &o, list_) + 1;
+        const QRect needed = o.fontMetrics.boundingRect(
+            QRect(0, 0, std::max(40, textRect.width() - 2 * margin), 10000),
+            Qt::TextWordWrap, o.text);
+        return QSize(width, std::max(needed.height() + 6, o.decorationSize.height() + 4));
+    }
+
+private:
+    QListWidget* list_;
+};
+
+} // namespace
 
 void TForm1::buildSavePage() {
     page5 = new QWidget;
@@ -62,6 +91,8 @@ void TForm1::buildSavePage() {
     listarevision->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     listarevision->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     listarevision->setUniformItemSizes(false);
+    listarevision->setItemDelegate(new WrappedEntryDelegate(listarevision));
+    listarevision->setResizeMode(QListView::Adjust); // wrapped lines measured again when the width changes
     listarevision->setMinimumWidth(220);
     listarevision->setSpacing(3);
     listarevision->setIconSize(QSize(16, 16));
