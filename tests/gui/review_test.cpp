@@ -3,7 +3,11 @@
 #include "fake_dialogs.h"
 #include "preguntas.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
+#include <QMessageBox>
+#include <QTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,6 +21,7 @@
 #include <QToolButton>
 #include <QUrl>
 
+#include <functional>
 #include <memory>
 
 using namespace vireta;
@@ -178,6 +183,30 @@ private slots:
         form->btgarda->click();
         QCOMPARE(dialogs.kinds(), QStringList{QStringLiteral("save")});
         QCOMPARE(listed(*form).size(), 1);
+    }
+
+    // The desktop's box: Return and Escape cancel, only the "Gardar" button saves.
+    void theDesktopQuestionDefaultsToCancel() {
+        QtDialogs desktop;
+        const QString text = QStringLiteral("O cuestionario ten 2 erros. Gardar igualmente?");
+        const auto answerWith = [&](std::function<void(QMessageBox*)> act) {
+            QTimer::singleShot(0, [act] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                QCOMPARE(box->text(), QStringLiteral("O cuestionario ten 2 erros. Gardar igualmente?"));
+                QCOMPARE(box->windowTitle(), QStringLiteral("vireta"));
+                act(box);
+            });
+            return desktop.choose(form.get(), text, QStringLiteral("Gardar"), QStringLiteral("Cancelar"));
+        };
+        QVERIFY(!answerWith([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); }));
+        QVERIFY(!answerWith([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }));
+        QVERIFY(answerWith([](QMessageBox* box) {
+            for (QAbstractButton* b : box->buttons()) {
+                if (b->text() == QStringLiteral("Gardar"))
+                    b->click();
+            }
+        }));
     }
 
     void seenInTheBrowserFromAPrivateFolder() {

@@ -17,17 +17,9 @@
 namespace vireta {
 namespace {
 
-// The quiz file's reader drops every byte up to the space at both ends of a text.
-bool isBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
-
-std::string_view trimmed(std::string_view s) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && isBlank(s[b]))
-        ++b;
-    while (e > b && isBlank(s[e - 1]))
-        --e;
-    return s.substr(b, e - b);
-}
+// The quiz file's reader drops the blanks at both ends of every text.
+bool isBlank(char c) { return isBlankByte(c); }
+std::string_view trimmed(std::string_view s) { return trimBlanks(s); }
 
 // Lower case for the letters a teacher writing Galician, Spanish or Portuguese uses:
 // ASCII, Latin-1 and Latin Extended-A.
