@@ -469,7 +469,9 @@ void TForm1::refreshReview() {
     ReviewOptions options;
     options.format = formatIndex_;
     options.shuffleAnswers = chkrevolver->isChecked();
-    options.documentName = bareFileName(saveStep_.lastName());
+    // The document's name as the save dialog will offer it for this format.
+    if (const auto request = requestOfChosenFormat(); request && !saveStep_.lastName().empty())
+        options.documentName = bareFileName(saveStep_.offeredName(*request));
     options.common = &common;
     findings_ = reviewQuiz(generalData(), model_, options);
 
@@ -495,6 +497,25 @@ void TForm1::refreshReview() {
         item->setToolTip(item->text());
         item->setData(Qt::UserRole, static_cast<int>(i));
     }
+}
+
+std::optional<SaveRequest> TForm1::requestOfChosenFormat() const {
+    // A throwaway run of the writer, with a generator of its own: the window's
+    // generator (fixed by tests) draws only for real saves.
+    OutputBuffer scratch;
+    ShuffleGenerator generator;
+    switch (formatIndex_) {
+    case Format::Xml: return writeQuizFile(generalData(), model_.questions, model_.count, scratch);
+    case Format::Html:
+        return vireta::gardarHTML(generalData(), model_.questions, model_.count, exportSettings(),
+                                  generator, scratch);
+    case Format::JavaScript:
+        return vireta::gardarjava(generalData(), model_.questions, model_.count, exportSettings(),
+                                  generator, scratch);
+    case Format::Ebk: return vireta::gardarebk(generalData(), model_.questions, model_.count, scratch);
+    case Format::Odt: break;
+    }
+    return std::nullopt;
 }
 
 void TForm1::listarevisionActivated(QListWidgetItem* item) {

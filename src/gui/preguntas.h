@@ -249,6 +249,8 @@ private:
     void fillOrderingList();
     void markSaved(); // the quiz as it is now counts as saved
     void saveFormat(); // runs the chosen tab's writer and the save step
+    // The filter and extension the chosen tab's writer asks for; none when it writes nothing.
+    std::optional<SaveRequest> requestOfChosenFormat() const;
 
     // Captioned boxes, built by pages/page_parts.cpp.
     // A box of a save-page tab, its caption in the tab's caption column.
