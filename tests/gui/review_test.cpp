@@ -216,6 +216,7 @@ private slots:
         QVERIFY(form->browserFolder().isEmpty());
 
         QTemporaryDir saves;
+        const QStringList exampleFiles = QDir(QStringLiteral(VIRETA_EXAMPLE_DIR)).entryList(QDir::Files);
         form->ctformatos->setCurrentIndex(1);
         QVERIFY(!form->btnavegador->isHidden());
         form->btnavegador->click();
@@ -240,6 +241,8 @@ private slots:
         QVERIFY(js.open(QIODevice::ReadOnly));
         QVERIFY(js.readAll().contains("function quiz()"));
         QCOMPARE(form->browserFolder(), folder); // one folder for the whole run
+        QVERIFY(form->model().copiedFiles.empty());
+        QCOMPARE(QDir(QStringLiteral(VIRETA_EXAMPLE_DIR)).entryList(QDir::Files), exampleFiles);
 
         // The saves go on as before: no remembered name, nothing copied elsewhere.
         dialogs.shown.clear();
