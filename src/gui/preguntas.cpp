@@ -88,7 +88,9 @@ private:
 };
 
 // The formats whose document is a page a browser shows.
-bool isPage(Format f) { return f == Format::Html || f == Format::JavaScript; }
+bool isPage(Format f) {
+    return f == Format::Html || f == Format::JavaScript || f == Format::Web || f == Format::Scorm;
+}
 
 } // namespace
 
@@ -513,7 +515,13 @@ std::optional<SaveRequest> TForm1::requestOfChosenFormat() const {
         return vireta::gardarjava(generalData(), model_.questions, model_.count, exportSettings(),
                                   generator, scratch);
     case Format::Ebk: return vireta::gardarebk(generalData(), model_.questions, model_.count, scratch);
-    case Format::Odt: break;
+    case Format::Web:
+    case Format::Scorm:
+        // A page or package that carries its media has nothing copied beside it.
+        if (chkscorm->isChecked() || chkunarquivo->isChecked())
+            break;
+        return vireta::gardarweb(generalData(), model_.questions, model_.count, exportSettings(),
+                                 scratch);
     }
     return std::nullopt;
 }
@@ -591,10 +599,13 @@ void TForm1::btnavegadorClick() {
     const ExportSettings settings = exportSettings();
     QuizModel copy = model_;
     OutputBuffer page;
+    // The "Web" tab shows its page, also when it saves the SCORM package.
     const SaveRequest request =
         formatIndex_ == Format::Html
             ? vireta::gardarHTML(general, copy.questions, copy.count, settings, generator_, page)
-            : vireta::gardarjava(general, copy.questions, copy.count, settings, generator_, page);
+        : formatIndex_ == Format::JavaScript
+            ? vireta::gardarjava(general, copy.questions, copy.count, settings, generator_, page)
+            : vireta::gardarweb(general, copy.questions, copy.count, settings, page);
     SaveMedia media;
     media.copyFiles = true;
     media.pack = false;

@@ -241,6 +241,19 @@ private slots:
         QVERIFY(js.open(QIODevice::ReadOnly));
         QVERIFY(js.readAll().contains("function quiz()"));
         QCOMPARE(form->browserFolder(), folder); // one folder for the whole run
+
+        form->ctformatos->setCurrentIndex(4); // "Web", its page even with "Paquete SCORM"
+        form->chkscorm->setChecked(true);
+        QVERIFY(!form->btnavegador->isHidden());
+        form->btnavegador->click();
+        QCOMPARE(dialogs.shown.back().kind, QStringLiteral("url"));
+        QFile game(QUrl(dialogs.shown.back().text).toLocalFile());
+        QVERIFY(game.open(QIODevice::ReadOnly));
+        QVERIFY(game.readAll().contains("<script type=\"application/json\""));
+        QVERIFY(QFile::exists(folder + QStringLiteral("/pregunta1.mp3")));
+        QVERIFY(!QFile::exists(folder + QStringLiteral("/paxina.zip")));
+        form->chkscorm->setChecked(false);
+        form->ctformatos->setCurrentIndex(2);
         QVERIFY(form->model().copiedFiles.empty());
         QCOMPARE(QDir(QStringLiteral(VIRETA_EXAMPLE_DIR)).entryList(QDir::Files), exampleFiles);
 

@@ -120,8 +120,9 @@ ReviewPlace questionPlace(int k, FieldSlot slot) {
 }
 
 // Whether any page or book a format writes shows pictures / plays sounds.
-bool showsPictures(Format f) { return f == Format::Html || f == Format::JavaScript; }
-bool playsSounds(Format) { return false; }
+bool isWebGame(Format f) { return f == Format::Web || f == Format::Scorm; }
+bool showsPictures(Format f) { return f == Format::Html || f == Format::JavaScript || isWebGame(f); }
+bool playsSounds(Format f) { return isWebGame(f); }
 
 struct Text {
     ReviewPlace place;

@@ -80,8 +80,9 @@ Question& rec(Quiz& q, int k) { return q.model.questions.record(k); }
 
 TEST(QuizReview, TheExampleQuizShowsNothingInAnyFormat) {
     const Quiz q = exampleQuiz();
-    const std::optional<Format> formats[] = {std::nullopt, Format::Xml, Format::Html,
-                                             Format::JavaScript, Format::Ebk};
+    const std::optional<Format> formats[] = {std::nullopt,      Format::Xml, Format::Html,
+                                             Format::JavaScript, Format::Ebk, Format::Web,
+                                             Format::Scorm};
     for (const auto& f : formats) {
         ReviewOptions o;
         o.format = f;
@@ -215,6 +216,21 @@ TEST(QuizReview, EachFaultIsFoundWhereItIs) {
              rec(q, 1)[FieldSlot::imaxe] = dir / "mapa.wmf";
          },
          {{FindingKind::PictureNotForBrowsers, at(1, FieldSlot::imaxe)}}},
+        {"sounds that are not MP3 in the web game, each file once",
+         [&](Quiz& q, ReviewOptions& o) {
+             o.format = Format::Web;
+             q.general.endWellSound = dir / "musica.ogg";
+             rec(q, 1)[FieldSlot::son] = dir / "musica.ogg";
+             rec(q, 3)[FieldSlot::sonben] = dir / "mapa.wmf";
+         },
+         {{FindingKind::SoundNotMp3, end(GeneralField::EndWellSound)},
+          {FindingKind::SoundNotMp3, at(3, FieldSlot::sonben)}}},
+        {"pictures browsers do not show, in the SCORM package's page",
+         [&](Quiz& q, ReviewOptions& o) {
+             o.format = Format::Scorm;
+             rec(q, 4)[FieldSlot::imaxe] = dir / "mapa.wmf";
+         },
+         {{FindingKind::PictureNotForBrowsers, at(4, FieldSlot::imaxe)}}},
         {"the same picture in the book",
          [&](Quiz& q, ReviewOptions& o) {
              o.format = Format::Ebk;
