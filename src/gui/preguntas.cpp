@@ -522,6 +522,7 @@ std::optional<SaveRequest> TForm1::requestOfChosenFormat() const {
             break;
         return vireta::gardarweb(generalData(), model_.questions, model_.count, exportSettings(),
                                  scratch);
+    case Format::Pdf: break; // the paper test's pictures are inside it
     }
     return std::nullopt;
 }

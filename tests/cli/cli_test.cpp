@@ -279,7 +279,7 @@ TEST_F(Cli, ReviewPrintsTheFindingsAndTellsErrorsByItsStatus) {
     Outcome r = run("--review missing.xml");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("missing.xml"), std::string::npos) << r.err;
-    for (const char* wrong : {"--review --copy quiz.xml", "--review -f pdf quiz.xml",
+    for (const char* wrong : {"--review --copy quiz.xml", "--review -f odt quiz.xml",
                               "--review --check quiz.xml", "--check --shuffle-answers quiz.xml",
                               "--review --seed 3 quiz.xml", "--review"}) {
         r = run(wrong);
