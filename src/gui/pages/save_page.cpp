@@ -268,7 +268,7 @@ void TForm1::buildSavePage() {
                                                 "orde, e as solucións ao final."),
                                  paperTab);
     paperNote->setWordWrap(true);
-    paperNote->setGeometry(16, 214, 560, 40);
+    paperNote->setGeometry(16, 214, 360, 60);
     ctformatos->insertTab(6, paperTab, QStringLiteral("Papel"));
 
     auto* strip = makePanel(page5, "Panel19");
@@ -301,9 +301,15 @@ void TForm1::buildSavePage() {
 
     // The tabs' controls stand where they were put: the tabs are never narrower than
     // the widest of them, whatever room the review takes.
+    // (childrenRect() would not do: before the window is shown every child counts as
+    // hidden; only the ones hidden on purpose are left out here.)
     int widest = 0;
-    for (int i = 0; i < ctformatos->count(); ++i)
-        widest = std::max(widest, ctformatos->widget(i)->childrenRect().right() + 1);
+    for (int i = 0; i < ctformatos->count(); ++i) {
+        for (QWidget* w : ctformatos->widget(i)->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (!(w->isHidden() && w->testAttribute(Qt::WA_WState_ExplicitShowHide)))
+                widest = std::max(widest, w->geometry().right() + 1);
+        }
+    }
     ctformatos->setMinimumWidth(std::max(widest + 12, ctformatos->tabBar()->sizeHint().width()));
 
     connect(ctformatos, &QTabWidget::currentChanged, this, &TForm1::ctformatosChange);
