@@ -523,6 +523,10 @@ std::optional<SaveRequest> TForm1::requestOfChosenFormat() const {
         return vireta::gardarweb(generalData(), model_.questions, model_.count, exportSettings(),
                                  scratch);
     case Format::Pdf: break; // the paper test's pictures are inside it
+    case Format::Moodle: // the question-bank formats: no name is compared
+    case Format::Gift:
+    case Format::Aiken:
+    case Format::Csv: break;
     }
     return std::nullopt;
 }
