@@ -276,7 +276,13 @@ TEST_F(Cli, ReviewPrintsTheFindingsAndTellsErrorsByItsStatus) {
         EXPECT_EQ(r.err, "") << c.args;
     }
 
-    Outcome r = run("--review missing.xml");
+    // An importable file is reviewed as it would be imported.
+    write("banco.gift", "::P1:: Cal é o río máis longo? {=Miño ~Sil ~miño}\n");
+    Outcome r = run("--review banco.gift");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "question 1: warning: answers 1 and 3 are alike\n");
+
+    r = run("--review missing.xml");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("missing.xml"), std::string::npos) << r.err;
     for (const char* wrong : {"--review --copy quiz.xml", "--review -f odt quiz.xml",
