@@ -68,7 +68,7 @@ void TForm1::buildSavePage() {
     // The tabs are drawn as buttons.
     ctformatos->setStyleSheet(QStringLiteral(
         "QTabBar::tab { border: 1px solid rgb(150, 150, 150); border-radius: 4px;"
-        " padding: 5px 10px; margin: 2px 4px 6px 0; background: rgb(250, 250, 245); }"
+        " padding: 5px 7px; margin: 2px 4px 6px 0; background: rgb(250, 250, 245); }"
         "QTabBar::tab:selected { background: rgb(255, 222, 40); border-color: rgb(120, 110, 20);"
         " font-weight: bold; }"
         "QTabBar::tab:hover { background: rgb(255, 240, 160); }"));
@@ -224,14 +224,15 @@ void TForm1::buildSavePage() {
     for (const auto& c : choices) {
         auto* b = new QRadioButton(c.caption, TabSheet6);
         b->setObjectName(QLatin1String(c.name));
-        b->setGeometry(146, y, 190, 24);
+        b->setGeometry(146, y, 250, 24);
         b->setAccessibleDescription(c.note);
+        // Each note under its choice, so the tab leaves room for the review beside it.
         auto* note = new QLabel(c.note, TabSheet6);
-        note->setGeometry(340, y, 330, 24);
+        note->setGeometry(170, y + 22, 240, 32);
         note->setWordWrap(true);
         outrosformato->addButton(b, static_cast<int>(c.format));
         *c.button = b;
-        y += 34;
+        y += 60;
     }
     optmoodle->setChecked(true);
     // The tab stands for the format chosen in it.
