@@ -300,8 +300,9 @@ void TForm1::buildSavePage() {
     row->addWidget(btgarda);
     column->addWidget(strip);
 
-    // The tabs' controls stand where they were put: the tabs are never narrower than
-    // the widest of them, whatever room the review takes.
+    // The tabs' controls stand where they were put: the tabs ask for the width of the
+    // widest of them beside the review (a new tab's controls should still stay within
+    // about 410 pixels, the room the design width leaves).
     // (childrenRect() would not do: before the window is shown every child counts as
     // hidden; only the ones hidden on purpose are left out here.)
     int widest = 0;
