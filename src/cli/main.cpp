@@ -20,6 +20,7 @@
 #include "model/quiz.h"
 #include "save/file_io.h"
 #include "paper_module.h"
+#include "review/quiz_review.h"
 #include "save/save_step.h"
 #include "text.h"
 
@@ -44,6 +45,7 @@ namespace {
 
 const char kUsage[] =
     "usage: vireta-export --check [--from IMPORT] QUIZ\n"
+    "       vireta-export --review [--from IMPORT] [-f FORMAT] [-o NAME] [--shuffle-answers] QUIZ\n"
     "       vireta-export -f FORMAT -o NAME [OPTION...] QUIZ\n"
     "       vireta-export --help\n"
     "\n"
@@ -53,6 +55,10 @@ const char kUsage[] =
     "  --check QUIZ        open QUIZ as the editor does and print its number of questions;\n"
     "                      of an imported file, also one line on standard error per\n"
     "                      thing not imported\n"
+    "  --review QUIZ       print what the quiz review finds, one line each, errors first;\n"
+    "                      with -f, also what concerns that format (and, for html, whether\n"
+    "                      --shuffle-answers is given); with -o, media files named like\n"
+    "                      the document\n"
     "  --from IMPORT       read QUIZ as aiken, gift, csv or moodle\n"
     "  -f, --format FORMAT xml (the quiz file), html (form page), js (self-marking page),\n"
     "                      ebk (book), web (the web game), scorm (the web game as a\n"
@@ -86,7 +92,7 @@ const char kUsage[] =
     "                      same page and the same versions of the paper test\n"
     "\n"
     "Exit status: 0 done, 1 QUIZ could not be read or an output could not be written,\n"
-    "2 wrong command line.\n";
+    "2 wrong command line, 3 the review found errors.\n";
 
 // Everything a format's writer may need.
 struct ExportJob {
@@ -215,6 +221,7 @@ struct Options {
     bool help = false;
     bool check = false;
     std::optional<ImportFormat> from;
+    bool review = false;
     std::string format;
     std::string output;
     std::string quiz;
@@ -252,6 +259,7 @@ Options parse(int argc, char** argv) {
     Options o;
     std::vector<std::string> positional;
     bool formatOptions = false; // an option that only means something with -f
+    bool shuffleOption = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         std::optional<std::string> inlineValue;
@@ -284,7 +292,9 @@ Options parse(int argc, char** argv) {
             o.from = importFormatNamed(name);
             if (!o.from)
                 throw UsageError{"unknown import format '" + name + "'"};
-        } else if (arg == "-f" || arg == "--format")
+        } else if (arg == "--review")
+            o.review = true;
+        else if (arg == "-f" || arg == "--format")
             o.format = value();
         else if (arg == "-o" || arg == "--output")
             o.output = value();
@@ -312,7 +322,7 @@ Options parse(int argc, char** argv) {
             s.utf8 = false;
             formatOptions = true;
         } else if (arg == "--shuffle-answers")
-            flag(s.shuffleAnswers);
+            s.shuffleAnswers = shuffleOption = true; // the one format option --review reads
         else if (arg == "--style-js")
             text(s.styleJs);
         else if (arg == "--button")
@@ -352,8 +362,17 @@ Options parse(int argc, char** argv) {
                                             : "more than one quiz file given"};
     o.quiz = positional.front();
     if (o.check) {
-        if (!o.format.empty() || !o.output.empty() || formatOptions)
+        if (o.review || !o.format.empty() || !o.output.empty() || formatOptions || shuffleOption)
             throw UsageError{"--check takes no other option"};
+        return o;
+    }
+    if (o.review) {
+        if (formatOptions)
+            throw UsageError{"--review takes only -f, -o and --shuffle-answers"};
+        if (!o.format.empty() && !findFormat(o.format))
+            throw UsageError{"unknown format '" + o.format + "'"};
+        if (!o.output.empty() && bareFileName(o.output).empty())
+            throw UsageError{"the output name '" + o.output + "' names a folder, not a file"};
         return o;
     }
     if (o.format.empty())
@@ -369,6 +388,31 @@ Options parse(int argc, char** argv) {
 
 void complain(const std::string& message) {
     std::fprintf(stderr, "vireta-export: %s\n", message.c_str());
+}
+
+// --review: the findings on standard output; 3 when one of them is an error.
+int review(const Options& o, const GeneralData& general, const QuizModel& model) {
+    ReviewOptions options;
+    options.shuffleAnswers = o.settings.shuffleAnswers;
+    if (!o.format.empty()) {
+        const FormatEntry& format = *findFormat(o.format);
+        options.format = format.format;
+        if (!o.output.empty()) {
+            // The writer only tells the extension the document would get.
+            OutputBuffer scratch;
+            PaperFiles scratchPaper;
+            ExportNotes scratchNotes;
+            const SaveRequest request = format.write(
+                ExportJob{general, model, o.settings, o.seed, &scratchPaper, scratchNotes}, scratch);
+            options.documentName = bareFileName(completeExtension(o.output, request.extension));
+        }
+    } else if (!o.output.empty()) {
+        options.documentName = bareFileName(o.output);
+    }
+    const std::vector<ReviewFinding> found = reviewQuiz(general, model, options);
+    for (const ReviewFinding& f : found)
+        std::printf("%s\n", reviewLine(f).c_str());
+    return errorCount(found) > 0 ? 3 : 0;
 }
 
 // Whether QUIZ is to be imported rather than opened: forced, or told by its content.
@@ -394,7 +438,8 @@ bool isImport(const Options& o) {
 int load(const Options& o, QuizModel& model, GeneralData& general) {
     if (isImport(o)) {
         try {
-            const ImportResult result = importQuestions(o.quiz, o.from, !o.check);
+            // --check and --review only read: embedded media are not written out.
+            const ImportResult result = importQuestions(o.quiz, o.from, !o.check && !o.review);
             const AppliedImport applied = applyImport(result, model);
             for (const FormatNote& note : applied.notes)
                 complain(o.quiz + ": " + note.english());
@@ -426,6 +471,9 @@ int run(const Options& o) {
         std::printf("%d\n", count);
         return 0;
     }
+
+    if (o.review)
+        return review(o, general, model);
 
     const FormatEntry& format = *findFormat(o.format);
     OutputBuffer buffer;

@@ -168,6 +168,17 @@ std::string utf8ToCp1252(std::string_view utf8) {
     return out;
 }
 
+std::string_view trimBlanks(std::string_view s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && isBlankByte(s[b]))
+        ++b;
+    while (e > b && isBlankByte(s[e - 1]))
+        --e;
+    return s.substr(b, e - b);
+}
+
+bool fitsCp1252(char32_t codePoint) { return codePointToCp1252(codePoint) >= 0; }
+
 std::string cp1252ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 8);

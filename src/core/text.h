@@ -16,9 +16,18 @@ std::string bareFileName(std::string_view path);
 // Everything up to and including the last '/', '\\' or ':'; empty when there is none.
 std::string folderPart(std::string_view path);
 
+// A blank, as the quiz file's reader drops it around every text: a byte up to the space.
+inline bool isBlankByte(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+// `text` without the blanks at either end.
+std::string_view trimBlanks(std::string_view text);
+
 // UTF-8 to Windows-1252. A character the code page cannot hold becomes "&#N;".
 // A byte that does not start a valid UTF-8 sequence is passed through unchanged.
 std::string utf8ToCp1252(std::string_view utf8);
+
+// Whether Windows-1252 has a byte for the code point.
+bool fitsCp1252(char32_t codePoint);
 
 // Windows-1252 to UTF-8. The five bytes the code page leaves undefined are taken
 // as the C1 control characters of the same value.

@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QStringList>
 #include <QUrl>
 
@@ -68,6 +69,18 @@ Dialogs::SaveAnswer QtDialogs::askToSave(QWidget* parent, const QString& text) {
     }
 }
 
+bool QtDialogs::choose(QWidget* parent, const QString& text, const QString& accept,
+                       const QString& reject) {
+    QMessageBox box(QMessageBox::NoIcon, kCaption, text, QMessageBox::NoButton, parent);
+    box.setTextFormat(Qt::PlainText);
+    QAbstractButton* yes = box.addButton(accept, QMessageBox::AcceptRole);
+    QPushButton* no = box.addButton(reject, QMessageBox::RejectRole);
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
 void QtDialogs::inform(QWidget* parent, const QString& text) {
     showBox(parent, QMessageBox::NoIcon, kCaption, text, QMessageBox::Ok);
 }
@@ -122,6 +135,8 @@ void QtDialogs::printPreview(QWidget* parent, QPrinter& printer,
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, paint);
     dialog.exec();
 }
+
+void QtDialogs::openUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
 
 QString qtFilter(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));

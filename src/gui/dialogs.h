@@ -8,6 +8,7 @@
 #include <optional>
 
 class QPrinter;
+class QUrl;
 class QWidget;
 
 namespace vireta {
@@ -28,6 +29,10 @@ public:
     // "Non gardar" and "Cancelar"; "Cancelar" is the default and Escape's answer.
     enum class SaveAnswer { Save, Discard, Cancel };
     virtual SaveAnswer askToSave(QWidget* parent, const QString& text) = 0;
+    // A question captioned "vireta", no icon, with two buttons named `accept` and
+    // `reject`; `reject` is the default (Return and Escape choose it). True for `accept`.
+    virtual bool choose(QWidget* parent, const QString& text, const QString& accept,
+                        const QString& reject) = 0;
     // A message captioned "vireta", no icon, button OK.
     virtual void inform(QWidget* parent, const QString& text) = 0;
     // A message with an exclamation icon and an OK button.
@@ -54,6 +59,9 @@ public:
     // document on the printer it is given, for the preview and again for printing.
     virtual void printPreview(QWidget* parent, QPrinter& printer,
                               const std::function<void(QPrinter*)>& paint) = 0;
+
+    // Opens an address with the desktop's default handler (a browser); does not wait.
+    virtual void openUrl(const QUrl& url) = 0;
 };
 
 // The dialogs of the desktop.
@@ -62,6 +70,8 @@ public:
     bool confirm(QWidget* parent, const QString& text) override;
     bool confirmDestroying(QWidget* parent, const QString& text, const QString& detail) override;
     SaveAnswer askToSave(QWidget* parent, const QString& text) override;
+    bool choose(QWidget* parent, const QString& text, const QString& accept,
+                const QString& reject) override;
     void inform(QWidget* parent, const QString& text) override;
     void warn(QWidget* parent, const QString& title, const QString& text) override;
     void error(QWidget* parent, const QString& text) override;
@@ -74,6 +84,7 @@ public:
     void openWithDesktop(const QString& path) override;
     void printPreview(QWidget* parent, QPrinter& printer,
                       const std::function<void(QPrinter*)>& paint) override;
+    void openUrl(const QUrl& url) override;
 };
 
 // "Sons mp3|*.mp3;*.MP3|*.*|*.*" in the file dialog's own syntax:

@@ -43,6 +43,9 @@
 #include <QResizeEvent>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QStyle>
+#include <QTemporaryDir>
+#include <QUrl>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -83,6 +86,11 @@ private:
     std::function<void(const QuestionsState&)> restore_;
     bool pushed_ = false;
 };
+
+// The formats whose document is a page a browser shows.
+bool isPage(Format f) {
+    return f == Format::Html || f == Format::JavaScript || f == Format::Web || f == Format::Scorm;
+}
 
 } // namespace
 
@@ -452,6 +460,177 @@ void TForm1::ctformatosChange(int index) {
     const QWidget* tab = ctformatos->widget(index);
     const QVariant format = tab ? tab->property("format") : QVariant();
     formatIndex_ = static_cast<Format>(format.isValid() ? format.toInt() : index);
+    btnavegador->setVisible(isPage(formatIndex_));
+    refreshReview();
+}
+
+// ---------------------------------------------------------------- the review
+
+void TForm1::refreshReview() {
+    const CommonValues common = commonValues();
+    ReviewOptions options;
+    options.format = formatIndex_;
+    options.shuffleAnswers = chkrevolver->isChecked();
+    // The document's name as the save dialog will offer it for this format.
+    if (const auto request = requestOfChosenFormat(); request && !saveStep_.lastName().empty())
+        options.documentName = bareFileName(saveStep_.offeredName(*request));
+    options.common = &common;
+    findings_ = reviewQuiz(generalData(), model_, options);
+
+    listarevision->clear();
+    if (findings_.empty()) {
+        auto* item = new QListWidgetItem(QStringLiteral("Non se atopou ningún problema."),
+                                         listarevision);
+        item->setFlags(Qt::ItemIsEnabled);
+        return;
+    }
+    const QIcon errorIcon = style()->standardIcon(QStyle::SP_MessageBoxCritical);
+    const QIcon warningIcon = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    for (std::size_t i = 0; i < findings_.size(); ++i) {
+        const ReviewFinding& f = findings_[i];
+        const bool error = f.severity == Severity::Error;
+        // The severity is in the words too, not only in the icon.
+        auto* item = new QListWidgetItem(
+            QStringLiteral("%1 (%2): %3")
+                .arg(fromUtf8(placeNameGl(f.place)),
+                     error ? QStringLiteral("erro") : QStringLiteral("aviso"), fromUtf8(f.textGl)),
+            listarevision);
+        item->setIcon(error ? errorIcon : warningIcon);
+        item->setToolTip(item->text());
+        item->setData(Qt::UserRole, static_cast<int>(i));
+    }
+}
+
+std::optional<SaveRequest> TForm1::requestOfChosenFormat() const {
+    // A throwaway run of the writer, with a generator of its own: the window's
+    // generator (fixed by tests) draws only for real saves.
+    OutputBuffer scratch;
+    ShuffleGenerator generator;
+    switch (formatIndex_) {
+    case Format::Xml: return writeQuizFile(generalData(), model_.questions, model_.count, scratch);
+    case Format::Html:
+        return vireta::gardarHTML(generalData(), model_.questions, model_.count, exportSettings(),
+                                  generator, scratch);
+    case Format::JavaScript:
+        return vireta::gardarjava(generalData(), model_.questions, model_.count, exportSettings(),
+                                  generator, scratch);
+    case Format::Ebk: return vireta::gardarebk(generalData(), model_.questions, model_.count, scratch);
+    case Format::Web:
+    case Format::Scorm:
+        // A page or package that carries its media has nothing copied beside it.
+        if (chkscorm->isChecked() || chkunarquivo->isChecked())
+            break;
+        return vireta::gardarweb(generalData(), model_.questions, model_.count, exportSettings(),
+                                 scratch);
+    case Format::Pdf: break; // the paper test's pictures are inside it
+    case Format::Moodle: // the question-bank formats: no name is compared
+    case Format::Gift:
+    case Format::Aiken:
+    case Format::Csv: break;
+    }
+    return std::nullopt;
+}
+
+void TForm1::listarevisionActivated(QListWidgetItem* item) {
+    if (!item)
+        return;
+    bool ok = false;
+    const int i = item->data(Qt::UserRole).toInt(&ok);
+    if (ok && i >= 0 && static_cast<std::size_t>(i) < findings_.size()) {
+        const ReviewPlace place = findings_[static_cast<std::size_t>(i)].place; // a copy: going
+        goToPlace(place); // there may review the quiz again
+    }
+}
+
+void TForm1::goToPlace(const ReviewPlace& place) {
+    QWidget* target = nullptr;
+    if (place.area == ReviewArea::Question) {
+        if (place.question < 1 || place.question > model_.count)
+            return;
+        btpregClick();
+        if (editor_.goTo(place.question))
+            mostra();
+        target = questionControls_[static_cast<std::size_t>(place.slot)];
+    } else {
+        switch (place.field) {
+        case GeneralField::None: btinicioClick(); break;
+        case GeneralField::Title: btinicioClick(); target = titulotx; break;
+        case GeneralField::Subtitle: btinicioClick(); target = subtitulotx; break;
+        case GeneralField::Time: btinicioClick(); target = tempotx; break;
+        case GeneralField::Help: btinicioClick(); target = axudatx; break;
+        case GeneralField::Author: btinicioClick(); target = autortx; break;
+        case GeneralField::Intro: btinicioClick(); target = introtx; break;
+        case GeneralField::IntroSound: btinicioClick(); target = sontx; break;
+        case GeneralField::EndWell: btfinalClick(); target = bentx; break;
+        case GeneralField::EndWellSound: btfinalClick(); target = sonbentx; break;
+        case GeneralField::EndBad: btfinalClick(); target = maltx; break;
+        case GeneralField::EndBadSound: btfinalClick(); target = sonmaltx; break;
+        case GeneralField::ShuffleAnswers:
+            ctformatos->setCurrentIndex(static_cast<int>(Format::Html));
+            target = chkrevolver;
+            break;
+        }
+    }
+    if (!target)
+        return;
+    target->setFocus(Qt::OtherFocusReason);
+    if (auto* line = qobject_cast<QLineEdit*>(target))
+        line->end(false);
+    else if (auto* text = qobject_cast<QPlainTextEdit*>(target))
+        text->moveCursor(QTextCursor::End);
+}
+
+QString TForm1::browserFolder() const {
+    return browserDir_ && browserDir_->isValid() ? browserDir_->path() : QString();
+}
+
+void TForm1::btnavegadorClick() {
+    if (!isPage(formatIndex_))
+        return;
+    if (!browserDir_ || !browserDir_->isValid()) {
+        browserDir_ = std::make_unique<QTemporaryDir>(QDir::tempPath() +
+                                                      QStringLiteral("/vireta-navegador-XXXXXX"));
+        if (!browserDir_->isValid()) {
+            browserDir_.reset();
+            dialogs_.inform(this, QStringLiteral("Non se puido crear un cartafol temporal para "
+                                                 "ver a páxina."));
+            return;
+        }
+    }
+    // The page and its media go to the private folder through a save step of its own,
+    // so the remembered save name, the output buffer and the copied-files list of the
+    // real saves stay as they were.
+    const GeneralData general = generalData();
+    const ExportSettings settings = exportSettings();
+    QuizModel copy = model_;
+    OutputBuffer page;
+    // The "Web" tab shows its page, also when it saves the SCORM package.
+    const SaveRequest request =
+        formatIndex_ == Format::Html
+            ? vireta::gardarHTML(general, copy.questions, copy.count, settings, generator_, page)
+        : formatIndex_ == Format::JavaScript
+            ? vireta::gardarjava(general, copy.questions, copy.count, settings, generator_, page)
+            : vireta::gardarweb(general, copy.questions, copy.count, settings, page);
+    SaveMedia media;
+    media.copyFiles = true;
+    media.pack = false;
+    media.format = formatIndex_;
+    media.general = &general;
+    media.settings = &settings;
+    media.model = &copy;
+    SaveStep step;
+    const std::string path = toUtf8(browserDir_->path()) + "/paxina.html";
+    SaveResult result;
+    try {
+        result = step.save(path, request, page, media);
+    } catch (const SaveError& e) {
+        dialogs_.inform(this, fromUtf8(e.userMessage()));
+        return;
+    } catch (const std::exception&) {
+        dialogs_.inform(this, QStringLiteral("Non se puido gardar o arquivo :") + fromUtf8(path));
+        return;
+    }
+    dialogs_.openUrl(QUrl::fromLocalFile(fromUtf8(result.documentPath)));
 }
 
 void TForm1::btabrson10Click() {
@@ -465,6 +644,21 @@ void TForm1::btabrson12Click() {
 }
 
 void TForm1::btgardaClick() {
+    refreshReview();
+    const std::size_t errors = errorCount(findings_);
+    if (errors > 0) {
+        const QString text =
+            errors == 1 ? QStringLiteral("O cuestionario ten 1 erro. Gardar igualmente?")
+                        : QStringLiteral("O cuestionario ten %1 erros. Gardar igualmente?")
+                              .arg(errors);
+        if (!dialogs_.choose(this, text, QStringLiteral("Gardar"), QStringLiteral("Cancelar")))
+            return;
+    }
+    saveFormat();
+    refreshReview(); // the remembered save name may have changed what the review finds
+}
+
+void TForm1::saveFormat() {
     memo_.clear();
     switch (formatIndex_) {
     case Format::Xml: gardarXML(); break;
@@ -888,6 +1082,7 @@ void TForm1::FormCreate() {
     seccion->clear();
     ctformatos->setCurrentIndex(0);
     formatIndex_ = Format::Xml;
+    btnavegador->setVisible(isPage(formatIndex_));
     markSaved();
 }
 
@@ -922,6 +1117,7 @@ void TForm1::btexportarClick() {
     pasa();
     seccion->setText(QStringLiteral("Gardar"));
     showPage(page5);
+    refreshReview();
 }
 
 void TForm1::btnovoClick() {

@@ -11,6 +11,7 @@
 #include "model/question_editor.h"
 #include "model/quiz.h"
 #include "model/quiz_snapshot.h"
+#include "review/quiz_review.h"
 #include "save/save_step.h"
 
 #include <QWidget>
@@ -30,6 +31,8 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
+class QTemporaryDir;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
@@ -131,6 +134,17 @@ public:
     // unless the quiz or the "Papel" tab changed since.
     PaperDocument paperDocument(const ExportSettings& settings);
     void garda(const SaveRequest& request); // asks for the name, then saves
+
+    // --- the review on the save page ---
+    // Reviews the quiz again, with what the review takes from the window (the chosen
+    // tab's format, "Revolver respostas", the remembered save name, the common
+    // values), and fills the "Revisión" list.
+    void refreshReview();
+    const std::vector<ReviewFinding>& reviewFindings() const { return findings_; }
+    // Shows the control of a finding's place, with the cursor in it.
+    void goToPlace(const ReviewPlace& place);
+    // The private folder "Ver no navegador" writes its pages into; empty before the first.
+    QString browserFolder() const;
     // Reads the quiz file at `path`; on failure the quiz stays as it was and the
     // message "Erro no arquivo :" with the path is shown.
     void LoadItem(const QString& path);
@@ -188,6 +202,8 @@ public slots:
     void btimportarClick();
     void btgardaClick();
     void ctformatosChange(int index);
+    void btnavegadorClick(); // "Ver no navegador"
+    void listarevisionActivated(QListWidgetItem* item);
     void btabrson10Click(); // style sheet of the form page
     void btabrson12Click(); // style sheet of the self-marking page
     void btimprimirClick(); // the paper test in the print preview
@@ -232,6 +248,9 @@ private:
     void fillCommonValues();
     void fillOrderingList();
     void markSaved(); // the quiz as it is now counts as saved
+    void saveFormat(); // runs the chosen tab's writer and the save step
+    // The filter and extension the chosen tab's writer asks for; none when it writes nothing.
+    std::optional<SaveRequest> requestOfChosenFormat() const;
 
     // Captioned boxes, built by pages/page_parts.cpp.
     // A box of a save-page tab, its caption in the tab's caption column.
@@ -267,6 +286,9 @@ private:
     QUndoStack* undoStack_ = nullptr;
     bool restoring_ = false;            // an undo or redo is putting questions back
     QToolButton* soundButton_ = nullptr; // the play button of the last sound asked for
+    std::vector<ReviewFinding> findings_; // what the "Revisión" list shows
+    // The pages "Ver no navegador" wrote, removed when the window goes.
+    std::unique_ptr<QTemporaryDir> browserDir_;
 
 public:
     // The controls, named as the program's handlers know them.
@@ -371,6 +393,8 @@ public:
     QCheckBox* chkcopia = nullptr;
     QCheckBox* chkempaqueta = nullptr;
     QToolButton* btgarda = nullptr;
+    QToolButton* btnavegador = nullptr;
+    QListWidget* listarevision = nullptr;
     // the "Outros" tab: question-bank formats
     QWidget* TabSheet6 = nullptr;
     QButtonGroup* outrosformato = nullptr;

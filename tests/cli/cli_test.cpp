@@ -234,4 +234,64 @@ TEST_F(Cli, WritesTheWebGameAndItsScormPackage) {
     EXPECT_EQ(run("-f scorm -o out/paquete src/quiz.xml").status, 0);
 }
 
+// --review: one line per finding, errors first, and the exit status tells whether
+// there was an error.
+TEST_F(Cli, ReviewPrintsTheFindingsAndTellsErrorsByItsStatus) {
+    write("foto.png", "picture");
+    write("quiz.xml",
+          "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+          "<xogo version=\"1.0\"><titulo>Ríos → mar</titulo><preguntas>"
+          "<pregunta><enunciado>Un</enunciado><resposta>Miño</resposta><resposta>miño</resposta>"
+          "<imaxe>foto.png</imaxe></pregunta>"
+          "<pregunta><enunciado>Dous</enunciado><resposta>a</resposta><resposta>b</resposta>"
+          "<imaxe>falta.png</imaxe></pregunta></preguntas></xogo>");
+    const std::string missing = "falta.png"; // the quiz's folder is the relative ""
+    const struct {
+        const char* args;
+        int status;
+        std::string out;
+    } cases[] = {
+        {"--review quiz.xml", 3,
+         "question 2: error: the picture '" + missing + "' does not exist\n"
+         "question 1: warning: answers 1 and 2 are alike\n"},
+        {"--review -f ebk quiz.xml", 3,
+         "question 2: error: the picture '" + missing + "' does not exist\n"
+         "general: warning: the text has characters the book cannot hold in Windows-1252 (such "
+         "as '→'): they become numeric references\n"
+         "question 1: warning: answers 1 and 2 are alike\n"},
+        {"--review --format=html -o out/foto.png quiz.xml", 3,
+         "question 1: error: the picture 'foto.png' has the same name as the "
+         "document being saved: it cannot be copied beside it\n"
+         "question 2: error: the picture '" + missing + "' does not exist\n"
+         "general: warning: 'Revolver respostas' is clear: on the form page the correct answer "
+         "is the first of every question\n"
+         "question 1: warning: answers 1 and 2 are alike\n"},
+        {"--review -f html --shuffle-answers '" VIRETA_EXAMPLE_DIR "/xeografia.xml'", 0, ""},
+        {"--review -f js -o xeografia '" VIRETA_EXAMPLE_DIR "/xeografia.xml'", 0, ""},
+    };
+    for (const auto& c : cases) {
+        const Outcome r = run(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args << ": " << r.err;
+        EXPECT_EQ(r.out, c.out) << c.args;
+        EXPECT_EQ(r.err, "") << c.args;
+    }
+
+    // An importable file is reviewed as it would be imported.
+    write("banco.gift", "::P1:: Cal é o río máis longo? {=Miño ~Sil ~miño}\n");
+    Outcome r = run("--review banco.gift");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "question 1: warning: answers 1 and 3 are alike\n");
+
+    r = run("--review missing.xml");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("missing.xml"), std::string::npos) << r.err;
+    for (const char* wrong : {"--review --copy quiz.xml", "--review -f odt quiz.xml",
+                              "--review --check quiz.xml", "--check --shuffle-answers quiz.xml",
+                              "--review --seed 3 quiz.xml", "--review"}) {
+        r = run(wrong);
+        EXPECT_EQ(r.status, 2) << wrong;
+        EXPECT_EQ(r.out, "") << wrong;
+    }
+}
+
 } // namespace

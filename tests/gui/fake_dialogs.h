@@ -5,6 +5,7 @@
 
 #include <QPrinter>
 #include <QStringList>
+#include <QUrl>
 
 #include <deque>
 
@@ -13,8 +14,9 @@ namespace vireta {
 class FakeDialogs : public Dialogs {
 public:
     struct Shown {
-        QString kind; // "confirm", "inform", "warn", "error", "open", "image", "save", "desktop",
-                      // "askToSave", "print"
+        // "confirm", "choose", "inform", "warn", "error", "open", "image", "save", "desktop",
+        // "askToSave", "print", "url"
+        QString kind;
         QString title;
         QString text; // message text, or the filter of a file dialog, or the path opened
         bool cancelIsDefault = false; // a question whose default button is "Cancel"
@@ -24,6 +26,7 @@ public:
     std::vector<Shown> shown;
     bool confirmAnswer = true;
     SaveAnswer saveAnswer = SaveAnswer::Discard;
+    bool chooseAnswer = true; // the first button (tests of a choice set their answer)
     std::deque<std::optional<QString>> fileAnswers; // answers to file dialogs, in order
 
     bool confirm(QWidget*, const QString& text) override {
@@ -33,6 +36,12 @@ public:
     bool confirmDestroying(QWidget*, const QString& text, const QString& detail) override {
         shown.push_back({"confirm", "vireta", text, true, detail});
         return confirmAnswer;
+    }
+    // title: the two buttons, "accept|reject"; the second is the default.
+    bool choose(QWidget*, const QString& text, const QString& accept,
+                const QString& reject) override {
+        shown.push_back({"choose", accept + "|" + reject, text, true, {}});
+        return chooseAnswer;
     }
     SaveAnswer askToSave(QWidget*, const QString& text) override {
         shown.push_back({"askToSave", "vireta", text, true, {}});
@@ -69,6 +78,7 @@ public:
         }
     }
     QString printTo;
+    void openUrl(const QUrl& url) override { shown.push_back({"url", {}, url.toString(), false, {}}); }
 
     QStringList kinds() const {
         QStringList out;

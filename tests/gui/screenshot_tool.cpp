@@ -16,7 +16,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (argc < 3)
         return 2;
-    // "btexportar:1" presses the button, then selects tab 1 of the save page.
+    // "btexportar:1" presses the button, then selects tab 1 of the save page; "revision"
+    // shows the save page's review of a quiz with a few faults.
     const QStringList pressParts = QString::fromLocal8Bit(argv[1]).split(QLatin1Char(':'));
     const QString press = pressParts[0];
     const QString file = QString::fromLocal8Bit(argv[2]);
@@ -41,6 +42,20 @@ int main(int argc, char** argv) {
             b->click();
         if (pressParts.size() > 1)
             w.ctformatos->setCurrentIndex(pressParts[1].toInt());
+    }
+    if (press == QLatin1String("revision")) {
+        w.btpreg->click();
+        w.txtpreg->setText(QStringLiteral("Cal é o río máis longo de Galicia?"));
+        w.txtresp1->setText(QStringLiteral("O Miño"));
+        w.txtresp2->setText(QStringLiteral("O Sil"));
+        w.txtresp3->setText(QStringLiteral("o miño "));
+        w.txtimaxe->setText(QStringLiteral("/home/profe/imaxes/mapa.png"));
+        w.btinserir->click();
+        w.txtpreg->setText(QStringLiteral("Cantas provincias ten Galicia?"));
+        w.txtresp2->setText(QStringLiteral("Catro"));
+        w.txtresp3->setText(QStringLiteral("Tres"));
+        w.btexportar->click();
+        w.ctformatos->setCurrentIndex(1);
     }
     if (press == QLatin1String("btpreg")) {
         w.txtpreg->setText(QStringLiteral("Cal é o río máis longo de Galicia?"));

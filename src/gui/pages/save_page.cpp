@@ -1,5 +1,5 @@
-// Page 5, "Exportar": the format tabs with their settings, "Copiar arquivos",
-// "Empaquetar" and "Gardar".
+// Page 5, "Exportar": the format tabs with their settings, the "Revisión" list beside
+// them, "Copiar arquivos", "Empaquetar", "Ver no navegador" and "Gardar".
 
 #include "formats/paper_test.h"
 #include "pages/page_parts.h"
@@ -8,17 +8,51 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFont>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QStyle>
+#include <QStyledItemDelegate>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace vireta {
+namespace {
+
+// The review's entries wrap to the list's width: each is measured against the width
+// its text really gets beside the icon, so no line is cut off.
+class WrappedEntryDelegate : public QStyledItemDelegate {
+public:
+    explicit WrappedEntryDelegate(QListWidget* list) : QStyledItemDelegate(list), list_(list) {}
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyleOptionViewItem o = option;
+        initStyleOption(&o, index);
+        const int width = std::max(80, list_->viewport()->width() - 2 * list_->spacing());
+        o.rect = QRect(0, 0, width, 10000);
+        QStyle* style = list_->style();
+        const QRect textRect = style->subElementRect(QStyle::SE_ItemViewItemText, &o, list_);
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, &o, list_) + 1;
+        const QRect needed = o.fontMetrics.boundingRect(
+            QRect(0, 0, std::max(40, textRect.width() - 2 * margin), 10000),
+            Qt::TextWordWrap, o.text);
+        return QSize(width, std::max(needed.height() + 6, o.decorationSize.height() + 4));
+    }
+
+private:
+    QListWidget* list_;
+};
+
+} // namespace
 
 void TForm1::buildSavePage() {
     page5 = new QWidget;
@@ -34,11 +68,39 @@ void TForm1::buildSavePage() {
     // The tabs are drawn as buttons.
     ctformatos->setStyleSheet(QStringLiteral(
         "QTabBar::tab { border: 1px solid rgb(150, 150, 150); border-radius: 4px;"
-        " padding: 5px 16px; margin: 2px 4px 6px 0; background: rgb(250, 250, 245); }"
+        " padding: 5px 7px; margin: 2px 4px 6px 0; background: rgb(250, 250, 245); }"
         "QTabBar::tab:selected { background: rgb(255, 222, 40); border-color: rgb(120, 110, 20);"
         " font-weight: bold; }"
         "QTabBar::tab:hover { background: rgb(255, 240, 160); }"));
-    column->addWidget(ctformatos, 1);
+    // The tabs and, beside them, the review of the quiz.
+    auto* body = new QHBoxLayout;
+    body->setSpacing(8);
+    body->addWidget(ctformatos, 1);
+    auto* reviewColumn = new QVBoxLayout;
+    reviewColumn->setContentsMargins(0, 6, 0, 6);
+    reviewColumn->setSpacing(4);
+    auto* reviewCaption = new QLabel(QStringLiteral("Revisión"), page5);
+    QFont captionFont = reviewCaption->font();
+    captionFont.setBold(true);
+    reviewCaption->setFont(captionFont);
+    listarevision = new QListWidget(page5);
+    listarevision->setObjectName(QStringLiteral("listarevision"));
+    listarevision->setAccessibleName(QStringLiteral("Revisión"));
+    listarevision->setWordWrap(true);
+    listarevision->setTextElideMode(Qt::ElideNone);
+    listarevision->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    listarevision->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    listarevision->setUniformItemSizes(false);
+    listarevision->setItemDelegate(new WrappedEntryDelegate(listarevision));
+    listarevision->setResizeMode(QListView::Adjust); // wrapped lines measured again when the width changes
+    listarevision->setMinimumWidth(220);
+    listarevision->setSpacing(3);
+    listarevision->setIconSize(QSize(16, 16));
+    reviewCaption->setBuddy(listarevision);
+    reviewColumn->addWidget(reviewCaption);
+    reviewColumn->addWidget(listarevision, 1);
+    body->addLayout(reviewColumn, 1);
+    column->addLayout(body, 1);
 
     auto* xmlTab = new QWidget;
     xmlTab->setObjectName(QStringLiteral("TabSheet1"));
@@ -56,42 +118,44 @@ void TForm1::buildSavePage() {
                                               "para abrilo e editalo de novo."),
                                xmlTab);
     xmlNote->setWordWrap(true);
-    xmlNote->setGeometry(16, 16, 560, 40);
+    xmlNote->setGeometry(16, 16, 360, 60);
     ctformatos->addTab(xmlTab, QStringLiteral("XML"));
 
     auto* htmlTab = new QWidget;
     htmlTab->setObjectName(QStringLiteral("TabSheet2"));
-    estilo = addTabBox(htmlTab, "estilo", QStringLiteral("Folla de estilo:"), 12, 330);
+    // The boxes leave room for the review beside the tabs.
+    constexpr int box = 220;
+    estilo = addTabBox(htmlTab, "estilo", QStringLiteral("Folla de estilo:"), 12, box);
     auto* styleButton =
         makeIconButton(htmlTab, "btabrson10", "open-file", QStringLiteral("Folla de estilo"), 26);
-    styleButton->move(16 + 130 + 334, 11);
-    enviar = addTabBox(htmlTab, "enviar", QStringLiteral("Enviar a ...."), 42, 330);
-    Campo1 = addTabBox(htmlTab, "Campo1", QStringLiteral("Campo1"), 72, 200);
-    lonx1 = addLabelledBox(htmlTab, "lonx1", QStringLiteral("Lonxitude"), 370, 72, 76, 50);
+    styleButton->move(16 + 130 + box + 4, 11);
+    enviar = addTabBox(htmlTab, "enviar", QStringLiteral("Enviar a ...."), 42, box);
+    Campo1 = addTabBox(htmlTab, "Campo1", QStringLiteral("Campo1"), 72, 90);
+    lonx1 = addLabelledBox(htmlTab, "lonx1", QStringLiteral("Lonxitude"), 246, 72, 76, 44);
     lonx1->setText(QStringLiteral("20"));
     lonx1->setAccessibleName(QStringLiteral("Lonxitude do campo 1"));
-    campo2 = addTabBox(htmlTab, "campo2", QStringLiteral("Campo2"), 102, 200);
-    lonx2 = addLabelledBox(htmlTab, "lonx2", QStringLiteral("Lonxitude"), 370, 102, 76, 50);
+    campo2 = addTabBox(htmlTab, "campo2", QStringLiteral("Campo2"), 102, 90);
+    lonx2 = addLabelledBox(htmlTab, "lonx2", QStringLiteral("Lonxitude"), 246, 102, 76, 44);
     lonx2->setText(QStringLiteral("20"));
     lonx2->setAccessibleName(QStringLiteral("Lonxitude do campo 2"));
-    oculto = addTabBox(htmlTab, "oculto", QStringLiteral("Campo oculto:"), 132, 330);
-    texto = addTabBox(htmlTab, "texto", QStringLiteral("Texto:"), 162, 330);
+    oculto = addTabBox(htmlTab, "oculto", QStringLiteral("Campo oculto:"), 132, box);
+    texto = addTabBox(htmlTab, "texto", QStringLiteral("Texto:"), 162, box);
     chkutf = new QCheckBox(QStringLiteral("UTF-8"), htmlTab);
     chkutf->setObjectName(QStringLiteral("chkutf"));
     chkutf->setChecked(true);
-    chkutf->setGeometry(146, 196, 120, 24);
+    chkutf->setGeometry(146, 196, 80, 24);
     chkrevolver = new QCheckBox(QStringLiteral("Revolver respostas"), htmlTab);
     chkrevolver->setObjectName(QStringLiteral("chkrevolver"));
-    chkrevolver->setGeometry(290, 196, 200, 24);
+    chkrevolver->setGeometry(230, 196, 170, 24);
     ctformatos->addTab(htmlTab, QStringLiteral("HTML"));
 
     auto* jsTab = new QWidget;
     jsTab->setObjectName(QStringLiteral("TabSheet3"));
-    estilojs = addTabBox(jsTab, "estilojs", QStringLiteral("Folla de estilo:"), 12, 330);
+    estilojs = addTabBox(jsTab, "estilojs", QStringLiteral("Folla de estilo:"), 12, box);
     auto* styleJsButton =
         makeIconButton(jsTab, "btabrson12", "open-file", QStringLiteral("Folla de estilo"), 26);
-    styleJsButton->move(16 + 130 + 334, 11);
-    txboton = addTabBox(jsTab, "txboton", QStringLiteral("Texto do botón:"), 42, 330);
+    styleJsButton->move(16 + 130 + box + 4, 11);
+    txboton = addTabBox(jsTab, "txboton", QStringLiteral("Texto do botón:"), 42, box);
     ctformatos->addTab(jsTab, QStringLiteral("JavaScript"));
 
     auto* ebkTab = new QWidget;
@@ -100,7 +164,7 @@ void TForm1::buildSavePage() {
                                               "preguntas, para o reprodutor de libros."),
                                ebkTab);
     ebkNote->setWordWrap(true);
-    ebkNote->setGeometry(16, 16, 560, 40);
+    ebkNote->setGeometry(16, 16, 360, 60);
     ctformatos->addTab(ebkTab, QStringLiteral("EBK"));
 
     auto* webTab = new QWidget;
@@ -110,19 +174,19 @@ void TForm1::buildSavePage() {
                                               "mensaxes e sons."),
                                webTab);
     webNote->setWordWrap(true);
-    webNote->setGeometry(16, 16, 560, 40);
+    webNote->setGeometry(16, 16, 360, 60);
     chkunarquivo = new QCheckBox(QStringLiteral("Todo nun só arquivo"), webTab);
     chkunarquivo->setObjectName(QStringLiteral("chkunarquivo"));
-    chkunarquivo->setGeometry(16, 66, 300, 24);
+    chkunarquivo->setGeometry(16, 86, 300, 24);
     chkscorm = new QCheckBox(QStringLiteral("Paquete SCORM"), webTab);
     chkscorm->setObjectName(QStringLiteral("chkscorm"));
-    chkscorm->setGeometry(16, 96, 300, 24);
-    auto* passCaption = makeCaption(webTab, QStringLiteral("Nota para aprobar (%)"), 40, 129, 170);
+    chkscorm->setGeometry(16, 116, 300, 24);
+    auto* passCaption = makeCaption(webTab, QStringLiteral("Nota para aprobar (%)"), 40, 149, 170);
     notaaprobar = new QSpinBox(webTab);
     notaaprobar->setObjectName(QStringLiteral("notaaprobar"));
     notaaprobar->setRange(0, 100);
     notaaprobar->setValue(50);
-    notaaprobar->setGeometry(214, 126, 70, 26);
+    notaaprobar->setGeometry(214, 146, 70, 26);
     notaaprobar->setAccessibleName(QStringLiteral("Nota para aprobar (%)"));
     notaaprobar->setEnabled(false);
     passCaption->setBuddy(notaaprobar);
@@ -160,14 +224,15 @@ void TForm1::buildSavePage() {
     for (const auto& c : choices) {
         auto* b = new QRadioButton(c.caption, TabSheet6);
         b->setObjectName(QLatin1String(c.name));
-        b->setGeometry(146, y, 190, 24);
+        b->setGeometry(146, y, 250, 24);
         b->setAccessibleDescription(c.note);
+        // Each note under its choice, so the tab leaves room for the review beside it.
         auto* note = new QLabel(c.note, TabSheet6);
-        note->setGeometry(340, y, 330, 24);
+        note->setGeometry(170, y + 22, 240, 32);
         note->setWordWrap(true);
         outrosformato->addButton(b, static_cast<int>(c.format));
         *c.button = b;
-        y += 34;
+        y += 60;
     }
     optmoodle->setChecked(true);
     // The tab stands for the format chosen in it.
@@ -204,7 +269,7 @@ void TForm1::buildSavePage() {
                                                 "orde, e as solucións ao final."),
                                  paperTab);
     paperNote->setWordWrap(true);
-    paperNote->setGeometry(16, 214, 560, 40);
+    paperNote->setGeometry(16, 214, 360, 60);
     ctformatos->insertTab(6, paperTab, QStringLiteral("Papel"));
 
     auto* strip = makePanel(page5, "Panel19");
@@ -217,6 +282,9 @@ void TForm1::buildSavePage() {
     chkempaqueta = new QCheckBox(QStringLiteral("Empaquetar"), strip);
     chkempaqueta->setObjectName(QStringLiteral("chkempaqueta"));
     chkempaqueta->setChecked(true);
+    btnavegador =
+        makeSectionButton(strip, "btnavegador", QStringLiteral("Ver no navegador"), "browser");
+    btnavegador->setToolTip(QStringLiteral("Abrir esta páxina no navegador sen gardala"));
     btgarda = makeSectionButton(strip, "btgarda", QStringLiteral("Gardar"), "export");
     btgarda->setMinimumWidth(80);
     // As tall as "Gardar", so the three share a row of the tab order and Tab reaches
@@ -227,8 +295,24 @@ void TForm1::buildSavePage() {
     row->addSpacing(24);
     row->addWidget(chkempaqueta);
     row->addStretch(1);
+    row->addWidget(btnavegador);
+    row->addSpacing(8);
     row->addWidget(btgarda);
     column->addWidget(strip);
+
+    // The tabs' controls stand where they were put: the tabs ask for the width of the
+    // widest of them beside the review (a new tab's controls should still stay within
+    // about 410 pixels, the room the design width leaves).
+    // (childrenRect() would not do: before the window is shown every child counts as
+    // hidden; only the ones hidden on purpose are left out here.)
+    int widest = 0;
+    for (int i = 0; i < ctformatos->count(); ++i) {
+        for (QWidget* w : ctformatos->widget(i)->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (!(w->isHidden() && w->testAttribute(Qt::WA_WState_ExplicitShowHide)))
+                widest = std::max(widest, w->geometry().right() + 1);
+        }
+    }
+    ctformatos->setMinimumWidth(std::max(widest + 12, ctformatos->tabBar()->sizeHint().width()));
 
     connect(ctformatos, &QTabWidget::currentChanged, this, &TForm1::ctformatosChange);
     connect(outrosformato, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
@@ -238,6 +322,9 @@ void TForm1::buildSavePage() {
         ctformatosChange(ctformatos->currentIndex());
     });
     connect(btgarda, &QToolButton::clicked, this, &TForm1::btgardaClick);
+    connect(btnavegador, &QToolButton::clicked, this, &TForm1::btnavegadorClick);
+    connect(listarevision, &QListWidget::itemActivated, this, &TForm1::listarevisionActivated);
+    connect(chkrevolver, &QCheckBox::toggled, this, &TForm1::refreshReview);
     connect(styleButton, &QToolButton::clicked, this, &TForm1::btabrson10Click);
     connect(templateButton, &QToolButton::clicked, this, &TForm1::btabrson10Click);
     connect(styleJsButton, &QToolButton::clicked, this, &TForm1::btabrson12Click);
