@@ -5,6 +5,7 @@
 // never empty, kinds other than element have neither children nor attributes), and
 // a text's name is its value with the references replaced as documented, stripped.
 
+#include "text.h"
 #include "xml/XMLParser.h"
 
 #include <algorithm>
@@ -49,34 +50,6 @@ bool isStripped(std::string_view s)
         || (static_cast<unsigned char>(s.front()) > 32 && static_cast<unsigned char>(s.back()) > 32);
 }
 
-std::string_view stripped(std::string_view s)
-{
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= 32)
-        s.remove_prefix(1);
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= 32)
-        s.remove_suffix(1);
-    return s;
-}
-
-void appendUtf8(std::string& out, std::uint32_t cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // The value of a parsed text with its references replaced, the slow way: every "&"
 // of a text that parsed starts a whole reference.
 std::string replaced(std::string_view v)
@@ -103,7 +76,7 @@ std::string replaced(std::string_view v)
                 n = std::min<std::uint64_t>(n * (hex ? 16 : 10) + d, 0x110000);
             }
             if (n != 0 && n < 0x110000 && !(n >= 0xD800 && n <= 0xDFFF))
-                appendUtf8(out, static_cast<std::uint32_t>(n));
+                vireta::appendUtf8(out, static_cast<char32_t>(n));
             else
                 out.append(whole);
             continue;
@@ -142,7 +115,7 @@ void checkNode(const vireta::TXMLNode& n)
     case Kind::Text:
         check(!n.value().empty() && isStripped(n.value()) && isStripped(n.name()));
         check(n.value().find('<') == std::string_view::npos);
-        check(n.name() == stripped(replaced(n.value())));
+        check(n.name() == vireta::trimBlanks(replaced(n.value())));
         break;
     case Kind::ProcessingInstruction:
         check(isName(n.name()));
