@@ -1,0 +1,25 @@
+#include "huge_pages.h"
+
+#include <cstdint>
+
+#include <sys/mman.h>
+
+namespace vireta {
+
+void adviseHugePages(void* data, std::size_t size) {
+#ifdef MADV_HUGEPAGE
+    if (data == nullptr || size < kHugePageAdviceMinimum)
+        return;
+    constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
+    const auto begin = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t first = (begin + kHugePage - 1) & ~(kHugePage - 1);
+    const std::uintptr_t last = (begin + size) & ~(kHugePage - 1);
+    if (first < last)
+        (void)::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)size;
+#endif
+}
+
+} // namespace vireta
