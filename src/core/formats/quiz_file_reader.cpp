@@ -201,26 +201,11 @@ private:
         if (first == nullptr || first->kind() != TXMLNode::Kind::Text)
             return {};
         // In a UTF-8 file the document's own reading of the text (references
-        // replaced, stripped) is the same text, so it is only converted; the
-        // references are decoded again here only when one is longer than
-        // decodeReferences reads.
-        if (utf8_ && (first->name().data() == first->value().data() || decodedAlike(first->value())))
+        // replaced, stripped) is the text; only bytes that are no UTF-8 remain to
+        // be converted. In another encoding the file's bytes are converted first.
+        if (utf8_)
             return utf8FromFile(first->name());
         return trimmed(converted(first->value()));
-    }
-
-    // Whether every reference in `raw` (which the document has read, so each one is
-    // whole) has a body decodeReferences takes: 32 bytes at most.
-    static bool decodedAlike(std::string_view raw) {
-        for (std::size_t amp = raw.find('&'); amp != std::string_view::npos;) {
-            std::size_t semi = amp + 1;
-            while (semi < raw.size() && semi - amp <= 33 && raw[semi] != ';')
-                ++semi;
-            if (semi >= raw.size() || raw[semi] != ';' || semi - amp - 1 > 32)
-                return false;
-            amp = raw.find('&', semi + 1);
-        }
-        return true;
     }
 
     std::string mediaPath(const std::string& name) const {
@@ -294,7 +279,7 @@ OpenedQuiz readQuiz(const TXMLDoc& doc, const std::string& folder, const std::st
 
 OpenedQuiz openQuizFile(TXMLDoc& doc, const std::string& path) {
     try {
-        doc.loadFromFile(path);
+        doc.loadFromFile(path, TXMLDoc::TextReading::ReplaceInPlaceWhenUtf8);
     } catch (const std::exception& e) {
         throw QuizFileError(path, e.what());
     }

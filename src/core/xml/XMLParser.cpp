@@ -6,12 +6,14 @@
 // every list being built wait in one scratch vector until their list is complete,
 // when they are copied into a contiguous block of the document's arena. Names and
 // values point into the buffer, which the document keeps; only the names of texts
-// that contain references need bytes of their own. Nodes and attributes are plain
+// that contain references need bytes of their own, and not even those when the
+// references are replaced in the buffer itself. Nodes and attributes are plain
 // data in arena blocks, so destroying any tree, however deep, is freeing the
 // blocks.
 
 #include "xml/XMLParser.h"
 
+#include "huge_pages.h"
 #include "text.h"
 
 #include <algorithm>
@@ -159,6 +161,22 @@ std::string_view stripped(std::string_view s)
     return s.substr(b, e - b);
 }
 
+// Whether an encoding name is UTF-8's (letters in either case).
+bool namesUtf8(std::string_view encoding)
+{
+    constexpr std::string_view kUtf8 = "utf-8";
+    if (encoding.size() != kUtf8.size())
+        return false;
+    for (std::size_t i = 0; i < kUtf8.size(); ++i) {
+        char c = encoding[i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != kUtf8[i])
+            return false;
+    }
+    return true;
+}
+
 [[noreturn]] void fail(const std::string& message) { throw EXMLException(message); }
 
 [[noreturn]] void failEndOfTag(std::string_view construct, std::string_view closer)
@@ -180,8 +198,46 @@ const char* const kInvalidReference = "Reference name is not valid.";
 
 } // namespace
 
+namespace {
+
+// The input bytes with a NUL byte after them. Unlike a string it is not filled
+// before the file is read into it, and a large one asks for huge pages first.
+class SourceBuffer {
+public:
+    std::size_t size() const { return size_; }
+    // Never null: an empty buffer is the NUL alone.
+    char* data() { return bytes_ ? bytes_.get() : noBytes_; }
+
+    // Room for `size` bytes, not initialised, and the NUL after them.
+    void allocate(std::size_t size)
+    {
+        bytes_.reset(new char[size + 1]);
+        adviseHugePages(bytes_.get(), size + 1);
+        size_ = size;
+        bytes_[size] = '\0';
+    }
+    // Only ever shrinks.
+    void setSize(std::size_t size)
+    {
+        size_ = size;
+        bytes_[size] = '\0';
+    }
+    void assign(std::string_view bytes)
+    {
+        allocate(bytes.size());
+        std::memcpy(data(), bytes.data(), bytes.size());
+    }
+
+private:
+    std::unique_ptr<char[]> bytes_;
+    std::size_t size_ = 0;
+    char noBytes_[1] = {'\0'};
+};
+
+} // namespace
+
 struct TXMLDoc::Storage {
-    std::string source; // the input bytes; names and values point into it
+    SourceBuffer source; // the input bytes; names and values point into it
     Arena<alignof(TXMLNode)> tree; // lists of nodes and of attributes
     Arena<1> texts;                // names of texts whose references were replaced
     const detail::XMLListHeader* top = nullptr;
@@ -399,8 +455,8 @@ private:
 // Builds the tree of a document from its buffer. One builder per parse.
 class XMLTreeBuilder {
 public:
-    XMLTreeBuilder(TXMLDoc::Storage& storage, TXMLDeclaration& declaration)
-        : s_(storage), declaration_(declaration)
+    XMLTreeBuilder(TXMLDoc::Storage& storage, TXMLDeclaration& declaration, TXMLDoc::TextReading reading)
+        : s_(storage), declaration_(declaration), reading_(reading)
     {
         const char* begin = s_.source.data();
         std::size_t size = s_.source.size();
@@ -495,6 +551,8 @@ private:
 
     TXMLDoc::Storage& s_;
     TXMLDeclaration& declaration_;
+    const TXMLDoc::TextReading reading_;
+    bool inPlace_ = false; // references are replaced in the source buffer itself
     const char* cursor_;
     const char* end_;
     SegmentedStack<TXMLNode> scratch_;
@@ -525,6 +583,7 @@ void XMLTreeBuilder::parseDocument()
         return; // an empty input is an empty document
     if (at("<?xml") && isBlank(cursor_[5]))
         parseDeclaration();
+    inPlace_ = reading_ == TXMLDoc::TextReading::ReplaceInPlaceWhenUtf8 && namesUtf8(declaration_.encoding_);
     skipBlanks();
     bool haveRoot = false;
     while (cursor_ != end_) {
@@ -653,8 +712,11 @@ void XMLTreeBuilder::parseText()
     if (value.empty())
         return;
     std::string_view name = value;
-    if (value.find('&') != std::string_view::npos)
+    if (value.find('&') != std::string_view::npos) {
         name = stripped(replaceReferences(value));
+        if (inPlace_)
+            value = name; // the bytes as in the file are gone
+    }
     appendWithValue(Kind::Text, name, value);
 }
 
@@ -711,8 +773,10 @@ inline char predefinedEntity(const char* name, std::size_t size)
 std::string_view XMLTreeBuilder::replaceReferences(std::string_view text)
 {
     // No reference is shorter than what replaces it, so the result fits in
-    // text.size() bytes.
-    char* out = static_cast<char*>(s_.texts.allocate(text.size()));
+    // text.size() bytes, and written over the text itself it never reaches a byte
+    // not read yet.
+    char* const out = inPlace_ ? s_.source.data() + (text.data() - s_.source.data())
+                               : static_cast<char*>(s_.texts.allocate(text.size()));
     char* o = out;
     const char* p = text.data();
     const char* const e = p + text.size();
@@ -727,7 +791,8 @@ std::string_view XMLTreeBuilder::replaceReferences(std::string_view text)
             const void* amp = std::memchr(a, '&', static_cast<std::size_t>(e - a));
             a = amp ? static_cast<const char*>(amp) : e;
         }
-        std::memcpy(o, p, static_cast<std::size_t>(a - p));
+        if (o != p)
+            std::memmove(o, p, static_cast<std::size_t>(a - p));
         o += a - p;
         if (a == e)
             break;
@@ -771,7 +836,7 @@ std::string_view XMLTreeBuilder::replaceReferences(std::string_view text)
             if (isCharacter) {
                 o = putUtf8(o, static_cast<std::uint32_t>(number));
             } else {
-                std::memcpy(o, a, static_cast<std::size_t>(after - a));
+                std::memmove(o, a, static_cast<std::size_t>(after - a));
                 o += after - a;
             }
             p = after;
@@ -795,13 +860,14 @@ std::string_view XMLTreeBuilder::replaceReferences(std::string_view text)
         if (char replacement = predefinedEntity(q, static_cast<std::size_t>(s - q))) {
             *o++ = replacement;
         } else {
-            std::memcpy(o, a, static_cast<std::size_t>(s + 1 - a));
+            std::memmove(o, a, static_cast<std::size_t>(s + 1 - a));
             o += s + 1 - a;
         }
         p = s + 1;
     }
     std::size_t used = static_cast<std::size_t>(o - out);
-    s_.texts.shrinkLast(text.size() - used);
+    if (!inPlace_)
+        s_.texts.shrinkLast(text.size() - used);
     return {out, used};
 }
 
@@ -991,10 +1057,10 @@ TXMLNodes TXMLDoc::nodes() const
 
 const TXMLNode* TXMLDoc::root() const { return storage_ ? storage_->root : nullptr; }
 
-void TXMLDoc::parse()
+void TXMLDoc::parse(TextReading reading)
 {
     try {
-        XMLTreeBuilder builder(*storage_, declaration_);
+        XMLTreeBuilder builder(*storage_, declaration_, reading);
         builder.parseDocument();
     } catch (...) {
         clear();
@@ -1002,7 +1068,7 @@ void TXMLDoc::parse()
     }
 }
 
-void TXMLDoc::loadFromBytes(std::string_view bytes)
+void TXMLDoc::loadFromBytes(std::string_view bytes, TextReading reading)
 {
     clear();
     fileName_.clear();
@@ -1012,12 +1078,12 @@ void TXMLDoc::loadFromBytes(std::string_view bytes)
         clear();
         throw;
     }
-    parse();
+    parse(reading);
 }
 
 namespace {
 
-std::string readWholeFile(const std::string& path)
+void readWholeFile(const std::string& path, SourceBuffer& out)
 {
     // O_NONBLOCK keeps open() from waiting for a writer when the path is a pipe;
     // only a regular file is read (a pipe could block for ever, a device such as
@@ -1043,14 +1109,13 @@ std::string readWholeFile(const std::string& path)
     if (flags >= 0)
         ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
 
-    std::string bytes;
-    if (S_ISREG(st.st_mode) && st.st_size > 0)
-        bytes.resize(static_cast<std::size_t>(st.st_size));
+    std::size_t capacity = st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
+    out.allocate(capacity);
     std::size_t got = 0;
     for (;;) {
         ssize_t n;
-        if (got < bytes.size()) {
-            n = ::read(fd, &bytes[got], bytes.size() - got);
+        if (got < capacity) {
+            n = ::read(fd, out.data() + got, capacity - got);
             if (n > 0)
                 got += static_cast<std::size_t>(n);
         } else {
@@ -1058,8 +1123,14 @@ std::string readWholeFile(const std::string& path)
             char chunk[65536];
             n = ::read(fd, chunk, sizeof chunk);
             if (n > 0) {
-                bytes.append(chunk, static_cast<std::size_t>(n));
-                got = bytes.size();
+                const std::size_t more = static_cast<std::size_t>(n);
+                capacity = std::max(capacity * 2, got + more);
+                SourceBuffer larger;
+                larger.allocate(capacity);
+                std::memcpy(larger.data(), out.data(), got);
+                std::memcpy(larger.data() + got, chunk, more);
+                out = std::move(larger);
+                got += more;
             }
         }
         if (n == 0)
@@ -1067,20 +1138,19 @@ std::string readWholeFile(const std::string& path)
         if (n < 0 && errno != EINTR)
             throw FileReadError(path, std::strerror(errno));
     }
-    bytes.resize(got);
-    return bytes;
+    out.setSize(got);
 }
 
 } // namespace
 
-void TXMLDoc::loadFromFile(const std::string& path)
+void TXMLDoc::loadFromFile(const std::string& path, TextReading reading)
 {
     clear();
     fileName_ = path;
     if (path.empty())
         return;
-    storage_->source = readWholeFile(path);
-    parse();
+    readWholeFile(path, storage_->source);
+    parse(reading);
 }
 
 } // namespace vireta

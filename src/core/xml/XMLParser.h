@@ -110,7 +110,8 @@ private:
 //   Comment                 name: the text between "<!--" and "-->"
 //                                                             value: empty
 //   Text                    name: the text with its references replaced, stripped
-//                           value: the text as in the file, stripped
+//                           value: the text as in the file, stripped (but see
+//                                  TXMLDoc::TextReading)
 //   CData                   name: the text between "<![CDATA[" and "]]>"
 //                                                             value: empty
 //   ProcessingInstruction   name: the target                  value: the data up to "?>"
@@ -225,15 +226,30 @@ public:
     TXMLDoc(const TXMLDoc&) = delete;
     TXMLDoc& operator=(const TXMLDoc&) = delete;
 
+    // What the value of a text that holds references is.
+    enum class TextReading {
+        // The text as in the file; its name, with the references replaced, takes
+        // bytes of its own.
+        KeepValues,
+        // When the declaration names UTF-8 (in any case), the references are
+        // replaced in the document's own copy of the input, so the value is the
+        // same as the name and texts take no bytes of their own: what a reader
+        // that wants only the characters needs, with half the memory on a large
+        // file. Under any other encoding, or none, values are kept as in the
+        // file, since the replaced characters are then UTF-8 among bytes of
+        // another encoding and a reader has to start from the original.
+        ReplaceInPlaceWhenUtf8,
+    };
+
     // Clears, remembers `path` as the file name and parses the file's bytes. An empty
     // path leaves an empty document and is no error. Throws FileReadError when the
     // file cannot be read and EXMLException when it does not parse; the document is
     // empty after either.
-    void loadFromFile(const std::string& path);
+    void loadFromFile(const std::string& path, TextReading reading = TextReading::KeepValues);
 
     // Clears, sets the file name to empty and parses `bytes` (copied). Throws
     // EXMLException when they do not parse; the document is then empty.
-    void loadFromBytes(std::string_view bytes);
+    void loadFromBytes(std::string_view bytes, TextReading reading = TextReading::KeepValues);
 
     // Drops all nodes and the declaration's values; keeps the file name.
     void clear();
@@ -255,7 +271,7 @@ private:
     friend class XMLTreeBuilder;
     struct Storage;
 
-    void parse();
+    void parse(TextReading reading);
 
     std::string fileName_;
     TXMLDeclaration declaration_;

@@ -22,10 +22,18 @@ namespace {
 const std::string kFolder = "/aulas/xogos/";
 const std::string kPath = kFolder + "quiz.xml";
 
+// Read from the document both as the quiz file's own open reads it (references
+// replaced in the document's bytes when the file is UTF-8) and with the texts kept as
+// in the file: the quiz must be the same.
 OpenedQuiz read(std::string_view bytes) {
-    TXMLDoc doc;
-    doc.loadFromBytes(bytes);
-    return readQuiz(doc, kFolder, kPath);
+    TXMLDoc kept;
+    kept.loadFromBytes(bytes);
+    OpenedQuiz quiz = readQuiz(kept, kFolder, kPath);
+    TXMLDoc inPlace;
+    inPlace.loadFromBytes(bytes, TXMLDoc::TextReading::ReplaceInPlaceWhenUtf8);
+    const OpenedQuiz again = readQuiz(inPlace, kFolder, kPath);
+    EXPECT_TRUE(again.general == quiz.general && again.questions == quiz.questions) << bytes;
+    return quiz;
 }
 
 // A quiz file holding `body` inside a `xogo` with its attribute.
@@ -233,9 +241,10 @@ TEST(QuizFileReader, ReferencesNextToStrayBytesLongReferencesAndBlanks) {
         // A stray lead byte before a reference, a stray continuation byte after one.
         {"UTF-8", "\xC3&#169;\xA9x", "\xC3\x83\xC2\xA9\xC2\xA9x"},
         {"UTF-8", "\xE2\x82&amp;\x80", "\xC3\xA2\xE2\x80\x9A&\xE2\x82\xAC"},
-        // Bodies of 32 bytes are decoded, longer ones kept as written.
+        // A character reference is decoded however many digits it has.
         {"UTF-8", "&#" + zeros + "65;", "A"},
-        {"UTF-8", "&#" + zeros + "065;&amp;", "&#" + zeros + "065;&"},
+        {"UTF-8", "&#" + zeros + "065;&amp;", "A&"},
+        {"UTF-8", "&#x" + zeros + "000041;", "A"},
         {"UTF-8", "&" + std::string(40, 'x') + ";&lt;", "&" + std::string(40, 'x') + ";<"},
         // Blanks made by references are trimmed like the file's own.
         {"UTF-8", " &#32;&#9;a&#10;b &#13; ", "a\nb"},

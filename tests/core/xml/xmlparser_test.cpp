@@ -60,11 +60,12 @@ struct Text {
 };
 std::ostream& operator<<(std::ostream& os, const Text& t) { return os << "{" << t.name << " | " << t.value << "}"; }
 
-// Name and value of the one text node inside <a>...</a>.
-Text textOf(const std::string& content)
+// Name and value of the one text node inside <a>...</a>, after `declaration`.
+Text textOf(const std::string& content, TXMLDoc::TextReading reading = TXMLDoc::TextReading::KeepValues,
+            const std::string& declaration = "")
 {
     TXMLDoc doc;
-    doc.loadFromBytes("<a>" + content + "</a>");
+    doc.loadFromBytes(declaration + "<a>" + content + "</a>", reading);
     const TXMLNode* t = doc.root()->child(0);
     if (!t || t->kind() != Kind::Text || doc.root()->childCount() != 1) {
         ADD_FAILURE() << "expected one text node in " << content;
@@ -379,13 +380,14 @@ TEST(XmlElements, MillionNestedElements)
 // ---------------------------------------------------------------------------
 // Text and references
 
-TEST(XmlText, NameHasReferencesReplacedAndValueKeepsThem)
+struct TextCase {
+    std::string content;
+    Text expected;
+};
+
+std::vector<TextCase> textCases()
 {
-    struct Case {
-        std::string content;
-        Text expected;
-    };
-    const std::vector<Case> cases = {
+    return {
         {" \r\n\t plain text \x01\x1f ", {"plain text", "plain text"}},
         {"a &amp; b", {"a & b", "a &amp; b"}},
         {"&lt;&gt;&amp;&apos;&quot;", {"<>&'\"", "&lt;&gt;&amp;&apos;&quot;"}},
@@ -412,8 +414,66 @@ TEST(XmlText, NameHasReferencesReplacedAndValueKeepsThem)
          {"<b> & \xC3\xA9\xC3\xA1 \"ola\" '\xE2\x82\xAC\xF0\x9F\x98\x80&l;&ltx;&amps;&quot1;",
           "&lt;b&gt; &amp; &#233;&#xE1; &quot;ola&quot; &apos;&#8364;&#x1F600;&l;&ltx;&amps;&quot1;"}},
     };
-    for (const Case& c : cases)
+}
+
+TEST(XmlText, NameHasReferencesReplacedAndValueKeepsThem)
+{
+    for (const TextCase& c : textCases())
         EXPECT_EQ(textOf(c.content), c.expected) << "content: " << c.content;
+}
+
+TEST(XmlText, ReplacedInPlaceTheValueIsTheNameUnderUtf8Only)
+{
+    using Reading = TXMLDoc::TextReading;
+    for (const TextCase& c : textCases()) {
+        for (const char* utf8 : {"UTF-8", "utf-8", "Utf-8"}) {
+            const std::string declaration = std::string("<?xml version=\"1.0\" encoding=\"") + utf8 + "\"?>";
+            EXPECT_EQ(textOf(c.content, Reading::ReplaceInPlaceWhenUtf8, declaration),
+                      (Text{c.expected.name, c.expected.name}))
+                << "content: " << c.content;
+        }
+        for (const char* declaration : {"", "<?xml version=\"1.0\"?>", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>",
+                                        "<?xml version=\"1.0\" encoding=\"UTF-16\"?>"})
+            EXPECT_EQ(textOf(c.content, Reading::ReplaceInPlaceWhenUtf8, declaration), c.expected)
+                << declaration << " content: " << c.content;
+    }
+
+    // Only the texts change: names, attribute values, comments and the texts around
+    // them are read as before.
+    TXMLDoc doc;
+    doc.loadFromBytes("<?xml version=\"1.0\" encoding=\"UTF-8\"?><a x=\"&amp;&#65;\">&lt;&lt;&lt;b<b/>"
+                      "<!-- &amp; -->&#x1F600;&amp;<c y='&lt;'>&amp;amp;</c>tail</a>",
+                      Reading::ReplaceInPlaceWhenUtf8);
+    const TXMLNode& a = *doc.root();
+    ASSERT_EQ(a.childCount(), 6u);
+    EXPECT_EQ(a.attribute(0)->value(), "&amp;&#65;");
+    EXPECT_EQ(a.child(0)->value(), "<<<b");
+    EXPECT_EQ(a.child(1)->name(), "b");
+    EXPECT_EQ(a.child(2)->name(), " &amp; ");
+    EXPECT_EQ(a.child(3)->value(), "\xF0\x9F\x98\x80&");
+    EXPECT_EQ(a.child(4)->attribute(0)->value(), "&lt;");
+    EXPECT_EQ(a.child(4)->child(0)->value(), "&amp;");
+    EXPECT_EQ(a.child(5)->value(), "tail");
+
+    // Errors are the same, and leave the document empty.
+    for (const char* bad : {"<a>&amp;&lt;&ab</a>", "<a>&#2147483648;</a>", "<a>&amp;&ab&cd;</a>"}) {
+        std::string kept;
+        std::string inPlace;
+        try {
+            doc.loadFromBytes(bad);
+        } catch (const EXMLException& e) {
+            kept = e.what();
+        }
+        try {
+            doc.loadFromBytes(std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>") + bad,
+                              Reading::ReplaceInPlaceWhenUtf8);
+        } catch (const EXMLException& e) {
+            inPlace = e.what();
+        }
+        EXPECT_FALSE(kept.empty()) << bad;
+        EXPECT_EQ(inPlace, kept) << bad;
+        EXPECT_EQ(doc.nodeCount(), 0u);
+    }
 }
 
 TEST(XmlText, ReferenceErrors)
@@ -544,6 +604,24 @@ TEST_F(XmlFile, FileSystemErrorsAreNoParseErrors)
         EXPECT_EQ(doc.nodeCount(), 0u);
         EXPECT_EQ(doc.fileName(), path);
     }
+}
+
+TEST_F(XmlFile, AFileWhoseSizeIsNotToldIsReadToItsEnd)
+{
+    // The system gives /proc files a size of 0: they are read on in pieces, and
+    // what is read is parsed (here it is no XML).
+    TXMLDoc doc;
+    try {
+        doc.loadFromFile("/proc/self/status");
+        ADD_FAILURE() << "parsed";
+    } catch (const EXMLException& e) {
+        EXPECT_STREQ(e.what(), "The main xml document is empty.");
+    }
+    // A large file read with its texts replaced in place.
+    const std::string big(200000, 'x');
+    doc.loadFromFile(write("big.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><a>" + big + "&amp;</a>"),
+                     TXMLDoc::TextReading::ReplaceInPlaceWhenUtf8);
+    EXPECT_EQ(doc.root()->child(0)->value(), big + "&");
 }
 
 TEST_F(XmlFile, ParseErrorEmptiesTheDocument)
