@@ -74,8 +74,12 @@ bool QuestionEditor::takeFirstVisit() {
 void QuestionEditor::takeFromStaging(int n) {
     if (n < 0 || n > kQuestionCapacity)
         throw std::out_of_range("question count out of range");
-    for (int k = 1; k <= n; ++k)
-        model_.questions.record(k) = model_.staging.record(k);
+    // Moved, not copied: a large quiz is never held twice. The staging records are
+    // left blank.
+    for (int k = 1; k <= n; ++k) {
+        model_.questions.record(k) = std::move(model_.staging.record(k));
+        model_.staging.record(k).clear();
+    }
     if (n == 0) {
         model_.questions.record(1).clear();
         n = 1;
