@@ -420,7 +420,7 @@ bool isImport(const Options& o) {
     if (o.from)
         return true;
     std::string bytes;
-    if (!fileio::readWholeFile(o.quiz, bytes))
+    if (!fileio::readFileStart(o.quiz, kDetectionBytes, bytes))
         return false; // the quiz file's reader says why
     switch (detectFormat(o.quiz, bytes)) {
     case DetectedFormat::Aiken:

@@ -144,7 +144,7 @@ std::string ImportError::userMessage() const {
 }
 
 DetectedFormat detectFormat(std::string_view path, std::string_view bytes) {
-    const std::string text = importedText(bytes.substr(0, 1 << 20));
+    const std::string text = importedText(bytes.substr(0, kDetectionBytes));
     const std::string root = rootElementName(text);
     // A question bank holds questions; an empty `quiz` is no more than a stray root.
     if (root == "quiz" && text.find("<question") != std::string::npos)

@@ -6,6 +6,7 @@
 #include "formats/format_note.h"
 #include "model/quiz.h"
 
+#include <cstddef>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -37,7 +38,9 @@ private:
 // any other XML root the program's own quiz file; ".csv" and ".tsv" files are
 // spreadsheets; a line "ANSWER: X" makes Aiken and a pair of braces GIFT; failing
 // those, ".gift" is GIFT and ".txt" Aiken.
+// Only the first kDetectionBytes of the file are looked at.
 enum class DetectedFormat { QuizFile, Aiken, Gift, Spreadsheet, MoodleXml, Unknown };
+inline constexpr std::size_t kDetectionBytes = std::size_t{1} << 20;
 DetectedFormat detectFormat(std::string_view path, std::string_view bytes);
 
 // The CLI's names of the import formats: aiken, gift, csv, moodle.

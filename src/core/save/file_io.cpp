@@ -1,9 +1,11 @@
 #include "save/file_io.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <limits>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -147,20 +149,26 @@ long long readFull(int fd, void* data, std::size_t size) {
     return static_cast<long long>(done);
 }
 
-bool readWholeFile(const std::string& path, std::string& bytes) {
+bool readFileStart(const std::string& path, std::size_t limit, std::string& bytes) {
     bytes.clear();
     UniqueFd fd = openRegularForReading(path);
     if (!fd.valid())
         return false;
     char buffer[1 << 16];
-    for (;;) {
-        const long long n = readFull(fd.get(), buffer, sizeof buffer);
+    while (bytes.size() < limit) {
+        const std::size_t want = std::min(sizeof buffer, limit - bytes.size());
+        const long long n = readFull(fd.get(), buffer, want);
         if (n < 0)
             return false;
         bytes.append(buffer, static_cast<std::size_t>(n));
-        if (static_cast<std::size_t>(n) < sizeof buffer)
-            return true;
+        if (static_cast<std::size_t>(n) < want)
+            break;
     }
+    return true;
+}
+
+bool readWholeFile(const std::string& path, std::string& bytes) {
+    return readFileStart(path, std::numeric_limits<std::size_t>::max(), bytes);
 }
 
 std::string errorText(int err) { return std::strerror(err); }

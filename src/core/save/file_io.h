@@ -59,6 +59,9 @@ long long readFull(int fd, void* data, std::size_t size);
 // errno set when it cannot be opened or read.
 bool readWholeFile(const std::string& path, std::string& bytes);
 
+// The same, stopping after the first `limit` bytes.
+bool readFileStart(const std::string& path, std::size_t limit, std::string& bytes);
+
 // The text of an errno value.
 std::string errorText(int err);
 
