@@ -87,6 +87,24 @@ std::size_t asciiRun(std::string_view s, std::size_t pos) {
     return pos - start;
 }
 
+// The first byte at or after p that is not ASCII, or end: eight bytes at a time,
+// jumping straight to the first high bit of a word that has one (in accented text
+// the next such byte is a few bytes away).
+inline const unsigned char* afterAscii(const unsigned char* p, const unsigned char* end) {
+    static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the lowest set bit is the first byte");
+    constexpr std::uint64_t kHigh = 0x8080808080808080u;
+    while (end - p >= 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p, 8);
+        if (const std::uint64_t high = w & kHigh)
+            return p + (__builtin_ctzll(high) >> 3);
+        p += 8;
+    }
+    while (p < end && *p < 0x80)
+        ++p;
+    return p;
+}
+
 // The length of the valid UTF-8 sequence at p (n > 0 bytes there), or 0: the same
 // rule as decodeUtf8 (shortest form, no surrogates, at most U+10FFFF) without
 // computing the code point.
@@ -203,15 +221,7 @@ std::string utf8FromFile(std::string_view bytes) {
     const unsigned char* p = begin;
     while (p < end) {
         if (*p < 0x80) {
-            ++p;
-            // Eight ASCII bytes at a time.
-            while (end - p >= 8) {
-                std::uint64_t w;
-                std::memcpy(&w, p, 8);
-                if (w & 0x8080808080808080u)
-                    break;
-                p += 8;
-            }
+            p = afterAscii(p + 1, end);
             continue;
         }
         // Two-byte sequences (accented Latin letters) are the common case.
@@ -231,53 +241,101 @@ std::string utf8FromFile(std::string_view bytes) {
     return out;
 }
 
-void appendEscapedMarkup(std::string& out, std::string_view text, std::string_view special) {
+namespace {
+
+// The escaping of appendEscapedMarkup and appendXmlEscaped, and the size of its
+// result: references for the characters listed in `special`, and, when
+// `dropControls`, no C0 control other than tab, line feed and carriage return. The
+// sink receives the runs of bytes kept as they are and the references.
+template <typename Sink>
+void escape(Sink& sink, std::string_view text, std::string_view special, bool dropControls) {
     bool isSpecial[256] = {};
     for (char c : special)
         if (c == '&' || c == '<' || c == '>' || c == '"' || c == '\'')
             isSpecial[static_cast<unsigned char>(c)] = true;
-    // Eight bytes at a time while none of them is special: a byte equal to c makes
-    // a zero byte in w ^ (c in every byte), which the usual bit trick finds.
+    bool isDropped[256] = {};
+    if (dropControls)
+        for (int c = 0; c < 0x20; ++c)
+            isDropped[c] = c != '\t' && c != '\n' && c != '\r';
+    // Eight bytes at a time: a byte equal to c makes a zero byte in w ^ (c in every
+    // byte), which the usual bit trick finds, and the same trick on w itself finds a
+    // byte below 0x20. The trick's lowest set bit always marks a real match, so the
+    // scan jumps straight to it.
     constexpr std::uint64_t kOnes = 0x0101010101010101u;
     constexpr std::uint64_t kHigh = 0x8080808080808080u;
-    auto hasSpecial = [&](std::uint64_t w) {
-        std::uint64_t found = 0;
+    auto candidates = [&](std::uint64_t w) {
+        std::uint64_t found = dropControls ? (w - kOnes * 0x20) & ~w & kHigh : 0;
         for (char c : special) {
             const std::uint64_t v = w ^ (kOnes * static_cast<unsigned char>(c));
             found |= (v - kOnes) & ~v & kHigh;
         }
-        return found != 0;
+        return found;
     };
-    out.reserve(out.size() + text.size());
     const char* const data = text.data();
     const std::size_t n = text.size();
-    std::size_t kept = 0; // start of the bytes not yet copied
+    std::size_t kept = 0; // start of the bytes not yet given to the sink
     std::size_t pos = 0;
     while (pos < n) {
         if (pos + 8 <= n) {
             std::uint64_t w;
             std::memcpy(&w, data + pos, 8);
-            if (!hasSpecial(w)) {
+            const std::uint64_t found = candidates(w);
+            if (found == 0) {
                 pos += 8;
                 continue;
             }
+            pos += static_cast<std::size_t>(__builtin_ctzll(found) >> 3);
         }
         const char c = data[pos];
-        if (!isSpecial[static_cast<unsigned char>(c)]) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (!isSpecial[byte] && !isDropped[byte]) {
             ++pos;
             continue;
         }
-        out.append(data + kept, pos - kept);
+        sink.run(data + kept, pos - kept);
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += "&apos;"; break;
+        case '&': sink.reference("&amp;"); break;
+        case '<': sink.reference("&lt;"); break;
+        case '>': sink.reference("&gt;"); break;
+        case '"': sink.reference("&quot;"); break;
+        case '\'': sink.reference("&apos;"); break;
+        default: break; // a dropped control
         }
         kept = ++pos;
     }
-    out.append(data + kept, n - kept);
+    sink.run(data + kept, n - kept);
+}
+
+struct AppendingSink {
+    std::string& out;
+    void run(const char* bytes, std::size_t size) { out.append(bytes, size); }
+    void reference(std::string_view r) { out.append(r); }
+};
+
+struct CountingSink {
+    std::size_t size = 0;
+    void run(const char*, std::size_t n) { size += n; }
+    void reference(std::string_view r) { size += r.size(); }
+};
+
+} // namespace
+
+void appendEscapedMarkup(std::string& out, std::string_view text, std::string_view special) {
+    out.reserve(out.size() + text.size());
+    AppendingSink sink{out};
+    escape(sink, text, special, false);
+}
+
+void appendXmlEscaped(std::string& out, std::string_view text, std::string_view special) {
+    out.reserve(out.size() + text.size());
+    AppendingSink sink{out};
+    escape(sink, text, special, true);
+}
+
+std::size_t xmlEscapedSize(std::string_view text, std::string_view special) {
+    CountingSink sink;
+    escape(sink, text, special, true);
+    return sink.size;
 }
 
 std::string escapeMarkup(std::string_view text, std::string_view special) {

@@ -50,6 +50,12 @@ void appendUtf8(std::string& out, char32_t codePoint);
 std::string escapeMarkup(std::string_view text, std::string_view special);
 // The same, appended to `out`.
 void appendEscapedMarkup(std::string& out, std::string_view text, std::string_view special);
+// The same for XML text, appended to `out`: the C0 control characters other than
+// tab, line feed and carriage return are also left out, since XML cannot carry
+// them even as references.
+void appendXmlEscaped(std::string& out, std::string_view text, std::string_view special);
+// The size of what appendXmlEscaped appends.
+std::size_t xmlEscapedSize(std::string_view text, std::string_view special);
 
 // Line breaks as the editor's multi-line boxes hold them (CR LF) from any mix of
 // LF, CR LF and lone CR, and back to plain LF.

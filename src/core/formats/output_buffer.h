@@ -11,6 +11,9 @@ class OutputBuffer {
 public:
     // Appends the line unchanged, followed by CR LF.
     void appendLine(std::string_view line);
+    // Makes room for `bytes` more bytes of text at once: a writer that knows the
+    // size of a large output spares the buffer its growing copies.
+    void reserve(std::size_t bytes);
 
     const std::string& text() const { return text_; }
     void setText(std::string text) { text_ = std::move(text); }

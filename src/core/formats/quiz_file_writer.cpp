@@ -5,96 +5,157 @@
 
 namespace vireta {
 
-std::string escapeText(std::string_view text) { return escapeMarkup(withoutXmlControls(text), "&<>"); }
+namespace {
+
+constexpr std::string_view kTextSpecial = "&<>";
+constexpr std::string_view kAttributeSpecial = "&<\"";
+
+} // namespace
+
+std::string escapeText(std::string_view text) {
+    std::string out;
+    appendXmlEscaped(out, text, kTextSpecial);
+    return out;
+}
 
 std::string escapeAttribute(std::string_view text) {
-    return escapeMarkup(withoutXmlControls(text), "&<\"");
+    std::string out;
+    appendXmlEscaped(out, text, kAttributeSpecial);
+    return out;
 }
 
 namespace {
 
-std::string element(std::string_view indent, std::string_view name, std::string_view text,
-                    std::string_view after = {}) {
-    std::string line(indent);
-    line += '<';
-    line += name;
-    line += '>';
-    line += escapeText(text);
-    line += "</";
-    line += name;
-    line += '>';
-    line += after;
-    return line;
-}
+// The file's lines, each made in one reused string and then appended to the buffer,
+// so that no text is copied more than once on its way there.
+class QuizFileLines {
+public:
+    explicit QuizFileLines(OutputBuffer& out) : out_(out) {}
 
-// <name son="sound">text</name>
-std::string elementWithSound(std::string_view indent, std::string_view name,
-                             std::string_view soundPath, std::string_view text) {
-    std::string line(indent);
-    line += '<';
-    line += name;
-    line += " son=\"";
-    line += escapeAttribute(bareFileName(soundPath));
-    line += "\">";
-    line += escapeText(text);
-    line += "</";
-    line += name;
-    line += '>';
-    return line;
-}
+    void line(std::string_view text) { out_.appendLine(text); }
 
-void writeQuestion(const Question& q, OutputBuffer& out) {
+    // indent<name>text</name>after
+    void element(std::string_view indent, std::string_view name, std::string_view text,
+                 std::string_view after = {}) {
+        open(indent, name);
+        line_ += '>';
+        appendXmlEscaped(line_, text, kTextSpecial);
+        close(name, after);
+    }
+
+    // indent<name son="sound">text</name>
+    void elementWithSound(std::string_view indent, std::string_view name, std::string_view soundPath,
+                          std::string_view text) {
+        open(indent, name);
+        line_ += " son=\"";
+        appendXmlEscaped(line_, bareFileName(soundPath), kAttributeSpecial);
+        line_ += "\">";
+        appendXmlEscaped(line_, text, kTextSpecial);
+        close(name, {});
+    }
+
+    // The introduction keeps its line breaks, so this one line of the buffer becomes
+    // as many lines of the file as the introduction has.
+    void intro(const GeneralData& g) {
+        line_ = "    <intro son=\"";
+        appendXmlEscaped(line_, bareFileName(g.introSound), kAttributeSpecial);
+        line_ += "\"> ";
+        appendXmlEscaped(line_, toCrLf(g.intro), kTextSpecial);
+        line_ += "    </intro>";
+        out_.appendLine(line_);
+    }
+
+private:
+    void open(std::string_view indent, std::string_view name) {
+        line_.assign(indent);
+        line_ += '<';
+        line_ += name;
+    }
+    void close(std::string_view name, std::string_view after) {
+        line_ += "</";
+        line_ += name;
+        line_ += '>';
+        line_ += after;
+        out_.appendLine(line_);
+    }
+
+    OutputBuffer& out_;
+    std::string line_;
+};
+
+void writeQuestion(const Question& q, QuizFileLines& out) {
     constexpr std::string_view in = "            "; // twelve spaces
-    out.appendLine("        <pregunta>");
-    out.appendLine(element(in, "enunciado", q[FieldSlot::enunciado]));
+    out.line("        <pregunta>");
+    out.element(in, "enunciado", q[FieldSlot::enunciado]);
     if (!q[FieldSlot::enlace].empty())
-        out.appendLine(element("           ", "enlace", q[FieldSlot::enlace])); // eleven
+        out.element("           ", "enlace", q[FieldSlot::enlace]); // eleven
     for (int n = 1; n <= 4; ++n) {
         const std::string& answer = q[answerSlot(n)];
         if (!answer.empty())
-            out.appendLine(element(in, "resposta", answer));
+            out.element(in, "resposta", answer);
     }
     if (!q[FieldSlot::imaxe].empty())
-        out.appendLine(element(in, "imaxe", bareFileName(q[FieldSlot::imaxe])));
+        out.element(in, "imaxe", bareFileName(q[FieldSlot::imaxe]));
     if (!q[FieldSlot::son].empty())
-        out.appendLine(element(in, "son", bareFileName(q[FieldSlot::son])));
+        out.element(in, "son", bareFileName(q[FieldSlot::son]));
     if (!q[FieldSlot::ben].empty())
-        out.appendLine(elementWithSound(in, "ben", q[FieldSlot::sonben], q[FieldSlot::ben]));
+        out.elementWithSound(in, "ben", q[FieldSlot::sonben], q[FieldSlot::ben]);
     if (!q[FieldSlot::mal].empty())
-        out.appendLine(elementWithSound(in, "mal", q[FieldSlot::sonmal], q[FieldSlot::mal]));
-    out.appendLine("        </pregunta> ");
+        out.elementWithSound(in, "mal", q[FieldSlot::sonmal], q[FieldSlot::mal]);
+    out.line("        </pregunta> ");
+}
+
+// Room enough for the file: its texts as escaped, and the markup around them, for
+// which a question never needs 1 KB (media names are counted whole with the texts).
+std::size_t roomFor(const GeneralData& g, const QuestionTable& questions, int count) {
+    std::size_t bytes = 4096;
+    for (const std::string* text : {&g.title, &g.subtitle, &g.author, &g.help, &g.time, &g.endWell, &g.endBad})
+        bytes += xmlEscapedSize(*text, kTextSpecial);
+    for (const std::string* sound : {&g.introSound, &g.endWellSound, &g.endBadSound})
+        bytes += xmlEscapedSize(*sound, kAttributeSpecial);
+    bytes += 2 * xmlEscapedSize(g.intro, kTextSpecial); // a lone LF or CR becomes CR LF
+    for (int k = 1; k <= count && k <= kQuestionCapacity; ++k) {
+        const Question& q = questions.record(k);
+        if (q[FieldSlot::enunciado].empty())
+            continue;
+        bytes += 1024;
+        for (int slot = 0; slot < kFieldSlotCount; ++slot) {
+            const bool sound = slot == static_cast<int>(FieldSlot::sonben) || slot == static_cast<int>(FieldSlot::sonmal);
+            bytes += xmlEscapedSize(q.fields[static_cast<std::size_t>(slot)], sound ? kAttributeSpecial : kTextSpecial);
+        }
+    }
+    return bytes;
 }
 
 } // namespace
 
 SaveRequest writeQuizFile(const GeneralData& g, const QuestionTable& questions, int count,
                           OutputBuffer& out) {
+    out.reserve(roomFor(g, questions, count));
+    QuizFileLines lines(out);
     constexpr std::string_view in = "    ";
-    out.appendLine("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
-    out.appendLine("  <xogo version=\"1.0\">");
-    out.appendLine(element(in, "titulo", g.title, " "));
-    out.appendLine(element(in, "subtitulo", g.subtitle, " "));
-    out.appendLine(element(in, "autor", g.author, " "));
-    // The introduction keeps its line breaks, so this one line of the buffer becomes
-    // as many lines of the file as the introduction has.
-    out.appendLine("    <intro son=\"" + escapeAttribute(bareFileName(g.introSound)) + "\"> " +
-                   escapeText(toCrLf(g.intro)) + "    </intro>");
-    out.appendLine(element(in, "axuda", g.help));
-    out.appendLine(element(in, "tempo", g.time));
+    lines.line("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+    lines.line("  <xogo version=\"1.0\">");
+    lines.element(in, "titulo", g.title, " ");
+    lines.element(in, "subtitulo", g.subtitle, " ");
+    lines.element(in, "autor", g.author, " ");
+    lines.intro(g);
+    lines.element(in, "axuda", g.help);
+    lines.element(in, "tempo", g.time);
     if (g.inOrder)
-        out.appendLine("    <orde>1</orde>");
+        lines.line("    <orde>1</orde>");
     if (!g.endWell.empty())
-        out.appendLine(elementWithSound(in, "ben", g.endWellSound, g.endWell));
+        lines.elementWithSound(in, "ben", g.endWellSound, g.endWell);
     if (!g.endBad.empty())
-        out.appendLine(elementWithSound(in, "mal", g.endBadSound, g.endBad));
-    out.appendLine("    <preguntas>");
+        lines.elementWithSound(in, "mal", g.endBadSound, g.endBad);
+    lines.line("    <preguntas>");
     for (int k = 1; k <= count && k <= kQuestionCapacity; ++k) {
         const Question& q = questions.record(k);
         if (!q[FieldSlot::enunciado].empty())
-            writeQuestion(q, out);
+            writeQuestion(q, lines);
     }
-    out.appendLine("    </preguntas> ");
-    out.appendLine("  </xogo> ");
+    lines.line("    </preguntas> ");
+    lines.line("  </xogo> ");
     return SaveRequest{kQuizFileFilter, kQuizFileExtension};
 }
 
