@@ -257,34 +257,31 @@ void escape(Sink& sink, std::string_view text, std::string_view special, bool dr
     if (dropControls)
         for (int c = 0; c < 0x20; ++c)
             isDropped[c] = c != '\t' && c != '\n' && c != '\r';
-    // Eight bytes at a time: a byte equal to c makes a zero byte in w ^ (c in every
-    // byte), which the usual bit trick finds, and the same trick on w itself finds a
-    // byte below 0x20. The trick's lowest set bit always marks a real match, so the
-    // scan jumps straight to it.
-    constexpr std::uint64_t kOnes = 0x0101010101010101u;
-    constexpr std::uint64_t kHigh = 0x8080808080808080u;
-    auto candidates = [&](std::uint64_t w) {
-        std::uint64_t found = dropControls ? (w - kOnes * 0x20) & ~w & kHigh : 0;
-        for (char c : special) {
-            const std::uint64_t v = w ^ (kOnes * static_cast<unsigned char>(c));
-            found |= (v - kOnes) & ~v & kHigh;
-        }
-        return found;
-    };
+    // Sixteen bytes at a time (the compiler's vector types, SSE2 or NEON): a lane is
+    // marked where its byte is listed or, when controls are dropped, below 0x20; the
+    // scan jumps straight to the first mark.
+    using Lanes = unsigned char __attribute__((vector_size(16)));
     const char* const data = text.data();
     const std::size_t n = text.size();
     std::size_t kept = 0; // start of the bytes not yet given to the sink
     std::size_t pos = 0;
     while (pos < n) {
-        if (pos + 8 <= n) {
-            std::uint64_t w;
-            std::memcpy(&w, data + pos, 8);
-            const std::uint64_t found = candidates(w);
-            if (found == 0) {
-                pos += 8;
+        if (pos + 16 <= n) {
+            Lanes x;
+            std::memcpy(&x, data + pos, 16);
+            Lanes marked = dropControls ? static_cast<Lanes>(x < 0x20) : Lanes{};
+            for (char c : special)
+                marked |= static_cast<Lanes>(x == static_cast<unsigned char>(c));
+            std::uint64_t low;
+            std::uint64_t high;
+            std::memcpy(&low, &marked, 8);
+            std::memcpy(&high, reinterpret_cast<const char*>(&marked) + 8, 8);
+            if ((low | high) == 0) {
+                pos += 16;
                 continue;
             }
-            pos += static_cast<std::size_t>(__builtin_ctzll(found) >> 3);
+            pos += low ? static_cast<std::size_t>(__builtin_ctzll(low) >> 3)
+                       : 8 + static_cast<std::size_t>(__builtin_ctzll(high) >> 3);
         }
         const char c = data[pos];
         const auto byte = static_cast<unsigned char>(c);

@@ -68,12 +68,13 @@ TEST(LineBreaks, AnyMixBecomesCrLfAndBack) {
 namespace {
 
 // Byte strings of every shape the converters take in runs: ASCII runs longer and
-// shorter than eight bytes, markup characters, whole UTF-8 sequences of each length,
+// shorter than eight and sixteen bytes, markup characters, control characters, whole UTF-8 sequences of each length,
 // stray and truncated bytes, at every offset.
 std::vector<std::string> mixedTexts() {
     const char* const pieces[] = {"a",      "Xogo de ",   "&",          "<",    ">",   "\"", "'",
                                   "\xC3\xB1", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xF1", "\xC3",
-                                  "\xE2\x82", "\x80",     "\x9D",       "\xFF", "\r\n", "0123456789abcdef"};
+                                  "\xE2\x82", "\x80",     "\x9D",       "\xFF", "\r\n", "0123456789abcdef",
+                                  "\x01",     "\t",        "\x1F"};
     std::vector<std::string> texts = {""};
     std::uint32_t state = 1;
     for (int n = 0; n < 400; ++n) {
@@ -138,6 +139,15 @@ TEST(Markup, EscapingReplacesExactlyTheListedCharacters) {
             std::string appended = "kept";
             appendEscapedMarkup(appended, s, special);
             EXPECT_EQ(appended, "kept" + expected);
+            // For XML the controls other than tab, line feed and carriage return go.
+            std::string carried;
+            for (char c : expected)
+                if (static_cast<unsigned char>(c) >= 0x20 || c == '\t' || c == '\n' || c == '\r')
+                    carried += c;
+            std::string xml = "kept";
+            appendXmlEscaped(xml, s, special);
+            EXPECT_EQ(xml, "kept" + carried) << s << " / " << special;
+            EXPECT_EQ(xmlEscapedSize(s, special), carried.size()) << s << " / " << special;
         }
     }
 }
