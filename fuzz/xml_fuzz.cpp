@@ -4,6 +4,9 @@
 // nodes, element names and attribute names are names, texts are stripped and
 // never empty, kinds other than element have neither children nor attributes), and
 // a text's name is its value with the references replaced as documented, stripped.
+// Read again with the references replaced in place, the input must give the same
+// outcome: the same error, or the same tree, in which a text's value is its name when
+// the declaration names UTF-8 and is unchanged otherwise.
 
 #include "text.h"
 #include "xml/XMLParser.h"
@@ -13,6 +16,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -131,18 +135,67 @@ void checkNode(const vireta::TXMLNode& n)
     check(!n.isElementWithAttributes());
 }
 
+bool namesUtf8(std::string_view encoding)
+{
+    if (encoding.size() != 5)
+        return false;
+    std::string lower(encoding);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return lower == "utf-8";
+}
+
+// The tree read with the references replaced in place against the one read with the
+// values kept: the same nodes, names and attributes, texts as documented.
+void checkSameTree(const vireta::TXMLDoc& kept, const vireta::TXMLDoc& inPlace)
+{
+    const bool utf8 = namesUtf8(kept.declaration().encoding());
+    check(kept.declaration().encoding() == inPlace.declaration().encoding());
+    check(kept.nodeCount() == inPlace.nodeCount());
+    std::vector<std::pair<const vireta::TXMLNode*, const vireta::TXMLNode*>> pending;
+    for (std::size_t i = 0; i < kept.nodeCount(); ++i)
+        pending.emplace_back(kept.node(i), inPlace.node(i));
+    while (!pending.empty()) {
+        const auto [a, b] = pending.back();
+        pending.pop_back();
+        check(a->kind() == b->kind() && a->name() == b->name());
+        const bool replaced = utf8 && a->kind() == vireta::TXMLNode::Kind::Text;
+        check(b->value() == (replaced ? a->name() : a->value()));
+        check(a->attributeCount() == b->attributeCount() && a->childCount() == b->childCount());
+        for (std::size_t i = 0; i < a->attributeCount(); ++i)
+            check(a->attribute(i)->name() == b->attribute(i)->name()
+                  && a->attribute(i)->value() == b->attribute(i)->value());
+        for (std::size_t i = 0; i < a->childCount(); ++i)
+            pending.emplace_back(a->child(i), b->child(i));
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
     vireta::TXMLDoc doc;
+    vireta::TXMLDoc inPlace;
+    std::string error;
     try {
-        doc.loadFromBytes(std::string_view(reinterpret_cast<const char*>(data), size));
-    } catch (const vireta::EXMLException&) {
+        doc.loadFromBytes(input);
+    } catch (const vireta::EXMLException& e) {
         check(doc.nodeCount() == 0 && doc.root() == nullptr);
         check(doc.declaration().version().empty() && doc.declaration().encoding().empty());
-        return 0;
+        error = e.what();
     }
+    try {
+        inPlace.loadFromBytes(input, vireta::TXMLDoc::TextReading::ReplaceInPlaceWhenUtf8);
+        check(error.empty());
+    } catch (const vireta::EXMLException& e) {
+        check(e.what() == error);
+        check(inPlace.nodeCount() == 0 && inPlace.root() == nullptr);
+    }
+    if (!error.empty())
+        return 0;
+    checkSameTree(doc, inPlace);
 
     if (doc.nodeCount() == 0) {
         check(size == 0 || data[0] == 0);
