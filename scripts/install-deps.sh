@@ -23,6 +23,7 @@ packages=(
   clang libclang-rt-14-dev
   # XML parsers the benchmarks compare against (pugixml is also the program's)
   libexpat1-dev libpugixml-dev
+  time   # the benchmarks read a program's peak memory through GNU time
   # archive readers the tar writer tests check against
   tar libarchive-tools python3
   # the install tree test's validators and file type lookup
