@@ -261,6 +261,11 @@ void escape(Sink& sink, std::string_view text, std::string_view special, bool dr
     // marked where its byte is listed or, when controls are dropped, below 0x20; the
     // scan jumps straight to the first mark.
     using Lanes = unsigned char __attribute__((vector_size(16)));
+    Lanes listed[5];
+    std::size_t listedCount = 0;
+    for (char c : special)
+        if (listedCount < 5 && isSpecial[static_cast<unsigned char>(c)])
+            listed[listedCount++] = Lanes{} + static_cast<unsigned char>(c);
     const char* const data = text.data();
     const std::size_t n = text.size();
     std::size_t kept = 0; // start of the bytes not yet given to the sink
@@ -270,8 +275,8 @@ void escape(Sink& sink, std::string_view text, std::string_view special, bool dr
             Lanes x;
             std::memcpy(&x, data + pos, 16);
             Lanes marked = dropControls ? static_cast<Lanes>(x < 0x20) : Lanes{};
-            for (char c : special)
-                marked |= static_cast<Lanes>(x == static_cast<unsigned char>(c));
+            for (std::size_t i = 0; i < listedCount; ++i)
+                marked |= static_cast<Lanes>(x == listed[i]);
             std::uint64_t low;
             std::uint64_t high;
             std::memcpy(&low, &marked, 8);
