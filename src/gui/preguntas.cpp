@@ -21,7 +21,6 @@
 #include "qt_text.h"
 #include "sound_player.h"
 #include "text.h"
-#include "xml/XMLParser.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -103,7 +102,6 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dialogs_(di
                                      QLatin1Char('\n') + text);
         showNote(text);
     });
-    document_ = std::make_unique<TXMLDoc>();
     previews_ = std::make_unique<PreviewCache>();
     // A preview decoded in the background is shown on the interface thread.
     previews_->setReadyHandler([this](const std::string& path) {
@@ -974,7 +972,9 @@ void TForm1::applyImportResult(const ImportResult& result) {
 void TForm1::LoadItem(const QString& path) {
     OpenedQuiz opened;
     try {
-        opened = openQuizFile(*document_, toUtf8(path));
+        // The document lives only while the quiz is read from it: a large file is not
+        // kept in memory beside the quiz.
+        opened = openQuizFile(toUtf8(path));
     } catch (const std::exception&) {
         dialogs_.inform(this, QStringLiteral("Erro no arquivo :") + path);
         return;
@@ -1072,7 +1072,6 @@ void TForm1::btordeaClick() {
 
 void TForm1::FormCreate() {
     model_.openedFolder.clear();
-    document_->clear();
     restoring_ = true;
     iniciar();
     restoring_ = false;

@@ -44,7 +44,6 @@ class QUndoStack;
 
 namespace vireta {
 
-class TXMLDoc;
 class PreviewCache;
 class PreviewBox;
 class SoundPlayer;
@@ -277,7 +276,6 @@ private:
     // they were, so the test printed and the test saved (with its key) are the same.
     std::optional<std::uint32_t> paperSeed_;
     std::string paperInputs_;
-    std::unique_ptr<TXMLDoc> document_; // the one document every open reuses
     std::unique_ptr<PreviewCache> previews_; // question pictures, decoded once and ahead
     bool deferPictures_ = false; // set while an open shows its first question
     bool picturePending_ = false; // the picture box waits for a background decode
