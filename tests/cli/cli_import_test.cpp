@@ -67,6 +67,27 @@ TEST_F(CliImport, CheckCountsAndListsWhatIsNotImported) {
     EXPECT_EQ(r.out, "0\n");
 }
 
+// The format is told from a file's first megabyte; what is read then is the whole file.
+TEST_F(CliImport, LargeFilesAreToldAndReadWhole) {
+    const std::string longText(3 << 20, 'x');
+    write("grande.gift", "::R1:: " + longText + " {=si ~non}\n\n::R2:: Outra? {=si ~non}\n");
+    Outcome r = run("--check grande.gift");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "2\n");
+
+    write("grande.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><xogo version=\"1.0\"><preguntas>"
+                        "<pregunta><enunciado>" + longText + "</enunciado></pregunta>"
+                        "<pregunta><enunciado>&#233;</enunciado></pregunta></preguntas></xogo>");
+    r = run("--check grande.xml");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "2\n");
+    r = run("-f xml -o copia.xml grande.xml");
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string copy = readFile(dir_ + "copia.xml");
+    EXPECT_NE(copy.find("<enunciado>" + longText + "</enunciado>"), std::string::npos);
+    EXPECT_NE(copy.find("<enunciado>\xC3\xA9</enunciado>"), std::string::npos);
+}
+
 TEST_F(CliImport, ConvertsAnImportIntoAQuizFile) {
     write("preguntas.gift", kGift);
     Outcome r = run("-f xml -o quiz preguntas.gift");
