@@ -26,8 +26,8 @@ std::string escapeAttribute(std::string_view text) {
 
 namespace {
 
-// The file's lines, each made in one reused string and then appended to the buffer,
-// so that no text is copied more than once on its way there.
+// The file's lines, each built in one string kept for the whole file (the texts
+// escaped straight into it) and then appended to the buffer.
 class QuizFileLines {
 public:
     explicit QuizFileLines(OutputBuffer& out) : out_(out) {}
