@@ -243,10 +243,10 @@ std::string utf8FromFile(std::string_view bytes) {
 
 namespace {
 
-// The escaping of appendEscapedMarkup and appendXmlEscaped, and the size of its
-// result: references for the characters listed in `special`, and, when
-// `dropControls`, no C0 control other than tab, line feed and carriage return. The
-// sink receives the runs of bytes kept as they are and the references.
+// The escaping of appendEscapedMarkup and appendXmlEscaped: references for the
+// characters listed in `special`, and, when `dropControls`, no C0 control other than
+// tab, line feed and carriage return. The sink receives the runs of bytes kept as
+// they are and the references.
 template <typename Sink>
 void escape(Sink& sink, std::string_view text, std::string_view special, bool dropControls) {
     bool isSpecial[256] = {};
@@ -314,12 +314,6 @@ struct AppendingSink {
     void reference(std::string_view r) { out.append(r); }
 };
 
-struct CountingSink {
-    std::size_t size = 0;
-    void run(const char*, std::size_t n) { size += n; }
-    void reference(std::string_view r) { size += r.size(); }
-};
-
 } // namespace
 
 void appendEscapedMarkup(std::string& out, std::string_view text, std::string_view special) {
@@ -335,9 +329,64 @@ void appendXmlEscaped(std::string& out, std::string_view text, std::string_view 
 }
 
 std::size_t xmlEscapedSize(std::string_view text, std::string_view special) {
-    CountingSink sink;
-    escape(sink, text, special, true);
-    return sink.size;
+    // What each byte adds to the size: the length of its reference less one for a
+    // listed character, minus one for a dropped control.
+    int extra[256] = {};
+    for (char c : special) {
+        const auto byte = static_cast<unsigned char>(c);
+        switch (c) {
+        case '&': extra[byte] = 4; break;
+        case '<':
+        case '>': extra[byte] = 3; break;
+        case '"':
+        case '\'': extra[byte] = 5; break;
+        default: break;
+        }
+    }
+    for (int c = 0; c < 0x20; ++c)
+        if (c != '\t' && c != '\n' && c != '\r')
+            extra[c] = -1;
+
+    // Sixteen bytes at a time, without a branch per byte: every lane adds its
+    // byte's part to a lane total, which holds at most 5 a block, so 50 blocks fit
+    // in a byte before the totals are summed.
+    using Lanes = unsigned char __attribute__((vector_size(16)));
+    Lanes listed[5];
+    Lanes weights[5];
+    std::size_t listedCount = 0;
+    for (int c : {'&', '<', '>', '"', '\''})
+        if (extra[c] > 0) {
+            listed[listedCount] = Lanes{} + static_cast<unsigned char>(c);
+            weights[listedCount++] = Lanes{} + static_cast<unsigned char>(extra[c]);
+        }
+    auto sum = [](const Lanes& lanes) {
+        unsigned char bytes[16];
+        std::memcpy(bytes, &lanes, 16);
+        std::size_t total = 0;
+        for (unsigned char b : bytes)
+            total += b;
+        return total;
+    };
+    const char* const data = text.data();
+    const std::size_t n = text.size();
+    std::size_t size = n;
+    std::size_t pos = 0;
+    while (n - pos >= 16) {
+        Lanes added{};
+        Lanes dropped{};
+        for (int block = 0; block < 50 && n - pos >= 16; ++block, pos += 16) {
+            Lanes x;
+            std::memcpy(&x, data + pos, 16);
+            for (std::size_t i = 0; i < listedCount; ++i)
+                added += static_cast<Lanes>(x == listed[i]) & weights[i];
+            dropped += static_cast<Lanes>((x < 0x20) & (x != '\t') & (x != '\n') & (x != '\r')) & 1;
+        }
+        size += sum(added);
+        size -= sum(dropped);
+    }
+    for (; pos < n; ++pos)
+        size = static_cast<std::size_t>(static_cast<long long>(size) + extra[static_cast<unsigned char>(data[pos])]);
+    return size;
 }
 
 std::string escapeMarkup(std::string_view text, std::string_view special) {
