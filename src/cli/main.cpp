@@ -390,9 +390,35 @@ void complain(const std::string& message) {
     std::fprintf(stderr, "vireta-export: %s\n", message.c_str());
 }
 
+// The file system as the review sees it, with the media of an import read without
+// writing them taken as there: they would be written by the import itself.
+class FilesWithUnwrittenMedia : public ReviewFiles {
+public:
+    explicit FilesWithUnwrittenMedia(const std::vector<std::string>& unwritten) : unwritten_(unwritten) {}
+
+    FileFacts probe(const std::string& path) const override {
+        for (std::size_t i = 0; i < unwritten_.size(); ++i) {
+            if (unwritten_[i] == path) {
+                FileFacts facts;
+                facts.state = FileFacts::State::Regular;
+                facts.device = UINT64_MAX; // no real file's identity
+                facts.inode = i + 1;
+                return facts;
+            }
+        }
+        return systemFiles().probe(path);
+    }
+
+private:
+    const std::vector<std::string>& unwritten_;
+};
+
 // --review: the findings on standard output; 3 when one of them is an error.
-int review(const Options& o, const GeneralData& general, const QuizModel& model) {
+int review(const Options& o, const GeneralData& general, const QuizModel& model,
+           const std::vector<std::string>& unwrittenMedia) {
+    const FilesWithUnwrittenMedia files(unwrittenMedia);
     ReviewOptions options;
+    options.files = &files;
     options.shuffleAnswers = o.settings.shuffleAnswers;
     if (!o.format.empty()) {
         const FormatEntry& format = *findFormat(o.format);
@@ -434,13 +460,15 @@ bool isImport(const Options& o) {
 }
 
 // Reads QUIZ into a new quiz and returns its number of questions; -1 (having said
-// why) when it cannot be read.
-int load(const Options& o, QuizModel& model, GeneralData& general) {
+// why) when it cannot be read. An import read without writing its embedded media
+// lists the paths they would have in `unwrittenMedia`.
+int load(const Options& o, QuizModel& model, GeneralData& general, std::vector<std::string>& unwrittenMedia) {
     if (isImport(o)) {
         try {
             // --check and --review only read: embedded media are not written out.
             const ImportResult result = importQuestions(o.quiz, o.from, !o.check && !o.review);
             const AppliedImport applied = applyImport(result, model);
+            unwrittenMedia = result.unwrittenMedia;
             for (const FormatNote& note : applied.notes)
                 complain(o.quiz + ": " + note.english());
             return applied.inserted;
@@ -464,7 +492,8 @@ int load(const Options& o, QuizModel& model, GeneralData& general) {
 int run(const Options& o) {
     QuizModel model;
     GeneralData general;
-    const int count = load(o, model, general);
+    std::vector<std::string> unwrittenMedia;
+    const int count = load(o, model, general, unwrittenMedia);
     if (count < 0)
         return 1;
     if (o.check) {
@@ -473,7 +502,7 @@ int run(const Options& o) {
     }
 
     if (o.review)
-        return review(o, general, model);
+        return review(o, general, model, unwrittenMedia);
 
     const FormatEntry& format = *findFormat(o.format);
     OutputBuffer buffer;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 using namespace vireta::samples;
 using namespace testfiles;
@@ -34,6 +35,7 @@ protected:
     void write(const std::string& name, const std::string& bytes) {
         writeFile(dir_ + name, bytes);
     }
+    bool exists(const std::string& name) const { return ::access((dir_ + name).c_str(), F_OK) == 0; }
 
     ScratchDir scratch_;
     const std::string dir_ = scratch_.folder();
@@ -281,6 +283,25 @@ TEST_F(Cli, ReviewPrintsTheFindingsAndTellsErrorsByItsStatus) {
     Outcome r = run("--review banco.gift");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "question 1: warning: answers 1 and 3 are alike\n");
+
+    // Media embedded in a question bank are not written by a review, and are not
+    // reported missing: the import would write them.
+    write("banco.xml",
+          "<?xml version=\"1.0\"?><quiz><question type=\"multichoice\"><name><text>P</text></name>"
+          "<questiontext format=\"html\"><text>&lt;p&gt;Cal?&lt;img src=\"@@PLUGINFILE@@/mapa.png\"&gt;"
+          "&lt;/p&gt;</text><file name=\"mapa.png\" path=\"/\" encoding=\"base64\">UE5H</file>"
+          "</questiontext><answer fraction=\"100\"><text>Si</text></answer>"
+          "<answer fraction=\"0\"><text>Non</text></answer></question>"
+          "<question type=\"multichoice\"><name><text>Q</text></name><questiontext format=\"html\">"
+          "<text>&lt;p&gt;E?&lt;img src=\"falta.png\"&gt;&lt;/p&gt;</text></questiontext>"
+          "<answer fraction=\"100\"><text>Si</text></answer><answer fraction=\"0\"><text>Non</text>"
+          "</answer></question></quiz>");
+    r = run("--review -f html --shuffle-answers banco.xml");
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out, "") << "the picture counts as there";
+    EXPECT_FALSE(exists("banco-media")) << "a review writes nothing";
+    r = run("-f xml -o banco-xogo.xml banco.xml");
+    EXPECT_TRUE(exists("banco-media/mapa.png")) << r.err;
 
     r = run("--review missing.xml");
     EXPECT_EQ(r.status, 1);

@@ -83,6 +83,9 @@ struct ImportedQuestion {
 struct ImportResult {
     std::vector<ImportedQuestion> questions;
     std::vector<FormatNote> notes;
+    // Read without writing media: the paths the questions give to embedded media
+    // that were not written out.
+    std::vector<std::string> unwrittenMedia;
 };
 
 // The notes a writer gives about what the format could not carry.

@@ -103,6 +103,7 @@ public:
         const std::string path = folder_ + name;
         if (!write_) {
             used_.insert(name);
+            unwritten_.push_back(path);
             return path;
         }
         // Never through a link planted in the folder.
@@ -118,11 +119,15 @@ public:
         return path;
     }
 
+    // The paths handed out without writing the media.
+    const std::vector<std::string>& unwritten() const { return unwritten_; }
+
 private:
     std::string folder_;
     bool write_;
     bool created_ = false;
     std::set<std::string> used_;
+    std::vector<std::string> unwritten_;
 };
 
 } // namespace
@@ -218,9 +223,11 @@ ImportResult importQuestions(const std::string& path, std::optional<ImportFormat
     case ImportFormat::MoodleXml: {
         MediaFolder folder(mediaFolderFor(path), writeMedia);
         try {
-            return MoodleXmlReader::read(text, [&](const std::string& name, const std::string& b) {
+            ImportResult result = MoodleXmlReader::read(text, [&](const std::string& name, const std::string& b) {
                 return folder.write(name, b);
             });
+            result.unwrittenMedia = folder.unwritten();
+            return result;
         } catch (const MoodleXmlError& e) {
             throw ImportError(path, ImportError::Kind::Malformed, e.what());
         }

@@ -50,7 +50,7 @@ std::optional<ImportFormat> importFormatNamed(std::string_view name);
 // The media embedded in a Moodle XML file are written into the folder NAME-media
 // beside it (NAME: the file's name up to its last '.'), created when first needed.
 // With `writeMedia` false nothing is written (the questions hold the paths the media
-// would have). Throws ImportError when the file cannot be read, its format cannot be
+// would have, and the result lists them as unwritten). Throws ImportError when the file cannot be read, its format cannot be
 // told or is the quiz file's, or a Moodle XML document cannot be parsed.
 ImportResult importQuestions(const std::string& path,
                              std::optional<ImportFormat> forced = std::nullopt,
