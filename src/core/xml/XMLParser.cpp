@@ -485,9 +485,22 @@ public:
         }
         std::memset(slots_, 0, slots * sizeof(std::uint64_t));
         const std::size_t mask = slots - 1;
+        // A large table is far from the cache, and every name lands at a random
+        // place in it: the hashes are worked out some names ahead, and their slots
+        // fetched while the names before them are put in.
+        std::array<std::uint32_t, kAhead> ahead;
+        for (std::size_t j = 0; j < kAhead && j < count; ++j) {
+            ahead[j] = hashOf(list[j].name());
+            __builtin_prefetch(slots_ + (ahead[j] & mask), 1);
+        }
         for (std::size_t j = 0; j < count; ++j) {
             const std::string_view name = list[j].name();
-            const std::uint32_t tag = hashOf(name);
+            const std::uint32_t tag = ahead[j % kAhead];
+            if (j + kAhead < count) {
+                const std::uint32_t next = hashOf(list[j + kAhead].name());
+                ahead[j % kAhead] = next;
+                __builtin_prefetch(slots_ + (next & mask), 1);
+            }
             for (std::size_t i = tag & mask;; i = (i + 1) & mask) {
                 const std::uint64_t slot = slots_[i];
                 if (slot == 0) {
@@ -504,6 +517,7 @@ public:
 
 private:
     static constexpr std::size_t kMinimumSlots = 64;
+    static constexpr std::size_t kAhead = 16; // a power of two
 
     static std::uint32_t hashOf(std::string_view s)
     {
@@ -516,8 +530,20 @@ private:
             h = (h ^ w) * 0xFF51AFD7ED558CCDu;
             h ^= h >> 29;
         }
+        // The last bytes as a little-endian word, put together from at most two
+        // loads that may overlap: copied one by one into the word, they would
+        // make it wait for each of them.
         std::uint64_t w = 0;
-        std::memcpy(&w, p, n);
+        if (n >= 4) {
+            std::uint32_t low;
+            std::uint32_t high;
+            std::memcpy(&low, p, 4);
+            std::memcpy(&high, p + n - 4, 4);
+            w = low | (std::uint64_t{high} << (8 * (n - 4)));
+        } else if (n > 0) {
+            const auto byte = [p](std::size_t i) { return std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i); };
+            w = byte(0) | byte(n / 2) | byte(n - 1);
+        }
         h = (h ^ w) * 0xC4CEB9FE1A85EC53u;
         h ^= h >> 32;
         return static_cast<std::uint32_t>(h);
