@@ -102,16 +102,9 @@ public:
     void* allocate(std::size_t bytes)
     {
         bytes = roundUp(bytes);
-        lastWasOwnBlock_ = bytes > blockSize_ / 4;
-        if (lastWasOwnBlock_) {
-            // Large requests get a block of their own; the current block stays open.
-            return take(bytes).data;
-        }
-        if (bytes > left_) {
-            const Block block = take(blockSize_);
-            cursor_ = block.data;
-            left_ = block.capacity;
-        }
+        if (bytes > left_ || bytes > blockSize_ / 4)
+            return allocateElsewhere(bytes);
+        lastWasOwnBlock_ = false;
         void* result = cursor_;
         cursor_ += bytes;
         left_ -= bytes;
@@ -153,6 +146,19 @@ public:
 
 private:
     static std::size_t roundUp(std::size_t bytes) { return (bytes + (Align - 1)) & ~(Align - 1); }
+
+    // In a block of its own when large, the current block staying open; else at
+    // the start of a new block. Out of line, to keep allocate short.
+    [[gnu::noinline]] void* allocateElsewhere(std::size_t bytes)
+    {
+        lastWasOwnBlock_ = bytes > blockSize_ / 4;
+        if (lastWasOwnBlock_)
+            return take(bytes).data;
+        const Block block = take(blockSize_);
+        cursor_ = block.data + bytes;
+        left_ = block.capacity - bytes;
+        return block.data;
+    }
 
     Block take(std::size_t bytes)
     {
@@ -418,19 +424,27 @@ public:
     std::size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
     T& operator[](std::size_t i) { return segments_[i >> kShift][i & kMask]; }
-    T& back() { return (*this)[size_ - 1]; }
-    void pop_back() { --size_; }
+    T& back() { return *top_; }
+    void pop_back()
+    {
+        --size_;
+        top_ = (size_ & kMask) != 0 ? top_ - 1 : topOf(size_);
+    }
     // Only ever shrinks; the segments stay for reuse.
-    void shrinkTo(std::size_t n) { size_ = n; }
+    void shrinkTo(std::size_t n)
+    {
+        size_ = n;
+        top_ = topOf(n);
+    }
 
     T& push(const T& value) { return *new (grab()) T(value); }
     // The memory of a new top element, for the caller to construct it in place.
     void* grab()
     {
-        const std::size_t segment = size_ >> kShift;
-        if (segment == segments_.size())
-            segments_.push_back(static_cast<T*>(::operator new(kSegment * sizeof(T))));
-        return segments_[segment] + (size_++ & kMask);
+        if ((size_ & kMask) == 0)
+            return grabFirstOfSegment();
+        ++size_;
+        return ++top_;
     }
 
     // Pushes the `n` elements at `values`.
@@ -452,8 +466,22 @@ public:
     }
 
 private:
+    // The last element of the first n, or nullptr.
+    T* topOf(std::size_t n) { return n ? segments_[(n - 1) >> kShift] + ((n - 1) & kMask) : nullptr; }
+
+    void* grabFirstOfSegment()
+    {
+        const std::size_t segment = size_ >> kShift;
+        if (segment == segments_.size())
+            segments_.push_back(static_cast<T*>(::operator new(kSegment * sizeof(T))));
+        ++size_;
+        top_ = segments_[segment];
+        return top_;
+    }
+
     std::vector<T*> segments_;
     std::size_t size_ = 0;
+    T* top_ = nullptr; // the last element, kept for the innermost open element
 };
 
 // Finds the first attribute of a start tag whose name an earlier attribute of the
@@ -644,7 +672,13 @@ private:
     void failOnRepeatedAttribute();
     [[noreturn]] static void failRepeated(std::string_view attributeName);
     bool atEndTagOf(std::string_view name);
-    void closeElement();
+    void closeElement()
+    {
+        const OpenElement element = open_.back();
+        open_.pop_back();
+        if (element.children & 1)
+            element.node->element_.children = takeScratchFrom(element.children >> 1);
+    }
     void parseElementTree();
 
     std::string_view replaceReferences(std::string_view text);
@@ -672,15 +706,22 @@ private:
         ++list->count;
         return end;
     }
-    void* startChildren(OpenElement& parent);
-    void* moveChildrenToScratch(OpenElement& parent);
+    void* startChildren(OpenElement& parent)
+    {
+        auto* list = static_cast<ListHeader*>(s_.tree.allocate(sizeof(ListHeader) + sizeof(TXMLNode)));
+        list->count = 1;
+        parent.node->element_.children = list;
+        parent.children = reinterpret_cast<std::uintptr_t>(list);
+        return list + 1;
+    }
+    [[gnu::noinline]] void* moveChildrenToScratch(OpenElement& parent);
     void appendWithValue(Kind kind, std::string_view name, std::string_view value)
     {
         TXMLNode& n = append(kind, name);
         n.value_ = {value.data(), value.size()};
     }
     // Moves scratch_[from..] into a list in the arena; nullptr when there is nothing.
-    const ListHeader* takeScratchFrom(std::size_t from);
+    [[gnu::noinline]] const ListHeader* takeScratchFrom(std::size_t from);
 
     TXMLDoc::Storage& s_;
     TXMLDeclaration& declaration_;
@@ -1016,15 +1057,6 @@ const ListHeader* XMLTreeBuilder::takeScratchFrom(std::size_t from)
     return header;
 }
 
-void* XMLTreeBuilder::startChildren(OpenElement& parent)
-{
-    auto* list = static_cast<ListHeader*>(s_.tree.allocate(sizeof(ListHeader) + sizeof(TXMLNode)));
-    list->count = 1;
-    parent.node->element_.children = list;
-    parent.children = reinterpret_cast<std::uintptr_t>(list);
-    return list + 1;
-}
-
 void* XMLTreeBuilder::moveChildrenToScratch(OpenElement& parent)
 {
     // The list left behind is not reused: it is never longer than the one the
@@ -1146,14 +1178,6 @@ bool XMLTreeBuilder::atEndTagOf(std::string_view name)
         return false;
     cursor_ = p + 1;
     return true;
-}
-
-void XMLTreeBuilder::closeElement()
-{
-    const OpenElement element = open_.back();
-    open_.pop_back();
-    if (element.children & 1)
-        element.node->element_.children = takeScratchFrom(element.children >> 1);
 }
 
 // The cursor stands on the "<" of an element; reads it with everything inside.
