@@ -2,9 +2,12 @@
 //
 // The whole input is held in one buffer with a NUL byte after it; parsing ends at
 // the first NUL byte. The parser makes a single forward pass with a moving cursor
-// and never recurses: open elements live on an explicit stack, and the nodes of
-// every list being built wait in one scratch vector until their list is complete,
-// when they are copied into a contiguous block of the document's arena. Names and
+// and never recurses: open elements live on an explicit stack. An element's
+// children are put straight into the document's arena as one contiguous list,
+// which grows in place while nothing else is put after it; when something is, the
+// list moves to a scratch stack and waits there until it is complete, when it is
+// copied back into the arena. A tag's attributes are read into a working list;
+// a long one becomes part of the tree as it is, a short one is copied. Names and
 // values point into the buffer, which the document keeps; only the names of texts
 // that contain references need bytes of their own, and not even those when the
 // references are replaced in the buffer itself. Nodes and attributes are plain
