@@ -2,9 +2,12 @@
 //
 // The whole input is held in one buffer with a NUL byte after it; parsing ends at
 // the first NUL byte. The parser makes a single forward pass with a moving cursor
-// and never recurses: open elements live on an explicit stack, and the nodes of
-// every list being built wait in one scratch vector until their list is complete,
-// when they are copied into a contiguous block of the document's arena. Names and
+// and never recurses: open elements live on an explicit stack. An element's
+// children are put straight into the document's arena as one contiguous list,
+// which grows in place while nothing else is put after it; when something is, the
+// list moves to a scratch stack and waits there until it is complete, when it is
+// copied back into the arena. A tag's attributes are read into a working list;
+// a long one becomes part of the tree as it is, a short one is copied. Names and
 // values point into the buffer, which the document keeps; only the names of texts
 // that contain references need bytes of their own, and not even those when the
 // references are replaced in the buffer itself. Nodes and attributes are plain
@@ -19,6 +22,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -49,33 +53,88 @@ const TXMLAttribute* TXMLAttributes::find(std::string_view name) const
 
 namespace {
 
+// Memory for an arena block or a working buffer, freed with ::operator delete(raw).
+// A large one starts on a huge page boundary, and the whole huge pages of its
+// capacity (its size rounded up to them) are advised to be backed by huge pages
+// before anything is written there: such buffers are written once, fresh, and
+// their page faults would otherwise be most of their cost.
+struct Block {
+    void* raw;
+    char* data;
+    std::size_t capacity; // usable bytes from data
+};
+
+Block newBlock(std::size_t bytes)
+{
+    if (bytes < kHugePageAdviceMinimum) {
+        void* raw = ::operator new(bytes);
+        return {raw, static_cast<char*>(raw), bytes};
+    }
+    constexpr std::size_t kHugePage = std::size_t{2} << 20;
+    const std::size_t capacity = (bytes + kHugePage - 1) & ~(kHugePage - 1);
+    // The extra huge page makes room for the alignment; what the alignment skips
+    // is never written, so it is never backed by memory either.
+    void* raw = ::operator new(capacity + kHugePage);
+    const auto address = reinterpret_cast<std::uintptr_t>(raw);
+    char* data = static_cast<char*>(raw) + (((address + kHugePage - 1) & ~(kHugePage - 1)) - address);
+    adviseHugePages(data, capacity);
+    return {raw, data, capacity};
+}
+
 // Blocks of memory handed out in order and freed all at once. `Align` is the
 // alignment of every allocation.
 template <std::size_t Align>
 class Arena {
 public:
+    Arena() = default;
+    Arena(const Arena&) = delete;
+    Arena& operator=(const Arena&) = delete;
+    ~Arena()
+    {
+        for (void* block : blocks_)
+            ::operator delete(block);
+    }
+
     // Blocks are made this large; choose it by the size of the input so that small
     // documents do not carry large half-empty blocks.
     void setBlockSize(std::size_t bytes) { blockSize_ = bytes; }
 
+    // Whether an allocation of `bytes` gets a block of its own.
+    bool wantsOwnBlock(std::size_t bytes) const { return roundUp(bytes) > blockSize_ / 4; }
+
     void* allocate(std::size_t bytes)
     {
-        bytes = (bytes + (Align - 1)) & ~(Align - 1);
-        lastWasOwnBlock_ = bytes > blockSize_ / 4;
-        if (lastWasOwnBlock_) {
-            // Large requests get a block of their own; the current block stays open.
-            blocks_.emplace_back(newBlock(bytes));
-            return blocks_.back().get();
-        }
-        if (bytes > left_) {
-            blocks_.emplace_back(newBlock(blockSize_));
-            cursor_ = reinterpret_cast<char*>(blocks_.back().get());
-            left_ = blockSize_;
-        }
+        bytes = roundUp(bytes);
+        if (bytes > left_ || bytes > blockSize_ / 4)
+            return allocateElsewhere(bytes);
+        lastWasOwnBlock_ = false;
         void* result = cursor_;
         cursor_ += bytes;
         left_ -= bytes;
         return result;
+    }
+
+    // Grows an allocation that ends at `end` by `bytes` in place, when nothing has
+    // been handed out after it from the current block and the block has room; false,
+    // and nothing changed, otherwise. `bytes` is a multiple of Align.
+    bool extend(const void* end, std::size_t bytes)
+    {
+        if (end != cursor_ || bytes > left_)
+            return false;
+        cursor_ += bytes;
+        left_ -= bytes;
+        return true;
+    }
+
+    // Takes over a block made by newBlock, to be freed with the others.
+    void adopt(void* raw)
+    {
+        try {
+            blocks_.push_back(raw);
+        } catch (...) {
+            ::operator delete(raw);
+            throw;
+        }
     }
 
     // Gives back the last `bytes` of the most recent allocation.
@@ -89,13 +148,30 @@ public:
     }
 
 private:
-    using Unit = std::max_align_t;
-    static std::unique_ptr<Unit[]> newBlock(std::size_t bytes)
+    static std::size_t roundUp(std::size_t bytes) { return (bytes + (Align - 1)) & ~(Align - 1); }
+
+    // In a block of its own when large, the current block staying open; else at
+    // the start of a new block. Out of line, to keep allocate short.
+    [[gnu::noinline]] void* allocateElsewhere(std::size_t bytes)
     {
-        return std::unique_ptr<Unit[]>(new Unit[(bytes + sizeof(Unit) - 1) / sizeof(Unit)]);
+        lastWasOwnBlock_ = bytes > blockSize_ / 4;
+        if (lastWasOwnBlock_)
+            return take(bytes).data;
+        const Block block = take(blockSize_);
+        cursor_ = block.data + bytes;
+        left_ = block.capacity - bytes;
+        return block.data;
     }
 
-    std::vector<std::unique_ptr<Unit[]>> blocks_;
+    Block take(std::size_t bytes)
+    {
+        blocks_.push_back(nullptr); // first, so that the block is never without an owner
+        const Block block = newBlock(bytes);
+        blocks_.back() = block.raw;
+        return block;
+    }
+
+    std::vector<void*> blocks_;
     char* cursor_ = nullptr;
     std::size_t left_ = 0;
     std::size_t blockSize_ = 64 * 1024;
@@ -251,61 +327,79 @@ struct TXMLDoc::Storage {
 
 namespace {
 
-// A growable array of plain data: grows by copying bytes and appends without
-// initialising twice, for the parser's working lists (the scratch list of a deeply
-// nested document holds a node for every open element).
-template <typename T>
-class PlainVector {
-    static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);
+using ListHeader = detail::XMLListHeader;
+using TreeArena = Arena<alignof(TXMLNode)>;
+static_assert(sizeof(ListHeader) % alignof(TXMLNode) == 0 && alignof(TXMLAttribute) <= alignof(TXMLNode));
 
+// The attributes of the start tag being read. They are kept in a block laid out as
+// a finished list, the header and then the entries, so that a long list becomes
+// part of the tree where it is, with no copy and no more fresh memory; a short one
+// is copied into the tree and the block is kept for the next tag. The block grows
+// by doubling, and a large one is on huge pages.
+class AttributeList {
 public:
-    PlainVector() = default;
-    PlainVector(const PlainVector&) = delete;
-    PlainVector& operator=(const PlainVector&) = delete;
-    ~PlainVector() { ::operator delete(data_); }
+    AttributeList() = default;
+    AttributeList(const AttributeList&) = delete;
+    AttributeList& operator=(const AttributeList&) = delete;
+    ~AttributeList() { ::operator delete(raw_); }
 
     std::size_t size() const { return size_; }
-    bool empty() const { return size_ == 0; }
-    T& operator[](std::size_t i) { return data_[i]; }
-    const T& operator[](std::size_t i) const { return data_[i]; }
-    T& back() { return data_[size_ - 1]; }
-    const T* begin() const { return data_; }
-    const T* end() const { return data_ + size_; }
+    const TXMLAttribute* begin() const { return entries_; }
+    const TXMLAttribute& operator[](std::size_t i) const { return entries_[i]; }
 
-    // Appends a value-initialised element.
-    T& emplace_back()
+    // Appends a value-initialised attribute.
+    TXMLAttribute& emplace_back()
     {
         if (size_ == capacity_)
             grow();
-        return *new (data_ + size_++) T();
+        return *new (entries_ + size_++) TXMLAttribute();
     }
-    T& push(const T& value) { return *new (grab()) T(value); }
-    // The memory of a new last element, for the caller to construct it in place
-    // (no temporary to copy).
-    void* grab()
-    {
-        if (size_ == capacity_)
-            grow();
-        return data_ + size_++;
-    }
-    void pop_back() { --size_; }
     void clear() { size_ = 0; }
-    // Only ever shrinks.
-    void shrinkTo(std::size_t n) { size_ = n; }
+
+    // The list as a part of the tree in `arena`, emptied here; nullptr when empty.
+    const ListHeader* finish(TreeArena& arena)
+    {
+        const std::size_t count = size_;
+        if (count == 0)
+            return nullptr;
+        size_ = 0;
+        const std::size_t bytes = sizeof(ListHeader) + count * sizeof(TXMLAttribute);
+        if (!arena.wantsOwnBlock(bytes)) {
+            auto* header = static_cast<ListHeader*>(arena.allocate(bytes));
+            header->count = count;
+            std::memcpy(static_cast<void*>(header + 1), entries_, count * sizeof(TXMLAttribute));
+            return header;
+        }
+        ListHeader* header = header_;
+        header->count = count;
+        void* raw = raw_;
+        raw_ = nullptr;
+        header_ = nullptr;
+        entries_ = nullptr;
+        capacity_ = 0;
+        arena.adopt(raw);
+        return header;
+    }
 
 private:
     void grow()
     {
-        const std::size_t capacity = capacity_ ? capacity_ * 2 : 64;
-        T* data = static_cast<T*>(::operator new(capacity * sizeof(T)));
+        const std::size_t wanted = capacity_ ? capacity_ * 2 : 64;
+        const Block block = newBlock(sizeof(ListHeader) + wanted * sizeof(TXMLAttribute));
+        auto* header = reinterpret_cast<ListHeader*>(block.data);
+        auto* entries = reinterpret_cast<TXMLAttribute*>(header + 1);
         if (size_)
-            std::memcpy(static_cast<void*>(data), data_, size_ * sizeof(T));
-        ::operator delete(data_);
-        data_ = data;
-        capacity_ = capacity;
+            std::memcpy(static_cast<void*>(entries), entries_, size_ * sizeof(TXMLAttribute));
+        ::operator delete(raw_);
+        raw_ = block.raw;
+        header_ = header;
+        entries_ = entries;
+        capacity_ = (block.capacity - sizeof(ListHeader)) / sizeof(TXMLAttribute);
     }
 
-    T* data_ = nullptr;
+    void* raw_ = nullptr;
+    ListHeader* header_ = nullptr;
+    TXMLAttribute* entries_ = nullptr;
     std::size_t size_ = 0;
     std::size_t capacity_ = 0;
 };
@@ -333,19 +427,34 @@ public:
     std::size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
     T& operator[](std::size_t i) { return segments_[i >> kShift][i & kMask]; }
-    T& back() { return (*this)[size_ - 1]; }
-    void pop_back() { --size_; }
+    T& back() { return *top_; }
+    void pop_back()
+    {
+        --size_;
+        top_ = (size_ & kMask) != 0 ? top_ - 1 : topOf(size_);
+    }
     // Only ever shrinks; the segments stay for reuse.
-    void shrinkTo(std::size_t n) { size_ = n; }
+    void shrinkTo(std::size_t n)
+    {
+        size_ = n;
+        top_ = topOf(n);
+    }
 
     T& push(const T& value) { return *new (grab()) T(value); }
     // The memory of a new top element, for the caller to construct it in place.
     void* grab()
     {
-        const std::size_t segment = size_ >> kShift;
-        if (segment == segments_.size())
-            segments_.push_back(static_cast<T*>(::operator new(kSegment * sizeof(T))));
-        return segments_[segment] + (size_++ & kMask);
+        if ((size_ & kMask) == 0)
+            return grabFirstOfSegment();
+        ++size_;
+        return ++top_;
+    }
+
+    // Pushes the `n` elements at `values`.
+    void pushRange(const T* values, std::size_t n)
+    {
+        for (std::size_t i = 0; i < n; ++i)
+            push(values[i]);
     }
 
     // Copies elements [from, size()) to `out`.
@@ -360,45 +469,86 @@ public:
     }
 
 private:
+    // The last element of the first n, or nullptr.
+    T* topOf(std::size_t n) { return n ? segments_[(n - 1) >> kShift] + ((n - 1) & kMask) : nullptr; }
+
+    void* grabFirstOfSegment()
+    {
+        const std::size_t segment = size_ >> kShift;
+        if (segment == segments_.size())
+            segments_.push_back(static_cast<T*>(::operator new(kSegment * sizeof(T))));
+        ++size_;
+        top_ = segments_[segment];
+        return top_;
+    }
+
     std::vector<T*> segments_;
     std::size_t size_ = 0;
+    T* top_ = nullptr; // the last element, kept for the innermost open element
 };
 
-// The names of the attributes of one start tag, for finding a repeated one in
-// constant time however many there are: a flat open-addressing table of indexes
-// into the tag's attribute list, with a part of each name's hash beside its index so
-// that most probes compare no bytes. It is sized for the tag at hand and doubles as
-// the tag grows, so a tag costs time in proportion to its own attributes only.
-class AttributeNameSet {
+// Finds the first attribute of a start tag whose name an earlier attribute of the
+// same tag has, in time in proportion to the tag's attributes however many there
+// are: a flat open-addressing table of indexes into the list, with a part of each
+// name's hash beside its index so that most probes compare no bytes. It is filled
+// once the tag's attributes have all been read, at its final size, so it never
+// grows; its memory is kept for the next tag, and a large one is on huge pages.
+class RepeatedNameFinder {
 public:
-    // Forgets the names of the previous tag (constant time).
-    void reset() { used_ = 0; }
+    RepeatedNameFinder() = default;
+    RepeatedNameFinder(const RepeatedNameFinder&) = delete;
+    RepeatedNameFinder& operator=(const RepeatedNameFinder&) = delete;
+    ~RepeatedNameFinder() { ::operator delete(raw_); }
 
-    // Adds attributes[index]'s name; false (and nothing added) when an earlier
-    // attribute of the list has the same name.
-    bool insert(const PlainVector<TXMLAttribute>& attributes, std::size_t index)
+    // The index of the first attribute whose name an earlier one has; `count`
+    // when the names are all different.
+    std::size_t firstRepeated(const TXMLAttribute* list, std::size_t count)
     {
-        if (used_ == 0)
-            start(kInitialSlots);
-        else if ((used_ + 1) * 2 > mask_ + 1)
-            grow();
-        const std::string_view name = attributes[index].name();
-        const std::uint32_t tag = hashOf(name);
-        for (std::size_t i = tag & mask_;; i = (i + 1) & mask_) {
-            const std::uint64_t slot = slots_[i];
-            if (slot == 0) {
-                slots_[i] = (std::uint64_t{tag} << 32) | static_cast<std::uint32_t>(index + 1);
-                ++used_;
-                return true;
-            }
-            if (static_cast<std::uint32_t>(slot >> 32) == tag
-                && attributes[static_cast<std::uint32_t>(slot) - 1].name() == name)
-                return false;
+        std::size_t slots = kMinimumSlots;
+        while (slots < 2 * count)
+            slots *= 2;
+        if (slots > capacity_) {
+            const Block block = newBlock(slots * sizeof(std::uint64_t));
+            ::operator delete(raw_);
+            raw_ = block.raw;
+            slots_ = reinterpret_cast<std::uint64_t*>(block.data);
+            capacity_ = block.capacity / sizeof(std::uint64_t);
         }
+        std::memset(slots_, 0, slots * sizeof(std::uint64_t));
+        const std::size_t mask = slots - 1;
+        // A large table is far from the cache, and every name lands at a random
+        // place in it: the hashes are worked out some names ahead, and their slots
+        // fetched while the names before them are put in.
+        std::array<std::uint32_t, kAhead> ahead;
+        for (std::size_t j = 0; j < kAhead && j < count; ++j) {
+            ahead[j] = hashOf(list[j].name());
+            __builtin_prefetch(slots_ + (ahead[j] & mask), 1);
+        }
+        for (std::size_t j = 0; j < count; ++j) {
+            const std::string_view name = list[j].name();
+            const std::uint32_t tag = ahead[j % kAhead];
+            if (j + kAhead < count) {
+                const std::uint32_t next = hashOf(list[j + kAhead].name());
+                ahead[j % kAhead] = next;
+                __builtin_prefetch(slots_ + (next & mask), 1);
+            }
+            for (std::size_t i = tag & mask;; i = (i + 1) & mask) {
+                const std::uint64_t slot = slots_[i];
+                if (slot == 0) {
+                    slots_[i] = (std::uint64_t{tag} << 32) | static_cast<std::uint32_t>(j + 1);
+                    break;
+                }
+                if (static_cast<std::uint32_t>(slot >> 32) == tag
+                    && list[static_cast<std::uint32_t>(slot) - 1].name() == name)
+                    return j;
+            }
+        }
+        return count;
     }
 
 private:
-    static constexpr std::size_t kInitialSlots = 64;
+    static constexpr std::size_t kMinimumSlots = 64;
+    static constexpr std::size_t kAhead = 16; // a power of two
 
     static std::uint32_t hashOf(std::string_view s)
     {
@@ -411,43 +561,28 @@ private:
             h = (h ^ w) * 0xFF51AFD7ED558CCDu;
             h ^= h >> 29;
         }
+        // The last bytes as a little-endian word, put together from at most two
+        // loads that may overlap: copied one by one into the word, they would
+        // make it wait for each of them.
         std::uint64_t w = 0;
-        std::memcpy(&w, p, n);
+        if (n >= 4) {
+            std::uint32_t low;
+            std::uint32_t high;
+            std::memcpy(&low, p, 4);
+            std::memcpy(&high, p + n - 4, 4);
+            w = low | (std::uint64_t{high} << (8 * (n - 4)));
+        } else if (n > 0) {
+            const auto byte = [p](std::size_t i) { return std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i); };
+            w = byte(0) | byte(n / 2) | byte(n - 1);
+        }
         h = (h ^ w) * 0xC4CEB9FE1A85EC53u;
         h ^= h >> 32;
         return static_cast<std::uint32_t>(h);
     }
 
-    void start(std::size_t slots)
-    {
-        slots_.assign(slots, 0);
-        mask_ = slots - 1;
-        used_ = 0;
-    }
-
-    // Twice the slots; the entries move by the hash part they carry.
-    void grow()
-    {
-        std::vector<std::uint64_t> old;
-        old.swap(slots_);
-        const std::size_t oldSize = mask_ + 1;
-        const std::size_t used = used_;
-        start(oldSize * 2);
-        used_ = used;
-        for (std::size_t j = 0; j < oldSize; ++j) {
-            const std::uint64_t slot = old[j];
-            if (slot == 0)
-                continue;
-            std::size_t i = static_cast<std::uint32_t>(slot >> 32) & mask_;
-            while (slots_[i] != 0)
-                i = (i + 1) & mask_;
-            slots_[i] = slot;
-        }
-    }
-
-    std::vector<std::uint64_t> slots_;
-    std::size_t mask_ = 0;
-    std::size_t used_ = 0;
+    void* raw_ = nullptr;
+    std::uint64_t* slots_ = nullptr;
+    std::size_t capacity_ = 0; // slots
 };
 
 } // namespace
@@ -472,10 +607,18 @@ public:
 private:
     using Kind = TXMLNode::Kind;
 
-    // An element whose end tag has not been read yet: its place in the scratch
-    // list (its children follow it there).
+    // An element whose end tag has not been read yet, and where its children are
+    // so far. The first child goes straight into the arena as a list of one, and
+    // the next ones join that list in place while nothing else has been put after
+    // it; once something has, the list moves to the top of the scratch stack, where
+    // the rest follow, and from there into the arena when the element ends. So in
+    // deep nesting, and in a run of childless siblings, a node is written once.
     struct OpenElement {
-        std::size_t index;
+        TXMLNode* node; // does not move while the element is open
+        // 0 before the first child; the address of the children's list while it
+        // can grow in place (the low bit is clear); (index << 1) | 1 once they are
+        // on the scratch stack from `index`.
+        std::uintptr_t children;
     };
 
     std::size_t left() const { return static_cast<std::size_t>(end_ - cursor_); }
@@ -528,8 +671,17 @@ private:
     void parseCData();
     void parseText();
     void parseStartTag();
+    void readAttributes();
+    void failOnRepeatedAttribute();
+    [[noreturn]] static void failRepeated(std::string_view attributeName);
     bool atEndTagOf(std::string_view name);
-    void closeElement();
+    void closeElement()
+    {
+        const OpenElement element = open_.back();
+        open_.pop_back();
+        if (element.children & 1)
+            element.node->element_.children = takeScratchFrom(element.children >> 1);
+    }
     void parseElementTree();
 
     std::string_view replaceReferences(std::string_view text);
@@ -538,16 +690,41 @@ private:
     {
         // Made whole and stored at once: setting the bit fields one by one would
         // read back memory that is being written.
-        return *new (scratch_.grab()) TXMLNode(kind, name.data(), name.size());
+        return *new (placeForNode()) TXMLNode(kind, name.data(), name.size());
     }
+    // Where the next node of the innermost open element goes, or of the top level.
+    void* placeForNode()
+    {
+        if (open_.empty())
+            return scratch_.grab(); // the top level
+        OpenElement& parent = open_.back();
+        if (parent.children & 1)
+            return scratch_.grab();
+        if (parent.children == 0)
+            return startChildren(parent);
+        auto* list = reinterpret_cast<ListHeader*>(parent.children);
+        TXMLNode* end = reinterpret_cast<TXMLNode*>(list + 1) + list->count;
+        if (!s_.tree.extend(end, sizeof(TXMLNode)))
+            return moveChildrenToScratch(parent);
+        ++list->count;
+        return end;
+    }
+    void* startChildren(OpenElement& parent)
+    {
+        auto* list = static_cast<ListHeader*>(s_.tree.allocate(sizeof(ListHeader) + sizeof(TXMLNode)));
+        list->count = 1;
+        parent.node->element_.children = list;
+        parent.children = reinterpret_cast<std::uintptr_t>(list);
+        return list + 1;
+    }
+    [[gnu::noinline]] void* moveChildrenToScratch(OpenElement& parent);
     void appendWithValue(Kind kind, std::string_view name, std::string_view value)
     {
         TXMLNode& n = append(kind, name);
         n.value_ = {value.data(), value.size()};
     }
     // Moves scratch_[from..] into a list in the arena; nullptr when there is nothing.
-    const detail::XMLListHeader* takeScratchFrom(std::size_t from);
-    void attachAttributes(TXMLNode& element);
+    [[gnu::noinline]] const ListHeader* takeScratchFrom(std::size_t from);
 
     TXMLDoc::Storage& s_;
     TXMLDeclaration& declaration_;
@@ -557,8 +734,8 @@ private:
     const char* end_;
     SegmentedStack<TXMLNode> scratch_;
     SegmentedStack<OpenElement> open_;
-    PlainVector<TXMLAttribute> attributes_;
-    AttributeNameSet attributeNames_;
+    AttributeList attributes_;
+    RepeatedNameFinder repeatedNames_;
     std::size_t rootIndex_ = 0;
 };
 
@@ -871,35 +1048,27 @@ std::string_view XMLTreeBuilder::replaceReferences(std::string_view text)
     return {out, used};
 }
 
-const detail::XMLListHeader* XMLTreeBuilder::takeScratchFrom(std::size_t from)
+const ListHeader* XMLTreeBuilder::takeScratchFrom(std::size_t from)
 {
-    using Header = detail::XMLListHeader;
-    static_assert(sizeof(Header) % alignof(TXMLNode) == 0);
     std::size_t count = scratch_.size() - from;
     if (count == 0)
         return nullptr;
-    auto* header = static_cast<Header*>(s_.tree.allocate(sizeof(Header) + count * sizeof(TXMLNode)));
+    auto* header = static_cast<ListHeader*>(s_.tree.allocate(sizeof(ListHeader) + count * sizeof(TXMLNode)));
     header->count = count;
-    auto* list = reinterpret_cast<TXMLNode*>(header + 1);
-    if (count == 1)
-        new (list) TXMLNode(scratch_[from]); // the usual case in deep nesting, without a call
-    else
-        scratch_.copyTop(from, list);
+    scratch_.copyTop(from, reinterpret_cast<TXMLNode*>(header + 1));
     scratch_.shrinkTo(from);
     return header;
 }
 
-void XMLTreeBuilder::attachAttributes(TXMLNode& element)
+void* XMLTreeBuilder::moveChildrenToScratch(OpenElement& parent)
 {
-    using Header = detail::XMLListHeader;
-    static_assert(sizeof(Header) % alignof(TXMLAttribute) == 0);
-    std::size_t count = attributes_.size();
-    if (count == 0)
-        return;
-    auto* header = static_cast<Header*>(s_.tree.allocate(sizeof(Header) + count * sizeof(TXMLAttribute)));
-    header->count = count;
-    std::memcpy(static_cast<void*>(header + 1), attributes_.begin(), count * sizeof(TXMLAttribute));
-    element.element_.attributes = header;
+    // The list left behind is not reused: it is never longer than the one the
+    // element ends up with.
+    const auto* list = reinterpret_cast<const ListHeader*>(parent.children);
+    const std::size_t from = scratch_.size();
+    scratch_.pushRange(reinterpret_cast<const TXMLNode*>(list + 1), list->count);
+    parent.children = (std::uintptr_t{from} << 1) | 1;
+    return scratch_.grab();
 }
 
 // The cursor stands on "<". Reads the start tag; an element that is not empty
@@ -911,15 +1080,41 @@ void XMLTreeBuilder::parseStartTag()
     if (name.empty())
         fail(kNoName);
     if (*cursor_ == '>') {
-        // The commonest tag, a name alone, goes straight on the stack.
+        // The commonest tag, a name alone, is opened at once.
         ++cursor_;
-        open_.push(OpenElement{scratch_.size()});
-        append(TXMLNode::Kind::Element, name);
+        TXMLNode& element = append(TXMLNode::Kind::Element, name);
+        open_.push(OpenElement{&element, 0});
         return;
     }
 
     attributes_.clear();
-    attributeNames_.reset();
+    try {
+        readAttributes();
+    } catch (const EXMLException&) {
+        failOnRepeatedAttribute(); // a repetition before the error comes first
+        throw;
+    }
+    failOnRepeatedAttribute();
+
+    TXMLNode& element = append(TXMLNode::Kind::Element, name);
+    element.element_.attributes = attributes_.finish(s_.tree);
+    if (at("/>")) {
+        cursor_ += 2;
+        return;
+    }
+    if (*cursor_ != '>')
+        failEndOfTag("<", ">");
+    ++cursor_;
+    open_.push(OpenElement{&element, 0});
+}
+
+namespace {
+// Up to this many attributes a tag's names are compared one by one as they come.
+constexpr std::size_t kFewAttributes = 16;
+} // namespace
+
+void XMLTreeBuilder::readAttributes()
+{
     for (;;) {
         skipBlanks();
         std::string_view attributeName = readName();
@@ -931,35 +1126,32 @@ void XMLTreeBuilder::parseStartTag()
         a.nameSize_ = attributeName.size();
         a.value_ = value.data();
         a.valueSize_ = value.size();
-        // Few attributes are compared one by one; many go through the name set so
-        // that no input makes this quadratic.
-        constexpr std::size_t kLinear = 16;
+        // Past the first few, names are checked all at once when the tag's
+        // attributes have been read (failOnRepeatedAttribute), so that no input
+        // makes this quadratic.
         const std::size_t count = attributes_.size();
-        bool repeated = false;
-        if (count <= kLinear) {
+        if (count <= kFewAttributes)
             for (std::size_t i = 0; i + 1 < count; ++i)
-                repeated = repeated || attributes_[i].name() == attributeName;
-        } else {
-            if (count == kLinear + 1)
-                for (std::size_t i = 0; i < kLinear; ++i)
-                    attributeNames_.insert(attributes_, i);
-            repeated = !attributeNames_.insert(attributes_, count - 1);
-        }
-        if (repeated)
-            fail("Attribute " + std::string(attributeName) + " already used.");
+                if (attributes_[i].name() == attributeName)
+                    failRepeated(attributeName);
     }
+}
 
-    std::size_t index = scratch_.size();
-    TXMLNode& element = append(TXMLNode::Kind::Element, name);
-    attachAttributes(element);
-    if (at("/>")) {
-        cursor_ += 2;
+// Reports the first repeated name among the attributes read so far of a tag with
+// more than a few, which is the error the tag would have given first.
+void XMLTreeBuilder::failOnRepeatedAttribute()
+{
+    const std::size_t count = attributes_.size();
+    if (count <= kFewAttributes)
         return;
-    }
-    if (*cursor_ != '>')
-        failEndOfTag("<", ">");
-    ++cursor_;
-    open_.push(OpenElement{index});
+    const std::size_t repeated = repeatedNames_.firstRepeated(attributes_.begin(), count);
+    if (repeated < count)
+        failRepeated(attributes_[repeated].name());
+}
+
+void XMLTreeBuilder::failRepeated(std::string_view attributeName)
+{
+    fail("Attribute " + std::string(attributeName) + " already used.");
 }
 
 // True, with the cursor moved past it, when the cursor stands on "</", `name`,
@@ -991,21 +1183,13 @@ bool XMLTreeBuilder::atEndTagOf(std::string_view name)
     return true;
 }
 
-void XMLTreeBuilder::closeElement()
-{
-    std::size_t index = open_.back().index;
-    open_.pop_back();
-    const detail::XMLListHeader* children = takeScratchFrom(index + 1);
-    scratch_[index].element_.children = children;
-}
-
 // The cursor stands on the "<" of an element; reads it with everything inside.
 void XMLTreeBuilder::parseElementTree()
 {
     parseStartTag();
     while (!open_.empty()) {
         if (cursor_ == end_) {
-            std::string_view name = scratch_[open_.back().index].name();
+            std::string_view name = open_.back().node->name();
             failEndOfTag("<" + std::string(name) + ">", "</" + std::string(name) + ">");
         }
         if (*cursor_ != '<') {
@@ -1016,7 +1200,7 @@ void XMLTreeBuilder::parseElementTree()
         // start tag, which reports it.
         switch (cursor_[1]) {
         case '/':
-            if (atEndTagOf(scratch_[open_.back().index].name()))
+            if (atEndTagOf(open_.back().node->name()))
                 closeElement();
             else
                 parseStartTag();

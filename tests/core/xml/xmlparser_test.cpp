@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -347,6 +349,200 @@ TEST(XmlElements, LongListsOfChildrenKeepTheirOrder)
         EXPECT_EQ(q.child(0)->child(0)->name(), n);
         EXPECT_EQ(q.child(1)->name(), "t" + n);
     }
+}
+
+// The tree read back as text: an element as name[attributes](children), a text
+// as 'name', a comment as !name, a CDATA section as #name, a processing
+// instruction as ?name=value.
+std::string shapeOf(const TXMLNode& n)
+{
+    switch (n.kind()) {
+    case Kind::Text:
+        return "'" + std::string(n.name()) + "'";
+    case Kind::Comment:
+        return "!" + std::string(n.name());
+    case Kind::CData:
+        return "#" + std::string(n.name());
+    case Kind::ProcessingInstruction:
+        return "?" + std::string(n.name()) + "=" + std::string(n.value());
+    case Kind::Element:
+        break;
+    }
+    std::string s(n.name());
+    if (n.attributeCount()) {
+        s += "[";
+        for (const TXMLAttribute& a : n.attributes())
+            s += std::string(a.name()) + "=" + std::string(a.value()) + ";";
+        s += "]";
+    }
+    if (n.childCount()) {
+        s += "(";
+        for (const TXMLNode& c : n.children())
+            s += shapeOf(c) + ",";
+        s += ")";
+    }
+    return s;
+}
+
+// Random documents with their expected shapes: runs of childless siblings, first
+// children followed by siblings at every depth, children with attributes, texts
+// and other markup between them, and lists long enough to outgrow a block of the
+// tree.
+class TreeMaker {
+public:
+    explicit TreeMaker(std::uint32_t seed) : state_(seed) {}
+
+    void element(int depth, std::string& xml, std::string& shape)
+    {
+        const std::string name = "e" + std::to_string(next() % 7);
+        xml += "<" + name;
+        shape += name;
+        const unsigned attributes = next() % 4 == 0 ? next() % 30 : 0;
+        if (attributes) {
+            shape += "[";
+            for (unsigned i = 0; i < attributes; ++i) {
+                const std::string v = std::to_string(next() % 100);
+                xml += " a" + std::to_string(i) + "='" + v + "'";
+                shape += "a" + std::to_string(i) + "=" + v + ";";
+            }
+            shape += "]";
+        }
+        unsigned children = depth <= 0 ? 0 : next() % 6;
+        if (children && next() % 9 == 0)
+            children = 200 + next() % 3000; // a long run, mostly of leaves
+        if (!children) {
+            xml += next() % 2 ? "/>" : "></" + name + ">";
+            return;
+        }
+        xml += ">";
+        shape += "(";
+        for (unsigned i = 0; i < children && xml.size() < kEnough; ++i) {
+            switch (next() % 8) {
+            case 0: {
+                const std::string t = "t" + std::to_string(next() % 50);
+                xml += " " + t + " ";
+                shape += "'" + t + "',";
+                // Two texts in a row are one text.
+                xml += "<!--c-->";
+                shape += "!c,";
+                break;
+            }
+            case 1:
+                xml += "<![CDATA[d]]><?p v?>";
+                shape += "#d,?p=v,";
+                break;
+            default:
+                element(children > 100 ? std::min(depth - 1, static_cast<int>(next() % 2)) : depth - 1, xml, shape);
+                shape += ",";
+                break;
+            }
+        }
+        xml += "</" + name + ">";
+        shape += ")";
+    }
+
+private:
+    static constexpr std::size_t kEnough = 200000; // bytes of a document
+
+    std::uint32_t next()
+    {
+        state_ = state_ * 1103515245u + 12345u;
+        return state_ >> 8;
+    }
+    std::uint32_t state_;
+};
+
+// Every list of children comes out whole and in order, wherever it was built: in
+// place while nothing followed it, or moved aside when something did.
+TEST(XmlElements, ChildListsOfEveryShapeKeepTheirOrder)
+{
+    for (std::uint32_t seed = 1; seed <= 60; ++seed) {
+        TreeMaker maker(seed);
+        std::string xml = "<?a b?><!--top-->";
+        std::string shape;
+        maker.element(2 + static_cast<int>(seed % 5), xml, shape);
+        xml += "<!--end-->";
+        TXMLDoc doc;
+        doc.loadFromBytes(xml);
+        ASSERT_EQ(doc.nodeCount(), 4u);
+        ASSERT_EQ(shapeOf(*doc.root()), shape) << "seed " << seed;
+        EXPECT_EQ(doc.node(3)->name(), "end");
+    }
+}
+
+TEST(XmlElements, ChildListsAtSeveralDepths)
+{
+    TXMLDoc doc;
+    // First children followed by siblings, at the top, in the middle and at the
+    // bottom; a first child that has attributes; childless runs after a subtree.
+    doc.loadFromBytes("<r><a><b><c/><c/></b><b/><b k='1'><c>x</c><c/></b></a><a/><a><b/><b/><b/></a>t<z y='2'/></r>");
+    EXPECT_EQ(shapeOf(*doc.root()), "r(a(b(c,c,),b,b[k=1;](c('x',),c,),),a,a(b,b,b,),'t',z[y=2;],)");
+    // Leaves enough to outgrow a block of the tree, in one list and under a deep
+    // first child.
+    std::string xml = "<r><d><d><d>x</d></d></d>";
+    std::string shape = "r(d(d(d('x',),),),";
+    for (int i = 0; i < 100000; ++i) {
+        xml += "<l/>";
+        shape += "l,";
+    }
+    doc.loadFromBytes(xml + "</r>");
+    EXPECT_EQ(shapeOf(*doc.root()), shape + ")");
+}
+
+// A long attribute list becomes part of the tree as it was read, and the next tags,
+// long or short, read theirs afresh.
+TEST(XmlElements, LongAttributeListsOfSeveralTags)
+{
+    auto tag = [](const std::string& name, int count, int start) {
+        std::string s = "<" + name;
+        for (int i = 0; i < count; ++i)
+            s += " n" + std::to_string(start + i) + "='" + std::to_string(i) + "'";
+        return s + "/>";
+    };
+    TXMLDoc doc;
+    doc.loadFromBytes("<r>" + tag("a", 200000, 0) + tag("b", 3, 7) + tag("c", 70000, 5) + tag("d", 20, 1) + "</r>");
+    const TXMLNode* r = doc.root();
+    ASSERT_EQ(r->childCount(), 4u);
+    const std::vector<std::pair<int, int>> expected = {{200000, 0}, {3, 7}, {70000, 5}, {20, 1}};
+    for (std::size_t k = 0; k < expected.size(); ++k) {
+        const TXMLNode* e = r->child(k);
+        ASSERT_EQ(e->attributeCount(), static_cast<std::size_t>(expected[k].first));
+        for (int i = 0; i < expected[k].first; ++i) {
+            ASSERT_EQ(e->attribute(static_cast<std::size_t>(i))->name(), "n" + std::to_string(expected[k].second + i));
+            ASSERT_EQ(e->attribute(static_cast<std::size_t>(i))->value(), std::to_string(i));
+        }
+    }
+}
+
+// Past the first few, repeated names are looked for once a tag's attributes have
+// been read: an error later in the tag is reported as such when no name repeats
+// before it, and names that differ in any one byte, whatever their length, are
+// different.
+TEST(XmlElements, RepeatedAttributeCheckedAtTheEndOfTheTag)
+{
+    std::string many = "<a";
+    for (int i = 0; i < 40; ++i)
+        many += " n" + std::to_string(i) + "=''";
+    expectErrors({
+        {many + " z/>", kEqual},
+        {many + " z=x/>", kQuote},
+        {many + " z='", kQuote},
+        {many + " 9/>", "End of tag '<' missing (>)."},
+        {many + " n39=''", "Attribute n39 already used."},
+        {many + " n0='' z/>", "Attribute n0 already used."},
+        {many + " n17=' n17=''/>", "Attribute n17 already used."},
+    });
+    std::string names = "<a";
+    for (std::size_t length = 1; length <= 17; ++length)
+        for (std::size_t at = 0; at < length; ++at) {
+            std::string n(length, 'q');
+            n[at] = 'r';
+            names += " " + n + "=''";
+        }
+    EXPECT_EQ(errorOf(names + "/>"), "");
+    EXPECT_EQ(errorOf(names + " qqqqqqr=''/>"), "Attribute qqqqqqr already used.");
+    EXPECT_EQ(errorOf(names + " rqqqqqqqqqqqq=''/>"), "Attribute rqqqqqqqqqqqq already used.");
+    EXPECT_EQ(errorOf(names + " qqqqqq=''/>"), "");
 }
 
 // Nesting depth is limited by memory only: neither parsing nor destroying a tree
