@@ -285,7 +285,7 @@ TEST(XmlElements, Errors)
 }
 
 // A repeated attribute is found wherever it stands, however many attributes come
-// before it (the names move to a hash table past the first few, which grows), and
+// before it (past the first few the names are checked in a hash table once the tag is read), and
 // the first repetition in document order is the one reported, before any later
 // error of the same tag.
 TEST(XmlElements, RepeatedAttributeAmongMany)
