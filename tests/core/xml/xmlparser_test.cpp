@@ -285,9 +285,9 @@ TEST(XmlElements, Errors)
 }
 
 // A repeated attribute is found wherever it stands, however many attributes come
-// before it (past the first few the names are checked in a hash table once the tag is read), and
-// the first repetition in document order is the one reported, before any later
-// error of the same tag.
+// before it (past the first few, the names are checked in a hash table once the tag
+// is read), and the first repetition in document order is the one reported, before
+// any later error of the same tag.
 TEST(XmlElements, RepeatedAttributeAmongMany)
 {
     auto tag = [](int count, int repeatAt, const std::string& repeated, const std::string& after) {
