@@ -144,20 +144,10 @@ ImportResult AikenReader::read(std::string_view text) {
 
 SaveRequest AikenWriter::write(const QuestionTable& questions, int count, OutputBuffer& out,
                                ExportNotes& notes) {
-    const int n = clampedCount(count);
     bool firstBlock = true;
-    for (int k = 1; k <= n; ++k) {
-        const Question& q = questions.record(k);
-        if (statementOf(q).empty())
-            continue;
-        if (q[FieldSlot::resposta1].empty()) {
-            notes.push_back({k, {}, NoteReason::RightAnswerMissing, {}, 0});
-            continue;
-        }
-        const unsigned lost = filledFields(q, kPictureField | kSoundField | kRightFeedbackField | kWrongFeedbackField |
-                                                     kRightSoundField | kWrongSoundField | kLinkField);
-        if (lost)
-            notes.push_back({k, {}, NoteReason::NotCarried, "Aiken", lost});
+    constexpr unsigned kNotCarried = kPictureField | kSoundField | kRightFeedbackField | kWrongFeedbackField |
+                                     kRightSoundField | kWrongSoundField | kLinkField;
+    forEachBankQuestion(questions, count, kNotCarried, "Aiken", notes, [&](int, const Question& q) {
         if (!firstBlock)
             out.appendLine("");
         firstBlock = false;
@@ -166,7 +156,7 @@ SaveRequest AikenWriter::write(const QuestionTable& questions, int count, Output
         for (int a : filledAnswers(q))
             out.appendLine(std::string(1, letter++) + ". " + oneLine(q[answerSlot(a)]));
         out.appendLine("ANSWER: A");
-    }
+    });
     return SaveRequest{kAikenFilter, "txt"};
 }
 

@@ -357,19 +357,8 @@ SaveRequest GiftWriter::write(const GeneralData& general, const QuestionTable& q
         out.appendLine("$CATEGORY: $course$/top/" + category);
         out.appendLine("");
     }
-    const int n = clampedCount(count);
-    for (int k = 1; k <= n; ++k) {
-        const Question& q = questions.record(k);
-        if (statementOf(q).empty())
-            continue;
-        if (q[FieldSlot::resposta1].empty()) {
-            notes.push_back({k, {}, NoteReason::RightAnswerMissing, {}, 0});
-            continue;
-        }
-        const unsigned lost = filledFields(q, kPictureField | kSoundField | kRightSoundField |
-                                                     kWrongSoundField | kLinkField);
-        if (lost)
-            notes.push_back({k, {}, NoteReason::NotCarried, "GIFT", lost});
+    constexpr unsigned kNotCarried = kPictureField | kSoundField | kRightSoundField | kWrongSoundField | kLinkField;
+    forEachBankQuestion(questions, count, kNotCarried, "GIFT", notes, [&](int, const Question& q) {
         const std::string name = questionName(statementOf(q));
         out.appendLine("::" + giftEscaped(name) + "::" + giftEscaped(statementOf(q)) + " {");
         auto feedback = [](const std::string& f) { return f.empty() ? f : "#" + giftEscaped(f); };
@@ -381,7 +370,7 @@ SaveRequest GiftWriter::write(const GeneralData& general, const QuestionTable& q
         }
         out.appendLine("}");
         out.appendLine("");
-    }
+    });
     return SaveRequest{kGiftFilter, "gift"};
 }
 

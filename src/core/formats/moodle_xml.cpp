@@ -354,18 +354,8 @@ SaveRequest MoodleXmlWriter::write(const GeneralData& general, const QuestionTab
         out.appendLine("    </category>");
         out.appendLine("  </question>");
     }
-    const int n = clampedCount(count);
-    for (int k = 1; k <= n; ++k) {
-        const Question& q = questions.record(k);
-        if (statementOf(q).empty())
-            continue;
-        if (q[FieldSlot::resposta1].empty()) {
-            notes.push_back({k, {}, NoteReason::RightAnswerMissing, {}, 0});
-            continue;
-        }
-        const unsigned lost = filledFields(q, kRightSoundField | kWrongSoundField | kLinkField);
-        if (lost)
-            notes.push_back({k, {}, NoteReason::NotCarried, "Moodle XML", lost});
+    constexpr unsigned kNotCarried = kRightSoundField | kWrongSoundField | kLinkField;
+    forEachBankQuestion(questions, count, kNotCarried, "Moodle XML", notes, [&](int k, const Question& q) {
 
         // The picture and the sound, read now so that one that cannot be read is
         // neither referenced nor embedded.
@@ -424,7 +414,7 @@ SaveRequest MoodleXmlWriter::write(const GeneralData& general, const QuestionTab
             out.appendLine("    </answer>");
         }
         out.appendLine("  </question>");
-    }
+    });
     out.appendLine("</quiz>");
     return SaveRequest{kMoodleXmlFilter, "xml"};
 }

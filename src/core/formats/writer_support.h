@@ -3,6 +3,7 @@
 // places a page or book puts it.
 #pragma once
 
+#include "formats/format_note.h"
 #include "formats/output_buffer.h"
 #include "formats/shuffle.h"
 #include "model/quiz.h"
@@ -19,6 +20,28 @@ struct ExportSettings;
 int clampedCount(int count);
 
 const std::string& statementOf(const Question& q);
+
+// The question-bank writers' walk: calls `write(k, question)` for each of questions
+// 1..count that has a statement. One without a right answer is noted as left out
+// instead; of the fields in `notCarried`, those the question fills are noted as not
+// carried by `format`.
+template <typename Write>
+void forEachBankQuestion(const QuestionTable& questions, int count, unsigned notCarried,
+                         const char* format, ExportNotes& notes, Write write) {
+    const int n = clampedCount(count);
+    for (int k = 1; k <= n; ++k) {
+        const Question& q = questions.record(k);
+        if (statementOf(q).empty())
+            continue;
+        if (q[FieldSlot::resposta1].empty()) {
+            notes.push_back({k, {}, NoteReason::RightAnswerMissing, {}, 0});
+            continue;
+        }
+        if (const unsigned lost = filledFields(q, notCarried))
+            notes.push_back({k, {}, NoteReason::NotCarried, format, lost});
+        write(k, q);
+    }
+}
 
 // The order in which the questions appear: 1..count, shuffled (after reseeding
 // `generator`) unless kept in order.
