@@ -1,5 +1,6 @@
 // vireta-export over files of other programs: --check, --from, conversion to the quiz
 // file, and the export formats of question banks.
+#include "cli_fixture.h"
 #include "quiz_samples.h"
 #include "test_files.h"
 
@@ -14,30 +15,7 @@ using namespace testfiles;
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-class CliImport : public testing::Test {
-protected:
-    Outcome run(const std::string& args) {
-        const std::string cmd = std::string("cd '") + dir_ + "' && '" + VIRETA_EXPORT_BIN + "' " +
-                                args + " >stdout.txt 2>stderr.txt";
-        const int raw = std::system(cmd.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(dir_ + "stdout.txt"),
-                readFile(dir_ + "stderr.txt")};
-    }
-    void write(const std::string& name, const std::string& bytes) { writeFile(dir_ + name, bytes); }
-    bool exists(const std::string& name) {
-        struct stat st;
-        return stat((dir_ + name).c_str(), &st) == 0;
-    }
-
-    ScratchDir scratch_;
-    const std::string dir_ = scratch_.folder();
-};
+using CliImport = CliFixture;
 
 const char kGift[] =
     "// Ríos\n::R1:: Cal é o río máis longo? {=Miño ~Sil ~Ulla}\n\n"

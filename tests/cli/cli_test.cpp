@@ -1,4 +1,5 @@
 // vireta-export run as a program: exit codes, messages and what it writes.
+#include "cli_fixture.h"
 #include "quiz_samples.h"
 #include "test_files.h"
 
@@ -14,32 +15,7 @@ using namespace testfiles;
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-// Runs vireta-export with `args` (a shell word list) inside a fresh folder.
-class Cli : public testing::Test {
-protected:
-    Outcome run(const std::string& args) {
-        const std::string cmd = std::string("cd '") + dir_ + "' && '" + VIRETA_EXPORT_BIN + "' " +
-                                args + " >stdout.txt 2>stderr.txt";
-        const int raw = std::system(cmd.c_str());
-        Outcome r{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(dir_ + "stdout.txt"),
-              readFile(dir_ + "stderr.txt")};
-        return r;
-    }
-
-    void write(const std::string& name, const std::string& bytes) {
-        writeFile(dir_ + name, bytes);
-    }
-    bool exists(const std::string& name) const { return ::access((dir_ + name).c_str(), F_OK) == 0; }
-
-    ScratchDir scratch_;
-    const std::string dir_ = scratch_.folder();
-};
+using Cli = CliFixture;
 
 TEST_F(Cli, HelpAndUsageErrors) {
     Outcome r = run("--help");
