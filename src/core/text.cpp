@@ -105,6 +105,42 @@ inline const unsigned char* afterAscii(const unsigned char* p, const unsigned ch
     return p;
 }
 
+// Where the blocks of sixteen bytes at p that hold nothing but ASCII and whole
+// two-byte sequences (the accented letters of Latin scripts) end. Each block is
+// checked in one go with the byte before it, so p must not be the text's first byte,
+// and p must start a sequence or follow the checked lead byte of one. The result
+// starts a sequence: p itself when its first block fails, and otherwise the end of
+// the last good block, or the lead byte just before it when that block ended
+// between the two bytes of a sequence.
+inline const unsigned char* afterLatinBlocks(const unsigned char* p, const unsigned char* end) {
+    using Lanes = signed char __attribute__((vector_size(16)));
+    const unsigned char* const start = p;
+    while (end - p >= 16) {
+        Lanes x;
+        Lanes before;
+        std::memcpy(&x, p, 16);
+        std::memcpy(&before, p - 1, 16);
+        // As signed bytes, 0x80..0xBF (continuation) are -128..-65 and 0xC2..0xDF
+        // (the lead byte of a two-byte sequence) are -62..-33.
+        const Lanes continuation = x < -64;
+        const Lanes lead = (x >= -62) & (x <= -33);
+        const Lanes afterLead = (before >= -62) & (before <= -33);
+        // Every byte is ASCII, a continuation or a lead, and a continuation comes
+        // exactly after a lead.
+        const Lanes bad = ~((x >= 0) | continuation | lead) | (continuation ^ afterLead);
+        std::uint64_t low;
+        std::uint64_t high;
+        std::memcpy(&low, &bad, 8);
+        std::memcpy(&high, reinterpret_cast<const char*>(&bad) + 8, 8);
+        if ((low | high) != 0)
+            break;
+        p += 16;
+    }
+    if (p > start && p[-1] >= 0xC2 && p[-1] < 0xE0)
+        --p;
+    return p;
+}
+
 // The length of the valid UTF-8 sequence at p (n > 0 bytes there), or 0: the same
 // rule as decodeUtf8 (shortest form, no surrogates, at most U+10FFFF) without
 // computing the code point.
@@ -219,7 +255,17 @@ std::string utf8FromFile(std::string_view bytes) {
     const auto* const end = begin + bytes.size();
     const unsigned char* kept = begin; // start of the valid stretch not yet copied
     const unsigned char* p = begin;
+    // Whole blocks are checked from here on; the bytes of a block that fails the
+    // check go one sequence at a time, so text in other scripts costs one check more
+    // per block.
+    const unsigned char* blocksFrom = begin + 1;
     while (p < end) {
+        if (p >= blocksFrom) {
+            p = afterLatinBlocks(p, end);
+            blocksFrom = p + 16;
+            if (p == end)
+                break;
+        }
         if (*p < 0x80) {
             p = afterAscii(p + 1, end);
             continue;

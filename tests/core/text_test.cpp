@@ -89,32 +89,54 @@ std::vector<std::string> mixedTexts() {
     return texts;
 }
 
+// What utf8FromFile gives, one sequence at a time.
+std::string utf8FromFileByCharacter(const std::string& s) {
+    std::string out;
+    for (std::size_t pos = 0; pos < s.size();) {
+        char32_t cp;
+        const std::size_t len = decodeUtf8At(s, pos, cp);
+        if (len == 0) {
+            out += cp1252ToUtf8(s.substr(pos, 1));
+            ++pos;
+        } else {
+            out.append(s, pos, len);
+            pos += len;
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 // The converters copy valid stretches whole; the result must be what converting
 // character by character gives.
 TEST(FileText, ConvertersAgreeWithCharacterByCharacterConversion) {
     for (const std::string& s : mixedTexts()) {
-        std::string fromFile;
         std::string fromCp1252;
-        for (std::size_t pos = 0; pos < s.size();) {
-            char32_t cp;
-            const std::size_t len = decodeUtf8At(s, pos, cp);
-            const std::string one = cp1252ToUtf8(s.substr(pos, 1));
-            fromCp1252 += one;
-            if (len == 0) {
-                fromFile += one;
-                ++pos;
-            } else {
-                for (std::size_t i = 1; i < len; ++i)
-                    fromCp1252 += cp1252ToUtf8(s.substr(pos + i, 1));
-                fromFile.append(s, pos, len);
-                pos += len;
-            }
-        }
-        EXPECT_EQ(utf8FromFile(s), fromFile) << s;
+        for (char c : s)
+            fromCp1252 += cp1252ToUtf8(std::string(1, c));
+        EXPECT_EQ(utf8FromFile(s), utf8FromFileByCharacter(s)) << s;
         EXPECT_EQ(cp1252ToUtf8(s), fromCp1252) << s;
     }
+}
+
+// Accented text is checked sixteen bytes at a time: a stray byte, a longer sequence
+// or a cut one at any offset, next to a block's edge or the text's ends, must come
+// out as when read one sequence at a time.
+TEST(FileText, AccentedTextWithAnOddByteAnywhereReadsAsByCharacter) {
+    const std::string accented = "Cal é o río máis longo de Galicia? ñ Ñ á";
+    for (const std::string odd : {"\xC3", "\x80", "\xF1", "\xE2\x82\xAC", "\xE2\x82", "\xC0\xAF",
+                                  "\xF0\x9F\x98\x80", "\xED\xA0\x80", "\xFF"}) {
+        for (const std::string& base : {accented, accented + accented + accented}) {
+            for (std::size_t at = 0; at <= base.size(); ++at) {
+                const std::string s = base.substr(0, at) + odd + base.substr(at);
+                EXPECT_EQ(utf8FromFile(s), utf8FromFileByCharacter(s)) << at;
+            }
+        }
+    }
+    const std::string valid = accented + accented + accented;
+    for (std::size_t size = 0; size <= valid.size(); ++size)
+        EXPECT_EQ(utf8FromFile(valid.substr(0, size)), utf8FromFileByCharacter(valid.substr(0, size))) << size;
 }
 
 TEST(Markup, EscapingReplacesExactlyTheListedCharacters) {
