@@ -1,5 +1,7 @@
 #include "text.h"
 
+#include "byte_lanes.h"
+
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -113,26 +115,18 @@ inline const unsigned char* afterAscii(const unsigned char* p, const unsigned ch
 // the last good block, or the lead byte just before it when that block ended
 // between the two bytes of a sequence.
 inline const unsigned char* afterLatinBlocks(const unsigned char* p, const unsigned char* end) {
-    using Lanes = signed char __attribute__((vector_size(16)));
     const unsigned char* const start = p;
     while (end - p >= 16) {
-        Lanes x;
-        Lanes before;
-        std::memcpy(&x, p, 16);
-        std::memcpy(&before, p - 1, 16);
         // As signed bytes, 0x80..0xBF (continuation) are -128..-65 and 0xC2..0xDF
         // (the lead byte of a two-byte sequence) are -62..-33.
-        const Lanes continuation = x < -64;
-        const Lanes lead = (x >= -62) & (x <= -33);
-        const Lanes afterLead = (before >= -62) & (before <= -33);
+        const auto x = reinterpret_cast<SignedByteLanes>(loadLanes(p));
+        const auto before = reinterpret_cast<SignedByteLanes>(loadLanes(p - 1));
+        const SignedByteLanes continuation = x < -64;
+        const SignedByteLanes lead = (x >= -62) & (x <= -33);
+        const SignedByteLanes afterLead = (before >= -62) & (before <= -33);
         // Every byte is ASCII, a continuation or a lead, and a continuation comes
         // exactly after a lead.
-        const Lanes bad = ~((x >= 0) | continuation | lead) | (continuation ^ afterLead);
-        std::uint64_t low;
-        std::uint64_t high;
-        std::memcpy(&low, &bad, 8);
-        std::memcpy(&high, reinterpret_cast<const char*>(&bad) + 8, 8);
-        if ((low | high) != 0)
+        if (laneMask(~((x >= 0) | continuation | lead) | (continuation ^ afterLead)) != 0)
             break;
         p += 16;
     }
@@ -306,33 +300,27 @@ void escape(Sink& sink, std::string_view text, std::string_view special, bool dr
     // Sixteen bytes at a time (the compiler's vector types, SSE2 or NEON): a lane is
     // marked where its byte is listed or, when controls are dropped, below 0x20; the
     // scan jumps straight to the first mark.
-    using Lanes = unsigned char __attribute__((vector_size(16)));
-    Lanes listed[5];
+    ByteLanes listed[5];
     std::size_t listedCount = 0;
     for (char c : special)
         if (listedCount < 5 && isSpecial[static_cast<unsigned char>(c)])
-            listed[listedCount++] = Lanes{} + static_cast<unsigned char>(c);
+            listed[listedCount++] = splatLanes(static_cast<unsigned char>(c));
     const char* const data = text.data();
     const std::size_t n = text.size();
     std::size_t kept = 0; // start of the bytes not yet given to the sink
     std::size_t pos = 0;
     while (pos < n) {
         if (pos + 16 <= n) {
-            Lanes x;
-            std::memcpy(&x, data + pos, 16);
-            Lanes marked = dropControls ? static_cast<Lanes>(x < 0x20) : Lanes{};
+            const ByteLanes x = loadLanes(data + pos);
+            ByteLanes marked = dropControls ? static_cast<ByteLanes>(x < 0x20) : ByteLanes{};
             for (std::size_t i = 0; i < listedCount; ++i)
-                marked |= static_cast<Lanes>(x == listed[i]);
-            std::uint64_t low;
-            std::uint64_t high;
-            std::memcpy(&low, &marked, 8);
-            std::memcpy(&high, reinterpret_cast<const char*>(&marked) + 8, 8);
-            if ((low | high) == 0) {
+                marked |= static_cast<ByteLanes>(x == listed[i]);
+            const unsigned mask = laneMask(marked);
+            if (mask == 0) {
                 pos += 16;
                 continue;
             }
-            pos += low ? static_cast<std::size_t>(__builtin_ctzll(low) >> 3)
-                       : 8 + static_cast<std::size_t>(__builtin_ctzll(high) >> 3);
+            pos += static_cast<std::size_t>(__builtin_ctz(mask));
         }
         const char c = data[pos];
         const auto byte = static_cast<unsigned char>(c);
@@ -396,16 +384,15 @@ std::size_t xmlEscapedSize(std::string_view text, std::string_view special) {
     // Sixteen bytes at a time, without a branch per byte: every lane adds its
     // byte's part to a lane total, which holds at most 5 a block, so 50 blocks fit
     // in a byte before the totals are summed.
-    using Lanes = unsigned char __attribute__((vector_size(16)));
-    Lanes listed[5];
-    Lanes weights[5];
+    ByteLanes listed[5];
+    ByteLanes weights[5];
     std::size_t listedCount = 0;
     for (int c : {'&', '<', '>', '"', '\''})
         if (extra[c] > 0) {
-            listed[listedCount] = Lanes{} + static_cast<unsigned char>(c);
-            weights[listedCount++] = Lanes{} + static_cast<unsigned char>(extra[c]);
+            listed[listedCount] = splatLanes(static_cast<unsigned char>(c));
+            weights[listedCount++] = splatLanes(static_cast<unsigned char>(extra[c]));
         }
-    auto sum = [](const Lanes& lanes) {
+    auto sum = [](const ByteLanes& lanes) {
         unsigned char bytes[16];
         std::memcpy(bytes, &lanes, 16);
         std::size_t total = 0;
@@ -418,14 +405,13 @@ std::size_t xmlEscapedSize(std::string_view text, std::string_view special) {
     std::size_t size = n;
     std::size_t pos = 0;
     while (n - pos >= 16) {
-        Lanes added{};
-        Lanes dropped{};
+        ByteLanes added{};
+        ByteLanes dropped{};
         for (int block = 0; block < 50 && n - pos >= 16; ++block, pos += 16) {
-            Lanes x;
-            std::memcpy(&x, data + pos, 16);
+            const ByteLanes x = loadLanes(data + pos);
             for (std::size_t i = 0; i < listedCount; ++i)
-                added += static_cast<Lanes>(x == listed[i]) & weights[i];
-            dropped += static_cast<Lanes>((x < 0x20) & (x != '\t') & (x != '\n') & (x != '\r')) & 1;
+                added += static_cast<ByteLanes>(x == listed[i]) & weights[i];
+            dropped += static_cast<ByteLanes>((x < 0x20) & (x != '\t') & (x != '\n') & (x != '\r')) & 1;
         }
         size += sum(added);
         size -= sum(dropped);
