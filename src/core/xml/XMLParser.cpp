@@ -16,6 +16,7 @@
 
 #include "xml/XMLParser.h"
 
+#include "byte_lanes.h"
 #include "huge_pages.h"
 #include "text.h"
 
@@ -957,23 +958,60 @@ std::string_view XMLTreeBuilder::replaceReferences(std::string_view text)
     char* o = out;
     const char* p = text.data();
     const char* const e = p + text.size();
+    const ByteLanes ampersands = splatLanes('&');
     while (p < e) {
-        // The bytes up to the next reference: a few looked at here, since in
-        // text dense with references they are short; a long run goes to memchr.
-        const char* a = p;
-        const char* const near = std::min(e, p + 16);
-        while (a < near && *a != '&')
-            ++a;
-        if (a == near && a < e) {
-            const void* amp = std::memchr(a, '&', static_cast<std::size_t>(e - a));
-            a = amp ? static_cast<const char*>(amp) : e;
+        // The bytes up to the next reference. While the output trails the input by
+        // a block or more, or lies elsewhere, sixteen bytes at a time are stored
+        // whole where the output stands (so the store reaches no byte still to be
+        // read, nor past the output's room), and both move on by the bytes before
+        // the first '&' among them.
+        bool atReference = *p == '&'; // in text dense with references, often so
+        if (!atReference && (!inPlace_ || p - o >= 16)) {
+            while (e - p >= 16) {
+                const ByteLanes x = loadLanes(p);
+                storeLanes(o, x);
+                if (const unsigned marked = laneMask(x == ampersands)) {
+                    const auto before = static_cast<std::size_t>(__builtin_ctz(marked));
+                    p += before;
+                    o += before;
+                    atReference = true;
+                    break;
+                }
+                p += 16;
+                o += 16;
+            }
         }
-        if (o != p)
-            std::memmove(o, p, static_cast<std::size_t>(a - p));
-        o += a - p;
-        if (a == e)
-            break;
+        if (!atReference) {
+            // Otherwise a few bytes are looked at here, since in text dense with
+            // references the runs are short; a long run goes to memchr.
+            const char* a = p;
+            const char* const near = std::min(e, p + 16);
+            while (a < near && *a != '&')
+                ++a;
+            if (a == near && a < e) {
+                const void* amp = std::memchr(a, '&', static_cast<std::size_t>(e - a));
+                a = amp ? static_cast<const char*>(amp) : e;
+            }
+            if (o != p)
+                std::memmove(o, p, static_cast<std::size_t>(a - p));
+            o += a - p;
+            p = a;
+            if (p == e)
+                break;
+        }
+        const char* const a = p;
         const char* q = a + 1;
+        // The references of the markup characters first, as they are the most common.
+        if (e - q >= 3 && q[2] == ';' && q[1] == 't' && (q[0] == 'l' || q[0] == 'g')) {
+            *o++ = q[0] == 'l' ? '<' : '>';
+            p = q + 3;
+            continue;
+        }
+        if (e - q >= 4 && q[3] == ';' && q[0] == 'a' && q[1] == 'm' && q[2] == 'p') {
+            *o++ = '&';
+            p = q + 4;
+            continue;
+        }
         if (q < e && *q == '#') {
             ++q;
             const bool hex = q < e && *q == 'x';

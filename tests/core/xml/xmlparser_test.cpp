@@ -618,6 +618,49 @@ TEST(XmlText, NameHasReferencesReplacedAndValueKeepsThem)
         EXPECT_EQ(textOf(c.content), c.expected) << "content: " << c.content;
 }
 
+// References between runs of plain text of every length around the sixteen bytes
+// the reader takes at a time, with the output trailing the input by any amount
+// (references kept as written shrink nothing): each text is made of pieces whose
+// replaced form is known.
+TEST(XmlText, ReferencesBetweenRunsOfEveryLength)
+{
+    struct Piece {
+        std::string written;
+        std::string replaced;
+    };
+    const Piece pieces[] = {{"&amp;", "&"},
+                            {"&lt;", "<"},
+                            {"&gt;", ">"},
+                            {"&quot;", "\""},
+                            {"&#65;", "A"},
+                            {"&#x1F600;", "\xF0\x9F\x98\x80"},
+                            {"&undeclared;", "&undeclared;"},
+                            {"&#0;", "&#0;"},
+                            {"\xC3\xA9", "\xC3\xA9"},
+                            {"x", "x"},
+                            {std::string(7, 'b'), std::string(7, 'b')},
+                            {std::string(15, 'c'), std::string(15, 'c')},
+                            {std::string(16, 'd'), std::string(16, 'd')},
+                            {std::string(17, 'e'), std::string(17, 'e')},
+                            {std::string(40, 'f'), std::string(40, 'f')}};
+    const std::string utf8 = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+    std::uint32_t state = 7;
+    for (int n = 0; n < 600; ++n) {
+        std::string written = "[";
+        std::string replaced = "[";
+        for (int i = 0; i < n % 61; ++i) {
+            state = state * 1103515245u + 12345u;
+            const Piece& piece = pieces[(state >> 8) % (sizeof pieces / sizeof *pieces)];
+            written += piece.written;
+            replaced += piece.replaced;
+        }
+        written += ']';
+        replaced += ']';
+        EXPECT_EQ(textOf(written), (Text{replaced, written}));
+        EXPECT_EQ(textOf(written, TXMLDoc::TextReading::ReplaceInPlaceWhenUtf8, utf8), (Text{replaced, replaced}));
+    }
+}
+
 TEST(XmlText, ReplacedInPlaceTheValueIsTheNameUnderUtf8Only)
 {
     using Reading = TXMLDoc::TextReading;
