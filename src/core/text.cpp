@@ -2,6 +2,7 @@
 
 #include "byte_lanes.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -285,81 +286,95 @@ namespace {
 
 // The escaping of appendEscapedMarkup and appendXmlEscaped: references for the
 // characters listed in `special`, and, when `dropControls`, no C0 control other than
-// tab, line feed and carriage return. The sink receives the runs of bytes kept as
-// they are and the references.
-template <typename Sink>
-void escape(Sink& sink, std::string_view text, std::string_view special, bool dropControls) {
-    bool isSpecial[256] = {};
-    for (char c : special)
-        if (c == '&' || c == '<' || c == '>' || c == '"' || c == '\'')
-            isSpecial[static_cast<unsigned char>(c)] = true;
-    bool isDropped[256] = {};
-    if (dropControls)
+// tab, line feed and carriage return.
+template <bool dropControls>
+void appendEscaped(std::string& out, std::string_view text, std::string_view special) {
+    // What becomes of each byte: kept, dropped, or replaced by the reference of
+    // that number.
+    constexpr unsigned char kKept = 0;
+    constexpr unsigned char kDropped = 1;
+    constexpr unsigned char kReference = 2;
+    static const char kReferences[5][8] = {"&amp;", "&lt;", "&gt;", "&quot;", "&apos;"};
+    static const unsigned char kReferenceSizes[5] = {5, 4, 4, 6, 6};
+    unsigned char action[256] = {};
+    if constexpr (dropControls)
         for (int c = 0; c < 0x20; ++c)
-            isDropped[c] = c != '\t' && c != '\n' && c != '\r';
-    // Sixteen bytes at a time (the compiler's vector types, SSE2 or NEON): a lane is
-    // marked where its byte is listed or, when controls are dropped, below 0x20; the
-    // scan jumps straight to the first mark.
+            if (c != '\t' && c != '\n' && c != '\r')
+                action[c] = kDropped;
     ByteLanes listed[5];
     std::size_t listedCount = 0;
-    for (char c : special)
-        if (listedCount < 5 && isSpecial[static_cast<unsigned char>(c)])
-            listed[listedCount++] = splatLanes(static_cast<unsigned char>(c));
-    const char* const data = text.data();
-    const std::size_t n = text.size();
-    std::size_t kept = 0; // start of the bytes not yet given to the sink
-    std::size_t pos = 0;
-    while (pos < n) {
-        if (pos + 16 <= n) {
-            const ByteLanes x = loadLanes(data + pos);
-            ByteLanes marked = dropControls ? static_cast<ByteLanes>(x < 0x20) : ByteLanes{};
-            for (std::size_t i = 0; i < listedCount; ++i)
-                marked |= static_cast<ByteLanes>(x == listed[i]);
-            const unsigned mask = laneMask(marked);
-            if (mask == 0) {
-                pos += 16;
-                continue;
-            }
-            pos += static_cast<std::size_t>(__builtin_ctz(mask));
-        }
-        const char c = data[pos];
+    for (char c : special) {
         const auto byte = static_cast<unsigned char>(c);
-        if (!isSpecial[byte] && !isDropped[byte]) {
-            ++pos;
+        const char* const found = std::strchr("&<>\"'", c);
+        if (c == 0 || !found || action[byte] != kKept)
             continue;
-        }
-        sink.run(data + kept, pos - kept);
-        switch (c) {
-        case '&': sink.reference("&amp;"); break;
-        case '<': sink.reference("&lt;"); break;
-        case '>': sink.reference("&gt;"); break;
-        case '"': sink.reference("&quot;"); break;
-        case '\'': sink.reference("&apos;"); break;
-        default: break; // a dropped control
-        }
-        kept = ++pos;
+        action[byte] = static_cast<unsigned char>(kReference + (found - "&<>\"'"));
+        listed[listedCount++] = splatLanes(byte);
     }
-    sink.run(data + kept, n - kept);
-}
+    if (listedCount == 0 && !dropControls) {
+        out.append(text);
+        return;
+    }
+    // Five comparisons always, without a branch on how many are listed: the unused
+    // ones repeat a listed byte, or, when none is, a control (dropped anyway).
+    for (std::size_t i = listedCount; i < 5; ++i)
+        listed[i] = listedCount > 0 ? listed[0] : splatLanes(1);
 
-struct AppendingSink {
-    std::string& out;
-    void run(const char* bytes, std::size_t size) { out.append(bytes, size); }
-    void reference(std::string_view r) { out.append(r); }
-};
+    // The text goes through a buffer on the stack a stretch at a time. Sixteen
+    // bytes at a time are stored whole where the output stands, and the output
+    // moves on by the bytes before the first one marked (listed, or a control when
+    // controls are dropped); a reference is stored as eight bytes and moves it on by
+    // its size. A stretch may end up to sixteen bytes late, and every byte can grow
+    // to six: the buffer has room for both.
+    constexpr std::size_t kStretch = 2048;
+    char buffer[6 * (kStretch + 16) + 16];
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p < end) {
+        const char* const stop = p + std::min<std::size_t>(kStretch, static_cast<std::size_t>(end - p));
+        char* o = buffer;
+        while (p < stop) {
+            if (end - p >= 16) {
+                const ByteLanes x = loadLanes(p);
+                storeLanes(o, x);
+                ByteLanes marked = static_cast<ByteLanes>(x == listed[0]) | static_cast<ByteLanes>(x == listed[1]) |
+                                   static_cast<ByteLanes>(x == listed[2]) | static_cast<ByteLanes>(x == listed[3]) |
+                                   static_cast<ByteLanes>(x == listed[4]);
+                if constexpr (dropControls)
+                    marked |= static_cast<ByteLanes>(x < 0x20);
+                const unsigned mask = laneMask(marked);
+                if (mask == 0) {
+                    p += 16;
+                    o += 16;
+                    continue;
+                }
+                const auto before = static_cast<std::size_t>(__builtin_ctz(mask));
+                p += before;
+                o += before;
+            }
+            const unsigned char what = action[static_cast<unsigned char>(*p)];
+            if (what >= kReference) {
+                std::memcpy(o, kReferences[what - kReference], 8);
+                o += kReferenceSizes[what - kReference];
+            } else if (what == kKept) {
+                *o++ = *p;
+            }
+            ++p;
+        }
+        out.append(buffer, static_cast<std::size_t>(o - buffer));
+    }
+}
 
 } // namespace
 
 void appendEscapedMarkup(std::string& out, std::string_view text, std::string_view special) {
     out.reserve(out.size() + text.size());
-    AppendingSink sink{out};
-    escape(sink, text, special, false);
+    appendEscaped<false>(out, text, special);
 }
 
 void appendXmlEscaped(std::string& out, std::string_view text, std::string_view special) {
     out.reserve(out.size() + text.size());
-    AppendingSink sink{out};
-    escape(sink, text, special, true);
+    appendEscaped<true>(out, text, special);
 }
 
 std::size_t xmlEscapedSize(std::string_view text, std::string_view special) {

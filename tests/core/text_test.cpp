@@ -140,7 +140,22 @@ TEST(FileText, AccentedTextWithAnOddByteAnywhereReadsAsByCharacter) {
 }
 
 TEST(Markup, EscapingReplacesExactlyTheListedCharacters) {
-    for (const std::string& s : mixedTexts()) {
+    // Texts longer than the stretch escaped at a time as well: all the mixed texts
+    // in one, the character whose reference is longest throughout, and marks on
+    // either side of a stretch's end.
+    std::vector<std::string> texts = mixedTexts();
+    std::string all;
+    for (const std::string& s : texts)
+        all += s;
+    texts.push_back(all);
+    texts.push_back(std::string(5000, '"'));
+    for (std::size_t at : {2046, 2047, 2048, 2049, 2063, 2064, 4096}) {
+        std::string s(5000, 'a');
+        s[at] = '<';
+        s[at + 1] = '\x01';
+        texts.push_back(s);
+    }
+    for (const std::string& s : texts) {
         for (const std::string special : {"&<>", "&<\"", "&<>\"'", "<"}) {
             std::string expected;
             for (char c : s) {
