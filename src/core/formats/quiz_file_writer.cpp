@@ -26,8 +26,8 @@ std::string escapeAttribute(std::string_view text) {
 
 namespace {
 
-// The file's lines, each built in one string kept for the whole file (the texts
-// escaped straight into it) and then appended to the buffer.
+// The file's lines, written piece by piece into the buffer, the texts escaped
+// straight into it.
 class QuizFileLines {
 public:
     explicit QuizFileLines(OutputBuffer& out) : out_(out) {}
@@ -38,8 +38,8 @@ public:
     void element(std::string_view indent, std::string_view name, std::string_view text,
                  std::string_view after = {}) {
         open(indent, name);
-        line_ += '>';
-        appendXmlEscaped(line_, text, kTextSpecial);
+        out_.append(">");
+        out_.appendXmlEscaped(text, kTextSpecial);
         close(name, after);
     }
 
@@ -47,40 +47,39 @@ public:
     void elementWithSound(std::string_view indent, std::string_view name, std::string_view soundPath,
                           std::string_view text) {
         open(indent, name);
-        line_ += " son=\"";
-        appendXmlEscaped(line_, bareFileName(soundPath), kAttributeSpecial);
-        line_ += "\">";
-        appendXmlEscaped(line_, text, kTextSpecial);
+        out_.append(" son=\"");
+        out_.appendXmlEscaped(bareFileName(soundPath), kAttributeSpecial);
+        out_.append("\">");
+        out_.appendXmlEscaped(text, kTextSpecial);
         close(name, {});
     }
 
     // The introduction keeps its line breaks, so this one line of the buffer becomes
     // as many lines of the file as the introduction has.
     void intro(const GeneralData& g) {
-        line_ = "    <intro son=\"";
-        appendXmlEscaped(line_, bareFileName(g.introSound), kAttributeSpecial);
-        line_ += "\"> ";
-        appendXmlEscaped(line_, toCrLf(g.intro), kTextSpecial);
-        line_ += "    </intro>";
-        out_.appendLine(line_);
+        out_.append("    <intro son=\"");
+        out_.appendXmlEscaped(bareFileName(g.introSound), kAttributeSpecial);
+        out_.append("\"> ");
+        out_.appendXmlEscaped(toCrLf(g.intro), kTextSpecial);
+        out_.append("    </intro>");
+        out_.endLine();
     }
 
 private:
     void open(std::string_view indent, std::string_view name) {
-        line_.assign(indent);
-        line_ += '<';
-        line_ += name;
+        out_.append(indent);
+        out_.append("<");
+        out_.append(name);
     }
     void close(std::string_view name, std::string_view after) {
-        line_ += "</";
-        line_ += name;
-        line_ += '>';
-        line_ += after;
-        out_.appendLine(line_);
+        out_.append("</");
+        out_.append(name);
+        out_.append(">");
+        out_.append(after);
+        out_.endLine();
     }
 
     OutputBuffer& out_;
-    std::string line_;
 };
 
 void writeQuestion(const Question& q, QuizFileLines& out) {
