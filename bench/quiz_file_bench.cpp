@@ -34,6 +34,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -373,6 +374,12 @@ BENCHMARK(BM_BigCheckCli)->Name("Big/CheckCli")->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
+    // The heap is kept as it grows (never trimmed, large blocks at a fixed size
+    // mapped on their own), so that the in-process figures do not depend on what an
+    // earlier benchmark left behind: they are a warm run, and the programs' figures
+    // (*Cli, Cp) a cold one.
+    mallopt(M_TRIM_THRESHOLD, 1 << 30);
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
     return vireta::bench::runWithRatios(argc, argv,
                                         {{"BM_ParseAndReadQuiz", "BM_ParseOnly"},
                                          {"Big/Check", "Big/ParseOnly"},
