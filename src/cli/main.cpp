@@ -26,6 +26,7 @@
 
 #include <dlfcn.h>
 #include <limits.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -540,6 +541,39 @@ int run(const Options& o) {
     }
 }
 
+// A large quiz becomes many long texts on the heap, and where every fresh 4 KB page
+// of memory costs a page fault (as on virtual machines) those faults take as long
+// as reading and writing the file. glibc's malloc backs its heap by 2 MB pages when
+// its tunable glibc.malloc.hugetlb is set, which it reads only when a program
+// starts: so for a quiz file of this size or more the program starts again, once,
+// from its own file with the same arguments and that tunable added. Where it
+// cannot (the tunable is given already, or the start fails), it goes on as it is.
+constexpr off_t kLargeQuizBytes = off_t{8} << 20;
+
+void restartWithHugePageHeapForLargeQuiz(const Options& o, char** argv) {
+#if defined(__linux__) && defined(__GLIBC__)
+    struct stat st {};
+    if (o.quiz.empty() || stat(o.quiz.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < kLargeQuizBytes)
+        return;
+    const char* const given = std::getenv("GLIBC_TUNABLES");
+    const std::string before = given ? given : "";
+    if (before.find("glibc.malloc.hugetlb") != std::string::npos)
+        return; // set by the user, or by this program before it started again
+    const std::string tunables = (before.empty() ? "" : before + ":") + "glibc.malloc.hugetlb=1";
+    if (setenv("GLIBC_TUNABLES", tunables.c_str(), 1) != 0)
+        return;
+    std::fflush(nullptr);
+    execv("/proc/self/exe", argv);
+    if (given)
+        setenv("GLIBC_TUNABLES", before.c_str(), 1);
+    else
+        unsetenv("GLIBC_TUNABLES");
+#else
+    (void)o;
+    (void)argv;
+#endif
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -555,6 +589,7 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return 0;
     }
+    restartWithHugePageHeapForLargeQuiz(options, argv);
     try {
         return run(options);
     } catch (const std::exception& e) {

@@ -66,6 +66,45 @@ TEST_F(CliImport, LargeFilesAreToldAndReadWhole) {
     EXPECT_NE(copy.find("<enunciado>\xC3\xA9</enunciado>"), std::string::npos);
 }
 
+// A quiz file of 8 MB or more makes the program start again with its heap in huge
+// pages: what it reads and writes is the same as without, and a tunable the user
+// gives is kept.
+TEST_F(CliImport, LargeQuizFilesReadAndSaveTheSameWithHeapTunablesOrWithout) {
+    std::string longText;
+    while (longText.size() < (9u << 20))
+        longText += "Cal é o río &amp; a ponte &lt;b&gt; máis longa? ";
+    write("grande.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><xogo version=\"1.0\"><preguntas>"
+                        "<pregunta><enunciado>" + longText + "</enunciado><resposta>Si</resposta></pregunta>"
+                        "</preguntas></xogo>");
+    const char* const given = std::getenv("GLIBC_TUNABLES");
+    const std::string before = given ? given : "";
+    std::string saved[3];
+    const char* const tunables[] = {nullptr, "glibc.malloc.hugetlb=0", "glibc.malloc.tcache_count=7"};
+    for (int i = 0; i < 3; ++i) {
+        if (tunables[i])
+            setenv("GLIBC_TUNABLES", tunables[i], 1);
+        else
+            unsetenv("GLIBC_TUNABLES");
+        Outcome r = run("--check grande.xml");
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, "1\n");
+        r = run("-f xml -o copia.xml grande.xml");
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, "");
+        saved[i] = readFile(dir_ + "copia.xml");
+    }
+    if (given)
+        setenv("GLIBC_TUNABLES", before.c_str(), 1);
+    else
+        unsetenv("GLIBC_TUNABLES");
+    // Read, the references become characters; saved, the same references again, and
+    // the blank at the end is dropped.
+    longText.pop_back();
+    EXPECT_NE(saved[0].find("<enunciado>" + longText + "</enunciado>"), std::string::npos);
+    EXPECT_EQ(saved[1], saved[0]);
+    EXPECT_EQ(saved[2], saved[0]);
+}
+
 TEST_F(CliImport, ConvertsAnImportIntoAQuizFile) {
     write("preguntas.gift", kGift);
     Outcome r = run("-f xml -o quiz preguntas.gift");
