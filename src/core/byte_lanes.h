@@ -44,6 +44,10 @@ inline unsigned laneMask(Lanes marked) {
     std::uint64_t high;
     std::memcpy(&low, &marked, 8);
     std::memcpy(&high, reinterpret_cast<const char*>(&marked) + 8, 8);
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    low = __builtin_bswap64(low); // lane 0 in the lowest byte, as the gathering expects
+    high = __builtin_bswap64(high);
+#endif
     return gather(low) | gather(high) << 8;
 #endif
 }
