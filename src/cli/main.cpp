@@ -26,6 +26,7 @@
 
 #include <dlfcn.h>
 #include <limits.h>
+#include <sys/auxv.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -555,6 +556,19 @@ void restartWithHugePageHeapForLargeQuiz(const Options& o, char** argv) {
     struct stat st {};
     if (o.quiz.empty() || stat(o.quiz.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < kLargeQuizBytes)
         return;
+    // Not for a program with more rights than its user (glibc drops the tunable
+    // there, so it would start again without end), nor for one started through the
+    // dynamic loader or a tool such as valgrind, where the running file is not this
+    // program's.
+    if (getauxval(AT_SECURE) != 0)
+        return;
+    char self[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0)
+        return;
+    self[length] = '\0';
+    if (bareFileName(self).rfind("vireta-export", 0) != 0)
+        return;
     const char* const given = std::getenv("GLIBC_TUNABLES");
     const std::string before = given ? given : "";
     if (before.find("glibc.malloc.hugetlb") != std::string::npos)
@@ -563,7 +577,7 @@ void restartWithHugePageHeapForLargeQuiz(const Options& o, char** argv) {
     if (setenv("GLIBC_TUNABLES", tunables.c_str(), 1) != 0)
         return;
     std::fflush(nullptr);
-    execv("/proc/self/exe", argv);
+    execv(self, argv);
     if (given)
         setenv("GLIBC_TUNABLES", before.c_str(), 1);
     else
