@@ -244,6 +244,8 @@ std::string cp1252ToUtf8(std::string_view bytes) {
 std::string utf8FromFile(std::string_view bytes) {
     // Valid stretches are copied whole; only a byte that starts no valid sequence is
     // converted on its own.
+    if (bytes.empty())
+        return {};
     std::string out;
     out.reserve(bytes.size());
     const auto* const begin = reinterpret_cast<const unsigned char*>(bytes.data());
@@ -257,7 +259,7 @@ std::string utf8FromFile(std::string_view bytes) {
     while (p < end) {
         if (p >= blocksFrom) {
             p = afterLatinBlocks(p, end);
-            blocksFrom = p + 16;
+            blocksFrom = end - p > 16 ? p + 16 : end;
             if (p == end)
                 break;
         }

@@ -721,6 +721,10 @@ TEST(XmlText, ReferenceErrors)
         {"<a>a & b</a>", kRefEnd},
         {"<a>x&</a>", kRefEnd},
         {"<a>&amp</a>", kRefEnd},
+        {"<a>x&lt</a>", kRefEnd},
+        {"<a>x&g</a>", kRefEnd},
+        {"<a>x&am</a>", kRefEnd},
+        {"<a>x&</a>", kRefEnd},
         // The ";" must come in the same text run, not after a later tag.
         {"<a>&amp<b/>;</a>", kRefEnd},
         {"<a>&#65</a>", kRefEnd},
