@@ -296,8 +296,14 @@ void appendEscaped(std::string& out, std::string_view text, std::string_view spe
     constexpr unsigned char kKept = 0;
     constexpr unsigned char kDropped = 1;
     constexpr unsigned char kReference = 2;
-    static const char kReferences[5][8] = {"&amp;", "&lt;", "&gt;", "&quot;", "&apos;"};
-    static const unsigned char kReferenceSizes[5] = {5, 4, 4, 6, 6};
+    // What a marked byte becomes, by its action: nothing, or its reference. Stored
+    // as eight bytes, of which the first `size` count.
+    struct Piece {
+        char bytes[8];
+        unsigned char size;
+    };
+    static const Piece kPieces[7] = {{"", 0},     {"", 0},       {"&amp;", 5}, {"&lt;", 4},
+                                     {"&gt;", 4}, {"&quot;", 6}, {"&apos;", 6}};
     unsigned char action[256] = {};
     if constexpr (dropControls)
         for (int c = 0; c < 0x20; ++c)
@@ -321,30 +327,68 @@ void appendEscaped(std::string& out, std::string_view text, std::string_view spe
     // ones repeat a listed byte, or, when none is, a control (dropped anyway).
     for (std::size_t i = listedCount; i < 5; ++i)
         listed[i] = listedCount > 0 ? listed[0] : splatLanes(1);
-
-    // The text goes through a buffer on the stack a stretch at a time. Sixteen
-    // bytes at a time are stored whole where the output stands, and the output
-    // moves on by the bytes before the first one marked (listed, or a control when
-    // controls are dropped); a reference is stored as eight bytes and moves it on by
-    // its size. A stretch may end up to sixteen bytes late, and every byte can grow
-    // to six: the buffer has room for both.
+    // The bytes marked in sixteen: listed, or a control that is dropped.
+    const auto marksOf = [&listed](const ByteLanes x) {
+        ByteLanes marked = static_cast<ByteLanes>(x == listed[0]) | static_cast<ByteLanes>(x == listed[1]) |
+                           static_cast<ByteLanes>(x == listed[2]) | static_cast<ByteLanes>(x == listed[3]) |
+                           static_cast<ByteLanes>(x == listed[4]);
+        if constexpr (dropControls)
+            marked |= static_cast<ByteLanes>(x < 0x20) &
+                      ~(static_cast<ByteLanes>(x == '\t') | static_cast<ByteLanes>(x == '\n') |
+                        static_cast<ByteLanes>(x == '\r'));
+        return laneMask(marked);
+    };
+    // The text goes through a buffer on the stack a stretch at a time.
+    //
+    // Where text is dense in marked bytes (a reference every few dozen bytes), a
+    // branch per marked byte costs more than the copying, so 64 bytes are taken at
+    // once: stored whole, and then, for each marked byte in turn, its piece is stored
+    // where it goes in the output and the 64 bytes after it behind that piece. Every
+    // byte before the next marked one is then in place, and nothing but the loop over
+    // the marks branches. The chunks' copies read up to 128 bytes ahead.
+    //
+    // The rest, and short texts, go sixteen bytes at a time: stored whole where the
+    // output stands, the output moving on by the bytes before the first one marked.
+    // A stretch may end up to 64 bytes late, every byte can grow to six, and a copy
+    // can write 64 bytes past its piece: the buffer has room for all of it.
     constexpr std::size_t kStretch = 2048;
-    char buffer[6 * (kStretch + 16) + 16];
+    char buffer[6 * (kStretch + 64) + 128];
     const char* p = text.data();
     const char* const end = p + text.size();
     while (p < end) {
         const char* const stop = p + std::min<std::size_t>(kStretch, static_cast<std::size_t>(end - p));
         char* o = buffer;
+        while (stop - p >= 64 && end - p >= 128) {
+            const ByteLanes x0 = loadLanes(p);
+            const ByteLanes x1 = loadLanes(p + 16);
+            const ByteLanes x2 = loadLanes(p + 32);
+            const ByteLanes x3 = loadLanes(p + 48);
+            storeLanes(o, x0);
+            storeLanes(o + 16, x1);
+            storeLanes(o + 32, x2);
+            storeLanes(o + 48, x3);
+            std::uint64_t marks = std::uint64_t{marksOf(x0)} | std::uint64_t{marksOf(x1)} << 16 |
+                                  std::uint64_t{marksOf(x2)} << 32 | std::uint64_t{marksOf(x3)} << 48;
+            std::size_t done = 0; // bytes of the chunk before `o`'s place
+            while (marks != 0) {
+                const auto at = static_cast<std::size_t>(__builtin_ctzll(marks));
+                marks &= marks - 1;
+                o += at - done;
+                const Piece& piece = kPieces[action[static_cast<unsigned char>(p[at])]];
+                std::memcpy(o, piece.bytes, 8);
+                o += piece.size;
+                done = at + 1;
+                for (std::size_t k = 0; k < 64; k += 16)
+                    storeLanes(o + k, loadLanes(p + done + k));
+            }
+            o += 64 - done;
+            p += 64;
+        }
         while (p < stop) {
             if (end - p >= 16) {
                 const ByteLanes x = loadLanes(p);
                 storeLanes(o, x);
-                ByteLanes marked = static_cast<ByteLanes>(x == listed[0]) | static_cast<ByteLanes>(x == listed[1]) |
-                                   static_cast<ByteLanes>(x == listed[2]) | static_cast<ByteLanes>(x == listed[3]) |
-                                   static_cast<ByteLanes>(x == listed[4]);
-                if constexpr (dropControls)
-                    marked |= static_cast<ByteLanes>(x < 0x20);
-                const unsigned mask = laneMask(marked);
+                const unsigned mask = marksOf(x);
                 if (mask == 0) {
                     p += 16;
                     o += 16;
@@ -356,8 +400,8 @@ void appendEscaped(std::string& out, std::string_view text, std::string_view spe
             }
             const unsigned char what = action[static_cast<unsigned char>(*p)];
             if (what >= kReference) {
-                std::memcpy(o, kReferences[what - kReference], 8);
-                o += kReferenceSizes[what - kReference];
+                std::memcpy(o, kPieces[what].bytes, 8);
+                o += kPieces[what].size;
             } else if (what == kKept) {
                 *o++ = *p;
             }

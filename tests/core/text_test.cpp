@@ -188,3 +188,60 @@ TEST(Markup, EscapingReplacesExactlyTheListedCharacters) {
         }
     }
 }
+
+namespace {
+
+// What escaping gives, one byte at a time.
+std::string escapedByCharacter(const std::string& s, const std::string& special, bool dropControls) {
+    std::string out;
+    for (char c : s) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (special.find(c) != std::string::npos) {
+            out += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : c == '"' ? "&quot;" : "&apos;";
+        } else if (!dropControls || byte >= 0x20 || c == '\t' || c == '\n' || c == '\r') {
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+// Text dense in marked bytes is escaped 64 bytes at a time: every mark, kept control
+// and run of marks, at every place of a chunk and of the text's last bytes, must come
+// out as escaping byte by byte gives.
+TEST(Markup, TextDenseInMarksEscapesAsByteByByte) {
+    const std::string alphabet("ab\xC3\xA1&<>\"'\x01\x1f\t\n\r", 14);
+    std::vector<std::string> texts;
+    unsigned seed = 7;
+    for (std::size_t size = 60; size <= 400; size += 17) {
+        for (int density : {2, 5, 40}) {
+            std::string s;
+            for (std::size_t i = 0; i < size; ++i) {
+                seed = seed * 1103515245u + 12345u;
+                const unsigned r = seed >> 16;
+                s += r % static_cast<unsigned>(density) == 0 ? alphabet[3 + r / 64 % 11] : alphabet[r / 64 % 3];
+            }
+            texts.push_back(s);
+        }
+    }
+    for (const std::string mark : {"&", "\"", "\x01", "\t", "&<", "\x01\x02"}) {
+        for (std::size_t at = 0; at < 200; ++at) {
+            std::string s(200, 'x');
+            s.replace(at, mark.size(), mark);
+            texts.push_back(s.substr(0, 200));
+        }
+    }
+    texts.push_back(std::string(3000, '&'));
+    texts.push_back(std::string(3000, '\x01'));
+    for (const std::string& s : texts) {
+        for (const std::string special : {"&<>", "&<\"", "&<>\"'", "<", ""}) {
+            std::string markup = "kept";
+            appendEscapedMarkup(markup, s, special);
+            EXPECT_EQ(markup, "kept" + escapedByCharacter(s, special, false)) << s << " / " << special;
+            std::string xml = "kept";
+            appendXmlEscaped(xml, s, special);
+            EXPECT_EQ(xml, "kept" + escapedByCharacter(s, special, true)) << s << " / " << special;
+        }
+    }
+}
