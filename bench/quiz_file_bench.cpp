@@ -257,8 +257,6 @@ void resave(const std::string& from, const std::string& to) {
     vireta::QuizModel model;
     vireta::GeneralData general;
     vireta::applyOpenedQuiz(std::move(opened), model, general);
-    vireta::OutputBuffer buffer;
-    const vireta::SaveRequest request = vireta::writeQuizFile(general, model.questions, model.count, buffer);
     vireta::SaveMedia media;
     media.copyFiles = false;
     media.pack = false;
@@ -268,7 +266,9 @@ void resave(const std::string& from, const std::string& to) {
     media.settings = &settings;
     media.model = &model;
     vireta::SaveStep step;
-    step.save(to, request, buffer, media);
+    step.save(to, vireta::quizFileRequest(),
+              [&](vireta::OutputBuffer& out) { vireta::writeQuizFile(general, model.questions, model.count, out); },
+              media);
 }
 
 void BM_BigResave(benchmark::State& state) {

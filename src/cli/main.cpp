@@ -507,11 +507,14 @@ int run(const Options& o) {
         return review(o, general, model, unwrittenMedia);
 
     const FormatEntry& format = *findFormat(o.format);
-    OutputBuffer buffer;
     ExportNotes notes;
     PaperFiles paper;
-    const SaveRequest request =
-        format.write(ExportJob{general, model, o.settings, o.seed, &paper, notes}, buffer);
+    const ExportJob job{general, model, o.settings, o.seed, &paper, notes};
+    // The quiz file goes to its file as it is written; every other format is made
+    // whole first (a page is converted, a package zipped, after its writer ends).
+    const bool streamed = format.format == Format::Xml;
+    OutputBuffer buffer;
+    const SaveRequest request = streamed ? quizFileRequest() : format.write(job, buffer);
     for (const FormatNote& note : notes)
         complain(note.english());
     SaveMedia media;
@@ -523,7 +526,9 @@ int run(const Options& o) {
     media.model = &model;
     SaveStep step;
     try {
-        const SaveResult result = step.save(o.output, request, buffer, media);
+        const SaveResult result =
+            streamed ? step.save(o.output, request, [&](OutputBuffer& out) { format.write(job, out); }, media)
+                     : step.save(o.output, request, buffer, media);
         if (!paper.key.empty())
             writeFileReplacing(keyPathFor(result.documentPath), paper.key);
         for (const auto& path : paper.unreadPictures)

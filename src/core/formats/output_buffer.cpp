@@ -5,20 +5,47 @@
 
 namespace vireta {
 
-void OutputBuffer::appendLine(std::string_view line) {
-    text_.append(line);
-    text_.append("\r\n");
-}
-
 void OutputBuffer::appendXmlEscaped(std::string_view text, std::string_view special) {
     vireta::appendXmlEscaped(text_, text, special);
 }
 
 void OutputBuffer::reserve(std::size_t bytes) {
+    if (!holdsWholeText())
+        return;
     const std::size_t before = text_.capacity();
     text_.reserve(text_.size() + bytes);
     if (text_.capacity() != before)
         adviseHugePages(text_.data() + text_.size(), text_.capacity() - text_.size());
+}
+
+void OutputBuffer::passOnTo(std::function<void(std::string_view)> sink) {
+    passOn_ = std::move(sink);
+    passOnAt_ = passOn_ ? kPassOnBytes : std::numeric_limits<std::size_t>::max();
+    if (passOn_)
+        text_.reserve(kPassOnBytes + kPassOnBytes / 4);
+}
+
+void OutputBuffer::passOn() {
+    // The buffer keeps its memory for the next lines, which then stay in the cache.
+    // A sink that throws leaves it empty all the same, so nothing goes on twice.
+    struct Empty {
+        std::string& text;
+        ~Empty() { text.clear(); }
+    } emptied{text_};
+    passOn_(text_);
+}
+
+void OutputBuffer::finishPassingOn() {
+    if (!passOn_)
+        return;
+    auto sink = std::move(passOn_);
+    passOn_ = nullptr;
+    passOnAt_ = std::numeric_limits<std::size_t>::max();
+    struct Empty {
+        std::string& text;
+        ~Empty() { text.clear(); }
+    } emptied{text_};
+    sink(text_);
 }
 
 } // namespace vireta

@@ -29,9 +29,14 @@ inline constexpr const char* kQuizFileExtension = "xml";
 // attributes are written as references, so that every text opens again unchanged;
 // the C0 control characters other than tab, line feed and carriage return, which XML
 // cannot carry, are left out.
-// Media paths are written as bare file names. Returns what the save step needs.
+// Media paths are written as bare file names. Returns what the save step needs,
+// quizFileRequest(). The writer never goes back over what it wrote, so `out` may pass
+// its text on as it grows (SaveStep::save with a DocumentWriter).
 SaveRequest writeQuizFile(const GeneralData& general, const QuestionTable& questions, int count,
                           OutputBuffer& out);
+
+// What the save step needs for a quiz file, known before it is written.
+inline SaveRequest quizFileRequest() { return SaveRequest{kQuizFileFilter, kQuizFileExtension}; }
 
 // ---------------------------------------------------------------------------
 // Reading

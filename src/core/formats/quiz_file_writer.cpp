@@ -130,7 +130,8 @@ std::size_t roomFor(const GeneralData& g, const QuestionTable& questions, int co
 
 SaveRequest writeQuizFile(const GeneralData& g, const QuestionTable& questions, int count,
                           OutputBuffer& out) {
-    out.reserve(roomFor(g, questions, count));
+    if (out.holdsWholeText())
+        out.reserve(roomFor(g, questions, count));
     QuizFileLines lines(out);
     constexpr std::string_view in = "    ";
     lines.line("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
@@ -155,7 +156,7 @@ SaveRequest writeQuizFile(const GeneralData& g, const QuestionTable& questions, 
     }
     lines.line("    </preguntas> ");
     lines.line("  </xogo> ");
-    return SaveRequest{kQuizFileFilter, kQuizFileExtension};
+    return quizFileRequest();
 }
 
 } // namespace vireta

@@ -72,6 +72,25 @@ void syncFolderOf(const std::string& path) {
 } // namespace
 
 PendingFile::PendingFile(std::string path, std::string_view bytes) : path_(std::move(path)) {
+    fill([&](int fd) {
+        if (!fileio::writeAll(fd, bytes.data(), bytes.size()))
+            failWithErrno(path_, errno);
+    });
+}
+
+PendingFile::PendingFile(std::string path, const DocumentWriter& write) : path_(std::move(path)) {
+    fill([&](int fd) {
+        OutputBuffer buffer;
+        buffer.passOnTo([&](std::string_view bytes) {
+            if (!fileio::writeAll(fd, bytes.data(), bytes.size()))
+                failWithErrno(path_, errno);
+        });
+        write(buffer);
+        buffer.finishPassingOn();
+    });
+}
+
+void PendingFile::fill(const std::function<void(int fd)>& write) {
     if (bareFileName(path_).empty())
         throw SaveError(path_, SaveProblem::NotRegular, EISDIR);
     unsigned oldMode = 0;
@@ -85,15 +104,22 @@ PendingFile::PendingFile(std::string path, std::string_view bytes) : path_(std::
     }
     if (oldMode != 0)
         ::fchmod(fd.get(), oldMode); // keep the old permissions; best effort
-    // Every write's count is checked (a full disk gives a short write), and the bytes
-    // reach the disk before a rename makes them the document.
-    const bool ok = fileio::writeAll(fd.get(), bytes.data(), bytes.size()) &&
-                    ::fsync(fd.get()) == 0 && fd.close();
-    if (!ok) {
-        const int err = errno;
+    auto giveUp = [&] {
         fd.reset();
         ::unlink(temp_.c_str());
         temp_.clear();
+    };
+    // Every write's count is checked (a full disk gives a short write), and the bytes
+    // reach the disk before a rename makes them the document.
+    try {
+        write(fd.get());
+    } catch (...) {
+        giveUp();
+        throw;
+    }
+    if (::fsync(fd.get()) != 0 || !fd.close()) {
+        const int err = errno;
+        giveUp();
         failWithErrno(path_, err);
     }
 }
@@ -134,6 +160,18 @@ void SaveStep::finishLeftover() { archive_.reset(); }
 
 SaveResult SaveStep::save(const std::string& chosen, const SaveRequest& request,
                           const OutputBuffer& buffer, const SaveMedia& media) {
+    return saveWith(chosen, request, buffer.text(), media);
+}
+
+SaveResult SaveStep::save(const std::string& chosen, const SaveRequest& request,
+                          const DocumentWriter& write, const SaveMedia& media) {
+    return saveWith(chosen, request, write, media);
+}
+
+// `document` is what PendingFile writes: the bytes, or the writer that makes them.
+template <typename Document>
+SaveResult SaveStep::saveWith(const std::string& chosen, const SaveRequest& request,
+                              const Document& document, const SaveMedia& media) {
     finishLeftover();
     SaveResult result;
     result.documentPath = completeExtension(chosen, request.extension);
@@ -170,7 +208,7 @@ SaveResult SaveStep::save(const std::string& chosen, const SaveRequest& request,
         }
     }
 
-    PendingFile document(result.documentPath, buffer.text());
+    PendingFile written(result.documentPath, document);
 
     try {
         if (media.general && media.settings && media.model && request.carriesMedia) {
@@ -190,7 +228,7 @@ SaveResult SaveStep::save(const std::string& chosen, const SaveRequest& request,
                 result.failedMedia.push_back(std::move(failed));
         }
         if (archive_) {
-            archive_->AppendFile(document.temporaryPath(), bareFileName(result.documentPath));
+            archive_->AppendFile(written.temporaryPath(), bareFileName(result.documentPath));
             archive_->Close();
         }
     } catch (const TarError& e) {
@@ -199,14 +237,14 @@ SaveResult SaveStep::save(const std::string& chosen, const SaveRequest& request,
 
     // Both files are complete. Both targets are checked before either is renamed, so
     // that a target which may not be replaced leaves both earlier files in place.
-    if (!document.replaceable())
+    if (!written.replaceable())
         failWithErrno(result.documentPath, errno);
     if (archive_) {
         unsigned mode = 0;
         if (!fileio::mayReplace(result.archivePath, mode))
             failWithErrno(result.archivePath, errno);
     }
-    document.commit();
+    written.commit();
     if (archive_) {
         try {
             archive_->Commit();

@@ -71,12 +71,20 @@ std::string offeredName(std::string_view last, const SaveRequest& request);
 // failure, after removing the temporary file.
 void writeFileReplacing(const std::string& path, std::string_view bytes);
 
+// What writes a document while it is saved: it fills the buffer it is given, whose
+// text goes on to the document's temporary file as it grows (OutputBuffer::passOnTo),
+// so that the document never sits whole in memory.
+using DocumentWriter = std::function<void(OutputBuffer&)>;
+
 // The first half of writeFileReplacing: the bytes written completely into a temporary
 // file beside `path` (throws SaveError as above); commit() renames it over `path`.
 // Destroyed without commit, it removes the temporary file.
 class PendingFile {
 public:
     PendingFile(std::string path, std::string_view bytes);
+    // The same for the bytes that `write` puts into a buffer. Whatever `write` throws
+    // removes the temporary file and goes on to the caller.
+    PendingFile(std::string path, const DocumentWriter& write);
     ~PendingFile();
     PendingFile(const PendingFile&) = delete;
     PendingFile& operator=(const PendingFile&) = delete;
@@ -89,6 +97,10 @@ public:
     bool replaceable() const;
 
 private:
+    // Creates the temporary file and runs `write` on it (which throws SaveError when
+    // a write fails), then flushes it to the disk.
+    void fill(const std::function<void(int fd)>& write);
+
     std::string path_;
     std::string temp_;
 };
@@ -158,8 +170,18 @@ public:
     // copies are separate files, each replaced or kept on its own).
     SaveResult save(const std::string& chosen, const SaveRequest& request,
                     const OutputBuffer& buffer, const SaveMedia& media);
+    // The same, with the document written in step 3 by `write` (for a writer whose
+    // request is known before it runs, and whose text goes straight to the file: the
+    // quiz file's, see quizFileRequest and writeQuizFile). An exception from `write`
+    // leaves the earlier document and archive as they were.
+    SaveResult save(const std::string& chosen, const SaveRequest& request,
+                    const DocumentWriter& write, const SaveMedia& media);
 
 private:
+    template <typename Document>
+    SaveResult saveWith(const std::string& chosen, const SaveRequest& request, const Document& document,
+                        const SaveMedia& media);
+
     std::string lastName_;
     std::unique_ptr<TTarWriter> archive_;
 };

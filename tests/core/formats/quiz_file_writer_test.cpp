@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+#include <string_view>
+#include <vector>
+
 using namespace vireta;
 using namespace vireta::samples;
 using testfiles::readFile;
@@ -45,6 +49,81 @@ TEST(QuizFileWriterRequest, HandsTheXmlFilterAndExtensionToTheSaveStep) {
     written(newQuiz(), &r);
     EXPECT_EQ(r.filter, "*.xml|*.xml;*.XML");
     EXPECT_EQ(r.extension, "xml");
+    // The save step is told it before the file is written.
+    EXPECT_EQ(quizFileRequest().filter, r.filter);
+    EXPECT_EQ(quizFileRequest().extension, r.extension);
+}
+
+// The pieces a buffer passes on while the quiz file is written into it.
+std::vector<std::string> passedOn(const SampleQuiz& q) {
+    std::vector<std::string> pieces;
+    OutputBuffer out;
+    out.passOnTo([&](std::string_view piece) { pieces.emplace_back(piece); });
+    EXPECT_FALSE(out.holdsWholeText());
+    writeQuizFile(q.general, q.questions, q.count, out);
+    out.finishPassingOn();
+    EXPECT_TRUE(out.empty());
+    EXPECT_TRUE(out.holdsWholeText());
+    return pieces;
+}
+
+std::string joined(const std::vector<std::string>& pieces) {
+    std::string all;
+    for (const std::string& piece : pieces)
+        all += piece;
+    return all;
+}
+
+// Passed on as it is written, the file is the same byte for byte: a small one in
+// one piece, a large one in pieces that end at line ends once the buffer holds
+// enough, whatever long texts, references and dropped controls they cut through.
+TEST(QuizFileWriterPassingOn, GivesTheSameFileInPiecesThatEndLines) {
+    for (SampleQuiz (*quiz)() : {newQuiz, fullQuiz, mixedQuiz}) {
+        const std::vector<std::string> pieces = passedOn(quiz());
+        EXPECT_EQ(pieces.size(), 1u);
+        EXPECT_EQ(joined(pieces), written(quiz()));
+    }
+    SampleQuiz big = fullQuiz();
+    big.general.intro = std::string(300000, 'i') + "\n<&>\x01";
+    for (int k = 1; k <= 40; ++k) {
+        Question& q = big.questions.record(k);
+        std::string text;
+        while (text.size() < 20000 + 1000 * static_cast<std::size_t>(k))
+            text += "río & <b>montaña</b>\x02 \"ola\" ";
+        q[FieldSlot::enunciado] = text;
+        q[answerSlot(1)] = text;
+        q[FieldSlot::sonben] = "/sons/b&n.wav";
+    }
+    big.count = 40;
+    const std::vector<std::string> pieces = passedOn(big);
+    const std::string whole = written(big);
+    ASSERT_GT(whole.size(), 4 * OutputBuffer::kPassOnBytes);
+    EXPECT_GT(pieces.size(), 3u);
+    EXPECT_EQ(joined(pieces), whole);
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        EXPECT_EQ(pieces[i].substr(pieces[i].size() - 2), "\r\n") << i;
+        if (i + 1 < pieces.size()) {
+            EXPECT_GE(pieces[i].size(), OutputBuffer::kPassOnBytes) << i;
+        }
+    }
+}
+
+// A sink that fails (a full disk) ends the writing there, with nothing passed on
+// twice and nothing left in the buffer.
+TEST(QuizFileWriterPassingOn, ASinkThatThrowsStopsTheWriter) {
+    SampleQuiz big = newQuiz();
+    for (int k = 1; k <= 20; ++k)
+        big.questions.record(k)[FieldSlot::enunciado] = std::string(100000, 'a');
+    big.count = 20;
+    OutputBuffer out;
+    int calls = 0;
+    out.passOnTo([&](std::string_view) {
+        if (++calls == 2)
+            throw std::runtime_error("disk full");
+    });
+    EXPECT_THROW(writeQuizFile(big.general, big.questions, big.count, out), std::runtime_error);
+    EXPECT_EQ(calls, 2);
+    EXPECT_TRUE(out.empty());
 }
 
 TEST(QuizFileWriterIntro, LoneLineFeedsBecomeCrLf) {

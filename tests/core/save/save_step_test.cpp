@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <algorithm>
+#include <stdexcept>
 #include <vector>
 
 using namespace vireta;
@@ -135,6 +136,92 @@ TEST(SaveStep, WritesTheBufferUnderTheCompletedNameAndOffersItNextTime) {
     EXPECT_EQ(readFile(written), "linea\r\n");
 }
 
+// A document written while it is saved, large enough to go to its file in pieces,
+// is the file the same writer gives in a buffer.
+TEST(SaveStep, AWriterRunDuringTheSaveGivesTheSameFile) {
+    ScratchDir dir;
+    GeneralData general;
+    QuizModel model;
+    for (int k = 1; k <= 30; ++k)
+        model.questions.record(k)[FieldSlot::enunciado] = std::string(30000, 'a') + "&<>\x01";
+    model.count = 30;
+    OutputBuffer whole;
+    writeQuizFile(general, model.questions, model.count, whole);
+    ASSERT_GT(whole.text().size(), 2 * OutputBuffer::kPassOnBytes);
+    SaveMedia media;
+    media.copyFiles = false;
+    media.pack = false;
+    SaveStep step;
+    const std::string path = dir.folder() + "grande.xml";
+    writeFile(path, "earlier");
+    chmod(path.c_str(), 0640);
+    const SaveResult r = step.save(
+        dir.folder() + "grande", quizFileRequest(),
+        [&](OutputBuffer& out) { writeQuizFile(general, model.questions, model.count, out); }, media);
+    EXPECT_EQ(r.documentPath, path);
+    EXPECT_EQ(readFile(path), whole.text());
+    struct stat st;
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(entries(dir.str()), std::vector<std::string>{"grande.xml"});
+}
+
+// A writer that fails half-way, or a disk that fills up while it writes, leaves the
+// earlier document whole and no temporary file; the writer's own error goes on to
+// the caller as it is.
+TEST(SaveStep, AWriterThatFailsOrADiskThatFillsKeepsTheEarlierDocument) {
+    ScratchDir dir;
+    const std::string path = dir.folder() + "quiz.xml";
+    const std::string previous = "<previous document/>\r\n";
+    writeFile(path, previous);
+    SaveMedia media;
+    media.copyFiles = false;
+    media.pack = false;
+    auto writeLines = [](OutputBuffer& out, int lines) {
+        for (int i = 0; i < lines; ++i)
+            out.appendLine(std::string(1000, 'x'));
+    };
+    SaveStep step;
+    EXPECT_THROW(step.save(path, quizFileRequest(),
+                           [&](OutputBuffer& out) {
+                               writeLines(out, 1000);
+                               throw std::runtime_error("the writer failed");
+                           },
+                           media),
+                 std::runtime_error);
+    EXPECT_EQ(readFile(path), previous);
+    EXPECT_EQ(entries(dir.str()), std::vector<std::string>{"quiz.xml"});
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{1 << 20, 1 << 20};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        int status = 1;
+        int written = 0;
+        try {
+            SaveStep inChild;
+            inChild.save(path, quizFileRequest(),
+                         [&](OutputBuffer& out) {
+                             for (; written < 10000; ++written)
+                                 writeLines(out, 1);
+                         },
+                         media);
+        } catch (const SaveError& e) {
+            // The writer was stopped at the first write that failed.
+            status = e.path() != path ? 2 : written >= 10000 ? 3 : 0;
+        }
+        _exit(status);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the short write went unnoticed";
+    EXPECT_EQ(readFile(path), previous);
+    EXPECT_EQ(entries(dir.str()), std::vector<std::string>{"quiz.xml"});
+}
+
 // The entry names of a tar archive, in order.
 std::vector<std::string> tarNames(const std::string& archive) {
     std::vector<std::string> names;
@@ -195,6 +282,17 @@ TEST_F(PackingFixture, PacksTheMediaFirstAndTheDocumentLast) {
     std::vector<std::string> out = entries(dir / "out");
     std::sort(out.begin(), out.end());
     EXPECT_EQ(out, (std::vector<std::string>{"foto.png", "quiz.tar", "quiz.xml", "son.mp3"}));
+}
+
+TEST_F(PackingFixture, ADocumentWrittenDuringTheSaveIsPackedLastAsWell) {
+    const SaveResult r = step.save(
+        dir.folder() + "out/quiz", quizFileRequest(),
+        [&](OutputBuffer& out) { writeQuizFile(general, model.questions, model.count, out); },
+        media(true, true));
+    EXPECT_EQ(readFile(r.documentPath), buffer.text());
+    EXPECT_EQ(tarNames(readFile(r.archivePath)),
+              (std::vector<std::string>{"son.mp3", "foto.png", "quiz.xml"}));
+    EXPECT_NE(readFile(r.archivePath).find(buffer.text()), std::string::npos);
 }
 
 TEST_F(PackingFixture, WithBothBoxesClearedOnlyTheDocumentIsWritten) {
