@@ -17,6 +17,7 @@
 #include "formats/quiz_file.h"
 #include "formats/spreadsheet.h"
 #include "formats/web_game.h"
+#include "huge_pages.h"
 #include "model/quiz.h"
 #include "save/file_io.h"
 #include "paper_module.h"
@@ -26,7 +27,6 @@
 
 #include <dlfcn.h>
 #include <limits.h>
-#include <sys/auxv.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -548,49 +548,19 @@ int run(const Options& o) {
 }
 
 // A large quiz becomes many long texts on the heap, and where every fresh 4 KB page
-// of memory costs a page fault (as on virtual machines) those faults take as long
-// as reading and writing the file. glibc's malloc backs its heap by 2 MB pages when
-// its tunable glibc.malloc.hugetlb is set, which it reads only when a program
-// starts: so for a quiz file of this size or more the program starts again, once,
-// from its own file with the same arguments and that tunable added. Where it
-// cannot (the tunable is given already, or the start fails), it goes on as it is.
+// of memory costs a page fault (as on virtual machines) those faults take as long as
+// reading and writing the file: for a quiz file of this size or more, the heap is
+// readied for its texts on huge pages before it is read.
 constexpr off_t kLargeQuizBytes = off_t{8} << 20;
 
-void restartWithHugePageHeapForLargeQuiz(const Options& o, char** argv) {
-#if defined(__linux__) && defined(__GLIBC__)
+void prepareHeapForLargeQuiz(const Options& o) {
     struct stat st {};
     if (o.quiz.empty() || stat(o.quiz.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < kLargeQuizBytes)
         return;
-    // Not for a program with more rights than its user (glibc drops the tunable
-    // there, so it would start again without end), nor for one started through the
-    // dynamic loader or a tool such as valgrind, where the running file is not this
-    // program's.
-    if (getauxval(AT_SECURE) != 0)
-        return;
-    char self[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (length <= 0)
-        return;
-    self[length] = '\0';
-    if (bareFileName(self).rfind("vireta-export", 0) != 0)
-        return;
-    const char* const given = std::getenv("GLIBC_TUNABLES");
-    const std::string before = given ? given : "";
-    if (before.find("glibc.malloc.hugetlb") != std::string::npos)
-        return; // set by the user, or by this program before it started again
-    const std::string tunables = (before.empty() ? "" : before + ":") + "glibc.malloc.hugetlb=1";
-    if (setenv("GLIBC_TUNABLES", tunables.c_str(), 1) != 0)
-        return;
-    std::fflush(nullptr);
-    execv(self, argv);
-    if (given)
-        setenv("GLIBC_TUNABLES", before.c_str(), 1);
-    else
-        unsetenv("GLIBC_TUNABLES");
-#else
-    (void)o;
-    (void)argv;
-#endif
+    // The file's bytes (which the heap serves too, from the room it has), the texts,
+    // and the tree's blocks and scratch.
+    const auto size = static_cast<std::size_t>(st.st_size);
+    prepareHeapForHugePages(2 * size + size / 2);
 }
 
 } // namespace
@@ -608,7 +578,7 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return 0;
     }
-    restartWithHugePageHeapForLargeQuiz(options, argv);
+    prepareHeapForLargeQuiz(options);
     try {
         return run(options);
     } catch (const std::exception& e) {

@@ -66,9 +66,8 @@ TEST_F(CliImport, LargeFilesAreToldAndReadWhole) {
     EXPECT_NE(copy.find("<enunciado>\xC3\xA9</enunciado>"), std::string::npos);
 }
 
-// A quiz file of 8 MB or more makes the program start again with its heap in huge
-// pages: what it reads and writes is the same as without, and a tunable the user
-// gives is kept.
+// For a quiz file of 8 MB or more the program readies its heap on huge pages: what
+// it reads and writes is the same as without, whatever malloc tunables the user gives.
 TEST_F(CliImport, LargeQuizFilesReadAndSaveTheSameWithHeapTunablesOrWithout) {
     std::string longText;
     while (longText.size() < (9u << 20))
