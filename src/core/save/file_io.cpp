@@ -154,15 +154,28 @@ bool readFileStart(const std::string& path, std::size_t limit, std::string& byte
     UniqueFd fd = openRegularForReading(path);
     if (!fd.valid())
         return false;
-    char buffer[1 << 16];
+    // Straight into the string: in one read where the size is known (one byte more
+    // tells the end), in pieces where it is not or the file grows meanwhile.
+    constexpr std::size_t kPiece = std::size_t{1} << 16;
+    std::size_t piece = kPiece;
+    struct stat st {};
+    if (::fstat(fd.get(), &st) == 0 && st.st_size > 0)
+        piece = std::max(piece, static_cast<std::size_t>(st.st_size) + 1);
     while (bytes.size() < limit) {
-        const std::size_t want = std::min(sizeof buffer, limit - bytes.size());
-        const long long n = readFull(fd.get(), buffer, want);
-        if (n < 0)
+        const std::size_t at = bytes.size();
+        const std::size_t want = std::min(piece, limit - at);
+        bytes.resize(at + want);
+        const long long n = readFull(fd.get(), &bytes[at], want);
+        if (n < 0) {
+            const int err = errno;
+            bytes.resize(at);
+            errno = err;
             return false;
-        bytes.append(buffer, static_cast<std::size_t>(n));
+        }
+        bytes.resize(at + static_cast<std::size_t>(n));
         if (static_cast<std::size_t>(n) < want)
             break;
+        piece = kPiece;
     }
     return true;
 }
