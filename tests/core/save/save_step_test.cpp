@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <algorithm>
+#include <functional>
 #include <stdexcept>
 #include <vector>
 
@@ -91,6 +92,22 @@ TEST(WriteFileReplacing, ReportsAFolderThatCannotBeWritten) {
     EXPECT_EQ(entries(dir.str()), std::vector<std::string>{"quiz.xml"});
 }
 
+// Runs `save` in a child process whose files may not grow past `bytes`, as on a disk
+// that fills up, and returns what it returned (-1 when the child did not end so).
+int statusWithFileSizeLimit(rlim_t bytes, const std::function<int()>& save) {
+    const pid_t child = fork();
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{bytes, bytes};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        _exit(save());
+    }
+    int status = -1;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
 // A disk that fills up in the middle of a save: the file size limit makes a write
 // stop short. The previous document must survive whole, and nothing else remains.
 TEST(WriteFileReplacing, AShortWriteNeverDestroysThePreviousFile) {
@@ -98,24 +115,15 @@ TEST(WriteFileReplacing, AShortWriteNeverDestroysThePreviousFile) {
     const std::string path = dir.folder() + "quiz.xml";
     const std::string previous = "<previous document/>\r\n";
     writeFile(path, previous);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{4096, 4096};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        int status = 1;
+    const int status = statusWithFileSizeLimit(4096, [&] {
         try {
             writeFileReplacing(path, std::string(100000, 'x'));
         } catch (const SaveError& e) {
-            status = e.path() == path ? 0 : 2;
+            return e.path() == path ? 0 : 2;
         }
-        _exit(status);
-    }
-    int status = -1;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the short write went unnoticed";
+        return 1;
+    });
+    EXPECT_EQ(status, 0) << "1: the short write went unnoticed";
     EXPECT_EQ(readFile(path), previous);
     EXPECT_EQ(entries(dir.str()), std::vector<std::string>{"quiz.xml"});
 }
@@ -192,13 +200,7 @@ TEST(SaveStep, AWriterThatFailsOrADiskThatFillsKeepsTheEarlierDocument) {
     EXPECT_EQ(readFile(path), previous);
     EXPECT_EQ(entries(dir.str()), std::vector<std::string>{"quiz.xml"});
 
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{1 << 20, 1 << 20};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        int status = 1;
+    const int status = statusWithFileSizeLimit(1 << 20, [&] {
         int written = 0;
         try {
             SaveStep inChild;
@@ -210,14 +212,11 @@ TEST(SaveStep, AWriterThatFailsOrADiskThatFillsKeepsTheEarlierDocument) {
                          media);
         } catch (const SaveError& e) {
             // The writer was stopped at the first write that failed.
-            status = e.path() != path ? 2 : written >= 10000 ? 3 : 0;
+            return e.path() != path ? 2 : written >= 10000 ? 3 : 0;
         }
-        _exit(status);
-    }
-    int status = -1;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the short write went unnoticed";
+        return 1;
+    });
+    EXPECT_EQ(status, 0) << "1: the short write went unnoticed";
     EXPECT_EQ(readFile(path), previous);
     EXPECT_EQ(entries(dir.str()), std::vector<std::string>{"quiz.xml"});
 }
