@@ -661,6 +661,42 @@ TEST(XmlText, ReferencesBetweenRunsOfEveryLength)
     }
 }
 
+// Long text dense in references is read 64 bytes at a time once the output trails
+// the input far enough: the markup characters' references, others among them, and
+// a reference cut by a chunk's end, at every offset, read as they always did, in
+// place and not.
+TEST(XmlText, DenseReferencesAtEveryOffsetOfALongText)
+{
+    const std::string utf8 = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+    for (std::size_t offset = 0; offset < 140; ++offset) {
+        std::string written(offset, 'o');
+        std::string replaced(offset, 'o');
+        for (int i = 0; i < 60; ++i) {
+            written += "&lt;b&gt;r\xC3\xADo&amp;&amp;";
+            replaced += "<b>r\xC3\xADo&&";
+            if (i % 7 == 3) {
+                written += "&#65;&quot;&undeclared;";
+                replaced += "A\"&undeclared;";
+            }
+            if (i % 11 == 5) {
+                written += std::string(i % 64, 'x');
+                replaced += std::string(i % 64, 'x');
+            }
+        }
+        EXPECT_EQ(textOf(written), (Text{replaced, written})) << offset;
+        EXPECT_EQ(textOf(written, TXMLDoc::TextReading::ReplaceInPlaceWhenUtf8, utf8), (Text{replaced, replaced}))
+            << offset;
+    }
+    // A reference that is not one, deep in such a text, fails as anywhere else.
+    std::string bad;
+    for (int i = 0; i < 100; ++i)
+        bad += "&lt;&gt;&amp;ab";
+    for (const std::string reference : {"&lt", "&am p;", "&#;"})
+        EXPECT_EQ(errorOf("<a>" + bad + reference + std::string(300, 'z') + "</a>"),
+                  errorOf("<a>" + reference + std::string(300, 'z') + "</a>"))
+            << reference;
+}
+
 TEST(XmlText, ReplacedInPlaceTheValueIsTheNameUnderUtf8Only)
 {
     using Reading = TXMLDoc::TextReading;
