@@ -38,14 +38,14 @@ void OutputBuffer::passOn() {
 void OutputBuffer::finishPassingOn() {
     if (!passOn_)
         return;
-    auto sink = std::move(passOn_);
-    passOn_ = nullptr;
-    passOnAt_ = std::numeric_limits<std::size_t>::max();
-    struct Empty {
-        std::string& text;
-        ~Empty() { text.clear(); }
-    } emptied{text_};
-    sink(text_);
+    struct Stop {
+        OutputBuffer& buffer;
+        ~Stop() {
+            buffer.passOn_ = nullptr;
+            buffer.passOnAt_ = std::numeric_limits<std::size_t>::max();
+        }
+    } stop{*this};
+    passOn();
 }
 
 } // namespace vireta

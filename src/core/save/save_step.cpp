@@ -72,22 +72,21 @@ void syncFolderOf(const std::string& path) {
 } // namespace
 
 PendingFile::PendingFile(std::string path, std::string_view bytes) : path_(std::move(path)) {
-    fill([&](int fd) {
-        if (!fileio::writeAll(fd, bytes.data(), bytes.size()))
-            failWithErrno(path_, errno);
-    });
+    fill([&](int fd) { writeAllOrFail(fd, bytes); });
 }
 
 PendingFile::PendingFile(std::string path, const DocumentWriter& write) : path_(std::move(path)) {
     fill([&](int fd) {
         OutputBuffer buffer;
-        buffer.passOnTo([&](std::string_view bytes) {
-            if (!fileio::writeAll(fd, bytes.data(), bytes.size()))
-                failWithErrno(path_, errno);
-        });
+        buffer.passOnTo([&](std::string_view bytes) { writeAllOrFail(fd, bytes); });
         write(buffer);
         buffer.finishPassingOn();
     });
+}
+
+void PendingFile::writeAllOrFail(int fd, std::string_view bytes) const {
+    if (!fileio::writeAll(fd, bytes.data(), bytes.size()))
+        failWithErrno(path_, errno);
 }
 
 void PendingFile::fill(const std::function<void(int fd)>& write) {

@@ -100,6 +100,8 @@ private:
     // Creates the temporary file and runs `write` on it (which throws SaveError when
     // a write fails), then flushes it to the disk.
     void fill(const std::function<void(int fd)>& write);
+    // Writes every byte to the temporary file, or throws SaveError naming the path.
+    void writeAllOrFail(int fd, std::string_view bytes) const;
 
     std::string path_;
     std::string temp_;
