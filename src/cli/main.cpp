@@ -145,6 +145,10 @@ struct FormatEntry {
     const char* name;
     Format format;
     Writer write;
+    // Set for a writer whose request is known before it runs and whose text goes
+    // straight to the file as it is written (the quiz file's); every other format is
+    // made whole first (a page is converted, a package zipped, after its writer ends).
+    SaveRequest (*requestAhead)() = nullptr;
 };
 
 // One line per format.
@@ -152,7 +156,8 @@ const FormatEntry kFormats[] = {
     {"xml", Format::Xml,
      [](const ExportJob& j, OutputBuffer& out) {
          return writeQuizFile(j.general, j.model.questions, j.model.count, out);
-     }},
+     },
+     quizFileRequest},
     {"html", Format::Html,
      [](const ExportJob& j, OutputBuffer& out) {
          auto g = generatorFor(j);
@@ -510,11 +515,9 @@ int run(const Options& o) {
     ExportNotes notes;
     PaperFiles paper;
     const ExportJob job{general, model, o.settings, o.seed, &paper, notes};
-    // The quiz file goes to its file as it is written; every other format is made
-    // whole first (a page is converted, a package zipped, after its writer ends).
-    const bool streamed = format.format == Format::Xml;
+    const bool streamed = format.requestAhead != nullptr;
     OutputBuffer buffer;
-    const SaveRequest request = streamed ? quizFileRequest() : format.write(job, buffer);
+    const SaveRequest request = streamed ? format.requestAhead() : format.write(job, buffer);
     for (const FormatNote& note : notes)
         complain(note.english());
     SaveMedia media;
