@@ -60,7 +60,7 @@ void BM_FormPage(benchmark::State& state) {
     s.shuffleAnswers = true;
     run(state, [&](const FullQuiz& z, vireta::OutputBuffer& out) {
         vireta::ShuffleGenerator g;
-        vireta::gardarHTML(z.general, z.questions, vireta::kQuestionCapacity, s, g, out);
+        vireta::writeFormPage(z.general, z.questions, vireta::kQuestionCapacity, s, g, out);
     });
 }
 
@@ -69,13 +69,13 @@ void BM_MarkingPage(benchmark::State& state) {
     s.utf8 = state.range(0) != 0;
     run(state, [&](const FullQuiz& z, vireta::OutputBuffer& out) {
         vireta::ShuffleGenerator g;
-        vireta::gardarjava(z.general, z.questions, vireta::kQuestionCapacity, s, g, out);
+        vireta::writeMarkingPage(z.general, z.questions, vireta::kQuestionCapacity, s, g, out);
     });
 }
 
 void BM_Book(benchmark::State& state) {
     run(state, [](const FullQuiz& z, vireta::OutputBuffer& out) {
-        vireta::gardarebk(z.general, z.questions, vireta::kQuestionCapacity, out);
+        vireta::writeBook(z.general, z.questions, vireta::kQuestionCapacity, out);
     });
 }
 

@@ -18,7 +18,7 @@
 #include "formats/quiz_file.h"
 #include "model/question_editor.h"
 #include "save/save_step.h"
-#include "xml/XMLParser.h"
+#include "xml/xml_parser.h"
 
 #include "ratio_report.h"
 

@@ -6,7 +6,7 @@
 //
 // The media are generated in a scratch folder under $TMPDIR (or /tmp), on the
 // same file system the archives are written to.
-#include "save/LibTar.h"
+#include "save/tar_writer.h"
 
 #include <benchmark/benchmark.h>
 

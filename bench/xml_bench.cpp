@@ -18,7 +18,7 @@
 // builds its tree from a copy of the input (load_buffer); expat builds nothing and
 // reports elements and character data to handlers that count them.
 
-#include "xml/XMLParser.h"
+#include "xml/xml_parser.h"
 
 #include "ratio_report.h"
 

@@ -16,7 +16,7 @@
 #include "formats/writer_support.h"
 #include "model/quiz.h"
 #include "text.h"
-#include "xml/XMLParser.h"
+#include "xml/xml_parser.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -149,7 +149,7 @@ void checkMarkingPage(const Loaded& q, bool utf8) {
     settings.utf8 = utf8;
     OutputBuffer out;
     auto generator = ShuffleGenerator::withFixedSeed(1);
-    gardarjava(q.general, q.model.questions, q.model.count, settings, generator, out);
+    writeMarkingPage(q.general, q.model.questions, q.model.count, settings, generator, out);
     // The page starts with the head (which holds the title as the teacher wrote it)
     // and then the script; the script itself runs to the first "</" after that.
     OutputBuffer head;
@@ -179,7 +179,7 @@ void checkMarkingPage(const Loaded& q, bool utf8) {
 
 void checkBook(const Loaded& q) {
     OutputBuffer out;
-    gardarebk(q.general, q.model.questions, q.model.count, out);
+    writeBook(q.general, q.model.questions, q.model.count, out);
     for (char c : out.text()) {
         const auto u = static_cast<unsigned char>(c);
         check(u >= 0x20 || c == '\t' || c == '\n' || c == '\r');
@@ -229,7 +229,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ExportSettings settings;
     OutputBuffer form;
     auto generator = ShuffleGenerator::withFixedSeed(1);
-    gardarHTML(q1.general, q1.model.questions, q1.model.count, settings, generator, form);
+    writeFormPage(q1.general, q1.model.questions, q1.model.count, settings, generator, form);
     check(!form.empty());
     return 0;
 }

@@ -9,7 +9,7 @@
 // the declaration names UTF-8 and is unchanged otherwise.
 
 #include "text.h"
-#include "xml/XMLParser.h"
+#include "xml/xml_parser.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -161,24 +161,24 @@ const FormatEntry kFormats[] = {
     {"html", Format::Html,
      [](const ExportJob& j, OutputBuffer& out) {
          auto g = generatorFor(j);
-         return gardarHTML(j.general, j.model.questions, j.model.count, j.settings, g, out);
+         return writeFormPage(j.general, j.model.questions, j.model.count, j.settings, g, out);
      }},
     {"js", Format::JavaScript,
      [](const ExportJob& j, OutputBuffer& out) {
          auto g = generatorFor(j);
-         return gardarjava(j.general, j.model.questions, j.model.count, j.settings, g, out);
+         return writeMarkingPage(j.general, j.model.questions, j.model.count, j.settings, g, out);
      }},
     {"ebk", Format::Ebk,
      [](const ExportJob& j, OutputBuffer& out) {
-         return gardarebk(j.general, j.model.questions, j.model.count, out);
+         return writeBook(j.general, j.model.questions, j.model.count, out);
      }},
     {"web", Format::Web,
      [](const ExportJob& j, OutputBuffer& out) {
-         return gardarweb(j.general, j.model.questions, j.model.count, j.settings, out);
+         return writeWebGame(j.general, j.model.questions, j.model.count, j.settings, out);
      }},
     {"scorm", Format::Scorm,
      [](const ExportJob& j, OutputBuffer& out) {
-         return gardarscorm(j.general, j.model.questions, j.model.count, j.settings, out);
+         return writeScormPackage(j.general, j.model.questions, j.model.count, j.settings, out);
      }},
     {"moodle", Format::Moodle,
      [](const ExportJob& j, OutputBuffer& out) {

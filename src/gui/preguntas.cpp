@@ -507,18 +507,18 @@ std::optional<SaveRequest> TForm1::requestOfChosenFormat() const {
     switch (formatIndex_) {
     case Format::Xml: return writeQuizFile(generalData(), model_.questions, model_.count, scratch);
     case Format::Html:
-        return vireta::gardarHTML(generalData(), model_.questions, model_.count, exportSettings(),
+        return vireta::writeFormPage(generalData(), model_.questions, model_.count, exportSettings(),
                                   generator, scratch);
     case Format::JavaScript:
-        return vireta::gardarjava(generalData(), model_.questions, model_.count, exportSettings(),
+        return vireta::writeMarkingPage(generalData(), model_.questions, model_.count, exportSettings(),
                                   generator, scratch);
-    case Format::Ebk: return vireta::gardarebk(generalData(), model_.questions, model_.count, scratch);
+    case Format::Ebk: return vireta::writeBook(generalData(), model_.questions, model_.count, scratch);
     case Format::Web:
     case Format::Scorm:
         // A page or package that carries its media has nothing copied beside it.
         if (chkscorm->isChecked() || chkunarquivo->isChecked())
             break;
-        return vireta::gardarweb(generalData(), model_.questions, model_.count, exportSettings(),
+        return vireta::writeWebGame(generalData(), model_.questions, model_.count, exportSettings(),
                                  scratch);
     case Format::Pdf: break; // the paper test's pictures are inside it
     case Format::Moodle: // the question-bank formats: no name is compared
@@ -605,10 +605,10 @@ void TForm1::btnavegadorClick() {
     // The "Web" tab shows its page, also when it saves the SCORM package.
     const SaveRequest request =
         formatIndex_ == Format::Html
-            ? vireta::gardarHTML(general, copy.questions, copy.count, settings, generator_, page)
+            ? vireta::writeFormPage(general, copy.questions, copy.count, settings, generator_, page)
         : formatIndex_ == Format::JavaScript
-            ? vireta::gardarjava(general, copy.questions, copy.count, settings, generator_, page)
-            : vireta::gardarweb(general, copy.questions, copy.count, settings, page);
+            ? vireta::writeMarkingPage(general, copy.questions, copy.count, settings, generator_, page)
+            : vireta::writeWebGame(general, copy.questions, copy.count, settings, page);
     SaveMedia media;
     media.copyFiles = true;
     media.pack = false;
@@ -678,26 +678,26 @@ void TForm1::gardarXML() {
 }
 
 void TForm1::gardarHTML() {
-    garda(vireta::gardarHTML(generalData(), model_.questions, model_.count, exportSettings(),
+    garda(vireta::writeFormPage(generalData(), model_.questions, model_.count, exportSettings(),
                              generator_, memo_));
 }
 
 void TForm1::gardarjava() {
-    garda(vireta::gardarjava(generalData(), model_.questions, model_.count, exportSettings(),
+    garda(vireta::writeMarkingPage(generalData(), model_.questions, model_.count, exportSettings(),
                              generator_, memo_));
 }
 
 void TForm1::gardarebk() {
-    garda(vireta::gardarebk(generalData(), model_.questions, model_.count, memo_));
+    garda(vireta::writeBook(generalData(), model_.questions, model_.count, memo_));
 }
 
 // The "Web" tab: the web game, or its SCORM package when "Paquete SCORM" is checked.
 void TForm1::gardarweb() {
     if (chkscorm->isChecked())
-        garda(vireta::gardarscorm(generalData(), model_.questions, model_.count, exportSettings(),
+        garda(vireta::writeScormPackage(generalData(), model_.questions, model_.count, exportSettings(),
                                   memo_));
     else
-        garda(vireta::gardarweb(generalData(), model_.questions, model_.count, exportSettings(),
+        garda(vireta::writeWebGame(generalData(), model_.questions, model_.count, exportSettings(),
                                 memo_));
 }
 

@@ -96,11 +96,11 @@ TEST(CliExports, EveryOptionReachesTheWriterAndTheSeedFixesTheShuffle) {
             auto g = ShuffleGenerator::withFixedSeed(seed);
             const std::string format = c.format;
             if (format == "html")
-                gardarHTML(general, model.questions, model.count, c.settings, g, expected);
+                writeFormPage(general, model.questions, model.count, c.settings, g, expected);
             else if (format == "js")
-                gardarjava(general, model.questions, model.count, c.settings, g, expected);
+                writeMarkingPage(general, model.questions, model.count, c.settings, g, expected);
             else
-                gardarebk(general, model.questions, model.count, expected);
+                writeBook(general, model.questions, model.count, expected);
             const std::string file = dir + (format == "ebk" ? "out.ebk" : "out.html");
             EXPECT_EQ(readFile(file), expected.text()) << cmd;
             std::remove(file.c_str());

@@ -8,7 +8,7 @@
 
 namespace vireta {
 
-SaveRequest gardarebk(const GeneralData& general, const QuestionTable& questions, int count,
+SaveRequest writeBook(const GeneralData& general, const QuestionTable& questions, int count,
                       OutputBuffer& out) {
     count = clampedCount(count);
     out.appendLine("<?xml version=\"1.0\" ?>");

@@ -12,7 +12,7 @@ namespace vireta {
 // Questions 1..count of `questions` form the quiz (count is clamped to
 // 0..kQuestionCapacity); questions with an empty statement are left out.
 // Filter " *.ebk|*.ebk;*.EBK|*.xml|*.xml;*.XML", extension "ebk". Always in table order.
-SaveRequest gardarebk(const GeneralData& general, const QuestionTable& questions, int count,
+SaveRequest writeBook(const GeneralData& general, const QuestionTable& questions, int count,
                       OutputBuffer& out);
 
 } // namespace vireta

@@ -18,7 +18,7 @@ namespace vireta {
 // Filter " *.htm|*.htm;*.html;*.HTM;*.HTML", extension "html". Shuffles the questions
 // unless general.inOrder, the answers when settings.shuffleAnswers, reseeding
 // `generator` before each shuffle.
-SaveRequest gardarHTML(const GeneralData& general, const QuestionTable& questions, int count,
+SaveRequest writeFormPage(const GeneralData& general, const QuestionTable& questions, int count,
                        const ExportSettings& settings, ShuffleGenerator& generator,
                        OutputBuffer& out);
 

@@ -8,7 +8,7 @@
 
 namespace vireta {
 
-SaveRequest gardarjava(const GeneralData& general, const QuestionTable& questions, int count,
+SaveRequest writeMarkingPage(const GeneralData& general, const QuestionTable& questions, int count,
                        const ExportSettings& settings, ShuffleGenerator& generator,
                        OutputBuffer& out) {
     count = clampedCount(count);

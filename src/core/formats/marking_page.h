@@ -15,7 +15,7 @@ namespace vireta {
 // 0..kQuestionCapacity); questions with an empty statement are left out.
 // Filter " *.htm|*.htm;*.html;*.HTM;*.HTML", extension "html". Shuffles the questions
 // unless general.inOrder and the answers of every question always.
-SaveRequest gardarjava(const GeneralData& general, const QuestionTable& questions, int count,
+SaveRequest writeMarkingPage(const GeneralData& general, const QuestionTable& questions, int count,
                        const ExportSettings& settings, ShuffleGenerator& generator,
                        OutputBuffer& out);
 

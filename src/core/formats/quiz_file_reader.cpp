@@ -2,7 +2,7 @@
 
 #include "model/question_editor.h"
 #include "text.h"
-#include "xml/XMLParser.h"
+#include "xml/xml_parser.h"
 
 #include <cctype>
 

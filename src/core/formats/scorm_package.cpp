@@ -102,7 +102,7 @@ private:
 
 } // namespace
 
-SaveRequest gardarscorm(const GeneralData& general, const QuestionTable& questions, int count,
+SaveRequest writeScormPackage(const GeneralData& general, const QuestionTable& questions, int count,
                         const ExportSettings& settings, OutputBuffer& out) {
     webgame::Page page = webgame::buildPage(general, questions, count, settings, true);
     SaveRequest request{kZipFilter, "zip"};

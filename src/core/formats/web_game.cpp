@@ -427,7 +427,7 @@ std::string scormManifest(const std::string& title, int passMark,
 
 } // namespace webgame
 
-SaveRequest gardarweb(const GeneralData& general, const QuestionTable& questions, int count,
+SaveRequest writeWebGame(const GeneralData& general, const QuestionTable& questions, int count,
                       const ExportSettings& settings, OutputBuffer& out) {
     webgame::Page page = webgame::buildPage(general, questions, count, settings, false);
     out.setText(std::move(page.html));

@@ -26,7 +26,7 @@ namespace vireta {
 // settings.singleFile (read from disk now; a file that cannot be read is left out
 // and listed in the request's unreadMedia).
 // Filter " *.htm|*.htm;*.html;*.HTM;*.HTML", extension "html".
-SaveRequest gardarweb(const GeneralData& general, const QuestionTable& questions, int count,
+SaveRequest writeWebGame(const GeneralData& general, const QuestionTable& questions, int count,
                       const ExportSettings& settings, OutputBuffer& out);
 
 // The SCORM 1.2 package: a zip (written into `out` as its bytes) holding
@@ -35,7 +35,7 @@ SaveRequest gardarweb(const GeneralData& general, const QuestionTable& questions
 // A media file that cannot be read, or whose bare name another file already took, is
 // left out and listed in unreadMedia. Filter " *.zip|*.zip;*.ZIP", extension "zip";
 // the request carries its media and is not packed into a tar.
-SaveRequest gardarscorm(const GeneralData& general, const QuestionTable& questions, int count,
+SaveRequest writeScormPackage(const GeneralData& general, const QuestionTable& questions, int count,
                         const ExportSettings& settings, OutputBuffer& out);
 
 // The pieces of the page, for the writers above and their tests.

@@ -86,7 +86,7 @@ MediaCopier::MediaCopier(const MediaCopyRequest& request, std::vector<std::strin
         throw std::logic_error("MediaCopier: packing needs an archive");
 }
 
-void MediaCopier::crea(const std::string& source, const std::string& target) {
+void MediaCopier::handle(const std::string& source, const std::string& target) {
     if (std::find(copiedFiles_.begin(), copiedFiles_.end(), source) != copiedFiles_.end())
         return;
     copiedFiles_.push_back(source);
@@ -136,13 +136,13 @@ std::vector<std::string> sourcesOf(const std::vector<MediaFailure>& failures) {
     return out;
 }
 
-std::vector<MediaFailure> copiaelementos(const MediaCopyRequest& request, const GeneralData& general,
+std::vector<MediaFailure> copyQuizMedia(const MediaCopyRequest& request, const GeneralData& general,
                                         const ExportSettings& settings, QuizModel& model) {
     model.copiedFiles.clear();
     MediaCopier copier(request, model.copiedFiles);
     auto handle = [&](const std::string& path) {
         if (!path.empty())
-            copier.crea(path, request.documentFolder + bareFileName(path));
+            copier.handle(path, request.documentFolder + bareFileName(path));
     };
 
     if (request.format == Format::Html)

@@ -8,18 +8,18 @@
 //     auto tar = std::make_unique<TTarWriter>(tarPath);           // when packing
 //     ... write the document ...
 //     MediaCopyRequest r{folderPart(documentPath), format, copy, pack, tar.get(), progress};
-//     std::vector<MediaFailure> failed = copiaelementos(r, general, settings, model);
+//     std::vector<MediaFailure> failed = copyQuizMedia(r, general, settings, model);
 //     tar->AppendFile(documentPath, bareFileName(documentPath));
 //     tar->Finish();
 //
 // `failed` lists the media files that could not be copied or packed; the save
 // itself goes on. A TarWriteError (the archive could not be written) is not a
-// media failure: it leaves copiaelementos and ends the save.
+// media failure: it leaves copyQuizMedia and ends the save.
 #pragma once
 
 #include "formats/export_settings.h"
 #include "model/quiz.h"
-#include "save/LibTar.h"
+#include "save/tar_writer.h"
 #include "save/save_problem.h"
 
 #include <functional>
@@ -75,7 +75,7 @@ public:
     // under its bare file name (when packing). A failure of either is recorded in
     // failures(), once per source, with the first problem met.
     // Throws TarWriteError when the archive cannot be written.
-    void crea(const std::string& source, const std::string& target);
+    void handle(const std::string& source, const std::string& target);
 
     const std::vector<MediaFailure>& failures() const { return failures_; }
 
@@ -92,7 +92,7 @@ private:
 // distinct path (exact text) is handled once. model.copiedFiles is emptied first
 // and then lists every distinct path. Returns the media files that could not be
 // copied or packed, in the order they were handled.
-std::vector<MediaFailure> copiaelementos(const MediaCopyRequest& request, const GeneralData& general,
+std::vector<MediaFailure> copyQuizMedia(const MediaCopyRequest& request, const GeneralData& general,
                                         const ExportSettings& settings, QuizModel& model);
 
 } // namespace vireta

@@ -223,7 +223,7 @@ SaveResult SaveStep::saveWith(const std::string& chosen, const SaveRequest& requ
             r.documentName = bareFileName(result.documentPath);
             if (pack)
                 r.archiveName = bareFileName(result.archivePath);
-            for (auto& failed : copiaelementos(r, *media.general, *media.settings, *media.model))
+            for (auto& failed : copyQuizMedia(r, *media.general, *media.settings, *media.model))
                 result.failedMedia.push_back(std::move(failed));
         }
         if (archive_) {

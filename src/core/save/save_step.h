@@ -157,7 +157,7 @@ public:
     //  2. when packing, the archive writer is created at archivePathFor(chosen), in
     //     a temporary file: if the archive cannot be made there, nothing is written;
     //  3. the buffer is written completely to a temporary file beside the document;
-    //  4. the quiz's media are copied and packed (copiaelementos), file by file,
+    //  4. the quiz's media are copied and packed (copyQuizMedia), file by file,
     //     unless the request says the document carries them itself; a media file
     //     named like the document or the archive is left out;
     //  5. the document is added to the archive as its last entry and the archive is

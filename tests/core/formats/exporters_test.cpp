@@ -131,9 +131,9 @@ std::string run(Writer w, const Quiz& z, const ExportSettings& s, SaveRequest* r
     auto g = ShuffleGenerator::withFixedSeed(kSeed);
     SaveRequest r;
     switch (w) {
-    case Writer::Form: r = gardarHTML(z.general, z.questions, z.count, s, g, out); break;
-    case Writer::Marking: r = gardarjava(z.general, z.questions, z.count, s, g, out); break;
-    case Writer::Book: r = gardarebk(z.general, z.questions, z.count, out); break;
+    case Writer::Form: r = writeFormPage(z.general, z.questions, z.count, s, g, out); break;
+    case Writer::Marking: r = writeMarkingPage(z.general, z.questions, z.count, s, g, out); break;
+    case Writer::Book: r = writeBook(z.general, z.questions, z.count, out); break;
     }
     if (request)
         *request = r;
@@ -237,9 +237,9 @@ TEST(Exporters, AFullQuizShowsEveryQuestionOnceInAnyOrder) {
             OutputBuffer out;
             auto g = ShuffleGenerator::withFixedSeed(seed);
             if (w == Writer::Form)
-                gardarHTML(z.general, z.questions, z.count, everySetting(), g, out);
+                writeFormPage(z.general, z.questions, z.count, everySetting(), g, out);
             else
-                gardarjava(z.general, z.questions, z.count, {}, g, out);
+                writeMarkingPage(z.general, z.questions, z.count, {}, g, out);
             const std::string& page = out.text();
             const auto shown = shownNumbers(
                 page, w == Writer::Form ? "<p class=\"enunciado\">" : "<span class=\"enunciado\">");

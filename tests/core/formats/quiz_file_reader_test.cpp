@@ -3,7 +3,7 @@
 #include "quiz_samples.h"
 #include "test_files.h"
 #include "text.h"
-#include "xml/XMLParser.h"
+#include "xml/xml_parser.h"
 
 #include <gtest/gtest.h>
 

@@ -33,7 +33,7 @@ Quiz openQuiz(const std::string& name) {
 
 std::string page(const Quiz& q, const ExportSettings& settings = {}) {
     OutputBuffer out;
-    gardarweb(q.general, q.model.questions, q.model.count, settings, out);
+    writeWebGame(q.general, q.model.questions, q.model.count, settings, out);
     return out.text();
 }
 
@@ -223,7 +223,7 @@ TEST(WebGame, ASingleFilePageReportsTheMediaItCouldNotEmbed) {
     ExportSettings settings;
     settings.singleFile = true;
     OutputBuffer out;
-    const SaveRequest request = gardarweb(q.general, q.model.questions, q.model.count, settings, out);
+    const SaveRequest request = writeWebGame(q.general, q.model.questions, q.model.count, settings, out);
     EXPECT_TRUE(request.carriesMedia);
     EXPECT_TRUE(request.packable);
     EXPECT_EQ(request.unreadMedia,
@@ -234,7 +234,7 @@ TEST(WebGame, ASingleFilePageReportsTheMediaItCouldNotEmbed) {
     EXPECT_EQ(json.find("\"sound\""), std::string::npos);
 
     settings.singleFile = false;
-    const SaveRequest plain = gardarweb(q.general, q.model.questions, q.model.count, settings, out);
+    const SaveRequest plain = writeWebGame(q.general, q.model.questions, q.model.count, settings, out);
     EXPECT_FALSE(plain.carriesMedia);
     EXPECT_TRUE(plain.unreadMedia.empty());
     EXPECT_EQ(plain.filter, " *.htm|*.htm;*.html;*.HTM;*.HTML");
@@ -278,7 +278,7 @@ TEST(ScormPackage, HoldsTheManifestThePageAndEveryMediaFileOnce) {
     ExportSettings settings;
     settings.passMark = 70;
     OutputBuffer out;
-    const SaveRequest request = gardarscorm(q.general, q.model.questions, q.model.count, settings, out);
+    const SaveRequest request = writeScormPackage(q.general, q.model.questions, q.model.count, settings, out);
     EXPECT_EQ(request.filter, " *.zip|*.zip;*.ZIP");
     EXPECT_EQ(request.extension, "zip");
     EXPECT_TRUE(request.carriesMedia);
@@ -333,7 +333,7 @@ TEST(ScormPackage, LeavesOutAndReportsMediaItCannotTakeUnderTheirBareNames) {
     ExportSettings settings;
     settings.passMark = 250; // clamped
     OutputBuffer out;
-    const SaveRequest request = gardarscorm(q.general, q.model.questions, q.model.count, settings, out);
+    const SaveRequest request = writeScormPackage(q.general, q.model.questions, q.model.count, settings, out);
     EXPECT_EQ(request.unreadMedia,
               (std::vector<UnreadMedium>{{dir / "b/son.wav", EEXIST}, {dir / "c/index.html", EEXIST},
                                          {dir / "c/imsmanifest.xml", EEXIST}, {dir / "falta.wav", ENOENT},

@@ -68,7 +68,7 @@ struct MediaFixture : ::testing::Test {
             tar = std::make_unique<TTarWriter>(tarPath);
         MediaCopyRequest request{doc, format, copy, pack, tar.get(),
                                  [&](const std::string& s) { r.progress.push_back(s); }};
-        r.failures = copiaelementos(request, general, settings, model);
+        r.failures = copyQuizMedia(request, general, settings, model);
         r.failed = sourcesOf(r.failures);
         if (tar) {
             tar->Finish();
@@ -248,7 +248,7 @@ TEST_F(MediaFixture, AnArchiveThatCannotBeWrittenEndsTheSave) {
         TTarWriter tar(doc + "quiz.tar");
         MediaCopyRequest request{doc, Format::Xml, false, true, &tar, {}};
         try {
-            copiaelementos(request, general, settings, model);
+            copyQuizMedia(request, general, settings, model);
         } catch (const TarWriteError&) {
             return 0;
         }
@@ -264,7 +264,7 @@ TEST_F(MediaFixture, ACopyCutShortLeavesTheOldTargetInPlace) {
     question(1)[FieldSlot::son] = src + "son.mp3";
     const int code = runWithFileSizeLimit(100000, [&] {
         MediaCopyRequest request{doc, Format::Xml, true, false, nullptr, {}};
-        return sourcesOf(copiaelementos(request, general, settings, model)) == Paths{src + "son.mp3"} ? 0 : 1;
+        return sourcesOf(copyQuizMedia(request, general, settings, model)) == Paths{src + "son.mp3"} ? 0 : 1;
     });
     EXPECT_EQ(code, 0);
     EXPECT_EQ(readFile(doc + "son.mp3"), "old copy");

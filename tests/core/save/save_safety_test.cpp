@@ -239,7 +239,7 @@ TEST(WriteProtection, AFileThisUserMayNotWriteIsNotReplaced) {
         ExportSettings settings;
         QuizModel model;
         MediaCopyRequest r{dir.folder(), Format::Xml, true, false, nullptr, {}};
-        const auto failed = copiaelementos(r, general, settings, model);
+        const auto failed = copyQuizMedia(r, general, settings, model);
         if (failed.size() != 1 || failed[0].problem != SaveProblem::NoPermission)
             code |= 4;
         ::_exit(code);

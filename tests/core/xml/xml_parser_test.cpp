@@ -1,5 +1,5 @@
 #include "test_files.h"
-#include "xml/XMLParser.h"
+#include "xml/xml_parser.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "save/LibTar.h"
+#include "save/tar_writer.h"
 
 #include "save/tar_test_support.h"
 

@@ -14,7 +14,7 @@
 // data in arena blocks, so destroying any tree, however deep, is freeing the
 // blocks.
 
-#include "xml/XMLParser.h"
+#include "xml/xml_parser.h"
 
 #include "byte_lanes.h"
 #include "huge_pages.h"
