@@ -4,19 +4,12 @@
 // options. The paper test (-f pdf) is drawn by a module loaded only then
 // (src/print, Qt on its "offscreen" platform, so no display is needed): the other
 // formats and --check start without Qt.
-#include "formats/aiken.h"
-#include "formats/book.h"
 #include "formats/export_settings.h"
-#include "formats/form_page.h"
-#include "formats/gift.h"
-#include "formats/marking_page.h"
-#include "formats/moodle_xml.h"
+#include "formats/format_table.h"
 #include "formats/output_buffer.h"
 #include "formats/question_import.h"
 #include "formats/paper_test.h"
 #include "formats/quiz_file.h"
-#include "formats/spreadsheet.h"
-#include "formats/web_game.h"
 #include "huge_pages.h"
 #include "model/quiz.h"
 #include "save/file_io.h"
@@ -96,18 +89,6 @@ const char kUsage[] =
     "Exit status: 0 done, 1 QUIZ could not be read or an output could not be written,\n"
     "2 wrong command line, 3 the review found errors.\n";
 
-// Everything a format's writer may need.
-struct ExportJob {
-    const GeneralData& general;
-    const QuizModel& model;
-    const ExportSettings& settings;
-    std::optional<std::uint32_t> seed;
-    PaperFiles* paper; // the paper test's files besides the document
-    ExportNotes& notes; // what the format could not carry
-};
-
-using Writer = SaveRequest (*)(const ExportJob&, OutputBuffer&);
-
 // The folder of this program, with its separator.
 std::string programFolder() {
     char path[PATH_MAX];
@@ -137,87 +118,20 @@ PaperModuleEntry paperModule() {
                              (reasons.empty() ? " (not installed)" : reasons));
 }
 
-ShuffleGenerator generatorFor(const ExportJob& j) {
-    return j.seed ? ShuffleGenerator::withFixedSeed(*j.seed) : ShuffleGenerator();
-}
-
-struct FormatEntry {
-    const char* name;
-    Format format;
-    Writer write;
-    // Set for a writer whose request is known before it runs and whose text goes
-    // straight to the file as it is written (the quiz file's); every other format is
-    // made whole first (a page is converted, a package zipped, after its writer ends).
-    SaveRequest (*requestAhead)() = nullptr;
-};
-
-// One line per format.
-const FormatEntry kFormats[] = {
-    {"xml", Format::Xml,
-     [](const ExportJob& j, OutputBuffer& out) {
-         return writeQuizFile(j.general, j.model.questions, j.model.count, out);
-     },
-     quizFileRequest},
-    {"html", Format::Html,
-     [](const ExportJob& j, OutputBuffer& out) {
-         auto g = generatorFor(j);
-         return writeFormPage(j.general, j.model.questions, j.model.count, j.settings, g, out);
-     }},
-    {"js", Format::JavaScript,
-     [](const ExportJob& j, OutputBuffer& out) {
-         auto g = generatorFor(j);
-         return writeMarkingPage(j.general, j.model.questions, j.model.count, j.settings, g, out);
-     }},
-    {"ebk", Format::Ebk,
-     [](const ExportJob& j, OutputBuffer& out) {
-         return writeBook(j.general, j.model.questions, j.model.count, out);
-     }},
-    {"web", Format::Web,
-     [](const ExportJob& j, OutputBuffer& out) {
-         return writeWebGame(j.general, j.model.questions, j.model.count, j.settings, out);
-     }},
-    {"scorm", Format::Scorm,
-     [](const ExportJob& j, OutputBuffer& out) {
-         return writeScormPackage(j.general, j.model.questions, j.model.count, j.settings, out);
-     }},
-    {"moodle", Format::Moodle,
-     [](const ExportJob& j, OutputBuffer& out) {
-         return MoodleXmlWriter::write(j.general, j.model.questions, j.model.count, out, j.notes);
-     }},
-    {"gift", Format::Gift,
-     [](const ExportJob& j, OutputBuffer& out) {
-         return GiftWriter::write(j.general, j.model.questions, j.model.count, out, j.notes);
-     }},
-    {"aiken", Format::Aiken,
-     [](const ExportJob& j, OutputBuffer& out) {
-         return AikenWriter::write(j.model.questions, j.model.count, out, j.notes);
-     }},
-    {"csv", Format::Csv,
-     [](const ExportJob& j, OutputBuffer& out) {
-         return SpreadsheetWriter::write(j.model.questions, j.model.count, out, j.notes);
-     }},
-    {"pdf", Format::Pdf,
-     [](const ExportJob& j, OutputBuffer& out) {
-         PaperJob job;
-         job.general = &j.general;
-         job.questions = &j.model.questions;
-         job.count = j.model.count;
-         job.settings = &j.settings;
-         job.seed = j.seed;
-         std::string error;
-         if (!paperModule()(job, *j.paper, error))
-             throw std::runtime_error("cannot draw the paper test: " + error);
-         out.setText(std::move(j.paper->test));
-         return SaveRequest{kPdfFilter, "pdf"};
-     }},
-};
-
-const FormatEntry* findFormat(std::string_view name) {
-    for (const auto& f : kFormats) {
-        if (name == f.name)
-            return &f;
-    }
-    return nullptr;
+// The paper test, drawn by its module into `out`; the key and the pictures that could
+// not be read go to `paper`.
+void drawPaperTest(const FormatJob& j, std::optional<std::uint32_t> seed, PaperFiles& paper,
+                   OutputBuffer& out) {
+    PaperJob job;
+    job.general = &j.general;
+    job.questions = &j.questions;
+    job.count = j.count;
+    job.settings = &j.settings;
+    job.seed = seed;
+    std::string error;
+    if (!paperModule()(job, paper, error))
+        throw std::runtime_error("cannot draw the paper test: " + error);
+    out.setText(std::move(paper.test));
 }
 
 struct UsageError {
@@ -376,7 +290,7 @@ Options parse(int argc, char** argv) {
     if (o.review) {
         if (formatOptions)
             throw UsageError{"--review takes only -f, -o and --shuffle-answers"};
-        if (!o.format.empty() && !findFormat(o.format))
+        if (!o.format.empty() && !formatNamed(o.format))
             throw UsageError{"unknown format '" + o.format + "'"};
         if (!o.output.empty() && bareFileName(o.output).empty())
             throw UsageError{"the output name '" + o.output + "' names a folder, not a file"};
@@ -384,7 +298,7 @@ Options parse(int argc, char** argv) {
     }
     if (o.format.empty())
         throw UsageError{"no format given (-f)"};
-    if (!findFormat(o.format))
+    if (!formatNamed(o.format))
         throw UsageError{"unknown format '" + o.format + "'"};
     if (o.output.empty())
         throw UsageError{"no output name given (-o)"};
@@ -428,17 +342,10 @@ int review(const Options& o, const GeneralData& general, const QuizModel& model,
     options.files = &files;
     options.shuffleAnswers = o.settings.shuffleAnswers;
     if (!o.format.empty()) {
-        const FormatEntry& format = *findFormat(o.format);
+        const FormatInfo& format = *formatNamed(o.format);
         options.format = format.format;
-        if (!o.output.empty()) {
-            // The writer only tells the extension the document would get.
-            OutputBuffer scratch;
-            PaperFiles scratchPaper;
-            ExportNotes scratchNotes;
-            const SaveRequest request = format.write(
-                ExportJob{general, model, o.settings, o.seed, &scratchPaper, scratchNotes}, scratch);
-            options.documentName = bareFileName(completeExtension(o.output, request.extension));
-        }
+        if (!o.output.empty())
+            options.documentName = bareFileName(completeExtension(o.output, format.extension));
     } else if (!o.output.empty()) {
         options.documentName = bareFileName(o.output);
     }
@@ -511,13 +418,22 @@ int run(const Options& o) {
     if (o.review)
         return review(o, general, model, unwrittenMedia);
 
-    const FormatEntry& format = *findFormat(o.format);
+    const FormatInfo& format = *formatNamed(o.format);
     ExportNotes notes;
     PaperFiles paper;
-    const ExportJob job{general, model, o.settings, o.seed, &paper, notes};
-    const bool streamed = format.requestAhead != nullptr;
+    ShuffleGenerator generator =
+        o.seed ? ShuffleGenerator::withFixedSeed(*o.seed) : ShuffleGenerator();
+    const FormatJob job{general, model.questions, model.count, o.settings, generator, notes};
+    auto write = [&](OutputBuffer& out) {
+        if (format.write)
+            return format.write(job, out);
+        drawPaperTest(job, o.seed, paper, out);
+        return format.request(o.settings);
+    };
+    // A document whose writer never goes back over its text goes straight to its file;
+    // every other one is made whole first (a page is converted, a package zipped).
     OutputBuffer buffer;
-    const SaveRequest request = streamed ? format.requestAhead() : format.write(job, buffer);
+    const SaveRequest request = format.streams ? format.request(o.settings) : write(buffer);
     for (const FormatNote& note : notes)
         complain(note.english());
     SaveMedia media;
@@ -530,8 +446,8 @@ int run(const Options& o) {
     SaveStep step;
     try {
         const SaveResult result =
-            streamed ? step.save(o.output, request, [&](OutputBuffer& out) { format.write(job, out); }, media)
-                     : step.save(o.output, request, buffer, media);
+            format.streams ? step.save(o.output, request, [&](OutputBuffer& out) { write(out); }, media)
+                           : step.save(o.output, request, buffer, media);
         if (!paper.key.empty())
             writeFileReplacing(keyPathFor(result.documentPath), paper.key);
         for (const auto& path : paper.unreadPictures)

@@ -1,5 +1,6 @@
 // Shows the editor with a small sample quiz, presses one section button and saves a
-// screenshot of the screen. Run under Xvfb by scripts/screenshot.sh.
+// screenshot of the screen. Run under Xvfb by scripts/screenshot.sh. It reaches the
+// controls by their names only, as a person reaches them by their captions.
 #include "dialogs.h"
 #include "preguntas.h"
 
@@ -11,6 +12,18 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
+
+namespace {
+
+template <typename T>
+T* named(QWidget& window, const char* name) {
+    T* found = window.findChild<T*>(QLatin1String(name));
+    if (!found)
+        qFatal("no control named %s", name);
+    return found;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -25,47 +38,49 @@ int main(int argc, char** argv) {
 
     vireta::QtDialogs dialogs;
     vireta::TForm1 w(dialogs);
+    auto box = [&w](const char* name) { return named<QLineEdit>(w, name); };
+    auto click = [&w](const char* name) { named<QToolButton>(w, name)->click(); };
     w.move(20, 20);
-    w.titulotx->setText(QStringLiteral("Xeografía de Galicia"));
-    w.subtitulotx->setText(QStringLiteral("Ríos, montes e cidades"));
-    w.autortx->setText(QStringLiteral("Ana Pereira"));
-    w.tempotx->setText(QStringLiteral("10"));
-    w.introtx->setPlainText(QStringLiteral("Responde as preguntas sobre a xeografía galega.\n"
-                                           "Só hai unha resposta correcta en cada pregunta."));
-    w.txtcorcomun->setText(QStringLiteral("Moi ben!"));
-    w.txtincorcomun->setText(QStringLiteral("Non é correcto."));
-    w.bentx->setText(QStringLiteral("Parabéns, acertaches todas!"));
-    w.maltx->setText(QStringLiteral("Podes mellorar. Téntao outra vez."));
+    box("titulotx")->setText(QStringLiteral("Xeografía de Galicia"));
+    box("subtitulotx")->setText(QStringLiteral("Ríos, montes e cidades"));
+    box("autortx")->setText(QStringLiteral("Ana Pereira"));
+    box("tempotx")->setText(QStringLiteral("10"));
+    named<QPlainTextEdit>(w, "introtx")
+        ->setPlainText(QStringLiteral("Responde as preguntas sobre a xeografía galega.\n"
+                                      "Só hai unha resposta correcta en cada pregunta."));
+    box("txtcorcomun")->setText(QStringLiteral("Moi ben!"));
+    box("txtincorcomun")->setText(QStringLiteral("Non é correcto."));
+    box("bentx")->setText(QStringLiteral("Parabéns, acertaches todas!"));
+    box("maltx")->setText(QStringLiteral("Podes mellorar. Téntao outra vez."));
     w.show();
-    if (!press.isEmpty() && press != QLatin1String("about")) {
-        if (auto* b = w.findChild<QToolButton*>(press))
-            b->click();
+    if (!press.isEmpty() && press != QLatin1String("about") && press != QLatin1String("revision")) {
+        click(press.toLatin1().constData());
         if (pressParts.size() > 1)
-            w.ctformatos->setCurrentIndex(pressParts[1].toInt());
+            named<QTabWidget>(w, "ctformatos")->setCurrentIndex(pressParts[1].toInt());
     }
     if (press == QLatin1String("revision")) {
-        w.btpreg->click();
-        w.txtpreg->setText(QStringLiteral("Cal é o río máis longo de Galicia?"));
-        w.txtresp1->setText(QStringLiteral("O Miño"));
-        w.txtresp2->setText(QStringLiteral("O Sil"));
-        w.txtresp3->setText(QStringLiteral("o miño "));
-        w.txtimaxe->setText(QStringLiteral("/home/profe/imaxes/mapa.png"));
-        w.btinserir->click();
-        w.txtpreg->setText(QStringLiteral("Cantas provincias ten Galicia?"));
-        w.txtresp2->setText(QStringLiteral("Catro"));
-        w.txtresp3->setText(QStringLiteral("Tres"));
-        w.btexportar->click();
-        w.ctformatos->setCurrentIndex(1);
+        click("btpreg");
+        box("txtpreg")->setText(QStringLiteral("Cal é o río máis longo de Galicia?"));
+        box("txtresp1")->setText(QStringLiteral("O Miño"));
+        box("txtresp2")->setText(QStringLiteral("O Sil"));
+        box("txtresp3")->setText(QStringLiteral("o miño "));
+        box("txtimaxe")->setText(QStringLiteral("/home/profe/imaxes/mapa.png"));
+        click("btinserir");
+        box("txtpreg")->setText(QStringLiteral("Cantas provincias ten Galicia?"));
+        box("txtresp2")->setText(QStringLiteral("Catro"));
+        box("txtresp3")->setText(QStringLiteral("Tres"));
+        click("btexportar");
+        named<QTabWidget>(w, "ctformatos")->setCurrentIndex(1);
     }
     if (press == QLatin1String("btpreg")) {
-        w.txtpreg->setText(QStringLiteral("Cal é o río máis longo de Galicia?"));
-        w.txtresp1->setText(QStringLiteral("O Miño"));
-        w.txtresp2->setText(QStringLiteral("O Sil"));
-        w.txtresp3->setText(QStringLiteral("O Ulla"));
-        w.txtresp4->setText(QStringLiteral("O Tambre"));
-        w.txtimaxe->setText(image);
-        w.ponimaxe(w.imaxe, w.txtimaxe);
-        w.txtenlace->setText(QStringLiteral("https://gl.wikipedia.org/wiki/Río_Miño"));
+        box("txtpreg")->setText(QStringLiteral("Cal é o río máis longo de Galicia?"));
+        box("txtresp1")->setText(QStringLiteral("O Miño"));
+        box("txtresp2")->setText(QStringLiteral("O Sil"));
+        box("txtresp3")->setText(QStringLiteral("O Ulla"));
+        box("txtresp4")->setText(QStringLiteral("O Tambre"));
+        box("txtimaxe")->setText(image);
+        click("SpeedButton14"); // the picture's preview, as "Actualizar a imaxe" shows it
+        box("txtenlace")->setText(QStringLiteral("https://gl.wikipedia.org/wiki/Río_Miño"));
     }
     QTimer::singleShot(700, [&] {
         QPixmap shot = w.screen()->grabWindow(0, w.x(), w.y(), w.frameGeometry().width(),

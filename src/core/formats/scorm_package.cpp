@@ -14,7 +14,6 @@
 namespace vireta {
 namespace {
 
-constexpr const char* kZipFilter = " *.zip|*.zip;*.ZIP";
 constexpr const char* kPageName = "index.html";
 constexpr const char* kManifestName = "imsmanifest.xml";
 

@@ -81,8 +81,9 @@ void writeHtmlTitles(OutputBuffer& out, const GeneralData& general, const Export
 // when complete.
 void finishEncoding(OutputBuffer& out, bool utf8);
 
-// The save dialog's filters of the pages and of the book.
+// The save dialog's filters of the pages, the book and the SCORM package.
 inline constexpr const char* kHtmlFilter = " *.htm|*.htm;*.html;*.HTM;*.HTML";
 inline constexpr const char* kEbkFilter = " *.ebk|*.ebk;*.EBK|*.xml|*.xml;*.XML";
+inline constexpr const char* kZipFilter = " *.zip|*.zip;*.ZIP";
 
 } // namespace vireta
