@@ -15,6 +15,7 @@
 // camera JPEG against the same quiz without it (open_first_paint_photo against
 // open_first_paint_no_photo); open_until_preview_shown_photo runs on until the
 // photo's preview is in its box.
+#include "actions/file_actions.h"
 #include "dialogs.h"
 #include "fake_dialogs.h"
 #include "formats/quiz_file.h"
@@ -267,10 +268,11 @@ void openFirstPaint(benchmark::State& state, bool photo, bool untilPreview) {
         auto window = std::make_unique<vireta::TForm1>(dialogs);
         showAndWaitForPaint(window.get());
         state.ResumeTiming();
-        window->LoadItem(file);
+        window->fileActions().LoadItem(file);
         waitForPaint(window.get());
         if (untilPreview) {
-            while (window->imaxe->state() != vireta::PreviewBox::State::Picture) {
+            while (window->findChild<vireta::PreviewBox*>(QStringLiteral("imaxe"))->state() !=
+                   vireta::PreviewBox::State::Picture) {
                 QCoreApplication::processEvents(QEventLoop::AllEvents);
             }
         }

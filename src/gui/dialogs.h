@@ -13,6 +13,10 @@ class QWidget;
 
 namespace vireta {
 
+// The titles of the file dialogs that open a file and that save one.
+inline constexpr const char* kOpenFileTitle = "Abrir un archivo existente";
+inline constexpr const char* kSaveFileTitle = "Guardar archivo como";
+
 class Dialogs {
 public:
     virtual ~Dialogs() = default;

@@ -1,8 +1,4 @@
-// The window's keyboard: the shortcuts of the top bar and of undo, and the text boxes'
-// share of the keys (a box keeps its own undo while it has one, and an Alt+letter that
-// is no shortcut types nothing).
-
-#include "preguntas.h"
+#include "keyboard.h"
 
 #include <QEvent>
 #include <QKeyEvent>
@@ -11,7 +7,6 @@
 #include <QPlainTextEdit>
 #include <QShortcut>
 #include <QTextDocument>
-#include <QToolButton>
 
 namespace vireta {
 namespace {
@@ -73,32 +68,19 @@ private:
 
 } // namespace
 
-void TForm1::buildShortcuts() {
-    struct Key {
-        QKeySequence keys;
-        std::function<void()> run;
-    };
-    const Key keys[] = {
-        {QKeySequence(Qt::CTRL | Qt::Key_N), [this] { btnovo->click(); }},
-        {QKeySequence(Qt::CTRL | Qt::Key_O), [this] { btabrir->click(); }},
-        {QKeySequence(Qt::CTRL | Qt::Key_S), [this] { saveQuiz(); }},
-        {QKeySequence(Qt::CTRL | Qt::Key_E), [this] { btexportar->click(); }},
-        {QKeySequence(Qt::Key_F1), [this] { btaxuda->click(); }},
-        {QKeySequence(Qt::CTRL | Qt::Key_Z), [this] { undo(); }},
-        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), [this] { redo(); }},
-    };
+void installWindowKeys(QWidget& window, const std::vector<WindowKey>& keys) {
     QList<QKeySequence> windowKeys;
-    for (const Key& key : keys) {
-        auto* shortcut = new QShortcut(key.keys, this);
+    for (const WindowKey& key : keys) {
+        auto* shortcut = new QShortcut(key.keys, &window);
         shortcut->setContext(Qt::WindowShortcut);
-        connect(shortcut, &QShortcut::activated, this, key.run);
+        QObject::connect(shortcut, &QShortcut::activated, &window, key.run);
         windowKeys << key.keys;
     }
 
-    auto* filter = new TextBoxKeys(this, windowKeys);
-    for (auto* box : findChildren<QLineEdit*>())
+    auto* filter = new TextBoxKeys(&window, windowKeys);
+    for (auto* box : window.findChildren<QLineEdit*>())
         box->installEventFilter(filter);
-    for (auto* box : findChildren<QPlainTextEdit*>())
+    for (auto* box : window.findChildren<QPlainTextEdit*>())
         box->installEventFilter(filter);
 }
 

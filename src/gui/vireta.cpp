@@ -1,6 +1,7 @@
 // The program entry: the application, its one window and the event loop.
 // `vireta QUIZ` opens the quiz file as "Abrir" would (the desktop entry passes the file
 // a file manager opens with Vireta).
+#include "actions/file_actions.h"
 #include "dialogs.h"
 #include "preguntas.h"
 #include "translation.h"
@@ -26,6 +27,6 @@ int main(int argc, char** argv) {
     window.show();
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() == 2)
-        window.LoadItem(QFileInfo(arguments[1]).absoluteFilePath());
+        window.fileActions().LoadItem(QFileInfo(arguments[1]).absoluteFilePath());
     return app.exec();
 }

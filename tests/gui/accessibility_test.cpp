@@ -2,6 +2,8 @@
 // tree of each page and look for an input or button without a name.
 #include "fake_dialogs.h"
 #include "preguntas.h"
+#include "quiz_session.h"
+#include "window_controls.h"
 
 #include <QAccessible>
 #include <QAccessibleInterface>
@@ -53,9 +55,10 @@ private slots:
     void everyVisibleInputAndButtonHasAName() {
         FakeDialogs dialogs;
         TForm1 form(dialogs);
+        WindowControls ui(form);
         form.show();
         for (int page = 0; page < 6; ++page) {
-            form.nota->setCurrentIndex(page);
+            ui.nota->setCurrentIndex(page);
             QTest::qWait(1);
             QStringList unnamed;
             collectUnnamed(QAccessible::queryAccessibleInterface(&form), unnamed);
@@ -67,9 +70,10 @@ private slots:
     void tabFollowsTheReadingOrderOfEachPage() {
         FakeDialogs dialogs;
         TForm1 form(dialogs);
+        WindowControls ui(form);
         form.show();
-        for (QWidget* page : {form.page1, form.page2, form.page3, form.page5}) {
-            form.nota->setCurrentWidget(page);
+        for (QWidget* page : {ui.page1, ui.page2, ui.page3, ui.page5}) {
+            ui.nota->setCurrentWidget(page);
             QTest::qWait(1);
             // Walk the chain from the page's first control; positions must read like text.
             QWidget* w = page->nextInFocusChain();
@@ -97,6 +101,7 @@ private slots:
     void iconButtonsShowTheirNameAsTooltip() {
         FakeDialogs dialogs;
         TForm1 form(dialogs);
+        WindowControls ui(form);
         for (QToolButton* b : form.findChildren<QToolButton*>()) {
             const QString name = b->objectName();
             if (!name.startsWith(QLatin1String("bt")) && !name.startsWith(QLatin1String("SpeedButton")))
@@ -111,23 +116,24 @@ private slots:
     void theNavigationBarAnswersTheKeyboard() {
         FakeDialogs dialogs;
         TForm1 form(dialogs);
+        WindowControls ui(form);
         form.show();
         form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form));
         form.btpregClick();
-        form.btinserir->click();
-        form.btinserir->click();
-        QCOMPARE(form.model().current, 3);
-        form.txtpreg->setFocus();
+        ui.btinserir->click();
+        ui.btinserir->click();
+        QCOMPARE(form.session().model().current, 3);
+        ui.txtpreg->setFocus();
         // A shortcut presses its button as a click shown on screen, which takes a moment.
-        QTest::keyClick(form.txtpreg, Qt::Key_Home, Qt::AltModifier);
-        QTRY_COMPARE(form.model().current, 1);
-        QTest::keyClick(form.txtpreg, Qt::Key_PageDown, Qt::AltModifier);
-        QTRY_COMPARE(form.model().current, 2);
-        QVERIFY(form.SpeedButton24->toolTip().contains(QLatin1Char('(')));
-        form.npreg->setText(QStringLiteral("3"));
-        QTest::keyClick(form.npreg, Qt::Key_Return);
-        QCOMPARE(form.model().current, 3);
+        QTest::keyClick(ui.txtpreg, Qt::Key_Home, Qt::AltModifier);
+        QTRY_COMPARE(form.session().model().current, 1);
+        QTest::keyClick(ui.txtpreg, Qt::Key_PageDown, Qt::AltModifier);
+        QTRY_COMPARE(form.session().model().current, 2);
+        QVERIFY(ui.SpeedButton24->toolTip().contains(QLatin1Char('(')));
+        ui.npreg->setText(QStringLiteral("3"));
+        QTest::keyClick(ui.npreg, Qt::Key_Return);
+        QCOMPARE(form.session().model().current, 3);
     }
 };
 

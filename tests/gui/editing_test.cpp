@@ -1,9 +1,15 @@
 // What a desktop editor has: the title bar, the counter, Ctrl+S, the keyboard, undo and
 // redo, the question about unsaved work and the safe default buttons.
+#include "actions/file_actions.h"
+#include "editing/undo_controller.h"
 #include "fake_dialogs.h"
 #include "image_dialog.h"
+#include "pages/ordering_page.h"
+#include "pages/save_page.h"
 #include "preguntas.h"
 #include "preview_box.h"
+#include "quiz_session.h"
+#include "window_controls.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -29,6 +35,7 @@ class EditingTest : public QObject {
 
     FakeDialogs dialogs;
     std::unique_ptr<TForm1> form;
+    std::unique_ptr<WindowControls> ui;
     std::unique_ptr<QTemporaryDir> dir;
 
     // The title as the window manager shows it.
@@ -39,18 +46,18 @@ class EditingTest : public QObject {
     }
     QStringList statements() const {
         QStringList out;
-        for (int k = 1; k <= form->model().count; ++k)
-            out << QString::fromStdString(form->model().questions.record(k)[FieldSlot::enunciado]);
+        for (int k = 1; k <= form->session().model().count; ++k)
+            out << QString::fromStdString(form->session().model().questions.record(k)[FieldSlot::enunciado]);
         return out;
     }
     void makeQuestions(const QStringList& texts) {
         form->btpregClick();
         for (int i = 0; i < texts.size(); ++i) {
             if (i > 0)
-                form->btinserir->click();
-            form->txtpreg->setText(texts[i]);
+                ui->btinserir->click();
+            ui->txtpreg->setText(texts[i]);
         }
-        form->SpeedButton21->click();
+        ui->SpeedButton21->click();
     }
     void showActive() {
         form->show();
@@ -62,8 +69,8 @@ class EditingTest : public QObject {
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
     void noMedia() {
-        form->chkcopia->setChecked(false);
-        form->chkempaqueta->setChecked(false);
+        ui->chkcopia->setChecked(false);
+        ui->chkempaqueta->setChecked(false);
     }
 
 private slots:
@@ -71,89 +78,92 @@ private slots:
         dir = std::make_unique<QTemporaryDir>();
         dialogs = FakeDialogs();
         form = std::make_unique<TForm1>(dialogs);
+        ui = std::make_unique<WindowControls>(*form);
     }
     void cleanup() {
         if (form)
-            form->undoStack().clear();
+            form->session().undoStack().clear();
         form.reset();
     }
 
     void theTitleNamesTheFileAndMarksChanges() {
         QCOMPARE(shownTitle(), QStringLiteral("Sen título — Vireta"));
-        form->titulotx->setText(QStringLiteral("Ríos"));
+        ui->titulotx->setText(QStringLiteral("Ríos"));
         QCOMPARE(shownTitle(), QStringLiteral("Sen título* — Vireta"));
-        form->titulotx->clear(); // back as it was: nothing to save
+        ui->titulotx->clear(); // back as it was: nothing to save
         QCOMPARE(shownTitle(), QStringLiteral("Sen título — Vireta"));
 
-        form->btpreg->click();
-        form->txtpreg->setText(QStringLiteral("Río máis longo?"));
+        ui->btpreg->click();
+        ui->txtpreg->setText(QStringLiteral("Río máis longo?"));
         QVERIFY(form->isWindowModified()); // typing alone marks it
         noMedia();
         dialogs.fileAnswers = {dir->filePath("xeografia")};
-        QVERIFY(form->saveQuiz());
+        QVERIFY(form->fileActions().saveQuiz());
         QCOMPARE(shownTitle(), QStringLiteral("xeografia.xml — Vireta"));
         QCOMPARE(form->windowFilePath(), dir->filePath("xeografia.xml"));
 
-        form->btinserir->click();
+        ui->btinserir->click();
         QCOMPARE(shownTitle(), QStringLiteral("xeografia.xml* — Vireta"));
 
         form = std::make_unique<TForm1>(dialogs);
-        form->LoadItem(dir->filePath("xeografia.xml"));
+
+        ui = std::make_unique<WindowControls>(*form);
+        form->fileActions().LoadItem(dir->filePath("xeografia.xml"));
         QCOMPARE(shownTitle(), QStringLiteral("xeografia.xml — Vireta"));
-        form->txtresp1->setText(QStringLiteral("Miño"));
+        ui->txtresp1->setText(QStringLiteral("Miño"));
         QCOMPARE(shownTitle(), QStringLiteral("xeografia.xml* — Vireta"));
 
         dialogs.saveAnswer = Dialogs::SaveAnswer::Discard;
-        form->btnovo->click();
+        ui->btnovo->click();
         QCOMPARE(shownTitle(), QStringLiteral("Sen título — Vireta"));
     }
 
     void theCounterFollowsEveryOperation() {
-        auto total = [this] { return form->lbtotal->text(); };
+        auto total = [this] { return ui->lbtotal->text(); };
         QCOMPARE(total(), QStringLiteral("de 1"));
         makeQuestions({"1", "2", "3"});
         QCOMPARE(total(), QStringLiteral("de 3"));
-        form->SpeedButton20->click();
+        ui->SpeedButton20->click();
         QCOMPARE(total(), QStringLiteral("de 2"));
-        form->undo();
+        form->undoController().undo();
         QCOMPARE(total(), QStringLiteral("de 3"));
-        form->redo();
+        form->undoController().redo();
         QCOMPARE(total(), QStringLiteral("de 2"));
         dialogs.saveAnswer = Dialogs::SaveAnswer::Discard;
-        form->btnovo->click();
+        ui->btnovo->click();
         QCOMPARE(total(), QStringLiteral("de 1"));
     }
 
     void ctrlSAsksForANameOnceThenWritesThere() {
         showActive();
-        form->btpreg->click();
-        form->txtpreg->setText(QStringLiteral("Primeira"));
+        ui->btpreg->click();
+        ui->txtpreg->setText(QStringLiteral("Primeira"));
         noMedia();
-        form->ctformatos->setCurrentIndex(1); // the save page's tab does not matter
+        ui->ctformatos->setCurrentIndex(1); // the save page's tab does not matter
         dialogs.fileAnswers = {dir->filePath("cuestionario.xml")};
-        form->txtpreg->setFocus();
-        QTest::keyClick(form->txtpreg, Qt::Key_S, Qt::ControlModifier);
+        ui->txtpreg->setFocus();
+        QTest::keyClick(ui->txtpreg, Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(dialogs.kinds(), QStringList{"save"});
         QVERIFY(readFile(dir->filePath("cuestionario.xml")).contains("Primeira"));
         QVERIFY(!form->isWindowModified());
 
-        form->txtpreg->setText(QStringLiteral("Segunda"));
-        QTest::keyClick(form->txtpreg, Qt::Key_S, Qt::ControlModifier);
+        ui->txtpreg->setText(QStringLiteral("Segunda"));
+        QTest::keyClick(ui->txtpreg, Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(dialogs.kinds(), QStringList{"save"}); // no second dialog
         QVERIFY(readFile(dir->filePath("cuestionario.xml")).contains("Segunda"));
-        QCOMPARE(form->formatIndex(), Format::Html);
+        QCOMPARE(form->savePage().chosenFormat(), Format::Html);
     }
 
     void ctrlSReportsAFailureAsGardarDoes() {
         dialogs.fileAnswers = {dir->filePath("non-hai/cartafol.xml")};
         noMedia();
-        QVERIFY(!form->saveQuiz());
+        QVERIFY(!form->fileActions().saveQuiz());
         QCOMPARE(dialogs.shown.back().kind, QStringLiteral("inform"));
         QVERIFY(dialogs.shown.back().text.startsWith(
             QStringLiteral("Non se puido gardar o arquivo :") + dir->filePath("non-hai/cartafol.xml")));
-        QCOMPARE(form->quizPath(), QString());
+        QCOMPARE(form->session().quizPath(), QString());
         dialogs.shown.clear();
-        QVERIFY(!form->saveQuiz()); // a cancelled dialog saves nothing
+        QVERIFY(!form->fileActions().saveQuiz()); // a cancelled dialog saves nothing
         QCOMPARE(dialogs.kinds(), QStringList{"save"});
     }
 
@@ -163,12 +173,12 @@ private slots:
         QFile file(help);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
-        form->btpreg->click();
-        form->txtpreg->setFocus();
+        ui->btpreg->click();
+        ui->txtpreg->setFocus();
 
-        QTest::keyClick(form->txtpreg, Qt::Key_E, Qt::ControlModifier);
-        QCOMPARE(form->nota->currentWidget(), form->page5);
-        form->btpreg->click();
+        QTest::keyClick(ui->txtpreg, Qt::Key_E, Qt::ControlModifier);
+        QCOMPARE(ui->nota->currentWidget(), ui->page5);
+        ui->btpreg->click();
         QTest::keyClick(form.get(), Qt::Key_F1);
         QCOMPARE(dialogs.kinds(), QStringList{"desktop"});
         QFile::remove(help);
@@ -177,126 +187,126 @@ private slots:
         QTest::keyClick(form.get(), Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(dialogs.shown.back().text,
                  QStringLiteral("Novo arquivo de preguntas (Se preme OK perderá os datos) ?"));
-        QCOMPARE(form->nota->currentWidget(), form->page1);
+        QCOMPARE(ui->nota->currentWidget(), ui->page1);
 
         // The Alt mnemonics of the top bar press their buttons.
         const struct {
             Qt::Key key;
             QWidget* page;
-        } mnemonics[] = {{Qt::Key_P, form->page2}, {Qt::Key_F, form->page3},
-                         {Qt::Key_I, form->page1}, {Qt::Key_E, form->page5}};
+        } mnemonics[] = {{Qt::Key_P, ui->page2}, {Qt::Key_F, ui->page3},
+                         {Qt::Key_I, ui->page1}, {Qt::Key_E, ui->page5}};
         for (const auto& m : mnemonics) {
             QTest::keyClick(form.get(), m.key, Qt::AltModifier);
-            QTRY_COMPARE(form->nota->currentWidget(), m.page);
+            QTRY_COMPARE(ui->nota->currentWidget(), m.page);
         }
-        for (QToolButton* b : {form->btinicio, form->btpreg, form->btfinal, form->btnovo,
-                               form->btabrir, form->btexportar, form->btaxuda})
+        for (QToolButton* b : {ui->btinicio, ui->btpreg, ui->btfinal, ui->btnovo,
+                               ui->btabrir, ui->btexportar, ui->btaxuda})
             QVERIFY2(b->toolTip().contains(QLatin1Char('(')), qPrintable(b->objectName()));
-        QCOMPARE(form->btaxuda->accessibleName(), QStringLiteral("Axuda"));
+        QCOMPARE(ui->btaxuda->accessibleName(), QStringLiteral("Axuda"));
     }
 
     void anAltLetterThatIsNoShortcutTypesNothing() {
         showActive();
-        form->btpreg->click();
-        form->txtpreg->setText(QStringLiteral("Capital"));
-        form->txtpreg->setFocus();
-        QTest::keyClick(form->txtpreg, Qt::Key_Q, Qt::AltModifier, 1);
-        QTest::keyClicks(form->txtpreg, QStringLiteral("w"), Qt::AltModifier);
-        QCOMPARE(form->txtpreg->text(), QStringLiteral("Capital"));
-        form->btinicio->click();
-        form->introtx->setFocus();
-        QTest::keyClicks(form->introtx, QStringLiteral("k"), Qt::AltModifier);
-        QCOMPARE(form->introtx->toPlainText(), QString());
-        QTest::keyClicks(form->introtx, QStringLiteral("ok"));
-        QCOMPARE(form->introtx->toPlainText(), QStringLiteral("ok"));
+        ui->btpreg->click();
+        ui->txtpreg->setText(QStringLiteral("Capital"));
+        ui->txtpreg->setFocus();
+        QTest::keyClick(ui->txtpreg, Qt::Key_Q, Qt::AltModifier, 1);
+        QTest::keyClicks(ui->txtpreg, QStringLiteral("w"), Qt::AltModifier);
+        QCOMPARE(ui->txtpreg->text(), QStringLiteral("Capital"));
+        ui->btinicio->click();
+        ui->introtx->setFocus();
+        QTest::keyClicks(ui->introtx, QStringLiteral("k"), Qt::AltModifier);
+        QCOMPARE(ui->introtx->toPlainText(), QString());
+        QTest::keyClicks(ui->introtx, QStringLiteral("ok"));
+        QCOMPARE(ui->introtx->toPlainText(), QStringLiteral("ok"));
         // Alt+I is a shortcut: it shows "Inicio" and types nothing either.
-        form->btpreg->click();
-        form->txtpreg->setFocus();
-        QTest::keyClick(form->txtpreg, Qt::Key_I, Qt::AltModifier);
-        QTRY_COMPARE(form->nota->currentWidget(), form->page1);
-        QCOMPARE(form->txtpreg->text(), QStringLiteral("Capital"));
+        ui->btpreg->click();
+        ui->txtpreg->setFocus();
+        QTest::keyClick(ui->txtpreg, Qt::Key_I, Qt::AltModifier);
+        QTRY_COMPARE(ui->nota->currentWidget(), ui->page1);
+        QCOMPARE(ui->txtpreg->text(), QStringLiteral("Capital"));
     }
 
     void undoAndRedoRestoreQuestionsAndNumber() {
         makeQuestions({"1", "2", "3"});
-        form->npreg->setText(QStringLiteral("2"));
-        form->btira->click();
+        ui->npreg->setText(QStringLiteral("2"));
+        ui->btira->click();
         struct Case {
             const char* name;
             std::function<void()> run;
         };
         const Case cases[] = {
-            {"insert", [this] { form->btinserir->click(); }},
-            {"delete", [this] { form->SpeedButton20->click(); }},
+            {"insert", [this] { ui->btinserir->click(); }},
+            {"delete", [this] { ui->SpeedButton20->click(); }},
             {"order",
              [this] {
-                 form->btmostra->click();
-                 form->listapreguntas->setCurrentRow(0);
-                 form->moveSelectedEntry(+1);
-                 form->btordea->click();
+                 ui->btmostra->click();
+                 ui->listapreguntas->setCurrentRow(0);
+                 form->orderingPage().moveSelectedEntry(+1);
+                 ui->btordea->click();
              }},
-            {"new", [this] { form->btnovo->click(); }},
+            {"new", [this] { ui->btnovo->click(); }},
         };
         for (const auto& c : cases) {
             const QStringList before = statements();
-            const int current = form->model().current;
+            const int current = form->session().model().current;
             c.run();
             const QStringList after = statements();
-            const int currentAfter = form->model().current;
+            const int currentAfter = form->session().model().current;
             QVERIFY2(after != before, c.name);
-            form->undo();
+            form->undoController().undo();
             QCOMPARE(statements(), before);
-            QCOMPARE(form->model().current, current);
-            QCOMPARE(form->npreg->text(), QString::number(current));
-            QCOMPARE(form->txtpreg->text(), before[current - 1]);
-            form->redo();
+            QCOMPARE(form->session().model().current, current);
+            QCOMPARE(ui->npreg->text(), QString::number(current));
+            QCOMPARE(ui->txtpreg->text(), before[current - 1]);
+            form->undoController().redo();
             QCOMPARE(statements(), after);
-            QCOMPARE(form->model().current, currentAfter);
-            form->undo();
-            form->btpreg->click();
+            QCOMPARE(form->session().model().current, currentAfter);
+            form->undoController().undo();
+            ui->btpreg->click();
         }
         QCOMPARE(statements(), (QStringList{"1", "2", "3"}));
     }
 
     void aTextEditIsOneStepOnceCommitted() {
         makeQuestions({"1", "2"});
-        form->undoStack().clear();
-        form->txtpreg->setText(QStringLiteral("un"));
-        form->SpeedButton24->click(); // leaving commits it
-        QCOMPARE(form->undoStack().count(), 1);
-        form->SpeedButton22->click(); // navigation alone is no step
-        QCOMPARE(form->undoStack().count(), 1);
-        form->btdesfacer->click();
+        form->session().undoStack().clear();
+        ui->txtpreg->setText(QStringLiteral("un"));
+        ui->SpeedButton24->click(); // leaving commits it
+        QCOMPARE(form->session().undoStack().count(), 1);
+        ui->SpeedButton22->click(); // navigation alone is no step
+        QCOMPARE(form->session().undoStack().count(), 1);
+        ui->btdesfacer->click();
         QCOMPARE(statements(), (QStringList{"1", "2"}));
-        QCOMPARE(form->model().current, 1);
-        QVERIFY(!form->btdesfacer->isEnabled());
-        QVERIFY(form->btrefacer->isEnabled());
-        form->btrefacer->click();
-        QCOMPARE(form->txtpreg->text(), QStringLiteral("un"));
+        QCOMPARE(form->session().model().current, 1);
+        QVERIFY(!ui->btdesfacer->isEnabled());
+        QVERIFY(ui->btrefacer->isEnabled());
+        ui->btrefacer->click();
+        QCOMPARE(ui->txtpreg->text(), QStringLiteral("un"));
 
         // Ctrl+Z undoes the box's own typing first, then the steps.
         showActive();
-        form->btpreg->click();
-        form->txtpreg->setFocus();
-        QTest::keyClicks(form->txtpreg, QStringLiteral("x"));
-        QTest::keyClick(form->txtpreg, Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(form->txtpreg->text(), QStringLiteral("un"));
-        QTest::keyClick(form->txtpreg, Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(form->txtpreg->text(), QStringLiteral("1"));
-        QTest::keyClick(form->txtpreg, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(form->txtpreg->text(), QStringLiteral("un"));
+        ui->btpreg->click();
+        ui->txtpreg->setFocus();
+        QTest::keyClicks(ui->txtpreg, QStringLiteral("x"));
+        QTest::keyClick(ui->txtpreg, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(ui->txtpreg->text(), QStringLiteral("un"));
+        QTest::keyClick(ui->txtpreg, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(ui->txtpreg->text(), QStringLiteral("1"));
+        QTest::keyClick(ui->txtpreg, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(ui->txtpreg->text(), QStringLiteral("un"));
     }
 
     void openingStartsANewHistory() {
         makeQuestions({"1", "2"});
         noMedia();
         dialogs.fileAnswers = {dir->filePath("dous.xml")};
-        QVERIFY(form->saveQuiz());
-        QVERIFY(form->undoStack().canUndo());
-        form->LoadItem(dir->filePath("dous.xml"));
-        QVERIFY(!form->undoStack().canUndo());
-        QCOMPARE(form->nota->currentWidget(), form->page1);
-        QCOMPARE(form->seccion->text(), QStringLiteral("Inicio"));
+        QVERIFY(form->fileActions().saveQuiz());
+        QVERIFY(form->session().undoStack().canUndo());
+        form->fileActions().LoadItem(dir->filePath("dous.xml"));
+        QVERIFY(!form->session().undoStack().canUndo());
+        QCOMPARE(ui->nota->currentWidget(), ui->page1);
+        QCOMPARE(ui->seccion->text(), QStringLiteral("Inicio"));
     }
 
     void theThreeWayQuestionAndItsAnswers() {
@@ -313,10 +323,11 @@ private slots:
         int n = 0;
         for (const auto& c : cases) {
             form = std::make_unique<TForm1>(dialogs);
+            ui = std::make_unique<WindowControls>(*form);
             form->show();
             dialogs.shown.clear();
             noMedia();
-            form->titulotx->setText(QStringLiteral("Sen gardar"));
+            ui->titulotx->setText(QStringLiteral("Sen gardar"));
             const QString path = dir->filePath(QStringLiteral("q%1.xml").arg(++n));
             dialogs.saveAnswer = c.answer;
             dialogs.fileAnswers = {path};
@@ -330,92 +341,94 @@ private slots:
 
         // "Gardar" goes on only when the save did: a cancelled save dialog keeps the quiz.
         form = std::make_unique<TForm1>(dialogs);
+        ui = std::make_unique<WindowControls>(*form);
         form->show();
         makeQuestions({"a", "b"});
         dialogs.saveAnswer = Dialogs::SaveAnswer::Save;
         dialogs.fileAnswers.clear();
-        form->btnovo->click();
-        QCOMPARE(form->model().count, 2);
-        form->btabrir->click();
+        ui->btnovo->click();
+        QCOMPARE(form->session().model().count, 2);
+        ui->btabrir->click();
         QVERIFY(!dialogs.kinds().contains(QStringLiteral("open")));
         QVERIFY(!form->close());
         // Saved, "Abrir" goes on to its dialog and "Novo" to the reset.
         dialogs.fileAnswers = {dir->filePath("gardado.xml"), std::nullopt};
-        form->btabrir->click();
+        ui->btabrir->click();
         QCOMPARE(dialogs.shown.back().kind, QStringLiteral("open"));
         QVERIFY(QFile::exists(dir->filePath("gardado.xml")));
-        form->undoStack().clear();
+        form->session().undoStack().clear();
     }
 
     void confirmationsThatDestroyDefaultToCancel() {
         makeQuestions({"Capital de Galicia?", "Río máis longo?"});
-        form->SpeedButton20->click();
+        ui->SpeedButton20->click();
         QCOMPARE(dialogs.shown.back().text, QStringLiteral("Borrar pregunta 1?"));
         QCOMPARE(dialogs.shown.back().detail, QStringLiteral("Capital de Galicia?"));
         QVERIFY(dialogs.shown.back().cancelIsDefault);
         noMedia();
         dialogs.fileAnswers = {dir->filePath("x.xml")};
-        QVERIFY(form->saveQuiz());
-        form->btnovo->click(); // nothing unsaved: "Novo" asks its own question
+        QVERIFY(form->fileActions().saveQuiz());
+        ui->btnovo->click(); // nothing unsaved: "Novo" asks its own question
         QCOMPARE(dialogs.shown.back().text,
                  QStringLiteral("Novo arquivo de preguntas (Se preme OK perderá os datos) ?"));
         QVERIFY(dialogs.shown.back().cancelIsDefault);
 
         // Replacing a file that the dialog could not see (the name had no extension).
         form = std::make_unique<TForm1>(dialogs);
+        ui = std::make_unique<WindowControls>(*form);
         noMedia();
         dialogs.fileAnswers = {dir->filePath("x")};
         dialogs.confirmAnswer = false;
-        QVERIFY(!form->saveQuiz());
+        QVERIFY(!form->fileActions().saveQuiz());
         QCOMPARE(dialogs.shown.back().text, QStringLiteral("Xa existe x.xml.\nDesexa substituílo?"));
         QVERIFY(dialogs.shown.back().cancelIsDefault);
     }
 
     void theStripNamesThePageAfterNovoAndOpen() {
-        form->btexportar->click();
-        QCOMPARE(form->seccion->text(), QStringLiteral("Gardar"));
-        form->btnovo->click();
-        QCOMPARE(form->nota->currentWidget(), form->page1);
-        QCOMPARE(form->seccion->text(), QStringLiteral("Inicio"));
+        ui->btexportar->click();
+        QCOMPARE(ui->seccion->text(), QStringLiteral("Gardar"));
+        ui->btnovo->click();
+        QCOMPARE(ui->nota->currentWidget(), ui->page1);
+        QCOMPARE(ui->seccion->text(), QStringLiteral("Inicio"));
 
         noMedia();
         dialogs.fileAnswers = {dir->filePath("a.xml")};
-        QVERIFY(form->saveQuiz());
-        form->btexportar->click();
+        QVERIFY(form->fileActions().saveQuiz());
+        ui->btexportar->click();
         dialogs.fileAnswers = {dir->filePath("a.xml")};
-        form->btabrir->click();
-        QCOMPARE(form->nota->currentWidget(), form->page1);
-        QCOMPARE(form->seccion->text(), QStringLiteral("Inicio"));
+        ui->btabrir->click();
+        QCOMPARE(ui->nota->currentWidget(), ui->page1);
+        QCOMPARE(ui->seccion->text(), QStringLiteral("Inicio"));
     }
 
     void theOrderingListMovesFromTheKeyboard() {
         showActive();
         makeQuestions({"A", "B", "C"});
-        form->btmostra->click();
-        form->listapreguntas->setFocus();
-        form->listapreguntas->setCurrentRow(0);
-        QTest::keyClick(form->listapreguntas, Qt::Key_Down, Qt::AltModifier);
-        QCOMPARE(form->listapreguntas->item(1)->text(), QStringLiteral("01 -- A"));
-        QCOMPARE(form->listapreguntas->currentRow(), 1);
-        QTest::keyClick(form->listapreguntas, Qt::Key_Down, Qt::AltModifier);
-        QTest::keyClick(form->listapreguntas, Qt::Key_Down, Qt::AltModifier); // already last
-        QCOMPARE(form->listapreguntas->item(2)->text(), QStringLiteral("01 -- A"));
-        form->btsubir->click();
-        QCOMPARE(form->listapreguntas->item(1)->text(), QStringLiteral("01 -- A"));
-        form->listapreguntas->setCurrentRow(0);
-        QTest::keyClick(form->listapreguntas, Qt::Key_Up, Qt::AltModifier); // already first
-        QCOMPARE(form->listapreguntas->item(0)->text(), QStringLiteral("02 -- B"));
-        form->btbaixar->click();
-        QCOMPARE(form->listapreguntas->item(0)->text(), QStringLiteral("01 -- A"));
-        form->listapreguntas->setCurrentRow(2);
-        QTest::keyClick(form->listapreguntas, Qt::Key_Up, Qt::AltModifier);
-        QTest::keyClick(form->listapreguntas, Qt::Key_Up, Qt::AltModifier);
-        QCOMPARE(form->listapreguntas->item(0)->text(), QStringLiteral("03 -- C"));
+        ui->btmostra->click();
+        ui->listapreguntas->setFocus();
+        ui->listapreguntas->setCurrentRow(0);
+        QTest::keyClick(ui->listapreguntas, Qt::Key_Down, Qt::AltModifier);
+        QCOMPARE(ui->listapreguntas->item(1)->text(), QStringLiteral("01 -- A"));
+        QCOMPARE(ui->listapreguntas->currentRow(), 1);
+        QTest::keyClick(ui->listapreguntas, Qt::Key_Down, Qt::AltModifier);
+        QTest::keyClick(ui->listapreguntas, Qt::Key_Down, Qt::AltModifier); // already last
+        QCOMPARE(ui->listapreguntas->item(2)->text(), QStringLiteral("01 -- A"));
+        ui->btsubir->click();
+        QCOMPARE(ui->listapreguntas->item(1)->text(), QStringLiteral("01 -- A"));
+        ui->listapreguntas->setCurrentRow(0);
+        QTest::keyClick(ui->listapreguntas, Qt::Key_Up, Qt::AltModifier); // already first
+        QCOMPARE(ui->listapreguntas->item(0)->text(), QStringLiteral("02 -- B"));
+        ui->btbaixar->click();
+        QCOMPARE(ui->listapreguntas->item(0)->text(), QStringLiteral("01 -- A"));
+        ui->listapreguntas->setCurrentRow(2);
+        QTest::keyClick(ui->listapreguntas, Qt::Key_Up, Qt::AltModifier);
+        QTest::keyClick(ui->listapreguntas, Qt::Key_Up, Qt::AltModifier);
+        QCOMPARE(ui->listapreguntas->item(0)->text(), QStringLiteral("03 -- C"));
         QCOMPARE(statements(), (QStringList{"A", "B", "C"})); // only "Ordear" applies it
-        form->btordea->click();
+        ui->btordea->click();
         QCOMPARE(statements(), (QStringList{"C", "A", "B"}));
         // The list takes the width the instruction leaves.
-        QVERIFY(form->listapreguntas->width() > 386);
+        QVERIFY(ui->listapreguntas->width() > 386);
         auto* hint = form->findChild<QLabel*>(QStringLiteral("ordeaaxuda"));
         QVERIFY(hint->height() >= hint->heightForWidth(hint->width()));
     }
@@ -443,7 +456,7 @@ private slots:
     }
 
     void theGreyCrossSaysWhy() {
-        form->btpreg->click();
+        ui->btpreg->click();
         QFile broken(dir->filePath("roto.jpg"));
         QVERIFY(broken.open(QIODevice::WriteOnly));
         broken.write("non é un jpeg");
@@ -461,29 +474,29 @@ private slots:
             {broken.fileName(), QStringLiteral("A imaxe está danada")},
         };
         for (const auto& c : cases) {
-            form->txtimaxe->setText(c.path);
-            QTest::keyClick(form->txtimaxe, Qt::Key_Return); // Return refreshes the preview
-            QCOMPARE(form->imaxe->state(), PreviewBox::State::InvalidImage);
-            QCOMPARE(form->imaxe->toolTip(), c.tip);
+            ui->txtimaxe->setText(c.path);
+            QTest::keyClick(ui->txtimaxe, Qt::Key_Return); // Return refreshes the preview
+            QCOMPARE(ui->imaxe->state(), PreviewBox::State::InvalidImage);
+            QCOMPARE(ui->imaxe->toolTip(), c.tip);
         }
-        form->txtimaxe->clear();
-        QTest::keyClick(form->txtimaxe, Qt::Key_Return);
-        QCOMPARE(form->imaxe->toolTip(), QString());
+        ui->txtimaxe->clear();
+        QTest::keyClick(ui->txtimaxe, Qt::Key_Return);
+        QCOMPARE(ui->imaxe->toolTip(), QString());
     }
 
     void aSoundThatCannotPlaySaysSoWithoutADialog() {
         form->show();
-        form->btpreg->click();
-        form->txtson->setText(dir->filePath("falta.mp3"));
+        ui->btpreg->click();
+        ui->txtson->setText(dir->filePath("falta.mp3"));
         auto* play = form->findChild<QToolButton*>(QStringLiteral("btponson4"));
         const QString tip = play->toolTip();
         play->click();
         const QString note = QStringLiteral("Non se pode reproducir o son: falta.mp3 (non se atopa o arquivo)");
-        QCOMPARE(form->aviso->text(), note);
-        QVERIFY(form->aviso->isVisible());
+        QCOMPARE(ui->aviso->text(), note);
+        QVERIFY(ui->aviso->isVisible());
         QCOMPARE(play->toolTip(), tip + QLatin1Char('\n') + note);
         QVERIFY(dialogs.shown.empty());
-        form->txtson->clear();
+        ui->txtson->clear();
         play->click(); // an empty box plays nothing and gives the tooltip back
         QCOMPARE(play->toolTip(), tip);
     }
@@ -498,25 +511,25 @@ private slots:
     void smallThingsWhereATeacherExpectsThem() {
         showActive();
         // After insert the cursor waits in "Pregunta".
-        form->btpreg->click();
-        form->txtenlace->setFocus();
-        form->btinserir->click();
-        QCOMPARE(QApplication::focusWidget(), form->txtpreg);
+        ui->btpreg->click();
+        ui->txtenlace->setFocus();
+        ui->btinserir->click();
+        QCOMPARE(QApplication::focusWidget(), ui->txtpreg);
 
         // A long help text shows its start after an open.
-        form->axudatx->setText(QString(300, QLatin1Char('x')) + QStringLiteral("fin"));
+        ui->axudatx->setText(QString(300, QLatin1Char('x')) + QStringLiteral("fin"));
         noMedia();
         dialogs.fileAnswers = {dir->filePath("longo.xml"), dir->filePath("longo.xml")};
-        QVERIFY(form->saveQuiz());
-        form->btabrir->click();
-        QCOMPARE(form->axudatx->cursorPosition(), 0);
+        QVERIFY(form->fileActions().saveQuiz());
+        ui->btabrir->click();
+        QCOMPARE(ui->axudatx->cursorPosition(), 0);
 
         // Tab reaches "Copiar arquivos" and "Empaquetar" before "Gardar".
-        form->btexportar->click();
-        form->ctformatos->setCurrentIndex(1);
-        form->texto->setFocus();
+        ui->btexportar->click();
+        ui->ctformatos->setCurrentIndex(1);
+        ui->texto->setFocus();
         QStringList reached;
-        for (int i = 0; i < 8 && QApplication::focusWidget() != form->btgarda; ++i) {
+        for (int i = 0; i < 8 && QApplication::focusWidget() != ui->btgarda; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             reached << QApplication::focusWidget()->objectName();
         }

@@ -1,8 +1,12 @@
 // The example quiz in examples/ opened in the editor, as "Abrir" (or `vireta QUIZ`)
 // opens it: its texts reach the controls and every picture shows in the preview.
+#include "actions/file_actions.h"
 #include "fake_dialogs.h"
+#include "pages/ordering_page.h"
 #include "preguntas.h"
 #include "preview_box.h"
+#include "quiz_session.h"
+#include "window_controls.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -23,11 +27,12 @@ private slots:
     void opensWithEveryPictureShown() {
         FakeDialogs dialogs;
         TForm1 form(dialogs);
+        WindowControls ui(form);
         form.show();
         const QString folder = QStringLiteral(VIRETA_EXAMPLE_DIR "/");
-        form.LoadItem(folder + QStringLiteral("xeografia.xml"));
+        form.fileActions().LoadItem(folder + QStringLiteral("xeografia.xml"));
         QVERIFY2(dialogs.shown.empty(), "opening the example showed a dialog");
-        QCOMPARE(form.model().count, 10);
+        QCOMPARE(form.session().model().count, 10);
         QCOMPARE(form.findChild<QLineEdit*>("titulotx")->text(), QStringLiteral("Xeografía de Galicia"));
         QCOMPARE(form.findChild<QLineEdit*>("sontx")->text(), folder + QStringLiteral("intro.mp3"));
 
@@ -57,33 +62,34 @@ private slots:
         QTemporaryDir out;
         FakeDialogs dialogs;
         TForm1 form(dialogs);
+        WindowControls ui(form);
         form.show();
-        form.LoadItem(QStringLiteral(VIRETA_EXAMPLE_DIR "/xeografia.xml"));
-        form.btpreg->click();
-        form.txtpreg->setText(form.txtpreg->text() + QStringLiteral(" (revisada)"));
-        form.SpeedButton25->click(); // last
-        form.btinserir->click();
-        form.txtpreg->setText(QStringLiteral("Nova pregunta & <máis>"));
-        form.txtresp1->setText(QStringLiteral("Si"));
-        form.SpeedButton22->click(); // previous
-        form.SpeedButton20->click(); // delete, confirmed
-        QCOMPARE(form.model().count, 10);
+        form.fileActions().LoadItem(QStringLiteral(VIRETA_EXAMPLE_DIR "/xeografia.xml"));
+        ui.btpreg->click();
+        ui.txtpreg->setText(ui.txtpreg->text() + QStringLiteral(" (revisada)"));
+        ui.SpeedButton25->click(); // last
+        ui.btinserir->click();
+        ui.txtpreg->setText(QStringLiteral("Nova pregunta & <máis>"));
+        ui.txtresp1->setText(QStringLiteral("Si"));
+        ui.SpeedButton22->click(); // previous
+        ui.SpeedButton20->click(); // delete, confirmed
+        QCOMPARE(form.session().model().count, 10);
 
-        form.btmostra->click();
+        ui.btmostra->click();
         QCoreApplication::processEvents();
-        form.listapreguntas->setCurrentRow(9);
-        form.listapreguntasDragDrop(
-            form.listapreguntas->visualItemRect(form.listapreguntas->item(0)).center());
-        form.btordea->click();
-        QCOMPARE(QString::fromStdString(form.model().questions.record(1)[FieldSlot::enunciado]),
+        ui.listapreguntas->setCurrentRow(9);
+        form.orderingPage().listapreguntasDragDrop(
+            ui.listapreguntas->visualItemRect(ui.listapreguntas->item(0)).center());
+        ui.btordea->click();
+        QCOMPARE(QString::fromStdString(form.session().model().questions.record(1)[FieldSlot::enunciado]),
                  QStringLiteral("Nova pregunta & <máis>"));
 
-        form.btexportar->click();
+        ui.btexportar->click();
         const char* names[] = {"xogo", "formulario", "marcar", "libro"};
         for (int tab = 0; tab < 4; ++tab) {
-            form.ctformatos->setCurrentIndex(tab);
+            ui.ctformatos->setCurrentIndex(tab);
             dialogs.fileAnswers = {out.filePath(QLatin1String(names[tab]))};
-            form.btgarda->click();
+            ui.btgarda->click();
         }
         for (const char* file : {"xogo.xml", "formulario.html", "marcar.html", "libro.ebk",
                                  "xogo.tar", "formulario.tar", "marcar.tar", "libro.tar",
@@ -93,10 +99,10 @@ private slots:
 
         // The saved quiz opens again with the edits and the new order.
         dialogs.fileAnswers = {out.filePath("xogo.xml")};
-        form.btabrir->click();
-        QCOMPARE(form.model().count, 10);
-        QCOMPARE(form.txtpreg->text(), QStringLiteral("Nova pregunta & <máis>"));
-        QVERIFY(QFileInfo(form.txtimaxe->text()).path() == out.path() || form.txtimaxe->text().isEmpty());
+        ui.btabrir->click();
+        QCOMPARE(form.session().model().count, 10);
+        QCOMPARE(ui.txtpreg->text(), QStringLiteral("Nova pregunta & <máis>"));
+        QVERIFY(QFileInfo(ui.txtimaxe->text()).path() == out.path() || ui.txtimaxe->text().isEmpty());
     }
 };
 

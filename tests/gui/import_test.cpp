@@ -1,8 +1,14 @@
 // "Importar": the button, its dialog, the questions inserted after the current one,
 // the report box, taking the import back; and the "Outros" tab of the save page.
+#include "actions/file_actions.h"
+#include "actions/import_actions.h"
+#include "editing/undo_controller.h"
 #include "fake_dialogs.h"
 #include "formats/question_import.h"
+#include "pages/save_page.h"
 #include "preguntas.h"
+#include "quiz_session.h"
+#include "window_controls.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -44,23 +50,24 @@ class ImportTest : public QObject {
     std::unique_ptr<QTemporaryDir> dir;
     FakeDialogs dialogs;
     std::unique_ptr<TForm1> form;
+    std::unique_ptr<WindowControls> ui;
 
     QStringList statements() const {
         QStringList s;
-        for (int k = 1; k <= form->model().count; ++k)
-            s << QString::fromStdString(form->model().questions.record(k)[FieldSlot::enunciado]);
+        for (int k = 1; k <= form->session().model().count; ++k)
+            s << QString::fromStdString(form->session().model().questions.record(k)[FieldSlot::enunciado]);
         return s;
     }
 
     // Two questions typed in the window; the first is current.
     void typeTwoQuestions() {
-        form->btpreg->click();
-        form->txtpreg->setText(QStringLiteral("Primeira"));
-        form->txtresp1->setText(QStringLiteral("a"));
-        form->btinserir->click();
-        form->txtpreg->setText(QStringLiteral("Segunda"));
-        form->txtresp1->setText(QStringLiteral("b"));
-        form->SpeedButton21->click(); // first
+        ui->btpreg->click();
+        ui->txtpreg->setText(QStringLiteral("Primeira"));
+        ui->txtresp1->setText(QStringLiteral("a"));
+        ui->btinserir->click();
+        ui->txtpreg->setText(QStringLiteral("Segunda"));
+        ui->txtresp1->setText(QStringLiteral("b"));
+        ui->SpeedButton21->click(); // first
     }
 
 private slots:
@@ -68,19 +75,20 @@ private slots:
         dir = std::make_unique<QTemporaryDir>();
         dialogs = FakeDialogs();
         form = std::make_unique<TForm1>(dialogs);
+        ui = std::make_unique<WindowControls>(*form);
     }
     void cleanup() { form.reset(); }
 
     void theButtonSitsBetweenOpenAndExport() {
-        QCOMPARE(form->btimportar->text(), QStringLiteral("I&mportar"));
-        QVERIFY(form->btimportar->toolTip().startsWith(QStringLiteral("Importar preguntas doutro formato")));
-        QCOMPARE(form->btimportar->shortcut(), QKeySequence(Qt::ALT | Qt::Key_M));
-        QVERIFY(!form->btimportar->icon().isNull());
-        QCOMPARE(form->btimportar->parentWidget(), form->Panel4);
+        QCOMPARE(ui->btimportar->text(), QStringLiteral("I&mportar"));
+        QVERIFY(ui->btimportar->toolTip().startsWith(QStringLiteral("Importar preguntas doutro formato")));
+        QCOMPARE(ui->btimportar->shortcut(), QKeySequence(Qt::ALT | Qt::Key_M));
+        QVERIFY(!ui->btimportar->icon().isNull());
+        QCOMPARE(ui->btimportar->parentWidget(), ui->Panel4);
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-        QVERIFY(form->btabrir->geometry().right() <= form->btimportar->geometry().left());
-        QVERIFY(form->btimportar->geometry().right() <= form->btexportar->geometry().left());
+        QVERIFY(ui->btabrir->geometry().right() <= ui->btimportar->geometry().left());
+        QVERIFY(ui->btimportar->geometry().right() <= ui->btexportar->geometry().left());
     }
 
     void importInsertsAfterTheCurrentQuestionReportsAndCanBeTakenBack() {
@@ -89,7 +97,7 @@ private slots:
         writeFile(path, kGift);
 
         dialogs.fileAnswers = {path};
-        form->btimportar->click();
+        ui->btimportar->click();
 
         // The dialog offers every format and all of them together.
         const FakeDialogs::Shown& dialog = dialogs.shown.at(dialogs.shown.size() - 2);
@@ -100,65 +108,65 @@ private slots:
 
         QCOMPARE(statements(), (QStringList{"Primeira", "Cal é o río máis longo?",
                                             "O Sil desemboca no Miño.", "Segunda"}));
-        QCOMPARE(form->model().current, 2);
-        QCOMPARE(form->txtpreg->text(), QStringLiteral("Cal é o río máis longo?"));
-        QCOMPARE(form->txtcor->text(), QStringLiteral("Ben"));
-        QCOMPARE(form->npreg->text(), QStringLiteral("2"));
+        QCOMPARE(form->session().model().current, 2);
+        QCOMPARE(ui->txtpreg->text(), QStringLiteral("Cal é o río máis longo?"));
+        QCOMPARE(ui->txtcor->text(), QStringLiteral("Ben"));
+        QCOMPARE(ui->npreg->text(), QStringLiteral("2"));
         QCOMPARE(dialogs.shown.back().kind, QStringLiteral("inform"));
         QCOMPARE(dialogs.shown.back().text,
                  QStringLiteral("Importáronse 2 preguntas.\n\n"
                                 "liña 4: pregunta de redacción: non é de escolla múltiple"));
-        QVERIFY(form->hasUnsavedChanges());
+        QVERIFY(form->fileActions().hasUnsavedChanges());
 
         // One undo step takes the import back, one redo step brings it again.
-        form->undo();
+        form->undoController().undo();
         QCOMPARE(statements(), (QStringList{"Primeira", "Segunda"}));
-        QCOMPARE(form->model().current, 1);
-        QCOMPARE(form->txtpreg->text(), QStringLiteral("Primeira"));
-        form->redo();
+        QCOMPARE(form->session().model().current, 1);
+        QCOMPARE(ui->txtpreg->text(), QStringLiteral("Primeira"));
+        form->undoController().redo();
         QCOMPARE(statements(), (QStringList{"Primeira", "Cal é o río máis longo?",
                                             "O Sil desemboca no Miño.", "Segunda"}));
     }
 
     void aNewQuizsBlankQuestionIsReplacedAndTheCommonMessagesStayOut() {
-        form->txtcorcomun->setText(QStringLiteral("Común"));
+        ui->txtcorcomun->setText(QStringLiteral("Común"));
         const QString path = dir->filePath("p.txt");
         writeFile(path, "Que río?\nA. Miño\nB. Sil\nANSWER: A\n");
-        form->importar(path);
+        form->importActions().importar(path);
         QCOMPARE(statements(), QStringList{"Que río?"});
         QCOMPARE(dialogs.shown.back().text, QStringLiteral("Importouse 1 pregunta."));
-        form->btinicio->click();
-        form->btpreg->click();
-        QCOMPARE(form->txtcor->text(), QString()); // not filled from the common message
+        ui->btinicio->click();
+        ui->btpreg->click();
+        QCOMPARE(ui->txtcor->text(), QString()); // not filled from the common message
     }
 
     void aFileThatCannotBeImportedChangesNothing() {
         typeTwoQuestions();
         const QString path = dir->filePath("xogo.xml");
         writeFile(path, "<?xml version=\"1.0\"?><xogo version=\"1.0\"></xogo>");
-        form->importar(path);
+        form->importActions().importar(path);
         QCOMPARE(statements(), (QStringList{"Primeira", "Segunda"}));
         QCOMPARE(dialogs.shown.back().text,
                  QStringLiteral("Non se puido importar o arquivo :") + path +
                      QStringLiteral("\nÉ un cuestionario de Vireta: ábreo con «Abrir»."));
         dialogs.fileAnswers = {std::nullopt}; // a cancelled dialog
-        form->btimportar->click();
+        ui->btimportar->click();
         QCOMPARE(dialogs.shown.back().kind, QStringLiteral("open"));
     }
 
     void theOtherFormatsTabSavesEachFormatAndSaysWhatItLeavesBehind() {
-        form->btpreg->click();
-        form->txtpreg->setText(QStringLiteral("Cal é o río máis longo?"));
-        form->txtresp1->setText(QStringLiteral("Miño"));
-        form->txtresp2->setText(QStringLiteral("Sil"));
-        form->txtimaxe->setText(dir->filePath("non-hai.png"));
-        form->btexportar->click();
-        const int tab = form->ctformatos->indexOf(form->TabSheet6);
+        ui->btpreg->click();
+        ui->txtpreg->setText(QStringLiteral("Cal é o río máis longo?"));
+        ui->txtresp1->setText(QStringLiteral("Miño"));
+        ui->txtresp2->setText(QStringLiteral("Sil"));
+        ui->txtimaxe->setText(dir->filePath("non-hai.png"));
+        ui->btexportar->click();
+        const int tab = ui->ctformatos->indexOf(ui->TabSheet6);
         QVERIFY(tab >= 4);
-        form->ctformatos->setCurrentIndex(tab);
-        QCOMPARE(form->formatIndex(), Format::Moodle);
-        form->chkcopia->setChecked(false);
-        form->chkempaqueta->setChecked(false);
+        ui->ctformatos->setCurrentIndex(tab);
+        QCOMPARE(form->savePage().chosenFormat(), Format::Moodle);
+        ui->chkcopia->setChecked(false);
+        ui->chkempaqueta->setChecked(false);
         const struct {
             QRadioButton* choice;
             Format format;
@@ -166,18 +174,18 @@ private slots:
             const char* contains;
             const char* report;
         } cases[] = {
-            {form->optmoodle, Format::Moodle, "banco.xml", "<question type=\"multichoice\">",
+            {ui->optmoodle, Format::Moodle, "banco.xml", "<question type=\"multichoice\">",
              "pregunta 1: non se puido ler"},
-            {form->optgift, Format::Gift, "banco.gift", "=Miño", "pregunta 1: GIFT non leva: imaxe"},
-            {form->optaiken, Format::Aiken, "banco.txt", "ANSWER: A", "pregunta 1: Aiken non leva: imaxe"},
-            {form->optcsv, Format::Csv, "banco.csv", "Pregunta,Correcta", nullptr},
+            {ui->optgift, Format::Gift, "banco.gift", "=Miño", "pregunta 1: GIFT non leva: imaxe"},
+            {ui->optaiken, Format::Aiken, "banco.txt", "ANSWER: A", "pregunta 1: Aiken non leva: imaxe"},
+            {ui->optcsv, Format::Csv, "banco.csv", "Pregunta,Correcta", nullptr},
         };
         for (const auto& c : cases) {
             c.choice->click();
-            QCOMPARE(form->formatIndex(), c.format);
+            QCOMPARE(form->savePage().chosenFormat(), c.format);
             const std::size_t shownBefore = dialogs.shown.size();
             dialogs.fileAnswers = {dir->filePath("banco")};
-            form->btgarda->click();
+            ui->btgarda->click();
             QVERIFY2(readFile(dir->filePath(c.name)).contains(c.contains), c.name);
             if (c.report) {
                 QCOMPARE(dialogs.shown.back().kind, QStringLiteral("inform"));
@@ -196,8 +204,8 @@ private slots:
             }
         }
         // The other tabs keep their formats.
-        form->ctformatos->setCurrentIndex(3);
-        QCOMPARE(form->formatIndex(), Format::Ebk);
+        ui->ctformatos->setCurrentIndex(3);
+        QCOMPARE(form->savePage().chosenFormat(), Format::Ebk);
     }
 };
 

@@ -1,8 +1,14 @@
 // The question page's media controls and the ordering page, driven as a user would.
+#include "actions/file_actions.h"
+#include "editing/question_navigator.h"
 #include "fake_dialogs.h"
+#include "media/sound_actions.h"
+#include "pages/ordering_page.h"
 #include "preguntas.h"
 #include "preview_box.h"
+#include "quiz_session.h"
 #include "sound_player.h"
+#include "window_controls.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -25,6 +31,7 @@ class MediaOrderTest : public QObject {
 
     FakeDialogs dialogs;
     std::unique_ptr<TForm1> form;
+    std::unique_ptr<WindowControls> ui;
     QTemporaryDir dir;
 
     QToolButton* button(const char* name) { return form->findChild<QToolButton*>(name); }
@@ -32,30 +39,31 @@ class MediaOrderTest : public QObject {
         form->btpregClick();
         for (int i = 0; i < statements.size(); ++i) {
             if (i > 0)
-                form->btinserir->click();
-            form->txtpreg->setText(statements[i]);
+                ui->btinserir->click();
+            ui->txtpreg->setText(statements[i]);
         }
-        form->SpeedButton21->click();
+        ui->SpeedButton21->click();
     }
     QStringList listed() const {
         QStringList out;
-        for (int i = 0; i < form->listapreguntas->count(); ++i)
-            out << form->listapreguntas->item(i)->text();
+        for (int i = 0; i < ui->listapreguntas->count(); ++i)
+            out << ui->listapreguntas->item(i)->text();
         return out;
     }
     QPoint centreOf(int row) const {
-        return form->listapreguntas->visualItemRect(form->listapreguntas->item(row)).center();
+        return ui->listapreguntas->visualItemRect(ui->listapreguntas->item(row)).center();
     }
     PreviewBox::State previewFor(const QString& path) {
-        form->txtimaxe->setText(path);
-        form->SpeedButton14->click();
-        return form->imaxe->state();
+        ui->txtimaxe->setText(path);
+        ui->SpeedButton14->click();
+        return ui->imaxe->state();
     }
 
 private slots:
     void init() {
         dialogs = FakeDialogs();
         form = std::make_unique<TForm1>(dialogs);
+        ui = std::make_unique<WindowControls>(*form);
         form->show();
     }
     void cleanup() { form.reset(); }
@@ -63,26 +71,26 @@ private slots:
     void soundPickersUseTheirFilterAndTitle() {
         dialogs.fileAnswers = {QStringLiteral("/sons/intro.mp3"), std::nullopt};
         button("btabrson1")->click();
-        QCOMPARE(form->sontx->text(), QStringLiteral("/sons/intro.mp3"));
+        QCOMPARE(ui->sontx->text(), QStringLiteral("/sons/intro.mp3"));
         QCOMPARE(dialogs.shown[0].kind, QStringLiteral("open"));
         QCOMPARE(dialogs.shown[0].title, QStringLiteral("Abrir un archivo existente"));
         QCOMPARE(dialogs.shown[0].text, QStringLiteral("Sons mp3|*.mp3;*.MP3|*.*|*.*"));
         button("btabrson1")->click(); // cancelled: the box keeps its path
-        QCOMPARE(form->sontx->text(), QStringLiteral("/sons/intro.mp3"));
+        QCOMPARE(ui->sontx->text(), QStringLiteral("/sons/intro.mp3"));
     }
 
     void everyOpenButtonFillsItsOwnBox() {
         const std::pair<const char*, QLineEdit*> pairs[] = {
-            {"btabrson2", form->txtsoncorcomun}, {"btabrson3", form->txtsonincorcomun},
-            {"btabrson6", form->txtson},         {"btabrson4", form->txtsoncor},
-            {"btabrson5", form->txtsonincor},    {"btabrson7", form->sonbentx},
-            {"btabrson8", form->sonmaltx}};
+            {"btabrson2", ui->txtsoncorcomun}, {"btabrson3", ui->txtsonincorcomun},
+            {"btabrson6", ui->txtson},         {"btabrson4", ui->txtsoncor},
+            {"btabrson5", ui->txtsonincor},    {"btabrson7", ui->sonbentx},
+            {"btabrson8", ui->sonmaltx}};
         for (const auto& [name, box] : pairs) {
             dialogs.fileAnswers = {QStringLiteral("/x/") + QLatin1String(name) + ".mp3"};
             button(name)->click();
             QCOMPARE(box->text(), QStringLiteral("/x/") + QLatin1String(name) + ".mp3");
         }
-        QVERIFY(!form->soundPlayer().started());
+        QVERIFY(!form->soundActions().soundPlayer().started());
     }
 
     void imagePickerPreviewsAtOnce() {
@@ -95,8 +103,8 @@ private slots:
         QCOMPARE(dialogs.shown[0].kind, QStringLiteral("image"));
         QCOMPARE(dialogs.shown[0].text,
                  QStringLiteral("Imaxes *.jpeg,*.png|*.jpg;*.JPG;*.jpeg;*.JPEG;*.png;*.PNG|*.*|*.*"));
-        QCOMPARE(form->txtimaxe->text(), png);
-        QCOMPARE(form->imaxe->state(), PreviewBox::State::Picture);
+        QCOMPARE(ui->txtimaxe->text(), png);
+        QCOMPARE(ui->imaxe->state(), PreviewBox::State::Picture);
     }
 
     void previewStates() {
@@ -109,11 +117,11 @@ private slots:
         QCOMPARE(previewFor("/videos/clip.Swf"), PreviewBox::State::InvalidImage);
         QCOMPARE(previewFor(""), PreviewBox::State::Empty);
         // Typing alone does not refresh; showing the question does.
-        form->txtimaxe->setText(png);
-        QCOMPARE(form->imaxe->state(), PreviewBox::State::Empty);
-        form->pasa();
-        form->mostra();
-        QCOMPARE(form->imaxe->state(), PreviewBox::State::Picture);
+        ui->txtimaxe->setText(png);
+        QCOMPARE(ui->imaxe->state(), PreviewBox::State::Empty);
+        form->navigator().pasa();
+        form->navigator().mostra();
+        QCOMPARE(ui->imaxe->state(), PreviewBox::State::Picture);
     }
 
     void previewDecodesByExtension() {
@@ -129,7 +137,7 @@ private slots:
 
         QCOMPARE(previewFor(dir.filePath("foto.JPG")), PreviewBox::State::Picture);
         // Reduced while decoding, and never below the box it is fitted into.
-        QVERIFY(form->imaxe->image().width() >= 196 && form->imaxe->image().width() < 1600);
+        QVERIFY(ui->imaxe->image().width() >= 196 && ui->imaxe->image().width() < 1600);
         QCOMPARE(previewFor(dir.filePath("foto.bmp")), PreviewBox::State::Picture);
         QCOMPARE(previewFor(dir.filePath("png-disfrazado.jpg")), PreviewBox::State::InvalidImage);
         QCOMPARE(previewFor(dir.filePath("debuxo.emf")), PreviewBox::State::InvalidImage);
@@ -138,7 +146,7 @@ private slots:
         small.fill(Qt::red);
         QVERIFY(small.save(dir.filePath("pequena.png")));
         QCOMPARE(previewFor(dir.filePath("pequena.png")), PreviewBox::State::Picture);
-        QCOMPARE(form->imaxe->image().size(), QSize(40, 30)); // never enlarged
+        QCOMPARE(ui->imaxe->image().size(), QSize(40, 30)); // never enlarged
     }
 
     // Opening a quiz shows its general page without waiting for the first question's
@@ -161,106 +169,106 @@ private slots:
             return path;
         };
 
-        form->LoadItem(quizShowing("foto.jpg"));
+        form->fileActions().LoadItem(quizShowing("foto.jpg"));
         QVERIFY(dialogs.shown.empty());
-        QCOMPARE(form->nota->currentWidget(), form->page1);
-        QCOMPARE(form->txtimaxe->text(), dir.filePath("foto.jpg"));
+        QCOMPARE(ui->nota->currentWidget(), ui->page1);
+        QCOMPARE(ui->txtimaxe->text(), dir.filePath("foto.jpg"));
         // Nothing was decoded on the way: the box waits, and fills by itself.
-        QCOMPARE(form->imaxe->state(), PreviewBox::State::Empty);
-        QTRY_COMPARE(form->imaxe->state(), PreviewBox::State::Picture);
-        QCOMPARE(form->nota->currentWidget(), form->page1);
+        QCOMPARE(ui->imaxe->state(), PreviewBox::State::Empty);
+        QTRY_COMPARE(ui->imaxe->state(), PreviewBox::State::Picture);
+        QCOMPARE(ui->nota->currentWidget(), ui->page1);
 
         // The questions page shown before the decode ends shows the picture with it.
-        form->LoadItem(quizShowing("outra.jpg"));
-        QCOMPARE(form->imaxe->state(), PreviewBox::State::Empty);
+        form->fileActions().LoadItem(quizShowing("outra.jpg"));
+        QCOMPARE(ui->imaxe->state(), PreviewBox::State::Empty);
         form->btpregClick();
-        QCOMPARE(form->imaxe->state(), PreviewBox::State::Picture);
+        QCOMPARE(ui->imaxe->state(), PreviewBox::State::Picture);
 
         // Decoded before: shown at once.
-        form->LoadItem(quizShowing("foto.jpg"));
-        QCOMPARE(form->imaxe->state(), PreviewBox::State::Picture);
+        form->fileActions().LoadItem(quizShowing("foto.jpg"));
+        QCOMPARE(ui->imaxe->state(), PreviewBox::State::Picture);
         // Moving on works as ever, with and without a picture.
-        form->SpeedButton24->click();
-        QCOMPARE(form->imaxe->state(), PreviewBox::State::Empty);
-        form->SpeedButton22->click();
-        QCOMPARE(form->imaxe->state(), PreviewBox::State::Picture);
+        ui->SpeedButton24->click();
+        QCOMPARE(ui->imaxe->state(), PreviewBox::State::Empty);
+        ui->SpeedButton22->click();
+        QCOMPARE(ui->imaxe->state(), PreviewBox::State::Picture);
         QVERIFY(dialogs.shown.empty());
     }
 
     void anEmptyOrMissingSoundIsIgnored() {
         button("btponson1")->click();
-        form->sona(dir.filePath("falta.mp3"));
-        QVERIFY(!form->soundPlayer().started());
+        form->soundActions().sona(dir.filePath("falta.mp3"));
+        QVERIFY(!form->soundActions().soundPlayer().started());
         QVERIFY(dialogs.shown.empty());
     }
 
     void aSoundStartsOnlyWhenPlayedAndANewOneReplacesIt() {
-        QVERIFY(!form->soundPlayer().started()); // no media back end at start-up
+        QVERIFY(!form->soundActions().soundPlayer().started()); // no media back end at start-up
         const QString first = QStringLiteral(VIRETA_TEST_DATA "/../../examples/xeografia-galicia/intro.mp3");
         const QString second = QStringLiteral(VIRETA_TEST_DATA "/../../examples/xeografia-galicia/ben.mp3");
         QVERIFY(QFile::exists(first) && QFile::exists(second));
-        form->sona(first);
-        QVERIFY(form->soundPlayer().started());
-        QCOMPARE(QFileInfo(form->soundPlayer().source()), QFileInfo(first));
-        form->sona(second);
-        QCOMPARE(QFileInfo(form->soundPlayer().source()), QFileInfo(second));
+        form->soundActions().sona(first);
+        QVERIFY(form->soundActions().soundPlayer().started());
+        QCOMPARE(QFileInfo(form->soundActions().soundPlayer().source()), QFileInfo(first));
+        form->soundActions().sona(second);
+        QCOMPARE(QFileInfo(form->soundActions().soundPlayer().source()), QFileInfo(second));
         QVERIFY(dialogs.shown.empty());
     }
 
     void orderingPageListsTheQuestions() {
         makeQuestions({"Uno", "", "Tres"});
-        form->txtpreg->setText(QStringLiteral("Uno!")); // committed by the ordering button
-        form->btmostra->click();
-        QCOMPARE(form->nota->currentWidget(), form->page4);
-        QCOMPARE(form->seccion->text(), QStringLiteral("Ordear preguntas"));
+        ui->txtpreg->setText(QStringLiteral("Uno!")); // committed by the ordering button
+        ui->btmostra->click();
+        QCOMPARE(ui->nota->currentWidget(), ui->page4);
+        QCOMPARE(ui->seccion->text(), QStringLiteral("Ordear preguntas"));
         QCOMPARE(listed(), (QStringList{"01 -- Uno!", "02 -- ", "03 -- Tres"}));
     }
 
     void dropTakesThePlaceAndOrdearAppliesIt() {
         makeQuestions({"Uno", "Dous", "Tres"});
-        form->SpeedButton24->click(); // question 2 is current
-        form->btmostra->click();
+        ui->SpeedButton24->click(); // question 2 is current
+        ui->btmostra->click();
         QCoreApplication::processEvents();
-        form->listapreguntas->setCurrentRow(2);
-        form->listapreguntasDragDrop(centreOf(0));
+        ui->listapreguntas->setCurrentRow(2);
+        form->orderingPage().listapreguntasDragDrop(centreOf(0));
         QCOMPARE(listed(), (QStringList{"03 -- Tres", "01 -- Uno", "02 -- Dous"}));
-        QCOMPARE(form->model().questions.record(1)[FieldSlot::enunciado], "Uno"); // not yet
+        QCOMPARE(form->session().model().questions.record(1)[FieldSlot::enunciado], "Uno"); // not yet
 
-        form->btordea->click();
+        ui->btordea->click();
         QCOMPARE(listed(), (QStringList{"01 -- Tres", "02 -- Uno", "03 -- Dous"}));
-        QCOMPARE(form->nota->currentWidget(), form->page4);
-        form->btpreg->click();
-        QCOMPARE(form->npreg->text(), QStringLiteral("2"));
-        QCOMPARE(form->txtpreg->text(), QStringLiteral("Uno"));
-        QCOMPARE(form->model().questions.record(1)[FieldSlot::enunciado], "Tres");
-        QCOMPARE(form->model().questions.record(3)[FieldSlot::enunciado], "Dous");
+        QCOMPARE(ui->nota->currentWidget(), ui->page4);
+        ui->btpreg->click();
+        QCOMPARE(ui->npreg->text(), QStringLiteral("2"));
+        QCOMPARE(ui->txtpreg->text(), QStringLiteral("Uno"));
+        QCOMPARE(form->session().model().questions.record(1)[FieldSlot::enunciado], "Tres");
+        QCOMPARE(form->session().model().questions.record(3)[FieldSlot::enunciado], "Dous");
     }
 
     void dropBelowTheLastEntryMovesToTheEnd() {
         makeQuestions({"a", "b", "c"});
-        form->btmostra->click();
+        ui->btmostra->click();
         QCoreApplication::processEvents();
-        form->listapreguntas->setCurrentRow(0);
-        form->listapreguntasDragDrop(QPoint(10, form->listapreguntas->viewport()->height() - 2));
+        ui->listapreguntas->setCurrentRow(0);
+        form->orderingPage().listapreguntasDragDrop(QPoint(10, ui->listapreguntas->viewport()->height() - 2));
         QCOMPARE(listed(), (QStringList{"02 -- b", "03 -- c", "01 -- a"}));
     }
 
     void leavingWithoutOrdearDiscardsTheNewOrder() {
         makeQuestions({"a", "b"});
-        form->btmostra->click();
+        ui->btmostra->click();
         QCoreApplication::processEvents();
-        form->listapreguntas->setCurrentRow(1);
-        form->listapreguntasDragDrop(centreOf(0));
-        form->btinicio->click();
-        form->btpreg->click();
-        form->btmostra->click();
+        ui->listapreguntas->setCurrentRow(1);
+        form->orderingPage().listapreguntasDragDrop(centreOf(0));
+        ui->btinicio->click();
+        ui->btpreg->click();
+        ui->btmostra->click();
         QCOMPARE(listed(), (QStringList{"01 -- a", "02 -- b"}));
     }
 
     void onlyTheListItselfMayBeDropped() {
-        QVERIFY(form->listapreguntasDragOver(form->listapreguntas));
-        QVERIFY(!form->listapreguntasDragOver(form->txtpreg));
-        QVERIFY(!form->listapreguntasDragOver(nullptr));
+        QVERIFY(form->orderingPage().listapreguntasDragOver(ui->listapreguntas));
+        QVERIFY(!form->orderingPage().listapreguntasDragOver(ui->txtpreg));
+        QVERIFY(!form->orderingPage().listapreguntasDragOver(nullptr));
     }
 };
 

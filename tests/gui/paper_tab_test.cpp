@@ -1,7 +1,9 @@
 // The "Papel" tab: its settings reach the paper test, "Gardar" writes the test (and
 // the key apart when asked), "Imprimir…" draws the same document for the printer.
 #include "fake_dialogs.h"
+#include "pages/save_page.h"
 #include "preguntas.h"
+#include "window_controls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,6 +26,7 @@ class PaperTabTest : public QObject {
 
     FakeDialogs dialogs;
     std::unique_ptr<TForm1> form;
+    std::unique_ptr<WindowControls> ui;
     std::unique_ptr<QTemporaryDir> dir;
 
     // The PDF's text as pdftotext gives it.
@@ -36,19 +39,19 @@ class PaperTabTest : public QObject {
     }
 
     void fillQuiz() {
-        form->titulotx->setText(QStringLiteral("Ríos de Galicia"));
-        form->btpreg->click();
-        form->txtpreg->setText(QStringLiteral("Cal é o río máis longo?"));
-        form->txtresp1->setText(QStringLiteral("Miño"));
-        form->txtresp2->setText(QStringLiteral("Sil"));
-        form->btinserir->click();
-        form->txtpreg->setText(QStringLiteral("Onde nace o Miño?"));
-        form->txtresp1->setText(QStringLiteral("Irimia"));
-        form->txtresp2->setText(QStringLiteral("Lugo"));
-        form->btexportar->click();
-        form->ctformatos->setCurrentWidget(form->paperTab);
-        form->chkcopia->setChecked(false);
-        form->chkempaqueta->setChecked(false);
+        ui->titulotx->setText(QStringLiteral("Ríos de Galicia"));
+        ui->btpreg->click();
+        ui->txtpreg->setText(QStringLiteral("Cal é o río máis longo?"));
+        ui->txtresp1->setText(QStringLiteral("Miño"));
+        ui->txtresp2->setText(QStringLiteral("Sil"));
+        ui->btinserir->click();
+        ui->txtpreg->setText(QStringLiteral("Onde nace o Miño?"));
+        ui->txtresp1->setText(QStringLiteral("Irimia"));
+        ui->txtresp2->setText(QStringLiteral("Lugo"));
+        ui->btexportar->click();
+        ui->ctformatos->setCurrentWidget(ui->paperTab);
+        ui->chkcopia->setChecked(false);
+        ui->chkempaqueta->setChecked(false);
     }
 
 private slots:
@@ -56,47 +59,48 @@ private slots:
         dir = std::make_unique<QTemporaryDir>();
         dialogs = FakeDialogs();
         form = std::make_unique<TForm1>(dialogs);
+        ui = std::make_unique<WindowControls>(*form);
     }
     void cleanup() { form.reset(); }
 
     void theTabHoldsThePaperSettings() {
-        form->btexportar->click();
-        form->ctformatos->setCurrentWidget(form->paperTab);
-        QCOMPARE(form->ctformatos->tabText(form->ctformatos->currentIndex()), QStringLiteral("Papel"));
-        QCOMPARE(form->formatIndex(), Format::Pdf);
-        QCOMPARE(form->paperTab->objectName(), QStringLiteral("TabSheet7"));
-        QCOMPARE(form->paperPrint->text(), QStringLiteral("Imprimir…"));
-        QCOMPARE(form->paperVersions->minimum(), 1);
-        QCOMPARE(form->paperVersions->maximum(), 4);
+        ui->btexportar->click();
+        ui->ctformatos->setCurrentWidget(ui->paperTab);
+        QCOMPARE(ui->ctformatos->tabText(ui->ctformatos->currentIndex()), QStringLiteral("Papel"));
+        QCOMPARE(form->savePage().chosenFormat(), Format::Pdf);
+        QCOMPARE(ui->paperTab->objectName(), QStringLiteral("TabSheet7"));
+        QCOMPARE(ui->paperPrint->text(), QStringLiteral("Imprimir…"));
+        QCOMPARE(ui->paperVersions->minimum(), 1);
+        QCOMPARE(ui->paperVersions->maximum(), 4);
 
-        const PaperSettings initial = form->exportSettings().paper;
+        const PaperSettings initial = form->savePage().exportSettings().paper;
         QCOMPARE(initial.versions, 1);
         QVERIFY(!initial.keyApart);
         QVERIFY(!initial.letter);
         QVERIFY(initial.shuffleAnswers);
 
-        form->paperVersions->setValue(3);
-        form->paperKeyApart->setChecked(true);
-        form->paperSize->setCurrentIndex(1);
-        form->paperShuffleAnswers->setChecked(false);
-        const PaperSettings changed = form->exportSettings().paper;
+        ui->paperVersions->setValue(3);
+        ui->paperKeyApart->setChecked(true);
+        ui->paperSize->setCurrentIndex(1);
+        ui->paperShuffleAnswers->setChecked(false);
+        const PaperSettings changed = form->savePage().exportSettings().paper;
         QCOMPARE(changed.versions, 3);
         QVERIFY(changed.keyApart);
         QVERIFY(changed.letter);
         QVERIFY(!changed.shuffleAnswers);
 
         // The other tabs keep their formats.
-        form->ctformatos->setCurrentIndex(1);
-        QCOMPARE(form->formatIndex(), Format::Html);
+        ui->ctformatos->setCurrentIndex(1);
+        QCOMPARE(form->savePage().chosenFormat(), Format::Html);
     }
 
     void gardarWritesTheTestAndTheKeyApart() {
         fillQuiz();
-        form->paperVersions->setValue(2);
-        form->paperKeyApart->setChecked(true);
-        form->paperSize->setCurrentIndex(1);
+        ui->paperVersions->setValue(2);
+        ui->paperKeyApart->setChecked(true);
+        ui->paperSize->setCurrentIndex(1);
         dialogs.fileAnswers.push_back(dir->filePath("proba"));
-        form->btgarda->click();
+        ui->btgarda->click();
         QCOMPARE(dialogs.kinds(), QStringList{"save"});
         QVERIFY(dialogs.shown.back().text.startsWith(QStringLiteral(" *.pdf|*.pdf;*.PDF\n")));
 
@@ -116,12 +120,12 @@ private slots:
 
     void aPictureThatCannotBeReadIsNamed() {
         fillQuiz();
-        form->btpreg->click();
-        form->txtimaxe->setText(dir->filePath("non-existe.png"));
-        form->btexportar->click();
-        form->ctformatos->setCurrentWidget(form->paperTab);
+        ui->btpreg->click();
+        ui->txtimaxe->setText(dir->filePath("non-existe.png"));
+        ui->btexportar->click();
+        ui->ctformatos->setCurrentWidget(ui->paperTab);
         dialogs.fileAnswers.push_back(dir->filePath("fotos.pdf"));
-        form->btgarda->click();
+        ui->btgarda->click();
         QVERIFY(QFile::exists(dir->filePath("fotos.pdf")));
         QCOMPARE(dialogs.shown.back().kind, QStringLiteral("inform"));
         QCOMPARE(dialogs.shown.back().text,
@@ -130,7 +134,7 @@ private slots:
 
     void thePrintedAndTheSavedTestHaveTheSameVersionsUntilTheQuizChanges() {
         fillQuiz();
-        form->paperVersions->setValue(4);
+        ui->paperVersions->setValue(4);
         auto keyOf = [](const QString& pdf) {
             QString text = pdfText(pdf);
             text = text.mid(text.indexOf(QStringLiteral("Solucións")));
@@ -138,9 +142,9 @@ private slots:
             return text;
         };
         dialogs.printTo = dir->filePath("printed.pdf");
-        form->paperPrint->click();
+        ui->paperPrint->click();
         dialogs.fileAnswers.push_back(dir->filePath("saved.pdf"));
-        form->btgarda->click();
+        ui->btgarda->click();
         const QString printed = keyOf(dir->filePath("printed.pdf"));
         QVERIFY(printed.contains(QStringLiteral("ModeloD")));
         QCOMPARE(keyOf(dir->filePath("saved.pdf")), printed);
@@ -149,10 +153,10 @@ private slots:
         // in four versions, twenty changes all giving the same key would mean none did.
         bool changed = false;
         for (int i = 0; i < 20 && !changed; ++i) {
-            form->btpreg->click();
-            form->txtresp2->setText(QStringLiteral("Lugo %1").arg(i)); // not on the key's page
-            form->btexportar->click();
-            form->paperPrint->click();
+            ui->btpreg->click();
+            ui->txtresp2->setText(QStringLiteral("Lugo %1").arg(i)); // not on the key's page
+            ui->btexportar->click();
+            ui->paperPrint->click();
             changed = keyOf(dir->filePath("printed.pdf")) != printed;
         }
         QVERIFY(changed);
@@ -161,10 +165,10 @@ private slots:
     void imprimirDrawsTheSameDocumentForThePrinter() {
         fillQuiz();
         for (bool apart : {false, true}) {
-            form->paperKeyApart->setChecked(apart);
+            ui->paperKeyApart->setChecked(apart);
             dialogs.shown.clear();
             dialogs.printTo = dir->filePath(apart ? "apart.pdf" : "whole.pdf");
-            form->paperPrint->click();
+            ui->paperPrint->click();
             QCOMPARE(dialogs.kinds(), QStringList{"print"});
             QCOMPARE(dialogs.shown.back().title, QStringLiteral("Ríos de Galicia"));
             const QString text = pdfText(dialogs.printTo);

@@ -1,7 +1,13 @@
 // The save page and "Abrir" through the injected dialogs: what reaches the disk, what
 // comes back, and when the window asks about unsaved work.
+#include "actions/file_actions.h"
+#include "actions/save_actions.h"
 #include "fake_dialogs.h"
+#include "pages/quiz_screen.h"
+#include "pages/save_page.h"
 #include "preguntas.h"
+#include "quiz_session.h"
+#include "window_controls.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -27,6 +33,7 @@ class SaveOpenTest : public QObject {
 
     FakeDialogs dialogs;
     std::unique_ptr<TForm1> form;
+    std::unique_ptr<WindowControls> ui;
     std::unique_ptr<QTemporaryDir> dir; // a new folder for every test
 
     QByteArray readFile(const QString& path) {
@@ -34,27 +41,27 @@ class SaveOpenTest : public QObject {
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
     void fillQuiz() {
-        form->titulotx->setText(QStringLiteral("Ríos & montes"));
-        form->autortx->setText(QStringLiteral("Ana"));
-        form->ordech->setChecked(true);
-        form->introtx->setPlainText(QStringLiteral("Liña un\nLiña dous"));
-        form->bentx->setText(QStringLiteral("Ben feito"));
-        form->btpreg->click();
-        form->txtpreg->setText(QStringLiteral("Río máis longo?"));
-        form->txtresp1->setText(QStringLiteral("Miño"));
-        form->txtresp2->setText(QStringLiteral("Sil < Miño"));
-        form->btinserir->click();
-        form->txtpreg->setText(QStringLiteral("Monte máis alto?"));
-        form->txtresp1->setText(QStringLiteral("Trevinca"));
+        ui->titulotx->setText(QStringLiteral("Ríos & montes"));
+        ui->autortx->setText(QStringLiteral("Ana"));
+        ui->ordech->setChecked(true);
+        ui->introtx->setPlainText(QStringLiteral("Liña un\nLiña dous"));
+        ui->bentx->setText(QStringLiteral("Ben feito"));
+        ui->btpreg->click();
+        ui->txtpreg->setText(QStringLiteral("Río máis longo?"));
+        ui->txtresp1->setText(QStringLiteral("Miño"));
+        ui->txtresp2->setText(QStringLiteral("Sil < Miño"));
+        ui->btinserir->click();
+        ui->txtpreg->setText(QStringLiteral("Monte máis alto?"));
+        ui->txtresp1->setText(QStringLiteral("Trevinca"));
     }
     // Saves in the format of tab `tab` under `name`, with both check boxes cleared.
     void saveAs(int tab, const QString& name) {
-        form->btexportar->click();
-        form->ctformatos->setCurrentIndex(tab);
-        form->chkcopia->setChecked(false);
-        form->chkempaqueta->setChecked(false);
+        ui->btexportar->click();
+        ui->ctformatos->setCurrentIndex(tab);
+        ui->chkcopia->setChecked(false);
+        ui->chkempaqueta->setChecked(false);
         dialogs.fileAnswers.push_back(name);
-        form->btgarda->click();
+        ui->btgarda->click();
     }
 
 private slots:
@@ -62,25 +69,26 @@ private slots:
         dir = std::make_unique<QTemporaryDir>();
         dialogs = FakeDialogs();
         form = std::make_unique<TForm1>(dialogs);
+        ui = std::make_unique<WindowControls>(*form);
     }
     void cleanup() { form.reset(); }
 
     void savePageStartsWithItsDesignValues() {
-        QCOMPARE(form->ctformatos->count(), 7);
+        QCOMPARE(ui->ctformatos->count(), 7);
         const QStringList tabs{"XML", "HTML", "JavaScript", "EBK", "Web", "Outros", "Papel"};
         for (int i = 0; i < tabs.size(); ++i)
-            QCOMPARE(form->ctformatos->tabText(i), tabs[i]);
-        QCOMPARE(form->ctformatos->currentIndex(), 0);
-        QCOMPARE(form->formatIndex(), Format::Xml);
-        QVERIFY(form->chkcopia->isChecked());
-        QVERIFY(form->chkempaqueta->isChecked());
-        QVERIFY(form->chkutf->isChecked());
-        QVERIFY(!form->chkrevolver->isChecked());
-        QCOMPARE(form->lonx1->text(), QStringLiteral("20"));
-        QCOMPARE(form->lonx2->text(), QStringLiteral("20"));
-        QCOMPARE(form->btgarda->text(), QStringLiteral("Gardar"));
-        form->ctformatos->setCurrentIndex(3);
-        QCOMPARE(form->formatIndex(), Format::Ebk);
+            QCOMPARE(ui->ctformatos->tabText(i), tabs[i]);
+        QCOMPARE(ui->ctformatos->currentIndex(), 0);
+        QCOMPARE(form->savePage().chosenFormat(), Format::Xml);
+        QVERIFY(ui->chkcopia->isChecked());
+        QVERIFY(ui->chkempaqueta->isChecked());
+        QVERIFY(ui->chkutf->isChecked());
+        QVERIFY(!ui->chkrevolver->isChecked());
+        QCOMPARE(ui->lonx1->text(), QStringLiteral("20"));
+        QCOMPARE(ui->lonx2->text(), QStringLiteral("20"));
+        QCOMPARE(ui->btgarda->text(), QStringLiteral("Gardar"));
+        ui->ctformatos->setCurrentIndex(3);
+        QCOMPARE(form->savePage().chosenFormat(), Format::Ebk);
     }
 
     void saveThenOpenRestoresTheQuiz() {
@@ -92,46 +100,46 @@ private slots:
         QCOMPARE(dialogs.shown.back().title, QStringLiteral("Guardar archivo como"));
         QVERIFY(dialogs.shown.back().text.startsWith(QStringLiteral("*.xml|*.xml;*.XML\n")));
 
-        const GeneralData before = form->generalData();
-        form->btnovo->click();
-        form->titulotx->setText(QStringLiteral("outro"));
+        const GeneralData before = form->quizScreen().generalData();
+        ui->btnovo->click();
+        ui->titulotx->setText(QStringLiteral("outro"));
         dialogs.fileAnswers = {written};
-        form->btabrir->click();
+        ui->btabrir->click();
         QVERIFY(dialogs.kinds().contains("open"));
-        QVERIFY(form->generalData() == before);
-        QCOMPARE(form->model().count, 2);
-        QCOMPARE(form->nota->currentWidget(), form->page1);
-        QCOMPARE(form->npreg->text(), QStringLiteral("1"));
-        QCOMPARE(form->txtpreg->text(), QStringLiteral("Río máis longo?"));
-        QCOMPARE(form->txtresp2->text(), QStringLiteral("Sil < Miño"));
-        QVERIFY(!form->hasUnsavedChanges());
+        QVERIFY(form->quizScreen().generalData() == before);
+        QCOMPARE(form->session().model().count, 2);
+        QCOMPARE(ui->nota->currentWidget(), ui->page1);
+        QCOMPARE(ui->npreg->text(), QStringLiteral("1"));
+        QCOMPARE(ui->txtpreg->text(), QStringLiteral("Río máis longo?"));
+        QCOMPARE(ui->txtresp2->text(), QStringLiteral("Sil < Miño"));
+        QVERIFY(!form->fileActions().hasUnsavedChanges());
 
         // A question opened from a file keeps its own messages on the first visit.
-        form->txtcorcomun->setText(QStringLiteral("común"));
-        form->btpreg->click();
-        QCOMPARE(form->txtcor->text(), QString());
+        ui->txtcorcomun->setText(QStringLiteral("común"));
+        ui->btpreg->click();
+        QCOMPARE(ui->txtcor->text(), QString());
     }
 
     void theWebTabSavesTheGameOrItsScormPackage() {
-        QVERIFY(!form->chkunarquivo->isChecked());
-        QVERIFY(!form->chkscorm->isChecked());
-        QCOMPARE(form->notaaprobar->value(), 50);
-        QVERIFY(!form->notaaprobar->isEnabled());
+        QVERIFY(!ui->chkunarquivo->isChecked());
+        QVERIFY(!ui->chkscorm->isChecked());
+        QCOMPARE(ui->notaaprobar->value(), 50);
+        QVERIFY(!ui->notaaprobar->isEnabled());
         fillQuiz();
         saveAs(4, dir->filePath("xogo"));
-        QCOMPARE(form->formatIndex(), Format::Web);
+        QCOMPARE(form->savePage().chosenFormat(), Format::Web);
         QVERIFY(dialogs.shown.back().text.startsWith(QStringLiteral(" *.htm|*.htm;*.html;*.HTM;*.HTML\n")));
         const QByteArray page = readFile(dir->filePath("xogo.html"));
         QVERIFY(page.startsWith("<!DOCTYPE html>\r\n<html lang=\"gl\">"));
         QVERIFY(page.contains("\"title\":\"Ríos \\u0026 montes\""));
         QVERIFY(!page.contains("\"scorm\""));
 
-        form->chkscorm->setChecked(true);
-        QVERIFY(form->notaaprobar->isEnabled());
-        form->notaaprobar->setValue(80);
-        form->chkunarquivo->setChecked(true);
-        QCOMPARE(form->exportSettings().passMark, 80);
-        QVERIFY(form->exportSettings().singleFile);
+        ui->chkscorm->setChecked(true);
+        QVERIFY(ui->notaaprobar->isEnabled());
+        ui->notaaprobar->setValue(80);
+        ui->chkunarquivo->setChecked(true);
+        QCOMPARE(form->savePage().exportSettings().passMark, 80);
+        QVERIFY(form->savePage().exportSettings().singleFile);
         saveAs(4, dir->filePath("paquete"));
         QVERIFY(dialogs.shown.back().text.startsWith(QStringLiteral(" *.zip|*.zip;*.ZIP\n")));
         QVERIFY(readFile(dir->filePath("paquete.zip")).startsWith("PK\x03\x04"));
@@ -147,15 +155,15 @@ private slots:
     }
 
     void aCancelledSaveWritesNothing() {
-        form->btexportar->click();
-        form->btgarda->click(); // no answer scripted: the dialog is cancelled
+        ui->btexportar->click();
+        ui->btgarda->click(); // no answer scripted: the dialog is cancelled
         QCOMPARE(dialogs.kinds(), QStringList{"save"});
         QVERIFY(QDir(dir->path()).isEmpty());
-        QVERIFY(form->memo().text().rfind("<?xml", 0) == 0);
+        QVERIFY(form->saveActions().memo().text().rfind("<?xml", 0) == 0);
     }
 
     void eachFormatHandsItsFilterToTheDialog() {
-        form->generator() = ShuffleGenerator::withFixedSeed(7);
+        form->session().generator() = ShuffleGenerator::withFixedSeed(7);
         saveAs(1, dir->filePath("paxina"));
         QVERIFY(dialogs.shown.back().text.startsWith(QStringLiteral(" *.htm|*.htm;*.html;*.HTM;*.HTML\n")));
         QVERIFY(readFile(dir->filePath("paxina.html")).startsWith("<!DOCTYPE HTML PUBLIC"));
@@ -170,17 +178,17 @@ private slots:
         QCOMPARE(dialogs.shown.back().kind, QStringLiteral("inform"));
         QCOMPARE(dialogs.shown.back().text, QStringLiteral("Non se puido gardar o arquivo :") + path +
                                                 QStringLiteral("\nNon existe o arquivo ou o cartafol"));
-        QVERIFY(form->hasUnsavedChanges());
+        QVERIFY(form->fileActions().hasUnsavedChanges());
     }
 
     void mediaThatCannotBeCopiedAreListed() {
-        form->btpreg->click();
-        form->txtpreg->setText(QStringLiteral("Con imaxe"));
+        ui->btpreg->click();
+        ui->txtpreg->setText(QStringLiteral("Con imaxe"));
         const QString missing = dir->filePath("fotos/non-hai.png");
-        form->txtimaxe->setText(missing);
-        form->btexportar->click();
+        ui->txtimaxe->setText(missing);
+        ui->btexportar->click();
         dialogs.fileAnswers = {dir->filePath("xogo.xml")};
-        form->btgarda->click(); // both check boxes checked
+        ui->btgarda->click(); // both check boxes checked
         QVERIFY(QFile::exists(dir->filePath("xogo.xml")));
         QVERIFY(QFile::exists(dir->filePath("xogo.tar")));
         QCOMPARE(dialogs.shown.back().kind, QStringLiteral("inform"));
@@ -190,9 +198,9 @@ private slots:
     }
 
     void aDocumentNamedLikeItsArchiveIsSavedAndTheArchiveReported() {
-        form->btexportar->click();
+        ui->btexportar->click();
         dialogs.fileAnswers = {dir->filePath("xogo.tar")};
-        form->btgarda->click();
+        ui->btgarda->click();
         QVERIFY(readFile(dir->filePath("xogo.tar")).startsWith("<?xml"));
         QCOMPARE(dialogs.shown.back().text,
                  QStringLiteral("Non se puido gardar o arquivo :") + dir->filePath("xogo.tar") +
@@ -211,14 +219,14 @@ private slots:
             const char* offered;
         } cases[] = {{1, "xeo.html"}, {2, "xeo.html"}, {3, "xeo.ebk"}, {0, "xeo.xml"}};
         for (const auto& c : cases) {
-            form->ctformatos->setCurrentIndex(c.tab);
+            ui->ctformatos->setCurrentIndex(c.tab);
             dialogs.fileAnswers.push_back(std::nullopt); // only look at what is offered
-            form->btgarda->click();
+            ui->btgarda->click();
             const QString offered = dialogs.shown.back().text.section(QLatin1Char('\n'), 1);
             QCOMPARE(offered, dir->filePath(QString::fromLatin1(c.offered)));
             if (c.tab != 0) {
                 dialogs.fileAnswers.push_back(offered); // Return
-                form->btgarda->click();
+                ui->btgarda->click();
             }
         }
         QCOMPARE(readFile(dir->filePath("xeo.xml")), quiz);
@@ -254,31 +262,31 @@ private slots:
     void aPipeOpenedAsAQuizFailsAtOnce() {
         const QString fifo = dir->filePath("xogo.xml");
         QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0644) == 0);
-        form->titulotx->setText(QStringLiteral("mantido"));
+        ui->titulotx->setText(QStringLiteral("mantido"));
         dialogs.confirmAnswer = true;
         dialogs.fileAnswers = {fifo};
-        form->btabrir->click();
+        ui->btabrir->click();
         QCOMPARE(dialogs.shown.back().kind, QStringLiteral("inform"));
         QCOMPARE(dialogs.shown.back().text, QStringLiteral("Erro no arquivo :") + fifo);
-        QCOMPARE(form->titulotx->text(), QStringLiteral("mantido"));
+        QCOMPARE(ui->titulotx->text(), QStringLiteral("mantido"));
     }
 
     void aCancelledOpenChangesNothing() {
-        form->titulotx->setText(QStringLiteral("sen gardar"));
-        form->btpreg->click();
-        form->txtpreg->setText(QStringLiteral("pregunta"));
-        form->btabrir->click(); // not to be saved, then the file dialog is cancelled
+        ui->titulotx->setText(QStringLiteral("sen gardar"));
+        ui->btpreg->click();
+        ui->txtpreg->setText(QStringLiteral("pregunta"));
+        ui->btabrir->click(); // not to be saved, then the file dialog is cancelled
         QCOMPARE(dialogs.kinds(), (QStringList{"askToSave", "open"}));
-        QCOMPARE(form->titulotx->text(), QStringLiteral("sen gardar"));
-        QCOMPARE(form->txtpreg->text(), QStringLiteral("pregunta"));
-        QCOMPARE(form->nota->currentWidget(), form->page2);
+        QCOMPARE(ui->titulotx->text(), QStringLiteral("sen gardar"));
+        QCOMPARE(ui->txtpreg->text(), QStringLiteral("pregunta"));
+        QCOMPARE(ui->nota->currentWidget(), ui->page2);
     }
 
     void aFailedOpenKeepsTheQuizAsItWas() {
         fillQuiz();
-        form->SpeedButton21->click();
-        form->SpeedButton24->click();
-        const GeneralData before = form->generalData();
+        ui->SpeedButton21->click();
+        ui->SpeedButton24->click();
+        const GeneralData before = form->quizScreen().generalData();
         const QString bad = dir->filePath("roto.xml");
         QFile f(bad);
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -287,13 +295,13 @@ private slots:
         for (const QString& path : {bad, dir->filePath("non-existe.xml")}) {
             dialogs.confirmAnswer = true;
             dialogs.fileAnswers = {path};
-            form->btabrir->click();
+            ui->btabrir->click();
             QCOMPARE(dialogs.shown.back().kind, QStringLiteral("inform"));
             QCOMPARE(dialogs.shown.back().text, QStringLiteral("Erro no arquivo :") + path);
-            QVERIFY(form->generalData() == before);
-            QCOMPARE(form->model().count, 2);
-            QCOMPARE(form->model().current, 2);
-            QCOMPARE(form->txtpreg->text(), QStringLiteral("Monte máis alto?"));
+            QVERIFY(form->quizScreen().generalData() == before);
+            QCOMPARE(form->session().model().count, 2);
+            QCOMPARE(form->session().model().current, 2);
+            QCOMPARE(ui->txtpreg->text(), QStringLiteral("Monte máis alto?"));
         }
     }
 
@@ -302,9 +310,11 @@ private slots:
         QVERIFY(dialogs.shown.empty());
 
         form = std::make_unique<TForm1>(dialogs);
+
+        ui = std::make_unique<WindowControls>(*form);
         form->show();
-        form->btpreg->click();
-        form->txtpreg->setText(QStringLiteral("nova"));
+        ui->btpreg->click();
+        ui->txtpreg->setText(QStringLiteral("nova"));
         dialogs.saveAnswer = Dialogs::SaveAnswer::Cancel;
         QVERIFY(!form->close());
         QCOMPARE(dialogs.shown.back().text,
@@ -323,18 +333,18 @@ private slots:
     }
 
     void abrirAsksBeforeDroppingChanges() {
-        form->titulotx->setText(QStringLiteral("cambiado"));
+        ui->titulotx->setText(QStringLiteral("cambiado"));
         dialogs.saveAnswer = Dialogs::SaveAnswer::Cancel;
-        form->btabrir->click();
+        ui->btabrir->click();
         QCOMPARE(dialogs.kinds(), QStringList{"askToSave"});
         QCOMPARE(dialogs.shown[0].text,
                  QStringLiteral("Hai cambios sen gardar no cuestionario. Quere gardalos?"));
-        QCOMPARE(form->titulotx->text(), QStringLiteral("cambiado"));
+        QCOMPARE(ui->titulotx->text(), QStringLiteral("cambiado"));
 
         dialogs.saveAnswer = Dialogs::SaveAnswer::Discard;
-        form->btnovo->click(); // not to be saved: "Novo" counts as a fresh start
+        ui->btnovo->click(); // not to be saved: "Novo" counts as a fresh start
         dialogs.shown.clear();
-        form->btabrir->click();
+        ui->btabrir->click();
         QCOMPARE(dialogs.kinds(), QStringList{"open"});
     }
 
@@ -342,8 +352,8 @@ private slots:
         dialogs.fileAnswers = {QStringLiteral("/estilos/a.css"), QStringLiteral("/estilos/b.css")};
         form->findChild<QToolButton*>("btabrson10")->click();
         form->findChild<QToolButton*>("btabrson12")->click();
-        QCOMPARE(form->estilo->text(), QStringLiteral("/estilos/a.css"));
-        QCOMPARE(form->estilojs->text(), QStringLiteral("/estilos/b.css"));
+        QCOMPARE(ui->estilo->text(), QStringLiteral("/estilos/a.css"));
+        QCOMPARE(ui->estilojs->text(), QStringLiteral("/estilos/b.css"));
         QCOMPARE(dialogs.shown[0].text, QStringLiteral(" *.css|*.css;*.CSS"));
     }
 };

@@ -1,8 +1,13 @@
 // The window's wiring: which control holds what, which handler commits, what each
 // button does. The operations themselves are tested in core.
+#include "editing/question_navigator.h"
 #include "fake_dialogs.h"
+#include "pages/quiz_screen.h"
+#include "pages/page_parts.h"
 #include "preguntas.h"
 #include "preview_box.h"
+#include "quiz_session.h"
+#include "window_controls.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -12,6 +17,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QStackedWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -24,38 +30,40 @@ class WindowTest : public QObject {
 
     FakeDialogs dialogs;
     std::unique_ptr<TForm1> form;
+    std::unique_ptr<WindowControls> ui;
 
     QString statement(int k) const {
-        return QString::fromStdString(form->model().questions.record(k)[FieldSlot::enunciado]);
+        return QString::fromStdString(form->session().model().questions.record(k)[FieldSlot::enunciado]);
     }
     // Types a statement into the question on screen.
-    void type(const QString& text) { form->txtpreg->setText(text); }
+    void type(const QString& text) { ui->txtpreg->setText(text); }
     // Builds a quiz whose statements are the given texts, question 1 current.
     void makeQuestions(const QStringList& statements) {
         form->btpregClick();
         for (int i = 0; i < statements.size(); ++i) {
             if (i > 0)
-                form->btinserir->click();
+                ui->btinserir->click();
             type(statements[i]);
         }
-        form->SpeedButton21->click();
+        ui->SpeedButton21->click();
     }
 
 private slots:
     void init() {
         dialogs = FakeDialogs();
         form = std::make_unique<TForm1>(dialogs);
+        ui = std::make_unique<WindowControls>(*form);
     }
     void cleanup() { form.reset(); }
 
     void startsOnTheAboutPageWithOneBlankQuestion() {
-        QCOMPARE(form->nota->currentWidget(), form->page6);
-        QCOMPARE(form->seccion->text(), QString());
-        QCOMPARE(form->npreg->text(), QStringLiteral("1"));
-        QCOMPARE(form->model().count, 1);
+        QCOMPARE(ui->nota->currentWidget(), ui->page6);
+        QCOMPARE(ui->seccion->text(), QString());
+        QCOMPARE(ui->npreg->text(), QStringLiteral("1"));
+        QCOMPARE(form->session().model().count, 1);
         QCOMPARE(form->windowTitle(), QStringLiteral("Sen título[*] — Vireta"));
-        QCOMPARE(form->introtx->toPlainText(), QString());
-        QVERIFY(!form->ordech->isChecked());
+        QCOMPARE(ui->introtx->toPlainText(), QString());
+        QVERIFY(!ui->ordech->isChecked());
     }
 
     void everyControlCarriesItsOwnName() {
@@ -84,18 +92,18 @@ private slots:
             QString caption;
         };
         const Case cases[] = {
-            {form->btinicio, form->page1, "Inicio"},
-            {form->btfinal, form->page3, "Final"},
-            {form->btexportar, form->page5, "Gardar"},
-            {form->btpreg, form->page2, "Preguntas"},
+            {ui->btinicio, ui->page1, "Inicio"},
+            {ui->btfinal, ui->page3, "Final"},
+            {ui->btexportar, ui->page5, "Gardar"},
+            {ui->btpreg, ui->page2, "Preguntas"},
         };
         int n = 0;
         for (const auto& c : cases) {
             const QString edit = QStringLiteral("edición %1").arg(++n);
             type(edit);
             c.button->click();
-            QCOMPARE(form->nota->currentWidget(), c.page);
-            QCOMPARE(form->seccion->text(), c.caption);
+            QCOMPARE(ui->nota->currentWidget(), c.page);
+            QCOMPARE(ui->seccion->text(), c.caption);
             QCOMPARE(statement(1), edit);
         }
     }
@@ -103,196 +111,212 @@ private slots:
     void anEditSurvivesLeavingAndComingBack() {
         form->btpregClick();
         type(QStringLiteral("Capital de Galicia?"));
-        form->txtresp1->setText(QStringLiteral("Santiago"));
-        form->btfinal->click();
-        form->txtpreg->clear(); // nothing on screen should be trusted: the table holds it
-        form->mostra();
-        form->btpreg->click();
-        QCOMPARE(form->txtpreg->text(), QStringLiteral("Capital de Galicia?"));
-        QCOMPARE(form->txtresp1->text(), QStringLiteral("Santiago"));
+        ui->txtresp1->setText(QStringLiteral("Santiago"));
+        ui->btfinal->click();
+        ui->txtpreg->clear(); // nothing on screen should be trusted: the table holds it
+        form->navigator().mostra();
+        ui->btpreg->click();
+        QCOMPARE(ui->txtpreg->text(), QStringLiteral("Capital de Galicia?"));
+        QCOMPARE(ui->txtresp1->text(), QStringLiteral("Santiago"));
     }
 
     void navigationKeepsEditsAndShowsTheNumber() {
         makeQuestions({"Uno", "Dous", "Tres"});
-        QCOMPARE(form->txtpreg->text(), QStringLiteral("Uno"));
+        QCOMPARE(ui->txtpreg->text(), QStringLiteral("Uno"));
         type(QStringLiteral("Uno editado"));
-        form->SpeedButton24->click(); // next
-        QCOMPARE(form->npreg->text(), QStringLiteral("2"));
-        QCOMPARE(form->txtpreg->text(), QStringLiteral("Dous"));
-        form->txtresp2->setText(QStringLiteral("mal"));
-        form->SpeedButton25->click(); // last
-        QCOMPARE(form->npreg->text(), QStringLiteral("3"));
-        form->SpeedButton24->click(); // next on the last does nothing
-        QCOMPARE(form->model().count, 3);
-        QCOMPARE(form->npreg->text(), QStringLiteral("3"));
-        form->SpeedButton22->click(); // previous
-        QCOMPARE(form->txtresp2->text(), QStringLiteral("mal"));
-        form->SpeedButton21->click(); // first
-        QCOMPARE(form->txtpreg->text(), QStringLiteral("Uno editado"));
-        form->SpeedButton22->click(); // previous on the first does nothing
-        QCOMPARE(form->npreg->text(), QStringLiteral("1"));
+        ui->SpeedButton24->click(); // next
+        QCOMPARE(ui->npreg->text(), QStringLiteral("2"));
+        QCOMPARE(ui->txtpreg->text(), QStringLiteral("Dous"));
+        ui->txtresp2->setText(QStringLiteral("mal"));
+        ui->SpeedButton25->click(); // last
+        QCOMPARE(ui->npreg->text(), QStringLiteral("3"));
+        ui->SpeedButton24->click(); // next on the last does nothing
+        QCOMPARE(form->session().model().count, 3);
+        QCOMPARE(ui->npreg->text(), QStringLiteral("3"));
+        ui->SpeedButton22->click(); // previous
+        QCOMPARE(ui->txtresp2->text(), QStringLiteral("mal"));
+        ui->SpeedButton21->click(); // first
+        QCOMPARE(ui->txtpreg->text(), QStringLiteral("Uno editado"));
+        ui->SpeedButton22->click(); // previous on the first does nothing
+        QCOMPARE(ui->npreg->text(), QStringLiteral("1"));
         QVERIFY(dialogs.shown.empty());
     }
 
     void insertMakesABlankQuestionWithTheCommonValues() {
-        form->txtcorcomun->setText(QStringLiteral("Moi ben!"));
-        form->txtincorcomun->setText(QStringLiteral("Non"));
-        form->txtsoncorcomun->setText(QStringLiteral("/sons/ben.mp3"));
-        form->txtsonincorcomun->setText(QStringLiteral("/sons/mal.mp3"));
+        ui->txtcorcomun->setText(QStringLiteral("Moi ben!"));
+        ui->txtincorcomun->setText(QStringLiteral("Non"));
+        ui->txtsoncorcomun->setText(QStringLiteral("/sons/ben.mp3"));
+        ui->txtsonincorcomun->setText(QStringLiteral("/sons/mal.mp3"));
         makeQuestions({"1", "2", "3", "4"});
-        form->SpeedButton24->click();
-        form->btinserir->click();
-        QCOMPARE(form->npreg->text(), QStringLiteral("3"));
-        QCOMPARE(form->txtpreg->text(), QString());
-        QCOMPARE(form->txtcor->text(), QStringLiteral("Moi ben!"));
-        QCOMPARE(form->txtincor->text(), QStringLiteral("Non"));
-        QCOMPARE(form->txtsoncor->text(), QStringLiteral("/sons/ben.mp3"));
-        QCOMPARE(form->txtsonincor->text(), QStringLiteral("/sons/mal.mp3"));
-        QCOMPARE(form->model().count, 5);
+        ui->SpeedButton24->click();
+        ui->btinserir->click();
+        QCOMPARE(ui->npreg->text(), QStringLiteral("3"));
+        QCOMPARE(ui->txtpreg->text(), QString());
+        QCOMPARE(ui->txtcor->text(), QStringLiteral("Moi ben!"));
+        QCOMPARE(ui->txtincor->text(), QStringLiteral("Non"));
+        QCOMPARE(ui->txtsoncor->text(), QStringLiteral("/sons/ben.mp3"));
+        QCOMPARE(ui->txtsonincor->text(), QStringLiteral("/sons/mal.mp3"));
+        QCOMPARE(form->session().model().count, 5);
         QCOMPARE(statement(4), QStringLiteral("3"));
     }
 
     void insertIntoAFullQuizIsRefusedWithAMessage() {
         form->btpregClick();
         for (int k = 2; k <= kQuestionCapacity; ++k)
-            form->btinserir->click();
+            ui->btinserir->click();
         QVERIFY(dialogs.shown.empty());
-        form->btinserir->click();
-        QCOMPARE(form->model().count, kQuestionCapacity);
+        ui->btinserir->click();
+        QCOMPARE(form->session().model().count, kQuestionCapacity);
         QCOMPARE(dialogs.kinds(), QStringList{"inform"});
         QCOMPARE(dialogs.shown[0].text, QStringLiteral("Non se poden engadir máis de 200 preguntas."));
     }
 
     void deleteAsksWithTheNumberAndShowsThePreviousQuestion() {
         makeQuestions({"1", "2", "3", "4", "5"});
-        form->npreg->setText(QStringLiteral("3"));
-        form->btira->click();
+        ui->npreg->setText(QStringLiteral("3"));
+        ui->btira->click();
         dialogs.confirmAnswer = false;
-        form->SpeedButton20->click();
-        QCOMPARE(form->model().count, 5);
+        ui->SpeedButton20->click();
+        QCOMPARE(form->session().model().count, 5);
         dialogs.confirmAnswer = true;
-        form->SpeedButton20->click();
+        ui->SpeedButton20->click();
         QCOMPARE(dialogs.shown.size(), std::size_t(2));
         QCOMPARE(dialogs.shown[1].kind, QStringLiteral("confirm"));
         QCOMPARE(dialogs.shown[1].text, QStringLiteral("Borrar pregunta 3?"));
-        QCOMPARE(form->model().count, 4);
-        QCOMPARE(form->npreg->text(), QStringLiteral("2"));
-        QCOMPARE(form->txtpreg->text(), QStringLiteral("2"));
+        QCOMPARE(form->session().model().count, 4);
+        QCOMPARE(ui->npreg->text(), QStringLiteral("2"));
+        QCOMPARE(ui->txtpreg->text(), QStringLiteral("2"));
         QCOMPARE(statement(3), QStringLiteral("4"));
     }
 
     void theOnlyQuestionIsAskedAboutButKept() {
         form->btpregClick();
         type(QStringLiteral("única"));
-        form->SpeedButton20->click();
+        ui->SpeedButton20->click();
         QCOMPARE(dialogs.shown.size(), std::size_t(1));
         QCOMPARE(dialogs.shown[0].text, QStringLiteral("Borrar pregunta 1?"));
-        QCOMPARE(form->model().count, 1);
-        QCOMPARE(form->txtpreg->text(), QStringLiteral("única"));
+        QCOMPARE(form->session().model().count, 1);
+        QCOMPARE(ui->txtpreg->text(), QStringLiteral("única"));
     }
 
     void goToTakesOnlyExistingNumbers() {
         makeQuestions({"1", "2", "3"});
         for (const char* typed : {"0", "-1", "4", "99999999999"}) {
-            form->npreg->setText(QLatin1String(typed));
-            form->btira->click();
-            QCOMPARE(form->model().current, 1);
+            ui->npreg->setText(QLatin1String(typed));
+            ui->btira->click();
+            QCOMPARE(form->session().model().current, 1);
             if (QLatin1String(typed) != QLatin1String("99999999999"))
-                QCOMPARE(form->npreg->text(), QLatin1String(typed));
+                QCOMPARE(ui->npreg->text(), QLatin1String(typed));
         }
-        form->npreg->setText(QStringLiteral("3"));
-        form->btira->click();
-        QCOMPARE(form->txtpreg->text(), QStringLiteral("3"));
+        ui->npreg->setText(QStringLiteral("3"));
+        ui->btira->click();
+        QCOMPARE(ui->txtpreg->text(), QStringLiteral("3"));
     }
 
     void goToReportsTextThatIsNoNumber() {
         makeQuestions({"1", "2"});
         type(QStringLiteral("kept"));
-        form->npreg->setText(QStringLiteral("dous"));
-        form->btira->click();
+        ui->npreg->setText(QStringLiteral("dous"));
+        ui->btira->click();
         QCOMPARE(dialogs.kinds(), QStringList{"error"});
         QCOMPARE(dialogs.shown[0].text, QStringLiteral("'dous' is not a valid integer value."));
-        QCOMPARE(form->model().current, 1);
+        QCOMPARE(form->session().model().current, 1);
         QCOMPARE(statement(1), QStringLiteral("kept")); // the commit came first
     }
 
     void firstVisitPrefillsOnceOnly() {
-        form->txtcorcomun->setText(QStringLiteral("Ben"));
-        form->txtsonincorcomun->setText(QStringLiteral("mal.mp3"));
-        form->btpreg->click();
-        QCOMPARE(form->txtcor->text(), QStringLiteral("Ben"));
-        QCOMPARE(form->txtsonincor->text(), QStringLiteral("mal.mp3"));
-        form->btinicio->click();
-        form->txtcorcomun->setText(QStringLiteral("Outro"));
-        form->btpreg->click();
-        QCOMPARE(form->txtcor->text(), QStringLiteral("Ben"));
+        ui->txtcorcomun->setText(QStringLiteral("Ben"));
+        ui->txtsonincorcomun->setText(QStringLiteral("mal.mp3"));
+        ui->btpreg->click();
+        QCOMPARE(ui->txtcor->text(), QStringLiteral("Ben"));
+        QCOMPARE(ui->txtsonincor->text(), QStringLiteral("mal.mp3"));
+        ui->btinicio->click();
+        ui->txtcorcomun->setText(QStringLiteral("Outro"));
+        ui->btpreg->click();
+        QCOMPARE(ui->txtcor->text(), QStringLiteral("Ben"));
     }
 
     void novoAsksThenResetsTheQuestionsOnly() {
-        form->titulotx->setText(QStringLiteral("Xeografía"));
-        form->txtcorcomun->setText(QStringLiteral("Ben"));
+        ui->titulotx->setText(QStringLiteral("Xeografía"));
+        ui->txtcorcomun->setText(QStringLiteral("Ben"));
         makeQuestions({"1", "2"});
-        form->btfinal->click();
+        ui->btfinal->click();
 
         // With unsaved work "Novo" asks the three-way question.
         dialogs.saveAnswer = Dialogs::SaveAnswer::Cancel;
-        form->btnovo->click();
-        QCOMPARE(form->model().count, 2);
-        QCOMPARE(form->nota->currentWidget(), form->page3);
+        ui->btnovo->click();
+        QCOMPARE(form->session().model().count, 2);
+        QCOMPARE(ui->nota->currentWidget(), ui->page3);
 
         dialogs.saveAnswer = Dialogs::SaveAnswer::Discard;
-        form->btnovo->click();
+        ui->btnovo->click();
         QCOMPARE(dialogs.shown.back().kind, QStringLiteral("askToSave"));
-        QCOMPARE(form->model().count, 1);
-        QCOMPARE(form->nota->currentWidget(), form->page1);
-        QCOMPARE(form->seccion->text(), QStringLiteral("Inicio")); // the strip names the page
-        QCOMPARE(form->titulotx->text(), QStringLiteral("Xeografía"));
-        QCOMPARE(form->txtcorcomun->text(), QStringLiteral("Ben"));
-        QCOMPARE(form->txtpreg->text(), QString());
-        form->btpreg->click(); // a new quiz prefills again
-        QCOMPARE(form->txtcor->text(), QStringLiteral("Ben"));
+        QCOMPARE(form->session().model().count, 1);
+        QCOMPARE(ui->nota->currentWidget(), ui->page1);
+        QCOMPARE(ui->seccion->text(), QStringLiteral("Inicio")); // the strip names the page
+        QCOMPARE(ui->titulotx->text(), QStringLiteral("Xeografía"));
+        QCOMPARE(ui->txtcorcomun->text(), QStringLiteral("Ben"));
+        QCOMPARE(ui->txtpreg->text(), QString());
+        ui->btpreg->click(); // a new quiz prefills again
+        QCOMPARE(ui->txtcor->text(), QStringLiteral("Ben"));
     }
 
     void resizeCentresTheSectionPanels() {
-        QCOMPARE(TForm1::centredLeft(684 + 16, 684), 8);
-        QCOMPARE(TForm1::centredLeft(684 + 17, 684), 8);
-        QCOMPARE(TForm1::centredLeft(684 + 18, 684), 9);
-        QCOMPARE(TForm1::centredLeft(684 + 19, 684), 10);
-        QCOMPARE(TForm1::centredLeft(684 - 100, 684), -50);
+        QCOMPARE(centredLeft(684 + 16, 684), 8);
+        QCOMPARE(centredLeft(684 + 17, 684), 8);
+        QCOMPARE(centredLeft(684 + 18, 684), 9);
+        QCOMPARE(centredLeft(684 + 19, 684), 10);
+        QCOMPARE(centredLeft(684 - 100, 684), -50);
 
+        // The panels' places worked out by hand, (W - w) / 2 with a half going to the even
+        // neighbour, W the outer width: the offscreen platform's frame is 2 pixels a
+        // side, and 500 is below the window's smallest width.
         form->show();
-        for (int width : {900, 701, 500}) {
-            form->resize(width, 500);
+        const struct {
+            int width, outer, wide, end; // the 684-pixel panels' left, the end panel's (619)
+        } cases[] = {{900, 904, 110, 142}, {701, 705, 10, 43}, {500, 688, 2, 34}};
+        for (const auto& c : cases) {
+            form->resize(c.width, 500);
             QCoreApplication::processEvents();
-            const int outer = form->frameGeometry().width();
-            QCOMPARE(form->panelb->x(), TForm1::centredLeft(outer, 684));
-            QCOMPARE(form->panelpr->x(), TForm1::centredLeft(outer, 684));
-            QCOMPARE(form->Panel17->x(), TForm1::centredLeft(outer, 619));
-            QCOMPARE(form->Panel17->y(), 70);
+            QCOMPARE(form->frameGeometry().width(), c.outer);
+            QCOMPARE(ui->panelb->x(), c.wide);
+            QCOMPARE(ui->panelpr->x(), c.wide);
+            QCOMPARE(ui->Panel17->x(), c.end);
+            QCOMPARE(ui->Panel17->y(), 70);
         }
     }
 
+    // "Axuda" looks in folders of the test's own, so no other test can put a help file
+    // where this one expects none.
     void helpIsReportedWhenTheFileIsMissing() {
-        for (const QString& folder : TForm1::helpFolders())
-            QVERIFY(!QFile::exists(folder + "/vireta.html"));
-        form->btfinal->click();
-        form->btaxuda->click();
+        QTemporaryDir dir;
+        form->setHelpFolders({dir.path()});
+        QVERIFY(!QFile::exists(dir.filePath("vireta.html")));
+        ui->btfinal->click();
+        ui->btaxuda->click();
         QCOMPARE(dialogs.kinds(), QStringList{"warn"});
         QCOMPARE(dialogs.shown[0].title, QStringLiteral("Vireta"));
         QCOMPARE(dialogs.shown[0].text,
                  QStringLiteral("A axuda non está dispoñible. Trate de buscar vireta.html"));
-        QCOMPARE(form->nota->currentWidget(), form->page3);
+        QCOMPARE(ui->nota->currentWidget(), ui->page3);
     }
 
     void helpIsHandedToTheDesktopWhenPresent() {
-        const QString path = QCoreApplication::applicationDirPath() + "/vireta.html";
+        QTemporaryDir empty, installed;
+        form->setHelpFolders({empty.path(), installed.path()});
+        const QString path = installed.filePath("vireta.html");
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
-        form->btaxuda->click();
-        QFile::remove(path);
+        ui->btaxuda->click();
         QCOMPARE(dialogs.kinds(), QStringList{"desktop"});
         QCOMPARE(dialogs.shown[0].text, path);
+    }
+
+    void helpIsLookedForBesideTheProgramThenInTheInstalledFolder() {
+        const QString program = QCoreApplication::applicationDirPath();
+        QCOMPARE(TForm1::helpFolders(),
+                 (QStringList{program, QDir::cleanPath(program + QStringLiteral("/../share/vireta"))}));
     }
 
     void filtersTakeTheFileDialogsSyntax() {
@@ -320,9 +344,9 @@ private slots:
         g.endWellSound = "/s/ben.mp3";
         g.endBad = "Mal";
         g.endBadSound = "/s/mal.mp3";
-        form->setGeneralData(g);
-        QCOMPARE(form->introtx->toPlainText(), QStringLiteral("liña 1\nliña 2"));
-        QVERIFY(form->generalData() == g);
+        form->quizScreen().setGeneralData(g);
+        QCOMPARE(ui->introtx->toPlainText(), QStringLiteral("liña 1\nliña 2"));
+        QVERIFY(form->quizScreen().generalData() == g);
     }
 };
 

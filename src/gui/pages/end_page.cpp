@@ -1,35 +1,62 @@
-// Page 3, "Final": the messages and sounds of the end of the game.
+#include "pages/end_page.h"
 
-#include "pages/page_parts.h"
-#include "preguntas.h"
+#include "qt_text.h"
 
 #include <QFont>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QStackedWidget>
 
 namespace vireta {
 
-void TForm1::buildEndPage() {
-    page3 = new QWidget;
-    page3->setObjectName(QStringLiteral("page3"));
-    nota->addWidget(page3);
-    Panel17 = makePanel(page3, "Panel17");
-    Panel17->setGeometry(40, 70, 619, 328);
-    auto* heading = makeCaption(Panel17, QStringLiteral("Mensaxes ao rematar o xogo"), 20, 0, 400);
+EndPage::EndPage() {
+    setObjectName(QStringLiteral("page3"));
+    Panel17_ = makePanel(this, "Panel17");
+    Panel17_->setGeometry(40, 70, 619, 328);
+    auto* heading = makeCaption(Panel17_, QStringLiteral("Mensaxes ao rematar o xogo"), 20, 0, 400);
     QFont headingFont = heading->font();
     headingFont.setBold(true);
     heading->setFont(headingFont);
 
-    bentx =
-        addLabelledBox(Panel17, "bentx", QStringLiteral("Xogo finalizado ben."), 20, 40, 170, 400);
-    sonbentx = addPathBox(Panel17, "sonbentx", "btabrson7", "btponson7", 162, 74, 456,
-                          QStringLiteral("Son do xogo finalizado ben"));
-    maltx =
-        addLabelledBox(Panel17, "maltx", QStringLiteral("Xogo finalizado mal."), 20, 140, 170, 400);
-    sonmaltx = addPathBox(Panel17, "sonmaltx", "btabrson8", "btponson8", 162, 174, 456,
-                          QStringLiteral("Son do xogo finalizado mal"));
+    bentx_ = addLabelledBox(Panel17_, "bentx", QStringLiteral("Xogo finalizado ben."), 20, 40, 170, 400);
+    const PathBox well = addPathBox(Panel17_, "sonbentx", "btabrson7", "btponson7", 162, 74, 456,
+                                    QStringLiteral("Son do xogo finalizado ben"));
+    maltx_ = addLabelledBox(Panel17_, "maltx", QStringLiteral("Xogo finalizado mal."), 20, 140, 170, 400);
+    const PathBox bad = addPathBox(Panel17_, "sonmaltx", "btabrson8", "btponson8", 162, 174, 456,
+                                   QStringLiteral("Son do xogo finalizado mal"));
+    sonbentx_ = well.box;
+    sonmaltx_ = bad.box;
+    sounds_ = {well, bad};
+}
+
+void EndPage::addEndMessages(GeneralData& g) const {
+    g.endWell = toUtf8(bentx_->text());
+    g.endWellSound = toUtf8(sonbentx_->text());
+    g.endBad = toUtf8(maltx_->text());
+    g.endBadSound = toUtf8(sonmaltx_->text());
+}
+
+void EndPage::setEndMessages(const GeneralData& g) {
+    bentx_->setText(fromUtf8(g.endWell));
+    sonbentx_->setText(fromUtf8(g.endWellSound));
+    maltx_->setText(fromUtf8(g.endBad));
+    sonmaltx_->setText(fromUtf8(g.endBadSound));
+    for (QLineEdit* box : {bentx_, sonbentx_, maltx_, sonmaltx_})
+        box->setCursorPosition(0); // a long text shows its start
+}
+
+QWidget* EndPage::field(GeneralField place) const {
+    switch (place) {
+    case GeneralField::EndWell: return bentx_;
+    case GeneralField::EndWellSound: return sonbentx_;
+    case GeneralField::EndBad: return maltx_;
+    case GeneralField::EndBadSound: return sonmaltx_;
+    default: return nullptr;
+    }
+}
+
+void EndPage::centrePanel(int windowWidth) {
+    Panel17_->move(centredLeft(windowWidth, Panel17_->width()), Panel17_->y());
 }
 
 } // namespace vireta

@@ -1,7 +1,8 @@
-// Page 4: the list of questions, reordered by dragging, applied by "Ordear".
+#include "pages/ordering_page.h"
 
+#include "model/question_order.h"
 #include "pages/page_parts.h"
-#include "preguntas.h"
+#include "qt_text.h"
 
 #include <QDragMoveEvent>
 #include <QDropEvent>
@@ -9,7 +10,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QShortcut>
-#include <QStackedWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -20,7 +20,7 @@ namespace {
 // The ordering list: its drags and drops go to the window's handlers.
 class OrderingList : public QListWidget {
 public:
-    explicit OrderingList(TForm1* form, QWidget* parent) : QListWidget(parent), form_(form) {
+    explicit OrderingList(OrderingPage* page) : QListWidget(page), page_(page) {
         setDragEnabled(true);
         setAcceptDrops(true);
         setDropIndicatorShown(false);
@@ -33,19 +33,19 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override { acceptFromSelf(event); }
     void dragMoveEvent(QDragMoveEvent* event) override { acceptFromSelf(event); }
     void dropEvent(QDropEvent* event) override {
-        if (!form_->listapreguntasDragOver(event->source())) {
+        if (!page_->listapreguntasDragOver(event->source())) {
             event->ignore();
             return;
         }
         // Copy, not move: the view must not remove the dragged item itself.
         event->setDropAction(Qt::CopyAction);
         event->accept();
-        form_->listapreguntasDragDrop(event->position().toPoint());
+        page_->listapreguntasDragDrop(event->position().toPoint());
     }
 
 private:
     void acceptFromSelf(QDragMoveEvent* event) {
-        if (form_->listapreguntasDragOver(event->source())) {
+        if (page_->listapreguntasDragOver(event->source())) {
             event->setDropAction(Qt::CopyAction);
             event->accept();
         } else {
@@ -53,30 +53,28 @@ private:
         }
     }
 
-    TForm1* form_;
+    OrderingPage* page_;
 };
 
 } // namespace
 
-void TForm1::buildOrderingPage() {
-    page4 = new QWidget;
-    page4->setObjectName(QStringLiteral("page4"));
-    nota->addWidget(page4);
-    auto* row = new QHBoxLayout(page4);
+OrderingPage::OrderingPage() {
+    setObjectName(QStringLiteral("page4"));
+    auto* row = new QHBoxLayout(this);
     row->setContentsMargins(8, 8, 8, 8);
     row->setSpacing(12);
     // The list takes the free width, so long statements show whole.
-    listapreguntas = new OrderingList(this, page4);
-    listapreguntas->setObjectName(QStringLiteral("listapreguntas"));
-    listapreguntas->setAccessibleName(QStringLiteral("Preguntas en orde"));
-    row->addWidget(listapreguntas, 1);
+    listapreguntas_ = new OrderingList(this);
+    listapreguntas_->setObjectName(QStringLiteral("listapreguntas"));
+    listapreguntas_->setAccessibleName(QStringLiteral("Preguntas en orde"));
+    row->addWidget(listapreguntas_, 1);
 
-    auto* side = new QWidget(page4);
+    auto* side = new QWidget(this);
     side->setObjectName(QStringLiteral("Panel20"));
     side->setFixedWidth(200);
     auto* column = new QVBoxLayout(side);
     column->setContentsMargins(0, 0, 0, 0);
-    btordea = new QToolButton(side);
+    auto* btordea = new QToolButton(side);
     btordea->setObjectName(QStringLiteral("btordea"));
     btordea->setText(QStringLiteral("Ordear"));
     btordea->setIcon(icon("order"));
@@ -96,15 +94,14 @@ void TForm1::buildOrderingPage() {
 
     // The keyboard's way to move an entry: by the rule of a drop on its neighbour.
     const struct {
-        QToolButton** button;
         const char* name;
         const char* caption;
         const char* iconName;
         Qt::Key key;
         int by;
     } moves[] = {
-        {&btsubir, "btsubir", "Subir", "up", Qt::Key_Up, -1},
-        {&btbaixar, "btbaixar", "Baixar", "down", Qt::Key_Down, +1},
+        {"btsubir", "Subir", "up", Qt::Key_Up, -1},
+        {"btbaixar", "Baixar", "down", Qt::Key_Down, +1},
     };
     for (const auto& m : moves) {
         auto* b = new QToolButton(side);
@@ -121,16 +118,56 @@ void TForm1::buildOrderingPage() {
         const int by = m.by;
         connect(b, &QToolButton::clicked, this, [this, by] { moveSelectedEntry(by); });
         // Anywhere on the page, at once, and the list keeps the focus.
-        auto* shortcut = new QShortcut(keys, page4);
+        auto* shortcut = new QShortcut(keys, this);
         shortcut->setContext(Qt::WidgetWithChildrenShortcut);
         connect(shortcut, &QShortcut::activated, this, [this, by] { moveSelectedEntry(by); });
         column->addWidget(b, 0, Qt::AlignLeft);
-        *m.button = b;
     }
     column->addStretch(1);
     row->addWidget(side);
 
-    connect(btordea, &QToolButton::clicked, this, &TForm1::btordeaClick);
+    connect(btordea, &QToolButton::clicked, this, &OrderingPage::orderRequested);
+}
+
+void OrderingPage::setEntries(std::vector<std::string> entries) {
+    entries_ = std::move(entries);
+    fillList();
+}
+
+void OrderingPage::fillList() {
+    listapreguntas_->clear();
+    for (const auto& entry : entries_)
+        listapreguntas_->addItem(fromUtf8(entry));
+}
+
+int OrderingPage::currentRow() const { return listapreguntas_->currentRow(); }
+
+void OrderingPage::setCurrentRow(int row) { listapreguntas_->setCurrentRow(row); }
+
+bool OrderingPage::listapreguntasDragOver(const QObject* source) const {
+    return source == listapreguntas_;
+}
+
+void OrderingPage::listapreguntasDragDrop(const QPoint& point) {
+    const int from = listapreguntas_->currentRow();
+    if (from < 0 || listapreguntas_->selectedItems().isEmpty())
+        return;
+    const QListWidgetItem* under = listapreguntas_->itemAt(point);
+    const int onto = under ? listapreguntas_->row(under) : -1;
+    moveOrderingEntry(entries_, from, onto);
+    fillList();
+    listapreguntas_->setCurrentRow(onto < 0 ? int(entries_.size()) - 1 : onto);
+}
+
+void OrderingPage::moveSelectedEntry(int by) {
+    const int from = listapreguntas_->currentRow();
+    const int onto = from + by;
+    if (from < 0 || listapreguntas_->selectedItems().isEmpty() || onto < 0 ||
+        onto >= int(entries_.size()))
+        return;
+    moveOrderingEntry(entries_, from, onto);
+    fillList();
+    listapreguntas_->setCurrentRow(onto);
 }
 
 } // namespace vireta

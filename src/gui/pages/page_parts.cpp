@@ -1,7 +1,5 @@
 #include "pages/page_parts.h"
 
-#include "preguntas.h"
-
 #include <QApplication>
 #include <QFrame>
 #include <QHash>
@@ -11,6 +9,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -116,8 +115,13 @@ void orderTabsByPosition(QWidget* page) {
         QWidget::setTabOrder(places[i - 1].widget, places[i].widget);
 }
 
-QLineEdit* TForm1::addLabelledBox(QWidget* parent, const char* name, const QString& caption, int x,
-                                  int y, int captionWidth, int boxWidth) {
+int centredLeft(int windowWidth, int panelWidth) {
+    // lrint rounds halves to the nearest even number in the default rounding mode.
+    return static_cast<int>(std::lrint((windowWidth - panelWidth) / 2.0));
+}
+
+QLineEdit* addLabelledBox(QWidget* parent, const char* name, const QString& caption, int x, int y,
+                          int captionWidth, int boxWidth) {
     auto* label = makeCaption(parent, caption, x, y, captionWidth);
     auto* box = new QLineEdit(parent);
     box->setObjectName(QLatin1String(name));
@@ -127,34 +131,25 @@ QLineEdit* TForm1::addLabelledBox(QWidget* parent, const char* name, const QStri
     return box;
 }
 
-QLineEdit* TForm1::addPathBox(QWidget* parent, const char* name, const char* openName,
-                              const char* playName, int x, int y, int width,
-                              const QString& accessibleName) {
-    auto* open = makeIconButton(parent, openName, "open-file",
-                                QStringLiteral("Abrir: ") + accessibleName, 26);
-    open->move(x, y - 1);
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(QLatin1String(name));
-    box->setGeometry(x + 28, y, width - 56, 24);
-    box->setAccessibleName(accessibleName);
-    box->setPlaceholderText(accessibleName);
+PathBox addPathBox(QWidget* parent, const char* name, const char* openName, const char* playName,
+                   int x, int y, int width, const QString& accessibleName) {
+    PathBox p;
+    p.open = makeIconButton(parent, openName, "open-file", QStringLiteral("Abrir: ") + accessibleName, 26);
+    p.open->move(x, y - 1);
+    p.box = new QLineEdit(parent);
+    p.box->setObjectName(QLatin1String(name));
+    p.box->setGeometry(x + 28, y, width - 56, 24);
+    p.box->setAccessibleName(accessibleName);
+    p.box->setPlaceholderText(accessibleName);
     if (playName) {
-        auto* play = makeIconButton(parent, playName, "play",
-                                    QStringLiteral("Escoitar: ") + accessibleName, 26);
-        play->move(x + width - 26, y - 1);
-        connect(open, &QToolButton::clicked, this, [this, box] { abreson(box); });
-        connect(play, &QToolButton::clicked, this, [this, box, play] { sona(box->text(), play); });
-    } else { // the image box: pick, then preview at once
-        connect(open, &QToolButton::clicked, this, [this, box] {
-            abreimaxe(box);
-            ponimaxe(imaxe, box);
-        });
+        p.play = makeIconButton(parent, playName, "play", QStringLiteral("Escoitar: ") + accessibleName, 26);
+        p.play->move(x + width - 26, y - 1);
     }
-    return box;
+    return p;
 }
 
-QLineEdit* TForm1::addTabBox(QWidget* tab, const char* name, const QString& caption, int y,
-                             int width, const QString& text) {
+QLineEdit* addTabBox(QWidget* tab, const char* name, const QString& caption, int y, int width,
+                     const QString& text) {
     QLineEdit* box = addLabelledBox(tab, name, caption, 16, y, 130, width);
     box->setText(text);
     return box;

@@ -9,6 +9,7 @@
 
 class QFrame;
 class QLabel;
+class QLineEdit;
 class QToolButton;
 class QWidget;
 
@@ -36,5 +37,26 @@ QLabel* makeCaption(QWidget* parent, const QString& text, int x, int y, int widt
 // Tab moves through the controls of a page in reading order: row by row (controls whose
 // tops are less than half a row apart share one), left to right within a row.
 void orderTabsByPosition(QWidget* page);
+
+// Left position that centres a panel of width `panelWidth` in a window whose outer
+// width is `windowWidth`: (W - w) / 2, a half rounded to the nearest even number.
+int centredLeft(int windowWidth, int panelWidth);
+
+// A single-line box with its caption to the left inside `parent`.
+QLineEdit* addLabelledBox(QWidget* parent, const char* name, const QString& caption, int x, int y,
+                          int captionWidth, int boxWidth);
+// A box of a save-page tab, its caption in the tab's caption column.
+QLineEdit* addTabBox(QWidget* tab, const char* name, const QString& caption, int y, int width,
+                     const QString& text = {});
+
+// A path box between its open button and its play button (none for a picture's box);
+// the media actions give the buttons their work.
+struct PathBox {
+    QLineEdit* box = nullptr;
+    QToolButton* open = nullptr;
+    QToolButton* play = nullptr;
+};
+PathBox addPathBox(QWidget* parent, const char* name, const char* openName, const char* playName,
+                   int x, int y, int width, const QString& accessibleName);
 
 } // namespace vireta

@@ -1,10 +1,8 @@
-// Page 2, "Preguntas": one question with its answers, picture, sounds, messages and
-// link, and the navigation bar.
+#include "pages/questions_page.h"
 
 #include "media/image_decoder.h"
-#include "pages/page_parts.h"
-#include "preguntas.h"
 #include "preview_box.h"
+#include "qt_text.h"
 
 #include <QFont>
 #include <QFrame>
@@ -12,32 +10,28 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
-#include <QStackedWidget>
 #include <QToolButton>
 
 namespace vireta {
 
-void TForm1::buildQuestionsPage() {
-    page2 = new QWidget;
-    page2->setObjectName(QStringLiteral("page2"));
-    nota->addWidget(page2);
-    panelpr = makePanel(page2, "panelpr");
-    panelpr->setGeometry(8, 0, 684, 404);
+QuestionsPage::QuestionsPage() {
+    setObjectName(QStringLiteral("page2"));
+    panelpr_ = makePanel(this, "panelpr");
+    panelpr_->setGeometry(8, 0, 684, 404);
 
-    txtpreg = addLabelledBox(panelpr, "txtpreg", QStringLiteral("Pregunta"), 16, 10, 74, 570);
+    QLineEdit* txtpreg = addLabelledBox(panelpr_, "txtpreg", QStringLiteral("Pregunta"), 16, 10, 74, 570);
 
-    imaxe = new PreviewBox(panelpr);
-    imaxe->setObjectName(QStringLiteral("imaxe"));
-    imaxe->setGeometry(16, 44, kPreviewBoxWidth + 4,
-                       kPreviewBoxHeight + 4); // inside a 2-pixel bevel
-    txtimaxe = addPathBox(panelpr, "txtimaxe", "btabrson9", nullptr, 16, 204, 200,
+    imaxe_ = new PreviewBox(panelpr_);
+    imaxe_->setObjectName(QStringLiteral("imaxe"));
+    imaxe_->setGeometry(16, 44, kPreviewBoxWidth + 4, kPreviewBoxHeight + 4); // inside a 2-pixel bevel
+    picture_ = addPathBox(panelpr_, "txtimaxe", "btabrson9", nullptr, 16, 204, 200,
                           QStringLiteral("Imaxe da pregunta"));
-    SpeedButton14 = makeIconButton(panelpr, "SpeedButton14", "refresh",
-                                   QStringLiteral("Actualizar a imaxe"), 26);
-    SpeedButton14->move(16 + 200 - 26, 203);
+    QToolButton* refresh = makeIconButton(panelpr_, "SpeedButton14", "refresh",
+                                          QStringLiteral("Actualizar a imaxe"), 26);
+    refresh->move(16 + 200 - 26, 203);
 
-    makeCaption(panelpr, QStringLiteral("Respostas"), 230, 40, 120);
-    auto* correct = new QFrame(panelpr);
+    makeCaption(panelpr_, QStringLiteral("Respostas"), 230, 40, 120);
+    auto* correct = new QFrame(panelpr_);
     correct->setObjectName(QStringLiteral("Panel15"));
     correct->setGeometry(230, 64, 438, 36);
     correct->setStyleSheet(QStringLiteral("#Panel15 { background: %1; border: 2px solid %2; }")
@@ -46,109 +40,132 @@ void TForm1::buildQuestionsPage() {
     QFont captionFont = correctCaption->font();
     captionFont.setBold(true);
     correctCaption->setFont(captionFont);
-    txtresp1 = new QLineEdit(correct);
+    auto* txtresp1 = new QLineEdit(correct);
     txtresp1->setObjectName(QStringLiteral("txtresp1"));
     txtresp1->setGeometry(80, 6, 350, 24);
     txtresp1->setAccessibleName(QStringLiteral("Resposta correcta"));
     txtresp1->setStyleSheet(QStringLiteral("font-weight: bold; color: rgb(0, 0, 200);"));
 
-    const char* wrongNames[] = {"txtresp2", "txtresp3", "txtresp4"};
-    QLineEdit** wrongBoxes[] = {&txtresp2, &txtresp3, &txtresp4};
+    QLineEdit* wrong[3] = {};
     for (int i = 0; i < 3; ++i) {
-        auto* box = new QLineEdit(panelpr);
-        box->setObjectName(QLatin1String(wrongNames[i]));
+        auto* box = new QLineEdit(panelpr_);
+        box->setObjectName(QStringLiteral("txtresp%1").arg(i + 2));
         box->setGeometry(310, 108 + 30 * i, 350, 24);
         box->setAccessibleName(QStringLiteral("Resposta incorrecta %1").arg(i + 1));
         box->setStyleSheet(QStringLiteral("font-weight: bold; color: rgb(110, 110, 110);"));
-        *wrongBoxes[i] = box;
+        wrong[i] = box;
     }
 
-    txtson = addPathBox(panelpr, "txtson", "btabrson6", "btponson4", 230, 204, 438,
-                        QStringLiteral("Son da pregunta"));
-    txtcor = addLabelledBox(panelpr, "txtcor", QStringLiteral("Correcto"), 16, 244, 74, 300);
-    txtsoncor = addPathBox(panelpr, "txtsoncor", "btabrson4", "btponson5", 400, 244, 268,
-                           QStringLiteral("Son de acerto"));
-    txtincor = addLabelledBox(panelpr, "txtincor", QStringLiteral("Incorrecto"), 16, 276, 74, 300);
-    txtsonincor = addPathBox(panelpr, "txtsonincor", "btabrson5", "btponson6", 400, 276, 268,
-                             QStringLiteral("Son de erro"));
-    txtenlace = addLabelledBox(panelpr, "txtenlace", QStringLiteral("Enlace"), 16, 308, 74, 578);
+    const PathBox sound = addPathBox(panelpr_, "txtson", "btabrson6", "btponson4", 230, 204, 438,
+                                     QStringLiteral("Son da pregunta"));
+    QLineEdit* txtcor = addLabelledBox(panelpr_, "txtcor", QStringLiteral("Correcto"), 16, 244, 74, 300);
+    const PathBox rightSound = addPathBox(panelpr_, "txtsoncor", "btabrson4", "btponson5", 400, 244,
+                                          268, QStringLiteral("Son de acerto"));
+    QLineEdit* txtincor =
+        addLabelledBox(panelpr_, "txtincor", QStringLiteral("Incorrecto"), 16, 276, 74, 300);
+    const PathBox wrongSound = addPathBox(panelpr_, "txtsonincor", "btabrson5", "btponson6", 400,
+                                          276, 268, QStringLiteral("Son de erro"));
+    QLineEdit* txtenlace =
+        addLabelledBox(panelpr_, "txtenlace", QStringLiteral("Enlace"), 16, 308, 74, 578);
+    sounds_ = {sound, rightSound, wrongSound};
 
-    auto* nav = makePanel(panelpr, "Panel16");
+    auto* nav = makePanel(panelpr_, "Panel16");
     nav->setGeometry(16, 346, 652, 46);
     fillBackground(nav, kStripLime);
     auto* row = new QHBoxLayout(nav);
     row->setContentsMargins(8, 4, 8, 4);
     row->setSpacing(4);
-    struct NavButton {
-        QToolButton** button;
+    const struct {
+        Button button;
         const char* name;
         const char* iconName;
         const char* tip;
         QKeySequence shortcut;
-    };
-    const NavButton navButtons[] = {
-        {&btmostra, "btmostra", "list", "Ordear as preguntas", QKeySequence(Qt::ALT | Qt::Key_O)},
-        {&SpeedButton20, "SpeedButton20", "delete", "Borrar a pregunta",
-         QKeySequence(Qt::ALT | Qt::Key_Delete)},
-        {&SpeedButton21, "SpeedButton21", "first", "Primeira pregunta",
-         QKeySequence(Qt::ALT | Qt::Key_Home)},
-        {&SpeedButton22, "SpeedButton22", "previous", "Pregunta anterior",
+    } navButtons[] = {
+        {Button::Ordear, "btmostra", "list", "Ordear as preguntas", QKeySequence(Qt::ALT | Qt::Key_O)},
+        {Button::Delete, "SpeedButton20", "delete", "Borrar a pregunta", QKeySequence(Qt::ALT | Qt::Key_Delete)},
+        {Button::First, "SpeedButton21", "first", "Primeira pregunta", QKeySequence(Qt::ALT | Qt::Key_Home)},
+        {Button::Previous, "SpeedButton22", "previous", "Pregunta anterior",
          QKeySequence(Qt::ALT | Qt::Key_PageUp)},
-        {&btinserir, "btinserir", "insert", "Inserir unha pregunta",
-         QKeySequence(Qt::ALT | Qt::Key_Insert)},
-        {&SpeedButton24, "SpeedButton24", "next", "Seguinte pregunta",
-         QKeySequence(Qt::ALT | Qt::Key_PageDown)},
-        {&SpeedButton25, "SpeedButton25", "last", "Última pregunta",
-         QKeySequence(Qt::ALT | Qt::Key_End)},
+        {Button::Insert, "btinserir", "insert", "Inserir unha pregunta", QKeySequence(Qt::ALT | Qt::Key_Insert)},
+        {Button::Next, "SpeedButton24", "next", "Seguinte pregunta", QKeySequence(Qt::ALT | Qt::Key_PageDown)},
+        {Button::Last, "SpeedButton25", "last", "Última pregunta", QKeySequence(Qt::ALT | Qt::Key_End)},
     };
     for (const auto& nb : navButtons) {
-        *nb.button = makeIconButton(nav, nb.name, nb.iconName, QString::fromUtf8(nb.tip), 38);
-        (*nb.button)->setShortcut(nb.shortcut);
-        (*nb.button)
-            ->setToolTip(QStringLiteral("%1 (%2)").arg(
-                QString::fromUtf8(nb.tip), nb.shortcut.toString(QKeySequence::NativeText)));
-        row->addWidget(*nb.button);
+        QToolButton* b = makeIconButton(nav, nb.name, nb.iconName, QString::fromUtf8(nb.tip), 38);
+        b->setShortcut(nb.shortcut);
+        b->setToolTip(QStringLiteral("%1 (%2)").arg(QString::fromUtf8(nb.tip),
+                                                   nb.shortcut.toString(QKeySequence::NativeText)));
+        row->addWidget(b);
+        buttons_[static_cast<std::size_t>(nb.button)] = b;
     }
-    npreg = new QLineEdit(QStringLiteral("00"), nav);
-    npreg->setObjectName(QStringLiteral("npreg"));
-    npreg->setFixedWidth(52);
-    npreg->setAlignment(Qt::AlignCenter);
-    npreg->setAccessibleName(QStringLiteral("Número de pregunta"));
-    QFont nf = npreg->font();
+    npreg_ = new QLineEdit(QStringLiteral("00"), nav);
+    npreg_->setObjectName(QStringLiteral("npreg"));
+    npreg_->setFixedWidth(52);
+    npreg_->setAlignment(Qt::AlignCenter);
+    npreg_->setAccessibleName(QStringLiteral("Número de pregunta"));
+    QFont nf = npreg_->font();
     nf.setBold(true);
-    npreg->setFont(nf);
-    row->addWidget(npreg);
-    lbtotal = new QLabel(QStringLiteral("de 1"), nav);
-    lbtotal->setObjectName(QStringLiteral("lbtotal"));
-    lbtotal->setFont(nf);
-    lbtotal->setMinimumWidth(lbtotal->fontMetrics().horizontalAdvance(QStringLiteral("de 200")));
-    lbtotal->setAccessibleName(QStringLiteral("Número de preguntas"));
-    row->addWidget(lbtotal);
-    btira = makeIconButton(nav, "btira", "goto", QStringLiteral("Ir á pregunta"), 38);
+    npreg_->setFont(nf);
+    row->addWidget(npreg_);
+    lbtotal_ = new QLabel(QStringLiteral("de 1"), nav);
+    lbtotal_->setObjectName(QStringLiteral("lbtotal"));
+    lbtotal_->setFont(nf);
+    lbtotal_->setMinimumWidth(lbtotal_->fontMetrics().horizontalAdvance(QStringLiteral("de 200")));
+    lbtotal_->setAccessibleName(QStringLiteral("Número de preguntas"));
+    row->addWidget(lbtotal_);
+    QToolButton* btira = makeIconButton(nav, "btira", "goto", QStringLiteral("Ir á pregunta"), 38);
     btira->setToolTip(QStringLiteral("Ir á pregunta (Intro no número)"));
     row->addWidget(btira);
-    connect(npreg, &QLineEdit::returnPressed, btira, &QToolButton::click);
+    connect(npreg_, &QLineEdit::returnPressed, btira, &QToolButton::click);
     row->addStretch(1);
-    btdesfacer = makeIconButton(nav, "btdesfacer", "undo", QStringLiteral("Desfacer"), 38);
-    btrefacer = makeIconButton(nav, "btrefacer", "redo", QStringLiteral("Refacer"), 38);
+    QToolButton* btdesfacer = makeIconButton(nav, "btdesfacer", "undo", QStringLiteral("Desfacer"), 38);
+    QToolButton* btrefacer = makeIconButton(nav, "btrefacer", "redo", QStringLiteral("Refacer"), 38);
     row->addWidget(btdesfacer);
     row->addWidget(btrefacer);
-    connect(btdesfacer, &QToolButton::clicked, this, &TForm1::undo);
-    connect(btrefacer, &QToolButton::clicked, this, &TForm1::redo);
+    buttons_[static_cast<std::size_t>(Button::GoTo)] = btira;
+    buttons_[static_cast<std::size_t>(Button::Undo)] = btdesfacer;
+    buttons_[static_cast<std::size_t>(Button::Redo)] = btrefacer;
+    buttons_[static_cast<std::size_t>(Button::RefreshPicture)] = refresh;
 
-    questionControls_ = {txtpreg, txtresp1, txtresp2,  txtresp3, txtresp4,    txtimaxe,
-                         txtson,  txtcor,   txtsoncor, txtincor, txtsonincor, txtenlace};
+    controls_ = {txtpreg,      txtresp1,   wrong[0], wrong[1],         wrong[2],
+                 picture_.box, sound.box,  txtcor,   rightSound.box,   txtincor,
+                 wrongSound.box, txtenlace};
+}
 
-    connect(SpeedButton20, &QToolButton::clicked, this, &TForm1::SpeedButton20Click);
-    connect(SpeedButton21, &QToolButton::clicked, this, &TForm1::SpeedButton21Click);
-    connect(SpeedButton22, &QToolButton::clicked, this, &TForm1::SpeedButton22Click);
-    connect(btinserir, &QToolButton::clicked, this, &TForm1::btinserirClick);
-    connect(SpeedButton24, &QToolButton::clicked, this, &TForm1::SpeedButton24Click);
-    connect(SpeedButton25, &QToolButton::clicked, this, &TForm1::SpeedButton25Click);
-    connect(btira, &QToolButton::clicked, this, &TForm1::btiraClick);
-    connect(btmostra, &QToolButton::clicked, this, &TForm1::btmostraClick);
-    connect(SpeedButton14, &QToolButton::clicked, this, [this] { ponimaxe(imaxe, txtimaxe); });
-    connect(txtimaxe, &QLineEdit::returnPressed, this, [this] { ponimaxe(imaxe, txtimaxe); });
+Question QuestionsPage::questionOnScreen() const {
+    Question q;
+    for (int slot = 0; slot < kFieldSlotCount; ++slot)
+        q.fields[slot] = toUtf8(controls_[static_cast<std::size_t>(slot)]->text());
+    return q;
+}
+
+void QuestionsPage::show(const Question& q) {
+    for (int slot = 0; slot < kFieldSlotCount; ++slot) {
+        QLineEdit* control = controls_[static_cast<std::size_t>(slot)];
+        control->setText(fromUtf8(q.fields[slot]));
+        control->setCursorPosition(0); // a long text shows its start
+    }
+}
+
+void QuestionsPage::clear() {
+    for (QLineEdit* control : controls_)
+        control->clear();
+}
+
+void QuestionsPage::showNumber(int current, int count) {
+    npreg_->setText(QString::number(current));
+    showCount(count);
+}
+
+void QuestionsPage::showCount(int count) { lbtotal_->setText(QStringLiteral("de %1").arg(count)); }
+
+QString QuestionsPage::typedNumber() const { return npreg_->text(); }
+
+QToolButton* QuestionsPage::button(Button which) const { return buttons_[static_cast<std::size_t>(which)]; }
+
+void QuestionsPage::centrePanel(int windowWidth) {
+    panelpr_->move(centredLeft(windowWidth, panelpr_->width()), panelpr_->y());
 }
 
 } // namespace vireta

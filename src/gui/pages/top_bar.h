@@ -1,0 +1,44 @@
+// The yellow bar of section buttons, and the green strip under it that names the page
+// shown and, for a few seconds, a short note.
+#pragma once
+
+#include <QFrame>
+
+class QLabel;
+class QTimer;
+class QToolButton;
+
+namespace vireta {
+
+class TopBar : public QFrame {
+    Q_OBJECT
+
+public:
+    enum class Button { Inicio, Preguntas, Final, Novo, Abrir, Importar, Exportar, Axuda };
+
+    explicit TopBar(QWidget* parent);
+
+    QToolButton* button(Button which) const;
+
+private:
+    QToolButton* buttons_[8] = {};
+};
+
+class SectionStrip : public QFrame {
+    Q_OBJECT
+
+public:
+    explicit SectionStrip(QWidget* parent);
+
+    void setCaption(const QString& caption);
+    // A note in red at the strip's right end, gone after six seconds (a sound that
+    // cannot be played).
+    void showNote(const QString& text);
+
+private:
+    QLabel* seccion_ = nullptr;
+    QLabel* aviso_ = nullptr;
+    QTimer* noteTimer_ = nullptr;
+};
+
+} // namespace vireta

@@ -1,0 +1,47 @@
+// The "Revisión" list beside the save page's tabs: what a save in the chosen format
+// would carry wrong, errors first, made again whenever the page is shown, the tab
+// changes or a save ends. Activating a finding shows the control it is about.
+#pragma once
+
+#include "review/quiz_review.h"
+#include "sections.h"
+
+#include <QObject>
+
+#include <vector>
+
+class QListWidgetItem;
+
+namespace vireta {
+
+class QuestionNavigator;
+class QuizSession;
+struct QuizScreen;
+
+class ReviewPanel : public QObject {
+    Q_OBJECT
+
+public:
+    ReviewPanel(QuizSession& session, QuizScreen& screen, QuestionNavigator& navigator);
+
+    // Reviews the quiz again, with what the review takes from the window (the chosen
+    // tab's format, "Revolver respostas", the remembered save name, the common
+    // values), and fills the list.
+    void refreshReview();
+    const std::vector<ReviewFinding>& reviewFindings() const { return findings_; }
+    std::size_t errorCount() const { return vireta::errorCount(findings_); }
+    void listarevisionActivated(QListWidgetItem* item);
+    // Shows the control of a finding's place, with the cursor in it.
+    void goToPlace(const ReviewPlace& place);
+
+signals:
+    void sectionWanted(Section section);
+
+private:
+    QuizSession& session_;
+    QuizScreen& screen_;
+    QuestionNavigator& navigator_;
+    std::vector<ReviewFinding> findings_; // what the list shows
+};
+
+} // namespace vireta
