@@ -157,6 +157,8 @@ void TForm1::FormCreate() {
 void TForm1::questionsChanged() {
     questions_->showCount(session_->model().count);
     updateTitle();
+    if (nota_->currentWidget() == save_) // an undo there, a save's new name
+        review_->refreshReview();
 }
 
 void TForm1::updateTitle() {

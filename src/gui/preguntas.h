@@ -94,7 +94,7 @@ private:
     void FormResize();
     void showSection(Section section);
     void showPage(QWidget* page, const QString& caption);
-    void questionsChanged(); // the counter and the title after any change of the quiz
+    void questionsChanged(); // the counter, the title and the review after any change of the quiz
     void updateTitle();
 
     Dialogs& dialogs_;

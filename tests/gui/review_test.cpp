@@ -3,6 +3,7 @@
 #include "actions/browser_preview.h"
 #include "actions/file_actions.h"
 #include "actions/save_actions.h"
+#include "editing/undo_controller.h"
 #include "fake_dialogs.h"
 #include "preguntas.h"
 #include "quiz_session.h"
@@ -94,6 +95,17 @@ private slots:
         QCOMPARE(listed(*ui).size(), 3);
         QVERIFY2(listed(*ui)[0].startsWith(QStringLiteral("Pregunta 10 (erro): A resposta correcta")),
                  qPrintable(listed(*ui)[0]));
+    }
+
+    // An undo on the save page (Ctrl+Z there) is reviewed at once.
+    void theListFollowsChangesMadeOnTheSavePage() {
+        ui->btpreg->click();
+        ui->SpeedButton25->click();
+        ui->txtresp1->clear();
+        ui->btexportar->click(); // the edit is committed: a step of its own
+        QVERIFY(listed(*ui)[0].startsWith(QStringLiteral("Pregunta 10 (erro)")));
+        form->undoController().undo();
+        QCOMPARE(listed(*ui), QStringList{QStringLiteral("Non se atopou ningún problema.")});
     }
 
     void activatingAFindingGoesToItsField() {
