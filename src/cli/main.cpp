@@ -344,7 +344,8 @@ int review(const Options& o, const GeneralData& general, const QuizModel& model,
     if (!o.format.empty()) {
         const FormatInfo& format = *formatNamed(o.format);
         options.format = format.format;
-        if (!o.output.empty())
+        // A media file named like the document matters only when the media go beside it.
+        if (!o.output.empty() && !format.carriesMedia(o.settings))
             options.documentName = bareFileName(completeExtension(o.output, format.extension));
     } else if (!o.output.empty()) {
         options.documentName = bareFileName(o.output);

@@ -246,6 +246,10 @@ TEST_F(Cli, ReviewPrintsTheFindingsAndTellsErrorsByItsStatus) {
          "question 1: warning: answers 1 and 2 are alike\n"},
         {"--review -f html --shuffle-answers '" VIRETA_EXAMPLE_DIR "/xeografia.xml'", 0, ""},
         {"--review -f js -o xeografia '" VIRETA_EXAMPLE_DIR "/xeografia.xml'", 0, ""},
+        // A package holds its media inside: no name beside it is taken.
+        {"--review -f scorm -o out/foto.png quiz.xml", 3,
+         "question 2: error: the picture '" + missing + "' does not exist\n"
+         "question 1: warning: answers 1 and 2 are alike\n"},
     };
     for (const auto& c : cases) {
         const Outcome r = run(c.args);
