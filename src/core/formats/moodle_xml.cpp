@@ -2,7 +2,7 @@
 
 #include "formats/import_support.h"
 #include "formats/writer_support.h"
-#include "save/file_io.h"
+#include "io/file_read.h"
 #include "text.h"
 
 #include <pugixml.hpp>
@@ -369,7 +369,7 @@ SaveRequest MoodleXmlWriter::write(const GeneralData& general, const QuestionTab
             if (path.empty())
                 continue;
             Embedded e{safeMediaName(path), {}, slot == FieldSlot::imaxe};
-            if (e.name.empty() || !fileio::readWholeFile(path, e.bytes)) {
+            if (e.name.empty() || !io::readWholeFile(path, e.bytes)) {
                 notes.push_back({k, {}, NoteReason::MediaUnreadable, path, 0});
                 continue;
             }
