@@ -1,8 +1,10 @@
 #include "media/image_decoder.h"
 
+#include "io/file_read.h"
 #include "text.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cctype>
 #include <csetjmp>
@@ -27,7 +29,7 @@ namespace {
 constexpr std::size_t kMessageSize = 200;
 // libjpeg's working memory (a progressive file keeps all its coefficients).
 constexpr long kJpegMemoryLimit = 1L << 30;
-constexpr std::size_t kMaxJpegFileBytes = std::size_t{512} << 20;
+constexpr std::size_t kMaxPictureFileBytes = std::size_t{512} << 20;
 
 std::string lowerExtension(const std::string& path) {
     const std::string name = bareFileName(path);
@@ -42,44 +44,21 @@ std::string lowerExtension(const std::string& path) {
     return ext;
 }
 
-class InputFile {
-public:
-    explicit InputFile(const std::string& path) : file_(std::fopen(path.c_str(), "rb")) {
-        if (file_ == nullptr) {
-            throw ImageDecodeError("cannot open " + path);
-        }
-    }
-    ~InputFile() { std::fclose(file_); }
-    InputFile(const InputFile&) = delete;
-    InputFile& operator=(const InputFile&) = delete;
-    std::FILE* get() const { return file_; }
-
-private:
-    std::FILE* file_;
-};
-
 // The whole file. libjpeg decodes fastest from memory: its Huffman decoder takes a
-// slower path whenever fewer than a few kilobytes of input are buffered.
-std::vector<unsigned char> readAll(std::FILE* file) {
+// slower path whenever fewer than a few kilobytes of input are buffered; libpng reads
+// from it as well.
+std::vector<unsigned char> readPicture(const std::string& path) {
     std::vector<unsigned char> data;
-    if (std::fseek(file, 0, SEEK_END) == 0) {
-        const long size = std::ftell(file);
-        if (size > 0 && static_cast<unsigned long>(size) <= kMaxJpegFileBytes) {
-            data.reserve(static_cast<std::size_t>(size));
-        }
-        std::rewind(file);
-    }
-    unsigned char chunk[1 << 16];
-    std::size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-        if (data.size() + got > kMaxJpegFileBytes) {
+    const long long got = io::readWholeFileInto(path, kMaxPictureFileBytes, [&](std::size_t size) {
+        data.resize(size);
+        return reinterpret_cast<char*>(data.data());
+    });
+    if (got < 0) {
+        if (errno == EFBIG)
             throw ImageDecodeError("file too large for a picture");
-        }
-        data.insert(data.end(), chunk, chunk + got);
+        throw ImageDecodeError("cannot read " + path + ": " + io::errorText(errno));
     }
-    if (std::ferror(file)) {
-        throw ImageDecodeError("cannot read the file");
-    }
+    data.resize(static_cast<std::size_t>(got));
     return data;
 }
 
@@ -582,7 +561,7 @@ Image orient(Image source, int orientation) {
 }
 
 Image decodeJpeg(const std::string& path, const Size* box) {
-    std::vector<unsigned char> data = readAll(InputFile(path).get());
+    std::vector<unsigned char> data = readPicture(path);
     const JpegLayout layout = jpegLayout(data.data(), data.size(), true);
     // Decoding works on the stored rows: a box for a picture turned a quarter is
     // turned with it.
@@ -613,12 +592,13 @@ Image decodeJpeg(const std::string& path, const Size* box) {
 // ---------------------------------------------------------------- PNG
 
 struct PngJob {
-    explicit PngJob(const std::string& path) : file(path) { message[0] = '\0'; }
+    explicit PngJob(std::vector<unsigned char> bytes) : data(std::move(bytes)) { message[0] = '\0'; }
     ~PngJob() { png_destroy_read_struct(&png, &info, nullptr); }
     PngJob(const PngJob&) = delete;
     PngJob& operator=(const PngJob&) = delete;
 
-    InputFile file;
+    std::vector<unsigned char> data; // the whole file
+    std::size_t read = 0;            // how much of it libpng has taken
     png_structp png = nullptr;
     png_infop info = nullptr;
     char message[kMessageSize];
@@ -642,6 +622,16 @@ void pngError(png_structp png, png_const_charp message) {
 }
 
 void pngWarning(png_structp, png_const_charp) {}
+
+// libpng's input: the next bytes of the file, or an error where it ends.
+void pngRead(png_structp png, png_bytep out, png_size_t size) {
+    auto* job = static_cast<PngJob*>(png_get_io_ptr(png));
+    if (job->data.size() - job->read < size) {
+        png_error(png, "the file ends early");
+    }
+    std::memcpy(out, job->data.data() + job->read, size);
+    job->read += size;
+}
 
 // The averaging of one output row: `sums` holds, per output pixel and channel, the
 // sum over its block (colour weighted by alpha when there is alpha).
@@ -705,7 +695,7 @@ bool runPng(PngJob& job) {
     }
     png_structp png = job.png;
     png_infop info = job.info;
-    png_init_io(png, job.file.get());
+    png_set_read_fn(png, &job, pngRead);
     png_read_info(png, info);
 
     png_uint_32 width = 0;
@@ -785,14 +775,14 @@ Image reduce(const Image& source, int factor) {
 }
 
 Image decodePng(const std::string& path, const Size* box) {
-    PngJob job(path);
+    PngJob job(readPicture(path));
     job.box = box;
 
-    png_byte signature[8] = {};
-    if (std::fread(signature, 1, sizeof signature, job.file.get()) != sizeof signature ||
-        png_sig_cmp(signature, 0, sizeof signature) != 0) {
+    constexpr std::size_t kSignatureSize = 8;
+    if (job.data.size() < kSignatureSize || png_sig_cmp(job.data.data(), 0, kSignatureSize) != 0) {
         throw ImageDecodeError("not a PNG file");
     }
+    job.read = kSignatureSize;
     job.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &job, pngError, pngWarning);
     if (job.png == nullptr) {
         throw ImageDecodeError("cannot start the PNG decoder");
@@ -801,7 +791,7 @@ Image decodePng(const std::string& path, const Size* box) {
     if (job.info == nullptr) {
         throw ImageDecodeError("cannot start the PNG decoder");
     }
-    png_set_sig_bytes(job.png, sizeof signature);
+    png_set_sig_bytes(job.png, static_cast<int>(kSignatureSize));
 
     if (!runPng(job)) {
         throw ImageDecodeError(std::string("damaged PNG file: ") + job.message);
