@@ -6,6 +6,7 @@
 //
 // The media are generated in a scratch folder under $TMPDIR (or /tmp), on the
 // same file system the archives are written to.
+#include "io/pending_file.h"
 #include "save/tar_writer.h"
 
 #include <benchmark/benchmark.h>
@@ -120,10 +121,12 @@ void timePacking(benchmark::State& state, Samples& samples, int rusageWho, Pack 
 
 void BM_TTarWriter(benchmark::State& state) {
     timePacking(state, ours, RUSAGE_SELF, [](const Media& m, const std::string& out) {
-        vireta::TTarWriter tar(out);
+        vireta::PendingFile file(out);
+        vireta::TTarWriter tar(file, out);
         for (const auto& name : m.names)
             tar.AppendFile((m.dir / "media" / name).string(), name);
         tar.Finish();
+        file.commit();
     });
 }
 

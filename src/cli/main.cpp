@@ -11,8 +11,8 @@
 #include "formats/paper_test.h"
 #include "formats/quiz_file.h"
 #include "huge_pages.h"
+#include "io/file_read.h"
 #include "model/quiz.h"
-#include "save/file_io.h"
 #include "paper_module.h"
 #include "review/quiz_review.h"
 #include "save/save_step.h"
@@ -361,7 +361,7 @@ bool isImport(const Options& o) {
     if (o.from)
         return true;
     std::string bytes;
-    if (!fileio::readFileStart(o.quiz, kDetectionBytes, bytes))
+    if (!io::readFileStart(o.quiz, kDetectionBytes, bytes))
         return false; // the quiz file's reader says why
     switch (detectFormat(o.quiz, bytes)) {
     case DetectedFormat::Aiken:

@@ -1,5 +1,8 @@
 #include "paper_pdf.h"
 
+#include "io/file_read.h"
+#include "media/jpeg_orientation.h"
+
 #include <QBuffer>
 #include <QFont>
 #include <QFontDatabase>
@@ -11,6 +14,7 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTransform>
 
 #include <algorithm>
 #include <functional>
@@ -28,6 +32,28 @@ constexpr int kPdfResolution = 300;
 
 QString qs(const std::string& s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// The EXIF orientation of the JPEG at `path`, from the start of the file.
+int orientationOf(const std::string& path) {
+    std::string start;
+    return io::readFileStart(path, kJpegOrientationBytes, start) ? jpegOrientation(start) : 1;
+}
+
+// The stored picture turned as its orientation says (jpegOrientation): mirrored or
+// flipped first, then turned a quarter clockwise.
+QImage upright(const QImage& stored, int orientation) {
+    const QTransform quarter = QTransform().rotate(90);
+    switch (orientation) {
+    case 2: return stored.mirrored(true, false);
+    case 3: return stored.mirrored(true, true);
+    case 4: return stored.mirrored(false, true);
+    case 5: return stored.mirrored(false, true).transformed(quarter);
+    case 6: return stored.transformed(quarter);
+    case 7: return stored.mirrored(true, false).transformed(quarter);
+    case 8: return stored.transformed(QTransform().rotate(270));
+    default: return stored;
+    }
 }
 
 // A teacher's text as drawn: line breaks of any kind become one.
@@ -168,9 +194,13 @@ private:
             return known->second.image.isNull() ? nullptr : &known->second;
         Picture& pic = pictures_[path];
         QImageReader reader(qs(path));
-        reader.setAutoTransform(true);
+        // A JPEG is turned as the picture decoder turns it (media/jpeg_orientation.h),
+        // not by Qt's own reading of its EXIF segment; other pictures stay as stored.
+        reader.setAutoTransform(false);
+        const int orientation = reader.format() == "jpeg" ? orientationOf(path) : 1;
+        const bool across = orientation >= 5; // stored lying on its side
         QSize native = reader.size();
-        if (native.isValid() && (reader.transformation() & QImageIOHandler::TransformationRotate90))
+        if (native.isValid() && across)
             native.transpose();
         if (native.isValid() && native.width() > 0 && native.height() > 0) {
             const double naturalW = native.width() * 25.4 / kPictureNominalDpi;
@@ -181,13 +211,10 @@ private:
             // Decoded no finer than it is printed.
             const QSize detail(std::max(1, static_cast<int>(pic.widthMm / 25.4 * kPictureDetailDpi)),
                                std::max(1, static_cast<int>(pic.heightMm / 25.4 * kPictureDetailDpi)));
-            const bool reduce = detail.width() < native.width();
-            const bool rotated = reader.transformation() & QImageIOHandler::TransformationRotate90;
-            if (reduce && !rotated)
-                reader.setScaledSize(detail);
-            pic.image = reader.read();
-            if (reduce && rotated && !pic.image.isNull())
-                pic.image = pic.image.scaled(detail, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            if (detail.width() < native.width())
+                reader.setScaledSize(across ? detail.transposed() : detail);
+            const QImage stored = reader.read();
+            pic.image = stored.isNull() ? stored : upright(stored, orientation);
         }
         if (pic.image.isNull()) {
             unread_.push_back(path);

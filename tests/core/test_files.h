@@ -1,7 +1,9 @@
 // Small file helpers shared by the core tests: a scratch folder removed afterwards,
-// and whole-file reads and writes.
+// whole-file reads and writes, and a child process on a disk that fills up.
 #pragma once
 
+#include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -10,6 +12,9 @@
 #include <system_error>
 
 #include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace testfiles {
 
@@ -54,6 +59,30 @@ inline std::string readFile(const std::string& path) {
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+// Runs `body` in a child process whose files may not grow beyond `limit` bytes
+// (writes past it fail with EFBIG, as on a disk that fills up) and returns the
+// child's exit code.
+template <typename Body>
+int runWithFileSizeLimit(rlim_t limit, Body body) {
+    std::fflush(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit rl {limit, limit};
+        ::setrlimit(RLIMIT_FSIZE, &rl);
+        int code = 99;
+        try {
+            code = body();
+        } catch (...) {
+            code = 98;
+        }
+        ::_exit(code);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 } // namespace testfiles

@@ -5,6 +5,7 @@
 #include "formats/paper_test.h"
 #include "formats/quiz_file.h"
 #include "formats/writer_support.h"
+#include "media/image_decoder.h"
 #include "media/image_writer.h"
 #include "test_files.h"
 
@@ -449,6 +450,46 @@ TEST(PaperPdf, PicturesAtMostSixCentimetresHighAndTheColumnWideNeverEnlarged) {
         SCOPED_TRACE(i);
         EXPECT_NEAR(drawn[i].first, cases[i].mmWide, 0.6);
         EXPECT_NEAR(drawn[i].second, cases[i].mmHigh, 0.6);
+    }
+}
+
+// A photo stored lying on its side is printed the way the window shows it: turned as
+// its EXIF orientation says, by the same reading of it. The printed pictures are taken
+// out of the PDF and their quadrants compared with the window's decoding.
+TEST(PaperPdf, AJpegIsTurnedAsTheWindowShowsIt) {
+    using vireta::testing::Rgba;
+    const Rgba quadrant[4] = {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 255, 255}};
+    ScratchDir dir;
+    vireta::testing::writeJpeg(dir / "stored.jpg", 400, 300, [&](int x, int y) {
+        return quadrant[(y < 150 ? 0 : 2) + (x < 200 ? 0 : 1)];
+    });
+    const std::vector<char> stored = vireta::testing::readBytes(dir / "stored.jpg");
+    const int orientations[] = {1, 2, 3, 5, 6, 7, 8};
+    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<xogo version=\"1.0\"><titulo>Fotos</titulo>"
+                      "<orde>1</orde><preguntas>\n";
+    for (int o : orientations) {
+        const std::string name = "o" + std::to_string(o) + ".jpg";
+        vireta::testing::writeBytes(dir / name, vireta::testing::jpegWithEmbeddedPreviews(stored, {}, {}, o));
+        xml += "<pregunta><enunciado>Foto " + std::to_string(o) + "</enunciado><resposta>Si</resposta>"
+               "<imaxe>" + name + "</imaxe></pregunta>\n";
+    }
+    writeFile(dir / "quiz.xml", xml + "</preguntas></xogo>\n");
+    ASSERT_EQ(exportTool(dir, "-f pdf -o fotos quiz.xml"), 0) << readFile(dir / "stderr.txt");
+    ASSERT_EQ(shell("pdfimages -png " + quoted(dir / "fotos.pdf") + " " + quoted(dir / "printed")), 0);
+
+    auto colourAt = [](const Image& image, double fx, double fy) {
+        const std::uint8_t* p = image.pixel(static_cast<int>(fx * image.width), static_cast<int>(fy * image.height));
+        return std::vector<int>{p[0] / 128, p[1] / 128, p[2] / 128};
+    };
+    for (std::size_t i = 0; i < std::size(orientations); ++i) {
+        SCOPED_TRACE(orientations[i]);
+        const std::string number = std::to_string(i);
+        const Image printed = decodeImage(dir / ("printed-" + std::string(3 - number.size(), '0') + number + ".png"));
+        const Image shown = decodeImage(dir / ("o" + std::to_string(orientations[i]) + ".jpg"));
+        EXPECT_EQ(printed.width > printed.height, shown.width > shown.height);
+        for (double fy : {0.25, 0.75})
+            for (double fx : {0.25, 0.75})
+                EXPECT_EQ(colourAt(printed, fx, fy), colourAt(shown, fx, fy)) << fx << ", " << fy;
     }
 }
 

@@ -1,11 +1,11 @@
 #include "formats/gift.h"
 
+#include "formats/bank_answers.h"
 #include "formats/import_support.h"
 #include "formats/writer_support.h"
 #include "text.h"
 
 #include <cctype>
-#include <cstdlib>
 
 namespace vireta {
 namespace {
@@ -121,16 +121,11 @@ std::vector<Block> blocksOf(std::string_view text) {
     return blocks;
 }
 
-struct Answer {
-    bool explicitWeight = false;
-    double weight = 0;
-    std::string text;
-    std::string feedback;
-};
-
 // The answers of a multiple-choice part: tokens starting at an unescaped '=' or '~'.
-std::vector<Answer> answersOf(std::string_view part) {
-    std::vector<Answer> answers;
+// '=' weighs 100 %, '~' 0 %, unless a weight between '%' signs follows the mark
+// ("~%50%"); a '%' text that is no weight is part of the answer's text.
+std::vector<BankAnswer> answersOf(std::string_view part) {
+    std::vector<BankAnswer> answers;
     std::size_t i = 0;
     while (i < part.size() && part[i] != '=' && part[i] != '~')
         i += part[i] == '\\' ? 2 : 1;
@@ -141,17 +136,13 @@ std::vector<Answer> answersOf(std::string_view part) {
             end += part[end] == '\\' ? 2 : 1;
         end = std::min(end, part.size());
         std::string_view body = trimmed(part.substr(i + 1, end - i - 1));
-        Answer a;
+        BankAnswer a;
         a.weight = mark == '=' ? 100 : 0;
         if (!body.empty() && body[0] == '%') {
             const std::size_t close = body.find('%', 1);
             if (close != npos) {
-                const std::string number(body.substr(1, close - 1));
-                char* stop = nullptr;
-                const double w = std::strtod(number.c_str(), &stop);
-                if (stop && *stop == '\0' && !number.empty()) {
+                if (const std::optional<double> w = bankWeight(body.substr(1, close - 1))) {
                     a.weight = w;
-                    a.explicitWeight = true;
                     body = trimmed(body.substr(close + 1));
                 }
             }
@@ -265,51 +256,16 @@ void readBlock(const Block& block, ImportResult& result) {
         note(NoteReason::NoStatement);
         return;
     }
-    std::vector<Answer> answers = answersOf(part);
-    int rights = 0;
-    bool weighted = false;
-    for (const Answer& a : answers) {
-        if (a.weight >= 99.99)
-            ++rights;
-        if (a.explicitWeight && !(a.weight >= 99.99) && a.weight != 0)
-            weighted = true;
-    }
-    if (rights == 0) {
-        note(NoteReason::NoRightAnswer);
+    const SortedAnswers sorted = sortBankAnswers(answersOf(part));
+    if (sorted.leftOut) {
+        note(*sorted.leftOut);
         return;
     }
-    if (rights > 1) {
-        note(NoteReason::SeveralRightAnswers);
-        return;
-    }
-    int slot = 2, cut = 0;
-    bool malTaken = false;
-    for (const Answer& a : answers) {
-        if (a.weight >= 99.99) {
-            r[FieldSlot::resposta1] = a.text;
-            r[FieldSlot::ben] = a.feedback;
-            continue;
-        }
-        if (a.text.empty())
-            continue;
-        if (slot > 4) {
-            ++cut;
-            continue;
-        }
-        r[answerSlot(slot++)] = a.text;
-        if (!malTaken && !a.feedback.empty()) {
-            r[FieldSlot::mal] = a.feedback;
-            malTaken = true;
-        }
-    }
-    if (r[FieldSlot::resposta1].empty()) {
-        note(NoteReason::NoRightAnswer);
-        return;
-    }
-    if (weighted)
-        note(NoteReason::Weighted);
-    if (cut > 0)
-        note(NoteReason::WrongAnswersCut, std::to_string(cut));
+    sorted.putInto(r);
+    r[FieldSlot::ben] = sorted.rightFeedback;
+    r[FieldSlot::mal] = sorted.wrongFeedback;
+    for (const AnswerChange& c : sorted.changes)
+        note(c.reason, c.detail);
     if (general != npos)
         note(NoteReason::GeneralFeedbackLeftOut);
     result.questions.push_back(std::move(q));

@@ -1,13 +1,13 @@
 #include "formats/moodle_xml.h"
 
+#include "formats/bank_answers.h"
 #include "formats/import_support.h"
 #include "formats/writer_support.h"
-#include "save/file_io.h"
+#include "io/file_read.h"
 #include "text.h"
 
 #include <pugixml.hpp>
 
-#include <cstdlib>
 #include <vector>
 
 namespace vireta {
@@ -145,14 +145,12 @@ void readQuestion(const pugi::xml_node& node, const MediaSink& media, ImportResu
         return;
     }
 
-    struct Answer {
-        double fraction;
-        std::string text, feedback;
-    };
-    std::vector<Answer> answers;
+    std::vector<BankAnswer> answers;
     for (const pugi::xml_node& a : node.children("answer")) {
-        Answer answer{std::strtod(a.attribute("fraction").as_string("0"), nullptr), textIn(a),
-                      textIn(a.child("feedback"))};
+        // The fraction is a percentage; an answer without one is worth nothing.
+        const pugi::xml_attribute fraction = a.attribute("fraction");
+        BankAnswer answer{fraction ? bankWeight(fraction.as_string()) : std::optional<double>(0), textIn(a),
+                          textIn(a.child("feedback"))};
         if (type == "truefalse") {
             const std::string_view t = trimmed(a.child("text").child_value());
             answer.text = equalsNoCase(t, "true") ? "Verdadeiro"
@@ -164,54 +162,20 @@ void readQuestion(const pugi::xml_node& node, const MediaSink& media, ImportResu
         note(NoteReason::NoAnswers);
         return;
     }
-    int rights = 0;
-    bool weighted = false;
-    for (const Answer& a : answers) {
-        if (a.fraction >= 99.99)
-            ++rights;
-        else if (a.fraction != 0)
-            weighted = true;
-    }
-    if (rights == 0) {
-        note(NoteReason::NoRightAnswer);
+    const SortedAnswers sorted = sortBankAnswers(answers);
+    if (sorted.leftOut) {
+        note(*sorted.leftOut);
         return;
     }
-    if (rights > 1) {
-        note(NoteReason::SeveralRightAnswers);
-        return;
-    }
-    int slot = 2, cut = 0;
-    std::string rightFeedback, wrongFeedback;
-    for (const Answer& a : answers) {
-        if (a.fraction >= 99.99) {
-            r[FieldSlot::resposta1] = a.text;
-            rightFeedback = a.feedback;
-            continue;
-        }
-        if (a.text.empty())
-            continue;
-        if (slot > 4) {
-            ++cut;
-            continue;
-        }
-        r[answerSlot(slot++)] = a.text;
-        if (wrongFeedback.empty())
-            wrongFeedback = a.feedback;
-    }
-    if (r[FieldSlot::resposta1].empty()) {
-        note(NoteReason::NoRightAnswer);
-        return;
-    }
+    sorted.putInto(r);
     r[FieldSlot::ben] = textIn(node.child("correctfeedback"));
     if (r[FieldSlot::ben].empty())
-        r[FieldSlot::ben] = rightFeedback;
+        r[FieldSlot::ben] = sorted.rightFeedback;
     r[FieldSlot::mal] = textIn(node.child("incorrectfeedback"));
     if (r[FieldSlot::mal].empty())
-        r[FieldSlot::mal] = wrongFeedback;
-    if (weighted)
-        note(NoteReason::Weighted);
-    if (cut > 0)
-        note(NoteReason::WrongAnswersCut, std::to_string(cut));
+        r[FieldSlot::mal] = sorted.wrongFeedback;
+    for (const AnswerChange& c : sorted.changes)
+        note(c.reason, c.detail);
 
     // Embedded files: the question text's first picture and first sound are kept.
     std::vector<pugi::xml_node> pending{node};
@@ -369,7 +333,7 @@ SaveRequest MoodleXmlWriter::write(const GeneralData& general, const QuestionTab
             if (path.empty())
                 continue;
             Embedded e{safeMediaName(path), {}, slot == FieldSlot::imaxe};
-            if (e.name.empty() || !fileio::readWholeFile(path, e.bytes)) {
+            if (e.name.empty() || !io::readWholeFile(path, e.bytes)) {
                 notes.push_back({k, {}, NoteReason::MediaUnreadable, path, 0});
                 continue;
             }

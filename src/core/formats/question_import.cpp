@@ -5,8 +5,8 @@
 #include "formats/import_support.h"
 #include "formats/moodle_xml.h"
 #include "formats/spreadsheet.h"
-#include "save/file_io.h"
-#include "save/save_step.h"
+#include "io/file_read.h"
+#include "io/pending_file.h"
 #include "text.h"
 
 #include <cerrno>
@@ -193,8 +193,8 @@ std::string mediaFolderFor(const std::string& path) {
 ImportResult importQuestions(const std::string& path, std::optional<ImportFormat> forced,
                              bool writeMedia) {
     std::string bytes;
-    if (!fileio::readWholeFile(path, bytes))
-        throw ImportError(path, ImportError::Kind::Unreadable, fileio::errorText(errno));
+    if (!io::readWholeFile(path, bytes))
+        throw ImportError(path, ImportError::Kind::Unreadable, io::errorText(errno));
     ImportFormat format;
     if (forced) {
         format = *forced;

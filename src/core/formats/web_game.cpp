@@ -1,16 +1,13 @@
 #include "formats/web_game.h"
 
 #include "formats/writer_support.h"
+#include "io/file_read.h"
 #include "text.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace vireta {
 
@@ -25,7 +22,7 @@ namespace {
 
 // A media file embedded in a single-file page larger than this is left out: the page
 // would be too large for a browser to open comfortably.
-constexpr long long kMaxEmbeddedBytes = 64LL * 1024 * 1024;
+constexpr std::size_t kMaxEmbeddedBytes = std::size_t{64} << 20;
 
 std::string lower(std::string_view s) {
     std::string out(s);
@@ -41,38 +38,11 @@ bool endsWith(std::string_view s, std::string_view tail) {
 } // namespace
 
 std::optional<std::string> readMediaFile(const std::string& path, int& error) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) {
+    std::string bytes;
+    if (!io::readWholeFile(path, bytes, kMaxEmbeddedBytes)) {
         error = errno;
         return std::nullopt;
     }
-    struct stat st {};
-    std::optional<std::string> bytes;
-    if (::fstat(fd, &st) != 0)
-        error = errno;
-    else if (!S_ISREG(st.st_mode))
-        error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-    else if (st.st_size > kMaxEmbeddedBytes)
-        error = EFBIG;
-    else {
-        std::string data(static_cast<std::size_t>(st.st_size), '\0');
-        std::size_t done = 0;
-        bool ok = true;
-        while (done < data.size()) {
-            const ssize_t n = ::read(fd, data.data() + done, data.size() - done);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0) {
-                error = n < 0 ? errno : EIO; // a file that shrank while read
-                ok = false;
-                break;
-            }
-            done += static_cast<std::size_t>(n);
-        }
-        if (ok)
-            bytes = std::move(data);
-    }
-    ::close(fd);
     return bytes;
 }
 

@@ -1,8 +1,12 @@
 #include "media/image_decoder.h"
 
+#include "io/file_read.h"
+#include "media/jpeg_orientation.h"
+#include "media/jpeg_segments.h"
 #include "text.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cctype>
 #include <csetjmp>
@@ -27,7 +31,7 @@ namespace {
 constexpr std::size_t kMessageSize = 200;
 // libjpeg's working memory (a progressive file keeps all its coefficients).
 constexpr long kJpegMemoryLimit = 1L << 30;
-constexpr std::size_t kMaxJpegFileBytes = std::size_t{512} << 20;
+constexpr std::size_t kMaxPictureFileBytes = std::size_t{512} << 20;
 
 std::string lowerExtension(const std::string& path) {
     const std::string name = bareFileName(path);
@@ -42,44 +46,21 @@ std::string lowerExtension(const std::string& path) {
     return ext;
 }
 
-class InputFile {
-public:
-    explicit InputFile(const std::string& path) : file_(std::fopen(path.c_str(), "rb")) {
-        if (file_ == nullptr) {
-            throw ImageDecodeError("cannot open " + path);
-        }
-    }
-    ~InputFile() { std::fclose(file_); }
-    InputFile(const InputFile&) = delete;
-    InputFile& operator=(const InputFile&) = delete;
-    std::FILE* get() const { return file_; }
-
-private:
-    std::FILE* file_;
-};
-
 // The whole file. libjpeg decodes fastest from memory: its Huffman decoder takes a
-// slower path whenever fewer than a few kilobytes of input are buffered.
-std::vector<unsigned char> readAll(std::FILE* file) {
+// slower path whenever fewer than a few kilobytes of input are buffered; libpng reads
+// from it as well.
+std::vector<unsigned char> readPicture(const std::string& path) {
     std::vector<unsigned char> data;
-    if (std::fseek(file, 0, SEEK_END) == 0) {
-        const long size = std::ftell(file);
-        if (size > 0 && static_cast<unsigned long>(size) <= kMaxJpegFileBytes) {
-            data.reserve(static_cast<std::size_t>(size));
-        }
-        std::rewind(file);
-    }
-    unsigned char chunk[1 << 16];
-    std::size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-        if (data.size() + got > kMaxJpegFileBytes) {
+    const long long got = io::readWholeFileInto(path, kMaxPictureFileBytes, [&](std::size_t size) {
+        data.resize(size);
+        return reinterpret_cast<char*>(data.data());
+    });
+    if (got < 0) {
+        if (errno == EFBIG)
             throw ImageDecodeError("file too large for a picture");
-        }
-        data.insert(data.end(), chunk, chunk + got);
+        throw ImageDecodeError("cannot read " + path + ": " + io::errorText(errno));
     }
-    if (std::ferror(file)) {
-        throw ImageDecodeError("cannot read the file");
-    }
+    data.resize(static_cast<std::size_t>(got));
     return data;
 }
 
@@ -289,109 +270,24 @@ struct JpegLayout {
     int height = 0;
     std::size_t scanData = 0; // where the first scan's entropy-coded data starts; 0: none
     std::vector<ByteRange> previews;
-    int orientation = 1; // EXIF: how the stored rows are to be turned for viewing (1 to 8)
 };
 
-unsigned read16(const unsigned char* p, bool bigEndian) {
-    return bigEndian ? (p[0] << 8u) | p[1] : (p[1] << 8u) | p[0];
-}
-std::uint32_t read32(const unsigned char* p, bool bigEndian) {
-    return bigEndian ? (std::uint32_t{read16(p, true)} << 16) | read16(p + 2, true)
-                     : (std::uint32_t{read16(p + 2, false)} << 16) | read16(p, false);
-}
-
-// A TIFF-structured block (EXIF and MPF both use one): a byte order, then directories
-// of 12-byte entries, offsets counted from the block's start.
-class TiffBlock {
-public:
-    TiffBlock(const unsigned char* data, std::size_t size) : data_(data), size_(size) {
-        if (size < 8) {
-            return;
-        }
-        if (data[0] == 'M' && data[1] == 'M') {
-            big_ = true;
-        } else if (!(data[0] == 'I' && data[1] == 'I')) {
-            return;
-        }
-        if (read16(data + 2, big_) == 42) {
-            first_ = read32(data + 4, big_);
-            valid_ = true;
-        }
-    }
-    bool valid() const { return valid_; }
-    std::uint32_t firstDirectory() const { return first_; }
-
-    // The directory's entries' (tag, value or offset) pairs, and the next directory's
-    // offset (0 when none or damaged).
-    std::uint32_t directory(std::uint32_t at,
-                            std::vector<std::pair<unsigned, std::uint32_t>>& entries) const {
-        entries.clear();
-        if (at < 8 || at > size_ || size_ - at < 2) {
-            return 0;
-        }
-        const unsigned count = read16(data_ + at, big_);
-        if (std::size_t{count} * 12 + 6 > size_ - at) {
-            return 0;
-        }
-        const unsigned char* entry = data_ + at + 2;
-        for (unsigned i = 0; i < count; ++i, entry += 12) {
-            const unsigned type = read16(entry + 2, big_);
-            // A SHORT value sits in the first two bytes of the value field.
-            const std::uint32_t value =
-                type == 3 ? read16(entry + 8, big_) : read32(entry + 8, big_);
-            entries.emplace_back(read16(entry, big_), value);
-        }
-        return read32(entry, big_);
-    }
-    // A 16-byte MP entry's fields at `at`, or false past the end.
-    bool mpEntry(std::uint32_t at, std::uint32_t& size, std::uint32_t& offset) const {
-        if (at > size_ || size_ - at < 16) {
-            return false;
-        }
-        size = read32(data_ + at + 4, big_);
-        offset = read32(data_ + at + 8, big_);
-        return true;
-    }
-
-private:
-    const unsigned char* data_;
-    std::size_t size_;
-    bool big_ = false;
-    bool valid_ = false;
-    std::uint32_t first_ = 0;
-};
-
-std::uint32_t tagValue(const std::vector<std::pair<unsigned, std::uint32_t>>& entries,
-                       unsigned tag) {
-    for (const auto& e : entries) {
-        if (e.first == tag) {
-            return e.second;
-        }
-    }
-    return 0;
-}
-
-// From the EXIF block: the orientation (first directory) and the thumbnail, the JPEG
-// that the second directory (IFD1) points at.
-void readExif(const unsigned char* tiff, std::size_t size, std::size_t tiffAt,
-              JpegLayout& layout) {
-    const TiffBlock block(tiff, size);
+// From the EXIF block: the thumbnail, the JPEG that its second directory (IFD1)
+// points at.
+void findExifThumbnail(const unsigned char* tiff, std::size_t size, std::size_t tiffAt,
+                       std::vector<ByteRange>& previews) {
+    const jpeg::TiffBlock block(tiff, size);
     if (!block.valid()) {
         return;
     }
     std::vector<std::pair<unsigned, std::uint32_t>> entries;
     const std::uint32_t second = block.directory(block.firstDirectory(), entries);
-    const std::uint32_t orientation = tagValue(entries, 0x0112);
-    if (orientation >= 1 && orientation <= 8) {
-        layout.orientation = static_cast<int>(orientation);
-    }
-    std::vector<ByteRange>& previews = layout.previews;
     if (second == 0) {
         return;
     }
     block.directory(second, entries);
-    const std::uint32_t offset = tagValue(entries, 0x0201); // JPEGInterchangeFormat
-    const std::uint32_t length = tagValue(entries, 0x0202); // ...Length
+    const std::uint32_t offset = jpeg::tagValue(entries, 0x0201); // JPEGInterchangeFormat
+    const std::uint32_t length = jpeg::tagValue(entries, 0x0202); // ...Length
     if (offset != 0 && length != 0) {
         previews.push_back({tiffAt + offset, length});
     }
@@ -401,14 +297,14 @@ void readExif(const unsigned char* tiff, std::size_t size, std::size_t tiffAt,
 // from the MPF block's start.
 void findMpfImages(const unsigned char* tiff, std::size_t size, std::size_t tiffAt,
                    std::vector<ByteRange>& previews) {
-    const TiffBlock block(tiff, size);
+    const jpeg::TiffBlock block(tiff, size);
     if (!block.valid()) {
         return;
     }
     std::vector<std::pair<unsigned, std::uint32_t>> entries;
     block.directory(block.firstDirectory(), entries);
-    const std::uint32_t list = tagValue(entries, 0xB002); // MPEntry
-    const std::uint32_t count = std::min<std::uint32_t>(tagValue(entries, 0xB001), 16);
+    const std::uint32_t list = jpeg::tagValue(entries, 0xB002); // MPEntry
+    const std::uint32_t count = std::min<std::uint32_t>(jpeg::tagValue(entries, 0xB001), 16);
     for (std::uint32_t i = 1; i < (count == 0 ? 16 : count); ++i) {
         std::uint32_t length = 0;
         std::uint32_t offset = 0;
@@ -421,59 +317,27 @@ void findMpfImages(const unsigned char* tiff, std::size_t size, std::size_t tiff
     }
 }
 
-bool startsWith(const unsigned char* p, std::size_t size, const char* text, std::size_t n) {
-    return size >= n && std::memcmp(p, text, n) == 0;
-}
-
-// Walks the markers of the JPEG in `data` up to its first scan. With `withExif`, also
-// reads the orientation and collects the embedded previews' byte ranges (unchecked).
-JpegLayout jpegLayout(const unsigned char* data, std::size_t size, bool withExif) {
+// Walks the markers of the JPEG in `data` up to its first scan. With `withPreviews`,
+// also collects the embedded previews' byte ranges (unchecked): the thumbnail of the
+// first EXIF segment and the images an MPF segment lists.
+JpegLayout jpegLayout(const unsigned char* data, std::size_t size, bool withPreviews) {
     JpegLayout layout;
-    if (size < 4 || data[0] != 0xFF || data[1] != 0xD8) {
-        return layout;
-    }
-    std::size_t at = 2;
-    while (at + 4 <= size) {
-        if (data[at] != 0xFF) {
-            ++at; // stray bytes between segments, as libjpeg tolerates
-            continue;
+    bool exifSeen = false;
+    layout.scanData = jpeg::forEachSegment(data, size, [&](const jpeg::Segment& s) {
+        const bool frame = s.marker >= 0xC0 && s.marker <= 0xCF && s.marker != 0xC4 &&
+                           s.marker != 0xC8 && s.marker != 0xCC;
+        if (frame && s.size >= 5) {
+            layout.height = static_cast<int>(jpeg::read16(s.content + 1, true));
+            layout.width = static_cast<int>(jpeg::read16(s.content + 3, true));
+        } else if (withPreviews && jpeg::isExif(s) && !exifSeen) {
+            exifSeen = true;
+            findExifThumbnail(s.content + jpeg::kExifSignatureSize, s.size - jpeg::kExifSignatureSize,
+                              s.at + jpeg::kExifSignatureSize, layout.previews);
+        } else if (withPreviews && s.marker == 0xE2 && jpeg::startsWith(s.content, s.size, "MPF\0", 4)) {
+            findMpfImages(s.content + 4, s.size - 4, s.at + 4, layout.previews);
         }
-        const unsigned marker = data[at + 1];
-        if (marker == 0xFF) {
-            ++at; // fill byte
-            continue;
-        }
-        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {
-            at += 2; // no length
-            continue;
-        }
-        if (marker == 0xD9) {
-            break;
-        }
-        const std::size_t length = read16(data + at + 2, true);
-        if (length < 2 || at + 2 + length > size) {
-            break;
-        }
-        const unsigned char* content = data + at + 4;
-        const std::size_t contentSize = length - 2;
-        const std::size_t contentAt = at + 4;
-        if (marker == 0xDA) {
-            layout.scanData = at + 2 + length;
-            break;
-        }
-        const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 &&
-                           marker != 0xC8 && marker != 0xCC;
-        if (frame && contentSize >= 5) {
-            layout.height = static_cast<int>(read16(content + 1, true));
-            layout.width = static_cast<int>(read16(content + 3, true));
-        } else if (withExif && marker == 0xE1 && startsWith(content, contentSize, "Exif\0\0", 6) &&
-                   layout.orientation == 1 && layout.previews.empty()) {
-            readExif(content + 6, contentSize - 6, contentAt + 6, layout);
-        } else if (withExif && marker == 0xE2 && startsWith(content, contentSize, "MPF\0", 4)) {
-            findMpfImages(content + 4, contentSize - 4, contentAt + 4, layout.previews);
-        }
-        at += 2 + length;
-    }
+        return true;
+    });
     return layout;
 }
 
@@ -582,19 +446,20 @@ Image orient(Image source, int orientation) {
 }
 
 Image decodeJpeg(const std::string& path, const Size* box) {
-    std::vector<unsigned char> data = readAll(InputFile(path).get());
+    std::vector<unsigned char> data = readPicture(path);
     const JpegLayout layout = jpegLayout(data.data(), data.size(), true);
+    const int orientation = jpegOrientation(data.data(), data.size());
     // Decoding works on the stored rows: a box for a picture turned a quarter is
     // turned with it.
     Size storedBox;
     if (box != nullptr) {
-        storedBox = layout.orientation >= 5 ? Size{box->height, box->width} : *box;
+        storedBox = orientation >= 5 ? Size{box->height, box->width} : *box;
         std::vector<unsigned char> preview = embeddedPreview(data, layout, storedBox);
         if (!preview.empty()) {
             JpegJob small(std::move(preview));
             small.box = &storedBox;
             if (runJpeg(small) && !small.tooLarge) {
-                return orient(std::move(small.image), layout.orientation);
+                return orient(std::move(small.image), orientation);
             }
             // A damaged preview: the photograph itself decides.
         }
@@ -607,18 +472,19 @@ Image decodeJpeg(const std::string& path, const Size* box) {
     if (job.tooLarge) {
         throw ImageDecodeError("picture too large");
     }
-    return orient(std::move(job.image), layout.orientation);
+    return orient(std::move(job.image), orientation);
 }
 
 // ---------------------------------------------------------------- PNG
 
 struct PngJob {
-    explicit PngJob(const std::string& path) : file(path) { message[0] = '\0'; }
+    explicit PngJob(std::vector<unsigned char> bytes) : data(std::move(bytes)) { message[0] = '\0'; }
     ~PngJob() { png_destroy_read_struct(&png, &info, nullptr); }
     PngJob(const PngJob&) = delete;
     PngJob& operator=(const PngJob&) = delete;
 
-    InputFile file;
+    std::vector<unsigned char> data; // the whole file
+    std::size_t read = 0;            // how much of it libpng has taken
     png_structp png = nullptr;
     png_infop info = nullptr;
     char message[kMessageSize];
@@ -642,6 +508,16 @@ void pngError(png_structp png, png_const_charp message) {
 }
 
 void pngWarning(png_structp, png_const_charp) {}
+
+// libpng's input: the next bytes of the file, or an error where it ends.
+void pngRead(png_structp png, png_bytep out, png_size_t size) {
+    auto* job = static_cast<PngJob*>(png_get_io_ptr(png));
+    if (job->data.size() - job->read < size) {
+        png_error(png, "the file ends early");
+    }
+    std::memcpy(out, job->data.data() + job->read, size);
+    job->read += size;
+}
 
 // The averaging of one output row: `sums` holds, per output pixel and channel, the
 // sum over its block (colour weighted by alpha when there is alpha).
@@ -705,7 +581,7 @@ bool runPng(PngJob& job) {
     }
     png_structp png = job.png;
     png_infop info = job.info;
-    png_init_io(png, job.file.get());
+    png_set_read_fn(png, &job, pngRead);
     png_read_info(png, info);
 
     png_uint_32 width = 0;
@@ -785,14 +661,14 @@ Image reduce(const Image& source, int factor) {
 }
 
 Image decodePng(const std::string& path, const Size* box) {
-    PngJob job(path);
+    PngJob job(readPicture(path));
     job.box = box;
 
-    png_byte signature[8] = {};
-    if (std::fread(signature, 1, sizeof signature, job.file.get()) != sizeof signature ||
-        png_sig_cmp(signature, 0, sizeof signature) != 0) {
+    constexpr std::size_t kSignatureSize = 8;
+    if (job.data.size() < kSignatureSize || png_sig_cmp(job.data.data(), 0, kSignatureSize) != 0) {
         throw ImageDecodeError("not a PNG file");
     }
+    job.read = kSignatureSize;
     job.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &job, pngError, pngWarning);
     if (job.png == nullptr) {
         throw ImageDecodeError("cannot start the PNG decoder");
@@ -801,7 +677,7 @@ Image decodePng(const std::string& path, const Size* box) {
     if (job.info == nullptr) {
         throw ImageDecodeError("cannot start the PNG decoder");
     }
-    png_set_sig_bytes(job.png, sizeof signature);
+    png_set_sig_bytes(job.png, static_cast<int>(kSignatureSize));
 
     if (!runPng(job)) {
         throw ImageDecodeError(std::string("damaged PNG file: ") + job.message);

@@ -1,7 +1,7 @@
 #include "review/quiz_review.h"
 
 #include "formats/writer_support.h"
-#include "save/file_io.h"
+#include "io/file_read.h"
 #include "text.h"
 
 #include <algorithm>
@@ -481,7 +481,7 @@ public:
             facts.state = FileFacts::State::NotRegular;
             return facts;
         }
-        if (!fileio::openRegularForReading(path).valid()) {
+        if (!io::openRegularForReading(path).valid()) {
             facts.state = FileFacts::State::Unreadable;
             return facts;
         }

@@ -1,6 +1,7 @@
 #include "save/media_copier.h"
 
-#include "save/file_io.h"
+#include "io/file_read.h"
+#include "io/pending_file.h"
 #include "text.h"
 
 #include <algorithm>
@@ -17,56 +18,40 @@ namespace {
 
 enum class CopyResult { Copied, SameFile, Failed };
 
-// Copies source to target, replacing it. The copy is written to a temporary file
-// beside the target and renamed over it only when every write and the close have
-// succeeded, so a failed copy leaves the target as it was; a target this user may
-// not write, or one without any write bit, is left alone. When the target is the
-// source itself (the same file, however it is spelt), nothing is done. A failure
-// leaves its errno value in `err`.
+// Copies source to target, replacing it through a pending file, so that a failed copy
+// leaves the target as it was and a target this user may not write, or one without
+// any write bit, is left alone. The copy is not flushed to the disk on its own: the
+// source is still there to copy again. When the target is the source itself (the same file,
+// however it is spelt), nothing is done. A failure leaves its errno value in `err`.
 CopyResult copyFile(const std::string& source, const std::string& target, int& err) {
-    auto failed = [&err](int e) {
-        err = e;
-        return CopyResult::Failed;
-    };
-    fileio::UniqueFd in = fileio::openRegularForReading(source);
+    io::UniqueFd in = io::openRegularForReading(source);
     struct stat from {};
-    if (!in.valid() || ::fstat(in.get(), &from) != 0)
-        return failed(errno);
+    if (!in.valid() || ::fstat(in.get(), &from) != 0) {
+        err = errno;
+        return CopyResult::Failed;
+    }
     struct stat to {};
     if (::stat(target.c_str(), &to) == 0 && to.st_dev == from.st_dev && to.st_ino == from.st_ino)
         return CopyResult::SameFile;
-    unsigned oldMode = 0;
-    if (!fileio::mayReplace(target, oldMode))
-        return failed(errno);
-
-    std::string temp;
-    fileio::UniqueFd out = fileio::createTempBeside(target, temp);
-    if (!out.valid())
-        return failed(errno);
-    if (oldMode != 0)
-        ::fchmod(out.get(), oldMode); // the replaced copy's permissions; best effort
-    std::vector<char> buffer(256 * 1024);
-    int error = 0;
-    for (;;) {
-        const long long n = fileio::readFull(in.get(), buffer.data(), buffer.size());
-        if (n < 0 || (n > 0 && !fileio::writeAll(out.get(), buffer.data(), static_cast<std::size_t>(n)))) {
-            error = errno;
-            break;
+    try {
+        PendingFile out(target, PendingFile::Flush::Unforced);
+        std::vector<char> buffer(256 * 1024);
+        for (;;) {
+            const long long n = io::readFull(in.get(), buffer.data(), buffer.size());
+            if (n < 0) {
+                err = errno;
+                return CopyResult::Failed;
+            }
+            out.write(std::string_view(buffer.data(), static_cast<std::size_t>(n)));
+            if (n < static_cast<long long>(buffer.size()))
+                break;
         }
-        if (n < static_cast<long long>(buffer.size()))
-            break;
+        out.commit();
+    } catch (const SaveError& e) {
+        err = e.error();
+        return CopyResult::Failed;
     }
-    if (!out.close() && error == 0)
-        error = errno;
-    // The target is checked once more just before it is replaced.
-    if (error == 0 && !fileio::mayReplace(target, oldMode))
-        error = errno;
-    if (error == 0 && ::rename(temp.c_str(), target.c_str()) == 0)
-        return CopyResult::Copied;
-    if (error == 0)
-        error = errno;
-    ::unlink(temp.c_str());
-    return failed(error);
+    return CopyResult::Copied;
 }
 
 } // namespace

@@ -5,12 +5,14 @@
 // into the save's tar archive. The save step uses this header in three places:
 //
 //     std::string tarPath = archivePathFor(chosenPath);          // before the document is written
-//     auto tar = std::make_unique<TTarWriter>(tarPath);           // when packing
+//     PendingFile tarFile(tarPath);                               // when packing
+//     TTarWriter tar(tarFile, tarPath);
 //     ... write the document ...
-//     MediaCopyRequest r{folderPart(documentPath), format, copy, pack, tar.get(), progress};
+//     MediaCopyRequest r{folderPart(documentPath), format, copy, pack, &tar, progress};
 //     std::vector<MediaFailure> failed = copyQuizMedia(r, general, settings, model);
-//     tar->AppendFile(documentPath, bareFileName(documentPath));
-//     tar->Finish();
+//     tar.AppendFile(documentPath, bareFileName(documentPath));
+//     tar.Finish();
+//     ... commit the document, then tarFile ...
 //
 // `failed` lists the media files that could not be copied or packed; the save
 // itself goes on. A TarWriteError (the archive could not be written) is not a
@@ -18,9 +20,9 @@
 #pragma once
 
 #include "formats/export_settings.h"
+#include "io/save_problem.h"
 #include "model/quiz.h"
 #include "save/tar_writer.h"
-#include "save/save_problem.h"
 
 #include <functional>
 #include <string>

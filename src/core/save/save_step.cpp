@@ -1,21 +1,12 @@
 #include "save/save_step.h"
 
-#include "save/file_io.h"
 #include "save/media_copier.h"
+#include "save/tar_writer.h"
 #include "text.h"
 
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace vireta {
-
-SaveError::SaveError(std::string path, SaveProblem problem, int err)
-    : std::runtime_error(path + ": " + englishReason(problem, err)), path_(std::move(path)),
-      problem_(problem) {}
-
-std::string SaveError::userMessage() const { return "Non se puido gardar o arquivo :" + path_; }
 
 std::string completeExtension(std::string_view chosen, std::string_view extension) {
     std::string path(chosen);
@@ -62,95 +53,24 @@ SaveError fromTarError(const std::string& archivePath, const TarError& e) {
     return SaveError(archivePath, problemOfErrno(e.error()), e.error());
 }
 
-void syncFolderOf(const std::string& path) {
-    const std::string folder = folderPart(path);
-    fileio::UniqueFd dir(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.valid())
-        ::fsync(dir.get());
+// The document's bytes into its pending file: as they are, or as a writer makes them,
+// passed on from its buffer as they grow.
+void fill(PendingFile& file, std::string_view bytes) { file.write(bytes); }
+
+void fill(PendingFile& file, const DocumentWriter& write) {
+    OutputBuffer buffer;
+    buffer.passOnTo([&](std::string_view bytes) { file.write(bytes); });
+    write(buffer);
+    buffer.finishPassingOn();
 }
 
 } // namespace
 
-PendingFile::PendingFile(std::string path, std::string_view bytes) : path_(std::move(path)) {
-    fill([&](int fd) { writeAllOrFail(fd, bytes); });
-}
-
-PendingFile::PendingFile(std::string path, const DocumentWriter& write) : path_(std::move(path)) {
-    fill([&](int fd) {
-        OutputBuffer buffer;
-        buffer.passOnTo([&](std::string_view bytes) { writeAllOrFail(fd, bytes); });
-        write(buffer);
-        buffer.finishPassingOn();
-    });
-}
-
-void PendingFile::writeAllOrFail(int fd, std::string_view bytes) const {
-    if (!fileio::writeAll(fd, bytes.data(), bytes.size()))
-        failWithErrno(path_, errno);
-}
-
-void PendingFile::fill(const std::function<void(int fd)>& write) {
-    if (bareFileName(path_).empty())
-        throw SaveError(path_, SaveProblem::NotRegular, EISDIR);
-    unsigned oldMode = 0;
-    if (!fileio::mayReplace(path_, oldMode))
-        failWithErrno(path_, errno);
-    fileio::UniqueFd fd = fileio::createTempBeside(path_, temp_);
-    if (!fd.valid()) {
-        const int err = errno;
-        temp_.clear();
-        failWithErrno(path_, err);
-    }
-    if (oldMode != 0)
-        ::fchmod(fd.get(), oldMode); // keep the old permissions; best effort
-    auto giveUp = [&] {
-        fd.reset();
-        ::unlink(temp_.c_str());
-        temp_.clear();
-    };
-    // Every write's count is checked (a full disk gives a short write), and the bytes
-    // reach the disk before a rename makes them the document.
-    try {
-        write(fd.get());
-    } catch (...) {
-        giveUp();
-        throw;
-    }
-    if (::fsync(fd.get()) != 0 || !fd.close()) {
-        const int err = errno;
-        giveUp();
-        failWithErrno(path_, err);
-    }
-}
-
-PendingFile::~PendingFile() {
-    if (!temp_.empty())
-        ::unlink(temp_.c_str());
-}
-
-bool PendingFile::replaceable() const {
-    unsigned mode = 0;
-    return fileio::mayReplace(path_, mode);
-}
-
-void PendingFile::commit() {
-    if (temp_.empty())
-        return;
-    if (!replaceable() || ::rename(temp_.c_str(), path_.c_str()) != 0) {
-        const int err = errno;
-        ::unlink(temp_.c_str());
-        temp_.clear();
-        failWithErrno(path_, err);
-    }
-    temp_.clear();
-}
-
-void writeFileReplacing(const std::string& path, std::string_view bytes) {
-    PendingFile file(path, bytes);
-    file.commit();
-    // Make the rename itself durable; the document is in place either way.
-    syncFolderOf(path);
-}
+struct SaveStep::PendingArchive {
+    explicit PendingArchive(const std::string& path) : file(path), tar(file, path) {}
+    PendingFile file;
+    TTarWriter tar;
+};
 
 SaveStep::SaveStep() = default;
 SaveStep::~SaveStep() = default;
@@ -167,7 +87,7 @@ SaveResult SaveStep::save(const std::string& chosen, const SaveRequest& request,
     return saveWith(chosen, request, write, media);
 }
 
-// `document` is what PendingFile writes: the bytes, or the writer that makes them.
+// `document` is what fill() writes: the bytes, or the writer that makes them.
 template <typename Document>
 SaveResult SaveStep::saveWith(const std::string& chosen, const SaveRequest& request,
                               const Document& document, const SaveMedia& media) {
@@ -190,24 +110,22 @@ SaveResult SaveStep::saveWith(const std::string& chosen, const SaveRequest& requ
     // Any way out of this function before the commit gives the archive up, so that
     // an earlier archive stays as it was.
     struct Release {
-        std::unique_ptr<TTarWriter>& archive;
+        std::unique_ptr<PendingArchive>& archive;
         ~Release() {
             if (archive)
-                archive->Abandon();
+                archive->tar.Abandon();
             archive.reset();
         }
     } release{archive_};
     if (pack) {
         result.archivePath = archivePathFor(chosen);
         // An archive that cannot be made stops the save before anything is written.
-        try {
-            archive_ = std::make_unique<TTarWriter>(result.archivePath);
-        } catch (const TarError& e) {
-            throw fromTarError(result.archivePath, e);
-        }
+        archive_ = std::make_unique<PendingArchive>(result.archivePath);
     }
 
-    PendingFile written(result.documentPath, document);
+    PendingFile written(result.documentPath);
+    fill(written, document);
+    written.finish();
 
     try {
         if (media.general && media.settings && media.model && request.carriesMedia) {
@@ -218,7 +136,7 @@ SaveResult SaveStep::saveWith(const std::string& chosen, const SaveRequest& requ
             r.format = media.format;
             r.copy = media.copyFiles;
             r.pack = pack;
-            r.archive = archive_.get();
+            r.archive = archive_ ? &archive_->tar : nullptr;
             r.progress = media.progress;
             r.documentName = bareFileName(result.documentPath);
             if (pack)
@@ -227,31 +145,25 @@ SaveResult SaveStep::saveWith(const std::string& chosen, const SaveRequest& requ
                 result.failedMedia.push_back(std::move(failed));
         }
         if (archive_) {
-            archive_->AppendFile(written.temporaryPath(), bareFileName(result.documentPath));
-            archive_->Close();
+            archive_->tar.AppendFile(written.temporaryPath(), bareFileName(result.documentPath));
+            archive_->tar.Finish();
         }
     } catch (const TarError& e) {
         throw fromTarError(result.archivePath, e);
     }
+    if (archive_)
+        archive_->file.finish();
 
     // Both files are complete. Both targets are checked before either is renamed, so
     // that a target which may not be replaced leaves both earlier files in place.
     if (!written.replaceable())
         failWithErrno(result.documentPath, errno);
-    if (archive_) {
-        unsigned mode = 0;
-        if (!fileio::mayReplace(result.archivePath, mode))
-            failWithErrno(result.archivePath, errno);
-    }
+    if (archive_ && !archive_->file.replaceable())
+        failWithErrno(result.archivePath, errno);
     written.commit();
-    if (archive_) {
-        try {
-            archive_->Commit();
-        } catch (const TarError& e) {
-            throw fromTarError(result.archivePath, e);
-        }
-    }
-    syncFolderOf(result.documentPath);
+    if (archive_)
+        archive_->file.commit();
+    io::syncFolderOf(result.documentPath);
     return result;
 }
 

@@ -19,35 +19,18 @@
 
 #include "formats/export_settings.h"
 #include "formats/output_buffer.h"
+#include "io/pending_file.h" // writeFileReplacing, for the files a save writes beside the document
+#include "io/save_problem.h" // SaveError, SaveProblem and their texts
 #include "model/quiz.h"
 #include "save/media_copier.h"
-#include "save/save_problem.h"
 
 #include <functional>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace vireta {
-
-// A document (or archive) that could not be written. path() names the file; what()
-// is path + ": " + the English reason. userMessage() is the window's first line,
-// "Non se puido gardar o arquivo :" + path, and userReason() the second, why.
-class SaveError : public std::runtime_error {
-public:
-    SaveError(std::string path, SaveProblem problem, int err = 0);
-
-    const std::string& path() const { return path_; }
-    SaveProblem problem() const { return problem_; }
-    std::string userMessage() const;
-    std::string userReason() const { return galicianReason(problem_); }
-
-private:
-    std::string path_;
-    SaveProblem problem_;
-};
 
 // The chosen path completed with the format's extension: when the file-name part
 // (after the last '/', '\\' or ':') holds no "." at all, "." + extension is appended;
@@ -62,50 +45,10 @@ std::string completeExtension(std::string_view chosen, std::string_view extensio
 // the book, so that an export never offers to replace the quiz file.
 std::string offeredName(std::string_view last, const SaveRequest& request);
 
-// Writes `bytes` to `path`, creating or replacing it, so that the previous file stays
-// whole unless the new one was completely written: the bytes go to a temporary file in
-// the same folder, every write is checked, the file is flushed to the disk and only
-// then renamed over `path`. An existing file's permission bits are kept; an existing
-// file that may not be replaced (a folder, a device, a file this user may not write or
-// one without any write bit) is left as it is. Throws SaveError (naming `path`) on any
-// failure, after removing the temporary file.
-void writeFileReplacing(const std::string& path, std::string_view bytes);
-
 // What writes a document while it is saved: it fills the buffer it is given, whose
-// text goes on to the document's temporary file as it grows (OutputBuffer::passOnTo),
+// text goes on to the document's pending file as it grows (OutputBuffer::passOnTo),
 // so that the document never sits whole in memory.
 using DocumentWriter = std::function<void(OutputBuffer&)>;
-
-// The first half of writeFileReplacing: the bytes written completely into a temporary
-// file beside `path` (throws SaveError as above); commit() renames it over `path`.
-// Destroyed without commit, it removes the temporary file.
-class PendingFile {
-public:
-    PendingFile(std::string path, std::string_view bytes);
-    // The same for the bytes that `write` puts into a buffer. Whatever `write` throws
-    // removes the temporary file and goes on to the caller.
-    PendingFile(std::string path, const DocumentWriter& write);
-    ~PendingFile();
-    PendingFile(const PendingFile&) = delete;
-    PendingFile& operator=(const PendingFile&) = delete;
-
-    const std::string& path() const { return path_; }
-    const std::string& temporaryPath() const { return temp_; }
-    // Throws SaveError when `path` may no longer be replaced or the rename fails.
-    void commit();
-    // Whether `path` may still be replaced; on false, errno says why.
-    bool replaceable() const;
-
-private:
-    // Creates the temporary file and runs `write` on it (which throws SaveError when
-    // a write fails), then flushes it to the disk.
-    void fill(const std::function<void(int fd)>& write);
-    // Writes every byte to the temporary file, or throws SaveError naming the path.
-    void writeAllOrFail(int fd, std::string_view bytes) const;
-
-    std::string path_;
-    std::string temp_;
-};
 
 // What a save needs besides the buffer: the two check boxes of the save page, and the
 // quiz whose media are copied and packed. Without `general`, `settings` and `model`
@@ -130,8 +73,6 @@ struct SaveResult {
     std::vector<MediaFailure> failedMedia; // media files that could not be copied or packed
 };
 
-class TTarWriter;
-
 // The save step's state over the run of the editor: the name the save dialog offers
 // next, and the archive of a save (which lives only during that save).
 class SaveStep {
@@ -154,9 +95,10 @@ public:
 
     // Everything after the dialog returned `chosen`, in this order:
     //  1. the extension is completed (the result is remembered for lastName());
-    //  2. when packing, the archive writer is created at archivePathFor(chosen), in
-    //     a temporary file: if the archive cannot be made there, nothing is written;
-    //  3. the buffer is written completely to a temporary file beside the document;
+    //  2. when packing, the archive's pending file is opened at archivePathFor(chosen)
+    //     and the tar writer set to write to it: if the archive cannot be made there,
+    //     nothing is written;
+    //  3. the buffer is written completely to a pending file beside the document;
     //  4. the quiz's media are copied and packed (copyQuizMedia), file by file,
     //     unless the request says the document carries them itself; a media file
     //     named like the document or the archive is left out;
@@ -184,8 +126,11 @@ private:
     SaveResult saveWith(const std::string& chosen, const SaveRequest& request, const Document& document,
                         const SaveMedia& media);
 
+    // This save's archive: the tar writer and the pending file it writes to.
+    struct PendingArchive;
+
     std::string lastName_;
-    std::unique_ptr<TTarWriter> archive_;
+    std::unique_ptr<PendingArchive> archive_;
 };
 
 } // namespace vireta

@@ -1,10 +1,11 @@
 #include "save/tar_writer.h"
 
-#include "save/file_io.h"
+#include "io/file_read.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -114,73 +115,40 @@ TarBlock tarHeader(const TTarDirRec& rec) {
     return h;
 }
 
-TTarWriter::TTarWriter(const std::string& targetPath) : target_(targetPath) {
-    unsigned oldMode = 0;
-    if (!fileio::mayReplace(target_, oldMode)) {
-        const int err = errno;
-        if (err == EISDIR)
-            throw TarWriteError("The archive path is a folder: " + target_, target_, err);
-        throw TarWriteError("Cannot replace the archive " + target_ + ": " + fileio::errorText(err),
-                            target_, err);
-    }
-    fileio::UniqueFd fd = fileio::createTempBeside(target_, temp_);
-    if (!fd.valid()) {
-        const int err = errno;
-        throw TarWriteError("Cannot create the archive " + target_ + ": " + fileio::errorText(err),
-                            target_, err);
-    }
-    if (oldMode != 0)
-        ::fchmod(fd.get(), oldMode); // the replaced archive's permissions; best effort
-    buffer_.reset(new unsigned char[kBufferSize]);
-    fd_ = fd.release();
-}
+TTarWriter::TTarWriter(io::ByteSink& sink, std::string name)
+    : sink_(sink), name_(std::move(name)), buffer_(new unsigned char[kBufferSize]) {}
 
 TTarWriter::~TTarWriter() {
-    if (!finished_ && !failed_ && !closed_) {
+    if (!finished_ && !failed_) {
         try {
             Finish();
         } catch (...) {
-            // Finish has already removed the temporary file; nothing to report here.
+            // The sink's owner learns of it from the sink; nothing to report here.
         }
     }
-    discard();
 }
 
 void TTarWriter::checkUsable() const {
     if (failed_)
-        throw TarWriteError("The archive " + target_ + " could not be written", target_);
-    if (finished_ || closed_)
-        throw TarWriteError("The archive " + target_ + " is already finished", target_);
-}
-
-void TTarWriter::discard() noexcept {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
-    if (!temp_.empty()) {
-        ::unlink(temp_.c_str());
-        temp_.clear();
-    }
+        throw TarWriteError("The archive " + name_ + " could not be written", name_);
+    if (finished_)
+        throw TarWriteError("The archive " + name_ + " is already finished", name_);
 }
 
 void TTarWriter::Abandon() noexcept {
-    if (finished_)
-        return;
-    failed_ = true;
-    discard();
+    if (!finished_)
+        failed_ = true;
 }
 
 void TTarWriter::fail(const std::string& what, int err) {
     failed_ = true;
-    discard();
-    throw TarWriteError(what + " " + target_ + ": " + fileio::errorText(err), target_, err);
+    throw TarWriteError(what + " " + name_ + ": " + io::errorText(err), name_, err);
 }
 
 void TTarWriter::flush() {
     if (used_ == 0)
         return;
-    if (!fileio::writeAll(fd_, buffer_.get(), used_))
+    if (!sink_.put(buffer_.get(), used_))
         fail("Cannot write the archive", errno);
     used_ = 0;
 }
@@ -211,11 +179,11 @@ void TTarWriter::appendZeros(std::size_t size) {
 
 void TTarWriter::AppendFile(const std::string& sourcePath, const std::string& archiveName) {
     checkUsable();
-    fileio::UniqueFd source = fileio::openRegularForReading(sourcePath);
+    io::UniqueFd source = io::openRegularForReading(sourcePath);
     struct stat st {};
     if (!source.valid() || ::fstat(source.get(), &st) != 0) {
         const int err = errno;
-        throw TarSourceError("Cannot open " + sourcePath + ": " + fileio::errorText(err), sourcePath, err);
+        throw TarSourceError("Cannot open " + sourcePath + ": " + io::errorText(err), sourcePath, err);
     }
 
     TTarDirRec rec;
@@ -277,43 +245,16 @@ void TTarWriter::writeEntry(const TTarDirRec& rec, int sourceFd, const std::stri
     }
     appendZeros((kTarBlockSize - static_cast<std::uint64_t>(rec.size) % kTarBlockSize) % kTarBlockSize);
     if (readError != 0)
-        throw TarSourceError("Cannot read " + sourcePath + ": " + fileio::errorText(readError),
+        throw TarSourceError("Cannot read " + sourcePath + ": " + io::errorText(readError),
                              sourcePath, readError);
 }
 
 void TTarWriter::Finish() {
     if (finished_)
         return;
-    Close();
-    Commit();
-}
-
-void TTarWriter::Close() {
-    if (closed_ && !failed_)
-        return;
     checkUsable();
     appendZeros(2 * kTarBlockSize);
     flush();
-    if (::fsync(fd_) != 0 && errno != EINVAL && errno != EROFS)
-        fail("Cannot finish the archive", errno);
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0)
-        fail("Cannot finish the archive", errno);
-    closed_ = true;
-}
-
-void TTarWriter::Commit() {
-    if (finished_)
-        return;
-    if (failed_ || !closed_)
-        throw TarWriteError("The archive " + target_ + " is not complete", target_);
-    unsigned mode = 0;
-    if (!fileio::mayReplace(target_, mode))
-        fail("Cannot replace the archive", errno);
-    if (::rename(temp_.c_str(), target_.c_str()) != 0)
-        fail("Cannot put the archive in place at", errno);
-    temp_.clear();
     finished_ = true;
 }
 

@@ -1,21 +1,20 @@
 // Tar archive writer.
 //
-// TTarWriter creates an archive file, appends regular files from disk to it,
-// each under a name of the caller's choosing, and finishes it:
+// TTarWriter writes an archive to a sink its caller opens, appending regular files
+// from disk to it, each under a name of the caller's choosing, and ends it:
 //
-//     vireta::TTarWriter tar("/home/ana/quiz.tar");   // throws TarWriteError
+//     vireta::PendingFile file("/home/ana/quiz.tar");   // throws SaveError
+//     vireta::TTarWriter tar(file, file.path());
 //     tar.AppendFile("/home/ana/son/son.mp3", "son.mp3"); // TarSourceError, TarWriteError
 //     tar.AppendFile("/home/ana/quiz.xml", "quiz.xml");
 //     tar.Finish();                                     // throws TarWriteError
+//     file.commit();                                    // throws SaveError
 //
-// The archive is written to a temporary file beside the target and renamed over
-// the target by Finish, so an existing archive of that name is replaced only by a
-// complete one, and a write-protected one is never replaced (it keeps its bytes and
-// its mode; a replaced archive keeps the permission bits of the one it replaces).
-// Destroying a writer that was not finished finishes it quietly (a destructor never
-// throws); call Finish yourself to learn whether it worked. A save that puts several
-// files in place together calls Close (the archive is complete but not in place) and
-// then Commit, or drops the writer, which then removes the complete temporary file.
+// The writer never creates, renames or removes a file: what becomes of the bytes is
+// the sink's owner's business (the save step writes the archive to a pending file and
+// puts it in place together with the document, or drops it). Destroying a writer that
+// was not finished finishes it quietly (a destructor never throws); call Finish
+// yourself to learn whether it worked.
 //
 // Format: 512-byte blocks. Each entry is one header block followed by its data,
 // padded with zeros to whole blocks. Header fields (offset, length):
@@ -33,6 +32,8 @@
 // zero blocks. Every entry has mode 0777, owner and group 0 and no names.
 #pragma once
 
+#include "io/byte_sink.h"
+
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -46,7 +47,8 @@ class TarError : public std::runtime_error {
 public:
     TarError(const std::string& message, std::string path, int err = 0)
         : std::runtime_error(message), path_(std::move(path)), error_(err) {}
-    // The file the failure is about (the source or the archive).
+    // The file the failure is about (the source, or the archive by the name its
+    // writer was given).
     const std::string& path() const { return path_; }
     // The errno value of the failure; 0 when there was none.
     int error() const { return error_; }
@@ -64,9 +66,9 @@ public:
     using TarError::TarError;
 };
 
-// The archive itself could not be created, written, finished or renamed into
-// place. The writer is unusable afterwards: every further call throws again, and
-// the target path keeps whatever it held before.
+// The archive itself could not be written: its sink failed, or the writer was used
+// after it was finished or given up. The writer is unusable afterwards: every further
+// call throws again.
 class TarWriteError : public TarError {
 public:
     using TarError::TarError;
@@ -129,11 +131,9 @@ TarBlock tarHeader(const TTarDirRec& rec);
 
 class TTarWriter {
 public:
-    // Creates the archive (a temporary file beside targetPath until Finish).
-    // Throws TarWriteError when it cannot be created or when targetPath holds a
-    // folder, anything but a regular file, or a file that may not be replaced
-    // (fileio::mayReplace).
-    explicit TTarWriter(const std::string& targetPath);
+    // An archive written to `sink`, which must outlive the writer. `name` (the
+    // archive's path, for a file) names the archive in every TarWriteError.
+    TTarWriter(io::ByteSink& sink, std::string name);
     ~TTarWriter();
     TTarWriter(const TTarWriter&) = delete;
     TTarWriter& operator=(const TTarWriter&) = delete;
@@ -146,26 +146,17 @@ public:
     // keeps the size its header gives.
     void AppendFile(const std::string& sourcePath, const std::string& archiveName = {});
 
-    // Writes the end of the archive (two zero blocks), closes it and renames it
-    // over the target path. Throws TarWriteError on failure, after removing the
-    // temporary file. A second call does nothing.
+    // Writes the end of the archive (two zero blocks) and hands every byte still
+    // buffered to the sink; nothing more can be appended. Throws TarWriteError on
+    // failure. A second call does nothing.
     void Finish();
 
-    // Finish in two steps. Close writes the end of the archive, flushes it to the
-    // disk and closes it, leaving it complete in temporaryPath(); nothing more can be
-    // appended. Commit then renames it over the target path, after checking again
-    // that the target may be replaced. Either throws TarWriteError on failure, after
-    // removing the temporary file. A writer destroyed between the two removes it.
-    void Close();
-    void Commit();
-    const std::string& temporaryPath() const { return temp_; }
-
-    // Gives the archive up: the temporary file is removed, the target keeps what it
-    // held, and every further call throws. Does nothing once the archive is in place.
+    // Gives the archive up: nothing more reaches the sink, and every further call
+    // throws. Does nothing once the archive is finished.
     void Abandon() noexcept;
 
     bool finished() const { return finished_; }
-    const std::string& targetPath() const { return target_; }
+    const std::string& name() const { return name_; }
 
 private:
     void append(const void* data, std::size_t size);
@@ -174,12 +165,9 @@ private:
     void writeEntry(const TTarDirRec& rec, int sourceFd, const std::string& sourcePath);
     [[noreturn]] void fail(const std::string& what, int err);
     void checkUsable() const;
-    void discard() noexcept;
 
-    std::string target_;
-    std::string temp_;
-    int fd_ = -1;
-    bool closed_ = false;
+    io::ByteSink& sink_;
+    std::string name_;
     bool finished_ = false;
     bool failed_ = false;
     std::unique_ptr<unsigned char[]> buffer_;

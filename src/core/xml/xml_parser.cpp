@@ -18,6 +18,7 @@
 
 #include "byte_lanes.h"
 #include "huge_pages.h"
+#include "io/file_read.h"
 #include "text.h"
 
 #include <algorithm>
@@ -30,10 +31,6 @@
 #include <type_traits>
 #include <utility>
 #include <vector>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace vireta {
 
@@ -1307,60 +1304,21 @@ namespace {
 
 void readWholeFile(const std::string& path, SourceBuffer& out)
 {
-    // O_NONBLOCK keeps open() from waiting for a writer when the path is a pipe;
-    // only a regular file is read (a pipe could block for ever, a device such as
-    // /dev/zero never ends).
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0)
-        throw FileReadError(path, std::strerror(errno));
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
-
-    struct stat st {};
-    if (::fstat(fd, &st) != 0)
-        throw FileReadError(path, std::strerror(errno));
-    if (S_ISDIR(st.st_mode))
-        throw FileReadError(path, std::strerror(EISDIR));
-    if (!S_ISREG(st.st_mode))
-        throw FileReadError(path, S_ISFIFO(st.st_mode) ? "not a regular file but a pipe"
-                                  : S_ISSOCK(st.st_mode) ? "not a regular file but a socket"
-                                                         : "not a regular file but a device");
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0)
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-
-    std::size_t capacity = st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
-    out.allocate(capacity);
-    std::size_t got = 0;
-    for (;;) {
-        ssize_t n;
-        if (got < capacity) {
-            n = ::read(fd, out.data() + got, capacity - got);
-            if (n > 0)
-                got += static_cast<std::size_t>(n);
-        } else {
-            // The size was unknown or the file grew: read on in pieces.
-            char chunk[65536];
-            n = ::read(fd, chunk, sizeof chunk);
-            if (n > 0) {
-                const std::size_t more = static_cast<std::size_t>(n);
-                capacity = std::max(capacity * 2, got + more);
-                SourceBuffer larger;
-                larger.allocate(capacity);
-                std::memcpy(larger.data(), out.data(), got);
-                std::memcpy(larger.data() + got, chunk, more);
-                out = std::move(larger);
-                got += more;
-            }
-        }
-        if (n == 0)
-            break;
-        if (n < 0 && errno != EINTR)
-            throw FileReadError(path, std::strerror(errno));
-    }
-    out.setSize(got);
+    // Only a regular file is read (a pipe could block for ever, a device such as
+    // /dev/zero never ends). The buffer is sized by the file; one that turns out
+    // larger is read on into a larger buffer.
+    std::size_t filled = 0; // the size of the room given before, all read
+    const long long got = io::readWholeFileInto(path, io::kNoLimit, [&](std::size_t size) {
+        SourceBuffer larger;
+        larger.allocate(size);
+        std::memcpy(larger.data(), out.data(), filled);
+        out = std::move(larger);
+        filled = size;
+        return out.data();
+    });
+    if (got < 0)
+        throw FileReadError(path, errno == EINVAL ? "not a regular file" : std::strerror(errno));
+    out.setSize(static_cast<std::size_t>(got));
 }
 
 } // namespace

@@ -12,6 +12,10 @@
 
 #include <zlib.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace vireta;
 using namespace vireta::testing;
 namespace fs = std::filesystem;
@@ -487,6 +491,32 @@ TEST_F(ImageDecoder, BadFilesThrowImageDecodeError) {
     // The good files still decode after all that (no state is left behind).
     EXPECT_EQ(decodePreview(jpeg, 196, 150).width, 200); // 5/8 of 320 holds 196
     EXPECT_EQ(decodePreview(png, 196, 150).width, 320);  // a factor of 1: whole
+}
+
+// A pipe or a device named like a picture is refused at once: the preview's thread
+// would otherwise wait for a writer for ever (or read /dev/zero to the end of memory).
+// The decoding runs in a child with an alarm, so that one that blocks fails the test.
+TEST_F(ImageDecoder, PipesAndDevicesAreRefusedWithoutWaiting) {
+    ASSERT_EQ(::mkfifo(path("pipe.png").c_str(), 0644), 0);
+    ASSERT_EQ(::mkfifo(path("pipe.jpg").c_str(), 0644), 0);
+    ASSERT_EQ(::symlink("/dev/zero", path("zero.jpg").c_str()), 0);
+    for (const std::string& file : {path("pipe.png"), path("pipe.jpg"), path("zero.jpg")}) {
+        std::fflush(nullptr);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::alarm(5);
+            try {
+                decodePreview(file, kPreviewBoxWidth, kPreviewBoxHeight);
+            } catch (const ImageDecodeError&) {
+                ::_exit(0);
+            }
+            ::_exit(1);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << file << " blocked or was decoded";
+    }
 }
 
 } // namespace

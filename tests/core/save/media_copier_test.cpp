@@ -63,15 +63,15 @@ struct MediaFixture : ::testing::Test {
     Result save(Format format, bool copy, bool pack) {
         Result r;
         const std::string tarPath = doc + "quiz.tar";
-        std::unique_ptr<TTarWriter> tar;
+        std::unique_ptr<ArchiveFile> archive;
         if (pack)
-            tar = std::make_unique<TTarWriter>(tarPath);
-        MediaCopyRequest request{doc, format, copy, pack, tar.get(),
+            archive = std::make_unique<ArchiveFile>(tarPath);
+        MediaCopyRequest request{doc, format, copy, pack, archive ? &archive->tar() : nullptr,
                                  [&](const std::string& s) { r.progress.push_back(s); }};
         r.failures = copyQuizMedia(request, general, settings, model);
         r.failed = sourcesOf(r.failures);
-        if (tar) {
-            tar->Finish();
+        if (archive) {
+            archive->finish();
             r.archive = readEntries(tarPath);
             expectReadersAgree(tarPath, r.archive);
             fs::remove(tarPath);
@@ -245,8 +245,8 @@ TEST_F(MediaFixture, AnArchiveThatCannotBeWrittenEndsTheSave) {
     writeFile(src + "big.mp3", someBytes(1 << 20, 3));
     question(2)[FieldSlot::son] = src + "big.mp3";
     const int code = runWithFileSizeLimit(100000, [&] {
-        TTarWriter tar(doc + "quiz.tar");
-        MediaCopyRequest request{doc, Format::Xml, false, true, &tar, {}};
+        ArchiveFile archive(doc + "quiz.tar");
+        MediaCopyRequest request{doc, Format::Xml, false, true, &archive.tar(), {}};
         try {
             copyQuizMedia(request, general, settings, model);
         } catch (const TarWriteError&) {

@@ -60,38 +60,6 @@ std::vector<std::string> entries(const std::string& folder) {
     return out;
 }
 
-TEST(WriteFileReplacing, WritesEveryByteAndLeavesNoTemporaryFile) {
-    ScratchDir dir;
-    const std::string path = dir.folder() + "quiz.xml";
-    std::string bytes("a\r\nb\0c\xC3\xA1\r\n", 10);
-    writeFileReplacing(path, bytes);
-    EXPECT_EQ(readFile(path), bytes);
-    writeFile(path, "old content that is longer");
-    chmod(path.c_str(), 0640);
-    writeFileReplacing(path, "new");
-    EXPECT_EQ(readFile(path), "new");
-    struct stat st;
-    ASSERT_EQ(stat(path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0640u) << "the replaced file keeps its permissions";
-    EXPECT_EQ(entries(dir.str()), std::vector<std::string>{"quiz.xml"});
-}
-
-TEST(WriteFileReplacing, ReportsAFolderThatCannotBeWritten) {
-    ScratchDir dir;
-    const std::string missing = dir.folder() + "no/such/folder/quiz.xml";
-    try {
-        writeFileReplacing(missing, "x");
-        FAIL() << "no error";
-    } catch (const SaveError& e) {
-        EXPECT_EQ(e.path(), missing);
-        EXPECT_EQ(e.userMessage(), "Non se puido gardar o arquivo :" + missing);
-    }
-    // A folder in the way of the document.
-    mkdir((dir.folder() + "quiz.xml").c_str(), 0755);
-    EXPECT_THROW(writeFileReplacing(dir.folder() + "quiz.xml", "x"), SaveError);
-    EXPECT_EQ(entries(dir.str()), std::vector<std::string>{"quiz.xml"});
-}
-
 // Runs `save` in a child process whose files may not grow past `bytes`, as on a disk
 // that fills up, and returns what it returned (-1 when the child did not end so).
 int statusWithFileSizeLimit(rlim_t bytes, const std::function<int()>& save) {
@@ -106,26 +74,6 @@ int statusWithFileSizeLimit(rlim_t bytes, const std::function<int()>& save) {
     if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status))
         return -1;
     return WEXITSTATUS(status);
-}
-
-// A disk that fills up in the middle of a save: the file size limit makes a write
-// stop short. The previous document must survive whole, and nothing else remains.
-TEST(WriteFileReplacing, AShortWriteNeverDestroysThePreviousFile) {
-    ScratchDir dir;
-    const std::string path = dir.folder() + "quiz.xml";
-    const std::string previous = "<previous document/>\r\n";
-    writeFile(path, previous);
-    const int status = statusWithFileSizeLimit(4096, [&] {
-        try {
-            writeFileReplacing(path, std::string(100000, 'x'));
-        } catch (const SaveError& e) {
-            return e.path() == path ? 0 : 2;
-        }
-        return 1;
-    });
-    EXPECT_EQ(status, 0) << "1: the short write went unnoticed";
-    EXPECT_EQ(readFile(path), previous);
-    EXPECT_EQ(entries(dir.str()), std::vector<std::string>{"quiz.xml"});
 }
 
 TEST(SaveStep, WritesTheBufferUnderTheCompletedNameAndOffersItNextTime) {

@@ -1,7 +1,10 @@
-// Helpers for the tar writer and media copier tests: the shared file helpers, a
-// minimal archive reader and checks with the common tar readers.
+// Helpers for the tar writer and media copier tests: the shared file helpers, an
+// archive written to a file as the save step writes one, a minimal archive reader and
+// checks with the common tar readers.
 #pragma once
 
+#include "io/pending_file.h"
+#include "save/tar_writer.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -50,6 +54,35 @@ inline void setModificationTime(const std::string& path, long long seconds) {
     if (::utimensat(AT_FDCWD, path.c_str(), times, 0) != 0)
         throw std::runtime_error("utimensat failed on " + path);
 }
+
+// An archive written as the save step writes one: the tar writer streams into a
+// pending file for `path`, which is put in place when the writer is done, either by
+// finish() or when the archive is dropped (after the writer's destructor has ended
+// the archive; an archive whose writing failed is never put in place).
+class ArchiveFile {
+public:
+    explicit ArchiveFile(const std::string& path) : file_(path) { tar_.emplace(file_, path); }
+    ~ArchiveFile() {
+        tar_.reset();
+        try {
+            file_.commit();
+        } catch (const vireta::SaveError&) {
+        }
+    }
+    ArchiveFile(const ArchiveFile&) = delete;
+    ArchiveFile& operator=(const ArchiveFile&) = delete;
+
+    vireta::TTarWriter& tar() { return *tar_; }
+    // Ends the archive and puts it in place.
+    void finish() {
+        tar_->Finish();
+        file_.commit();
+    }
+
+private:
+    vireta::PendingFile file_;
+    std::optional<vireta::TTarWriter> tar_;
+};
 
 inline ino_t inodeOf(const std::string& path) {
     struct stat st {};
@@ -193,27 +226,6 @@ inline void expectReadersAgree(const std::string& archive, const std::vector<Ent
     }
 }
 
-// Runs `body` in a child process whose files may not grow beyond `limit` bytes
-// (writes past it fail with EFBIG) and returns the child's exit code.
-template <typename Body>
-int runWithFileSizeLimit(rlim_t limit, Body body) {
-    std::fflush(nullptr);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit rl {limit, limit};
-        ::setrlimit(RLIMIT_FSIZE, &rl);
-        int code = 99;
-        try {
-            code = body();
-        } catch (...) {
-            code = 98;
-        }
-        ::_exit(code);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+using testfiles::runWithFileSizeLimit;
 
 } // namespace tartest

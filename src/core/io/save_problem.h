@@ -1,8 +1,9 @@
-// Why a file of a save (the document, its archive or a media file) could not be
-// written, copied or packed, told to the teacher in Galician and on the command line
-// in English.
+// Why a file could not be read, written, copied or packed (the document of a save, its
+// archive, a media file), told to the teacher in Galician and on the command line in
+// English, and the exception that names the file and its problem.
 #pragma once
 
+#include <stdexcept>
 #include <string>
 
 namespace vireta {
@@ -33,5 +34,25 @@ const char* galicianReason(SaveProblem problem);
 // The reason as the command line writes it, in English; `err` (an errno value, 0 when
 // none) gives the system's own text for Other.
 std::string englishReason(SaveProblem problem, int err = 0);
+
+// A file that could not be written (a document, an archive, a copy). path() names the
+// file; what() is path + ": " + the English reason. userMessage() is the window's first
+// line, "Non se puido gardar o arquivo :" + path, and userReason() the second, why.
+class SaveError : public std::runtime_error {
+public:
+    SaveError(std::string path, SaveProblem problem, int err = 0);
+
+    const std::string& path() const { return path_; }
+    SaveProblem problem() const { return problem_; }
+    // The errno value behind the problem; 0 when there was none.
+    int error() const { return error_; }
+    std::string userMessage() const;
+    std::string userReason() const { return galicianReason(problem_); }
+
+private:
+    std::string path_;
+    SaveProblem problem_;
+    int error_;
+};
 
 } // namespace vireta

@@ -1,7 +1,8 @@
-#include "save/save_problem.h"
+#include "io/save_problem.h"
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace vireta {
 
@@ -90,5 +91,11 @@ std::string englishReason(SaveProblem problem, int err) {
     }
     return err != 0 ? std::strerror(err) : "input/output error";
 }
+
+SaveError::SaveError(std::string path, SaveProblem problem, int err)
+    : std::runtime_error(path + ": " + englishReason(problem, err)), path_(std::move(path)),
+      problem_(problem), error_(err) {}
+
+std::string SaveError::userMessage() const { return "Non se puido gardar o arquivo :" + path_; }
 
 } // namespace vireta

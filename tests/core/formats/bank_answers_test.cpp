@@ -1,0 +1,140 @@
+// The one rule for a question bank's answers, checked through both readers that use
+// it: each case is written as GIFT (with the weights spelt out, and once more with '='
+// and '~' standing for 100 % and 0 % where they can) and as Moodle XML, and every
+// reading must give the same question and the same notes.
+#include "foreign_test_support.h"
+
+#include "formats/bank_answers.h"
+#include "formats/gift.h"
+#include "formats/moodle_xml.h"
+
+using namespace vireta;
+using namespace foreign;
+
+namespace {
+
+struct Answer {
+    std::string weight; // as the file writes it, in percent
+    std::string text;
+    std::string feedback = {};
+};
+
+struct Case {
+    const char* label;
+    std::vector<Answer> answers;
+    // The question taken (right answer first, then the wrong ones) and its messages,
+    // or nothing when it is left out.
+    std::vector<std::string> taken;
+    std::string ben, mal;
+    std::vector<std::pair<NoteReason, std::string>> notes;
+};
+
+std::string gift(const std::vector<Answer>& answers, bool marks) {
+    std::string out = "Q? {";
+    for (const Answer& a : answers) {
+        if (marks && (a.weight == "100" || a.weight == "0"))
+            out += a.weight == "100" ? " =" : " ~";
+        else
+            out += " ~%" + a.weight + "%";
+        out += a.text + (a.feedback.empty() ? "" : "#" + a.feedback);
+    }
+    return out + " }\n";
+}
+
+std::string moodle(const std::vector<Answer>& answers) {
+    std::string out = "<quiz><question type=\"multichoice\"><name><text>n</text></name>"
+                      "<questiontext format=\"plain_text\"><text>Q?</text></questiontext><single>true</single>";
+    for (const Answer& a : answers) {
+        out += "<answer fraction=\"" + a.weight + "\" format=\"plain_text\"><text>" + a.text + "</text>";
+        if (!a.feedback.empty())
+            out += "<feedback format=\"plain_text\"><text>" + a.feedback + "</text></feedback>";
+        out += "</answer>";
+    }
+    return out + "</question></quiz>";
+}
+
+void expectReading(const Case& c, const ImportResult& r, const std::string& label) {
+    std::vector<std::pair<NoteReason, std::string>> notes;
+    for (const FormatNote& n : r.notes)
+        notes.emplace_back(n.reason, n.detail);
+    EXPECT_EQ(notes, c.notes) << label;
+    if (c.taken.empty()) {
+        EXPECT_TRUE(r.questions.empty()) << label;
+        return;
+    }
+    Question expected = mc("Q?", c.taken);
+    expected[FieldSlot::ben] = c.ben;
+    expected[FieldSlot::mal] = c.mal;
+    EXPECT_EQ(questionsOf(r), std::vector<Question>{expected}) << label;
+}
+
+} // namespace
+
+TEST(BankAnswers, TheSameRuleThroughGiftAndMoodleXml) {
+    const auto weighted = std::make_pair(NoteReason::Weighted, std::string());
+    const std::vector<Case> cases = {
+        {"one answer of 100 % and wrong ones of 0 %",
+         {{"0", "b"}, {"100", "a"}, {"0", "c"}}, {"a", "b", "c"}, "", "", {}},
+        {"partial credit is taken as wrong, and said",
+         {{"100", "a"}, {"50", "b"}, {"0", "c"}}, {"a", "b", "c"}, "", "", {weighted}},
+        {"a penalty is taken as wrong, and said",
+         {{"-33.33333", "b"}, {"100", "a"}}, {"a", "b"}, "", "", {weighted}},
+        {"no penalty in a negative zero",
+         {{"100", "a"}, {"-0", "b"}}, {"a", "b"}, "", "", {}},
+        {"a rounded 100 % is right, and more than 100 % too",
+         {{"99.995", "a"}, {"0", "b"}}, {"a", "b"}, "", "", {}},
+        {"above 100 %",
+         {{"0", "b"}, {"150", "a"}}, {"a", "b"}, "", "", {}},
+        {"just below 100 % is partial credit: no right answer",
+         {{"99.98", "a"}, {"0", "b"}}, {}, "", "", {{NoteReason::NoRightAnswer, ""}}},
+        {"partial credit only: no right answer",
+         {{"50", "a"}, {"50", "b"}}, {}, "", "", {{NoteReason::NoRightAnswer, ""}}},
+        {"several answers of 100 %",
+         {{"100", "a"}, {"0", "c"}, {"100", "b"}}, {}, "", "", {{NoteReason::SeveralRightAnswers, ""}}},
+        {"a right answer without text",
+         {{"100", ""}, {"0", "b"}}, {}, "", "", {{NoteReason::NoRightAnswer, ""}}},
+        {"wrong answers without text skipped, those beyond the third cut; the messages",
+         {{"0", "b"},
+          {"0", ""},
+          {"100", "a", "ben"},
+          {"0", "c", "c mal"},
+          {"0", "d", "d mal"},
+          {"0", "e"},
+          {"-50", "f"}},
+         {"a", "b", "c", "d"},
+         "ben",
+         "c mal",
+         {weighted, {NoteReason::WrongAnswersCut, "2"}}},
+    };
+    for (const Case& c : cases) {
+        expectReading(c, GiftReader::read(gift(c.answers, false)), std::string(c.label) + " (GIFT, weights)");
+        expectReading(c, GiftReader::read(gift(c.answers, true)), std::string(c.label) + " (GIFT, marks)");
+        expectReading(c, MoodleXmlReader::read(moodle(c.answers), nullptr), std::string(c.label) + " (Moodle XML)");
+    }
+}
+
+// The weight is read the same in both formats, and in any locale: a decimal number,
+// blanks around it. A Moodle fraction that is none is taken as a wrong answer and
+// said; in GIFT a "%...%" that is no weight is part of the answer's text.
+TEST(BankAnswers, AWeightIsADecimalNumber) {
+    const struct {
+        const char* text;
+        std::optional<double> weight;
+    } cases[] = {
+        {"100", 100.0}, {" 50 ", 50.0},  {"+5", 5.0},          {"-33.33333", -33.33333},
+        {"1e2", 100.0}, {"", std::nullopt}, {"50%", std::nullopt}, {"1,5", std::nullopt},
+        {"inf", std::nullopt}, {"nan", std::nullopt}, {"0x64", std::nullopt}, {"abc", std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(bankWeight(c.text), c.weight) << '"' << c.text << '"';
+
+    const ImportResult moodleRead = MoodleXmlReader::read(moodle({{"100", "a"}, {"cen", "b"}}), nullptr);
+    ASSERT_EQ(moodleRead.notes.size(), 1u);
+    EXPECT_EQ(moodleRead.notes[0].reason, NoteReason::Weighted);
+    EXPECT_EQ(questionsOf(moodleRead), std::vector<Question>{mc("Q?", {"a", "b"})});
+    const ImportResult unreadRight = MoodleXmlReader::read(moodle({{"100 %", "a"}, {"0", "b"}}), nullptr);
+    ASSERT_EQ(unreadRight.notes.size(), 1u);
+    EXPECT_EQ(unreadRight.notes[0].reason, NoteReason::NoRightAnswer);
+
+    EXPECT_EQ(questionsOf(GiftReader::read("Q? {=a ~%cen%b}\n")), std::vector<Question>{mc("Q?", {"a", "%cen%b"})});
+}
