@@ -72,10 +72,6 @@ struct SaveStep::PendingArchive {
     TTarWriter tar;
 };
 
-SaveStep::SaveStep() = default;
-SaveStep::~SaveStep() = default;
-
-void SaveStep::finishLeftover() { archive_.reset(); }
 
 SaveResult SaveStep::save(const std::string& chosen, const SaveRequest& request,
                           const OutputBuffer& buffer, const SaveMedia& media) {
@@ -91,7 +87,6 @@ SaveResult SaveStep::save(const std::string& chosen, const SaveRequest& request,
 template <typename Document>
 SaveResult SaveStep::saveWith(const std::string& chosen, const SaveRequest& request,
                               const Document& document, const SaveMedia& media) {
-    finishLeftover();
     SaveResult result;
     result.documentPath = completeExtension(chosen, request.extension);
     lastName_ = result.documentPath;
@@ -107,20 +102,20 @@ SaveResult SaveStep::saveWith(const std::string& chosen, const SaveRequest& requ
         result.archiveRefused = true;
     }
 
-    // Any way out of this function before the commit gives the archive up, so that
-    // an earlier archive stays as it was.
+    // This save's archive. Any way out of this function before the commit gives it
+    // up, so that an earlier archive stays as it was.
+    std::unique_ptr<PendingArchive> archive;
     struct Release {
         std::unique_ptr<PendingArchive>& archive;
         ~Release() {
             if (archive)
                 archive->tar.Abandon();
-            archive.reset();
         }
-    } release{archive_};
+    } release{archive};
     if (pack) {
         result.archivePath = archivePathFor(chosen);
         // An archive that cannot be made stops the save before anything is written.
-        archive_ = std::make_unique<PendingArchive>(result.archivePath);
+        archive = std::make_unique<PendingArchive>(result.archivePath);
     }
 
     PendingFile written(result.documentPath);
@@ -136,7 +131,7 @@ SaveResult SaveStep::saveWith(const std::string& chosen, const SaveRequest& requ
             r.format = media.format;
             r.copy = media.copyFiles;
             r.pack = pack;
-            r.archive = archive_ ? &archive_->tar : nullptr;
+            r.archive = archive ? &archive->tar : nullptr;
             r.progress = media.progress;
             r.documentName = bareFileName(result.documentPath);
             if (pack)
@@ -144,25 +139,25 @@ SaveResult SaveStep::saveWith(const std::string& chosen, const SaveRequest& requ
             for (auto& failed : copyQuizMedia(r, *media.general, *media.settings, *media.model))
                 result.failedMedia.push_back(std::move(failed));
         }
-        if (archive_) {
-            archive_->tar.AppendFile(written.temporaryPath(), bareFileName(result.documentPath));
-            archive_->tar.Finish();
+        if (archive) {
+            archive->tar.AppendFile(written.temporaryPath(), bareFileName(result.documentPath));
+            archive->tar.Finish();
         }
     } catch (const TarError& e) {
         throw fromTarError(result.archivePath, e);
     }
-    if (archive_)
-        archive_->file.finish();
+    if (archive)
+        archive->file.finish();
 
     // Both files are complete. Both targets are checked before either is renamed, so
     // that a target which may not be replaced leaves both earlier files in place.
     if (!written.replaceable())
         failWithErrno(result.documentPath, errno);
-    if (archive_ && !archive_->file.replaceable())
+    if (archive && !archive->file.replaceable())
         failWithErrno(result.archivePath, errno);
     written.commit();
-    if (archive_)
-        archive_->file.commit();
+    if (archive)
+        archive->file.commit();
     io::syncFolderOf(result.documentPath);
     return result;
 }

@@ -6,7 +6,6 @@
 //     buffer.clear();
 //     SaveRequest request = writeQuizFile(general, model.questions, model.count, buffer);
 //                                        // or another format's writer
-//     saveStep.finishLeftover();         // before the dialog
 //     dialog: filter request.filter, initial name saveStep.offeredName(request)
 //     if the completed name (completeExtension) differs from the chosen one and a
 //     file of that name exists: ask before replacing it
@@ -74,14 +73,9 @@ struct SaveResult {
 };
 
 // The save step's state over the run of the editor: the name the save dialog offers
-// next, and the archive of a save (which lives only during that save).
+// next.
 class SaveStep {
 public:
-    SaveStep();
-    ~SaveStep();
-    SaveStep(const SaveStep&) = delete;
-    SaveStep& operator=(const SaveStep&) = delete;
-
     // The full name of the previous save's document (extension included), offered as
     // the dialog's initial name; empty before the first save.
     const std::string& lastName() const { return lastName_; }
@@ -89,9 +83,6 @@ public:
     std::string offeredName(const SaveRequest& request) const {
         return vireta::offeredName(lastName_, request);
     }
-
-    // Run before the dialog: an archive left over from an earlier save is finished.
-    void finishLeftover();
 
     // Everything after the dialog returned `chosen`, in this order:
     //  1. the extension is completed (the result is remembered for lastName());
@@ -126,11 +117,10 @@ private:
     SaveResult saveWith(const std::string& chosen, const SaveRequest& request, const Document& document,
                         const SaveMedia& media);
 
-    // This save's archive: the tar writer and the pending file it writes to.
+    // A save's archive: the tar writer and the pending file it writes to.
     struct PendingArchive;
 
     std::string lastName_;
-    std::unique_ptr<PendingArchive> archive_;
 };
 
 } // namespace vireta

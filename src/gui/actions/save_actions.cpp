@@ -54,7 +54,6 @@ void SaveActions::saveChosenFormat() {
     ExportNotes notes;
     const SaveRequest request =
         info.write({general, model.questions, model.count, settings, session_.generator(), notes}, memo_);
-    session_.saveStep().finishLeftover();
     if (!garda(request, format) || notes.empty())
         return;
     QString text = QStringLiteral("O formato escollido non leva todo o cuestionario:");
@@ -67,7 +66,6 @@ bool SaveActions::saveQuizFile(const QString& path) {
     memo_.clear();
     const SaveRequest request =
         writeQuizFile(screen_.generalData(), session_.model().questions, session_.model().count, memo_);
-    session_.saveStep().finishLeftover();
     // The quiz's own file is written again without a question.
     const std::optional<QString> target = path.isEmpty() ? askSaveName(request) : path;
     return target && saveDocument(request, Format::Xml, *target);
@@ -84,7 +82,6 @@ void SaveActions::gardarpdf() {
     }
     memo_.setText(std::move(files.test));
     const SaveRequest request = formatInfo(Format::Pdf).request(settings);
-    session_.saveStep().finishLeftover();
     const std::optional<QString> chosen = askSaveName(request);
     if (!chosen || !saveDocument(request, Format::Pdf, *chosen))
         return;
