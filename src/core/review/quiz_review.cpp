@@ -1,5 +1,6 @@
 #include "review/quiz_review.h"
 
+#include "formats/format_table.h"
 #include "formats/writer_support.h"
 #include "io/file_read.h"
 #include "text.h"
@@ -120,9 +121,9 @@ ReviewPlace questionPlace(int k, FieldSlot slot) {
 }
 
 // Whether any page or book a format writes shows pictures / plays sounds.
-bool isWebGame(Format f) { return f == Format::Web || f == Format::Scorm; }
-bool showsPictures(Format f) { return f == Format::Html || f == Format::JavaScript || isWebGame(f); }
-bool playsSounds(Format f) { return isWebGame(f); }
+// The pages show pictures; of them only the web game plays sounds.
+bool showsPictures(Format f) { return formatInfo(f).page; }
+bool playsSounds(Format f) { return f == Format::Web || f == Format::Scorm; }
 
 struct Text {
     ReviewPlace place;
