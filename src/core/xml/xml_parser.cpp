@@ -17,7 +17,6 @@
 #include "xml/xml_parser.h"
 
 #include "byte_lanes.h"
-#include "huge_pages.h"
 #include "text.h"
 
 #include <algorithm>
@@ -55,10 +54,6 @@ const TXMLAttribute* TXMLAttributes::find(std::string_view name) const
 namespace {
 
 // Memory for an arena block or a working buffer, freed with ::operator delete(raw).
-// A large one starts on a huge page boundary, and the whole huge pages of its
-// capacity (its size rounded up to them) are advised to be backed by huge pages
-// before anything is written there: such buffers are written once, fresh, and
-// their page faults would otherwise be most of their cost.
 struct Block {
     void* raw;
     char* data;
@@ -67,19 +62,8 @@ struct Block {
 
 Block newBlock(std::size_t bytes)
 {
-    if (bytes < kHugePageAdviceMinimum) {
-        void* raw = ::operator new(bytes);
-        return {raw, static_cast<char*>(raw), bytes};
-    }
-    constexpr std::size_t kHugePage = std::size_t{2} << 20;
-    const std::size_t capacity = (bytes + kHugePage - 1) & ~(kHugePage - 1);
-    // The extra huge page makes room for the alignment; what the alignment skips
-    // is never written, so it is never backed by memory either.
-    void* raw = ::operator new(capacity + kHugePage);
-    const auto address = reinterpret_cast<std::uintptr_t>(raw);
-    char* data = static_cast<char*>(raw) + (((address + kHugePage - 1) & ~(kHugePage - 1)) - address);
-    adviseHugePages(data, capacity);
-    return {raw, data, capacity};
+    void* raw = ::operator new(bytes);
+    return {raw, static_cast<char*>(raw), bytes};
 }
 
 // Blocks of memory handed out in order and freed all at once. `Align` is the
@@ -278,7 +262,7 @@ const char* const kInvalidReference = "Reference name is not valid.";
 namespace {
 
 // The input bytes with a NUL byte after them. Unlike a string it is not filled
-// before the file is read into it, and a large one asks for huge pages first.
+// before the file is read into it.
 class SourceBuffer {
 public:
     std::size_t size() const { return size_; }
@@ -289,7 +273,6 @@ public:
     void allocate(std::size_t size)
     {
         bytes_.reset(new char[size + 1]);
-        adviseHugePages(bytes_.get(), size + 1);
         size_ = size;
         bytes_[size] = '\0';
     }
@@ -336,7 +319,7 @@ static_assert(sizeof(ListHeader) % alignof(TXMLNode) == 0 && alignof(TXMLAttribu
 // a finished list, the header and then the entries, so that a long list becomes
 // part of the tree where it is, with no copy and no more fresh memory; a short one
 // is copied into the tree and the block is kept for the next tag. The block grows
-// by doubling, and a large one is on huge pages.
+// by doubling.
 class AttributeList {
 public:
     AttributeList() = default;
@@ -493,7 +476,7 @@ private:
 // are: a flat open-addressing table of indexes into the list, with a part of each
 // name's hash beside its index so that most probes compare no bytes. It is filled
 // once the tag's attributes have all been read, at its final size, so it never
-// grows; its memory is kept for the next tag, and a large one is on huge pages.
+// grows; its memory is kept for the next tag.
 class RepeatedNameFinder {
 public:
     RepeatedNameFinder() = default;
