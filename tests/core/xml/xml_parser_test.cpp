@@ -452,8 +452,8 @@ private:
     std::uint32_t state_;
 };
 
-// Every list of children comes out whole and in order, wherever it was built: in
-// place while nothing followed it, or moved aside when something did.
+// Every list of children comes out whole and in order, whatever the tree around it
+// and however long the lists waiting beside it.
 TEST(XmlElements, ChildListsOfEveryShapeKeepTheirOrder)
 {
     for (std::uint32_t seed = 1; seed <= 60; ++seed) {
@@ -489,8 +489,8 @@ TEST(XmlElements, ChildListsAtSeveralDepths)
     EXPECT_EQ(shapeOf(*doc.root()), shape + ")");
 }
 
-// A long attribute list becomes part of the tree as it was read, and the next tags,
-// long or short, read theirs afresh.
+// Long attribute lists come out whole, and the next tags, long or short, read theirs
+// afresh.
 TEST(XmlElements, LongAttributeListsOfSeveralTags)
 {
     auto tag = [](const std::string& name, int count, int start) {
@@ -514,10 +514,10 @@ TEST(XmlElements, LongAttributeListsOfSeveralTags)
     }
 }
 
-// Past the first few, repeated names are looked for once a tag's attributes have
-// been read: an error later in the tag is reported as such when no name repeats
-// before it, and names that differ in any one byte, whatever their length, are
-// different.
+// Repeated names are looked for once a tag's attributes have been read (past the
+// first few, in a hash set): an error later in the tag is reported as such when no
+// name repeats before it, and names that differ in any one byte, whatever their
+// length, are different.
 TEST(XmlElements, RepeatedAttributeCheckedAtTheEndOfTheTag)
 {
     std::string many = "<a";
@@ -618,10 +618,9 @@ TEST(XmlText, NameHasReferencesReplacedAndValueKeepsThem)
         EXPECT_EQ(textOf(c.content), c.expected) << "content: " << c.content;
 }
 
-// References between runs of plain text of every length around the sixteen bytes
-// the reader takes at a time, with the output trailing the input by any amount
-// (references kept as written shrink nothing): each text is made of pieces whose
-// replaced form is known.
+// References between runs of plain text of many lengths, next to each other and to
+// references kept as written (which shrink nothing), in place and not: each text is
+// made of pieces whose replaced form is known.
 TEST(XmlText, ReferencesBetweenRunsOfEveryLength)
 {
     struct Piece {
@@ -661,10 +660,9 @@ TEST(XmlText, ReferencesBetweenRunsOfEveryLength)
     }
 }
 
-// Long text dense in references is read 64 bytes at a time once the output trails
-// the input far enough: the markup characters' references, others among them, and
-// a reference cut by a chunk's end, at every offset, read as they always did, in
-// place and not.
+// Long text dense in references, starting at every offset: the markup characters'
+// references, others among them and runs of plain text between them read as they
+// always did, in place and not.
 TEST(XmlText, DenseReferencesAtEveryOffsetOfALongText)
 {
     const std::string utf8 = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
