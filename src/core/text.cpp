@@ -1,5 +1,6 @@
 #include "text.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -236,6 +237,25 @@ std::string escapeMarkup(std::string_view text, std::string_view special) {
     std::string out;
     appendEscapedMarkup(out, text, special);
     return out;
+}
+
+TextPosition textPositionAt(std::string_view text, std::size_t offset) {
+    offset = std::min(offset, text.size());
+    TextPosition at;
+    std::size_t lineStart = 0;
+    for (std::size_t i = 0; i < offset; ++i) {
+        const bool crLf = text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
+        if ((text[i] == '\n' || text[i] == '\r') && !crLf) {
+            ++at.line;
+            lineStart = i + 1;
+        }
+    }
+    for (std::size_t pos = lineStart; pos < offset; ++at.column) {
+        char32_t cp;
+        const std::size_t len = decodeUtf8(text, pos, cp);
+        pos += len > 0 ? len : 1;
+    }
+    return at;
 }
 
 std::string toCrLf(std::string_view text) {

@@ -244,3 +244,31 @@ TEST(Markup, TextDenseInMarksEscapesAsByteByByte) {
         }
     }
 }
+
+TEST(TextPosition, LinesEndAtAnyLineBreakAndColumnsCountCharacters) {
+    const struct {
+        std::string text;
+        std::size_t offset;
+        std::size_t line;
+        std::size_t column;
+    } cases[] = {
+        {"", 0, 1, 1},
+        {"abc", 3, 1, 4},
+        {"a\nb", 2, 2, 1},
+        {"a\r\nb", 3, 2, 1},
+        {"a\r\nb", 4, 2, 2},
+        {"a\rb", 2, 2, 1},
+        {"\n\r", 2, 3, 1},     // LF, then a lone CR
+        {"\r\r\n", 3, 3, 1},   // a lone CR, then CR LF
+        {"\xC3\xB1\xF0\x9F\x98\x80x", 6, 1, 3}, // ñ and an emoji are a character each
+        {"\xE1\xFFx", 2, 1, 3},                  // bytes that are no UTF-8 count one each
+        {"\xE2\x82x", 2, 1, 3},                  // so do those of a cut sequence
+        {"a\tb\nc", 3, 1, 4},
+        {"ab", 10, 1, 3},                        // past the end: the end
+    };
+    for (const auto& c : cases) {
+        const TextPosition at = textPositionAt(c.text, c.offset);
+        EXPECT_EQ(at.line, c.line) << c.text << " @" << c.offset;
+        EXPECT_EQ(at.column, c.column) << c.text << " @" << c.offset;
+    }
+}

@@ -34,8 +34,16 @@ namespace vireta {
 
 static_assert(sizeof(void*) != 8 || sizeof(TXMLNode) == 32, "trees of large files are mostly nodes");
 
-FileReadError::FileReadError(const std::string& path, const std::string& reason)
-    : std::runtime_error("Cannot read '" + path + "': " + reason), path_(path)
+EXMLException::EXMLException(XmlProblem problem, const std::string& message, std::string_view input,
+                             std::size_t offset, std::string subject)
+    : std::runtime_error(message), problem_(problem), offset_(std::min(offset, input.size())),
+      position_(textPositionAt(input, offset_)), subject_(std::move(subject))
+{
+}
+
+FileReadError::FileReadError(const std::string& path, int error, const std::string& reason)
+    : std::runtime_error("Cannot read '" + path + "': " + (reason.empty() ? std::strerror(error) : reason)),
+      path_(path), error_(error)
 {
 }
 
@@ -172,24 +180,66 @@ bool namesUtf8(std::string_view encoding)
     return true;
 }
 
-[[noreturn]] void fail(const std::string& message) { throw EXMLException(message); }
-
-[[noreturn]] void failEndOfTag(std::string_view construct, std::string_view closer)
+// The reader's fixed message for a problem, with its subject where it names one.
+std::string messageOf(XmlProblem problem, const std::string& subject)
 {
-    std::string m = "End of tag '";
-    m.append(construct);
-    m += "' missing (";
-    m.append(closer);
-    m += ").";
-    fail(m);
+    switch (problem) {
+    case XmlProblem::NoRootElement:
+    case XmlProblem::OutsideRootElement:
+        return "The main xml document is empty.";
+    case XmlProblem::DocumentType:
+        return "DTD not handle in this version.";
+    case XmlProblem::DeclarationOrder:
+        return "The xml declaration must have 'version' and 'encoding' and/or 'standalone' in this order.";
+    case XmlProblem::DeclarationVersion:
+        return "Unsupported XML version, must be '1.0'.";
+    case XmlProblem::DeclarationEncoding:
+        return "Wrong XML encoding declaration.";
+    case XmlProblem::DeclarationStandalone:
+        return "Wrong XML standalone declaration, must be 'yes' or 'no'.";
+    case XmlProblem::DeclarationNotFirst:
+        return "The xml declaration must be on the first line and first character.";
+    case XmlProblem::DeclarationUnclosed:
+        return "End of tag '<?xml' missing (?>).";
+    case XmlProblem::TagNameMissing:
+    case XmlProblem::EndTagMismatch:
+        return "Imposible abrir o libro.";
+    case XmlProblem::TagUnclosed:
+        return "End of tag '<' missing (>).";
+    case XmlProblem::ElementUnclosed:
+        return "End of tag '<" + subject + ">' missing (</" + subject + ">).";
+    case XmlProblem::AttributeEqualMissing:
+        return "Missing equal sign for an attribute.";
+    case XmlProblem::AttributeQuoteMissing:
+        return "Missing quote for an attribute's value.";
+    case XmlProblem::AttributeRepeated:
+        return "Attribute " + subject + " already used.";
+    case XmlProblem::CommentUnclosed:
+        return "End of tag '<!--' missing (-->).";
+    case XmlProblem::CommentDoubleHyphen:
+        return "Illegal sequence '--' in comment.";
+    case XmlProblem::CDataUnclosed:
+        return "End of tag '<![CDATA[' missing (]]>).";
+    case XmlProblem::InstructionTargetMissing:
+        return "Processing Instruction target name missing.";
+    case XmlProblem::InstructionTargetXml:
+        return "Processing Instruction target name is 'xml'.";
+    case XmlProblem::InstructionUnclosed:
+        return "End of tag '<?' missing (?>).";
+    case XmlProblem::ReferenceUnfinished:
+        return "Missing reference end ';'.";
+    case XmlProblem::ReferenceNameInvalid:
+        return "Reference name is not valid.";
+    case XmlProblem::ReferenceNumberTooLarge: {
+        // The digits between "&#" and ";", a hexadecimal number marked with '$'.
+        std::string digits = subject.substr(2, subject.size() - 3);
+        if (digits[0] == 'x')
+            digits[0] = '$';
+        return "'" + digits + "' is not a valid integer value";
+    }
+    }
+    return {};
 }
-
-const char* const kEmptyDocument = "The main xml document is empty.";
-const char* const kNoName = "Imposible abrir o libro.";
-const char* const kMissingEqual = "Missing equal sign for an attribute.";
-const char* const kMissingQuote = "Missing quote for an attribute's value.";
-const char* const kMissingReferenceEnd = "Missing reference end ';'.";
-const char* const kInvalidReference = "Reference name is not valid.";
 
 // The input bytes with a NUL byte after them. Unlike a string it is not filled
 // before the file is read into it.
@@ -296,6 +346,7 @@ public:
         const char* begin = s_.source.data();
         std::size_t size = s_.source.size();
         const void* nul = std::memchr(begin, '\0', size);
+        begin_ = begin;
         cursor_ = begin;
         end_ = nul ? static_cast<const char*>(nul) : begin + size; // *end_ is always NUL
         s_.tree.setBlockSize(std::clamp<std::size_t>(size / 8, 4096, 1024 * 1024));
@@ -306,6 +357,14 @@ public:
 
 private:
     using Kind = TXMLNode::Kind;
+
+    // Throws the error `problem`, found at `at`.
+    [[noreturn]] void fail(XmlProblem problem, const char* at, std::string subject = {}) const
+    {
+        const std::string message = messageOf(problem, subject);
+        throw EXMLException(problem, message, std::string_view(begin_, static_cast<std::size_t>(end_ - begin_)),
+                            static_cast<std::size_t>(at - begin_), std::move(subject));
+    }
 
     std::size_t left() const { return static_cast<std::size_t>(end_ - cursor_); }
     bool at(std::string_view s) const
@@ -340,7 +399,7 @@ private:
     {
         skipBlanks();
         if (*cursor_ != '=')
-            fail(kMissingEqual);
+            fail(XmlProblem::AttributeEqualMissing, cursor_);
         ++cursor_;
         skipBlanks();
         return readQuotedValue();
@@ -377,6 +436,7 @@ private:
     TXMLDeclaration& declaration_;
     const TXMLDoc::TextReading reading_;
     bool inPlace_ = false; // references are replaced in the source buffer once the parse is complete
+    const char* begin_;
     const char* cursor_;
     const char* end_;
     std::vector<TXMLNode> scratch_;  // the children of the open elements, and the top level
@@ -390,11 +450,11 @@ std::string_view XMLTreeBuilder::readQuotedValue()
 {
     char quote = *cursor_;
     if (quote != '"' && quote != '\'')
-        fail(kMissingQuote);
+        fail(XmlProblem::AttributeQuoteMissing, cursor_);
     ++cursor_;
     const void* close = std::memchr(cursor_, quote, left());
     if (!close)
-        fail(kMissingQuote);
+        fail(XmlProblem::AttributeQuoteMissing, cursor_ - 1); // the opening quote
     const char* stop = static_cast<const char*>(close);
     std::string_view value(cursor_, static_cast<std::size_t>(stop - cursor_));
     cursor_ = stop + 1;
@@ -412,7 +472,7 @@ void XMLTreeBuilder::parseDocument()
     bool haveRoot = false;
     while (cursor_ != end_) {
         if (at("<!DOCTYPE") && isBlank(cursor_[9])) {
-            fail("DTD not handle in this version.");
+            fail(XmlProblem::DocumentType, cursor_);
         } else if (at("<?")) {
             parseProcessingInstruction();
         } else if (at("<!--")) {
@@ -422,12 +482,12 @@ void XMLTreeBuilder::parseDocument()
             parseElementTree();
             haveRoot = true;
         } else {
-            fail(kEmptyDocument);
+            fail(XmlProblem::OutsideRootElement, cursor_);
         }
         skipBlanks();
     }
     if (!haveRoot)
-        fail(kEmptyDocument);
+        fail(XmlProblem::NoRootElement, end_);
     s_.top = takeScratchFrom(0);
     s_.root = s_.topNodes().item(rootIndex_);
     if (inPlace_)
@@ -438,22 +498,22 @@ void XMLTreeBuilder::parseDeclaration()
 {
     cursor_ += 6; // "<?xml" and one blank
     if (!at("version"))
-        fail("The xml declaration must have 'version' and 'encoding' and/or 'standalone' in this order.");
+        fail(XmlProblem::DeclarationOrder, cursor_);
     cursor_ += 7;
     skipBlanks();
     if (*cursor_ != '=')
-        fail(kMissingEqual);
+        fail(XmlProblem::AttributeEqualMissing, cursor_);
     ++cursor_;
     skipBlanks();
     char quote = *cursor_;
     if (quote != '"' && quote != '\'')
-        fail(kMissingQuote);
+        fail(XmlProblem::AttributeQuoteMissing, cursor_);
     ++cursor_;
     if (!at("1.0"))
-        fail("Unsupported XML version, must be '1.0'.");
+        fail(XmlProblem::DeclarationVersion, cursor_);
     cursor_ += 3;
     if (*cursor_ != quote)
-        fail(kMissingQuote);
+        fail(XmlProblem::AttributeQuoteMissing, cursor_);
     ++cursor_;
     declaration_.version_ = "1.0";
     skipBlanks();
@@ -468,7 +528,7 @@ void XMLTreeBuilder::parseDeclaration()
                 ok = ok && ((d >= 'A' && d <= 'Z') || (d >= 'a' && d <= 'z') || isDecimalDigit(d) || d == '.'
                             || d == '_' || d == '-');
             if (!ok)
-                fail("Wrong XML encoding declaration.");
+                fail(XmlProblem::DeclarationEncoding, value.data());
         }
         declaration_.encoding_.assign(value);
         skipBlanks();
@@ -477,52 +537,59 @@ void XMLTreeBuilder::parseDeclaration()
         cursor_ += 10;
         std::string_view value = readAttributeValueAfterName();
         if (value != "yes" && value != "no")
-            fail("Wrong XML standalone declaration, must be 'yes' or 'no'.");
+            fail(XmlProblem::DeclarationStandalone, value.data());
         declaration_.standalone_.assign(value);
     }
     skipBlanks();
     if (!at("?>"))
-        failEndOfTag("<?xml", "?>");
+        fail(XmlProblem::DeclarationUnclosed, cursor_);
     cursor_ += 2;
 }
 
 void XMLTreeBuilder::parseProcessingInstruction()
 {
+    const char* const start = cursor_;
     cursor_ += 2;
     std::string_view target = readName();
     if (target.empty())
-        fail("Processing Instruction target name missing.");
+        fail(XmlProblem::InstructionTargetMissing, cursor_);
     if (target == "xml")
-        fail("The xml declaration must be on the first line and first character.");
+        fail(XmlProblem::DeclarationNotFirst, start);
     if (target.size() == 3 && (target[0] | 0x20) == 'x' && (target[1] | 0x20) == 'm' && (target[2] | 0x20) == 'l')
-        fail("Processing Instruction target name is 'xml'.");
+        fail(XmlProblem::InstructionTargetXml, target.data());
     skipBlanks();
     const char* stop = find("?>");
     if (!stop)
-        failEndOfTag("<?", "?>");
+        fail(XmlProblem::InstructionUnclosed, start);
     append(Kind::ProcessingInstruction, target, std::string_view(cursor_, static_cast<std::size_t>(stop - cursor_)));
     cursor_ = stop + 2;
 }
 
 void XMLTreeBuilder::parseComment()
 {
+    const char* const start = cursor_;
     cursor_ += 4;
     const char* stop = find("-->");
     if (!stop)
-        failEndOfTag("<!--", "-->");
+        fail(XmlProblem::CommentUnclosed, start);
     std::string_view text(cursor_, static_cast<std::size_t>(stop - cursor_));
-    if (!text.empty() && (text.back() == '-' || text.find("--") != std::string_view::npos))
-        fail("Illegal sequence '--' in comment.");
+    // "--" inside, or a "-" that makes one with the end ("--->").
+    const std::size_t dashes = text.find("--");
+    if (dashes != std::string_view::npos)
+        fail(XmlProblem::CommentDoubleHyphen, text.data() + dashes);
+    if (!text.empty() && text.back() == '-')
+        fail(XmlProblem::CommentDoubleHyphen, stop - 1);
     append(Kind::Comment, text);
     cursor_ = stop + 3;
 }
 
 void XMLTreeBuilder::parseCData()
 {
+    const char* const start = cursor_;
     cursor_ += 9;
     const char* stop = find("]]>");
     if (!stop)
-        failEndOfTag("<![CDATA[", "]]>");
+        fail(XmlProblem::CDataUnclosed, start);
     append(Kind::CData, std::string_view(cursor_, static_cast<std::size_t>(stop - cursor_)));
     cursor_ = stop + 3;
 }
@@ -577,17 +644,11 @@ std::string_view XMLTreeBuilder::replaceReferences(std::string_view text, std::s
                 if (number <= limit)
                     number = number * (hex ? 16 : 10) + hexValue(*q);
             if (q == e || *q != ';')
-                fail(kMissingReferenceEnd);
+                fail(XmlProblem::ReferenceUnfinished, a);
             if (q == digits)
-                fail(kInvalidReference);
-            if (number > limit) {
-                std::string m = "'";
-                if (hex)
-                    m += '$';
-                m.append(digits, q);
-                m += "' is not a valid integer value";
-                fail(m);
-            }
+                fail(XmlProblem::ReferenceNameInvalid, a);
+            if (number > limit)
+                fail(XmlProblem::ReferenceNumberTooLarge, a, std::string(a, q + 1));
             const char* after = q + 1;
             if (number != 0 && number <= 0x10FFFF && !(number >= 0xD800 && number <= 0xDFFF)) {
                 o = putUtf8(o, static_cast<std::uint32_t>(number));
@@ -599,7 +660,7 @@ std::string_view XMLTreeBuilder::replaceReferences(std::string_view text, std::s
             continue;
         }
         if (q == e)
-            fail(kMissingReferenceEnd);
+            fail(XmlProblem::ReferenceUnfinished, a);
         // A name, then ";". When the name is cut short by any other byte, the
         // reference is invalid if a ";" follows somewhere and unfinished if not.
         const char* s = q;
@@ -610,8 +671,8 @@ std::string_view XMLTreeBuilder::replaceReferences(std::string_view text, std::s
         }
         if (s == q || s == e || *s != ';') {
             if (s < e && std::memchr(s, ';', static_cast<std::size_t>(e - s)))
-                fail(kInvalidReference);
-            fail(kMissingReferenceEnd);
+                fail(XmlProblem::ReferenceNameInvalid, a);
+            fail(XmlProblem::ReferenceUnfinished, a);
         }
         if (const char replacement = predefinedEntity(std::string_view(q, static_cast<std::size_t>(s - q)))) {
             *o++ = replacement;
@@ -630,10 +691,11 @@ std::string_view XMLTreeBuilder::replaceReferences(std::string_view text, std::s
 // is left open on the stack.
 void XMLTreeBuilder::parseStartTag()
 {
+    const char* const start = cursor_;
     ++cursor_;
     std::string_view name = readName();
     if (name.empty())
-        fail(kNoName);
+        fail(XmlProblem::TagNameMissing, start);
     if (*cursor_ == '>') {
         // The commonest tag, a name alone, is opened at once.
         ++cursor_;
@@ -665,7 +727,7 @@ void XMLTreeBuilder::parseStartTag()
         return;
     }
     if (*cursor_ != '>')
-        failEndOfTag("<", ">");
+        fail(XmlProblem::TagUnclosed, cursor_, std::string(name));
     ++cursor_;
     open_.push_back(index);
 }
@@ -706,8 +768,10 @@ void XMLTreeBuilder::failOnRepeatedAttribute() const
             if (!names.insert(attributes_[j].name()).second)
                 repeated = j;
     }
-    if (repeated < count)
-        fail("Attribute " + std::string(attributes_[repeated].name()) + " already used.");
+    if (repeated < count) {
+        const std::string_view name = attributes_[repeated].name();
+        fail(XmlProblem::AttributeRepeated, name.data(), std::string(name));
+    }
 }
 
 // True, with the cursor moved past it, when the cursor stands on "</", `name`,
@@ -773,10 +837,8 @@ void XMLTreeBuilder::parseElementTree()
 {
     parseStartTag();
     while (!open_.empty()) {
-        if (cursor_ == end_) {
-            std::string_view name = scratch_[open_.back()].name();
-            failEndOfTag("<" + std::string(name) + ">", "</" + std::string(name) + ">");
-        }
+        if (cursor_ == end_)
+            fail(XmlProblem::ElementUnclosed, end_, std::string(scratch_[open_.back()].name()));
         if (*cursor_ != '<') {
             parseText();
             continue;
@@ -788,7 +850,7 @@ void XMLTreeBuilder::parseElementTree()
             if (atEndTagOf(scratch_[open_.back()].name()))
                 closeElement();
             else
-                parseStartTag();
+                fail(XmlProblem::EndTagMismatch, cursor_, std::string(scratch_[open_.back()].name()));
             break;
         case '?':
             parseProcessingInstruction();
@@ -859,7 +921,7 @@ void readWholeFile(const std::string& path, SourceBuffer& out)
     // /dev/zero never ends).
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
-        throw FileReadError(path, std::strerror(errno));
+        throw FileReadError(path, errno);
     struct Closer {
         int fd;
         ~Closer() { ::close(fd); }
@@ -867,11 +929,11 @@ void readWholeFile(const std::string& path, SourceBuffer& out)
 
     struct stat st {};
     if (::fstat(fd, &st) != 0)
-        throw FileReadError(path, std::strerror(errno));
+        throw FileReadError(path, errno);
     if (S_ISDIR(st.st_mode))
-        throw FileReadError(path, std::strerror(EISDIR));
+        throw FileReadError(path, EISDIR);
     if (!S_ISREG(st.st_mode))
-        throw FileReadError(path, S_ISFIFO(st.st_mode) ? "not a regular file but a pipe"
+        throw FileReadError(path, EINVAL, S_ISFIFO(st.st_mode) ? "not a regular file but a pipe"
                                   : S_ISSOCK(st.st_mode) ? "not a regular file but a socket"
                                                          : "not a regular file but a device");
     const int flags = ::fcntl(fd, F_GETFL);
@@ -905,7 +967,7 @@ void readWholeFile(const std::string& path, SourceBuffer& out)
         if (n == 0)
             break;
         if (n < 0 && errno != EINTR)
-            throw FileReadError(path, std::strerror(errno));
+            throw FileReadError(path, errno);
     }
     out.setSize(got);
 }

@@ -835,6 +835,62 @@ TEST(XmlMarkup, Errors)
 }
 
 // ---------------------------------------------------------------------------
+// Where an error is
+
+// The offset of an error is where the reader found it, and its line and column are
+// those of the file as written, also when the texts before it had their references
+// replaced in place: the same in either reading.
+TEST(XmlErrorPlace, OffsetLineAndColumnOfTheError)
+{
+    const std::string utf8 = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    const struct {
+        std::string input;
+        XmlProblem problem;
+        std::size_t offset;
+        std::size_t line;
+        std::size_t column;
+        std::string subject;
+    } cases[] = {
+        // On the first line.
+        {"<a b='1' b='2'/>", XmlProblem::AttributeRepeated, 9, 1, 10, "b"},
+        {"<a>< b/></a>", XmlProblem::TagNameMissing, 3, 1, 4, ""},
+        {"<a>&#x110000000;</a>", XmlProblem::ReferenceNumberTooLarge, 3, 1, 4, "&#x110000000;"},
+        {"<?xml version='1.0' encoding='8bit'?><a/>", XmlProblem::DeclarationEncoding, 30, 1, 31, ""},
+        // After CR LF, a lone CR, LF.
+        {"<a>\r\n  <b>x &amp y</b></a>", XmlProblem::ReferenceUnfinished, 12, 2, 8, ""},
+        {"<a>\r<b></a>", XmlProblem::EndTagMismatch, 7, 2, 4, "b"},
+        {"<a/>\n<b/>", XmlProblem::OutsideRootElement, 5, 2, 1, ""},
+        {"<a>\n<!-- x\n</a>", XmlProblem::CommentUnclosed, 4, 2, 1, ""},
+        // After multibyte characters, and bytes that are no UTF-8.
+        {"<a>\n  <t>R\xC3\xADo Mi\xC3\xB1o</t><t>\xE2\x82\xAC 3 & 4</t></a>", XmlProblem::ReferenceUnfinished, 32,
+         2, 25, ""},
+        {"<a>\xE1 &</a>", XmlProblem::ReferenceUnfinished, 5, 1, 6, ""},
+        // After texts whose references make line breaks and multibyte characters.
+        {utf8 + "<a><t>&#10;&#233;&amp;</t>\n<t>x &lt y</t></a>", XmlProblem::ReferenceUnfinished, 71, 3, 6, ""},
+        // At the end of the input.
+        {"<a>\r\n<b>", XmlProblem::ElementUnclosed, 8, 2, 4, "b"},
+        {"<a b='1'", XmlProblem::TagUnclosed, 8, 1, 9, "a"},
+        {" \r\n\t", XmlProblem::NoRootElement, 4, 2, 2, ""},
+        {"<a>x\0</a>"s, XmlProblem::ElementUnclosed, 4, 1, 5, "a"}, // a NUL ends the input
+    };
+    for (const auto& c : cases) {
+        for (const auto reading : {TXMLDoc::TextReading::KeepValues, TXMLDoc::TextReading::ReplaceInPlaceWhenUtf8}) {
+            TXMLDoc doc;
+            try {
+                doc.loadFromBytes(c.input, reading);
+                ADD_FAILURE() << "parsed: " << c.input;
+            } catch (const EXMLException& e) {
+                EXPECT_EQ(e.problem(), c.problem) << c.input << ": " << e.what();
+                EXPECT_EQ(e.offset(), c.offset) << c.input;
+                EXPECT_EQ(e.position().line, c.line) << c.input;
+                EXPECT_EQ(e.position().column, c.column) << c.input;
+                EXPECT_EQ(e.subject(), c.subject) << c.input;
+            }
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
 // Loading files
 
 class XmlFile : public ::testing::Test {
