@@ -488,7 +488,9 @@ int load(const Options& o, QuizModel& model, GeneralData& general, std::vector<s
         applyOpenedQuiz(std::move(opened), model, general);
         return count;
     } catch (const QuizFileError& e) {
-        const std::string reason = e.what();
+        std::string reason = e.what();
+        if (const auto& at = e.position())
+            reason = "line " + std::to_string(at->line) + ", column " + std::to_string(at->column) + ": " + reason;
         complain(reason.find(e.path()) == std::string::npos ? e.path() + ": " + reason : reason);
         return -1;
     }
