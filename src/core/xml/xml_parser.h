@@ -291,11 +291,14 @@ public:
         KeepValues,
         // When the declaration names UTF-8 (in any case), the references are
         // replaced in the document's own copy of the input, so the value is the
-        // same as the name and texts take no bytes of their own: what a reader
-        // that wants only the characters needs, with half the memory on a large
-        // file. Under any other encoding, or none, values are kept as in the
-        // file, since the replaced characters are then UTF-8 among bytes of
-        // another encoding and a reader has to start from the original.
+        // same as the name and a loaded document's texts take no bytes of their
+        // own: what a reader that wants only the characters needs, with half the
+        // memory held on a large file. (The replaced texts are made aside during
+        // the parse and put in place when it is complete, so that an error's
+        // place is counted on the input as it was.) Under any other encoding, or
+        // none, values are kept as in the file, since the replaced characters are
+        // then UTF-8 among bytes of another encoding and a reader has to start
+        // from the original.
         ReplaceInPlaceWhenUtf8,
     };
 
