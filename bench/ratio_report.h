@@ -40,7 +40,9 @@ public:
             if (auto child = run.counters.find("child_ms"); child != run.counters.end())
                 seconds = child->second.value / 1000.0;
             const std::string name = run.run_name.str();
-            if (auto bytes = run.counters.find("bytes"); bytes != run.counters.end())
+            const bool aggregate = run.run_type == Run::RT_Aggregate;
+            if (auto bytes = run.counters.find("bytes");
+                bytes != run.counters.end() && (!aggregate || run.aggregate_name == "median"))
                 bytes_[name] = bytes->second.value;
             if (run.run_type == Run::RT_Aggregate) {
                 if (run.aggregate_name == "median")

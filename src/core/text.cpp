@@ -150,7 +150,34 @@ std::string cp1252ToUtf8(std::string_view bytes) {
     return out;
 }
 
+namespace {
+
+// Whether `bytes` hold nothing but ASCII and whole two-byte sequences (the accented
+// letters of Latin scripts), as nearly every text of a quiz does. Each byte is
+// checked against the one before it alike, with no branch on what it is: a
+// continuation byte (10xxxxxx) must follow a lead byte of two (0xC2 to 0xDF), such a
+// lead must be followed by one, and 0xC0, 0xC1 and 0xE0 and above stand nowhere. So
+// the compiler can check many bytes at once, and an accented letter costs no
+// mispredicted jump.
+bool onlyAsciiAndTwoByteSequences(std::string_view bytes) {
+    const auto* const p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    if (n == 0)
+        return true;
+    auto continuation = [](unsigned char b) -> unsigned char { return (b & 0xC0) == 0x80; };
+    auto lead = [](unsigned char b) -> unsigned char { return static_cast<unsigned char>(b - 0xC2) < 0x1E; };
+    auto nowhere = [](unsigned char b) -> unsigned char { return static_cast<unsigned char>(b - 0xC0) < 2 || b >= 0xE0; };
+    unsigned char wrong = continuation(p[0]) | nowhere(p[0]) | lead(p[n - 1]);
+    for (std::size_t i = 1; i < n; ++i)
+        wrong |= (continuation(p[i]) ^ lead(p[i - 1])) | nowhere(p[i]);
+    return wrong == 0;
+}
+
+} // namespace
+
 std::string utf8FromFile(std::string_view bytes) {
+    if (onlyAsciiAndTwoByteSequences(bytes))
+        return std::string(bytes);
     // Valid stretches are copied whole; only a byte that starts no valid sequence is
     // converted on its own.
     std::string out;

@@ -120,9 +120,9 @@ TEST(FileText, ConvertersAgreeWithCharacterByCharacterConversion) {
     }
 }
 
-// Accented text is copied a valid stretch at a time: a stray byte, a longer sequence
-// or a cut one at any offset, at the text's ends too, must come out as when read one
-// sequence at a time.
+// Text of ASCII and two-byte sequences is checked whole first, and other text copied
+// a valid stretch at a time: a stray byte, a longer sequence or a cut one at any
+// offset, at the text's ends too, must come out as when read one sequence at a time.
 TEST(FileText, AccentedTextWithAnOddByteAnywhereReadsAsByCharacter) {
     const std::string accented = "Cal é o río máis longo de Galicia? ñ Ñ á";
     for (const std::string odd : {"\xC3", "\x80", "\xF1", "\xE2\x82\xAC", "\xE2\x82", "\xC0\xAF",
