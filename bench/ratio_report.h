@@ -5,6 +5,8 @@
 // The time compared is CPU time, which the other work on a shared machine disturbs
 // far less than wall time; a benchmark that runs another program reports that
 // program's CPU time per iteration in the counter "child_ms", which is used instead.
+// A ratio marked per byte compares times per byte instead: each time divided by
+// its benchmark's counter "bytes" (the size of its input).
 //
 //   int main(int argc, char** argv) {
 //       return vireta::bench::runWithRatios(argc, argv, {{"Big/TXMLDoc", "Big/expat"}});
@@ -24,6 +26,7 @@ namespace vireta::bench {
 struct Ratio {
     std::string measured;
     std::string baseline;
+    bool perByte = false;
 };
 
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -37,6 +40,10 @@ public:
             if (auto child = run.counters.find("child_ms"); child != run.counters.end())
                 seconds = child->second.value / 1000.0;
             const std::string name = run.run_name.str();
+            const bool aggregate = run.run_type == Run::RT_Aggregate;
+            if (auto bytes = run.counters.find("bytes");
+                bytes != run.counters.end() && (!aggregate || run.aggregate_name == "median"))
+                bytes_[name] = bytes->second.value;
             if (run.run_type == Run::RT_Aggregate) {
                 if (run.aggregate_name == "median")
                     medians_[name] = seconds;
@@ -55,11 +62,23 @@ public:
         return -1;
     }
 
+    // The size of a benchmark's input, its counter "bytes"; 0 when it has none.
+    double bytes(const std::string& name) const {
+        auto b = bytes_.find(name);
+        return b != bytes_.end() ? b->second : 0;
+    }
+
     void printRatios(const std::vector<Ratio>& ratios) const {
         bool header = false;
         for (const Ratio& r : ratios) {
-            const double a = seconds(r.measured);
-            const double b = seconds(r.baseline);
+            double a = seconds(r.measured);
+            double b = seconds(r.baseline);
+            if (r.perByte) {
+                if (bytes(r.measured) <= 0 || bytes(r.baseline) <= 0)
+                    continue;
+                a /= bytes(r.measured);
+                b /= bytes(r.baseline);
+            }
             if (a < 0 || b <= 0)
                 continue;
             if (!header) {
@@ -67,7 +86,8 @@ public:
                             medians_.empty() ? "single runs" : "medians");
                 header = true;
             }
-            std::printf("  %-44s / %-34s %7.3fx\n", r.measured.c_str(), r.baseline.c_str(), a / b);
+            std::printf("  %-44s / %-34s %7.3fx%s\n", r.measured.c_str(), r.baseline.c_str(), a / b,
+                        r.perByte ? " per byte" : "");
         }
         std::fflush(stdout);
     }
@@ -75,6 +95,7 @@ public:
 private:
     std::map<std::string, double> medians_;
     std::map<std::string, double> singles_;
+    std::map<std::string, double> bytes_;
 };
 
 inline int runWithRatios(int argc, char** argv, const std::vector<Ratio>& ratios) {

@@ -4,8 +4,9 @@
 // nodes, element names and attribute names are names, texts are stripped and
 // never empty, kinds other than element have neither children nor attributes), and
 // a text's name is its value with the references replaced as documented, stripped.
-// Read again with the references replaced in place, the input must give the same
-// outcome: the same error, or the same tree, in which a text's value is its name when
+// An error lies within the input (which ends at its first NUL byte). Read again with
+// the references replaced in place, the input must give the same outcome: the same
+// error at the same place, or the same tree, in which a text's value is its name when
 // the declaration names UTF-8 and is unchanged otherwise.
 
 #include "text.h"
@@ -176,21 +177,28 @@ void checkSameTree(const vireta::TXMLDoc& kept, const vireta::TXMLDoc& inPlace)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
+    const std::size_t inputEnd = std::min(input.find('\0'), size);
     vireta::TXMLDoc doc;
     vireta::TXMLDoc inPlace;
     std::string error;
+    std::size_t offset = 0;
+    vireta::TextPosition position;
     try {
         doc.loadFromBytes(input);
     } catch (const vireta::EXMLException& e) {
         check(doc.nodeCount() == 0 && doc.root() == nullptr);
         check(doc.declaration().version().empty() && doc.declaration().encoding().empty());
+        check(e.offset() <= inputEnd);
         error = e.what();
+        offset = e.offset();
+        position = e.position();
     }
     try {
         inPlace.loadFromBytes(input, vireta::TXMLDoc::TextReading::ReplaceInPlaceWhenUtf8);
         check(error.empty());
     } catch (const vireta::EXMLException& e) {
         check(e.what() == error);
+        check(e.offset() == offset && e.position().line == position.line && e.position().column == position.column);
         check(inPlace.nodeCount() == 0 && inPlace.root() == nullptr);
     }
     if (!error.empty())

@@ -10,7 +10,6 @@
 #include "formats/question_import.h"
 #include "formats/paper_test.h"
 #include "formats/quiz_file.h"
-#include "huge_pages.h"
 #include "io/file_read.h"
 #include "model/quiz.h"
 #include "paper_module.h"
@@ -20,7 +19,6 @@
 
 #include <dlfcn.h>
 #include <limits.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -398,7 +396,9 @@ int load(const Options& o, QuizModel& model, GeneralData& general, std::vector<s
         applyOpenedQuiz(std::move(opened), model, general);
         return count;
     } catch (const QuizFileError& e) {
-        const std::string reason = e.what();
+        std::string reason = e.what();
+        if (const auto& at = e.position())
+            reason = "line " + std::to_string(at->line) + ", column " + std::to_string(at->column) + ": " + reason;
         complain(reason.find(e.path()) == std::string::npos ? e.path() + ": " + reason : reason);
         return -1;
     }
@@ -467,22 +467,6 @@ int run(const Options& o) {
     }
 }
 
-// A large quiz becomes many long texts on the heap, and where every fresh 4 KB page
-// of memory costs a page fault (as on virtual machines) those faults take as long as
-// reading and writing the file: for a quiz file of this size or more, the heap is
-// readied for its texts on huge pages before it is read.
-constexpr off_t kLargeQuizBytes = off_t{8} << 20;
-
-void prepareHeapForLargeQuiz(const Options& o) {
-    struct stat st {};
-    if (o.quiz.empty() || stat(o.quiz.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < kLargeQuizBytes)
-        return;
-    // The file's bytes (which the heap serves too, from the room it has), the texts,
-    // and the tree's blocks and scratch.
-    const auto size = static_cast<std::size_t>(st.st_size);
-    prepareHeapForHugePages(2 * size + size / 2);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -498,7 +482,6 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return 0;
     }
-    prepareHeapForLargeQuiz(options);
     try {
         return run(options);
     } catch (const std::exception& e) {

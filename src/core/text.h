@@ -57,6 +57,19 @@ void appendXmlEscaped(std::string& out, std::string_view text, std::string_view 
 // The size of what appendXmlEscaped appends.
 std::size_t xmlEscapedSize(std::string_view text, std::string_view special);
 
+// A place in a text as an editor shows it, both counted from 1.
+struct TextPosition {
+    std::size_t line = 1;
+    std::size_t column = 1;
+};
+
+// The place of byte `offset` of `text` (at most text.size(), the place after the last
+// character). A line ends at LF, CR LF or a lone CR, as XML reads line ends. The
+// column counts characters, as the teacher's editor does, not bytes: a valid UTF-8
+// sequence is one character, and so is every other byte, which a quiz file's reader
+// takes as a Windows-1252 character of its own.
+TextPosition textPositionAt(std::string_view text, std::size_t offset);
+
 // Line breaks as the editor's multi-line boxes hold them (CR LF) from any mix of
 // LF, CR LF and lone CR, and back to plain LF.
 std::string toCrLf(std::string_view text);

@@ -67,11 +67,15 @@ TEST_F(Cli, CheckReportsWhyAFileDoesNotOpen) {
     write("lone-amp.xml", "<xogo version=\"1.0\"><titulo>a & b</titulo></xogo>");
     write("other-root.xml", "<quiz version=\"1.0\"/>");
     write("empty.xml", "");
+    write("broken.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<xogo version=\"1.0\">\r\n"
+                        "  <titulo>Ría de Arousa</titulo><autor>Tom & Xerry</autor>\r\n</xogo>\r\n");
     const struct {
         const char* file;
         const char* reason;
     } cases[] = {
         {"lone-amp.xml", "Missing reference end ';'."},
+        // Where the XML breaks, the column in characters (45 in bytes).
+        {"broken.xml", "vireta-export: broken.xml: line 3, column 44: Missing reference end ';'.\n"},
         {"other-root.xml", "xogo"},
         {"empty.xml", "empty"},
         {"missing.xml", "missing.xml"},

@@ -67,9 +67,9 @@ TEST(LineBreaks, AnyMixBecomesCrLfAndBack) {
 
 namespace {
 
-// Byte strings of every shape the converters take in runs: ASCII runs longer and
-// shorter than eight and sixteen bytes, markup characters, control characters, whole UTF-8 sequences of each length,
-// stray and truncated bytes, at every offset.
+// Byte strings of every shape the converters take in runs: ASCII runs of several
+// lengths, markup characters, control characters, whole UTF-8 sequences of each
+// length, stray and truncated bytes, at every offset.
 std::vector<std::string> mixedTexts() {
     const char* const pieces[] = {"a",      "Xogo de ",   "&",          "<",    ">",   "\"", "'",
                                   "\xC3\xB1", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xF1", "\xC3",
@@ -120,9 +120,9 @@ TEST(FileText, ConvertersAgreeWithCharacterByCharacterConversion) {
     }
 }
 
-// Accented text is checked sixteen bytes at a time: a stray byte, a longer sequence
-// or a cut one at any offset, next to a block's edge or the text's ends, must come
-// out as when read one sequence at a time.
+// Text of ASCII and two-byte sequences is checked whole first, and other text copied
+// a valid stretch at a time: a stray byte, a longer sequence or a cut one at any
+// offset, at the text's ends too, must come out as when read one sequence at a time.
 TEST(FileText, AccentedTextWithAnOddByteAnywhereReadsAsByCharacter) {
     const std::string accented = "Cal é o río máis longo de Galicia? ñ Ñ á";
     for (const std::string odd : {"\xC3", "\x80", "\xF1", "\xE2\x82\xAC", "\xE2\x82", "\xC0\xAF",
@@ -140,9 +140,8 @@ TEST(FileText, AccentedTextWithAnOddByteAnywhereReadsAsByCharacter) {
 }
 
 TEST(Markup, EscapingReplacesExactlyTheListedCharacters) {
-    // Texts longer than the stretch escaped at a time as well: all the mixed texts
-    // in one, the character whose reference is longest throughout, and marks on
-    // either side of a stretch's end.
+    // Long texts as well: all the mixed texts in one, the character whose reference
+    // is longest throughout, and marks deep in a long run of kept bytes.
     std::vector<std::string> texts = mixedTexts();
     std::string all;
     for (const std::string& s : texts)
@@ -207,9 +206,9 @@ std::string escapedByCharacter(const std::string& s, const std::string& special,
 
 } // namespace
 
-// Text dense in marked bytes is escaped 64 bytes at a time: every mark, kept control
-// and run of marks, at every place of a chunk and of the text's last bytes, must come
-// out as escaping byte by byte gives.
+// Runs of kept bytes are appended whole: every mark, kept control and run of marks,
+// at every place of a text and among its last bytes, in text dense in marks or not,
+// must come out as escaping byte by byte gives.
 TEST(Markup, TextDenseInMarksEscapesAsByteByByte) {
     const std::string alphabet("ab\xC3\xA1&<>\"'\x01\x1f\t\n\r", 14);
     std::vector<std::string> texts;
@@ -243,5 +242,33 @@ TEST(Markup, TextDenseInMarksEscapesAsByteByByte) {
             appendXmlEscaped(xml, s, special);
             EXPECT_EQ(xml, "kept" + escapedByCharacter(s, special, true)) << s << " / " << special;
         }
+    }
+}
+
+TEST(TextPosition, LinesEndAtAnyLineBreakAndColumnsCountCharacters) {
+    const struct {
+        std::string text;
+        std::size_t offset;
+        std::size_t line;
+        std::size_t column;
+    } cases[] = {
+        {"", 0, 1, 1},
+        {"abc", 3, 1, 4},
+        {"a\nb", 2, 2, 1},
+        {"a\r\nb", 3, 2, 1},
+        {"a\r\nb", 4, 2, 2},
+        {"a\rb", 2, 2, 1},
+        {"\n\r", 2, 3, 1},     // LF, then a lone CR
+        {"\r\r\n", 3, 3, 1},   // a lone CR, then CR LF
+        {"\xC3\xB1\xF0\x9F\x98\x80x", 6, 1, 3}, // ñ and an emoji are a character each
+        {"\xE1\xFFx", 2, 1, 3},                  // bytes that are no UTF-8 count one each
+        {"\xE2\x82x", 2, 1, 3},                  // so do those of a cut sequence
+        {"a\tb\nc", 3, 1, 4},
+        {"ab", 10, 1, 3},                        // past the end: the end
+    };
+    for (const auto& c : cases) {
+        const TextPosition at = textPositionAt(c.text, c.offset);
+        EXPECT_EQ(at.line, c.line) << c.text << " @" << c.offset;
+        EXPECT_EQ(at.column, c.column) << c.text << " @" << c.offset;
     }
 }

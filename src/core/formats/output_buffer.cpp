@@ -1,6 +1,5 @@
 #include "formats/output_buffer.h"
 
-#include "huge_pages.h"
 #include "text.h"
 
 namespace vireta {
@@ -10,12 +9,8 @@ void OutputBuffer::appendXmlEscaped(std::string_view text, std::string_view spec
 }
 
 void OutputBuffer::reserve(std::size_t bytes) {
-    if (!holdsWholeText())
-        return;
-    const std::size_t before = text_.capacity();
-    text_.reserve(text_.size() + bytes);
-    if (text_.capacity() != before)
-        adviseHugePages(text_.data() + text_.size(), text_.capacity() - text_.size());
+    if (holdsWholeText())
+        text_.reserve(text_.size() + bytes);
 }
 
 void OutputBuffer::passOnTo(std::function<void(std::string_view)> sink) {

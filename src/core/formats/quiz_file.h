@@ -5,7 +5,9 @@
 #include "formats/export_settings.h"
 #include "formats/output_buffer.h"
 #include "model/quiz.h"
+#include "text.h"
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -51,18 +53,27 @@ struct OpenedQuiz {
     int count() const { return static_cast<int>(questions.size()); }
 };
 
-// Why a quiz file could not be opened. what() is the reader's own message (the
-// parser's, the file system's or the quiz rules'); userMessage() is what the window
-// shows: "Erro no arquivo :" followed by the path.
+// Why a quiz file could not be opened. what() is the reader's own message in English
+// (the parser's, the file system's or the quiz rules'); userMessage() is what the
+// window shows: "Erro no arquivo :" followed by the path, and userReason() the reason
+// on the line below it.
 class QuizFileError : public std::runtime_error {
 public:
-    QuizFileError(std::string path, const std::string& reason);
+    QuizFileError(std::string path, const std::string& reason, std::string userReason,
+                  std::optional<TextPosition> position = std::nullopt);
 
     const std::string& path() const { return path_; }
     std::string userMessage() const;
+    // Why, for the teacher: one line in Galician (UTF-8) without a final stop; for a
+    // file that is no valid XML, with the line and column of the error.
+    const std::string& userReason() const { return userReason_; }
+    // Where the file stops being valid XML; none for the other failures.
+    const std::optional<TextPosition>& position() const { return position_; }
 
 private:
     std::string path_;
+    std::string userReason_;
+    std::optional<TextPosition> position_;
 };
 
 // Loads the file at `path` into `doc` (emptying it first) and reads the quiz from it.

@@ -1,15 +1,19 @@
 #include "formats/quiz_file.h"
 
 #include "model/question_editor.h"
+#include "io/save_problem.h"
 #include "text.h"
 #include "xml/xml_parser.h"
 
 #include <cctype>
+#include <new>
 
 namespace vireta {
 
-QuizFileError::QuizFileError(std::string path, const std::string& reason)
-    : std::runtime_error(reason), path_(std::move(path)) {}
+QuizFileError::QuizFileError(std::string path, const std::string& reason, std::string userReason,
+                             std::optional<TextPosition> position)
+    : std::runtime_error(reason), path_(std::move(path)), userReason_(std::move(userReason)),
+      position_(position) {}
 
 std::string QuizFileError::userMessage() const { return "Erro no arquivo :" + path_; }
 
@@ -148,7 +152,8 @@ public:
         if (xogo.isElementWithAttributes()) {
             for (const TXMLNode& child : xogo.children()) {
                 if (!child.isElement())
-                    fail("a node that is not an element lies directly inside xogo");
+                    fail("a node that is not an element lies directly inside xogo",
+                         "Dentro de «xogo» hai algo que non é un elemento (texto ou un comentario)");
                 const std::string_view name = child.name();
                 if (name == "titulo")
                     g.title = valueOf(child);
@@ -179,7 +184,9 @@ public:
         return quiz;
     }
 
-    [[noreturn]] void fail(const std::string& reason) const { throw QuizFileError(path_, reason); }
+    [[noreturn]] void fail(const std::string& reason, const std::string& userReason) const {
+        throw QuizFileError(path_, reason, userReason);
+    }
 
 private:
     std::string converted(std::string_view raw) const {
@@ -226,7 +233,8 @@ private:
         for (const TXMLNode& child : preguntas.children()) {
             // Every child takes a question number, whatever it is.
             if (questions.size() >= static_cast<std::size_t>(kQuestionCapacity))
-                fail("more than " + std::to_string(kQuestionCapacity) + " questions");
+                fail("more than " + std::to_string(kQuestionCapacity) + " questions",
+                     "O arquivo ten máis de " + std::to_string(kQuestionCapacity) + " preguntas");
             questions.emplace_back();
             if (child.isElement() && child.name() == "pregunta")
                 readQuestion(child, questions.back());
@@ -237,7 +245,8 @@ private:
         int answers = 0;
         for (const TXMLNode& child : pregunta.children()) {
             if (!child.isElement())
-                fail("a node that is not an element lies directly inside pregunta");
+                fail("a node that is not an element lies directly inside pregunta",
+                     "Dentro dunha «pregunta» hai algo que non é un elemento (texto ou un comentario)");
             const std::string_view name = child.name();
             if (name == "enunciado")
                 q[FieldSlot::enunciado] = valueOf(child);
@@ -271,17 +280,90 @@ OpenedQuiz readQuiz(const TXMLDoc& doc, const std::string& folder, const std::st
     QuizReader reader(doc, folder, path);
     const TXMLNode* first = doc.node(0);
     if (first == nullptr)
-        reader.fail("the file is empty");
+        reader.fail("the file is empty", "O arquivo está baleiro");
     if (!first->isElement() || first->name() != "xogo")
-        reader.fail("the document does not start with the element xogo");
+        reader.fail("the document does not start with the element xogo",
+                    "O arquivo non comeza polo elemento «xogo»: non é un cuestionario");
     return reader.read(*first);
 }
+
+namespace {
+
+// The reason of a parse error for the teacher, after its line and column.
+std::string galicianXmlReason(const EXMLException& e) {
+    const std::string& subject = e.subject();
+    switch (e.problem()) {
+    case XmlProblem::NoRootElement:
+        return "non ten ningún elemento";
+    case XmlProblem::OutsideRootElement:
+        return "hai texto ou outro elemento fóra do elemento principal";
+    case XmlProblem::DocumentType:
+        return "non se admiten declaracións de tipo de documento («<!DOCTYPE»)";
+    case XmlProblem::DeclarationOrder:
+        return "a declaración XML ten que levar «version» e despois «encoding» ou «standalone», nesta orde";
+    case XmlProblem::DeclarationVersion:
+        return "a versión de XML ten que ser «1.0»";
+    case XmlProblem::DeclarationEncoding:
+        return "o nome da codificación na declaración XML non é válido";
+    case XmlProblem::DeclarationStandalone:
+        return "«standalone» na declaración XML ten que ser «yes» ou «no»";
+    case XmlProblem::DeclarationNotFirst:
+        return "a declaración XML («<?xml») ten que ir ao principio do arquivo";
+    case XmlProblem::DeclarationUnclosed:
+        return "falta o «?>» que pecha a declaración XML";
+    case XmlProblem::TagNameMissing:
+        return "falta o nome da etiqueta despois de «<»";
+    case XmlProblem::EndTagMismatch:
+        return "esperábase a etiqueta de peche «</" + subject + ">»";
+    case XmlProblem::TagUnclosed:
+        return "falta o «>» que pecha a etiqueta «<" + subject + ">»";
+    case XmlProblem::ElementUnclosed:
+        return "o arquivo remata sen pechar a etiqueta «<" + subject + ">»";
+    case XmlProblem::AttributeEqualMissing:
+        return "falta o «=» despois do nome dun atributo";
+    case XmlProblem::AttributeQuoteMissing:
+        return "falta unha comiña no valor dun atributo";
+    case XmlProblem::AttributeRepeated:
+        return "o atributo «" + subject + "» aparece dúas veces na mesma etiqueta";
+    case XmlProblem::CommentUnclosed:
+        return "o comentario que comeza aquí non se pecha con «-->»";
+    case XmlProblem::CommentDoubleHyphen:
+        return "un comentario non pode levar dous guións seguidos («--»)";
+    case XmlProblem::CDataUnclosed:
+        return "a sección CDATA que comeza aquí non se pecha con «]]>»";
+    case XmlProblem::InstructionTargetMissing:
+        return "falta o nome da instrución de procesamento despois de «<?»";
+    case XmlProblem::InstructionTargetXml:
+        return "unha instrución de procesamento non pode chamarse «xml»";
+    case XmlProblem::InstructionUnclosed:
+        return "a instrución de procesamento que comeza aquí non se pecha con «?>»";
+    case XmlProblem::ReferenceUnfinished:
+        return "un «&» non comeza unha referencia completa (o signo & escríbese «&amp;»)";
+    case XmlProblem::ReferenceNameInvalid:
+        return "unha referencia ten un nome ou un número que non é válido";
+    case XmlProblem::ReferenceNumberTooLarge:
+        return "o número da referencia «" + subject + "» é demasiado grande";
+    }
+    return {};
+}
+
+} // namespace
 
 OpenedQuiz openQuizFile(TXMLDoc& doc, const std::string& path) {
     try {
         doc.loadFromFile(path, TXMLDoc::TextReading::ReplaceInPlaceWhenUtf8);
+    } catch (const FileReadError& e) {
+        throw QuizFileError(path, e.what(), galicianReason(problemOfErrno(e.error())));
+    } catch (const EXMLException& e) {
+        const TextPosition at = e.position();
+        throw QuizFileError(path, e.what(),
+                            "O XML non é válido na liña " + std::to_string(at.line) + ", columna " +
+                                std::to_string(at.column) + ": " + galicianXmlReason(e),
+                            at);
+    } catch (const std::bad_alloc& e) {
+        throw QuizFileError(path, e.what(), "Non hai memoria abonda para abrir o arquivo");
     } catch (const std::exception& e) {
-        throw QuizFileError(path, e.what());
+        throw QuizFileError(path, e.what(), "Non se puido ler o arquivo");
     }
     return readQuiz(doc, folderPart(path), path);
 }

@@ -6,12 +6,14 @@
 // elements with attributes, text with character and entity references, comments,
 // CDATA sections and processing instructions, and refuses document type
 // declarations. Every parse error leaves the document empty and throws
-// EXMLException with a fixed English message.
+// EXMLException with a fixed English message and the place of the error.
 //
 // Lifetime: every pointer, reference and string_view handed out by a document
 // (nodes, attributes, names, values, declaration) stays valid until the next load,
 // clear, move or destruction of that document.
 #pragma once
+
+#include "text.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -22,21 +24,77 @@
 
 namespace vireta {
 
+// What a parse error is about. Each kind has its fixed message; where two kinds
+// share one, the message is given.
+enum class XmlProblem : std::uint8_t {
+    NoRootElement,           // "The main xml document is empty.": the input holds no element
+    OutsideRootElement,      // the same message: text, CDATA or a second element outside the root
+    DocumentType,            // a document type declaration (<!DOCTYPE)
+    DeclarationOrder,        // the XML declaration does not start with version
+    DeclarationVersion,      // a version other than 1.0
+    DeclarationEncoding,     // an encoding name that is no name
+    DeclarationStandalone,   // standalone neither yes nor no
+    DeclarationNotFirst,     // "<?xml" anywhere but at the very first byte
+    DeclarationUnclosed,     // the XML declaration does not end with "?>" where expected
+    TagNameMissing,          // "Imposible abrir o libro.": a "<" with no name after it
+    EndTagMismatch,          // the same message: an end tag that does not close the open element
+    TagUnclosed,             // a start tag whose ">" is missing
+    ElementUnclosed,         // the input ends inside an element
+    AttributeEqualMissing,   // an attribute name without "=" after it
+    AttributeQuoteMissing,   // an attribute value without its quotes
+    AttributeRepeated,       // an attribute name used twice in a tag
+    CommentUnclosed,         // a comment without "-->"
+    CommentDoubleHyphen,     // "--" inside a comment
+    CDataUnclosed,           // a CDATA section without "]]>"
+    InstructionTargetMissing, // "<?" with no name after it
+    InstructionTargetXml,    // a processing instruction named xml in another case
+    InstructionUnclosed,     // a processing instruction without "?>"
+    ReferenceUnfinished,     // an "&" that starts no complete reference
+    ReferenceNameInvalid,    // a reference whose name or number is not one
+    ReferenceNumberTooLarge, // a character reference whose number is out of range
+};
+
 // A parse error. what() is one of the reader's fixed messages.
 class EXMLException : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    // The error `problem` at byte `offset` of `input`, whose line and column are
+    // counted here, once; `subject` is what the error is about (see subject()).
+    EXMLException(XmlProblem problem, const std::string& message, std::string_view input, std::size_t offset,
+                  std::string subject = {});
+
+    XmlProblem problem() const { return problem_; }
+    // Where the reader found the error, in bytes from the start of the input: at
+    // most the input's size (which ends at its first NUL byte).
+    std::size_t offset() const { return offset_; }
+    // The line and column of offset() (see textPositionAt).
+    TextPosition position() const { return position_; }
+    // What the error is about, as written in the input: for ElementUnclosed and
+    // EndTagMismatch the name of the element left open, for TagUnclosed the tag's
+    // name, for AttributeRepeated the attribute's, for ReferenceNumberTooLarge the
+    // whole reference; empty for the other problems.
+    const std::string& subject() const { return subject_; }
+
+private:
+    XmlProblem problem_;
+    std::size_t offset_;
+    TextPosition position_;
+    std::string subject_;
 };
 
 // The file given to TXMLDoc::loadFromFile could not be read (missing, no access,
 // a directory, a pipe or a device rather than a regular file, read error). Not a parse error, so not an EXMLException.
 class FileReadError : public std::runtime_error {
 public:
-    FileReadError(const std::string& path, const std::string& reason);
+    // `error` is the errno value that says why (EISDIR for a directory, EINVAL for
+    // anything else that is no regular file), `reason` the words for it; without
+    // them, the system's text of the errno value.
+    FileReadError(const std::string& path, int error, const std::string& reason = {});
     const std::string& path() const { return path_; }
+    int error() const { return error_; }
 
 private:
     std::string path_;
+    int error_;
 };
 
 class TXMLNode;
@@ -233,11 +291,14 @@ public:
         KeepValues,
         // When the declaration names UTF-8 (in any case), the references are
         // replaced in the document's own copy of the input, so the value is the
-        // same as the name and texts take no bytes of their own: what a reader
-        // that wants only the characters needs, with half the memory on a large
-        // file. Under any other encoding, or none, values are kept as in the
-        // file, since the replaced characters are then UTF-8 among bytes of
-        // another encoding and a reader has to start from the original.
+        // same as the name and a loaded document's texts take no bytes of their
+        // own: what a reader that wants only the characters needs, with half the
+        // memory held on a large file. (The replaced texts are made aside during
+        // the parse and put in place when it is complete, so that an error's
+        // place is counted on the input as it was.) Under any other encoding, or
+        // none, values are kept as in the file, since the replaced characters are
+        // then UTF-8 among bytes of another encoding and a reader has to start
+        // from the original.
         ReplaceInPlaceWhenUtf8,
     };
 

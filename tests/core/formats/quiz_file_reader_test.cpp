@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <optional>
 #include <random>
+#include <set>
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -365,6 +368,103 @@ TEST(QuizFileReader, KeepsTheReadersOwnMessage) {
     }
 }
 
+// Every way an open fails has its reason for the teacher, in Galician, shown below
+// "Erro no arquivo :"; a file that is no valid XML says where, as the English does.
+TEST(QuizFileReader, EveryKindOfFailureHasItsReasonForTheTeacher) {
+    const testfiles::ScratchDir dir;
+    std::string tooMany = "<xogo version=\"1.0\"><preguntas>";
+    for (int k = 0; k <= kQuestionCapacity; ++k)
+        tooMany += "<pregunta/>";
+    tooMany += "</preguntas></xogo>";
+    const struct {
+        std::string path;
+        std::optional<std::string> bytes; // none: not written
+        std::string reason;
+    } cases[] = {
+        {dir / "missing.xml", std::nullopt, "Non existe o arquivo ou o cartafol"},
+        {dir.str(), std::nullopt, "Non é un arquivo normal"},
+        {dir / "broken.xml",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<xogo version=\"1.0\">\r\n  <titulo>Tom & Xerry</titulo>\r\n</xogo>",
+         "O XML non é válido na liña 3, columna 15: un «&» non comeza unha referencia completa (o signo & "
+         "escríbese «&amp;»)"},
+        {dir / "empty.xml", "", "O arquivo está baleiro"},
+        {dir / "other.xml", "<quiz version=\"1\"/>", "O arquivo non comeza polo elemento «xogo»: non é un cuestionario"},
+        {dir / "text.xml", "<xogo version=\"1\">texto</xogo>",
+         "Dentro de «xogo» hai algo que non é un elemento (texto ou un comentario)"},
+        {dir / "comment.xml", "<xogo version=\"1\"><preguntas><pregunta><!-- c --></pregunta></preguntas></xogo>",
+         "Dentro dunha «pregunta» hai algo que non é un elemento (texto ou un comentario)"},
+        {dir / "many.xml", tooMany, "O arquivo ten máis de 200 preguntas"},
+    };
+    for (const auto& c : cases) {
+        if (c.bytes)
+            testfiles::writeFile(c.path, *c.bytes);
+        try {
+            openQuizFile(c.path);
+            ADD_FAILURE() << "opened " << c.path;
+        } catch (const QuizFileError& e) {
+            EXPECT_EQ(e.userReason(), c.reason) << c.path;
+            EXPECT_EQ(e.userMessage(), "Erro no arquivo :" + c.path);
+            EXPECT_EQ(e.position().has_value(), c.path == dir / "broken.xml") << c.path;
+        }
+    }
+}
+
+// Each of the reader's errors has a reason of its own, after the line and column.
+TEST(QuizFileReader, EveryParseErrorHasItsOwnReasonForTheTeacher) {
+    const char* const files[] = {
+        " ",
+        "<xogo/>x",
+        "<!DOCTYPE xogo><xogo/>",
+        "<?xml encoding='UTF-8'?><xogo/>",
+        "<?xml version='1.1'?><xogo/>",
+        "<?xml version='1.0' encoding='8bit'?><xogo/>",
+        "<?xml version='1.0' standalone='si'?><xogo/>",
+        "\n<?xml version='1.0'?><xogo/>",
+        "<?xml version='1.0' x?><xogo/>",
+        "<xogo>< a/></xogo>",
+        "<xogo><a></xogo>",
+        "<xogo a='1' / >",
+        "<xogo>",
+        "<xogo a/>",
+        "<xogo a=1/>",
+        "<xogo a='1' a='2'/>",
+        "<xogo><!-- x</xogo>",
+        "<xogo><!-- a -- b --></xogo>",
+        "<xogo><![CDATA[x</xogo>",
+        "<xogo><? x?></xogo>",
+        "<xogo><?XML x?></xogo>",
+        "<xogo><?p x</xogo>",
+        "<xogo>a & b</xogo>",
+        "<xogo>&#;</xogo>",
+        "<xogo>&#99999999999;</xogo>",
+    };
+    const testfiles::ScratchDir dir;
+    std::set<XmlProblem> problems;
+    std::set<std::string> reasons;
+    for (const char* file : files) {
+        TXMLDoc doc;
+        try {
+            doc.loadFromBytes(file);
+        } catch (const EXMLException& e) {
+            problems.insert(e.problem());
+        }
+        testfiles::writeFile(dir / "quiz.xml", file);
+        try {
+            openQuizFile(dir / "quiz.xml");
+            ADD_FAILURE() << "opened " << file;
+        } catch (const QuizFileError& e) {
+            const std::string& reason = e.userReason();
+            const std::string start = "O XML non é válido na liña ";
+            ASSERT_EQ(reason.substr(0, start.size()), start) << file;
+            const std::size_t colon = reason.find(": ");
+            ASSERT_NE(colon, std::string::npos) << reason;
+            EXPECT_GT(reason.size(), colon + 2) << file;
+            EXPECT_TRUE(reasons.insert(reason.substr(colon + 2)).second) << "said twice: " << reason;
+        }
+    }
+    EXPECT_EQ(problems.size(), std::size(files)) << "a file for each kind of error";
+}
+
 // Only a regular file is read: a pipe would wait for a writer for ever and a device
 // such as /dev/zero never ends. Each open runs in a child with an alarm, so that a
 // reader that blocks fails the test instead of hanging it.
@@ -383,7 +483,8 @@ TEST(QuizFileReader, RefusesPipesAndDevicesAtOnce) {
                 openQuizFile(path);
             } catch (const QuizFileError& e) {
                 const bool clear = std::string(e.what()).find("not a regular file") != std::string::npos &&
-                                   e.userMessage() == "Erro no arquivo :" + path;
+                                   e.userMessage() == "Erro no arquivo :" + path &&
+                                   e.userReason() == "Non é un arquivo normal";
                 ::_exit(clear ? 0 : 2);
             }
             ::_exit(1);

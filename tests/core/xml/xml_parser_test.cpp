@@ -452,8 +452,8 @@ private:
     std::uint32_t state_;
 };
 
-// Every list of children comes out whole and in order, wherever it was built: in
-// place while nothing followed it, or moved aside when something did.
+// Every list of children comes out whole and in order, whatever the tree around it
+// and however long the lists waiting beside it.
 TEST(XmlElements, ChildListsOfEveryShapeKeepTheirOrder)
 {
     for (std::uint32_t seed = 1; seed <= 60; ++seed) {
@@ -489,8 +489,8 @@ TEST(XmlElements, ChildListsAtSeveralDepths)
     EXPECT_EQ(shapeOf(*doc.root()), shape + ")");
 }
 
-// A long attribute list becomes part of the tree as it was read, and the next tags,
-// long or short, read theirs afresh.
+// Long attribute lists come out whole, and the next tags, long or short, read theirs
+// afresh.
 TEST(XmlElements, LongAttributeListsOfSeveralTags)
 {
     auto tag = [](const std::string& name, int count, int start) {
@@ -514,10 +514,10 @@ TEST(XmlElements, LongAttributeListsOfSeveralTags)
     }
 }
 
-// Past the first few, repeated names are looked for once a tag's attributes have
-// been read: an error later in the tag is reported as such when no name repeats
-// before it, and names that differ in any one byte, whatever their length, are
-// different.
+// Repeated names are looked for once a tag's attributes have been read (past the
+// first few, in a hash set): an error later in the tag is reported as such when no
+// name repeats before it, and names that differ in any one byte, whatever their
+// length, are different.
 TEST(XmlElements, RepeatedAttributeCheckedAtTheEndOfTheTag)
 {
     std::string many = "<a";
@@ -618,10 +618,9 @@ TEST(XmlText, NameHasReferencesReplacedAndValueKeepsThem)
         EXPECT_EQ(textOf(c.content), c.expected) << "content: " << c.content;
 }
 
-// References between runs of plain text of every length around the sixteen bytes
-// the reader takes at a time, with the output trailing the input by any amount
-// (references kept as written shrink nothing): each text is made of pieces whose
-// replaced form is known.
+// References between runs of plain text of many lengths, next to each other and to
+// references kept as written (which shrink nothing), in place and not: each text is
+// made of pieces whose replaced form is known.
 TEST(XmlText, ReferencesBetweenRunsOfEveryLength)
 {
     struct Piece {
@@ -661,10 +660,9 @@ TEST(XmlText, ReferencesBetweenRunsOfEveryLength)
     }
 }
 
-// Long text dense in references is read 64 bytes at a time once the output trails
-// the input far enough: the markup characters' references, others among them, and
-// a reference cut by a chunk's end, at every offset, read as they always did, in
-// place and not.
+// Long text dense in references, starting at every offset: the markup characters'
+// references, others among them and runs of plain text between them read as they
+// always did, in place and not.
 TEST(XmlText, DenseReferencesAtEveryOffsetOfALongText)
 {
     const std::string utf8 = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
@@ -834,6 +832,62 @@ TEST(XmlMarkup, Errors)
         {"<?XmL x?><a/>", "Processing Instruction target name is 'xml'."},
         {"<a><?xML?></a>", "Processing Instruction target name is 'xml'."},
     });
+}
+
+// ---------------------------------------------------------------------------
+// Where an error is
+
+// The offset of an error is where the reader found it, and its line and column are
+// those of the file as written, also when the texts before it had their references
+// replaced in place: the same in either reading.
+TEST(XmlErrorPlace, OffsetLineAndColumnOfTheError)
+{
+    const std::string utf8 = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    const struct {
+        std::string input;
+        XmlProblem problem;
+        std::size_t offset;
+        std::size_t line;
+        std::size_t column;
+        std::string subject;
+    } cases[] = {
+        // On the first line.
+        {"<a b='1' b='2'/>", XmlProblem::AttributeRepeated, 9, 1, 10, "b"},
+        {"<a>< b/></a>", XmlProblem::TagNameMissing, 3, 1, 4, ""},
+        {"<a>&#x110000000;</a>", XmlProblem::ReferenceNumberTooLarge, 3, 1, 4, "&#x110000000;"},
+        {"<?xml version='1.0' encoding='8bit'?><a/>", XmlProblem::DeclarationEncoding, 30, 1, 31, ""},
+        // After CR LF, a lone CR, LF.
+        {"<a>\r\n  <b>x &amp y</b></a>", XmlProblem::ReferenceUnfinished, 12, 2, 8, ""},
+        {"<a>\r<b></a>", XmlProblem::EndTagMismatch, 7, 2, 4, "b"},
+        {"<a/>\n<b/>", XmlProblem::OutsideRootElement, 5, 2, 1, ""},
+        {"<a>\n<!-- x\n</a>", XmlProblem::CommentUnclosed, 4, 2, 1, ""},
+        // After multibyte characters, and bytes that are no UTF-8.
+        {"<a>\n  <t>R\xC3\xADo Mi\xC3\xB1o</t><t>\xE2\x82\xAC 3 & 4</t></a>", XmlProblem::ReferenceUnfinished, 32,
+         2, 25, ""},
+        {"<a>\xE1 &</a>", XmlProblem::ReferenceUnfinished, 5, 1, 6, ""},
+        // After texts whose references make line breaks and multibyte characters.
+        {utf8 + "<a><t>&#10;&#233;&amp;</t>\n<t>x &lt y</t></a>", XmlProblem::ReferenceUnfinished, 71, 3, 6, ""},
+        // At the end of the input.
+        {"<a>\r\n<b>", XmlProblem::ElementUnclosed, 8, 2, 4, "b"},
+        {"<a b='1'", XmlProblem::TagUnclosed, 8, 1, 9, "a"},
+        {" \r\n\t", XmlProblem::NoRootElement, 4, 2, 2, ""},
+        {"<a>x\0</a>"s, XmlProblem::ElementUnclosed, 4, 1, 5, "a"}, // a NUL ends the input
+    };
+    for (const auto& c : cases) {
+        for (const auto reading : {TXMLDoc::TextReading::KeepValues, TXMLDoc::TextReading::ReplaceInPlaceWhenUtf8}) {
+            TXMLDoc doc;
+            try {
+                doc.loadFromBytes(c.input, reading);
+                ADD_FAILURE() << "parsed: " << c.input;
+            } catch (const EXMLException& e) {
+                EXPECT_EQ(e.problem(), c.problem) << c.input << ": " << e.what();
+                EXPECT_EQ(e.offset(), c.offset) << c.input;
+                EXPECT_EQ(e.position().line, c.line) << c.input;
+                EXPECT_EQ(e.position().column, c.column) << c.input;
+                EXPECT_EQ(e.subject(), c.subject) << c.input;
+            }
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------
