@@ -267,7 +267,8 @@ private slots:
         dialogs.fileAnswers = {fifo};
         ui->btabrir->click();
         QCOMPARE(dialogs.shown.back().kind, QStringLiteral("inform"));
-        QCOMPARE(dialogs.shown.back().text, QStringLiteral("Erro no arquivo :") + fifo);
+        QCOMPARE(dialogs.shown.back().text,
+                 QStringLiteral("Erro no arquivo :") + fifo + QStringLiteral("\nNon é un arquivo normal"));
         QCOMPARE(ui->titulotx->text(), QStringLiteral("mantido"));
     }
 
@@ -292,12 +293,21 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("<xogo version=\"1.0\"><titulo>sen pechar");
         f.close();
-        for (const QString& path : {bad, dir->filePath("non-existe.xml")}) {
+        // The reason the core knows comes on a second line, in Galician.
+        const struct {
+            QString path;
+            QString reason;
+        } cases[] = {
+            {bad, QStringLiteral("O XML non é válido na liña 1, columna 39: o arquivo remata sen pechar a "
+                                 "etiqueta «<titulo>»")},
+            {dir->filePath("non-existe.xml"), QStringLiteral("Non existe o arquivo ou o cartafol")},
+        };
+        for (const auto& [path, reason] : cases) {
             dialogs.confirmAnswer = true;
             dialogs.fileAnswers = {path};
             ui->btabrir->click();
             QCOMPARE(dialogs.shown.back().kind, QStringLiteral("inform"));
-            QCOMPARE(dialogs.shown.back().text, QStringLiteral("Erro no arquivo :") + path);
+            QCOMPARE(dialogs.shown.back().text, QStringLiteral("Erro no arquivo :") + path + '\n' + reason);
             QVERIFY(form->quizScreen().generalData() == before);
             QCOMPARE(form->session().model().count, 2);
             QCOMPARE(form->session().model().current, 2);

@@ -53,8 +53,9 @@ void FileActions::LoadItem(const QString& path) {
         // The document lives only while the quiz is read from it: a large file is not
         // kept in memory beside the quiz.
         opened = openQuizFile(toUtf8(path));
-    } catch (const std::exception&) {
-        dialogs_.inform(window_, QStringLiteral("Erro no arquivo :") + path);
+    } catch (const QuizFileError& e) {
+        dialogs_.inform(window_, QStringLiteral("Erro no arquivo :") + path + QLatin1Char('\n') +
+                                     fromUtf8(e.userReason()));
         return;
     }
     // The file replaces the quiz: no step, the history starts again.

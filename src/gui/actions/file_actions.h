@@ -29,7 +29,7 @@ public:
     void btnovoClick();
     void btabrirClick();
     // Reads the quiz file at `path`; on failure the quiz stays as it was and the
-    // message "Erro no arquivo :" with the path is shown.
+    // message "Erro no arquivo :" with the path is shown, and why on a second line.
     void LoadItem(const QString& path);
     // Ctrl+S: writes the quiz file to the session's quiz path, asking for a name with
     // the save dialog when there is none. True when the quiz file was written.
