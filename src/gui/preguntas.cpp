@@ -29,7 +29,6 @@
 #include <QPlainTextEdit>
 #include <QStackedWidget>
 #include <QToolButton>
-#include <QUndoStack>
 #include <QVBoxLayout>
 
 // The pictures are compiled into the window's static library; make sure they are linked.
