@@ -57,9 +57,6 @@ public:
 
     QuizSession& session() { return *session_; }
     QuizScreen& quizScreen() { return *screen_; }
-    GeneralPage& generalPage() { return *general_; }
-    QuestionsPage& questionsPage() { return *questions_; }
-    EndPage& endPage() { return *end_; }
     OrderingPage& orderingPage() { return *ordering_; }
     SavePage& savePage() { return *save_; }
 
@@ -67,11 +64,9 @@ public:
     UndoController& undoController() { return *undo_; }
     FileActions& fileActions() { return *fileActions_; }
     SaveActions& saveActions() { return *saveActions_; }
-    PaperActions& paperActions() { return *paperActions_; }
     BrowserPreview& browserPreview() { return *browser_; }
     ImportActions& importActions() { return *import_; }
     ReviewPanel& reviewPanel() { return *review_; }
-    PicturePreview& picturePreview() { return *picture_; }
     SoundActions& soundActions() { return *sounds_; }
 
 public slots:

@@ -350,8 +350,12 @@ std::string galicianXmlReason(const EXMLException& e) {
 } // namespace
 
 OpenedQuiz openQuizFile(TXMLDoc& doc, const std::string& path) {
+    // Every failure, reading the tree into the quiz included, leaves as a QuizFileError.
     try {
         doc.loadFromFile(path, TXMLDoc::TextReading::ReplaceInPlaceWhenUtf8);
+        return readQuiz(doc, folderPart(path), path);
+    } catch (const QuizFileError&) {
+        throw;
     } catch (const FileReadError& e) {
         throw QuizFileError(path, e.what(), galicianReason(problemOfErrno(e.error())));
     } catch (const EXMLException& e) {
@@ -365,7 +369,6 @@ OpenedQuiz openQuizFile(TXMLDoc& doc, const std::string& path) {
     } catch (const std::exception& e) {
         throw QuizFileError(path, e.what(), "Non se puido ler o arquivo");
     }
-    return readQuiz(doc, folderPart(path), path);
 }
 
 OpenedQuiz openQuizFile(const std::string& path) {

@@ -28,7 +28,6 @@ public:
     // tab's format, "Revolver respostas", the remembered save name, the common
     // values), and fills the list.
     void refreshReview();
-    const std::vector<ReviewFinding>& reviewFindings() const { return findings_; }
     std::size_t errorCount() const { return vireta::errorCount(findings_); }
     void listarevisionActivated(QListWidgetItem* item);
     // Shows the control of a finding's place, with the cursor in it.
