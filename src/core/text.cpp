@@ -88,6 +88,16 @@ std::size_t decodeUtf8At(std::string_view s, std::size_t pos, char32_t& codePoin
     return decodeUtf8(s, pos, codePoint);
 }
 
+std::string_view utf8Prefix(std::string_view text, std::size_t count) {
+    std::size_t pos = 0;
+    for (; pos < text.size() && count > 0; --count) {
+        char32_t cp;
+        const std::size_t len = decodeUtf8(text, pos, cp);
+        pos += len == 0 ? 1 : len;
+    }
+    return text.substr(0, pos);
+}
+
 void appendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
         out += static_cast<char>(cp);

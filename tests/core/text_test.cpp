@@ -59,6 +59,16 @@ TEST(FileText, ValidUtf8IsKeptAndStrayBytesAreTakenAsWindows1252) {
     EXPECT_EQ(utf8FromFile("\xED\xA0\x80"), "í\xC2\xA0€");
 }
 
+TEST(FileText, APrefixCountsCharactersAndNeverCutsOneInTwo) {
+    EXPECT_EQ(utf8Prefix("ñandú", 2), "ña");
+    EXPECT_EQ(utf8Prefix("ñandú", 5), "ñandú");
+    EXPECT_EQ(utf8Prefix("ñandú", 9), "ñandú");
+    EXPECT_EQ(utf8Prefix("𝄞x", 1), "𝄞");
+    EXPECT_EQ(utf8Prefix("a\xFF" "b", 2), "a\xFF"); // a stray byte is one character
+    EXPECT_EQ(utf8Prefix("\xC3", 1), "\xC3");
+    EXPECT_EQ(utf8Prefix("abc", 0), "");
+}
+
 TEST(LineBreaks, AnyMixBecomesCrLfAndBack) {
     EXPECT_EQ(toCrLf("a\nb\r\nc\rd"), "a\r\nb\r\nc\r\nd");
     EXPECT_EQ(toCrLf("\n"), "\r\n");

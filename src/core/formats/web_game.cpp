@@ -358,9 +358,24 @@ Page buildPage(const GeneralData& general, const QuestionTable& questions, int c
     return page;
 }
 
+namespace {
+std::string wholeManifestTitle(const GeneralData& general) {
+    return utf8FromFile(toLf(pageTitle(general)));
+}
+} // namespace
+
+std::string manifestTitle(const GeneralData& general) {
+    return std::string(utf8Prefix(wholeManifestTitle(general), kManifestTitleLimit));
+}
+
+bool manifestTitleShortened(const GeneralData& general) {
+    const std::string whole = wholeManifestTitle(general);
+    return utf8Prefix(whole, kManifestTitleLimit).size() < whole.size();
+}
+
 std::string scormManifest(const std::string& title, int passMark,
                           const std::vector<std::string>& entries) {
-    const std::string t = xmlText(utf8FromFile(toLf(title)));
+    const std::string t = xmlText(title);
     std::string m =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<manifest identifier=\"vireta-xogo\" version=\"1.0\"\n"

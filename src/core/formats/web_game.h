@@ -89,7 +89,17 @@ struct Page {
 Page buildPage(const GeneralData& general, const QuestionTable& questions, int count,
                const ExportSettings& settings, bool scorm);
 
-// The package's imsmanifest.xml for the page index.html and the given entry names.
+// The most characters a title in the package's manifest may have (its schema's limit).
+constexpr std::size_t kManifestTitleLimit = 200;
+
+// The title as the package's manifest gives it: the page title, in UTF-8, cut after
+// kManifestTitleLimit characters. The page inside the package keeps the whole title.
+std::string manifestTitle(const GeneralData& general);
+// Whether manifestTitle() had to cut the title.
+bool manifestTitleShortened(const GeneralData& general);
+
+// The package's imsmanifest.xml for the page index.html and the given entry names;
+// `title` is manifestTitle()'s.
 std::string scormManifest(const std::string& title, int passMark,
                           const std::vector<std::string>& entries);
 

@@ -1,6 +1,7 @@
 #include "review/quiz_review.h"
 
 #include "formats/format_table.h"
+#include "formats/web_game.h"
 #include "formats/writer_support.h"
 #include "io/file_read.h"
 #include "text.h"
@@ -233,7 +234,7 @@ private:
             link(k, q);
         }
         if (written_.empty())
-            add(FindingKind::NoQuestions, Severity::Warning, questionPlace(1, FieldSlot::enunciado),
+            add(FindingKind::NoQuestions, Severity::Warning, generalPlace(GeneralField::None),
                 "Ningunha pregunta ten enunciado: os arquivos gardados non terán preguntas.",
                 "no question has a statement: the saved files will hold no questions");
     }
@@ -419,6 +420,15 @@ private:
                 "primeira en todas as preguntas.",
                 "'Revolver respostas' is clear: on the form page the correct answer is the first "
                 "of every question");
+        if (f == Format::Scorm && webgame::manifestTitleShortened(g_))
+            add(FindingKind::TitleShortened, Severity::Warning, generalPlace(GeneralField::Title),
+                "O título ten máis de " + std::to_string(webgame::kManifestTitleLimit) +
+                    " caracteres: a plataforma verá só os " +
+                    std::to_string(webgame::kManifestTitleLimit) +
+                    " primeiros (o xogo mostra o título enteiro).",
+                "the title is longer than " + std::to_string(webgame::kManifestTitleLimit) +
+                    " characters: the package's manifest gives the platform only the first " +
+                    std::to_string(webgame::kManifestTitleLimit) + " (the game shows it whole)");
         if (f == Format::Ebk)
             bookCodePage();
     }

@@ -73,6 +73,7 @@ enum class FindingKind {
     AnswersNotShuffled,     // the form page with "Revolver respostas" clear
     NotInCodePage,          // characters the book cannot hold in Windows-1252
     NoQuestions,            // no question with a statement at all
+    TitleShortened,         // a title longer than the SCORM manifest holds
 };
 
 struct ReviewFinding {

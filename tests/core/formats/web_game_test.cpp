@@ -349,4 +349,24 @@ TEST(ScormPackage, LeavesOutAndReportsMediaItCannotTakeUnderTheirBareNames) {
     EXPECT_NE(manifest.find("<adlcp:masteryscore>100</adlcp:masteryscore>"), std::string::npos);
 }
 
+TEST(ScormPackage, ALongTitleIsCutInTheManifestOnACharacterBoundaryAndKeptWholeInThePage) {
+    Quiz q = openQuiz("xogo.xml");
+    std::string kept;
+    for (int i = 0; i < 199; ++i)
+        kept += "ñ";
+    kept += "&"; // one character, however the manifest writes it
+    q.general.title = kept + std::string(63, 'x');
+    OutputBuffer out;
+    writeScormPackage(q.general, q.model.questions, q.model.count, ExportSettings{}, out);
+    const auto entries = unzip(out.text());
+    const std::string& manifest = entries.at("imsmanifest.xml");
+    const std::string cut = "<title>" + kept.substr(0, kept.size() - 1) + "&amp;</title>";
+    EXPECT_NE(manifest.find(cut), std::string::npos) << manifest;
+    EXPECT_NE(entries.at("index.html").find(std::string(63, 'x') + "</title>"), std::string::npos);
+    EXPECT_TRUE(webgame::manifestTitleShortened(q.general));
+    q.general.title = kept;
+    EXPECT_FALSE(webgame::manifestTitleShortened(q.general));
+    EXPECT_EQ(webgame::manifestTitle(q.general), kept);
+}
+
 } // namespace

@@ -203,12 +203,15 @@ TEST(QuizReview, EachFaultIsFoundWhereItIs) {
              rec(q, 8)[FieldSlot::enlace] = "HTTPS://gl.wikipedia.org";
          },
          {}},
-        {"no question with a statement",
+        {"no question with a statement: a finding of the whole quiz",
          [](Quiz& q, ReviewOptions&) {
              q.model.count = 1;
              rec(q, 1) = Question();
          },
-         {{FindingKind::NoQuestions, at(1, FieldSlot::enunciado)}}},
+         {{FindingKind::NoQuestions, general(GeneralField::None)}}},
+        {"no question at all",
+         [](Quiz& q, ReviewOptions&) { q.model.count = 0; },
+         {{FindingKind::NoQuestions, general(GeneralField::None)}}},
         // warnings of one format
         {"pictures browsers do not show, on a page",
          [&](Quiz& q, ReviewOptions& o) {
@@ -231,6 +234,28 @@ TEST(QuizReview, EachFaultIsFoundWhereItIs) {
              rec(q, 4)[FieldSlot::imaxe] = dir / "mapa.wmf";
          },
          {{FindingKind::PictureNotForBrowsers, at(4, FieldSlot::imaxe)}}},
+        {"a title longer than the SCORM manifest holds, counted in characters",
+         [](Quiz& q, ReviewOptions& o) {
+             o.format = Format::Scorm;
+             q.general.title.clear();
+             for (int i = 0; i < 201; ++i)
+                 q.general.title += "á";
+         },
+         {{FindingKind::TitleShortened, general(GeneralField::Title)}}},
+        {"a title of 200 characters fits the manifest",
+         [](Quiz& q, ReviewOptions& o) {
+             o.format = Format::Scorm;
+             q.general.title.clear();
+             for (int i = 0; i < 200; ++i)
+                 q.general.title += "á";
+         },
+         {}},
+        {"a long title in the web game alone",
+         [](Quiz& q, ReviewOptions& o) {
+             o.format = Format::Web;
+             q.general.title = std::string(300, 'x');
+         },
+         {}},
         {"the same picture in the book",
          [&](Quiz& q, ReviewOptions& o) {
              o.format = Format::Ebk;
