@@ -26,6 +26,8 @@ packages=(
   time   # the benchmarks read a program's peak memory through GNU time
   # archive readers the tar writer tests check against
   tar libarchive-tools python3
+  # the SCORM manifest checked against its schemas (xmllint)
+  libxml2-utils
   # the install tree test's validators and file type lookup
   desktop-file-utils appstream shared-mime-info libglib2.0-bin
   # screenshots of the window under Xvfb (scripts/screenshot.sh)

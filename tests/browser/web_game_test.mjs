@@ -1,14 +1,14 @@
-// The web game and its SCORM package, exported by vireta-export from the quizzes in
+// The web game, exported by vireta-export from the quizzes in
 // tests/data/web and played in the system Chromium through Playwright: games played
 // all right, partly right and timed out with the keyboard alone, the messages,
 // sounds, score and review, teachers' markup, axe-core's WCAG 2.1 A/AA rules on every
-// screen at two widths, the single-file page, and the SCORM calls in a test frame.
+// screen at two widths, the single-file page, and a platform's API left alone by the
+// plain page (the SCORM package has scorm_package_test.mjs).
 //
 // Usage: node web_game_test.mjs VIRETA_EXPORT DATA_DIR WORK_DIR
 // Exits 77 (skipped) when no Chromium is installed.
 import { after, before, describe, test } from "node:test";
 import assert from "node:assert/strict";
-import { execFileSync } from "node:child_process";
 import { mkdirSync, readFileSync, readdirSync, rmSync } from "node:fs";
 import { createRequire } from "node:module";
 import path from "node:path";
@@ -47,13 +47,12 @@ const pages = {};
 
 before(async () => {
   rmSync(workDir, { recursive: true, force: true });
-  for (const d of ["web", "single", "scorm", "nomedia"]) mkdirSync(path.join(workDir, d), { recursive: true });
+  for (const d of ["web", "single", "nomedia"]) mkdirSync(path.join(workDir, d), { recursive: true });
   const quiz = (name) => path.join(dataDir, name);
   exportQuiz(exporter, ["-f", "web", "-o", path.join(workDir, "web", "xogo"), "--copy", quiz("xogo.xml")]);
   exportQuiz(exporter, ["-f", "web", "-o", path.join(workDir, "web", "marcado"), "--copy", quiz("marcado.xml")]);
   exportQuiz(exporter, ["-f", "web", "-o", path.join(workDir, "single", "xogo"), "--single-file", quiz("xogo.xml")]);
   exportQuiz(exporter, ["-f", "web", "-o", path.join(workDir, "nomedia", "xogo"), quiz("xogo.xml")]);
-  exportQuiz(exporter, ["-f", "scorm", "-o", path.join(workDir, "scorm", "paquete"), "--pass-mark", "60", quiz("xogo.xml")]);
   pages.xogo = pathToFileURL(path.join(workDir, "web", "xogo.html")).href;
   pages.marcado = pathToFileURL(path.join(workDir, "web", "marcado.html")).href;
   pages.single = pathToFileURL(path.join(workDir, "single", "xogo.html")).href;
@@ -367,111 +366,7 @@ describe("the web game", () => {
   }
 });
 
-describe("the SCORM package", () => {
-  let folder;
-  let manifest;
-  before(() => {
-    folder = path.join(workDir, "scorm", "contido");
-    mkdirSync(folder, { recursive: true });
-    execFileSync("bsdtar", ["-xf", path.join(workDir, "scorm", "paquete.zip"), "-C", folder]);
-    manifest = readFileSync(path.join(folder, "imsmanifest.xml"), "utf8");
-  });
-
-  test("the zip holds what the manifest names and nothing more", async () => {
-    const listed = execFileSync("bsdtar", ["-tf", path.join(workDir, "scorm", "paquete.zip")], { encoding: "utf8" })
-      .split("\n").filter(Boolean).sort();
-    const page = await browser.newPage();
-    const parsed = await page.evaluate((xml) => {
-      const doc = new DOMParser().parseFromString(xml, "application/xml");
-      if (doc.getElementsByTagName("parsererror").length) return { error: doc.documentElement.textContent };
-      const ns = "http://www.imsproject.org/xsd/imscp_rootv1p1p2";
-      const all = (name) => [...doc.getElementsByTagNameNS(ns, name)];
-      return {
-        organizations: all("organization").length,
-        items: all("item").length,
-        resources: all("resource").map((r) => [r.getAttribute("href"),
-          r.getAttributeNS("http://www.adlnet.org/xsd/adlcp_rootv1p2", "scormtype")]),
-        files: all("file").map((f) => decodeURIComponent(f.getAttribute("href"))),
-        schemaversion: all("schemaversion")[0]?.textContent,
-        mastery: doc.getElementsByTagNameNS("http://www.adlnet.org/xsd/adlcp_rootv1p2", "masteryscore")[0]?.textContent,
-      };
-    }, manifest);
-    await page.close();
-    assert.equal(parsed.error, undefined, "the manifest is well-formed");
-    assert.equal(parsed.organizations, 1);
-    assert.equal(parsed.items, 1);
-    assert.deepEqual(parsed.resources, [["index.html", "sco"]]);
-    assert.equal(parsed.schemaversion, "1.2");
-    assert.equal(parsed.mastery, "60");
-    assert.deepEqual([...parsed.files, "imsmanifest.xml"].sort(), listed);
-    assert.deepEqual(listed, ["ben.wav", "final-ben.wav", "final-mal.wav", "imsmanifest.xml", "index.html",
-                              "intro.wav", "mal.wav", "mapa.png", "pregunta.wav"]);
-  });
-
-  // The package served by a fake platform whose frame holds a recording API.
-  async function playInPlatform(rightAnswers) {
-    const context = await browser.newContext({ reducedMotion: "reduce" });
-    const page = await context.newPage();
-    const errors = [];
-    page.on("pageerror", (e) => errors.push(String(e)));
-    page.on("console", (m) => { if (m.type() === "error") errors.push(m.text()); });
-    await page.route("http://plataforma.test/**", (route) => {
-      const name = decodeURIComponent(new URL(route.request().url()).pathname.slice(1));
-      if (name === "curso.html") {
-        return route.fulfill({ contentType: "text/html", body:
-          "<!DOCTYPE html><title>Curso</title><script>" +
-          "window.calls = [];" +
-          "window.API = {};" +
-          "for (const n of ['LMSInitialize','LMSFinish','LMSGetValue','LMSSetValue','LMSCommit'," +
-          "'LMSGetLastError','LMSGetErrorString','LMSGetDiagnostic'])" +
-          "  API[n] = (...a) => { calls.push([n, ...a]); return n === 'LMSGetLastError' ? '0' : 'true'; };" +
-          "</script><iframe id='sco' src='paquete/index.html#seed=8' width='900' height='700'></iframe>" });
-      }
-      const file = path.join(folder, name.replace(/^paquete\//, ""));
-      return route.fulfill({ path: file });
-    });
-    await page.goto("http://plataforma.test/curso.html");
-    const frame = page.frameLocator("#sco");
-    await frame.getByRole("button", { name: "Comezar" }).click();
-    const sco = page.frames().find((f) => f.url().includes("index.html"));
-    for (const [i, q] of XOGO.entries()) {
-      const texts = await sco.$$eval(".resposta .texto", (s) => s.map((e) => e.textContent));
-      const right = i < rightAnswers;
-      const index = right ? texts.indexOf(q.right) : texts.findIndex((t) => t !== q.right);
-      await frame.locator(".resposta").nth(index).click();
-      await frame.getByRole("button", { name: "Seguinte" }).click();
-    }
-    await frame.locator(".puntuacion").waitFor();
-    const beforeLeaving = await page.evaluate(() => window.calls.slice());
-    await page.evaluate(() => { document.getElementById("sco").src = "about:blank"; });
-    await page.waitForFunction(() => window.calls.some((c) => c[0] === "LMSFinish"));
-    const calls = await page.evaluate(() => window.calls);
-    await context.close();
-    assert.deepEqual(errors, []);
-    return { beforeLeaving, calls };
-  }
-
-  const expected = (percent, status) => [
-    ["LMSInitialize", ""],
-    ["LMSSetValue", "cmi.core.lesson_status", "incomplete"],
-    ["LMSSetValue", "cmi.core.score.raw", String(percent)],
-    ["LMSSetValue", "cmi.core.score.min", "0"],
-    ["LMSSetValue", "cmi.core.score.max", "100"],
-    ["LMSSetValue", "cmi.core.lesson_status", status],
-    ["LMSCommit", ""],
-  ];
-
-  test("a passed game reports its score and status to the platform", async () => {
-    const { beforeLeaving, calls } = await playInPlatform(3); // 75 % against 60
-    assert.deepEqual(beforeLeaving, expected(75, "passed"));
-    assert.deepEqual(calls, [...expected(75, "passed"), ["LMSFinish", ""]]);
-  });
-
-  test("a failed game reports failed", async () => {
-    const { calls } = await playInPlatform(2); // 50 % against 60
-    assert.deepEqual(calls, [...expected(50, "failed"), ["LMSFinish", ""]]);
-  });
-
+describe("the plain web game and a platform", () => {
   test("the plain web page leaves a platform's API alone", async () => {
     const context = await browser.newContext();
     const page = await context.newPage();

@@ -85,7 +85,9 @@
   }
 
   // A learning platform's SCORM 1.2 API: on this window, its parents or its opener.
-  let api = null;
+  // A status the platform keeps (passed, failed, completed) stays until a game is
+  // finished; exit is "suspend" while a game is unfinished, so the platform keeps it.
+  let api = null, startedAt = 0;
   function findApi(w) {
     for (let n = 0; w && n < 20; n++) {
       try { if (w.API) return w.API; } catch (e) { /* another origin */ }
@@ -95,23 +97,42 @@
     return null;
   }
   function lms(name, ...args) {
-    try { return api ? api[name](...args) : ""; } catch (e) { return ""; }
+    try { return api ? String(api[name](...args)) : ""; } catch (e) { return ""; }
+  }
+  function set(element, value) { lms("LMSSetValue", element, value); }
+  // The time since LMSInitialize, as SCORM 1.2 writes it: HHHH:MM:SS.SS.
+  function sessionTime() {
+    const cs = Math.min(Math.floor((Date.now() - startedAt) / 10), 9999 * 360000 + 359999);
+    const two = (n) => (n < 10 ? "0" : "") + n;
+    const h = Math.floor(cs / 360000), m = Math.floor(cs / 6000) % 60;
+    const sec = Math.floor(cs / 100) % 60, frac = cs % 100;
+    return String(h).padStart(4, "0") + ":" + two(m) + ":" + two(sec) + "." + two(frac);
   }
   if (quiz.scorm) {
     api = findApi(window) || (window.opener ? findApi(window.opener) : null);
+    if (api && lms("LMSInitialize", "") === "false") api = null;
     if (api) {
-      lms("LMSInitialize", "");
-      lms("LMSSetValue", "cmi.core.lesson_status", "incomplete");
-      const leave = () => { if (api) { lms("LMSFinish", ""); api = null; } };
+      startedAt = Date.now();
+      const stored = lms("LMSGetValue", "cmi.core.lesson_status");
+      if (stored === "" || stored === "not attempted") set("cmi.core.lesson_status", "incomplete");
+      set("cmi.core.exit", "suspend");
+      const leave = () => {
+        if (!api) return;
+        set("cmi.core.session_time", sessionTime());
+        lms("LMSFinish", "");
+        api = null;
+      };
       addEventListener("pagehide", leave);
     }
   }
   function report(percent) {
     if (!api) return;
-    lms("LMSSetValue", "cmi.core.score.raw", String(percent));
-    lms("LMSSetValue", "cmi.core.score.min", "0");
-    lms("LMSSetValue", "cmi.core.score.max", "100");
-    lms("LMSSetValue", "cmi.core.lesson_status", percent >= quiz.passMark ? "passed" : "failed");
+    set("cmi.core.score.raw", String(percent));
+    set("cmi.core.score.min", "0");
+    set("cmi.core.score.max", "100");
+    set("cmi.core.lesson_status", percent >= quiz.passMark ? "passed" : "failed");
+    set("cmi.core.exit", "");
+    set("cmi.core.session_time", sessionTime());
     lms("LMSCommit", "");
   }
 
@@ -165,6 +186,7 @@
 
   function begin() {
     clearInterval(timer);
+    if (game && game.over && api) set("cmi.core.exit", "suspend");
     const list = quiz.inOrder ? quiz.questions : shuffled(quiz.questions);
     game = {
       items: list.map((q) => ({
