@@ -227,6 +227,8 @@ TEST_F(Cli, ReviewPrintsTheFindingsAndTellsErrorsByItsStatus) {
           "<imaxe>foto.png</imaxe></pregunta>"
           "<pregunta><enunciado>Dous</enunciado><resposta>a</resposta><resposta>b</resposta>"
           "<imaxe>falta.png</imaxe></pregunta></preguntas></xogo>");
+    write("empty.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><xogo version=\"1.0\"><titulo>" +
+                           std::string(201, 'x') + "</titulo><preguntas/></xogo>");
     const std::string missing = "falta.png"; // the quiz's folder is the relative ""
     const struct {
         const char* args;
@@ -254,6 +256,12 @@ TEST_F(Cli, ReviewPrintsTheFindingsAndTellsErrorsByItsStatus) {
         {"--review -f scorm -o out/foto.png quiz.xml", 3,
          "question 2: error: the picture '" + missing + "' does not exist\n"
          "question 1: warning: answers 1 and 2 are alike\n"},
+        // Findings of the whole quiz are general ones, with or without questions.
+        {"--review -f scorm empty.xml", 0,
+         "general: warning: no question has a statement: the saved files will hold no "
+         "questions\n"
+         "general: warning: the title is longer than 200 characters: the package's manifest "
+         "gives the platform only the first 200 (the game shows it whole)\n"},
     };
     for (const auto& c : cases) {
         const Outcome r = run(c.args);
