@@ -31,12 +31,11 @@ QMessageBox::StandardButton showBox(QWidget* parent, QMessageBox::Icon icon, con
     box.setTextFormat(Qt::PlainText);
     if (defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(defaultButton);
-    // The buttons say "OK" and "Cancel" in every language: Qt's Galician catalogue
-    // would otherwise rename them.
+    // In Galician whatever catalogue is installed.
     if (QAbstractButton* ok = box.button(QMessageBox::Ok))
-        ok->setText(QStringLiteral("OK"));
+        ok->setText(QStringLiteral("Aceptar"));
     if (QAbstractButton* cancel = box.button(QMessageBox::Cancel))
-        cancel->setText(QStringLiteral("Cancel"));
+        cancel->setText(QStringLiteral("Cancelar"));
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

@@ -14,17 +14,18 @@ class QWidget;
 namespace vireta {
 
 // The titles of the file dialogs that open a file and that save one.
-inline constexpr const char* kOpenFileTitle = "Abrir un archivo existente";
-inline constexpr const char* kSaveFileTitle = "Guardar archivo como";
+inline constexpr const char* kOpenFileTitle = "Abrir un arquivo existente";
+inline constexpr const char* kSaveFileTitle = "Gardar o arquivo como";
 
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
 
-    // A question captioned "vireta", no icon, buttons OK and Cancel; true for OK only.
+    // A question captioned "vireta", no icon, buttons "Aceptar" and "Cancelar"; true for
+    // "Aceptar" only.
     virtual bool confirm(QWidget* parent, const QString& text) = 0;
-    // The same question when OK destroys something (a question, the quiz, unsaved
-    // work): "Cancel" is the default button, so Return never destroys; `detail`, when
+    // The same question when "Aceptar" destroys something (a question, the quiz,
+    // unsaved work): "Cancelar" is the default button, so Return never destroys; `detail`, when
     // not empty, stands beneath the text.
     virtual bool confirmDestroying(QWidget* parent, const QString& text,
                                    const QString& detail) = 0;
@@ -37,11 +38,11 @@ public:
     // `reject`; `reject` is the default (Return and Escape choose it). True for `accept`.
     virtual bool choose(QWidget* parent, const QString& text, const QString& accept,
                         const QString& reject) = 0;
-    // A message captioned "vireta", no icon, button OK.
+    // A message captioned "vireta", no icon, button "Aceptar".
     virtual void inform(QWidget* parent, const QString& text) = 0;
-    // A message with an exclamation icon and an OK button.
+    // A message with an exclamation icon and an "Aceptar" button.
     virtual void warn(QWidget* parent, const QString& title, const QString& text) = 0;
-    // A message with the error icon, captioned "vireta", and an OK button.
+    // A message with the error icon, captioned "vireta", and an "Aceptar" button.
     virtual void error(QWidget* parent, const QString& text) = 0;
 
     // File dialogs; `filter` is in "description|patterns|description|patterns" form.

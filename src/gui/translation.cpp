@@ -11,7 +11,7 @@ namespace {
 
 // The standard buttons' captions, which Debian's qt_gl.qm leaves in English (it
 // predates their move to the platform theme), so that a Galician file dialog does not
-// end in a "Cancel" button. The message boxes set their own "OK" and "Cancel" back.
+// end in a "Cancel" button. The message boxes name their own buttons too.
 class StandardButtonsInGalician : public QTranslator {
 public:
     using QTranslator::QTranslator;

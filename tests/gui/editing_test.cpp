@@ -186,7 +186,7 @@ private slots:
         QCOMPARE(dialogs.shown.back().kind, QStringLiteral("open"));
         QTest::keyClick(form.get(), Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(dialogs.shown.back().text,
-                 QStringLiteral("Novo arquivo de preguntas (Se preme OK perderá os datos) ?"));
+                 QStringLiteral("Novo arquivo de preguntas (Se preme Aceptar perderá os datos) ?"));
         QCOMPARE(ui->nota->currentWidget(), ui->page1);
 
         // The Alt mnemonics of the top bar press their buttons.
@@ -370,7 +370,7 @@ private slots:
         QVERIFY(form->fileActions().saveQuiz());
         ui->btnovo->click(); // nothing unsaved: "Novo" asks its own question
         QCOMPARE(dialogs.shown.back().text,
-                 QStringLiteral("Novo arquivo de preguntas (Se preme OK perderá os datos) ?"));
+                 QStringLiteral("Novo arquivo de preguntas (Se preme Aceptar perderá os datos) ?"));
         QVERIFY(dialogs.shown.back().cancelIsDefault);
 
         // Replacing a file that the dialog could not see (the name had no extension).
@@ -438,7 +438,7 @@ private slots:
         QImage picture(400, 300, QImage::Format_RGB32);
         picture.fill(Qt::blue);
         QVERIFY(picture.save(png));
-        ImageFileDialog dialog(nullptr, QStringLiteral("Abrir un archivo existente"),
+        ImageFileDialog dialog(nullptr, QStringLiteral("Abrir un arquivo existente"),
                                QStringLiteral("Imaxes (*.png)"));
         dialog.showPreview(png);
         const QPixmap shown = dialog.preview()->pixmap();

@@ -73,7 +73,7 @@ private slots:
         button("btabrson1")->click();
         QCOMPARE(ui->sontx->text(), QStringLiteral("/sons/intro.mp3"));
         QCOMPARE(dialogs.shown[0].kind, QStringLiteral("open"));
-        QCOMPARE(dialogs.shown[0].title, QStringLiteral("Abrir un archivo existente"));
+        QCOMPARE(dialogs.shown[0].title, QStringLiteral("Abrir un arquivo existente"));
         QCOMPARE(dialogs.shown[0].text, QStringLiteral("Sons mp3|*.mp3;*.MP3|*.*|*.*"));
         button("btabrson1")->click(); // cancelled: the box keeps its path
         QCOMPARE(ui->sontx->text(), QStringLiteral("/sons/intro.mp3"));

@@ -97,7 +97,7 @@ private slots:
         const QString written = dir->filePath("xogo.xml");
         QVERIFY(QFile::exists(written));
         QCOMPARE(dialogs.shown.back().kind, QStringLiteral("save"));
-        QCOMPARE(dialogs.shown.back().title, QStringLiteral("Guardar archivo como"));
+        QCOMPARE(dialogs.shown.back().title, QStringLiteral("Gardar o arquivo como"));
         QVERIFY(dialogs.shown.back().text.startsWith(QStringLiteral("*.xml|*.xml;*.XML\n")));
 
         const GeneralData before = form->quizScreen().generalData();

@@ -1,5 +1,5 @@
 // Qt's Galician translation: the text boxes' menus and the file dialog speak Galician,
-// while the message boxes keep their "OK" and "Cancel".
+// and so do the message boxes: "Aceptar" and "Cancelar".
 #include "dialogs.h"
 #include "image_dialog.h"
 #include "translation.h"
@@ -133,16 +133,16 @@ private slots:
         });
         QVERIFY(!dialogs.confirmDestroying(nullptr, QStringLiteral("Borrar ?"),
                                            QStringLiteral("Capital de Galicia?")));
-        QCOMPARE(defaultText, QStringLiteral("Cancel"));
+        QCOMPARE(defaultText, QStringLiteral("Cancelar"));
     }
 
-    void messageBoxesKeepOkAndCancel() {
+    void messageBoxesSayAceptarAndCancelar() {
         QtDialogs dialogs;
         QStringList texts;
         answerNextBox(texts, QMessageBox::Cancel);
         QVERIFY(!dialogs.confirm(nullptr, QStringLiteral("Seguro?")));
         texts.sort();
-        QCOMPARE(texts, (QStringList{QStringLiteral("Cancel"), QStringLiteral("OK")}));
+        QCOMPARE(texts, (QStringList{QStringLiteral("Aceptar"), QStringLiteral("Cancelar")}));
 
         texts.clear();
         answerNextBox(texts, QMessageBox::Ok);
@@ -155,7 +155,7 @@ private slots:
             texts.clear();
             answerNextBox(texts, QMessageBox::Ok);
             show(dialogs);
-            QCOMPARE(texts, QStringList{QStringLiteral("OK")});
+            QCOMPARE(texts, QStringList{QStringLiteral("Aceptar")});
         }
     }
 };

@@ -27,7 +27,7 @@ void FileActions::btnovoClick() {
         if (!settleUnsavedWork())
             return;
     } else if (!dialogs_.confirmDestroying(
-                   window_, QStringLiteral("Novo arquivo de preguntas (Se preme OK perderá os datos) ?"),
+                   window_, QStringLiteral("Novo arquivo de preguntas (Se preme Aceptar perderá os datos) ?"),
                    QString())) {
         return;
     }
