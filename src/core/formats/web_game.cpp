@@ -253,6 +253,12 @@ std::optional<int> countdownSeconds(std::string_view time) {
         return std::nullopt;
     long value = std::stol(std::string(time.substr(0, digits)));
     std::string_view unit = time.substr(digits);
+    // Minutes and seconds, "5:00".
+    if (unit.size() == 3 && unit[0] == ':' && unit[1] >= '0' && unit[1] <= '5' && unit[2] >= '0' &&
+        unit[2] <= '9') {
+        value = value * 60 + (unit[1] - '0') * 10 + (unit[2] - '0');
+        unit = {};
+    }
     while (!unit.empty() && blank(unit.front()))
         unit.remove_prefix(1);
     const std::string u = lower(unit);

@@ -48,8 +48,9 @@ namespace webgame {
 std::string jsonString(std::string_view text);
 
 // The seconds of the game's countdown when the time text is a whole number,
-// optionally followed by "s" or "min" (spaces around allowed, "10" meaning seconds);
-// nullopt for any other text, for zero and for more than a day.
+// optionally followed by "s" or "min" (spaces around allowed, "10" meaning seconds),
+// or minutes and seconds ("5:00"); nullopt for any other text, for zero and for more
+// than a day.
 std::optional<int> countdownSeconds(std::string_view time);
 
 // The address by which the page names a media file beside it: the path's bare file

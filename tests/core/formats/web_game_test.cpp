@@ -165,10 +165,12 @@ TEST(WebGame, OnlyPlayableQuestionsTravelInTheData) {
     EXPECT_NE(jsonOf(page(q)).find("\"questions\":[\r\n]}"), std::string::npos);
 }
 
-TEST(WebGame, TheTimeBecomesACountdownOnlyWhenItIsAWholeNumber) {
+TEST(WebGame, TheTimeBecomesACountdownOnlyWhenItIsSecondsMinutesOrBoth) {
     const std::map<std::string, std::optional<int>> cases = {
         {"90", 90}, {"90s", 90}, {" 90 s ", 90}, {"5 min", 300}, {"5min", 300}, {"5 MIN", 300},
-        {"86400", 86400}, {"1440 min", 86400},
+        {"86400", 86400}, {"1440 min", 86400}, {"5:00", 300}, {" 1:30 ", 90}, {"0:45", 45},
+        {"1440:00", 86400}, {"5:60", std::nullopt}, {"5:0", std::nullopt}, {"5:00 min", std::nullopt},
+        {":30", std::nullopt}, {"0:00", std::nullopt},
         {"", std::nullopt}, {"0", std::nullopt}, {"0 min", std::nullopt}, {"86401", std::nullopt},
         {"1441 min", std::nullopt}, {"9999999", std::nullopt}, {"-5", std::nullopt},
         {"1.5 min", std::nullopt}, {"5 minutos", std::nullopt}, {"moito tempo", std::nullopt},
