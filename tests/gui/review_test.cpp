@@ -72,7 +72,7 @@ private slots:
 
         ui->ctformatos->setCurrentIndex(1); // HTML, "Revolver respostas" clear
         QCOMPARE(listed(*ui).size(), 1);
-        QVERIFY2(listed(*ui)[0].startsWith(QStringLiteral("Inicio (aviso): «Revolver respostas»")),
+        QVERIFY2(listed(*ui)[0].startsWith(QStringLiteral("HTML (aviso): «Revolver respostas»")),
                  qPrintable(listed(*ui)[0]));
         ui->chkrevolver->setChecked(true);
         QCOMPARE(listed(*ui), QStringList{none});
@@ -156,7 +156,7 @@ private slots:
         ui->btexportar->click();
         ui->ctformatos->setCurrentIndex(1);
         const int shuffle = int(listed(*ui).indexOf(
-            QRegularExpression(QStringLiteral("Inicio \\(aviso\\): «Revolver.*"))));
+            QRegularExpression(QStringLiteral("HTML \\(aviso\\): «Revolver.*"))));
         QVERIFY(shuffle >= 0);
         ui->listarevision->setCurrentRow(shuffle);
         QTest::keyClick(ui->listarevision, Qt::Key_Return);

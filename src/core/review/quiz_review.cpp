@@ -536,7 +536,8 @@ std::string placeNameEn(const ReviewPlace& place) {
 std::string placeNameGl(const ReviewPlace& place) {
     switch (place.area) {
     case ReviewArea::General:
-        return "Inicio";
+        // The form page's shuffle box is on the save page's "HTML" tab.
+        return place.field == GeneralField::ShuffleAnswers ? "HTML" : "Inicio";
     case ReviewArea::End:
         return "Final";
     case ReviewArea::Question:

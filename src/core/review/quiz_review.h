@@ -124,7 +124,8 @@ std::size_t errorCount(const std::vector<ReviewFinding>& findings);
 
 // The place as the command line names it: "general", "end", "question 3".
 std::string placeNameEn(const ReviewPlace& place);
-// The place as the window names it: "Datos xerais", "Final", "Pregunta 3".
+// The place as the window names it: "Inicio", "Final", "Pregunta 3", and "HTML" for
+// the save page's "Revolver respostas".
 std::string placeNameGl(const ReviewPlace& place);
 
 // One line of `vireta-export --review`: "question 3: error: ...".

@@ -344,6 +344,9 @@ TEST(QuizReview, ErrorsComeFirstThenThePlacesInOrder) {
     EXPECT_EQ(placeNameGl(found[0].place), "Final");
     EXPECT_EQ(placeNameGl(found[3].place), "Inicio");
     EXPECT_EQ(placeNameGl(found[4].place), "Pregunta 2");
+    ReviewPlace shuffle;
+    shuffle.field = GeneralField::ShuffleAnswers;
+    EXPECT_EQ(placeNameGl(shuffle), "HTML");
 }
 
 TEST(QuizReview, QuestionsBeyondTheCountAreNotReviewed) {
