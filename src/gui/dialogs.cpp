@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPrintPreviewDialog>
@@ -123,10 +124,6 @@ std::optional<QString> QtDialogs::saveFile(QWidget* parent, const QString& title
     return dialog.selectedFiles().constFirst();
 }
 
-void QtDialogs::openWithDesktop(const QString& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-}
-
 void QtDialogs::printPreview(QWidget* parent, QPrinter& printer,
                              const std::function<void(QPrinter*)>& paint) {
     QPrintPreviewDialog dialog(&printer, parent);
@@ -135,7 +132,13 @@ void QtDialogs::printPreview(QWidget* parent, QPrinter& printer,
     dialog.exec();
 }
 
-void QtDialogs::openUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
+bool QtDialogs::openUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }
+
+void openPageInBrowser(Dialogs& dialogs, QWidget* parent, const QString& path) {
+    if (!dialogs.openUrl(QUrl::fromLocalFile(path)))
+        dialogs.error(parent, QStringLiteral("Non se puido abrir o navegador.\n") +
+                                  QDir::toNativeSeparators(path));
+}
 
 QString qtFilter(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));

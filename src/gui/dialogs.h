@@ -57,16 +57,14 @@ public:
     virtual std::optional<QString> saveFile(QWidget* parent, const QString& title,
                                             const QString& filter, const QString& initialPath) = 0;
 
-    // Hands a local file to the desktop's default handler; does not wait.
-    virtual void openWithDesktop(const QString& path) = 0;
-
     // Qt's print preview of a paged document on `printer`: `paint` draws the whole
     // document on the printer it is given, for the preview and again for printing.
     virtual void printPreview(QWidget* parent, QPrinter& printer,
                               const std::function<void(QPrinter*)>& paint) = 0;
 
     // Opens an address with the desktop's default handler (a browser); does not wait.
-    virtual void openUrl(const QUrl& url) = 0;
+    // False when no handler could be started.
+    virtual bool openUrl(const QUrl& url) = 0;
 };
 
 // The dialogs of the desktop.
@@ -86,11 +84,14 @@ public:
                                      const QString& filter) override;
     std::optional<QString> saveFile(QWidget* parent, const QString& title, const QString& filter,
                                     const QString& initialPath) override;
-    void openWithDesktop(const QString& path) override;
     void printPreview(QWidget* parent, QPrinter& printer,
                       const std::function<void(QPrinter*)>& paint) override;
-    void openUrl(const QUrl& url) override;
+    bool openUrl(const QUrl& url) override;
 };
+
+// Opens a local page in the browser, or says that no browser could be started and
+// where the page is, so that it can be opened by hand.
+void openPageInBrowser(Dialogs& dialogs, QWidget* parent, const QString& path);
 
 // "Sons mp3|*.mp3;*.MP3|*.*|*.*" in the file dialog's own syntax:
 // "Sons mp3 (*.mp3 *.MP3);;*.* (*)". Descriptions are trimmed; the pattern "*.*"

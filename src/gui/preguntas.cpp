@@ -230,7 +230,7 @@ void TForm1::btaxudaClick() {
     for (const QString& folder : helpFolders_) {
         const QFileInfo help(QDir(folder), QStringLiteral("vireta.html"));
         if (help.isFile()) {
-            dialogs_.openWithDesktop(help.absoluteFilePath());
+            openPageInBrowser(dialogs_, this, help.absoluteFilePath());
             return;
         }
     }

@@ -180,7 +180,7 @@ private slots:
         QCOMPARE(ui->nota->currentWidget(), ui->page5);
         ui->btpreg->click();
         QTest::keyClick(form.get(), Qt::Key_F1);
-        QCOMPARE(dialogs.kinds(), QStringList{"desktop"});
+        QCOMPARE(dialogs.kinds(), QStringList{"url"});
         QFile::remove(help);
         QTest::keyClick(form.get(), Qt::Key_O, Qt::ControlModifier);
         QCOMPARE(dialogs.shown.back().kind, QStringLiteral("open"));

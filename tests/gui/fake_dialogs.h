@@ -14,7 +14,7 @@ namespace vireta {
 class FakeDialogs : public Dialogs {
 public:
     struct Shown {
-        // "confirm", "choose", "inform", "warn", "error", "open", "image", "save", "desktop",
+        // "confirm", "choose", "inform", "warn", "error", "open", "image", "save",
         // "askToSave", "print", "url"
         QString kind;
         QString title;
@@ -65,7 +65,6 @@ public:
         shown.push_back({"save", title, filter + "\n" + initialPath, false, {}});
         return nextFile();
     }
-    void openWithDesktop(const QString& path) override { shown.push_back({"desktop", {}, path, false, {}}); }
     // Records the preview (title: the document's name); with printTo set, the document
     // is drawn into that PDF file, as the preview would draw it.
     void printPreview(QWidget*, QPrinter& printer,
@@ -78,7 +77,11 @@ public:
         }
     }
     QString printTo;
-    void openUrl(const QUrl& url) override { shown.push_back({"url", {}, url.toString(), false, {}}); }
+    bool openUrl(const QUrl& url) override {
+        shown.push_back({"url", {}, url.toString(), false, {}});
+        return browserStarts;
+    }
+    bool browserStarts = true; // false: as on a desktop without a browser
 
     QStringList kinds() const {
         QStringList out;

@@ -261,6 +261,14 @@ private slots:
         QVERIFY(js.readAll().contains("function quiz()"));
         QCOMPARE(form->browserPreview().browserFolder(), folder); // one folder for the whole run
 
+        // Without a browser, the teacher learns where the page is, to open it by hand.
+        dialogs.browserStarts = false;
+        ui->btnavegador->click();
+        QCOMPARE(dialogs.shown.back().kind, QStringLiteral("error"));
+        QCOMPARE(dialogs.shown.back().text, QStringLiteral("Non se puido abrir o navegador.\n") +
+                                                QUrl(dialogs.shown[dialogs.shown.size() - 2].text).toLocalFile());
+        dialogs.browserStarts = true;
+
         ui->ctformatos->setCurrentIndex(4); // "Web", its page even with "Paquete SCORM"
         ui->chkscorm->setChecked(true);
         QVERIFY(!ui->btnavegador->isHidden());

@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QUrl>
 
 #include <memory>
 
@@ -301,7 +302,7 @@ private slots:
         QCOMPARE(ui->nota->currentWidget(), ui->page3);
     }
 
-    void helpIsHandedToTheDesktopWhenPresent() {
+    void helpOpensInTheBrowserWhenPresent() {
         QTemporaryDir empty, installed;
         form->setHelpFolders({empty.path(), installed.path()});
         const QString path = installed.filePath("vireta.html");
@@ -309,8 +310,15 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
         ui->btaxuda->click();
-        QCOMPARE(dialogs.kinds(), QStringList{"desktop"});
-        QCOMPARE(dialogs.shown[0].text, path);
+        QCOMPARE(dialogs.kinds(), QStringList{"url"});
+        QCOMPARE(dialogs.shown[0].text, QUrl::fromLocalFile(path).toString());
+
+        // Without a browser, the teacher learns where the page is.
+        dialogs.shown.clear();
+        dialogs.browserStarts = false;
+        ui->btaxuda->click();
+        QCOMPARE(dialogs.kinds(), (QStringList{"url", "error"}));
+        QCOMPARE(dialogs.shown[1].text, QStringLiteral("Non se puido abrir o navegador.\n") + path);
     }
 
     void helpIsLookedForBesideTheProgramThenInTheInstalledFolder() {

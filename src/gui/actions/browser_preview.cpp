@@ -67,7 +67,7 @@ void BrowserPreview::btnavegadorClick() {
         dialogs_.inform(window_, QStringLiteral("Non se puido gardar o arquivo :") + fromUtf8(path));
         return;
     }
-    dialogs_.openUrl(QUrl::fromLocalFile(fromUtf8(result.documentPath)));
+    openPageInBrowser(dialogs_, window_, fromUtf8(result.documentPath));
 }
 
 } // namespace vireta
