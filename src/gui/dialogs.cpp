@@ -94,8 +94,8 @@ void QtDialogs::error(QWidget* parent, const QString& text) {
 }
 
 std::optional<QString> QtDialogs::openFile(QWidget* parent, const QString& title,
-                                           const QString& filter) {
-    QFileDialog dialog(parent, title, QString(), qtFilter(filter));
+                                           const QString& filter, const QString& folder) {
+    QFileDialog dialog(parent, title, folder, qtFilter(filter));
     speakGalician(dialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -104,8 +104,9 @@ std::optional<QString> QtDialogs::openFile(QWidget* parent, const QString& title
 }
 
 std::optional<QString> QtDialogs::openImage(QWidget* parent, const QString& title,
-                                            const QString& filter) {
+                                            const QString& filter, const QString& folder) {
     ImageFileDialog dialog(parent, title, qtFilter(filter));
+    dialog.setDirectory(folder);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();

@@ -46,14 +46,15 @@ public:
     virtual void error(QWidget* parent, const QString& text) = 0;
 
     // File dialogs; `filter` is in "description|patterns|description|patterns" form.
-    // They return the chosen full path, or nothing when the user cancels. saveFile
-    // asks before returning the name of a file that exists (the dialog's standard
-    // question, "Xa existe %1. Desexa substituílo?").
+    // They return the chosen full path, or nothing when the user cancels. The open
+    // dialogs start in `folder`; saveFile starts at `initialPath`, and asks before
+    // returning the name of a file that exists (the dialog's standard question, "Xa
+    // existe %1. Desexa substituílo?").
     virtual std::optional<QString> openFile(QWidget* parent, const QString& title,
-                                            const QString& filter) = 0;
+                                            const QString& filter, const QString& folder) = 0;
     // The open-picture dialog shows the selected picture beside the file list.
     virtual std::optional<QString> openImage(QWidget* parent, const QString& title,
-                                             const QString& filter) = 0;
+                                             const QString& filter, const QString& folder) = 0;
     virtual std::optional<QString> saveFile(QWidget* parent, const QString& title,
                                             const QString& filter, const QString& initialPath) = 0;
 
@@ -78,10 +79,10 @@ public:
     void inform(QWidget* parent, const QString& text) override;
     void warn(QWidget* parent, const QString& title, const QString& text) override;
     void error(QWidget* parent, const QString& text) override;
-    std::optional<QString> openFile(QWidget* parent, const QString& title,
-                                    const QString& filter) override;
-    std::optional<QString> openImage(QWidget* parent, const QString& title,
-                                     const QString& filter) override;
+    std::optional<QString> openFile(QWidget* parent, const QString& title, const QString& filter,
+                                    const QString& folder) override;
+    std::optional<QString> openImage(QWidget* parent, const QString& title, const QString& filter,
+                                     const QString& folder) override;
     std::optional<QString> saveFile(QWidget* parent, const QString& title, const QString& filter,
                                     const QString& initialPath) override;
     void printPreview(QWidget* parent, QPrinter& printer,

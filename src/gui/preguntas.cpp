@@ -84,8 +84,8 @@ TForm1::~TForm1() {
 
 void TForm1::buildControllers(Dialogs& dialogs) {
     QuizSession& session = *session_;
-    picture_ = std::make_unique<PicturePreview>(*questions_, *stock_, dialogs, this);
-    sounds_ = std::make_unique<SoundActions>(*strip_, dialogs, this);
+    picture_ = std::make_unique<PicturePreview>(*questions_, *stock_, *session_, dialogs, this);
+    sounds_ = std::make_unique<SoundActions>(*strip_, *session_, dialogs, this);
     for (const auto* boxes : {&general_->soundBoxes(), &questions_->soundBoxes(), &end_->soundBoxes()})
         sounds_->attach(*boxes);
     navigator_ = std::make_unique<QuestionNavigator>(session, *screen_, *picture_, dialogs, this);

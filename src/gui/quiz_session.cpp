@@ -3,6 +3,8 @@
 #include "model/undo_step.h"
 #include "qt_text.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QUndoStack>
 
 namespace vireta {
@@ -42,6 +44,23 @@ QuizSession::~QuizSession() {
 void QuizSession::setQuizPath(const QString& path) {
     quizPath_ = path;
     emit changed();
+}
+
+QString QuizSession::dialogFolder() const {
+    return quizPath_.isEmpty() ? lastDialogFolder() : QFileInfo(quizPath_).absolutePath();
+}
+
+QString QuizSession::lastDialogFolder() const {
+    return lastDialogFolder_.isEmpty() ? QDir::homePath() : lastDialogFolder_;
+}
+
+void QuizSession::rememberDialogChoice(const QString& chosenPath) {
+    if (!chosenPath.isEmpty())
+        lastDialogFolder_ = QFileInfo(chosenPath).absolutePath();
+}
+
+QString QuizSession::offeredSavePath(const std::string& title, const SaveRequest& request) const {
+    return fromUtf8(vireta::offeredSavePath(toUtf8(quizPath_), title, toUtf8(lastDialogFolder()), request));
 }
 
 void QuizSession::markSaved(const GeneralData& general) {

@@ -43,6 +43,18 @@ public:
     const QString& quizPath() const { return quizPath_; }
     void setQuizPath(const QString& path);
 
+    // Where the quiz, import and export dialogs start: the quiz file's folder, else
+    // the last folder one of them was used in, else the home folder.
+    QString dialogFolder() const;
+    // The last folder a quiz, import or export dialog was used in, else the home folder.
+    QString lastDialogFolder() const;
+    // Remembers the folder of a file a quiz, import or export dialog chose.
+    void rememberDialogChoice(const QString& chosenPath);
+    // What the save dialog offers for a save of `request`: beside the quiz file, under
+    // its name, when the quiz has one; otherwise the quiz's `title` as a file name, in
+    // lastDialogFolder().
+    QString offeredSavePath(const std::string& title, const SaveRequest& request) const;
+
     // The quiz as it is now counts as saved.
     void markSaved(const GeneralData& general);
     // Whether the quiz in the table differs from what was last marked saved.
@@ -76,6 +88,7 @@ private:
     QuestionEditor editor_{model_};
     QuizSnapshot saved_;
     QString quizPath_;
+    QString lastDialogFolder_;
     QUndoStack* undoStack_ = nullptr;
     bool restoring_ = false; // questions are being put back: edits make no steps
     SaveStep saveStep_;

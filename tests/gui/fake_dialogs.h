@@ -21,6 +21,7 @@ public:
         QString text; // message text, or the filter of a file dialog, or the path opened
         bool cancelIsDefault = false; // a question whose default button is "Cancel"
         QString detail;               // the text beneath a question's text
+        QString folder;               // where an open dialog starts
     };
 
     std::vector<Shown> shown;
@@ -30,46 +31,48 @@ public:
     std::deque<std::optional<QString>> fileAnswers; // answers to file dialogs, in order
 
     bool confirm(QWidget*, const QString& text) override {
-        shown.push_back({"confirm", "vireta", text, false, {}});
+        shown.push_back({"confirm", "vireta", text, false, {}, {}});
         return confirmAnswer;
     }
     bool confirmDestroying(QWidget*, const QString& text, const QString& detail) override {
-        shown.push_back({"confirm", "vireta", text, true, detail});
+        shown.push_back({"confirm", "vireta", text, true, detail, {}});
         return confirmAnswer;
     }
     // title: the two buttons, "accept|reject"; the second is the default.
     bool choose(QWidget*, const QString& text, const QString& accept,
                 const QString& reject) override {
-        shown.push_back({"choose", accept + "|" + reject, text, true, {}});
+        shown.push_back({"choose", accept + "|" + reject, text, true, {}, {}});
         return chooseAnswer;
     }
     SaveAnswer askToSave(QWidget*, const QString& text) override {
-        shown.push_back({"askToSave", "vireta", text, true, {}});
+        shown.push_back({"askToSave", "vireta", text, true, {}, {}});
         return saveAnswer;
     }
-    void inform(QWidget*, const QString& text) override { shown.push_back({"inform", "vireta", text, false, {}}); }
+    void inform(QWidget*, const QString& text) override { shown.push_back({"inform", "vireta", text, false, {}, {}}); }
     void warn(QWidget*, const QString& title, const QString& text) override {
-        shown.push_back({"warn", title, text, false, {}});
+        shown.push_back({"warn", title, text, false, {}, {}});
     }
-    void error(QWidget*, const QString& text) override { shown.push_back({"error", "vireta", text, false, {}}); }
-    std::optional<QString> openFile(QWidget*, const QString& title, const QString& filter) override {
-        shown.push_back({"open", title, filter, false, {}});
+    void error(QWidget*, const QString& text) override { shown.push_back({"error", "vireta", text, false, {}, {}}); }
+    std::optional<QString> openFile(QWidget*, const QString& title, const QString& filter,
+                                    const QString& folder) override {
+        shown.push_back({"open", title, filter, false, {}, folder});
         return nextFile();
     }
-    std::optional<QString> openImage(QWidget*, const QString& title, const QString& filter) override {
-        shown.push_back({"image", title, filter, false, {}});
+    std::optional<QString> openImage(QWidget*, const QString& title, const QString& filter,
+                                     const QString& folder) override {
+        shown.push_back({"image", title, filter, false, {}, folder});
         return nextFile();
     }
     std::optional<QString> saveFile(QWidget*, const QString& title, const QString& filter,
                                     const QString& initialPath) override {
-        shown.push_back({"save", title, filter + "\n" + initialPath, false, {}});
+        shown.push_back({"save", title, filter + "\n" + initialPath, false, {}, {}});
         return nextFile();
     }
     // Records the preview (title: the document's name); with printTo set, the document
     // is drawn into that PDF file, as the preview would draw it.
     void printPreview(QWidget*, QPrinter& printer,
                       const std::function<void(QPrinter*)>& paint) override {
-        shown.push_back({"print", printer.docName(), {}, false, {}});
+        shown.push_back({"print", printer.docName(), {}, false, {}, {}});
         if (!printTo.isEmpty()) {
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(printTo);
@@ -78,7 +81,7 @@ public:
     }
     QString printTo;
     bool openUrl(const QUrl& url) override {
-        shown.push_back({"url", {}, url.toString(), false, {}});
+        shown.push_back({"url", {}, url.toString(), false, {}, {}});
         return browserStarts;
     }
     bool browserStarts = true; // false: as on a desktop without a browser

@@ -10,6 +10,7 @@
 #include "window_controls.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -55,12 +56,13 @@ class SaveOpenTest : public QObject {
         ui->txtresp1->setText(QStringLiteral("Trevinca"));
     }
     // Saves in the format of tab `tab` under `name`, with both check boxes cleared.
+    // A null name cancels the dialog.
     void saveAs(int tab, const QString& name) {
         ui->btexportar->click();
         ui->ctformatos->setCurrentIndex(tab);
         ui->chkcopia->setChecked(false);
         ui->chkempaqueta->setChecked(false);
-        dialogs.fileAnswers.push_back(name);
+        dialogs.fileAnswers.push_back(name.isNull() ? std::optional<QString>() : name);
         ui->btgarda->click();
     }
 
@@ -89,6 +91,56 @@ private slots:
         QCOMPARE(ui->btgarda->text(), QStringLiteral("Gardar"));
         ui->ctformatos->setCurrentIndex(3);
         QCOMPARE(form->savePage().chosenFormat(), Format::Ebk);
+    }
+
+    // Where each dialog starts and the name a save dialog offers, along a teacher's
+    // session: a new quiz, its first save, an export, "Novo", and the media pickers.
+    void dialogsStartWhereTheQuizIsAndOfferItsName() {
+        auto button = [&](const char* name) { return form->findChild<QToolButton*>(name); };
+        auto offered = [&] {
+            for (auto s = dialogs.shown.rbegin(); s != dialogs.shown.rend(); ++s)
+                if (s->kind == QStringLiteral("save"))
+                    return s->text.section(QLatin1Char('\n'), 1);
+            return QString();
+        };
+        const QString home = QDir::homePath();
+        ui->titulotx->setText(QStringLiteral("Patrimonio de Galicia"));
+        ui->btpreg->click();
+        ui->txtpreg->setText(QStringLiteral("Onde está o Pórtico da Gloria?"));
+        ui->txtresp1->setText(QStringLiteral("Santiago"));
+
+        QVERIFY(QDir().mkpath(dir->filePath("web")));
+        QVERIFY(QDir().mkpath(dir->filePath("quiz")));
+        saveAs(1, dir->filePath("web/paxina")); // an export before the quiz has a file
+        QCOMPARE(offered(), home + QStringLiteral("/patrimonio-de-galicia.html"));
+        saveAs(0, dir->filePath("quiz/patrimonio"));
+        QCOMPARE(offered(), dir->filePath("web/patrimonio-de-galicia.xml")); // the last folder used
+        saveAs(6, QString());                                                 // the paper test, cancelled
+        QCOMPARE(offered(), dir->filePath("quiz/patrimonio.pdf"));           // beside the quiz file
+        ui->btnovo->click();
+        dialogs.fileAnswers = {std::nullopt};
+        ui->btabrir->click();
+        QCOMPARE(dialogs.shown.back().folder, dir->filePath("quiz"));
+        saveAs(1, QString());
+        QCOMPARE(offered(), dir->filePath("quiz/patrimonio-de-galicia.html"));
+
+        // The picture and sound pickers start there, then each where it was last used.
+        const struct {
+            const char* button;
+            QString answer;
+            QString folder;
+        } picks[] = {
+            {"btabrson9", dir->filePath("fotos/portico.jpg"), dir->filePath("quiz")},
+            {"btabrson6", dir->filePath("sons/gaita.mp3"), dir->filePath("quiz")},
+            {"btabrson9", QString(), dir->filePath("fotos")},
+            {"btabrson6", QString(), dir->filePath("sons")},
+        };
+        ui->btpreg->click();
+        for (const auto& p : picks) {
+            dialogs.fileAnswers = {p.answer.isEmpty() ? std::optional<QString>() : p.answer};
+            button(p.button)->click();
+            QCOMPARE(dialogs.shown.back().folder, p.folder);
+        }
     }
 
     void saveThenOpenRestoresTheQuiz() {

@@ -45,6 +45,73 @@ std::string offeredName(std::string_view last, const SaveRequest& request) {
 
 namespace {
 
+// The ASCII letter of a Latin-1 or Latin Extended-A letter with an accent, in lower
+// case; 0 for anything else.
+char baseLetter(char32_t c) {
+    static const char latin1[] = "aaaaaaaceeeeiiiidnooooo\0ouuuuyts" // U+00C0..U+00DF
+                                 "aaaaaaaceeeeiiiidnooooo\0ouuuuyty"; // U+00E0..U+00FF
+    if (c >= 0xC0 && c <= 0xFF)
+        return latin1[c - 0xC0];
+    if (c >= 0x100 && c <= 0x17F) {
+        static const char extendedA[] = // U+0100..U+017F
+            "aaaaaaccccccccddddeeeeeeeeeegggggggghhhhiiiiiiiiiiiijjkkklllllll"
+            "lllnnnnnnnnnoooooooorrrrrrssssssssttttttuuuuuuuuuuuuwwyyyzzzzzzs";
+        return extendedA[c - 0x100];
+    }
+    return 0;
+}
+
+} // namespace
+
+std::string fileNameFromTitle(std::string_view title) {
+    constexpr std::size_t kMost = 60;
+    std::string name;
+    std::size_t characters = 0;
+    bool gap = false;
+    for (std::size_t pos = 0; pos < title.size() && characters < kMost;) {
+        char32_t c;
+        std::size_t len = decodeUtf8At(title, pos, c);
+        if (len == 0) {
+            c = 0xFFFD; // a stray byte is no letter
+            len = 1;
+        }
+        pos += len;
+        std::string letter;
+        if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))
+            letter = static_cast<char>(c);
+        else if (c >= 'A' && c <= 'Z')
+            letter = static_cast<char>(c - 'A' + 'a');
+        else if (const char base = baseLetter(c))
+            letter = base;
+        if (letter.empty()) {
+            gap = !name.empty();
+            continue;
+        }
+        if (gap) {
+            if (characters + 2 > kMost) // no room for "-" and a letter
+                break;
+            name += '-';
+            ++characters;
+        }
+        gap = false;
+        name += letter;
+        ++characters;
+    }
+    return name.empty() ? std::string("cuestionario") : name;
+}
+
+std::string offeredSavePath(std::string_view quizPath, std::string_view title,
+                            std::string_view folder, const SaveRequest& request) {
+    if (!quizPath.empty())
+        return offeredName(quizPath, request);
+    std::string path(folder);
+    if (!path.empty() && path.back() != '/')
+        path += '/';
+    return path + fileNameFromTitle(title) + "." + request.extension;
+}
+
+namespace {
+
 [[noreturn]] void failWithErrno(const std::string& path, int err) {
     throw SaveError(path, problemOfErrno(err), err);
 }

@@ -44,6 +44,18 @@ std::string completeExtension(std::string_view chosen, std::string_view extensio
 // the book, so that an export never offers to replace the quiz file.
 std::string offeredName(std::string_view last, const SaveRequest& request);
 
+// A quiz's title as a file name without extension: lower case, the accents of Latin
+// letters dropped, each run of anything but letters and digits one "-", none at
+// either end, at most 60 characters ("Patrimonio de Galicia" -> "patrimonio-de-galicia");
+// "cuestionario" when nothing is left.
+std::string fileNameFromTitle(std::string_view title);
+
+// The path the save dialog offers for a save of `request`: the quiz file's path with
+// the format's extension (offeredName) when the quiz has a file; otherwise the title
+// as a file name with the format's extension, in `folder`.
+std::string offeredSavePath(std::string_view quizPath, std::string_view title,
+                            std::string_view folder, const SaveRequest& request);
+
 // What writes a document while it is saved: it fills the buffer it is given, whose
 // text goes on to the document's pending file as it grows (OutputBuffer::passOnTo),
 // so that the document never sits whole in memory.

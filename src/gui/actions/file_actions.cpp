@@ -42,9 +42,11 @@ void FileActions::btabrirClick() {
     if (!settleUnsavedWork())
         return;
     const auto chosen = dialogs_.openFile(window_, QString::fromUtf8(kOpenFileTitle),
-                                          QStringLiteral("*.xml|*.xml;*.XML"));
-    if (chosen)
-        LoadItem(*chosen);
+                                          QStringLiteral("*.xml|*.xml;*.XML"), session_.dialogFolder());
+    if (!chosen)
+        return;
+    session_.rememberDialogChoice(*chosen);
+    LoadItem(*chosen);
 }
 
 void FileActions::LoadItem(const QString& path) {

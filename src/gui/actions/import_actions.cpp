@@ -20,9 +20,12 @@ void ImportActions::btimportarClick() {
                        "|Aiken|*.txt;*.TXT"
                        "|GIFT|*.gift;*.GIFT;*.txt;*.TXT"
                        "|Folla de cálculo|*.csv;*.CSV;*.tsv;*.TSV"
-                       "|Moodle XML|*.xml;*.XML"));
-    if (chosen)
-        importar(*chosen);
+                       "|Moodle XML|*.xml;*.XML"),
+        session_.dialogFolder());
+    if (!chosen)
+        return;
+    session_.rememberDialogChoice(*chosen);
+    importar(*chosen);
 }
 
 void ImportActions::importar(const QString& path) {

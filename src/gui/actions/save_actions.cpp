@@ -107,12 +107,13 @@ bool SaveActions::garda(const SaveRequest& request, Format format) {
 }
 
 std::optional<QString> SaveActions::askSaveName(const SaveRequest& request) {
-    // The dialog offers the previous name with this format's extension, and asks
-    // before a file of the name chosen is replaced.
+    // The dialog offers the quiz file's name (or its title) with this format's
+    // extension, and asks before a file of the name chosen is replaced.
     const auto chosen = dialogs_.saveFile(window_, QString::fromUtf8(kSaveFileTitle), fromUtf8(request.filter),
-                                          fromUtf8(session_.saveStep().offeredName(request)));
+                                          session_.offeredSavePath(screen_.generalData().title, request));
     if (!chosen)
         return std::nullopt;
+    session_.rememberDialogChoice(*chosen);
     // A name without an extension gets the format's: the dialog could not know that
     // name, so the window asks itself, in the dialog's own words ("Cancel" the default).
     const std::string target = completeExtension(toUtf8(*chosen), request.extension);
@@ -178,13 +179,13 @@ bool SaveActions::saveDocument(const SaveRequest& request, Format format, const 
 
 void SaveActions::btabrson10Click() {
     if (const auto chosen = dialogs_.openFile(window_, QString::fromUtf8(kOpenFileTitle),
-                                              QStringLiteral(" *.css|*.css;*.CSS")))
+                                              QStringLiteral(" *.css|*.css;*.CSS"), session_.dialogFolder()))
         screen_.save.setFormStyle(*chosen);
 }
 
 void SaveActions::btabrson12Click() {
     if (const auto chosen = dialogs_.openFile(window_, QString::fromUtf8(kOpenFileTitle),
-                                              QStringLiteral(" *.css|*.css;*.CSS")))
+                                              QStringLiteral(" *.css|*.css;*.CSS"), session_.dialogFolder()))
         screen_.save.setMarkingStyle(*chosen);
 }
 

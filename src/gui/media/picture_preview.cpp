@@ -8,6 +8,7 @@
 #include "pages/questions_page.h"
 #include "preview_box.h"
 #include "qt_text.h"
+#include "quiz_session.h"
 
 #include <QFileInfo>
 #include <QLineEdit>
@@ -31,9 +32,9 @@ QImage toQImage(const std::shared_ptr<const Image>& picture) {
 
 } // namespace
 
-PicturePreview::PicturePreview(QuestionsPage& page, const StockPage& stock, Dialogs& dialogs,
-                               QWidget* window)
-    : page_(page), stock_(stock), dialogs_(dialogs), window_(window),
+PicturePreview::PicturePreview(QuestionsPage& page, const StockPage& stock, const QuizSession& session,
+                               Dialogs& dialogs, QWidget* window)
+    : page_(page), stock_(stock), session_(session), dialogs_(dialogs), window_(window),
       previews_(std::make_unique<PreviewCache>()) {
     // A preview decoded in the background is shown on the interface thread.
     previews_->setReadyHandler([this](const std::string& path) {
@@ -121,9 +122,12 @@ void PicturePreview::ponimaxe(PreviewBox* box, QLineEdit* path) {
 void PicturePreview::abreimaxe(QLineEdit* path) {
     const auto chosen = dialogs_.openImage(
         window_, QString::fromUtf8(kOpenFileTitle),
-        QStringLiteral("Imaxes *.jpeg,*.png|*.jpg;*.JPG;*.jpeg;*.JPEG;*.png;*.PNG|*.*|*.*"));
-    if (chosen)
-        path->setText(*chosen);
+        QStringLiteral("Imaxes *.jpeg,*.png|*.jpg;*.JPG;*.jpeg;*.JPEG;*.png;*.PNG|*.*|*.*"),
+        folder_.isEmpty() ? session_.dialogFolder() : folder_);
+    if (!chosen)
+        return;
+    folder_ = QFileInfo(*chosen).absolutePath();
+    path->setText(*chosen);
 }
 
 } // namespace vireta

@@ -20,6 +20,7 @@ class Dialogs;
 class PreviewBox;
 class PreviewCache;
 class QuestionsPage;
+class QuizSession;
 class StockPage;
 
 class PicturePreview : public QObject {
@@ -27,7 +28,10 @@ class PicturePreview : public QObject {
 
 public:
     // `window` is the parent of the dialogs.
-    PicturePreview(QuestionsPage& page, const StockPage& stock, Dialogs& dialogs, QWidget* window);
+    // The picture dialog starts where the quiz dialogs start, then in the folder it
+    // was last used in.
+    PicturePreview(QuestionsPage& page, const StockPage& stock, const QuizSession& session,
+                   Dialogs& dialogs, QWidget* window);
     ~PicturePreview() override;
 
     // Shows the picture at the path in the box; a grey cross, whose tooltip says why,
@@ -52,11 +56,13 @@ private:
 
     QuestionsPage& page_;
     const StockPage& stock_;
+    const QuizSession& session_;
     Dialogs& dialogs_;
     QWidget* window_;
     std::unique_ptr<PreviewCache> previews_;
     bool deferNext_ = false;      // the next picture shown waits for no decode
     bool picturePending_ = false; // the picture box waits for a background decode
+    QString folder_;              // where the picture dialog was last used
 };
 
 } // namespace vireta

@@ -2,15 +2,18 @@
 
 #include "dialogs.h"
 #include "pages/top_bar.h"
+#include "quiz_session.h"
 #include "sound_player.h"
 
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QToolButton>
 
 namespace vireta {
 
-SoundActions::SoundActions(SectionStrip& strip, Dialogs& dialogs, QWidget* window)
-    : strip_(strip), dialogs_(dialogs), window_(window), player_(new SoundPlayer(this)) {
+SoundActions::SoundActions(SectionStrip& strip, const QuizSession& session, Dialogs& dialogs,
+                           QWidget* window)
+    : strip_(strip), session_(session), dialogs_(dialogs), window_(window), player_(new SoundPlayer(this)) {
     connect(player_, &SoundPlayer::failed, this, &SoundActions::failed);
 }
 
@@ -25,9 +28,12 @@ void SoundActions::attach(const std::vector<PathBox>& boxes) {
 
 void SoundActions::abreson(QLineEdit* path) {
     const auto chosen = dialogs_.openFile(window_, QString::fromUtf8(kOpenFileTitle),
-                                          QStringLiteral("Sons mp3|*.mp3;*.MP3|*.*|*.*"));
-    if (chosen)
-        path->setText(*chosen);
+                                          QStringLiteral("Sons mp3|*.mp3;*.MP3|*.*|*.*"),
+                                          folder_.isEmpty() ? session_.dialogFolder() : folder_);
+    if (!chosen)
+        return;
+    folder_ = QFileInfo(*chosen).absolutePath();
+    path->setText(*chosen);
 }
 
 void SoundActions::sona(const QString& path, QToolButton* button) {

@@ -16,6 +16,7 @@ class QWidget;
 namespace vireta {
 
 class Dialogs;
+class QuizSession;
 class SectionStrip;
 class SoundPlayer;
 
@@ -24,7 +25,9 @@ class SoundActions : public QObject {
 
 public:
     // `window` is the parent of the dialogs.
-    SoundActions(SectionStrip& strip, Dialogs& dialogs, QWidget* window);
+    // The sound dialog starts where the quiz dialogs start, then in the folder it was
+    // last used in.
+    SoundActions(SectionStrip& strip, const QuizSession& session, Dialogs& dialogs, QWidget* window);
 
     // Gives the open and play buttons of these boxes their work.
     void attach(const std::vector<PathBox>& boxes);
@@ -38,10 +41,12 @@ private:
     void failed(const QString& text);
 
     SectionStrip& strip_;
+    const QuizSession& session_;
     Dialogs& dialogs_;
     QWidget* window_;
     SoundPlayer* player_ = nullptr;
     QToolButton* soundButton_ = nullptr; // the play button of the last sound asked for
+    QString folder_;                     // where the sound dialog was last used
 };
 
 } // namespace vireta

@@ -31,9 +31,9 @@ void ReviewPanel::refreshReview() {
     options.shuffleAnswers = settings.shuffleAnswers;
     // The document's name as the save dialog will offer it, when its media go beside it.
     const FormatInfo& saved = formatInfo(screen_.save.formatToSave());
-    const SaveStep& step = session_.saveStep();
-    if (!step.lastName().empty() && !saved.carriesMedia(settings))
-        options.documentName = bareFileName(step.offeredName(saved.request(settings)));
+    if (!saved.carriesMedia(settings))
+        options.documentName =
+            bareFileName(toUtf8(session_.offeredSavePath(screen_.generalData().title, saved.request(settings))));
     options.common = &common;
     findings_ = reviewQuiz(screen_.generalData(), session_.model(), options);
 

@@ -118,6 +118,35 @@ TEST(OfferedName, TakesTheExtensionOfTheFormatNowChosen) {
         EXPECT_EQ(offeredName(c.last, c.request), c.offered) << c.last << " for " << c.request.extension;
 }
 
+TEST(OfferedName, AQuizWithoutAFileOffersItsTitleInTheFolderGiven) {
+    const SaveRequest html{" *.htm|*.htm;*.html;*.HTM;*.HTML", "html"};
+    const SaveRequest pdf{" *.pdf|*.pdf;*.PDF", "pdf"};
+    const struct {
+        const char* quiz;
+        const char* title;
+        const char* folder;
+        const SaveRequest& request;
+        const char* offered;
+    } cases[] = {
+        {"", "Patrimonio de Galicia", "/home/ana", html, "/home/ana/patrimonio-de-galicia.html"},
+        {"", "Patrimonio de Galicia", "/home/ana/", pdf, "/home/ana/patrimonio-de-galicia.pdf"},
+        {"", "  Os ríos: Miño & Sil!  ", "/d", html, "/d/os-rios-mino-sil.html"},
+        {"", "ÁÉÍÓÚ Ñandú Çedilla Łódź ŒUVRE ß", "/d", html, "/d/aeiou-nandu-cedilla-lodz-ouvre-s.html"},
+        {"", "Ελληνικά 2 × 3", "/d", html, "/d/2-3.html"}, // letters it cannot spell in ASCII go
+        {"", "", "/d", html, "/d/cuestionario.html"},
+        {"", "¿?", "/d", pdf, "/d/cuestionario.pdf"},
+        {"", "a/b\\c:d", "/d", html, "/d/a-b-c-d.html"}, // no separator survives
+        {"", "x\xFFy", "/d", html, "/d/x-y.html"},
+        {"/q/xeo.xml", "Patrimonio", "/d", html, "/q/xeo.html"}, // the quiz file's name wins
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(offeredSavePath(c.quiz, c.title, c.folder, c.request), c.offered) << c.title;
+    // At most 60 characters, never ending in "-".
+    const std::string cut = fileNameFromTitle(std::string(59, 'a') + " bcd");
+    EXPECT_EQ(cut, std::string(59, 'a'));
+    EXPECT_EQ(fileNameFromTitle(std::string(80, 'x')), std::string(60, 'x'));
+}
+
 // ---------------------------------------------------------------------------
 // A media file named like the document or the archive never replaces them.
 
