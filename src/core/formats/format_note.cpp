@@ -53,6 +53,8 @@ Texts textsOf(NoteReason r) {
     case NoteReason::NoAnswerLine:
         return {"no ANSWER line after the options: not imported",
                 "falta a liña ANSWER despois das opcións: non se importou"};
+    case NoteReason::OneOption:
+        return {"only one option: not imported", "só unha opción: non se importou"};
     case NoteReason::UnknownAnswerLetter:
         return {"ANSWER '%s' names no option: not imported",
                 "ANSWER «%s» non corresponde a ningunha opción: non se importou"};

@@ -30,6 +30,7 @@ enum class NoteReason {
     GeneralFeedbackLeftOut,
     UnclosedBraces,
     NoAnswerLine,     // Aiken: the options are not followed by ANSWER
+    OneOption,        // Aiken: the right answer is the only option
     UnknownAnswerLetter, // detail: the letter
     UnexpectedLine,
     UnknownColumn,    // detail: the column's heading

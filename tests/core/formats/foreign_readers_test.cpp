@@ -66,13 +66,42 @@ TEST(AikenReader, ReadsTheUsualLayoutAndReportsWhatItCannotTake) {
         {"missing ANSWER, an odd line, an unknown letter, no options",
          "Sen resposta?\nA. a\nB. b\n\nRaro?\nA. a\nisto non\nB. b\nANSWER: A\n\n"
          "Letra?\nA. a\nB. b\nANSWER: D\n\nSo texto\n\nBoa?\nA. si\nANSWER: A\n",
-         {mc("Boa?", {"si"})},
+         {},
          {{1, NoteReason::NoAnswerLine},
           {7, NoteReason::UnexpectedLine},
           {14, NoteReason::UnknownAnswerLetter, "D"},
-          {16, NoteReason::NoAnswers}}},
+          {16, NoteReason::NoAnswers},
+          {18, NoteReason::OneOption}}},
     };
     runCases(cases, [](const std::string& text) { return AikenReader::read(text); });
+}
+
+TEST(AikenReader, TakesOptionsWithoutABlankAfterTheMarkWhereTheyEndInAnswer) {
+    const std::vector<Case> cases = {
+        {"tight options of either mark and case",
+         "Q?\nA)one\nB)two\nANSWER: B\n\nR?\na.un\nB. dous\nc)tres\nANSWER: C\n",
+         {mc("Q?", {"two", "one"}), mc("R?", {"tres", "un", "dous"})},
+         {}},
+        {"initials in the question text are no option",
+         "Compara:\nA.B. testing parte os usuarios.\nQue precisa?\nA. dous grupos\nB. un\nANSWER: A\n\n"
+         "Siglas?\nA.B.\nANSWER: A\n",
+         {mc("Compara:\r\nA.B. testing parte os usuarios.\r\nQue precisa?", {"dous grupos", "un"})},
+         {{8, NoteReason::NoAnswers}}},
+        {"a tight line whose options do not reach ANSWER is question text",
+         "Le:\nA.Cunqueiro naceu en Mondoñedo.\nOnde?\nA. Mondoñedo\nB. Lugo\nANSWER: A\n\n"
+         "Sen ANSWER\nA)un\nB)dous\n",
+         {mc("Le:\r\nA.Cunqueiro naceu en Mondoñedo.\r\nOnde?", {"Mondoñedo", "Lugo"})},
+         {{8, NoteReason::NoAnswers}}},
+        {"one option with text is no question",
+         "Unha?\nA)si\nANSWER: A\n\nBaleira?\nA. si\nB.\nANSWER: A\n",
+         {},
+         {{1, NoteReason::OneOption}, {5, NoteReason::OneOption}}},
+    };
+    runCases(cases, [](const std::string& text) { return AikenReader::read(text); });
+
+    const FormatNote one{3, {}, NoteReason::OneOption, {}, 0};
+    EXPECT_EQ(one.english(), "line 3: only one option: not imported");
+    EXPECT_EQ(one.galician(), "liña 3: só unha opción: non se importou");
 }
 
 TEST(GiftReader, ReadsMultipleChoiceAndTrueFalseAndReportsTheRest) {
