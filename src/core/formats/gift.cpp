@@ -221,6 +221,11 @@ void readBlock(const Block& block, ImportResult& result) {
     Question& r = q.question;
     r[FieldSlot::enunciado] = statement;
 
+    // The general feedback ("####...") has no place in a question here.
+    const std::size_t general = findUnescaped(part, "####");
+    if (general != npos)
+        part = part.substr(0, general);
+
     bool value;
     const std::size_t hash = findUnescaped(part, '#');
     if (isTrueFalse(trimmed(part.substr(0, hash)), value)) {
@@ -241,12 +246,11 @@ void readBlock(const Block& block, ImportResult& result) {
             note(NoteReason::NoStatement);
             return;
         }
+        if (general != npos)
+            note(NoteReason::GeneralFeedbackLeftOut);
         result.questions.push_back(std::move(q));
         return;
     }
-    const std::size_t general = findUnescaped(part, "####");
-    if (general != npos)
-        part = part.substr(0, general);
     const bool hasWrong = findUnescaped(part, '~') != npos;
     if (!hasWrong) {
         note(findUnescaped(part, "->") != npos ? NoteReason::Matching : NoteReason::ShortAnswer);

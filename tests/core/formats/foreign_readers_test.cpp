@@ -165,6 +165,21 @@ TEST(GiftReader, ReadsMultipleChoiceAndTrueFalseAndReportsTheRest) {
     runCases(cases, [](const std::string& text) { return GiftReader::read(text); });
 }
 
+TEST(GiftReader, ReportsTheFeedbackAQuestionHereCannotHold) {
+    const std::vector<Case> cases = {
+        {"general feedback of a true/false question",
+         "::Q1:: 42 is the answer.{FALSE#No.#Yes.\n####General.}\n\nTF? {T####Xeral}\n",
+         {q({{FieldSlot::enunciado, "42 is the answer."},
+             {FieldSlot::resposta1, "Falso"},
+             {FieldSlot::resposta2, "Verdadeiro"},
+             {FieldSlot::ben, "Yes."},
+             {FieldSlot::mal, "No."}}),
+          mc("TF?", {"Verdadeiro", "Falso"})},
+         {{1, NoteReason::GeneralFeedbackLeftOut}, {4, NoteReason::GeneralFeedbackLeftOut}}},
+    };
+    runCases(cases, [](const std::string& text) { return GiftReader::read(text); });
+}
+
 TEST(SpreadsheetReader, ReadsHeadersInAnyOrderAndEitherLanguage) {
     const std::vector<Case> cases = {
         {"Galician header, commas, quotes and a line break in a cell",
