@@ -48,6 +48,10 @@ Texts textsOf(NoteReason r) {
                 "respostas con peso: só a do 100 % é correcta, as outras son incorrectas"};
     case NoteReason::GeneralFeedbackLeftOut:
         return {"general feedback left out", "a retroacción xeral quedou fóra"};
+    case NoteReason::WrongFeedbackLeftOut:
+        return {"feedback of wrong answer '%s' left out: a question has one wrong-answer message",
+                "a retroacción da resposta incorrecta «%s» quedou fóra: unha pregunta ten "
+                "unha soa mensaxe de erro"};
     case NoteReason::UnclosedBraces:
         return {"no closing '}': not imported", "falta a «}» de peche: non se importou"};
     case NoteReason::NoAnswerLine:

@@ -28,6 +28,7 @@ enum class NoteReason {
     WrongAnswersCut,  // detail: how many were cut
     Weighted,         // imported, with only the 100 % answer right
     GeneralFeedbackLeftOut,
+    WrongFeedbackLeftOut, // detail: the wrong answer whose feedback is not the question's
     UnclosedBraces,
     NoAnswerLine,     // Aiken: the options are not followed by ANSWER
     OneOption,        // Aiken: the right answer is the only option

@@ -118,7 +118,7 @@ TEST(GiftReader, ReadsMultipleChoiceAndTrueFalseAndReportsTheRest) {
              {FieldSlot::ben, "Moi ben"},
              {FieldSlot::mal, "Non, é o Miño"}}),
           mc("Cal é a capital?", {"Santiago", "Lugo", "Vigo"})},
-         {}},
+         {{4, NoteReason::WrongFeedbackLeftOut, "Ulla"}}},
         {"escapes and \\n",
          "Canto é 2\\=2 \\{si\\}\\: \\#1 \\~ \\\\ ou\\nnon? {=a\\~b ~c\\#d#fb\\: x ~e}\n",
          {q({{FieldSlot::enunciado, "Canto é 2=2 {si}: #1 ~ \\ ou\r\nnon?"},
@@ -176,8 +176,32 @@ TEST(GiftReader, ReportsTheFeedbackAQuestionHereCannotHold) {
              {FieldSlot::mal, "No."}}),
           mc("TF?", {"Verdadeiro", "Falso"})},
          {{1, NoteReason::GeneralFeedbackLeftOut}, {4, NoteReason::GeneralFeedbackLeftOut}}},
+        {"different feedback on the wrong answers",
+         "Q?{=right#Very good! ~a#fb one ~b#fb two}\n\n"
+         "::R:: R? {\n  =si#Ben\n  ~non#Mal\n  ~nunca#Mal\n  ~talvez\n}\n",
+         {q({{FieldSlot::enunciado, "Q?"},
+             {FieldSlot::resposta1, "right"},
+             {FieldSlot::resposta2, "a"},
+             {FieldSlot::resposta3, "b"},
+             {FieldSlot::ben, "Very good!"},
+             {FieldSlot::mal, "fb one"}}),
+          q({{FieldSlot::enunciado, "R?"},
+             {FieldSlot::resposta1, "si"},
+             {FieldSlot::resposta2, "non"},
+             {FieldSlot::resposta3, "nunca"},
+             {FieldSlot::resposta4, "talvez"},
+             {FieldSlot::ben, "Ben"},
+             {FieldSlot::mal, "Mal"}})},
+         {{1, NoteReason::WrongFeedbackLeftOut, "b"}}},
     };
     runCases(cases, [](const std::string& text) { return GiftReader::read(text); });
+
+    const ImportResult r = GiftReader::read("Q?{=right#Very good! ~a#fb one ~b#fb two}\n");
+    ASSERT_EQ(r.notes.size(), 1u);
+    EXPECT_EQ(r.notes[0].english(),
+              "line 1: feedback of wrong answer 'b' left out: a question has one wrong-answer message");
+    EXPECT_EQ(r.notes[0].galician(), "liña 1: a retroacción da resposta incorrecta «b» quedou fóra: "
+                                     "unha pregunta ten unha soa mensaxe de erro");
 }
 
 TEST(SpreadsheetReader, ReadsHeadersInAnyOrderAndEitherLanguage) {
@@ -312,6 +336,39 @@ TEST(MoodleXmlReader, ReadsMultipleChoiceAndTrueFalseAndReportsTheRest) {
     ASSERT_EQ(r.notes.size(), 1u);
     EXPECT_EQ(r.notes[0].english(), "question 'Ensaio á': essay question: not multiple choice");
     EXPECT_EQ(r.notes[0].galician(), "pregunta «Ensaio á»: pregunta de redacción: non é de escolla múltiple");
+}
+
+TEST(MoodleXmlReader, ReportsTheFeedbackAQuestionHereCannotHold) {
+    auto body = [](const std::string& incorrect) {
+        std::string b = "<questiontext><text>Q</text></questiontext><single>true</single>";
+        if (!incorrect.empty())
+            b += "<incorrectfeedback><text>" + incorrect + "</text></incorrectfeedback>";
+        return b + "<answer fraction=\"100\"><text>r</text><feedback><text>Ben</text></feedback></answer>"
+                   "<answer fraction=\"0\"><text>a</text><feedback><text>fb one</text></feedback></answer>"
+                   "<answer fraction=\"0\"><text>b</text><feedback><text>fb two</text></feedback></answer>"
+                   "<answer fraction=\"0\"><text>c</text><feedback><text>&lt;p&gt;fb one&lt;/p&gt;</text>"
+                   "</feedback></answer>";
+    };
+    auto taken = [](const char* mal) {
+        return q({{FieldSlot::enunciado, "Q"},
+                  {FieldSlot::resposta1, "r"},
+                  {FieldSlot::resposta2, "a"},
+                  {FieldSlot::resposta3, "b"},
+                  {FieldSlot::resposta4, "c"},
+                  {FieldSlot::ben, "Ben"},
+                  {FieldSlot::mal, mal}});
+    };
+    const std::vector<Case> cases = {
+        {"different feedback on the wrong answers: the first kept",
+         moodle(question("multichoice", "Tres", body(""))),
+         {taken("fb one")},
+         {{0, NoteReason::WrongFeedbackLeftOut, "b"}}},
+        {"the question's own wrong message kept: every other feedback said",
+         moodle(question("multichoice", "Propia", body("fb two"))),
+         {taken("fb two")},
+         {{0, NoteReason::WrongFeedbackLeftOut, "a"}, {0, NoteReason::WrongFeedbackLeftOut, "c"}}},
+    };
+    runCases(cases, [](const std::string& text) { return MoodleXmlReader::read(text, nullptr); });
 }
 
 TEST(MoodleXmlReader, TakesTheFirstPictureAndSoundOfTheQuestionText) {
