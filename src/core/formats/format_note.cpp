@@ -72,6 +72,8 @@ Texts textsOf(NoteReason r) {
                 "as celas fóra das columnas coñecidas non se importaron"};
     case NoteReason::EmbeddedFileLeftOut:
         return {"embedded file '%s' left out", "o arquivo incrustado «%s» quedou fóra"};
+    case NoteReason::LinkedSoundLeftOut:
+        return {"link to the sound '%s' left out", "a ligazón ao son «%s» quedou fóra"};
     case NoteReason::MediaNotWritten:
         return {"cannot write '%s': left out", "non se puido escribir «%s»: quedou fóra"};
     case NoteReason::QuizFull:

@@ -37,6 +37,7 @@ enum class NoteReason {
     UnknownColumn,    // detail: the column's heading
     CellsBeyondColumns,
     EmbeddedFileLeftOut, // detail: the file's name
+    LinkedSoundLeftOut,  // GIFT: detail: the link's target
     MediaNotWritten,     // detail: the path
     QuizFull,            // detail: how many questions did not fit
     // Export.

@@ -2,6 +2,7 @@
 
 #include "formats/bank_answers.h"
 #include "formats/import_support.h"
+#include "formats/moodle_xml.h"
 #include "formats/writer_support.h"
 #include "text.h"
 
@@ -204,8 +205,16 @@ void readBlock(const Block& block, ImportResult& result) {
     if (!after.empty())
         raw += "_____" + std::string(s.substr(close + 1));
     std::string statement = giftText(raw);
+    std::vector<std::string> links;
     if (html)
-        statement = htmlToText(statement);
+        statement = htmlToText(statement, &links);
+    // A sound the text links to is no part of the question: the sound of a question
+    // is its own field, which GIFT does not carry.
+    auto noteLinkedSounds = [&] {
+        for (const std::string& target : links)
+            if (isSoundName(target.substr(0, target.find_first_of("?#"))))
+                note(NoteReason::LinkedSoundLeftOut, target);
+    };
 
     if (part.empty()) {
         note(NoteReason::Essay);
@@ -248,6 +257,7 @@ void readBlock(const Block& block, ImportResult& result) {
         }
         if (general != npos)
             note(NoteReason::GeneralFeedbackLeftOut);
+        noteLinkedSounds();
         result.questions.push_back(std::move(q));
         return;
     }
@@ -272,6 +282,7 @@ void readBlock(const Block& block, ImportResult& result) {
         note(c.reason, c.detail);
     if (general != npos)
         note(NoteReason::GeneralFeedbackLeftOut);
+    noteLinkedSounds();
     result.questions.push_back(std::move(q));
 }
 

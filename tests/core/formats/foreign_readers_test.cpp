@@ -193,6 +193,13 @@ TEST(GiftReader, ReportsTheFeedbackAQuestionHereCannotHold) {
              {FieldSlot::ben, "Ben"},
              {FieldSlot::mal, "Mal"}})},
          {{1, NoteReason::WrongFeedbackLeftOut, "b"}}},
+        {"a sound linked from an [html] question text",
+         "::B:: [html]<p>Escoita: <a href=\"bonjour.mp3\">bonjour</a></p>Que di? {=Ola ~Adeus}\n\n"
+         "[html]<A HREF\\='sons/si.OGG?v\\=1&amp;x\\=2'>Son</a> e <a href\\=\"http://example.org/\">web</a> {T}\n",
+         {mc("Escoita: bonjour\r\nQue di?", {"Ola", "Adeus"}),
+          mc("Son e web", {"Verdadeiro", "Falso"})},
+         {{1, NoteReason::LinkedSoundLeftOut, "bonjour.mp3"},
+          {3, NoteReason::LinkedSoundLeftOut, "sons/si.OGG?v=1&x=2"}}},
     };
     runCases(cases, [](const std::string& text) { return GiftReader::read(text); });
 
@@ -202,6 +209,9 @@ TEST(GiftReader, ReportsTheFeedbackAQuestionHereCannotHold) {
               "line 1: feedback of wrong answer 'b' left out: a question has one wrong-answer message");
     EXPECT_EQ(r.notes[0].galician(), "liña 1: a retroacción da resposta incorrecta «b» quedou fóra: "
                                      "unha pregunta ten unha soa mensaxe de erro");
+    const FormatNote sound{2, {}, NoteReason::LinkedSoundLeftOut, "bonjour.mp3", 0};
+    EXPECT_EQ(sound.english(), "line 2: link to the sound 'bonjour.mp3' left out");
+    EXPECT_EQ(sound.galician(), "liña 2: a ligazón ao son «bonjour.mp3» quedou fóra");
 }
 
 TEST(SpreadsheetReader, ReadsHeadersInAnyOrderAndEitherLanguage) {
@@ -424,6 +434,23 @@ TEST(ImportSupport, HtmlBecomesTheProgramsText) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(htmlToText(c.html), c.text) << c.html;
+}
+
+TEST(ImportSupport, HtmlGivesTheTargetsOfItsLinks) {
+    const struct {
+        const char* html;
+        std::vector<std::string> links;
+    } cases[] = {
+        {"<a href=\"a.mp3\">a</a> <A class=x HREF='b c.wav'>b</A>", {"a.mp3", "b c.wav"}},
+        {"<a href=d.ogg>d</a><a\nhref = \"e.mp3?x=1&amp;y=2\" >e</a>", {"d.ogg", "e.mp3?x=1&y=2"}},
+        {"<a name=\"top\">x</a><a href=\"\">y</a><abbr href=\"f.mp3\">z</abbr>", {}},
+        {"<!-- <a href=\"g.mp3\"> --><script><a href=\"h.mp3\"></script><a href=\"i.mp3", {}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> links;
+        htmlToText(c.html, &links);
+        EXPECT_EQ(links, c.links) << c.html;
+    }
 }
 
 TEST(ImportSupport, Base64BothWays) {
