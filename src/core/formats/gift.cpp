@@ -38,24 +38,31 @@ std::size_t findUnescaped(std::string_view s, std::string_view what, std::size_t
     return npos;
 }
 
-// A GIFT text as the program holds it: escapes resolved, runs of white space one
-// space, "\n" a line break, blanks at the ends removed.
+// A GIFT text as the program holds it: escapes resolved, "\n" a line break. A run of
+// blanks is one space, or its tabs when it holds any within a line (a tab is the
+// teacher's, and the quiz keeps it); one across the file's line breaks is one space,
+// since a text runs on over lines. Blanks at the ends, and at either end of a line
+// break, are removed.
 std::string giftText(std::string_view raw) {
     std::string out;
-    bool space = false;
+    bool space = false, acrossLines = false;
+    std::size_t tabs = 0;
     for (std::size_t i = 0; i < raw.size(); ++i) {
         char c = raw[i];
         if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
             space = true;
+            acrossLines = acrossLines || c == '\r' || c == '\n';
+            tabs += c == '\t';
             continue;
         }
         if (space && !out.empty() && out.back() != '\n')
-            out += ' ';
-        space = false;
+            out.append(acrossLines || tabs == 0 ? std::string(" ") : std::string(tabs, '\t'));
+        space = acrossLines = false;
+        tabs = 0;
         if (c == '\\' && i + 1 < raw.size()) {
             const char e = raw[i + 1];
             if (e == 'n') {
-                while (!out.empty() && out.back() == ' ')
+                while (!out.empty() && (out.back() == ' ' || out.back() == '\t'))
                     out.pop_back();
                 out += "\r\n";
                 ++i;

@@ -214,6 +214,33 @@ TEST(GiftReader, ReportsTheFeedbackAQuestionHereCannotHold) {
     EXPECT_EQ(sound.galician(), "liña 2: a ligazón ao son «bonjour.mp3» quedou fóra");
 }
 
+// A tab inside a line of a text is the teacher's and stays; the blanks of the file's
+// layout (line breaks, indentation) do not.
+TEST(GiftReader, KeepsATabInsideALineOfText) {
+    const std::vector<Case> cases = {
+        {"tabs inside a line, blanks across lines",
+         "Nome:\tAna, idade: \t 12\t\t anos?\n\tDi\t\\nsi {\n\t=si\tnon#ben\tfeito\n\t~non\n}\n",
+         {q({{FieldSlot::enunciado, "Nome:\tAna, idade:\t12\t\tanos? Di\r\nsi"},
+             {FieldSlot::resposta1, "si\tnon"},
+             {FieldSlot::resposta2, "non"},
+             {FieldSlot::ben, "ben\tfeito"}})},
+         {}},
+        {"an [html] text: a tab is white space",
+         "[html]<p>Nome:\tAna</p> {=a ~b}\n",
+         {mc("Nome: Ana", {"a", "b"})},
+         {}},
+    };
+    runCases(cases, [](const std::string& text) { return GiftReader::read(text); });
+
+    // What the GIFT writer writes comes back with its tabs.
+    QuestionTable table;
+    table.record(1) = mc("Nome:\tAna?", {"si\tnon", "non"});
+    OutputBuffer out;
+    ExportNotes notes;
+    GiftWriter::write(GeneralData{}, table, 1, out, notes);
+    EXPECT_EQ(questionsOf(GiftReader::read(out.text())), std::vector<Question>{table.record(1)});
+}
+
 TEST(SpreadsheetReader, ReadsHeadersInAnyOrderAndEitherLanguage) {
     const std::vector<Case> cases = {
         {"Galician header, commas, quotes and a line break in a cell",
@@ -379,6 +406,20 @@ TEST(MoodleXmlReader, ReportsTheFeedbackAQuestionHereCannotHold) {
          {{0, NoteReason::WrongFeedbackLeftOut, "a"}, {0, NoteReason::WrongFeedbackLeftOut, "c"}}},
     };
     runCases(cases, [](const std::string& text) { return MoodleXmlReader::read(text, nullptr); });
+}
+
+// A plain-text question keeps its tab; in HTML (and Moodle's auto format, HTML with
+// line breaks) a tab is white space, as the platform shows it.
+TEST(MoodleXmlReader, KeepsATabOfPlainTextOnly) {
+    const ImportResult r = MoodleXmlReader::read(
+        moodle(question("multichoice", "P",
+                        "<questiontext format=\"plain_text\"><text>Nome:\tAna?</text></questiontext>"
+                        "<answer fraction=\"100\"><text>a</text></answer>") +
+               question("multichoice", "H",
+                        "<questiontext format=\"html\"><text>&lt;p&gt;Nome:\tAna?&lt;/p&gt;</text>"
+                        "</questiontext><answer fraction=\"100\"><text>a</text></answer>")),
+        nullptr);
+    EXPECT_EQ(questionsOf(r), (std::vector<Question>{mc("Nome:\tAna?", {"a"}), mc("Nome: Ana?", {"a"})}));
 }
 
 TEST(MoodleXmlReader, TakesTheFirstPictureAndSoundOfTheQuestionText) {
