@@ -165,7 +165,7 @@ TEST(GiftReader, ReadsMultipleChoiceAndTrueFalseAndReportsTheRest) {
     runCases(cases, [](const std::string& text) { return GiftReader::read(text); });
 }
 
-TEST(GiftReader, ReportsTheFeedbackAQuestionHereCannotHold) {
+TEST(GiftReader, ReportsTheFeedbackAndSoundLinksAQuestionHereCannotHold) {
     const std::vector<Case> cases = {
         {"general feedback of a true/false question",
          "::Q1:: 42 is the answer.{FALSE#No.#Yes.\n####General.}\n\nTF? {T####Xeral}\n",
@@ -177,25 +177,18 @@ TEST(GiftReader, ReportsTheFeedbackAQuestionHereCannotHold) {
           mc("TF?", {"Verdadeiro", "Falso"})},
          {{1, NoteReason::GeneralFeedbackLeftOut}, {4, NoteReason::GeneralFeedbackLeftOut}}},
         {"different feedback on the wrong answers",
-         "Q?{=right#Very good! ~a#fb one ~b#fb two}\n\n"
-         "::R:: R? {\n  =si#Ben\n  ~non#Mal\n  ~nunca#Mal\n  ~talvez\n}\n",
+         "Q?{=right#Very good! ~a#fb one ~b#fb two}\n",
          {q({{FieldSlot::enunciado, "Q?"},
              {FieldSlot::resposta1, "right"},
              {FieldSlot::resposta2, "a"},
              {FieldSlot::resposta3, "b"},
              {FieldSlot::ben, "Very good!"},
-             {FieldSlot::mal, "fb one"}}),
-          q({{FieldSlot::enunciado, "R?"},
-             {FieldSlot::resposta1, "si"},
-             {FieldSlot::resposta2, "non"},
-             {FieldSlot::resposta3, "nunca"},
-             {FieldSlot::resposta4, "talvez"},
-             {FieldSlot::ben, "Ben"},
-             {FieldSlot::mal, "Mal"}})},
+             {FieldSlot::mal, "fb one"}})},
          {{1, NoteReason::WrongFeedbackLeftOut, "b"}}},
         {"a sound linked from an [html] question text",
          "::B:: [html]<p>Escoita: <a href=\"bonjour.mp3\">bonjour</a></p>Que di? {=Ola ~Adeus}\n\n"
-         "[html]<A HREF\\='sons/si.OGG?v\\=1&amp;x\\=2'>Son</a> e <a href\\=\"http://example.org/\">web</a> {T}\n",
+         "[html]<A HREF\\='sons/si.OGG?v\\=1&amp;x\\=2'>Son</a> e <a "
+         "href\\=\"http://example.org/\">web</a> {T}\n",
          {mc("Escoita: bonjour\r\nQue di?", {"Ola", "Adeus"}),
           mc("Son e web", {"Verdadeiro", "Falso"})},
          {{1, NoteReason::LinkedSoundLeftOut, "bonjour.mp3"},
@@ -203,12 +196,12 @@ TEST(GiftReader, ReportsTheFeedbackAQuestionHereCannotHold) {
     };
     runCases(cases, [](const std::string& text) { return GiftReader::read(text); });
 
-    const ImportResult r = GiftReader::read("Q?{=right#Very good! ~a#fb one ~b#fb two}\n");
-    ASSERT_EQ(r.notes.size(), 1u);
-    EXPECT_EQ(r.notes[0].english(),
-              "line 1: feedback of wrong answer 'b' left out: a question has one wrong-answer message");
-    EXPECT_EQ(r.notes[0].galician(), "liña 1: a retroacción da resposta incorrecta «b» quedou fóra: "
-                                     "unha pregunta ten unha soa mensaxe de erro");
+    const FormatNote feedback{1, {}, NoteReason::WrongFeedbackLeftOut, "b", 0};
+    EXPECT_EQ(
+        feedback.english(),
+        "line 1: feedback of wrong answer 'b' left out: a question has one wrong-answer message");
+    EXPECT_EQ(feedback.galician(), "liña 1: a retroacción da resposta incorrecta «b» quedou fóra: "
+                                   "unha pregunta ten unha soa mensaxe de erro");
     const FormatNote sound{2, {}, NoteReason::LinkedSoundLeftOut, "bonjour.mp3", 0};
     EXPECT_EQ(sound.english(), "line 2: link to the sound 'bonjour.mp3' left out");
     EXPECT_EQ(sound.galician(), "liña 2: a ligazón ao son «bonjour.mp3» quedou fóra");
@@ -375,51 +368,22 @@ TEST(MoodleXmlReader, ReadsMultipleChoiceAndTrueFalseAndReportsTheRest) {
     EXPECT_EQ(r.notes[0].galician(), "pregunta «Ensaio á»: pregunta de redacción: non é de escolla múltiple");
 }
 
-TEST(MoodleXmlReader, ReportsTheFeedbackAQuestionHereCannotHold) {
-    auto body = [](const std::string& incorrect) {
-        std::string b = "<questiontext><text>Q</text></questiontext><single>true</single>";
-        if (!incorrect.empty())
-            b += "<incorrectfeedback><text>" + incorrect + "</text></incorrectfeedback>";
-        return b + "<answer fraction=\"100\"><text>r</text><feedback><text>Ben</text></feedback></answer>"
-                   "<answer fraction=\"0\"><text>a</text><feedback><text>fb one</text></feedback></answer>"
-                   "<answer fraction=\"0\"><text>b</text><feedback><text>fb two</text></feedback></answer>"
-                   "<answer fraction=\"0\"><text>c</text><feedback><text>&lt;p&gt;fb one&lt;/p&gt;</text>"
-                   "</feedback></answer>";
-    };
-    auto taken = [](const char* mal) {
-        return q({{FieldSlot::enunciado, "Q"},
-                  {FieldSlot::resposta1, "r"},
-                  {FieldSlot::resposta2, "a"},
-                  {FieldSlot::resposta3, "b"},
-                  {FieldSlot::resposta4, "c"},
-                  {FieldSlot::ben, "Ben"},
-                  {FieldSlot::mal, mal}});
-    };
-    const std::vector<Case> cases = {
-        {"different feedback on the wrong answers: the first kept",
-         moodle(question("multichoice", "Tres", body(""))),
-         {taken("fb one")},
-         {{0, NoteReason::WrongFeedbackLeftOut, "b"}}},
-        {"the question's own wrong message kept: every other feedback said",
-         moodle(question("multichoice", "Propia", body("fb two"))),
-         {taken("fb two")},
-         {{0, NoteReason::WrongFeedbackLeftOut, "a"}, {0, NoteReason::WrongFeedbackLeftOut, "c"}}},
-    };
-    runCases(cases, [](const std::string& text) { return MoodleXmlReader::read(text, nullptr); });
-}
-
-// A plain-text question keeps its tab; in HTML (and Moodle's auto format, HTML with
-// line breaks) a tab is white space, as the platform shows it.
-TEST(MoodleXmlReader, KeepsATabOfPlainTextOnly) {
+// The question's own wrong message is the one kept: every answer's feedback that
+// differs from it is said.
+TEST(MoodleXmlReader, KeepsTheQuestionsWrongMessageAndSaysWhichFeedbackIsLeftOut) {
     const ImportResult r = MoodleXmlReader::read(
-        moodle(question("multichoice", "P",
-                        "<questiontext format=\"plain_text\"><text>Nome:\tAna?</text></questiontext>"
-                        "<answer fraction=\"100\"><text>a</text></answer>") +
-               question("multichoice", "H",
-                        "<questiontext format=\"html\"><text>&lt;p&gt;Nome:\tAna?&lt;/p&gt;</text>"
-                        "</questiontext><answer fraction=\"100\"><text>a</text></answer>")),
+        moodle(question(
+            "multichoice", "Propia",
+            "<questiontext><text>Q</text></questiontext><incorrectfeedback><text>fb two"
+            "</text></incorrectfeedback><answer fraction=\"100\"><text>r</text></answer>"
+            "<answer fraction=\"0\"><text>a</text><feedback><text>fb one</text></feedback></answer>"
+            "<answer fraction=\"0\"><text>b</text><feedback><text>&lt;p&gt;fb two&lt;/p&gt;"
+            "</text></feedback></answer><answer fraction=\"0\"><text>c</text></answer>")),
         nullptr);
-    EXPECT_EQ(questionsOf(r), (std::vector<Question>{mc("Nome:\tAna?", {"a"}), mc("Nome: Ana?", {"a"})}));
+    Question taken = mc("Q", {"r", "a", "b", "c"});
+    taken[FieldSlot::mal] = "fb two";
+    EXPECT_EQ(questionsOf(r), std::vector<Question>{taken});
+    expectNotes(r.notes, {{0, NoteReason::WrongFeedbackLeftOut, "a"}}, "own wrong message");
 }
 
 TEST(MoodleXmlReader, TakesTheFirstPictureAndSoundOfTheQuestionText) {
