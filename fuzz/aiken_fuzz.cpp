@@ -1,4 +1,5 @@
-// Reads arbitrary bytes as an Aiken file: only statements and answers are filled.
+// Reads arbitrary bytes as an Aiken file: only statements and answers are filled, and
+// every question has a wrong answer beside the right one.
 #include "formats/aiken.h"
 #include "formats/import_support.h"
 #include "import_checks.h"
@@ -12,5 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const vireta::ImportResult r = vireta::AikenReader::read(text);
     fuzzcheck::checkQuestions(r, {FieldSlot::enunciado, FieldSlot::resposta1, FieldSlot::resposta2,
                                   FieldSlot::resposta3, FieldSlot::resposta4});
+    for (const vireta::ImportedQuestion& q : r.questions)
+        fuzzcheck::check(!q.question[FieldSlot::resposta2].empty());
     return 0;
 }

@@ -12,15 +12,35 @@ namespace {
 
 char upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
 
-// The option of letter `expected` on this line ("A. text", "a) text"), or nothing.
-std::optional<std::string_view> optionText(std::string_view line, char expected) {
+// How an option line is written: "A. text" or "A) text", with a blank after the mark,
+// or "A.text" or "A)text", tight.
+enum class OptionForm { None, Spaced, Tight };
+
+// Whether this line is the option of letter `expected`, and how; its text into `text`.
+// A tight "A." before a letter and a dot ("A.B. testing", "a.m.") is initials, and
+// "A..." an ellipsis: no option.
+OptionForm optionForm(std::string_view line, char expected, std::string_view& text) {
     line = trimmed(line);
     if (line.size() < 2 || upper(line[0]) != expected || (line[1] != '.' && line[1] != ')'))
-        return std::nullopt;
+        return OptionForm::None;
     const std::string_view rest = line.substr(2);
-    if (!rest.empty() && rest[0] != ' ' && rest[0] != '\t')
+    text = trimmed(rest);
+    if (rest.empty() || rest[0] == ' ' || rest[0] == '\t')
+        return OptionForm::Spaced;
+    const bool initials =
+        rest[0] == '.' ||
+        (rest.size() >= 2 && std::isalpha(static_cast<unsigned char>(rest[0])) && rest[1] == '.');
+    if (line[1] == '.' && initials)
+        return OptionForm::None;
+    return OptionForm::Tight;
+}
+
+// The option of letter `expected` on this line ("A. text", "a) text", "A.text"), or nothing.
+std::optional<std::string_view> optionText(std::string_view line, char expected) {
+    std::string_view text;
+    if (optionForm(line, expected, text) == OptionForm::None)
         return std::nullopt;
-    return trimmed(rest);
+    return text;
 }
 
 // The letter of an "ANSWER: X" line, 0 when the line is none; '?' when it names no letter.
@@ -68,6 +88,22 @@ ImportResult AikenReader::read(std::string_view text) {
                 break;
         }
     };
+    // Whether the options start at line k. A tight "A.text" line may be a line of the
+    // question's text as well: it starts the options only when they run on to an
+    // ANSWER line.
+    auto startsOptions = [&](std::size_t k) {
+        std::string_view text;
+        const OptionForm first = optionForm(lines[k], 'A', text);
+        if (first != OptionForm::Tight)
+            return first == OptionForm::Spaced;
+        char next = 'B';
+        ++k;
+        while (k < n && next <= 'Z' && optionText(lines[k], next)) {
+            ++next;
+            ++k;
+        }
+        return k < n && answerLetter(lines[k]) != 0;
+    };
     while (i < n) {
         if (blank(i)) {
             ++i;
@@ -77,7 +113,7 @@ ImportResult AikenReader::read(std::string_view text) {
         // The question's text: up to the first "A." line.
         std::string statement(trimmed(lines[i]));
         ++i;
-        while (i < n && !blank(i) && !optionText(lines[i], 'A') && !answerLetter(lines[i])) {
+        while (i < n && !blank(i) && !startsOptions(i) && !answerLetter(lines[i])) {
             statement += "\r\n";
             statement += trimmed(lines[i]);
             ++i;
@@ -120,6 +156,14 @@ ImportResult AikenReader::read(std::string_view text) {
         }
         if (options[right].empty()) {
             result.notes.push_back({startLine, {}, NoteReason::NoRightAnswer, {}, 0});
+            continue;
+        }
+        // The right answer alone is nothing to choose from.
+        std::size_t filled = 0;
+        for (const std::string& o : options)
+            filled += !o.empty();
+        if (filled < 2) {
+            result.notes.push_back({startLine, {}, NoteReason::OneOption, {}, 0});
             continue;
         }
         ImportedQuestion q;

@@ -19,6 +19,9 @@ public:
     // Reads UTF-8 text (importedText gives it from a file's bytes). The question's
     // text is one line or several up to the first option line (joined by line breaks);
     // option letters and ANSWER are taken in either case, with blanks around them.
+    // An option may follow its mark without a blank ("A)one", "A.one", not initials
+    // such as "A.B."); such a line ends the question's text only when its options
+    // run on to an ANSWER line. A question needs two options with text.
     static ImportResult read(std::string_view text);
 };
 

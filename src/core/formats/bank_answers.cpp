@@ -25,7 +25,8 @@ void SortedAnswers::putInto(Question& q) const {
         q[answerSlot(static_cast<int>(i) + 2)] = wrong[i];
 }
 
-SortedAnswers sortBankAnswers(const std::vector<BankAnswer>& answers) {
+SortedAnswers sortBankAnswers(const std::vector<BankAnswer>& answers,
+                              std::string_view wrongMessage) {
     SortedAnswers sorted;
     auto isRight = [](const BankAnswer& a) { return a.weight && *a.weight >= kRightAnswerWeight; };
     int rights = 0;
@@ -41,6 +42,8 @@ SortedAnswers sortBankAnswers(const std::vector<BankAnswer>& answers) {
         return sorted;
     }
     int cut = 0;
+    sorted.wrongFeedback = wrongMessage;
+    std::vector<const BankAnswer*> kept; // the wrong answers taken
     for (const BankAnswer& a : answers) {
         if (isRight(a)) {
             sorted.right = a.text;
@@ -51,6 +54,7 @@ SortedAnswers sortBankAnswers(const std::vector<BankAnswer>& answers) {
             ++cut;
         } else {
             sorted.wrong.push_back(a.text);
+            kept.push_back(&a);
             if (sorted.wrongFeedback.empty())
                 sorted.wrongFeedback = a.feedback;
         }
@@ -63,6 +67,10 @@ SortedAnswers sortBankAnswers(const std::vector<BankAnswer>& answers) {
         sorted.changes.push_back({NoteReason::Weighted, {}});
     if (cut > 0)
         sorted.changes.push_back({NoteReason::WrongAnswersCut, std::to_string(cut)});
+    for (const BankAnswer* a : kept) {
+        if (!a->feedback.empty() && a->feedback != sorted.wrongFeedback)
+            sorted.changes.push_back({NoteReason::WrongFeedbackLeftOut, questionName(a->text)});
+    }
     return sorted;
 }
 

@@ -13,8 +13,10 @@
 //    (NoRightAnswer, SeveralRightAnswers), and so is one whose right answer has no
 //    text (NoRightAnswer); a wrong answer without text is skipped;
 //  - wrong answers beyond the third are cut and reported (WrongAnswersCut).
-// The right answer's feedback becomes the right message, the first feedback among
-// the wrong answers kept the wrong message.
+// The right answer's feedback becomes the right message. A question holds one wrong
+// message: the one the bank gives the question as a whole, when it gives one, else
+// the first feedback among the wrong answers kept; a wrong answer kept whose feedback
+// is another is reported, its feedback left out (WrongFeedbackLeftOut).
 #pragma once
 
 #include "formats/format_note.h"
@@ -43,7 +45,8 @@ std::optional<double> bankWeight(std::string_view text);
 
 // A change the rule made to a question it takes, to be reported.
 struct AnswerChange {
-    NoteReason reason; // Weighted, or WrongAnswersCut with the count as detail
+    NoteReason reason; // Weighted, WrongAnswersCut with the count as detail, or
+                       // WrongFeedbackLeftOut with the answer (questionName's cut)
     std::string detail;
 };
 
@@ -53,12 +56,16 @@ struct SortedAnswers {
     std::string rightFeedback;
     std::vector<std::string> wrong; // at most three, in the file's order
     std::string wrongFeedback;
-    std::vector<AnswerChange> changes; // Weighted first, then WrongAnswersCut
+    // Weighted first, then WrongAnswersCut, then WrongFeedbackLeftOut in the file's order.
+    std::vector<AnswerChange> changes;
 
     // The right answer into resposta1, the wrong ones into resposta2 to 4.
     void putInto(Question& q) const;
 };
 
-SortedAnswers sortBankAnswers(const std::vector<BankAnswer>& answers);
+// `wrongMessage`: the question's own wrong message (Moodle XML's incorrectfeedback),
+// empty when the bank gives none.
+SortedAnswers sortBankAnswers(const std::vector<BankAnswer>& answers,
+                              std::string_view wrongMessage = {});
 
 } // namespace vireta

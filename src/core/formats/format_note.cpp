@@ -48,11 +48,17 @@ Texts textsOf(NoteReason r) {
                 "respostas con peso: só a do 100 % é correcta, as outras son incorrectas"};
     case NoteReason::GeneralFeedbackLeftOut:
         return {"general feedback left out", "a retroacción xeral quedou fóra"};
+    case NoteReason::WrongFeedbackLeftOut:
+        return {"feedback of wrong answer '%s' left out: a question has one wrong-answer message",
+                "a retroacción da resposta incorrecta «%s» quedou fóra: unha pregunta ten "
+                "unha soa mensaxe de erro"};
     case NoteReason::UnclosedBraces:
         return {"no closing '}': not imported", "falta a «}» de peche: non se importou"};
     case NoteReason::NoAnswerLine:
         return {"no ANSWER line after the options: not imported",
                 "falta a liña ANSWER despois das opcións: non se importou"};
+    case NoteReason::OneOption:
+        return {"only one option: not imported", "só unha opción: non se importou"};
     case NoteReason::UnknownAnswerLetter:
         return {"ANSWER '%s' names no option: not imported",
                 "ANSWER «%s» non corresponde a ningunha opción: non se importou"};
@@ -66,6 +72,8 @@ Texts textsOf(NoteReason r) {
                 "as celas fóra das columnas coñecidas non se importaron"};
     case NoteReason::EmbeddedFileLeftOut:
         return {"embedded file '%s' left out", "o arquivo incrustado «%s» quedou fóra"};
+    case NoteReason::LinkedSoundLeftOut:
+        return {"link to the sound '%s' left out", "a ligazón ao son «%s» quedou fóra"};
     case NoteReason::MediaNotWritten:
         return {"cannot write '%s': left out", "non se puido escribir «%s»: quedou fóra"};
     case NoteReason::QuizFull:

@@ -28,13 +28,16 @@ enum class NoteReason {
     WrongAnswersCut,  // detail: how many were cut
     Weighted,         // imported, with only the 100 % answer right
     GeneralFeedbackLeftOut,
+    WrongFeedbackLeftOut, // detail: the wrong answer whose feedback is not the question's
     UnclosedBraces,
     NoAnswerLine,     // Aiken: the options are not followed by ANSWER
+    OneOption,        // Aiken: the right answer is the only option
     UnknownAnswerLetter, // detail: the letter
     UnexpectedLine,
     UnknownColumn,    // detail: the column's heading
     CellsBeyondColumns,
     EmbeddedFileLeftOut, // detail: the file's name
+    LinkedSoundLeftOut,  // GIFT: detail: the link's target
     MediaNotWritten,     // detail: the path
     QuizFull,            // detail: how many questions did not fit
     // Export.

@@ -2,6 +2,7 @@
 
 #include "formats/bank_answers.h"
 #include "formats/import_support.h"
+#include "formats/moodle_xml.h"
 #include "formats/writer_support.h"
 #include "text.h"
 
@@ -37,24 +38,31 @@ std::size_t findUnescaped(std::string_view s, std::string_view what, std::size_t
     return npos;
 }
 
-// A GIFT text as the program holds it: escapes resolved, runs of white space one
-// space, "\n" a line break, blanks at the ends removed.
+// A GIFT text as the program holds it: escapes resolved, "\n" a line break. A run of
+// blanks is one space, or its tabs when it holds any within a line (a tab is the
+// teacher's, and the quiz keeps it); one across the file's line breaks is one space,
+// since a text runs on over lines. Blanks at the ends, and at either end of a line
+// break, are removed.
 std::string giftText(std::string_view raw) {
     std::string out;
-    bool space = false;
+    bool space = false, acrossLines = false;
+    std::size_t tabs = 0;
     for (std::size_t i = 0; i < raw.size(); ++i) {
         char c = raw[i];
         if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
             space = true;
+            acrossLines = acrossLines || c == '\r' || c == '\n';
+            tabs += c == '\t';
             continue;
         }
         if (space && !out.empty() && out.back() != '\n')
-            out += ' ';
-        space = false;
+            out.append(acrossLines || tabs == 0 ? std::string(" ") : std::string(tabs, '\t'));
+        space = acrossLines = false;
+        tabs = 0;
         if (c == '\\' && i + 1 < raw.size()) {
             const char e = raw[i + 1];
             if (e == 'n') {
-                while (!out.empty() && out.back() == ' ')
+                while (!out.empty() && (out.back() == ' ' || out.back() == '\t'))
                     out.pop_back();
                 out += "\r\n";
                 ++i;
@@ -204,8 +212,16 @@ void readBlock(const Block& block, ImportResult& result) {
     if (!after.empty())
         raw += "_____" + std::string(s.substr(close + 1));
     std::string statement = giftText(raw);
+    std::vector<std::string> links;
     if (html)
-        statement = htmlToText(statement);
+        statement = htmlToText(statement, &links);
+    // A sound the text links to is no part of the question: the sound of a question
+    // is its own field, which GIFT does not carry.
+    auto noteLinkedSounds = [&] {
+        for (const std::string& target : links)
+            if (isSoundName(target.substr(0, target.find_first_of("?#"))))
+                note(NoteReason::LinkedSoundLeftOut, target);
+    };
 
     if (part.empty()) {
         note(NoteReason::Essay);
@@ -220,6 +236,11 @@ void readBlock(const Block& block, ImportResult& result) {
     q.name = std::move(name);
     Question& r = q.question;
     r[FieldSlot::enunciado] = statement;
+
+    // The general feedback ("####...") has no place in a question here.
+    const std::size_t general = findUnescaped(part, "####");
+    if (general != npos)
+        part = part.substr(0, general);
 
     bool value;
     const std::size_t hash = findUnescaped(part, '#');
@@ -241,12 +262,12 @@ void readBlock(const Block& block, ImportResult& result) {
             note(NoteReason::NoStatement);
             return;
         }
+        if (general != npos)
+            note(NoteReason::GeneralFeedbackLeftOut);
+        noteLinkedSounds();
         result.questions.push_back(std::move(q));
         return;
     }
-    const std::size_t general = findUnescaped(part, "####");
-    if (general != npos)
-        part = part.substr(0, general);
     const bool hasWrong = findUnescaped(part, '~') != npos;
     if (!hasWrong) {
         note(findUnescaped(part, "->") != npos ? NoteReason::Matching : NoteReason::ShortAnswer);
@@ -268,6 +289,7 @@ void readBlock(const Block& block, ImportResult& result) {
         note(c.reason, c.detail);
     if (general != npos)
         note(NoteReason::GeneralFeedbackLeftOut);
+    noteLinkedSounds();
     result.questions.push_back(std::move(q));
 }
 

@@ -18,8 +18,9 @@ class GiftReader {
 public:
     // Reads UTF-8 text. Questions are separated by blank lines; "//" comment lines,
     // "$CATEGORY:" lines, "::name::" titles and the [html], [moodle], [plain] and
-    // [markdown] markers are skipped (an [html] text is turned into plain text). The
-    // escapes \~ \= \# \{ \} \: \\ and \n are honoured.
+    // [markdown] markers are skipped (an [html] text is turned into plain text, and a
+    // link of its question text to a sound reported left out). The escapes \~ \= \#
+    // \{ \} \: \\ and \n are honoured.
     static ImportResult read(std::string_view text);
 };
 

@@ -109,6 +109,52 @@ bool breaksLine(std::string_view tag) {
     return false;
 }
 
+// The value of attribute `wanted` among a tag's attributes (what follows its name),
+// quoted or not, with its references decoded; empty when the tag has none.
+std::string attributeValue(std::string_view attributes, std::string_view wanted) {
+    std::size_t i = 0;
+    const std::size_t n = attributes.size();
+    while (i < n) {
+        while (i < n && (isBlank(attributes[i]) || attributes[i] == '/'))
+            ++i;
+        const std::size_t nameStart = i;
+        while (i < n && !isBlank(attributes[i]) && attributes[i] != '=' && attributes[i] != '/')
+            ++i;
+        const std::string_view name = attributes.substr(nameStart, i - nameStart);
+        while (i < n && isBlank(attributes[i]))
+            ++i;
+        std::string_view value;
+        if (i < n && attributes[i] == '=') {
+            ++i;
+            while (i < n && isBlank(attributes[i]))
+                ++i;
+            if (i < n && (attributes[i] == '"' || attributes[i] == '\'')) {
+                const std::size_t close = attributes.find(attributes[i], i + 1);
+                const std::size_t end = close == std::string_view::npos ? n : close;
+                value = attributes.substr(i + 1, end - i - 1);
+                i = end + 1;
+            } else {
+                const std::size_t start = i;
+                while (i < n && !isBlank(attributes[i]))
+                    ++i;
+                value = attributes.substr(start, i - start);
+            }
+        }
+        if (!name.empty() && equalsNoCase(name, wanted)) {
+            std::string decoded;
+            for (std::size_t k = 0; k < value.size();) {
+                const std::size_t used = value[k] == '&' ? decodeReference(value, k, decoded) : 0;
+                if (used == 0)
+                    decoded += value[k++];
+                else
+                    k += used;
+            }
+            return decoded;
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 std::string importedText(std::string_view bytes) {
@@ -157,7 +203,7 @@ bool equalsNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::string htmlToText(std::string_view html) {
+std::string htmlToText(std::string_view html, std::vector<std::string>* links) {
     // First pass: the characters, with '\n' for each line break and ' ' for each run
     // of white space.
     std::string flat;
@@ -198,6 +244,11 @@ std::string htmlToText(std::string_view html) {
                 const std::size_t gt = html.find('>', j);
                 i = gt == std::string_view::npos ? html.size() : gt + 1;
                 continue;
+            }
+            if (links && !closing && equalsNoCase(name, "a")) {
+                std::string target(trimmed(attributeValue(tag.substr(nameEnd), "href")));
+                if (!target.empty())
+                    links->push_back(std::move(target));
             }
             if (breaksLine(name))
                 putBreak();

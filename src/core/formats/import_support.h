@@ -24,8 +24,10 @@ bool equalsNoCase(std::string_view a, std::string_view b);
 // HTML as plain text: tags removed (with the contents of script and style), character
 // and entity references decoded, runs of white space made one space, and paragraphs,
 // line breaks, list items and headings as line breaks (CR LF, never more than one
-// empty line in a row, none at either end).
-std::string htmlToText(std::string_view html);
+// empty line in a row, none at either end). With `links`, the target of every link
+// (an `a` element's href, its references decoded, when not empty) is added to it in
+// the text's order.
+std::string htmlToText(std::string_view html, std::vector<std::string>* links = nullptr);
 
 // The first `count` characters (code points) of a UTF-8 text.
 std::string firstCharacters(std::string_view text, std::size_t count);

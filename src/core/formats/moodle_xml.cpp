@@ -162,7 +162,7 @@ void readQuestion(const pugi::xml_node& node, const MediaSink& media, ImportResu
         note(NoteReason::NoAnswers);
         return;
     }
-    const SortedAnswers sorted = sortBankAnswers(answers);
+    const SortedAnswers sorted = sortBankAnswers(answers, textIn(node.child("incorrectfeedback")));
     if (sorted.leftOut) {
         note(*sorted.leftOut);
         return;
@@ -171,9 +171,7 @@ void readQuestion(const pugi::xml_node& node, const MediaSink& media, ImportResu
     r[FieldSlot::ben] = textIn(node.child("correctfeedback"));
     if (r[FieldSlot::ben].empty())
         r[FieldSlot::ben] = sorted.rightFeedback;
-    r[FieldSlot::mal] = textIn(node.child("incorrectfeedback"));
-    if (r[FieldSlot::mal].empty())
-        r[FieldSlot::mal] = sorted.wrongFeedback;
+    r[FieldSlot::mal] = sorted.wrongFeedback;
     for (const AnswerChange& c : sorted.changes)
         note(c.reason, c.detail);
 

@@ -104,7 +104,19 @@ TEST(BankAnswers, TheSameRuleThroughGiftAndMoodleXml) {
          {"a", "b", "c", "d"},
          "ben",
          "c mal",
-         {weighted, {NoteReason::WrongAnswersCut, "2"}}},
+         {weighted, {NoteReason::WrongAnswersCut, "2"}, {NoteReason::WrongFeedbackLeftOut, "d"}}},
+        {"one wrong message: the first feedback kept, every other one said",
+         {{"100", "a", "ben"}, {"0", "b", "fb one"}, {"0", "c", "fb two"}, {"0", "d", "fb one"}},
+         {"a", "b", "c", "d"},
+         "ben",
+         "fb one",
+         {{NoteReason::WrongFeedbackLeftOut, "c"}}},
+        {"the same feedback on several wrong answers is no loss",
+         {{"0", "b", "mal"}, {"100", "a"}, {"0", "c"}, {"0", "d", "mal"}},
+         {"a", "b", "c", "d"},
+         "",
+         "mal",
+         {}},
     };
     for (const Case& c : cases) {
         expectReading(c, GiftReader::read(gift(c.answers, false)), std::string(c.label) + " (GIFT, weights)");

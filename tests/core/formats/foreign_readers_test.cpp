@@ -66,13 +66,42 @@ TEST(AikenReader, ReadsTheUsualLayoutAndReportsWhatItCannotTake) {
         {"missing ANSWER, an odd line, an unknown letter, no options",
          "Sen resposta?\nA. a\nB. b\n\nRaro?\nA. a\nisto non\nB. b\nANSWER: A\n\n"
          "Letra?\nA. a\nB. b\nANSWER: D\n\nSo texto\n\nBoa?\nA. si\nANSWER: A\n",
-         {mc("Boa?", {"si"})},
+         {},
          {{1, NoteReason::NoAnswerLine},
           {7, NoteReason::UnexpectedLine},
           {14, NoteReason::UnknownAnswerLetter, "D"},
-          {16, NoteReason::NoAnswers}}},
+          {16, NoteReason::NoAnswers},
+          {18, NoteReason::OneOption}}},
     };
     runCases(cases, [](const std::string& text) { return AikenReader::read(text); });
+}
+
+TEST(AikenReader, TakesOptionsWithoutABlankAfterTheMarkWhereTheyEndInAnswer) {
+    const std::vector<Case> cases = {
+        {"tight options of either mark and case",
+         "Q?\nA)one\nB)two\nANSWER: B\n\nR?\na.un\nB. dous\nc)tres\nANSWER: C\n",
+         {mc("Q?", {"two", "one"}), mc("R?", {"tres", "un", "dous"})},
+         {}},
+        {"initials in the question text are no option",
+         "Compara:\nA.B. testing parte os usuarios.\nQue precisa?\nA. dous grupos\nB. un\nANSWER: A\n\n"
+         "Siglas?\nA.B.\nANSWER: A\n",
+         {mc("Compara:\r\nA.B. testing parte os usuarios.\r\nQue precisa?", {"dous grupos", "un"})},
+         {{8, NoteReason::NoAnswers}}},
+        {"a tight line whose options do not reach ANSWER is question text",
+         "Le:\nA.Cunqueiro naceu en Mondoñedo.\nOnde?\nA. Mondoñedo\nB. Lugo\nANSWER: A\n\n"
+         "Sen ANSWER\nA)un\nB)dous\n",
+         {mc("Le:\r\nA.Cunqueiro naceu en Mondoñedo.\r\nOnde?", {"Mondoñedo", "Lugo"})},
+         {{8, NoteReason::NoAnswers}}},
+        {"one option with text is no question",
+         "Unha?\nA)si\nANSWER: A\n\nBaleira?\nA. si\nB.\nANSWER: A\n",
+         {},
+         {{1, NoteReason::OneOption}, {5, NoteReason::OneOption}}},
+    };
+    runCases(cases, [](const std::string& text) { return AikenReader::read(text); });
+
+    const FormatNote one{3, {}, NoteReason::OneOption, {}, 0};
+    EXPECT_EQ(one.english(), "line 3: only one option: not imported");
+    EXPECT_EQ(one.galician(), "liña 3: só unha opción: non se importou");
 }
 
 TEST(GiftReader, ReadsMultipleChoiceAndTrueFalseAndReportsTheRest) {
@@ -89,7 +118,7 @@ TEST(GiftReader, ReadsMultipleChoiceAndTrueFalseAndReportsTheRest) {
              {FieldSlot::ben, "Moi ben"},
              {FieldSlot::mal, "Non, é o Miño"}}),
           mc("Cal é a capital?", {"Santiago", "Lugo", "Vigo"})},
-         {}},
+         {{4, NoteReason::WrongFeedbackLeftOut, "Ulla"}}},
         {"escapes and \\n",
          "Canto é 2\\=2 \\{si\\}\\: \\#1 \\~ \\\\ ou\\nnon? {=a\\~b ~c\\#d#fb\\: x ~e}\n",
          {q({{FieldSlot::enunciado, "Canto é 2=2 {si}: #1 ~ \\ ou\r\nnon?"},
@@ -134,6 +163,77 @@ TEST(GiftReader, ReadsMultipleChoiceAndTrueFalseAndReportsTheRest) {
           {19, NoteReason::NoRightAnswer}}},
     };
     runCases(cases, [](const std::string& text) { return GiftReader::read(text); });
+}
+
+TEST(GiftReader, ReportsTheFeedbackAndSoundLinksAQuestionHereCannotHold) {
+    const std::vector<Case> cases = {
+        {"general feedback of a true/false question",
+         "::Q1:: 42 is the answer.{FALSE#No.#Yes.\n####General.}\n\nTF? {T####Xeral}\n",
+         {q({{FieldSlot::enunciado, "42 is the answer."},
+             {FieldSlot::resposta1, "Falso"},
+             {FieldSlot::resposta2, "Verdadeiro"},
+             {FieldSlot::ben, "Yes."},
+             {FieldSlot::mal, "No."}}),
+          mc("TF?", {"Verdadeiro", "Falso"})},
+         {{1, NoteReason::GeneralFeedbackLeftOut}, {4, NoteReason::GeneralFeedbackLeftOut}}},
+        {"different feedback on the wrong answers",
+         "Q?{=right#Very good! ~a#fb one ~b#fb two}\n",
+         {q({{FieldSlot::enunciado, "Q?"},
+             {FieldSlot::resposta1, "right"},
+             {FieldSlot::resposta2, "a"},
+             {FieldSlot::resposta3, "b"},
+             {FieldSlot::ben, "Very good!"},
+             {FieldSlot::mal, "fb one"}})},
+         {{1, NoteReason::WrongFeedbackLeftOut, "b"}}},
+        {"a sound linked from an [html] question text",
+         "::B:: [html]<p>Escoita: <a href=\"bonjour.mp3\">bonjour</a></p>Que di? {=Ola ~Adeus}\n\n"
+         "[html]<A HREF\\='sons/si.OGG?v\\=1&amp;x\\=2'>Son</a> e <a "
+         "href\\=\"http://example.org/\">web</a><!-- <a href\\=x.mp3> --><abbr href\\=y.mp3></abbr>"
+         "<script><a href\\=z.mp3></script><a name\\=w.mp3 href\\=o.wav></a> {T}\n",
+         {mc("Escoita: bonjour\r\nQue di?", {"Ola", "Adeus"}),
+          mc("Son e web", {"Verdadeiro", "Falso"})},
+         {{1, NoteReason::LinkedSoundLeftOut, "bonjour.mp3"},
+          {3, NoteReason::LinkedSoundLeftOut, "sons/si.OGG?v=1&x=2"},
+          {3, NoteReason::LinkedSoundLeftOut, "o.wav"}}},
+    };
+    runCases(cases, [](const std::string& text) { return GiftReader::read(text); });
+
+    const FormatNote feedback{1, {}, NoteReason::WrongFeedbackLeftOut, "b", 0};
+    EXPECT_EQ(
+        feedback.english(),
+        "line 1: feedback of wrong answer 'b' left out: a question has one wrong-answer message");
+    EXPECT_EQ(feedback.galician(), "liña 1: a retroacción da resposta incorrecta «b» quedou fóra: "
+                                   "unha pregunta ten unha soa mensaxe de erro");
+    const FormatNote sound{2, {}, NoteReason::LinkedSoundLeftOut, "bonjour.mp3", 0};
+    EXPECT_EQ(sound.english(), "line 2: link to the sound 'bonjour.mp3' left out");
+    EXPECT_EQ(sound.galician(), "liña 2: a ligazón ao son «bonjour.mp3» quedou fóra");
+}
+
+// A tab inside a line of a text is the teacher's and stays; the blanks of the file's
+// layout (line breaks, indentation) do not.
+TEST(GiftReader, KeepsATabInsideALineOfText) {
+    const std::vector<Case> cases = {
+        {"tabs inside a line, blanks across lines",
+         "Nome:\tAna, idade: \t 12\t\t anos?\n\tDi\t\\nsi {\n\t=si\tnon#ben\tfeito\n\t~non\n}\n",
+         {q({{FieldSlot::enunciado, "Nome:\tAna, idade:\t12\t\tanos? Di\r\nsi"},
+             {FieldSlot::resposta1, "si\tnon"},
+             {FieldSlot::resposta2, "non"},
+             {FieldSlot::ben, "ben\tfeito"}})},
+         {}},
+        {"an [html] text: a tab is white space",
+         "[html]<p>Nome:\tAna</p> {=a ~b}\n",
+         {mc("Nome: Ana", {"a", "b"})},
+         {}},
+    };
+    runCases(cases, [](const std::string& text) { return GiftReader::read(text); });
+
+    // What the GIFT writer writes comes back with its tabs.
+    QuestionTable table;
+    table.record(1) = mc("Nome:\tAna?", {"si\tnon", "non"});
+    OutputBuffer out;
+    ExportNotes notes;
+    GiftWriter::write(GeneralData{}, table, 1, out, notes);
+    EXPECT_EQ(questionsOf(GiftReader::read(out.text())), std::vector<Question>{table.record(1)});
 }
 
 TEST(SpreadsheetReader, ReadsHeadersInAnyOrderAndEitherLanguage) {
@@ -268,6 +368,24 @@ TEST(MoodleXmlReader, ReadsMultipleChoiceAndTrueFalseAndReportsTheRest) {
     ASSERT_EQ(r.notes.size(), 1u);
     EXPECT_EQ(r.notes[0].english(), "question 'Ensaio á': essay question: not multiple choice");
     EXPECT_EQ(r.notes[0].galician(), "pregunta «Ensaio á»: pregunta de redacción: non é de escolla múltiple");
+}
+
+// The question's own wrong message is the one kept: every answer's feedback that
+// differs from it is said.
+TEST(MoodleXmlReader, KeepsTheQuestionsWrongMessageAndSaysWhichFeedbackIsLeftOut) {
+    const ImportResult r = MoodleXmlReader::read(
+        moodle(question(
+            "multichoice", "Propia",
+            "<questiontext><text>Q</text></questiontext><incorrectfeedback><text>fb two"
+            "</text></incorrectfeedback><answer fraction=\"100\"><text>r</text></answer>"
+            "<answer fraction=\"0\"><text>a</text><feedback><text>fb one</text></feedback></answer>"
+            "<answer fraction=\"0\"><text>b</text><feedback><text>&lt;p&gt;fb two&lt;/p&gt;"
+            "</text></feedback></answer><answer fraction=\"0\"><text>c</text></answer>")),
+        nullptr);
+    Question taken = mc("Q", {"r", "a", "b", "c"});
+    taken[FieldSlot::mal] = "fb two";
+    EXPECT_EQ(questionsOf(r), std::vector<Question>{taken});
+    expectNotes(r.notes, {{0, NoteReason::WrongFeedbackLeftOut, "a"}}, "own wrong message");
 }
 
 TEST(MoodleXmlReader, TakesTheFirstPictureAndSoundOfTheQuestionText) {
