@@ -40,6 +40,24 @@ QMessageBox::StandardButton showBox(QWidget* parent, QMessageBox::Icon icon, con
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
+// A question with the buttons `keep`, `discard` and "Cancelar", the default.
+Dialogs::SaveAnswer askKeepOrDiscard(QWidget* parent, const QString& text, const QString& keep,
+                                     const QString& discard) {
+    QMessageBox box(QMessageBox::Warning, kCaption, text,
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.button(QMessageBox::Save)->setText(keep);
+    box.button(QMessageBox::Discard)->setText(discard);
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("Cancelar"));
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save: return Dialogs::SaveAnswer::Save;
+    case QMessageBox::Discard: return Dialogs::SaveAnswer::Discard;
+    default: return Dialogs::SaveAnswer::Cancel;
+    }
+}
+
 } // namespace
 
 bool QtDialogs::confirm(QWidget* parent, const QString& text) {
@@ -54,19 +72,11 @@ bool QtDialogs::confirmDestroying(QWidget* parent, const QString& text, const QS
 }
 
 Dialogs::SaveAnswer QtDialogs::askToSave(QWidget* parent, const QString& text) {
-    QMessageBox box(QMessageBox::Warning, kCaption, text,
-                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
-    box.setTextFormat(Qt::PlainText);
-    box.button(QMessageBox::Save)->setText(QStringLiteral("Gardar"));
-    box.button(QMessageBox::Discard)->setText(QStringLiteral("Non gardar"));
-    box.button(QMessageBox::Cancel)->setText(QStringLiteral("Cancelar"));
-    box.setDefaultButton(QMessageBox::Cancel);
-    box.setEscapeButton(QMessageBox::Cancel);
-    switch (box.exec()) {
-    case QMessageBox::Save: return SaveAnswer::Save;
-    case QMessageBox::Discard: return SaveAnswer::Discard;
-    default: return SaveAnswer::Cancel;
-    }
+    return askKeepOrDiscard(parent, text, QStringLiteral("Gardar"), QStringLiteral("Non gardar"));
+}
+
+Dialogs::SaveAnswer QtDialogs::askToApply(QWidget* parent, const QString& text) {
+    return askKeepOrDiscard(parent, text, QStringLiteral("Aplicar"), QStringLiteral("Descartar"));
 }
 
 bool QtDialogs::choose(QWidget* parent, const QString& text, const QString& accept,

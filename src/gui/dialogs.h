@@ -34,6 +34,9 @@ public:
     // "Non gardar" and "Cancelar"; "Cancelar" is the default and Escape's answer.
     enum class SaveAnswer { Save, Discard, Cancel };
     virtual SaveAnswer askToSave(QWidget* parent, const QString& text) = 0;
+    // The same question about moves on the ordering page not yet applied, with the
+    // buttons "Aplicar" (Save), "Descartar" (Discard) and "Cancelar", the default.
+    virtual SaveAnswer askToApply(QWidget* parent, const QString& text) = 0;
     // A question captioned "vireta", no icon, with two buttons named `accept` and
     // `reject`; `reject` is the default (Return and Escape choose it). True for `accept`.
     virtual bool choose(QWidget* parent, const QString& text, const QString& accept,
@@ -74,6 +77,7 @@ public:
     bool confirm(QWidget* parent, const QString& text) override;
     bool confirmDestroying(QWidget* parent, const QString& text, const QString& detail) override;
     SaveAnswer askToSave(QWidget* parent, const QString& text) override;
+    SaveAnswer askToApply(QWidget* parent, const QString& text) override;
     bool choose(QWidget* parent, const QString& text, const QString& accept,
                 const QString& reject) override;
     void inform(QWidget* parent, const QString& text) override;

@@ -92,7 +92,7 @@ void TForm1::buildControllers(Dialogs& dialogs) {
     undo_ = std::make_unique<UndoController>(session, *navigator_,
                                              questions_->button(QuestionsPage::Button::Undo),
                                              questions_->button(QuestionsPage::Button::Redo));
-    orderingActions_ = std::make_unique<QuestionOrdering>(session, *navigator_, *ordering_);
+    orderingActions_ = std::make_unique<QuestionOrdering>(session, *navigator_, *ordering_, dialogs, this);
     review_ = std::make_unique<ReviewPanel>(session, *screen_, *navigator_);
     paperActions_ = std::make_unique<PaperActions>(session, *screen_, dialogs, this);
     saveActions_ = std::make_unique<SaveActions>(session, *screen_, *paperActions_, *review_, dialogs, this);
@@ -107,9 +107,19 @@ void TForm1::connectControls() {
     connect(topBar_->button(B::Inicio), &QToolButton::clicked, this, &TForm1::btinicioClick);
     connect(topBar_->button(B::Preguntas), &QToolButton::clicked, this, &TForm1::btpregClick);
     connect(topBar_->button(B::Final), &QToolButton::clicked, this, &TForm1::btfinalClick);
-    connect(topBar_->button(B::Novo), &QToolButton::clicked, fileActions_.get(), &FileActions::btnovoClick);
-    connect(topBar_->button(B::Abrir), &QToolButton::clicked, fileActions_.get(), &FileActions::btabrirClick);
-    connect(topBar_->button(B::Importar), &QToolButton::clicked, import_.get(), &ImportActions::btimportarClick);
+    // What replaces or changes the questions first settles the ordering page's moves.
+    connect(topBar_->button(B::Novo), &QToolButton::clicked, this, [this] {
+        if (leaveOrdering())
+            fileActions_->btnovoClick();
+    });
+    connect(topBar_->button(B::Abrir), &QToolButton::clicked, this, [this] {
+        if (leaveOrdering())
+            fileActions_->btabrirClick();
+    });
+    connect(topBar_->button(B::Importar), &QToolButton::clicked, this, [this] {
+        if (leaveOrdering())
+            import_->btimportarClick();
+    });
     connect(topBar_->button(B::Exportar), &QToolButton::clicked, this, &TForm1::btexportarClick);
     connect(topBar_->button(B::Axuda), &QToolButton::clicked, this, &TForm1::btaxudaClick);
     connect(questions_->button(QuestionsPage::Button::Ordear), &QToolButton::clicked, this, &TForm1::btmostraClick);
@@ -169,7 +179,7 @@ void TForm1::updateTitle() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    if (!fileActions_->settleUnsavedWork()) {
+    if (!leaveOrdering() || !fileActions_->settleUnsavedWork()) {
         event->ignore();
         return;
     }
@@ -178,9 +188,16 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 // ---------------------------------------------------------------- sections
 
-void TForm1::showPage(QWidget* page, const QString& caption) {
+bool TForm1::leaveOrdering() {
+    return nota_->currentWidget() != ordering_ || orderingActions_->settlePendingMoves();
+}
+
+bool TForm1::showPage(QWidget* page, const QString& caption) {
+    if (page != ordering_ && !leaveOrdering())
+        return false;
     nota_->setCurrentWidget(page);
     strip_->setCaption(caption);
+    return true;
 }
 
 void TForm1::showSection(Section section) {
@@ -199,7 +216,8 @@ void TForm1::btinicioClick() {
 
 void TForm1::btpregClick() {
     navigator_->pasa();
-    showPage(questions_, QStringLiteral("Preguntas"));
+    if (!showPage(questions_, QStringLiteral("Preguntas")))
+        return;
     if (session_->editor().takeFirstVisit())
         navigator_->fillCommonValues();
 }
@@ -211,8 +229,8 @@ void TForm1::btfinalClick() {
 
 void TForm1::btexportarClick() {
     navigator_->pasa();
-    showPage(save_, QStringLiteral("Gardar"));
-    review_->refreshReview();
+    if (showPage(save_, QStringLiteral("Gardar")))
+        review_->refreshReview();
 }
 
 void TForm1::btmostraClick() {

@@ -88,7 +88,11 @@ private:
     void connectControls();
     void FormResize();
     void showSection(Section section);
-    void showPage(QWidget* page, const QString& caption);
+    // Shows a section's page; false when the ordering page keeps the window there.
+    bool showPage(QWidget* page, const QString& caption);
+    // Settles the moves on the ordering page, when it is shown; false when the
+    // teacher cancels.
+    bool leaveOrdering();
     void questionsChanged(); // the counter, the title and the review after any change of the quiz
     void updateTitle();
 

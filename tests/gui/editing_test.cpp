@@ -401,6 +401,50 @@ private slots:
         QCOMPARE(ui->seccion->text(), QStringLiteral("Inicio"));
     }
 
+    // Leaving the ordering page with moves not yet applied asks first; every way out.
+    void leavingTheOrderingPageAsksAboutMovesNotApplied() {
+        using A = Dialogs::SaveAnswer;
+        const struct {
+            const char* leave;
+            A answer;
+            QStringList statements; // afterwards
+            bool stays;              // on the ordering page
+        } cases[] = {
+            {"btinicio", A::Save, {"B", "A", "C"}, false},
+            {"btfinal", A::Discard, {"A", "B", "C"}, false},
+            {"btexportar", A::Cancel, {"A", "B", "C"}, true},
+            {"btpreg", A::Cancel, {"A", "B", "C"}, true},
+            {"btabrir", A::Cancel, {"A", "B", "C"}, true},
+        };
+        showActive();
+        makeQuestions({"A", "B", "C"});
+        for (const auto& c : cases) {
+            ui->btpreg->click();
+            ui->btmostra->click();
+            dialogs.shown.clear();
+            ui->btinicio->click(); // nothing moved: no question
+            QVERIFY(dialogs.shown.empty());
+            ui->btpreg->click();
+            ui->btmostra->click();
+            ui->listapreguntas->setCurrentRow(0);
+            form->orderingPage().moveSelectedEntry(+1);
+            dialogs.applyAnswer = c.answer;
+            dialogs.fileAnswers = {std::nullopt};
+            form->findChild<QToolButton*>(c.leave)->click();
+            QCOMPARE(dialogs.shown.at(0).kind, QStringLiteral("askToApply"));
+            QCOMPARE(dialogs.shown.at(0).text, QStringLiteral("Aplicar a nova orde das preguntas?"));
+            QCOMPARE(statements(), c.statements);
+            QCOMPARE(ui->nota->currentWidget() == form->findChild<QWidget*>(QStringLiteral("page4")), c.stays);
+            if (c.answer == A::Save) { // one step of "Desfacer" puts the order back
+                form->undoController().undo();
+                QCOMPARE(statements(), (QStringList{"A", "B", "C"}));
+            }
+        }
+        // Closing the window asks too; cancelled, it stays open.
+        QVERIFY(!form->close());
+        QCOMPARE(dialogs.shown.back().kind, QStringLiteral("askToApply"));
+    }
+
     void theOrderingListMovesFromTheKeyboard() {
         showActive();
         makeQuestions({"A", "B", "C"});

@@ -27,6 +27,7 @@ public:
     std::vector<Shown> shown;
     bool confirmAnswer = true;
     SaveAnswer saveAnswer = SaveAnswer::Discard;
+    SaveAnswer applyAnswer = SaveAnswer::Cancel; // Save stands for "Aplicar"
     bool chooseAnswer = true; // the first button (tests of a choice set their answer)
     std::deque<std::optional<QString>> fileAnswers; // answers to file dialogs, in order
 
@@ -47,6 +48,10 @@ public:
     SaveAnswer askToSave(QWidget*, const QString& text) override {
         shown.push_back({"askToSave", "vireta", text, true, {}, {}});
         return saveAnswer;
+    }
+    SaveAnswer askToApply(QWidget*, const QString& text) override {
+        shown.push_back({"askToApply", "vireta", text, true, {}, {}});
+        return applyAnswer;
     }
     void inform(QWidget*, const QString& text) override { shown.push_back({"inform", "vireta", text, false, {}, {}}); }
     void warn(QWidget*, const QString& title, const QString& text) override {

@@ -1,5 +1,6 @@
 #include "editing/question_ordering.h"
 
+#include "dialogs.h"
 #include "editing/question_navigator.h"
 #include "model/question_order.h"
 #include "pages/ordering_page.h"
@@ -7,8 +8,9 @@
 
 namespace vireta {
 
-QuestionOrdering::QuestionOrdering(QuizSession& session, QuestionNavigator& navigator, OrderingPage& page)
-    : session_(session), navigator_(navigator), page_(page) {
+QuestionOrdering::QuestionOrdering(QuizSession& session, QuestionNavigator& navigator, OrderingPage& page,
+                                   Dialogs& dialogs, QWidget* window)
+    : session_(session), navigator_(navigator), page_(page), dialogs_(dialogs), window_(window) {
     connect(&page_, &OrderingPage::orderRequested, this, &QuestionOrdering::btordeaClick);
 }
 
@@ -23,6 +25,26 @@ void QuestionOrdering::btordeaClick() {
                                    [this] { applyOrdering(session_.model(), page_.entries()); });
     page_.setEntries(orderingEntries(session_.model()));
     page_.setCurrentRow(row);
+}
+
+bool QuestionOrdering::hasPendingMoves() const {
+    return page_.entries() != orderingEntries(session_.model());
+}
+
+bool QuestionOrdering::settlePendingMoves() {
+    if (!hasPendingMoves())
+        return true;
+    switch (dialogs_.askToApply(window_, QStringLiteral("Aplicar a nova orde das preguntas?"))) {
+    case Dialogs::SaveAnswer::Save:
+        btordeaClick();
+        return true;
+    case Dialogs::SaveAnswer::Discard:
+        page_.setEntries(orderingEntries(session_.model()));
+        return true;
+    case Dialogs::SaveAnswer::Cancel:
+        break;
+    }
+    return false;
 }
 
 void QuestionOrdering::questionsRestored(bool pageShown) {
