@@ -126,6 +126,11 @@ void TForm1::connectControls() {
     connect(fileActions_.get(), &FileActions::sectionWanted, this, &TForm1::showSection);
     connect(import_.get(), &ImportActions::sectionWanted, this, &TForm1::showSection);
     connect(review_.get(), &ReviewPanel::sectionWanted, this, &TForm1::showSection);
+    connect(saveActions_.get(), &SaveActions::documentSaved, this, [this](const QString& path) {
+        const QFileInfo saved(path);
+        strip_->showNote(QStringLiteral("Gardado en %1").arg(saved.fileName()), SectionStrip::Note::Done,
+                         QDir::toNativeSeparators(saved.absolutePath()));
+    });
 
     const auto click = [](QToolButton* button) { return [button] { button->click(); }; };
     installWindowKeys(*this, {

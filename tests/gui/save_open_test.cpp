@@ -143,6 +143,33 @@ private slots:
         }
     }
 
+    // Every save that succeeds says so on the strip, with the folder as the tooltip;
+    // one that fails says nothing there.
+    void everySuccessfulSaveSaysWhere() {
+        fillQuiz();
+        auto* note = form->findChild<QLabel*>(QStringLiteral("aviso"));
+        const struct {
+            int tab;
+            const char* name;
+            const char* shown; // empty: no note
+        } saves[] = {
+            {0, "xogo", "Gardado en xogo.xml"},
+            {1, "paxina.htm", "Gardado en paxina.htm"},
+            {4, "xogo", "Gardado en xogo.html"},
+            {6, "proba", "Gardado en proba.pdf"},
+            {1, "non-hai/paxina", ""},
+        };
+        for (const auto& s : saves) {
+            note->clear();
+            note->hide();
+            saveAs(s.tab, dir->filePath(QString::fromLatin1(s.name)));
+            QCOMPARE(note->isVisibleTo(form.get()), *s.shown != '\0');
+            QCOMPARE(note->text(), QString::fromUtf8(s.shown));
+            if (*s.shown)
+                QCOMPARE(note->toolTip(), QDir::toNativeSeparators(dir->path()));
+        }
+    }
+
     void saveThenOpenRestoresTheQuiz() {
         fillQuiz();
         saveAs(0, dir->filePath("xogo"));

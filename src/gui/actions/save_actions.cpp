@@ -164,6 +164,7 @@ bool SaveActions::saveDocument(const SaveRequest& request, Format format, const 
     progress.close();
     if (format == Format::Xml)
         emit quizFileSaved(fromUtf8(result.documentPath));
+    emit documentSaved(fromUtf8(result.documentPath));
     if (result.archiveRefused)
         dialogs_.inform(window_, QStringLiteral("Non se puido gardar o arquivo :") + fromUtf8(result.archivePath) +
                                      QLatin1Char('\n') + fromUtf8(galicianReason(SaveProblem::SameNameAsDocument)));

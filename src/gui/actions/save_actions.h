@@ -43,6 +43,8 @@ public:
 signals:
     // The quiz file was written to `path`: the quiz as it is counts as saved.
     void quizFileSaved(const QString& path);
+    // A document of any format was written to `path` (the archive, if any, beside it).
+    void documentSaved(const QString& path);
 
 private:
     // Runs the chosen format's writer, asks for the name and saves.

@@ -77,15 +77,17 @@ SectionStrip::SectionStrip(QWidget* parent) : QFrame(parent) {
     strip->addStretch(1);
     aviso_ = new QLabel(this);
     aviso_->setObjectName(QStringLiteral("aviso"));
-    aviso_->setStyleSheet(QStringLiteral("color: rgb(150, 0, 0);"));
     aviso_->hide();
     strip->addWidget(aviso_);
 }
 
 void SectionStrip::setCaption(const QString& caption) { seccion_->setText(caption); }
 
-void SectionStrip::showNote(const QString& text) {
+void SectionStrip::showNote(const QString& text, Note kind, const QString& toolTip) {
+    aviso_->setStyleSheet(kind == Note::Problem ? QStringLiteral("color: rgb(150, 0, 0);")
+                                                : QStringLiteral("color: rgb(0, 90, 30);"));
     aviso_->setText(text);
+    aviso_->setToolTip(toolTip);
     aviso_->show();
     if (!noteTimer_) {
         noteTimer_ = new QTimer(aviso_);
@@ -93,6 +95,7 @@ void SectionStrip::showNote(const QString& text) {
         connect(noteTimer_, &QTimer::timeout, aviso_, [this] {
             aviso_->hide();
             aviso_->clear();
+            aviso_->setToolTip(QString());
         });
     }
     noteTimer_->start(6000);

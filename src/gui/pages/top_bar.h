@@ -31,9 +31,10 @@ public:
     explicit SectionStrip(QWidget* parent);
 
     void setCaption(const QString& caption);
-    // A note in red at the strip's right end, gone after six seconds (a sound that
-    // cannot be played).
-    void showNote(const QString& text);
+    // A note at the strip's right end, gone after six seconds: in red for a problem
+    // (a sound that cannot be played), in dark green for work done (a save).
+    enum class Note { Problem, Done };
+    void showNote(const QString& text, Note kind = Note::Problem, const QString& toolTip = QString());
 
 private:
     QLabel* seccion_ = nullptr;
