@@ -116,6 +116,7 @@ void TForm1::connectControls() {
         if (leaveOrdering())
             fileActions_->btabrirClick();
     });
+    connect(topBar_->button(B::Gardar), &QToolButton::clicked, this, [this] { fileActions_->saveQuiz(); });
     connect(topBar_->button(B::Importar), &QToolButton::clicked, this, [this] {
         if (leaveOrdering())
             import_->btimportarClick();
@@ -136,7 +137,7 @@ void TForm1::connectControls() {
     installWindowKeys(*this, {
         {QKeySequence(Qt::CTRL | Qt::Key_N), click(topBar_->button(B::Novo))},
         {QKeySequence(Qt::CTRL | Qt::Key_O), click(topBar_->button(B::Abrir))},
-        {QKeySequence(Qt::CTRL | Qt::Key_S), [this] { fileActions_->saveQuiz(); }},
+        {QKeySequence(Qt::CTRL | Qt::Key_S), click(topBar_->button(B::Gardar))},
         {QKeySequence(Qt::CTRL | Qt::Key_E), click(topBar_->button(B::Exportar))},
         {QKeySequence(Qt::Key_F1), click(topBar_->button(B::Axuda))},
         {QKeySequence(Qt::CTRL | Qt::Key_Z), [this] { undo_->undo(); }},

@@ -143,6 +143,26 @@ private slots:
         }
     }
 
+    // "Gardar" on the top bar, beside "Abrir", and Ctrl+S: the quiz file, asked for a
+    // name the first time, then written in place.
+    void theTopBarSavesTheQuiz() {
+        QCOMPARE(ui->btgardar->text(), QStringLiteral("&Gardar"));
+        QVERIFY(!ui->btgardar->icon().isNull());
+        QCOMPARE(ui->btgardar->parentWidget(), ui->btabrir->parentWidget());
+        fillQuiz();
+        dialogs.fileAnswers = {dir->filePath("rios")};
+        ui->btgardar->click();
+        QCOMPARE(dialogs.kinds(), QStringList{"save"});
+        QVERIFY(QFile::exists(dir->filePath("rios.xml")));
+        ui->txtpreg->setText(QStringLiteral("Monte máis alto de Galicia?"));
+        form->show();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(dialogs.kinds(), QStringList{"save"}); // no second question
+        QVERIFY(readFile(dir->filePath("rios.xml")).contains("Monte máis alto de Galicia?"));
+    }
+
     // Every save that succeeds says so on the strip, with the folder as the tooltip;
     // one that fails says nothing there.
     void everySuccessfulSaveSaysWhere() {

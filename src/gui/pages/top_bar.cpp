@@ -32,15 +32,15 @@ TopBar::TopBar(QWidget* parent) : QFrame(parent) {
         {"btfinal", "&Final", "finish", "Final: as mensaxes do final do xogo (Alt+F)"},
         {"btnovo", "&Novo", "new", "Novo: un novo conxunto de preguntas (Ctrl+N, Alt+N)"},
         {"btabrir", "&Abrir", "open", "Abrir un cuestionario (Ctrl+O, Alt+A)"},
+        {"btgardar", "&Gardar", "save", "Gardar o cuestionario no seu arquivo XML (Ctrl+S, Alt+G)"},
         {"btimportar", "I&mportar", "import", "Importar preguntas doutro formato (Alt+M)"},
-        {"btexportar", "&Exportar", "export",
-         "Exportar: gardar nun formato; Ctrl+S garda o cuestionario (Ctrl+E, Alt+E)"},
+        {"btexportar", "&Exportar", "export", "Exportar: gardar noutro formato (Ctrl+E, Alt+E)"},
         {"btaxuda", "A&xuda", "help", "Axuda: a páxina de axuda (F1, Alt+X)"},
     };
     auto* left = makePanel(this, "Panel3");
     left->setFixedWidth(214);
     auto* right = makePanel(this, "Panel4");
-    right->setFixedWidth(300);
+    right->setFixedWidth(360);
     for (std::size_t i = 0; i < std::size(buttons); ++i) {
         QFrame* group = i < 3 ? left : right;
         if (i == 0 || i == 3) {
