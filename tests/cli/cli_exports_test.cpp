@@ -1,5 +1,6 @@
 // vireta-export -f html|js|ebk: every option of the save page's tabs reaches the
-// writer, and --seed makes the shuffled pages reproducible.
+// writer, --seed makes the shuffled pages reproducible, and --pass-mark takes the
+// place of the quiz's pass mark.
 #include "formats/book.h"
 #include "formats/form_page.h"
 #include "formats/marking_page.h"
@@ -105,6 +106,36 @@ TEST(CliExports, EveryOptionReachesTheWriterAndTheSeedFixesTheShuffle) {
             EXPECT_EQ(readFile(file), expected.text()) << cmd;
             std::remove(file.c_str());
         }
+    }
+}
+
+// The pass mark of the command line goes wherever the quiz's would: into the web
+// game and the quiz file; without the option the quiz's own is kept.
+TEST(CliExports, ThePassMarkOptionTakesThePlaceOfTheQuizs) {
+    ScratchDir scratch;
+    const std::string dir = scratch.folder();
+    std::string quiz = kQuiz;
+    quiz.replace(quiz.find("<xogo version=\"1.0\">"), 20, "<xogo version=\"1.0\" aprobado=\"70\">");
+    writeFile(dir + "quiz.xml", quiz);
+    const struct {
+        const char* args;
+        const char* output;
+        const char* carried;
+    } cases[] = {
+        {"-f web", "out.html", "\"passMark\":70,"},
+        {"-f web --pass-mark 63", "out.html", "\"passMark\":63,"},
+        {"-f web --pass-mark=0", "out.html", "\"passMark\":0,"},
+        {"-f xml", "out.xml", "<xogo version=\"1.0\" aprobado=\"70\">"},
+        {"-f xml --pass-mark 100", "out.xml", "<xogo version=\"1.0\" aprobado=\"100\">"},
+        {"-f xml --pass-mark 50", "out.xml", "<xogo version=\"1.0\">"},
+    };
+    for (const auto& c : cases) {
+        const std::string cmd = "cd '" + dir + "' && '" VIRETA_EXPORT_BIN "' " + c.args +
+                                " -o out quiz.xml 2>stderr.txt";
+        const int raw = std::system(cmd.c_str());
+        ASSERT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << cmd << "\n" << readFile(dir + "stderr.txt");
+        EXPECT_NE(readFile(dir + c.output).find(c.carried), std::string::npos) << cmd;
+        std::remove((dir + c.output).c_str());
     }
 }
 

@@ -134,7 +134,7 @@ SaveRequest writeScormPackage(const GeneralData& general, const QuestionTable& q
 
     MemoryZip zip;
     zip.add(kManifestName,
-            webgame::scormManifest(webgame::manifestTitle(general), settings.passMark, entries));
+            webgame::scormManifest(webgame::manifestTitle(general), general.passMark, entries));
     zip.add(kPageName, std::move(page.html));
     for (auto& [name, bytes] : files)
         zip.add(name, std::move(bytes));

@@ -142,7 +142,7 @@ void member(std::string& json, const char* key, const std::string& text) {
 }
 
 std::string quizJson(const GeneralData& general, const QuestionTable& questions, int count,
-                     const ExportSettings& settings, bool scorm, MediaNames& media) {
+                     bool scorm, MediaNames& media) {
     std::string json = "{\"title\":" + jsonString(toLf(general.title));
     member(json, "subtitle", general.subtitle);
     member(json, "author", general.author);
@@ -157,8 +157,9 @@ std::string quizJson(const GeneralData& general, const QuestionTable& questions,
     member(json, "endWellSound", media.address(general.endWellSound));
     member(json, "endBad", general.endBad);
     member(json, "endBadSound", media.address(general.endBadSound));
+    json += ",\"passMark\":" + std::to_string(std::clamp(general.passMark, 0, 100));
     if (scorm)
-        json += ",\"scorm\":true,\"passMark\":" + std::to_string(std::clamp(settings.passMark, 0, 100));
+        json += ",\"scorm\":true";
     json += ",\"questions\":[";
 
     bool first = true;
@@ -326,7 +327,7 @@ std::string_view script() { return {reinterpret_cast<const char*>(kWebGameJs), k
 Page buildPage(const GeneralData& general, const QuestionTable& questions, int count,
                const ExportSettings& settings, bool scorm) {
     MediaNames media(settings.singleFile);
-    const std::string json = quizJson(general, questions, count, settings, scorm, media);
+    const std::string json = quizJson(general, questions, count, scorm, media);
     OutputBuffer out;
     out.appendLine("<!DOCTYPE html>");
     out.appendLine("<html lang=\"gl\">");

@@ -24,14 +24,17 @@ namespace vireta {
 // without its first (correct) answer is left out. The page is UTF-8 whatever the
 // other tabs say. Media are named by bare file name, or embedded as data: URIs with
 // settings.singleFile (read from disk now; a file that cannot be read is left out
-// and listed in the request's unreadMedia).
+// and listed in the request's unreadMedia). The game ends well ("ben": endWell and
+// its sound) when the percentage of right answers it shows is general.passMark or
+// more.
 // Filter " *.htm|*.htm;*.html;*.HTM;*.HTML", extension "html".
 SaveRequest writeWebGame(const GeneralData& general, const QuestionTable& questions, int count,
                       const ExportSettings& settings, OutputBuffer& out);
 
 // The SCORM 1.2 package: a zip (written into `out` as its bytes) holding
 // imsmanifest.xml, the page as index.html, reporting its score to the platform
-// against settings.passMark, and every media file it names under its bare name.
+// and "passed" or "failed" against general.passMark (the manifest's mastery score),
+// and every media file it names under its bare name.
 // A media file that cannot be read, or whose bare name another file already took, is
 // left out and listed in unreadMedia. Filter " *.zip|*.zip;*.ZIP", extension "zip";
 // the request carries its media and is not packed into a tar.

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <map>
+#include <utility>
+#include <vector>
 
 using namespace vireta;
 using namespace vireta::webgame;
@@ -35,6 +37,14 @@ std::string page(const Quiz& q, const ExportSettings& settings = {}) {
     OutputBuffer out;
     writeWebGame(q.general, q.model.questions, q.model.count, settings, out);
     return out.text();
+}
+
+SaveRequest writePage(const Quiz& q, const ExportSettings& settings, OutputBuffer& out) {
+    return writeWebGame(q.general, q.model.questions, q.model.count, settings, out);
+}
+
+SaveRequest writePackage(const Quiz& q, const ExportSettings& settings, OutputBuffer& out) {
+    return writeScormPackage(q.general, q.model.questions, q.model.count, settings, out);
 }
 
 // The JSON between the page's data element and its end.
@@ -94,6 +104,20 @@ TEST(WebGame, PagesMatchTheirExpectedFilesByteForByte) {
         const std::string expected = expectedPage(c.expected);
         ASSERT_FALSE(expected.empty()) << c.expected;
         EXPECT_TRUE(page(openQuiz(c.quiz), c.settings) == expected) << c.expected;
+    }
+}
+
+// The pass mark decides the game's end on every page, clamped to 0..100.
+TEST(WebGame, EveryPageCarriesThePassMark) {
+    for (const auto& [passMark, carried] :
+         std::vector<std::pair<int, const char*>>{{kDefaultPassMark, ",\"passMark\":50,"},
+                                                  {63, ",\"passMark\":63,"},
+                                                  {0, ",\"passMark\":0,"},
+                                                  {250, ",\"passMark\":100,"}}) {
+        Quiz q = openQuiz("xogo.xml");
+        q.general.passMark = passMark;
+        const std::string json = jsonOf(page(q));
+        EXPECT_NE(json.find(carried), std::string::npos) << passMark << ": " << json;
     }
 }
 
@@ -223,7 +247,7 @@ TEST(WebGame, ASingleFilePageReportsTheMediaItCouldNotEmbed) {
     ExportSettings settings;
     settings.singleFile = true;
     OutputBuffer out;
-    const SaveRequest request = writeWebGame(q.general, q.model.questions, q.model.count, settings, out);
+    const SaveRequest request = writePage(q, settings, out);
     EXPECT_TRUE(request.carriesMedia);
     EXPECT_TRUE(request.packable);
     EXPECT_EQ(request.unreadMedia,
@@ -234,7 +258,7 @@ TEST(WebGame, ASingleFilePageReportsTheMediaItCouldNotEmbed) {
     EXPECT_EQ(json.find("\"sound\""), std::string::npos);
 
     settings.singleFile = false;
-    const SaveRequest plain = writeWebGame(q.general, q.model.questions, q.model.count, settings, out);
+    const SaveRequest plain = writePage(q, settings, out);
     EXPECT_FALSE(plain.carriesMedia);
     EXPECT_TRUE(plain.unreadMedia.empty());
     EXPECT_EQ(plain.filter, " *.htm|*.htm;*.html;*.HTM;*.HTML");
@@ -275,10 +299,9 @@ std::map<std::string, std::string> unzip(const std::string& bytes) {
 
 TEST(ScormPackage, HoldsTheManifestThePageAndEveryMediaFileOnce) {
     Quiz q = openQuiz("xogo.xml");
-    ExportSettings settings;
-    settings.passMark = 70;
+    q.general.passMark = 70;
     OutputBuffer out;
-    const SaveRequest request = writeScormPackage(q.general, q.model.questions, q.model.count, settings, out);
+    const SaveRequest request = writePackage(q, ExportSettings{}, out);
     EXPECT_EQ(request.filter, " *.zip|*.zip;*.ZIP");
     EXPECT_EQ(request.extension, "zip");
     EXPECT_TRUE(request.carriesMedia);
@@ -302,7 +325,7 @@ TEST(ScormPackage, HoldsTheManifestThePageAndEveryMediaFileOnce) {
         }
     }
     const std::string json = jsonOf(entries.at("index.html"));
-    EXPECT_NE(json.find(",\"scorm\":true,\"passMark\":70,"), std::string::npos);
+    EXPECT_NE(json.find(",\"passMark\":70,\"scorm\":true,"), std::string::npos) << json;
     EXPECT_EQ(jsonOf(page(q)).find("scorm"), std::string::npos) << "the plain page has no platform";
 }
 
@@ -330,10 +353,9 @@ TEST(ScormPackage, LeavesOutAndReportsMediaItCannotTakeUnderTheirBareNames) {
     r2[FieldSlot::resposta1] = "R2";
     r2[FieldSlot::imaxe] = dir / "c/..";        // a folder, never an entry
     q.model.count = 2;
-    ExportSettings settings;
-    settings.passMark = 250; // clamped
+    q.general.passMark = 250; // clamped
     OutputBuffer out;
-    const SaveRequest request = writeScormPackage(q.general, q.model.questions, q.model.count, settings, out);
+    const SaveRequest request = writePackage(q, ExportSettings{}, out);
     EXPECT_EQ(request.unreadMedia,
               (std::vector<UnreadMedium>{{dir / "b/son.wav", EEXIST}, {dir / "c/index.html", EEXIST},
                                          {dir / "c/imsmanifest.xml", EEXIST}, {dir / "falta.wav", ENOENT},
@@ -357,7 +379,7 @@ TEST(ScormPackage, ALongTitleIsCutInTheManifestOnACharacterBoundaryAndKeptWholeI
     kept += "&"; // one character, however the manifest writes it
     q.general.title = kept + std::string(63, 'x');
     OutputBuffer out;
-    writeScormPackage(q.general, q.model.questions, q.model.count, ExportSettings{}, out);
+    writePackage(q, ExportSettings{}, out);
     const auto entries = unzip(out.text());
     const std::string& manifest = entries.at("imsmanifest.xml");
     const std::string cut = "<title>" + kept.substr(0, kept.size() - 1) + "&amp;</title>";

@@ -284,7 +284,7 @@
     game.over = true;
     const total = game.items.length, score = game.score;
     const percent = total ? Math.round((score * 100) / total) : 0;
-    const well = score === total;
+    const well = percent >= quiz.passMark;
     const s = screen();
     const h = s.appendChild(el("h2", "", "Resultado"));
     if (timedOut) s.appendChild(el("p", "mensaxe", "Acabou o tempo."));
