@@ -72,7 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             q[slot] = take();
     }
     const ExportSettings settings;
-    const webgame::Page page = webgame::buildPage(g, questions, count_, settings, size % 3 == 0);
+    ShuffleGenerator generator = ShuffleGenerator::withFixedSeed(static_cast<std::uint32_t>(size));
+    const webgame::Page page = webgame::buildPage(g, questions, count_, settings, generator, size % 3 == 0);
 
     const std::string html = lowered(page.html);
     check(count(html, "<script") == 2);

@@ -1,10 +1,11 @@
-// vireta-export -f html|js|ebk: every option of the save page's tabs reaches the
+// vireta-export -f html|js|ebk|web: every option of the save page's tabs reaches the
 // writer, --seed makes the shuffled pages reproducible, and --pass-mark takes the
 // place of the quiz's pass mark.
 #include "formats/book.h"
 #include "formats/form_page.h"
 #include "formats/marking_page.h"
 #include "formats/quiz_file.h"
+#include "formats/web_game.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
@@ -79,6 +80,7 @@ TEST(CliExports, EveryOptionReachesTheWriterAndTheSeedFixesTheShuffle) {
         {"js", "--style-js /home/ana/xogo.css --button 'Corrixir \"xa\"' --text Texto --no-utf8",
          markingOptions()},
         {"ebk", "", {}},
+        {"web", "", {}},
     };
     for (std::uint32_t seed : {0u, 99u, 4294967295u}) {
         for (const auto& c : cases) {
@@ -100,6 +102,8 @@ TEST(CliExports, EveryOptionReachesTheWriterAndTheSeedFixesTheShuffle) {
                 writeFormPage(general, model.questions, model.count, c.settings, g, expected);
             else if (format == "js")
                 writeMarkingPage(general, model.questions, model.count, c.settings, g, expected);
+            else if (format == "web")
+                writeWebGame(general, model.questions, model.count, c.settings, g, expected);
             else
                 writeBook(general, model.questions, model.count, expected);
             const std::string file = dir + (format == "ebk" ? "out.ebk" : "out.html");
@@ -122,9 +126,9 @@ TEST(CliExports, ThePassMarkOptionTakesThePlaceOfTheQuizs) {
         const char* output;
         const char* carried;
     } cases[] = {
-        {"-f web", "out.html", "\"passMark\":70,"},
-        {"-f web --pass-mark 63", "out.html", "\"passMark\":63,"},
-        {"-f web --pass-mark=0", "out.html", "\"passMark\":0,"},
+        {"-f web --seed 3", "out.html", "\"passMark\":70,"},
+        {"-f web --seed 3 --pass-mark 63", "out.html", "\"passMark\":63,"},
+        {"-f web --seed 3 --pass-mark=0", "out.html", "\"passMark\":0,"},
         {"-f xml", "out.xml", "<xogo version=\"1.0\" aprobado=\"70\">"},
         {"-f xml --pass-mark 100", "out.xml", "<xogo version=\"1.0\" aprobado=\"100\">"},
         {"-f xml --pass-mark 50", "out.xml", "<xogo version=\"1.0\">"},

@@ -141,8 +141,38 @@ void member(std::string& json, const char* key, const std::string& text) {
     json += jsonString(toLf(text));
 }
 
+// The places of a question's answers in the page: `order` lists the filled answers'
+// positions as the page gives them (shuffled), `sealed` says which one is right.
+struct AnswerPlaces {
+    std::vector<std::size_t> order;
+    int sealed = 0;
+};
+
+// The answers are shuffled when the page is written, and the right one's index is
+// kept only mixed with the page's salt: index = (sealed + salt) % answers, `sealed`
+// being a multiple of the answer count drawn anew for every question plus the
+// remainder that makes it so. A student reading the page's source sees neither the
+// right answer first nor its index: it keeps the answer out of plain sight in a
+// self-check game, which an exam would have to do otherwise.
+AnswerPlaces answerPlaces(std::size_t answers, int salt, ShuffleGenerator& generator) {
+    AnswerPlaces places;
+    std::vector<int> order(answers);
+    for (std::size_t i = 0; i < answers; ++i)
+        order[i] = static_cast<int>(i);
+    shuffle(order, generator);
+    const int n = static_cast<int>(answers);
+    int right = 0;
+    for (int i = 0; i < n; ++i) {
+        places.order.push_back(static_cast<std::size_t>(order[static_cast<std::size_t>(i)]));
+        if (order[static_cast<std::size_t>(i)] == 0)
+            right = i;
+    }
+    places.sealed = n * generator.draw(900) + ((right - salt) % n + n) % n;
+    return places;
+}
+
 std::string quizJson(const GeneralData& general, const QuestionTable& questions, int count,
-                     bool scorm, MediaNames& media) {
+                     ShuffleGenerator& generator, bool scorm, MediaNames& media) {
     std::string json = "{\"title\":" + jsonString(toLf(general.title));
     member(json, "subtitle", general.subtitle);
     member(json, "author", general.author);
@@ -160,6 +190,9 @@ std::string quizJson(const GeneralData& general, const QuestionTable& questions,
     json += ",\"passMark\":" + std::to_string(std::clamp(general.passMark, 0, 100));
     if (scorm)
         json += ",\"scorm\":true";
+    generator.reseed();
+    const int salt = generator.draw(9000) + 999;
+    json += ",\"salt\":" + std::to_string(salt);
     json += ",\"questions\":[";
 
     bool first = true;
@@ -172,13 +205,14 @@ std::string quizJson(const GeneralData& general, const QuestionTable& questions,
         json += first ? "\n" : ",\n";
         first = false;
         json += "{\"n\":" + std::to_string(k) + ",\"text\":" + jsonString(toLf(statementOf(q)));
+        const AnswerPlaces places = answerPlaces(answers.size(), salt, generator);
         json += ",\"answers\":[";
-        for (std::size_t i = 0; i < answers.size(); ++i) {
+        for (std::size_t i = 0; i < places.order.size(); ++i) {
             if (i > 0)
                 json += ',';
-            json += jsonString(toLf(q[answerSlot(answers[i])]));
+            json += jsonString(toLf(q[answerSlot(answers[places.order[i]])]));
         }
-        json += ']';
+        json += "],\"sealed\":" + std::to_string(places.sealed);
         if (!isVideo(q[FieldSlot::imaxe]))
             member(json, "picture", media.address(q[FieldSlot::imaxe]));
         member(json, "sound", media.address(q[FieldSlot::son]));
@@ -325,9 +359,9 @@ std::string_view styleSheet() {
 std::string_view script() { return {reinterpret_cast<const char*>(kWebGameJs), kWebGameJsSize}; }
 
 Page buildPage(const GeneralData& general, const QuestionTable& questions, int count,
-               const ExportSettings& settings, bool scorm) {
+               const ExportSettings& settings, ShuffleGenerator& generator, bool scorm) {
     MediaNames media(settings.singleFile);
-    const std::string json = quizJson(general, questions, count, scorm, media);
+    const std::string json = quizJson(general, questions, count, generator, scorm, media);
     OutputBuffer out;
     out.appendLine("<!DOCTYPE html>");
     out.appendLine("<html lang=\"gl\">");
@@ -414,8 +448,8 @@ std::string scormManifest(const std::string& title, int passMark,
 } // namespace webgame
 
 SaveRequest writeWebGame(const GeneralData& general, const QuestionTable& questions, int count,
-                      const ExportSettings& settings, OutputBuffer& out) {
-    webgame::Page page = webgame::buildPage(general, questions, count, settings, false);
+                      const ExportSettings& settings, ShuffleGenerator& generator, OutputBuffer& out) {
+    webgame::Page page = webgame::buildPage(general, questions, count, settings, generator, false);
     out.setText(std::move(page.html));
     SaveRequest request{kHtmlFilter, "html"};
     request.carriesMedia = settings.singleFile;

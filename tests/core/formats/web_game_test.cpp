@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <map>
+#include <regex>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -33,18 +35,24 @@ Quiz openQuiz(const std::string& name) {
     return q;
 }
 
-std::string page(const Quiz& q, const ExportSettings& settings = {}) {
+// The expected pages are written with this seed (scripts/renew-web-expected.sh).
+constexpr std::uint32_t kSeed = 26;
+
+std::string page(const Quiz& q, const ExportSettings& settings = {}, std::uint32_t seed = kSeed) {
     OutputBuffer out;
-    writeWebGame(q.general, q.model.questions, q.model.count, settings, out);
+    ShuffleGenerator generator = ShuffleGenerator::withFixedSeed(seed);
+    writeWebGame(q.general, q.model.questions, q.model.count, settings, generator, out);
     return out.text();
 }
 
 SaveRequest writePage(const Quiz& q, const ExportSettings& settings, OutputBuffer& out) {
-    return writeWebGame(q.general, q.model.questions, q.model.count, settings, out);
+    ShuffleGenerator generator = ShuffleGenerator::withFixedSeed(kSeed);
+    return writeWebGame(q.general, q.model.questions, q.model.count, settings, generator, out);
 }
 
 SaveRequest writePackage(const Quiz& q, const ExportSettings& settings, OutputBuffer& out) {
-    return writeScormPackage(q.general, q.model.questions, q.model.count, settings, out);
+    ShuffleGenerator generator = ShuffleGenerator::withFixedSeed(kSeed);
+    return writeScormPackage(q.general, q.model.questions, q.model.count, settings, generator, out);
 }
 
 // The JSON between the page's data element and its end.
@@ -53,6 +61,42 @@ std::string jsonOf(const std::string& html) {
     const auto start = html.find(open);
     const auto end = html.find("\r\n</script>", start);
     return start == std::string::npos ? std::string() : html.substr(start + open.size(), end - start - open.size());
+}
+
+// A question of the page's data as the game reads it: its answers in the page's
+// order, the index `sealed` and the page's salt give, and the answer at it.
+struct PageQuestion {
+    int n = 0;
+    std::vector<std::string> answers;
+    int sealed = 0;
+    int rightIndex = -1;
+    std::string right;
+};
+
+// The questions of the page's data, read with the game's rule: the right answer is
+// answers[(sealed + salt) % answers.length]. Answers are plain texts here.
+std::vector<PageQuestion> pageQuestions(const std::string& json) {
+    std::smatch m;
+    if (!std::regex_search(json, m, std::regex(",\"salt\":(\\d+),")))
+        return {};
+    const int salt = std::stoi(m[1]);
+    std::vector<PageQuestion> out;
+    const std::regex question("\\{\"n\":(\\d+),\"text\":\"[^\"]*\",\"answers\":\\[([^\\]]*)\\],\"sealed\":(\\d+)");
+    for (std::sregex_iterator it(json.begin(), json.end(), question), end; it != end; ++it) {
+        PageQuestion q;
+        q.n = std::stoi((*it)[1]);
+        const std::string list = (*it)[2];
+        const std::regex answer("\"([^\"]*)\"");
+        for (std::sregex_iterator a(list.begin(), list.end(), answer); a != end; ++a)
+            q.answers.push_back((*a)[1]);
+        q.sealed = std::stoi((*it)[3]);
+        if (!q.answers.empty()) {
+            q.rightIndex = (q.sealed + salt) % static_cast<int>(q.answers.size());
+            q.right = q.answers[static_cast<std::size_t>(q.rightIndex)];
+        }
+        out.push_back(q);
+    }
+    return out;
 }
 
 std::size_t occurrences(const std::string& text, const std::string& what) {
@@ -105,6 +149,48 @@ TEST(WebGame, PagesMatchTheirExpectedFilesByteForByte) {
         ASSERT_FALSE(expected.empty()) << c.expected;
         EXPECT_TRUE(page(openQuiz(c.quiz), c.settings) == expected) << c.expected;
     }
+}
+
+// The answers are in an order drawn when the page is written, and the right one's
+// index is no number the page shows: over many questions and seeds it stands at
+// every place, and the game's rule still finds it.
+TEST(WebGame, TheRightAnswerIsNotInPlainSightYetTheGameFindsIt) {
+    Quiz q;
+    q.model.count = kQuestionCapacity;
+    for (int k = 1; k <= q.model.count; ++k) {
+        Question& r = q.model.questions.record(k);
+        r[FieldSlot::enunciado] = "P" + std::to_string(k);
+        const int answers = 2 + k % 3; // two to four
+        for (int a = 1; a <= answers; ++a)
+            r[answerSlot(a)] = (a == 1 ? "right " : "wrong ") + std::to_string(k) + "." + std::to_string(a);
+    }
+    std::set<int> salts;
+    for (std::uint32_t seed : {kSeed, 1u, 4294967295u}) {
+        const std::string html = page(q, {}, seed);
+        EXPECT_EQ(page(q, {}, seed), html) << "a fixed seed gives the same page";
+        const std::vector<PageQuestion> found = pageQuestions(jsonOf(html));
+        ASSERT_EQ(found.size(), static_cast<std::size_t>(kQuestionCapacity)) << seed;
+        std::map<int, int> places; // index of the right answer -> questions
+        for (const PageQuestion& p : found) {
+            const Question& r = q.model.questions.record(p.n);
+            EXPECT_EQ(p.right, r[FieldSlot::resposta1]) << "seed " << seed << ", question " << p.n;
+            std::vector<std::string> given = p.answers, table;
+            for (int a = 1; a <= 4 && !r[answerSlot(a)].empty(); ++a)
+                table.push_back(r[answerSlot(a)]);
+            std::sort(given.begin(), given.end());
+            std::sort(table.begin(), table.end());
+            EXPECT_EQ(given, table) << "every answer once, seed " << seed << ", question " << p.n;
+            EXPECT_GE(p.sealed, static_cast<int>(p.answers.size())) << "never an index";
+            ++places[p.rightIndex];
+        }
+        for (int index = 0; index < 4; ++index)
+            EXPECT_GT(places[index], 10) << "seed " << seed << ": the right answer at " << index;
+        std::smatch m;
+        const std::string json = jsonOf(html);
+        ASSERT_TRUE(std::regex_search(json, m, std::regex(",\"salt\":(\\d+),")));
+        salts.insert(std::stoi(m[1]));
+    }
+    EXPECT_EQ(salts.size(), 3u) << "each page draws its own salt";
 }
 
 // The pass mark decides the game's end on every page, clamped to 0..100.
@@ -178,8 +264,14 @@ TEST(WebGame, OnlyPlayableQuestionsTravelInTheData) {
     t.record(5)[FieldSlot::resposta1] = "x";
     q.model.count = 4;
     const std::string json = jsonOf(page(q));
-    EXPECT_NE(json.find("{\"n\":1,\"text\":\"Con respostas\",\"answers\":[\"Si\",\"Non\"]}"), std::string::npos)
-        << json;
+    const std::vector<PageQuestion> travelled = pageQuestions(json);
+    ASSERT_EQ(travelled.size(), 1u) << json;
+    EXPECT_EQ(travelled[0].n, 1);
+    EXPECT_EQ(std::set<std::string>(travelled[0].answers.begin(), travelled[0].answers.end()),
+              (std::set<std::string>{"Si", "Non"}));
+    EXPECT_EQ(travelled[0].answers.size(), 2u);
+    EXPECT_EQ(travelled[0].right, "Si");
+    EXPECT_NE(json.find("{\"n\":1,\"text\":\"Con respostas\",\"answers\":["), std::string::npos);
     for (const char* absent : {"\"n\":2", "\"n\":3", "\"n\":4", "\"n\":5"})
         EXPECT_EQ(json.find(absent), std::string::npos) << absent;
 
