@@ -246,8 +246,16 @@ describe("the web game", () => {
     assert.deepEqual(end.review[1], [XOGO[1].text, "✓ A túa resposta: Na ría de Arousa"]);
     assert.deepEqual(await page.played(), ["final-mal.wav"]);
 
-    // "Xogar de novo": a new game from the first question, score back to zero.
-    await page.getByRole("button", { name: "Xogar de novo" }).click();
+    // "Xogar de novo" above the list and below it: a new game from the first
+    // question, score back to zero.
+    const again = page.getByRole("button", { name: "Xogar de novo" });
+    assert.equal(await again.count(), 2);
+    assert.deepEqual(await page.evaluate(() => {
+      const list = document.querySelector(".revision");
+      return [...document.querySelectorAll(".pantalla button")].map((b) =>
+        b.compareDocumentPosition(list) & Node.DOCUMENT_POSITION_FOLLOWING ? "above" : "below");
+    }), ["above", "below"]);
+    await again.first().click();
     assert.equal(await page.locator(".estado p").first().textContent(), "Pregunta 1 de 4");
     assert.equal(await page.locator("#puntos").textContent(), "Correctas: 0");
     clean(page);
@@ -274,6 +282,17 @@ describe("the web game", () => {
       assert.equal(end.review.length, 16);
       assert.deepEqual(end.review[15], ["Pregunta 16", "✗ A túa resposta: Errada 16", "Resposta correcta: Correcta 16"]);
       assert.deepEqual((await page.played()).slice(-1), [well ? "final-ben.wav" : "final-mal.wav"]);
+      // The numbers of the list, "16." the widest, fit in its left margin.
+      const room = await page.evaluate(() => {
+        const list = document.querySelector(".revision");
+        const probe = list.lastElementChild.appendChild(document.createElement("span"));
+        probe.style.whiteSpace = "pre";
+        probe.textContent = list.children.length + ". ";
+        const width = probe.getBoundingClientRect().width;
+        probe.remove();
+        return parseFloat(getComputedStyle(list).paddingLeft) - width;
+      });
+      assert.ok(room >= 0, `the numbers stand ${-room} px out of the list`);
       clean(page);
       await page.context().close();
     });
@@ -396,6 +415,10 @@ describe("the web game", () => {
         assert.ok(overflow <= 0, `${name} screen scrolls sideways at ${width} px`);
       };
       await page.getByRole("button", { name: "Axuda" }).click();
+      const gap = await page.evaluate(() =>
+        document.getElementById("axuda").getBoundingClientRect().top -
+        document.querySelector("[aria-controls=axuda]").getBoundingClientRect().bottom);
+      assert.ok(gap >= 8, `the help text stands ${gap} px under its button`);
       await audit("start");
       await page.getByRole("button", { name: "Comezar" }).click();
       await audit("question");

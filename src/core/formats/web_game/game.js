@@ -296,9 +296,12 @@
     const message = well ? quiz.endWell : quiz.endBad;
     if (message) s.appendChild(rich(el("p", "mensaxe"), message));
     play(well ? quiz.endWellSound : quiz.endBadSound);
+    const again = () => row(s).appendChild(button("Xogar de novo", begin));
     if (total) {
+      again(); // above a list that may be long, and again below it
       s.appendChild(el("h3", "", "As túas respostas"));
       const list = s.appendChild(el("ol", "revision"));
+      list.style.paddingLeft = String(total).length + 1.5 + "ch"; // room for every number
       game.items.forEach((item) => {
         const li = list.appendChild(el("li"));
         rich(li.appendChild(el("p", "texto")), item.q.text);
@@ -309,7 +312,7 @@
         if (!ok) rich(li.appendChild(el("p", "", "Resposta correcta: ")), item.right);
       });
     }
-    row(s).appendChild(button("Xogar de novo", begin));
+    again();
     announce((timedOut ? "Acabou o tempo. " : "") + line);
     focus(h);
     report(percent);
