@@ -8,6 +8,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <numeric>
 
 namespace vireta {
 
@@ -141,33 +142,27 @@ void member(std::string& json, const char* key, const std::string& text) {
     json += jsonString(toLf(text));
 }
 
-// The places of a question's answers in the page: `order` lists the filled answers'
-// positions as the page gives them (shuffled), `sealed` says which one is right.
+// Where a question's answers stand in the page: `order` gives, for each place, the
+// index of the filled answer shown there; `sealed` tells which place is the right one.
 struct AnswerPlaces {
-    std::vector<std::size_t> order;
+    std::vector<int> order;
     int sealed = 0;
 };
 
-// The answers are shuffled when the page is written, and the right one's index is
-// kept only mixed with the page's salt: index = (sealed + salt) % answers, `sealed`
-// being a multiple of the answer count drawn anew for every question plus the
-// remainder that makes it so. A student reading the page's source sees neither the
-// right answer first nor its index: it keeps the answer out of plain sight in a
-// self-check game, which an exam would have to do otherwise.
-AnswerPlaces answerPlaces(std::size_t answers, int salt, ShuffleGenerator& generator) {
+// The answers are shuffled when the page is written, and the right one's place is
+// given only mixed with the page's salt: place = (sealed + salt) % answers, where
+// `sealed` is a multiple of the answer count, drawn anew for every question, plus the
+// remainder that makes it so. The page's source then shows neither the right answer
+// first nor its place. This only keeps the answer out of plain sight: the game is a
+// self-check, not an exam.
+AnswerPlaces answerPlaces(int answers, int salt, ShuffleGenerator& generator) {
     AnswerPlaces places;
-    std::vector<int> order(answers);
-    for (std::size_t i = 0; i < answers; ++i)
-        order[i] = static_cast<int>(i);
-    shuffle(order, generator);
-    const int n = static_cast<int>(answers);
-    int right = 0;
-    for (int i = 0; i < n; ++i) {
-        places.order.push_back(static_cast<std::size_t>(order[static_cast<std::size_t>(i)]));
-        if (order[static_cast<std::size_t>(i)] == 0)
-            right = i;
-    }
-    places.sealed = n * generator.draw(900) + ((right - salt) % n + n) % n;
+    places.order.resize(static_cast<std::size_t>(answers));
+    std::iota(places.order.begin(), places.order.end(), 0);
+    shuffle(places.order, generator);
+    const auto right = static_cast<int>(
+        std::find(places.order.begin(), places.order.end(), 0) - places.order.begin());
+    places.sealed = answers * generator.draw(900) + ((right - salt) % answers + answers) % answers;
     return places;
 }
 
@@ -205,12 +200,12 @@ std::string quizJson(const GeneralData& general, const QuestionTable& questions,
         json += first ? "\n" : ",\n";
         first = false;
         json += "{\"n\":" + std::to_string(k) + ",\"text\":" + jsonString(toLf(statementOf(q)));
-        const AnswerPlaces places = answerPlaces(answers.size(), salt, generator);
+        const AnswerPlaces places = answerPlaces(static_cast<int>(answers.size()), salt, generator);
         json += ",\"answers\":[";
         for (std::size_t i = 0; i < places.order.size(); ++i) {
             if (i > 0)
                 json += ',';
-            json += jsonString(toLf(q[answerSlot(answers[places.order[i]])]));
+            json += jsonString(toLf(q[answerSlot(answers[static_cast<std::size_t>(places.order[i])])]));
         }
         json += "],\"sealed\":" + std::to_string(places.sealed);
         if (!isVideo(q[FieldSlot::imaxe]))
