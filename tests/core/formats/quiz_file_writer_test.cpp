@@ -142,7 +142,6 @@ TEST(QuizFileWriterPassMark, IsTheRootsAttributeAbsentAtTheDefault) {
         {0, "  <xogo version=\"1.0\" aprobado=\"0\">\r\n"},
         {100, "  <xogo version=\"1.0\" aprobado=\"100\">\r\n"},
         {250, "  <xogo version=\"1.0\" aprobado=\"100\">\r\n"}, // clamped
-        {-4, "  <xogo version=\"1.0\" aprobado=\"0\">\r\n"},
     };
     for (const auto& c : cases) {
         SampleQuiz q = fullQuiz();
