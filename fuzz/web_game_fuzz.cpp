@@ -2,10 +2,12 @@
 // general data and the questions' fields in turn. Besides the sanitizers' checks it
 // verifies what must hold for every teacher's text: the page has exactly its two
 // script elements and no comment opening, the quiz's JSON holds no "<" at all and
-// is valid UTF-8, and a link that survives is relative or http, https or mailto.
+// is valid UTF-8 and carries the pass mark clamped to 0..100, and a link that
+// survives is relative or http, https or mailto.
 #include "formats/web_game.h"
 #include "text.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -62,6 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                &g.endWell, &g.endBad})
         *field = take();
     g.inOrder = size % 2 == 1;
+    g.passMark = static_cast<int>(size % 151) - 25; // clamped by the writer
     QuestionTable questions;
     int count_ = 0;
     while (next < parts.size() && count_ < 4) {
@@ -72,7 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             q[slot] = take();
     }
     const ExportSettings settings;
-    const webgame::Page page = webgame::buildPage(g, questions, count_, settings, size % 3 == 0);
+    ShuffleGenerator generator = ShuffleGenerator::withFixedSeed(static_cast<std::uint32_t>(size));
+    const webgame::Page page = webgame::buildPage(g, questions, count_, settings, generator, size % 3 == 0);
 
     const std::string html = lowered(page.html);
     check(count(html, "<script") == 2);
@@ -84,6 +88,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t end = page.html.find("</script>", start);
     const std::string json = page.html.substr(start + open.size(), end - start - open.size());
     check(json.find('<') == std::string::npos);
+    check(json.find(",\"passMark\":" + std::to_string(std::clamp(g.passMark, 0, 100)) + ",") !=
+          std::string::npos);
     check(validUtf8(page.html));
 
     for (int k = 1; k <= count_; ++k) {

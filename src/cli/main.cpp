@@ -75,7 +75,9 @@ const char kUsage[] =
     "  --style-js PATH     style sheet of the self-marking page\n"
     "  --button TEXT       caption of the self-marking page's button\n"
     "  --single-file       web game: embed every picture and sound in the page\n"
-    "  --pass-mark N       SCORM package: the percentage that passes (0..100, 50)\n"
+    "  --pass-mark N       the pass mark (0..100) in place of the quiz's own (50 when\n"
+    "                      it names none): from this percentage of right answers the\n"
+    "                      web game ends well and its SCORM package passes\n"
     "  --versions N        versions of the paper test, 1 to 4 (1)\n"
     "  --key-apart         the paper test's answer key in NAME-solucions.pdf\n"
     "  --no-shuffle-answers\n"
@@ -147,6 +149,7 @@ struct Options {
     bool copy = false;
     bool pack = false;
     ExportSettings settings;
+    std::optional<int> passMark; // in place of the quiz's
     std::optional<std::uint32_t> seed;
 };
 
@@ -249,7 +252,7 @@ Options parse(int argc, char** argv) {
         else if (arg == "--single-file")
             flag(s.singleFile);
         else if (arg == "--pass-mark") {
-            s.passMark = parsePassMark(value());
+            o.passMark = parsePassMark(value());
             formatOptions = true;
         } else if (arg == "--versions") {
             s.paper.versions = parseVersions(value());
@@ -415,6 +418,8 @@ int run(const Options& o) {
         std::printf("%d\n", count);
         return 0;
     }
+    if (o.passMark)
+        general.passMark = *o.passMark;
 
     if (o.review)
         return review(o, general, model, unwrittenMedia);

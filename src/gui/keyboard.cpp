@@ -1,5 +1,6 @@
 #include "keyboard.h"
 
+#include <QAbstractSpinBox>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -19,7 +20,11 @@ bool isRedoKey(const QKeyEvent* key) {
            key->keyCombination() == QKeyCombination(Qt::CTRL | Qt::SHIFT, Qt::Key_Z);
 }
 
+// A spin box has none worth the name (its line edit forgets at every arrow step): its
+// Ctrl+Z is the window's, whose history holds the changes that matter (the pass mark).
 bool hasOwnUndo(QObject* box, bool redo) {
+    if (qobject_cast<QAbstractSpinBox*>(box))
+        return false;
     if (auto* line = qobject_cast<QLineEdit*>(box))
         return redo ? line->isRedoAvailable() : line->isUndoAvailable();
     if (auto* text = qobject_cast<QPlainTextEdit*>(box))
@@ -81,6 +86,8 @@ void installWindowKeys(QWidget& window, const std::vector<WindowKey>& keys) {
     for (auto* box : window.findChildren<QLineEdit*>())
         box->installEventFilter(filter);
     for (auto* box : window.findChildren<QPlainTextEdit*>())
+        box->installEventFilter(filter);
+    for (auto* box : window.findChildren<QAbstractSpinBox*>())
         box->installEventFilter(filter);
 }
 

@@ -1,6 +1,6 @@
 // The window's keyboard: its shortcuts, and the text boxes' share of the keys (a box
-// keeps its own undo while it has one, and an Alt+letter that is no shortcut types
-// nothing).
+// keeps its own undo while it has one, a spin box leaves Ctrl+Z to the window, and an
+// Alt+letter that is no shortcut types nothing).
 #pragma once
 
 #include <QKeySequence>

@@ -30,6 +30,39 @@ private:
     bool pushed_ = false;
 };
 
+// One step of "Desfacer" for the pass mark: the value before and after. Pushed after
+// the change, so its first redo does nothing; a change pushed right after it merges
+// into it.
+class PassMarkCommand : public QUndoCommand {
+public:
+    static constexpr int kId = 1;
+
+    PassMarkCommand(int before, int after, std::function<void(int)> restore)
+        : QUndoCommand(QStringLiteral("Nota para aprobar")), before_(before), after_(after),
+          restore_(std::move(restore)) {}
+
+    int id() const override { return kId; }
+    bool mergeWith(const QUndoCommand* other) override {
+        if (other->id() != kId)
+            return false;
+        after_ = static_cast<const PassMarkCommand*>(other)->after_;
+        setObsolete(after_ == before_);
+        return true;
+    }
+    void undo() override { restore_(before_); }
+    void redo() override {
+        if (pushed_)
+            restore_(after_);
+        pushed_ = true;
+    }
+
+private:
+    int before_;
+    int after_;
+    std::function<void(int)> restore_;
+    bool pushed_ = false;
+};
+
 } // namespace
 
 QuizSession::QuizSession(QObject* parent) : QObject(parent), undoStack_(new QUndoStack(this)) {
@@ -95,6 +128,17 @@ void QuizSession::replaceQuiz(const std::function<void()>& replace) {
     replace();
     restoring_ = false;
     undoStack_->clear();
+}
+
+void QuizSession::recordPassMarkChange(int before, int after) {
+    if (restoring_ || before == after)
+        return;
+    undoStack_->push(new PassMarkCommand(before, after, [this](int value) {
+        restoring_ = true;
+        emit passMarkRestored(value);
+        restoring_ = false;
+    }));
+    emit changed(); // a merged step moves no index: the title and the buttons follow here
 }
 
 void QuizSession::push(UndoStep step) {

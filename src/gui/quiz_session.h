@@ -72,6 +72,11 @@ public:
     void applyChange(const QString& text, const std::function<void()>& change);
     // Runs `replace` (an open, a fresh start) without steps and starts the history again.
     void replaceQuiz(const std::function<void()>& replace);
+    // A change of the pass mark on the end page, as a step of "Desfacer" named "Nota
+    // para aprobar": a spin box has no undo of its own to take it back, as the text
+    // boxes of the general data have. Changes that follow one another with no other
+    // step between them are one step, and none when they end where they began.
+    void recordPassMarkChange(int before, int after);
 
 signals:
     // The questions, the undo history, the quiz file or the saved state changed: the
@@ -79,6 +84,8 @@ signals:
     void changed();
     // An undo or redo put questions back: the current one is to be shown.
     void questionsRestored();
+    // An undo or redo put a pass mark back: the end page is to show it.
+    void passMarkRestored(int passMark);
 
 private:
     void push(UndoStep step);

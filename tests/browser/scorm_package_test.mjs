@@ -1,8 +1,8 @@
 // The SCORM package, exported by vireta-export and played in the system Chromium inside
 // a platform page whose API is a real SCORM 1.2 run-time (scorm-again, pinned in
-// package-lock.json): scores and statuses, the pass mark's boundary, a relaunch after a
-// pass, the session time, one LMSFinish; and the manifests checked against the
-// SCORM 1.2 schemas with xmllint.
+// package-lock.json): scores and statuses, the pass mark's boundary (the quiz's own and
+// the command line's), a relaunch after a pass, the session time, one LMSFinish; and the
+// manifests checked against the SCORM 1.2 schemas with xmllint.
 //
 // Usage: node scorm_package_test.mjs VIRETA_EXPORT DATA_DIR SCHEMA_DIR WORK_DIR
 // Exits 77 (skipped) when no Chromium is installed.
@@ -44,8 +44,13 @@ before(async () => {
   cpSync(dataDir, longDir, { recursive: true });
   const longo = path.join(longDir, "longo.xml");
   writeFileSync(longo, readFileSync(xogo, "utf8").replace(/<titulo>[^<]*<\/titulo>/, `<titulo>${LONG_TITLE}</titulo>`));
-  for (const [name, quiz, passMark] of [["p60", xogo, 60], ["p75", xogo, 75], ["p76", xogo, 76], ["longo", longo, 60]]) {
-    exportQuiz(exporter, ["-f", "scorm", "-o", path.join(workDir, name), "--pass-mark", String(passMark), quiz]);
+  // xogo.xml with a pass mark of its own, and no --pass-mark.
+  const own = path.join(longDir, "aprobado.xml");
+  writeFileSync(own, readFileSync(xogo, "utf8").replace('<xogo version="1.0">', '<xogo version="1.0" aprobado="75">'));
+  for (const [name, quiz, passMark] of [["p60", xogo, 60], ["p75", xogo, 75], ["p76", xogo, 76], ["longo", longo, 60],
+                                        ["q75", own, null]]) {
+    const mark = passMark === null ? [] : ["--pass-mark", String(passMark)];
+    exportQuiz(exporter, ["-f", "scorm", "-o", path.join(workDir, name), ...mark, quiz]);
     packages[name] = path.join(workDir, name + "-contido");
     mkdirSync(packages[name]);
     execFileSync("bsdtar", ["-xf", path.join(workDir, name + ".zip"), "-C", packages[name]]);
@@ -80,6 +85,8 @@ describe("the manifest", () => {
     assert.deepEqual(listed, ["ben.wav", "final-ben.wav", "final-mal.wav", "imsmanifest.xml", "index.html",
                               "intro.wav", "mal.wav", "mapa.png", "pregunta.wav"]);
     assert.match(manifest, /<adlcp:masteryscore>60<\/adlcp:masteryscore>/);
+    assert.match(readFileSync(path.join(packages.q75, "imsmanifest.xml"), "utf8"),
+                 /<adlcp:masteryscore>75<\/adlcp:masteryscore>/, "the quiz's own pass mark");
     assert.match(manifest, /adlcp:scormtype="sco" href="index.html"/);
   });
 });
@@ -153,8 +160,11 @@ describe("the package in a SCORM 1.2 run-time", () => {
     ["p60", 0, "0", "failed"],     // all wrong
     ["p75", 3, "75", "passed"],    // on the pass mark
     ["p76", 3, "75", "failed"],    // one below it
+    ["q75", 3, "75", "passed"],    // on the quiz's own pass mark
+    ["q75", 2, "50", "failed"],    // under it
   ]) {
-    test(`${right} of 4 right against ${name.slice(1)} %: ${status}`, async () => {
+    const against = (name[0] === "q" ? "the quiz's " : "") + name.slice(1) + " %";
+    test(`${right} of 4 right against ${against}: ${status}`, async () => {
       const page = await platform(name);
       assert.deepEqual(await page.calls(), [
         ["LMSInitialize"],
@@ -170,6 +180,9 @@ describe("the package in a SCORM 1.2 run-time", () => {
         ["set", "cmi.core.lesson_status", status],
         ["set", "cmi.core.exit", ""],
       ]);
+      // The game ends well exactly when the platform hears "passed".
+      assert.equal(await page.sco.locator(".pantalla > p.mensaxe").textContent(),
+                   status === "passed" ? "Moi ben, todo correcto!" : "Volve tentalo.");
       assert.equal(calls[8][1], "cmi.core.session_time");
       assert.match(calls[8][2], TIME);
       assert.deepEqual(calls.slice(9), [["LMSCommit"]], "the session time goes before the commit");
@@ -221,7 +234,7 @@ describe("the package in a SCORM 1.2 run-time", () => {
   test("a second game in one session marks the attempt unfinished again, and LMSFinish comes once", async () => {
     const page = await platform("p60");
     await play(page, 4);
-    await page.sco.getByRole("button", { name: "Xogar de novo" }).click();
+    await page.sco.getByRole("button", { name: "Xogar de novo" }).first().click();
     await page.leave();
     const calls = await page.calls();
     assert.deepEqual(sets(calls, "cmi.core.exit"), ["suspend", "", "suspend"]);

@@ -1,15 +1,16 @@
 // The web game, exported by vireta-export from the quizzes in
 // tests/data/web and played in the system Chromium through Playwright: games played
 // all right, partly right and timed out with the keyboard alone, the messages,
-// sounds, score and review, teachers' markup, axe-core's WCAG 2.1 A/AA rules on every
-// screen at two widths, the single-file page, and a platform's API left alone by the
-// plain page (the SCORM package has scorm_package_test.mjs).
+// sounds, score and review, the pass mark's boundary, teachers' markup, axe-core's
+// WCAG 2.1 A/AA rules on every screen at two widths, the single-file page, and a
+// platform's API left alone by the plain page (the SCORM package has
+// scorm_package_test.mjs).
 //
 // Usage: node web_game_test.mjs VIRETA_EXPORT DATA_DIR WORK_DIR
 // Exits 77 (skipped) when no Chromium is installed.
 import { after, before, describe, test } from "node:test";
 import assert from "node:assert/strict";
-import { mkdirSync, readFileSync, readdirSync, rmSync } from "node:fs";
+import { mkdirSync, readFileSync, readdirSync, rmSync, writeFileSync } from "node:fs";
 import { createRequire } from "node:module";
 import path from "node:path";
 import { pathToFileURL } from "node:url";
@@ -42,6 +43,20 @@ const XOGO = [
     sound: "pregunta.wav", link: "rios.html" },
 ];
 
+// A quiz of 16 questions, "Pregunta k" with the answers "Correcta k" and "Errada k",
+// whose pass mark is `passMark`; its end sounds are xogo.xml's.
+function sixteen(passMark) {
+  let questions = "";
+  for (let k = 1; k <= 16; k++) {
+    questions += `<pregunta><enunciado>Pregunta ${k}</enunciado><resposta>Correcta ${k}</resposta>` +
+                 `<resposta>Errada ${k}</resposta></pregunta>`;
+  }
+  return `<?xml version="1.0" encoding="UTF-8"?><xogo version="1.0" aprobado="${passMark}">` +
+    "<titulo>Dezaseis</titulo><orde>1</orde><ben son=\"final-ben.wav\">Aprobado.</ben>" +
+    `<mal son="final-mal.wav">Suspenso.</mal><preguntas>${questions}</preguntas></xogo>`;
+}
+const SIXTEEN = Array.from({ length: 16 }, (_, i) => ({ text: `Pregunta ${i + 1}`, right: `Correcta ${i + 1}`, answers: 2 }));
+
 let browser;
 const pages = {};
 
@@ -50,10 +65,20 @@ before(async () => {
   for (const d of ["web", "single", "nomedia"]) mkdirSync(path.join(workDir, d), { recursive: true });
   const quiz = (name) => path.join(dataDir, name);
   exportQuiz(exporter, ["-f", "web", "-o", path.join(workDir, "web", "xogo"), "--copy", quiz("xogo.xml")]);
+  // The command line's pass mark in place of the quiz's 50: 2 of 4 right is under it.
+  exportQuiz(exporter, ["-f", "web", "-o", path.join(workDir, "web", "xogo-75"), "--pass-mark", "75", quiz("xogo.xml")]);
+  // Quizzes with a pass mark of their own, beside the end sounds copied above.
+  for (const mark of [60, 63]) {
+    const file = path.join(workDir, "web", `dezaseis-${mark}.xml`);
+    writeFileSync(file, sixteen(mark));
+    exportQuiz(exporter, ["-f", "web", "-o", path.join(workDir, "web", `dezaseis-${mark}`), file]);
+    pages[`sixteen${mark}`] = pathToFileURL(path.join(workDir, "web", `dezaseis-${mark}.html`)).href;
+  }
   exportQuiz(exporter, ["-f", "web", "-o", path.join(workDir, "web", "marcado"), "--copy", quiz("marcado.xml")]);
   exportQuiz(exporter, ["-f", "web", "-o", path.join(workDir, "single", "xogo"), "--single-file", quiz("xogo.xml")]);
   exportQuiz(exporter, ["-f", "web", "-o", path.join(workDir, "nomedia", "xogo"), quiz("xogo.xml")]);
   pages.xogo = pathToFileURL(path.join(workDir, "web", "xogo.html")).href;
+  pages.xogo75 = pathToFileURL(path.join(workDir, "web", "xogo-75.html")).href;
   pages.marcado = pathToFileURL(path.join(workDir, "web", "marcado.html")).href;
   pages.single = pathToFileURL(path.join(workDir, "single", "xogo.html")).href;
   pages.nomedia = pathToFileURL(path.join(workDir, "nomedia", "xogo.html")).href;
@@ -193,7 +218,7 @@ describe("the web game", () => {
   });
 
   test("played partly right: the wrong answers are marked, the game ended badly", async () => {
-    const page = await open(pages.xogo + "#seed=2");
+    const page = await open(pages.xogo75 + "#seed=2");
     await page.getByRole("button", { name: "Comezar" }).click();
     const played = [];
     for (const [i, q] of XOGO.entries()) {
@@ -221,13 +246,57 @@ describe("the web game", () => {
     assert.deepEqual(end.review[1], [XOGO[1].text, "✓ A túa resposta: Na ría de Arousa"]);
     assert.deepEqual(await page.played(), ["final-mal.wav"]);
 
-    // "Xogar de novo": a new game from the first question, score back to zero.
-    await page.getByRole("button", { name: "Xogar de novo" }).click();
+    // "Xogar de novo" above the list and below it: a new game from the first
+    // question, score back to zero.
+    const again = page.getByRole("button", { name: "Xogar de novo" });
+    assert.equal(await again.count(), 2);
+    assert.deepEqual(await page.evaluate(() => {
+      const list = document.querySelector(".revision");
+      return [...document.querySelectorAll(".pantalla button")].map((b) =>
+        b.compareDocumentPosition(list) & Node.DOCUMENT_POSITION_FOLLOWING ? "above" : "below");
+    }), ["above", "below"]);
+    await again.first().click();
     assert.equal(await page.locator(".estado p").first().textContent(), "Pregunta 1 de 4");
     assert.equal(await page.locator("#puntos").textContent(), "Correctas: 0");
     clean(page);
     await page.context().close();
   });
+
+  // [pass mark, right answers of 16, score shown, end]: the percentage shown decides,
+  // so 10 of 16 (62.5 %, shown as 63 %) reaches a pass mark of 63.
+  for (const [mark, right, score, well] of [
+    [60, 10, "10 de 16 correctas (63 %)", true],  // just over the mark
+    [60, 9, "9 de 16 correctas (56 %)", false],   // just under it
+    [63, 10, "10 de 16 correctas (63 %)", true],  // on it
+  ]) {
+    test(`${right} of 16 right against the quiz's pass mark of ${mark}: ended ${well ? "well" : "badly"}`, async () => {
+      const page = await open(pages[`sixteen${mark}`] + "#seed=11");
+      await page.getByRole("button", { name: "Comezar" }).click();
+      for (const [i, q] of SIXTEEN.entries()) {
+        await answerByKey(page, q, i < right);
+        await page.keyboard.press("Enter");
+      }
+      const end = await endScreen(page);
+      assert.equal(end.score, score);
+      assert.deepEqual(end.message, [well ? "Aprobado." : "Suspenso."]);
+      assert.equal(end.review.length, 16);
+      assert.deepEqual(end.review[15], ["Pregunta 16", "✗ A túa resposta: Errada 16", "Resposta correcta: Correcta 16"]);
+      assert.deepEqual((await page.played()).slice(-1), [well ? "final-ben.wav" : "final-mal.wav"]);
+      // The numbers of the list, "16." the widest, fit in its left margin.
+      const room = await page.evaluate(() => {
+        const list = document.querySelector(".revision");
+        const probe = list.lastElementChild.appendChild(document.createElement("span"));
+        probe.style.whiteSpace = "pre";
+        probe.textContent = list.children.length + ". ";
+        const width = probe.getBoundingClientRect().width;
+        probe.remove();
+        return parseFloat(getComputedStyle(list).paddingLeft) - width;
+      });
+      assert.ok(room >= 0, `the numbers stand ${-room} px out of the list`);
+      clean(page);
+      await page.context().close();
+    });
+  }
 
   test("timed out: the questions not answered count as wrong", async () => {
     const page = await open(pages.xogo + "#seed=3", { clock: true });
@@ -346,6 +415,10 @@ describe("the web game", () => {
         assert.ok(overflow <= 0, `${name} screen scrolls sideways at ${width} px`);
       };
       await page.getByRole("button", { name: "Axuda" }).click();
+      const gap = await page.evaluate(() =>
+        document.getElementById("axuda").getBoundingClientRect().top -
+        document.querySelector("[aria-controls=axuda]").getBoundingClientRect().bottom);
+      assert.ok(gap >= 8, `the help text stands ${gap} px under its button`);
       await audit("start");
       await page.getByRole("button", { name: "Comezar" }).click();
       await audit("question");

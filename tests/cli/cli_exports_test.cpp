@@ -1,9 +1,11 @@
-// vireta-export -f html|js|ebk: every option of the save page's tabs reaches the
-// writer, and --seed makes the shuffled pages reproducible.
+// vireta-export -f html|js|ebk|web: every option of the save page's tabs reaches the
+// writer, --seed makes the shuffled pages reproducible, and --pass-mark takes the
+// place of the quiz's pass mark.
 #include "formats/book.h"
 #include "formats/form_page.h"
 #include "formats/marking_page.h"
 #include "formats/quiz_file.h"
+#include "formats/web_game.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
@@ -78,6 +80,7 @@ TEST(CliExports, EveryOptionReachesTheWriterAndTheSeedFixesTheShuffle) {
         {"js", "--style-js /home/ana/xogo.css --button 'Corrixir \"xa\"' --text Texto --no-utf8",
          markingOptions()},
         {"ebk", "", {}},
+        {"web", "", {}},
     };
     for (std::uint32_t seed : {0u, 99u, 4294967295u}) {
         for (const auto& c : cases) {
@@ -99,12 +102,42 @@ TEST(CliExports, EveryOptionReachesTheWriterAndTheSeedFixesTheShuffle) {
                 writeFormPage(general, model.questions, model.count, c.settings, g, expected);
             else if (format == "js")
                 writeMarkingPage(general, model.questions, model.count, c.settings, g, expected);
+            else if (format == "web")
+                writeWebGame(general, model.questions, model.count, c.settings, g, expected);
             else
                 writeBook(general, model.questions, model.count, expected);
             const std::string file = dir + (format == "ebk" ? "out.ebk" : "out.html");
             EXPECT_EQ(readFile(file), expected.text()) << cmd;
             std::remove(file.c_str());
         }
+    }
+}
+
+// The pass mark of the command line goes wherever the quiz's would: into the web
+// game and the quiz file; without the option the quiz's own is kept.
+TEST(CliExports, ThePassMarkOptionTakesThePlaceOfTheQuizs) {
+    ScratchDir scratch;
+    const std::string dir = scratch.folder();
+    std::string quiz = kQuiz;
+    quiz.replace(quiz.find("<xogo version=\"1.0\">"), 20, "<xogo version=\"1.0\" aprobado=\"70\">");
+    writeFile(dir + "quiz.xml", quiz);
+    const struct {
+        const char* args;
+        const char* output;
+        const char* carried;
+    } cases[] = {
+        {"-f web --seed 3", "out.html", "\"passMark\":70,"},
+        {"-f web --seed 3 --pass-mark 63", "out.html", "\"passMark\":63,"},
+        {"-f xml", "out.xml", "<xogo version=\"1.0\" aprobado=\"70\">"},
+        {"-f xml --pass-mark 100", "out.xml", "<xogo version=\"1.0\" aprobado=\"100\">"},
+    };
+    for (const auto& c : cases) {
+        const std::string cmd = "cd '" + dir + "' && '" VIRETA_EXPORT_BIN "' " + c.args +
+                                " -o out quiz.xml 2>stderr.txt";
+        const int raw = std::system(cmd.c_str());
+        ASSERT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << cmd << "\n" << readFile(dir + "stderr.txt");
+        EXPECT_NE(readFile(dir + c.output).find(c.carried), std::string::npos) << cmd;
+        std::remove((dir + c.output).c_str());
     }
 }
 

@@ -22,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QUndoStack>
 
 #include <memory>
 
@@ -222,8 +223,6 @@ private slots:
     void theWebTabSavesTheGameOrItsScormPackage() {
         QVERIFY(!ui->chkunarquivo->isChecked());
         QVERIFY(!ui->chkscorm->isChecked());
-        QCOMPARE(ui->notaaprobar->value(), 50);
-        QVERIFY(!ui->notaaprobar->isEnabled());
         fillQuiz();
         saveAs(4, dir->filePath("xogo"));
         QCOMPARE(form->savePage().chosenFormat(), Format::Web);
@@ -234,15 +233,73 @@ private slots:
         QVERIFY(!page.contains("\"scorm\""));
 
         ui->chkscorm->setChecked(true);
-        QVERIFY(ui->notaaprobar->isEnabled());
-        ui->notaaprobar->setValue(80);
         ui->chkunarquivo->setChecked(true);
-        QCOMPARE(form->savePage().exportSettings().passMark, 80);
         QVERIFY(form->savePage().exportSettings().singleFile);
         saveAs(4, dir->filePath("paquete"));
         QVERIFY(dialogs.shown.back().text.startsWith(QStringLiteral(" *.zip|*.zip;*.ZIP\n")));
         QVERIFY(readFile(dir->filePath("paquete.zip")).startsWith("PK\x03\x04"));
         QVERIFY(!QFile::exists(dir->filePath("paquete.tar")));
+    }
+
+    // "Nota para aprobar (%)" on the end page is the quiz's: it reaches the web game
+    // and the quiz file, comes back with an open, counts as unsaved work and is undone
+    // as one step however many times the box changed.
+    void thePassMarkOfTheEndPageIsTheQuizsAndIsUndone() {
+        QCOMPARE(ui->notaaprobar->value(), 50);
+        QVERIFY(ui->page3->isAncestorOf(ui->notaaprobar));
+        QVERIFY(ui->notaaprobar->toolTip().contains(QStringLiteral("remata ben")));
+        fillQuiz();
+        saveAs(0, dir->filePath("xogo"));
+        QVERIFY(readFile(dir->filePath("xogo.xml")).contains("<xogo version=\"1.0\">\r\n"));
+        QVERIFY(!form->fileActions().hasUnsavedChanges());
+
+        QUndoStack& history = form->session().undoStack();
+        const int steps = history.count(); // the questions' steps
+        ui->btfinal->click();
+        ui->notaaprobar->setValue(61);
+        ui->notaaprobar->setValue(63);
+        QVERIFY(form->fileActions().hasUnsavedChanges());
+        QVERIFY(form->isWindowModified());
+        QCOMPARE(history.count(), steps + 1);
+        QCOMPARE(history.undoText(), QStringLiteral("Nota para aprobar"));
+        QVERIFY(ui->btdesfacer->isEnabled());
+
+        saveAs(4, dir->filePath("xogo"));
+        QVERIFY(readFile(dir->filePath("xogo.html")).contains(",\"passMark\":63,"));
+        saveAs(0, dir->filePath("xogo"));
+        QVERIFY(readFile(dir->filePath("xogo.xml")).contains("<xogo version=\"1.0\" aprobado=\"63\">\r\n"));
+        QVERIFY(!form->isWindowModified());
+
+        // Undo and redo through the buttons, then Ctrl+Z in the box itself.
+        ui->btdesfacer->click();
+        QCOMPARE(ui->notaaprobar->value(), 50);
+        QVERIFY(form->isWindowModified());
+        QCOMPARE(history.count(), steps + 1); // an undo records no new step
+        ui->btrefacer->click();
+        QCOMPARE(ui->notaaprobar->value(), 63);
+        QVERIFY(!form->isWindowModified());
+        form->show();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        ui->btfinal->click();
+        ui->notaaprobar->setFocus();
+        QTest::keyClick(ui->notaaprobar, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(ui->notaaprobar->value(), 50);
+        QTest::keyClick(ui->notaaprobar, Qt::Key_Up);
+        QCOMPARE(ui->notaaprobar->value(), 51);
+        QCOMPARE(history.count(), steps + 1); // in place of the step undone
+        QTest::keyClick(ui->notaaprobar, Qt::Key_Down);
+        QCOMPARE(history.count(), steps); // back where it began: no step
+        QVERIFY(form->isWindowModified()); // the file holds 63
+
+        // An open shows the file's pass mark and starts a new history.
+        ui->notaaprobar->setValue(90);
+        dialogs.saveAnswer = Dialogs::SaveAnswer::Discard;
+        dialogs.fileAnswers = {dir->filePath("xogo.xml")};
+        ui->btabrir->click();
+        QCOMPARE(ui->notaaprobar->value(), 63);
+        QVERIFY(!history.canUndo());
+        QVERIFY(!form->fileActions().hasUnsavedChanges());
     }
 
     void theDialogOffersThePreviousNameWithItsExtension() {

@@ -48,7 +48,6 @@ struct ExportSettings {
     std::string buttonText;        // txboton
     // The "Web" tab (the web game and its SCORM package).
     bool singleFile = false;       // "Todo nun só arquivo": media embedded as data: URIs
-    int passMark = 50;             // "Nota para aprobar (%)", 0..100 (SCORM package)
     PaperSettings paper;           // the "Papel" tab
 };
 

@@ -28,10 +28,10 @@ SaveRequest book(const FormatJob& j, OutputBuffer& out) {
     return writeBook(j.general, j.questions, j.count, out);
 }
 SaveRequest webGame(const FormatJob& j, OutputBuffer& out) {
-    return writeWebGame(j.general, j.questions, j.count, j.settings, out);
+    return writeWebGame(j.general, j.questions, j.count, j.settings, j.generator, out);
 }
 SaveRequest scormPackage(const FormatJob& j, OutputBuffer& out) {
-    return writeScormPackage(j.general, j.questions, j.count, j.settings, out);
+    return writeScormPackage(j.general, j.questions, j.count, j.settings, j.generator, out);
 }
 SaveRequest moodleXml(const FormatJob& j, OutputBuffer& out) {
     return MoodleXmlWriter::write(j.general, j.questions, j.count, out, j.notes);

@@ -31,8 +31,9 @@ inline constexpr const char* kQuizFileExtension = "xml";
 // attributes are written as references, so that every text opens again unchanged;
 // the C0 control characters other than tab, line feed and carriage return, which XML
 // cannot carry, are left out.
-// Media paths are written as bare file names. Returns what the save step needs,
-// quizFileRequest(). The writer never goes back over what it wrote, so `out` may pass
+// Media paths are written as bare file names. A pass mark other than the default
+// is written as the root's attribute, <xogo version="1.0" aprobado="60">
+// (clamped to 0..100). Returns what the save step needs, quizFileRequest(). The writer never goes back over what it wrote, so `out` may pass
 // its text on as it grows (SaveStep::save with a DocumentWriter).
 SaveRequest writeQuizFile(const GeneralData& general, const QuestionTable& questions, int count,
                           OutputBuffer& out);
@@ -43,7 +44,9 @@ inline SaveRequest quizFileRequest() { return SaveRequest{kQuizFileFilter, kQuiz
 // ---------------------------------------------------------------------------
 // Reading
 
-// A quiz file read completely and checked. Nothing in memory has changed yet; the
+// A quiz file read completely and checked. The root's `aprobado` gives the pass
+// mark when it is a whole number from 0 to 100; otherwise, or without it, the pass
+// mark is kDefaultPassMark. Nothing in memory has changed yet; the
 // caller applies it with applyOpenedQuiz (or its own equivalent).
 struct OpenedQuiz {
     GeneralData general;

@@ -5,6 +5,7 @@
 #include "text.h"
 #include "xml/xml_parser.h"
 
+#include <algorithm>
 #include <cctype>
 #include <new>
 
@@ -132,6 +133,21 @@ std::string confinedMediaName(std::string_view name) {
 
 namespace {
 
+// The pass mark written as `aprobado`: a whole number 0..100 (blanks around it
+// allowed); anything else is the default.
+int passMarkOf(std::string_view text) {
+    text = trimBlanks(text);
+    if (text.empty())
+        return kDefaultPassMark;
+    int value = 0;
+    for (char c : text) {
+        if (!isDigit(c))
+            return kDefaultPassMark;
+        value = std::min(value * 10 + (c - '0'), 1000); // past 100 is past it for good
+    }
+    return value <= 100 ? value : kDefaultPassMark;
+}
+
 // LoadItem's walk over the `xogo` element.
 class QuizReader {
 public:
@@ -150,6 +166,8 @@ public:
         std::string order;
         // A root without attributes is read as a quiz without general data or questions.
         if (xogo.isElementWithAttributes()) {
+            if (const TXMLAttribute* mark = xogo.attributes().find("aprobado"))
+                g.passMark = passMarkOf(mark->value());
             for (const TXMLNode& child : xogo.children()) {
                 if (!child.isElement())
                     fail("a node that is not an element lies directly inside xogo",

@@ -3,6 +3,9 @@
 #include "formats/writer_support.h"
 #include "text.h"
 
+#include <algorithm>
+#include <string>
+
 namespace vireta {
 
 namespace {
@@ -135,7 +138,13 @@ SaveRequest writeQuizFile(const GeneralData& g, const QuestionTable& questions, 
     QuizFileLines lines(out);
     constexpr std::string_view in = "    ";
     lines.line("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
-    lines.line("  <xogo version=\"1.0\">");
+    // The pass mark is an attribute, which readers that do not know it pass over; the
+    // default is left out, so that a quiz without one is written as it always was.
+    const int passMark = std::clamp(g.passMark, 0, 100);
+    if (passMark == kDefaultPassMark)
+        lines.line("  <xogo version=\"1.0\">");
+    else
+        lines.line("  <xogo version=\"1.0\" aprobado=\"" + std::to_string(passMark) + "\">");
     lines.element(in, "titulo", g.title, " ");
     lines.element(in, "subtitulo", g.subtitle, " ");
     lines.element(in, "autor", g.author, " ");

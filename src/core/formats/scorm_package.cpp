@@ -102,8 +102,8 @@ private:
 } // namespace
 
 SaveRequest writeScormPackage(const GeneralData& general, const QuestionTable& questions, int count,
-                        const ExportSettings& settings, OutputBuffer& out) {
-    webgame::Page page = webgame::buildPage(general, questions, count, settings, true);
+                        const ExportSettings& settings, ShuffleGenerator& generator, OutputBuffer& out) {
+    webgame::Page page = webgame::buildPage(general, questions, count, settings, generator, true);
     SaveRequest request{kZipFilter, "zip"};
     request.carriesMedia = true;
     request.packable = false;
@@ -134,7 +134,7 @@ SaveRequest writeScormPackage(const GeneralData& general, const QuestionTable& q
 
     MemoryZip zip;
     zip.add(kManifestName,
-            webgame::scormManifest(webgame::manifestTitle(general), settings.passMark, entries));
+            webgame::scormManifest(webgame::manifestTitle(general), general.passMark, entries));
     zip.add(kPageName, std::move(page.html));
     for (auto& [name, bytes] : files)
         zip.add(name, std::move(bytes));

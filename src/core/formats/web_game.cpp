@@ -8,6 +8,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <numeric>
 
 namespace vireta {
 
@@ -141,8 +142,32 @@ void member(std::string& json, const char* key, const std::string& text) {
     json += jsonString(toLf(text));
 }
 
+// Where a question's answers stand in the page: `order` gives, for each place, the
+// index of the filled answer shown there; `sealed` tells which place is the right one.
+struct AnswerPlaces {
+    std::vector<int> order;
+    int sealed = 0;
+};
+
+// The answers are shuffled when the page is written, and the right one's place is
+// given only mixed with the page's salt: place = (sealed + salt) % answers, where
+// `sealed` is a multiple of the answer count, drawn anew for every question, plus the
+// remainder that makes it so. The page's source then shows neither the right answer
+// first nor its place. This only keeps the answer out of plain sight: the game is a
+// self-check, not an exam.
+AnswerPlaces answerPlaces(int answers, int salt, ShuffleGenerator& generator) {
+    AnswerPlaces places;
+    places.order.resize(static_cast<std::size_t>(answers));
+    std::iota(places.order.begin(), places.order.end(), 0);
+    shuffle(places.order, generator);
+    const auto right = static_cast<int>(
+        std::find(places.order.begin(), places.order.end(), 0) - places.order.begin());
+    places.sealed = answers * generator.draw(900) + ((right - salt) % answers + answers) % answers;
+    return places;
+}
+
 std::string quizJson(const GeneralData& general, const QuestionTable& questions, int count,
-                     const ExportSettings& settings, bool scorm, MediaNames& media) {
+                     ShuffleGenerator& generator, bool scorm, MediaNames& media) {
     std::string json = "{\"title\":" + jsonString(toLf(general.title));
     member(json, "subtitle", general.subtitle);
     member(json, "author", general.author);
@@ -157,8 +182,12 @@ std::string quizJson(const GeneralData& general, const QuestionTable& questions,
     member(json, "endWellSound", media.address(general.endWellSound));
     member(json, "endBad", general.endBad);
     member(json, "endBadSound", media.address(general.endBadSound));
+    json += ",\"passMark\":" + std::to_string(std::clamp(general.passMark, 0, 100));
     if (scorm)
-        json += ",\"scorm\":true,\"passMark\":" + std::to_string(std::clamp(settings.passMark, 0, 100));
+        json += ",\"scorm\":true";
+    generator.reseed();
+    const int salt = generator.draw(9000) + 999;
+    json += ",\"salt\":" + std::to_string(salt);
     json += ",\"questions\":[";
 
     bool first = true;
@@ -171,13 +200,14 @@ std::string quizJson(const GeneralData& general, const QuestionTable& questions,
         json += first ? "\n" : ",\n";
         first = false;
         json += "{\"n\":" + std::to_string(k) + ",\"text\":" + jsonString(toLf(statementOf(q)));
+        const AnswerPlaces places = answerPlaces(static_cast<int>(answers.size()), salt, generator);
         json += ",\"answers\":[";
-        for (std::size_t i = 0; i < answers.size(); ++i) {
+        for (std::size_t i = 0; i < places.order.size(); ++i) {
             if (i > 0)
                 json += ',';
-            json += jsonString(toLf(q[answerSlot(answers[i])]));
+            json += jsonString(toLf(q[answerSlot(answers[static_cast<std::size_t>(places.order[i])])]));
         }
-        json += ']';
+        json += "],\"sealed\":" + std::to_string(places.sealed);
         if (!isVideo(q[FieldSlot::imaxe]))
             member(json, "picture", media.address(q[FieldSlot::imaxe]));
         member(json, "sound", media.address(q[FieldSlot::son]));
@@ -330,9 +360,9 @@ std::string_view styleSheet() {
 std::string_view script() { return {reinterpret_cast<const char*>(kWebGameJs), kWebGameJsSize}; }
 
 Page buildPage(const GeneralData& general, const QuestionTable& questions, int count,
-               const ExportSettings& settings, bool scorm) {
+               const ExportSettings& settings, ShuffleGenerator& generator, bool scorm) {
     MediaNames media(settings.singleFile);
-    const std::string json = quizJson(general, questions, count, settings, scorm, media);
+    const std::string json = quizJson(general, questions, count, generator, scorm, media);
     OutputBuffer out;
     out.appendLine("<!DOCTYPE html>");
     out.appendLine("<html lang=\"gl\">");
@@ -419,8 +449,8 @@ std::string scormManifest(const std::string& title, int passMark,
 } // namespace webgame
 
 SaveRequest writeWebGame(const GeneralData& general, const QuestionTable& questions, int count,
-                      const ExportSettings& settings, OutputBuffer& out) {
-    webgame::Page page = webgame::buildPage(general, questions, count, settings, false);
+                      const ExportSettings& settings, ShuffleGenerator& generator, OutputBuffer& out) {
+    webgame::Page page = webgame::buildPage(general, questions, count, settings, generator, false);
     out.setText(std::move(page.html));
     SaveRequest request{kHtmlFilter, "html"};
     request.carriesMedia = settings.singleFile;

@@ -4,12 +4,17 @@
 //
 // The page carries the quiz as JSON in a <script type="application/json"> element
 // and builds its screens from it in the browser (game.js beside this file, with
-// game.css, both built into the library). Every shuffle happens in the browser, so
-// the page is the same, byte for byte, for the same quiz and settings.
+// game.css, both built into the library). The game shuffles the questions and
+// answers at every play; the page itself holds each question's answers in an order
+// drawn when it is written, with the right one's index mixed with a value drawn for
+// the page, so the answers are not in plain sight in its source. Those draws come
+// from the writer's ShuffleGenerator: with a fixed seed the page is the same, byte
+// for byte, for the same quiz and settings.
 #pragma once
 
 #include "formats/export_settings.h"
 #include "formats/output_buffer.h"
+#include "formats/shuffle.h"
 #include "model/quiz.h"
 
 #include <optional>
@@ -24,19 +29,22 @@ namespace vireta {
 // without its first (correct) answer is left out. The page is UTF-8 whatever the
 // other tabs say. Media are named by bare file name, or embedded as data: URIs with
 // settings.singleFile (read from disk now; a file that cannot be read is left out
-// and listed in the request's unreadMedia).
+// and listed in the request's unreadMedia). The game ends well ("ben": endWell and
+// its sound) when the percentage of right answers it shows is general.passMark or
+// more. The generator is reseeded once and draws the page's answer orders.
 // Filter " *.htm|*.htm;*.html;*.HTM;*.HTML", extension "html".
 SaveRequest writeWebGame(const GeneralData& general, const QuestionTable& questions, int count,
-                      const ExportSettings& settings, OutputBuffer& out);
+                      const ExportSettings& settings, ShuffleGenerator& generator, OutputBuffer& out);
 
 // The SCORM 1.2 package: a zip (written into `out` as its bytes) holding
 // imsmanifest.xml, the page as index.html, reporting its score to the platform
-// against settings.passMark, and every media file it names under its bare name.
+// and "passed" or "failed" against general.passMark (the manifest's mastery score),
+// and every media file it names under its bare name.
 // A media file that cannot be read, or whose bare name another file already took, is
 // left out and listed in unreadMedia. Filter " *.zip|*.zip;*.ZIP", extension "zip";
 // the request carries its media and is not packed into a tar.
 SaveRequest writeScormPackage(const GeneralData& general, const QuestionTable& questions, int count,
-                        const ExportSettings& settings, OutputBuffer& out);
+                        const ExportSettings& settings, ShuffleGenerator& generator, OutputBuffer& out);
 
 // The pieces of the page, for the writers above and their tests.
 namespace webgame {
@@ -88,7 +96,7 @@ struct Page {
 
 // The page; `scorm` makes it talk to a learning platform's API.
 Page buildPage(const GeneralData& general, const QuestionTable& questions, int count,
-               const ExportSettings& settings, bool scorm);
+               const ExportSettings& settings, ShuffleGenerator& generator, bool scorm);
 
 // The most characters a title in the package's manifest may have (its schema's limit).
 constexpr std::size_t kManifestTitleLimit = 200;

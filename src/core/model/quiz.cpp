@@ -24,7 +24,7 @@ void QuestionTable::clear() {
 
 static auto tie(const GeneralData& g) {
     return std::tie(g.title, g.subtitle, g.time, g.inOrder, g.help, g.author, g.intro,
-                    g.introSound, g.endWell, g.endWellSound, g.endBad, g.endBadSound);
+                    g.introSound, g.endWell, g.endWellSound, g.endBad, g.endBadSound, g.passMark);
 }
 
 bool GeneralData::operator==(const GeneralData& o) const { return tie(*this) == tie(o); }

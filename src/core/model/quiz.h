@@ -12,6 +12,9 @@ namespace vireta {
 // Both tables hold this many questions; a quiz never has more.
 inline constexpr int kQuestionCapacity = 200;
 
+// The pass mark of a quiz that names none.
+inline constexpr int kDefaultPassMark = 50;
+
 // A fixed table of kQuestionCapacity records, numbered from 1.
 class QuestionTable {
 public:
@@ -42,6 +45,10 @@ struct GeneralData {
     std::string endWellSound; // sonbentx
     std::string endBad;       // maltx
     std::string endBadSound;  // sonmaltx
+    // notaaprobar, "Nota para aprobar (%)", 0..100: from this share of right answers
+    // (the percentage the game shows) the web game ends well and its SCORM package
+    // reports "passed". The quiz file keeps it as xogo's attribute `aprobado`.
+    int passMark = kDefaultPassMark;
 
     bool operator==(const GeneralData& o) const;
     bool operator!=(const GeneralData& o) const { return !(*this == o); }

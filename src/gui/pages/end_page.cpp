@@ -6,6 +6,10 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalBlocker>
+#include <QSpinBox>
+
+#include <utility>
 
 namespace vireta {
 
@@ -27,6 +31,27 @@ EndPage::EndPage() {
     sonbentx_ = well.box;
     sonmaltx_ = bad.box;
     sounds_ = {well, bad};
+
+    const QString passNote = QStringLiteral(
+        "Desde esta porcentaxe de acertos, o xogo web remata ben (coa mensaxe e o son de "
+        "«Xogo finalizado ben.») e o paquete SCORM comunica o aprobado á plataforma.");
+    auto* passCaption = makeCaption(Panel17_, QStringLiteral("Nota para aprobar (%)"), 20, 240, 170);
+    notaaprobar_ = new QSpinBox(Panel17_);
+    notaaprobar_->setObjectName(QStringLiteral("notaaprobar"));
+    notaaprobar_->setRange(0, 100);
+    notaaprobar_->setValue(kDefaultPassMark);
+    notaaprobar_->setGeometry(190, 239, 70, 26);
+    notaaprobar_->setAccessibleName(QStringLiteral("Nota para aprobar (%)"));
+    notaaprobar_->setAccessibleDescription(passNote);
+    notaaprobar_->setToolTip(passNote);
+    passCaption->setBuddy(notaaprobar_);
+    auto* note = new QLabel(passNote, Panel17_);
+    note->setWordWrap(true);
+    note->setGeometry(20, 272, 580, 48);
+    connect(notaaprobar_, &QSpinBox::valueChanged, this, [this](int value) {
+        const int before = std::exchange(shownPassMark_, value);
+        emit passMarkEdited(before, value);
+    });
 }
 
 void EndPage::addEndMessages(GeneralData& g) const {
@@ -34,6 +59,7 @@ void EndPage::addEndMessages(GeneralData& g) const {
     g.endWellSound = toUtf8(sonbentx_->text());
     g.endBad = toUtf8(maltx_->text());
     g.endBadSound = toUtf8(sonmaltx_->text());
+    g.passMark = notaaprobar_->value();
 }
 
 void EndPage::setEndMessages(const GeneralData& g) {
@@ -43,6 +69,13 @@ void EndPage::setEndMessages(const GeneralData& g) {
     sonmaltx_->setText(fromUtf8(g.endBadSound));
     for (QLineEdit* box : {bentx_, sonbentx_, maltx_, sonmaltx_})
         box->setCursorPosition(0); // a long text shows its start
+    showPassMark(g.passMark);
+}
+
+void EndPage::showPassMark(int passMark) {
+    const QSignalBlocker quiet(notaaprobar_);
+    notaaprobar_->setValue(passMark);
+    shownPassMark_ = notaaprobar_->value();
 }
 
 QWidget* EndPage::field(GeneralField place) const {

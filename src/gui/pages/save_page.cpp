@@ -178,18 +178,11 @@ SavePage::SavePage() {
     chkscorm_ = new QCheckBox(QStringLiteral("Paquete SCORM"), webTab);
     chkscorm_->setObjectName(QStringLiteral("chkscorm"));
     chkscorm_->setGeometry(16, 116, 300, 24);
-    auto* passCaption = makeCaption(webTab, QStringLiteral("Nota para aprobar (%)"), 40, 149, 170);
-    notaaprobar_ = new QSpinBox(webTab);
-    notaaprobar_->setObjectName(QStringLiteral("notaaprobar"));
-    notaaprobar_->setRange(0, 100);
-    notaaprobar_->setValue(50);
-    notaaprobar_->setGeometry(214, 146, 70, 26);
-    notaaprobar_->setAccessibleName(QStringLiteral("Nota para aprobar (%)"));
-    notaaprobar_->setEnabled(false);
-    passCaption->setBuddy(notaaprobar_);
-    passCaption->setEnabled(false);
-    connect(chkscorm_, &QCheckBox::toggled, notaaprobar_, &QWidget::setEnabled);
-    connect(chkscorm_, &QCheckBox::toggled, passCaption, &QWidget::setEnabled);
+    // The pass mark is the quiz's own, set on the end page.
+    auto* passNote = new QLabel(QStringLiteral("A nota para aprobar ponse na sección «Final»."), webTab);
+    passNote->setWordWrap(true);
+    passNote->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    passNote->setGeometry(16, 150, 360, 40);
     ctformatos_->addTab(webTab, QStringLiteral("Web"));
     // Tab 5, "Outros": the formats of learning platforms' question banks.
     TabSheet6_ = new QWidget;
@@ -363,7 +356,6 @@ ExportSettings SavePage::exportSettings() const {
     e.paper.letter = paperSize_->currentIndex() == 1;
     e.paper.shuffleAnswers = paperShuffleAnswers_->isChecked();
     e.singleFile = chkunarquivo_->isChecked();
-    e.passMark = notaaprobar_->value();
     return e;
 }
 

@@ -69,7 +69,6 @@ private:
     QLineEdit* txboton_ = nullptr;
     QCheckBox* chkunarquivo_ = nullptr; // "Todo nun só arquivo"
     QCheckBox* chkscorm_ = nullptr;     // "Paquete SCORM"
-    QSpinBox* notaaprobar_ = nullptr;   // "Nota para aprobar (%)"
     QWidget* TabSheet6_ = nullptr;      // "Outros": the question banks
     QButtonGroup* outrosformato_ = nullptr;
     QSpinBox* paperVersions_ = nullptr;        // "Modelos:", 1 to 4

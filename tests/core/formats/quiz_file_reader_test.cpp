@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <iterator>
 #include <optional>
 #include <random>
@@ -150,6 +151,36 @@ TEST(QuizFileReader, OrderIsSetOnlyByTheValueOne) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(readBody(c.body).general.inOrder, c.inOrder) << c.body;
+}
+
+TEST(QuizFileReader, ThePassMarkIsAprobadoWhenAWholeNumberFrom0To100) {
+    const struct {
+        const char* root;
+        int passMark;
+    } cases[] = {
+        {"<xogo version=\"1.0\">", kDefaultPassMark},
+        {"<xogo version=\"1.0\" aprobado=\"60\">", 60},
+        {"<xogo aprobado=\"0\" version=\"1.0\">", 0},
+        {"<xogo version=\"1.0\" aprobado=\"100\">", 100},
+        {"<xogo version=\"1.0\" aprobado=\" 75 \">", 75},
+        {"<xogo version=\"1.0\" aprobado=\"0060\">", 60},
+        {"<xogo aprobado=\"63\">", 63}, // an attribute of its own opens the quiz
+        // Anything else reads as the default.
+        {"<xogo version=\"1.0\" aprobado=\"101\">", kDefaultPassMark},
+        {"<xogo version=\"1.0\" aprobado=\"-1\">", kDefaultPassMark},
+        {"<xogo version=\"1.0\" aprobado=\"+60\">", kDefaultPassMark},
+        {"<xogo version=\"1.0\" aprobado=\"5.5\">", kDefaultPassMark},
+        {"<xogo version=\"1.0\" aprobado=\"99999999999999999999\">", kDefaultPassMark},
+        {"<xogo version=\"1.0\" aprobado=\"&#54;0\">", kDefaultPassMark},
+        {"<xogo version=\"1.0\" aprobado=\"\">", kDefaultPassMark},
+        {"<xogo version=\"1.0\" aprobado=\"sesenta\">", kDefaultPassMark},
+        {"<xogo version=\"1.0\" Aprobado=\"60\">", kDefaultPassMark},
+    };
+    for (const auto& c : cases) {
+        const OpenedQuiz q = read(std::string(c.root) + "<titulo>T</titulo></xogo>");
+        EXPECT_EQ(q.general.passMark, c.passMark) << c.root;
+        EXPECT_EQ(q.general.title, "T") << c.root;
+    }
 }
 
 TEST(QuizFileReader, IntroLineBreaksAreHeldAsCrLf) {
@@ -547,6 +578,12 @@ TEST(QuizSnapshot, SeesChangesToWhatTheFileKeepsOnly) {
     model.count = 1;
     general.inOrder = false;
     EXPECT_NE(snapshotOf(general, model), opened);
+    general.inOrder = true;
+    general.passMark = 60;
+    EXPECT_NE(snapshotOf(general, model), opened);
+    EXPECT_FALSE(sameQuiz(opened, general, model, model.currentRecord()));
+    general.passMark = kDefaultPassMark;
+    EXPECT_EQ(snapshotOf(general, model), opened);
 }
 
 // ---------------------------------------------------------------------------
@@ -593,6 +630,7 @@ public:
         g.help = text(), g.time = text(), g.endWell = text(), g.endBad = text();
         g.introSound = path(), g.endWellSound = path(), g.endBadSound = path();
         g.inOrder = pick(2) == 1;
+        g.passMark = pick(2) == 0 ? kDefaultPassMark : pick(141) - 20; // -20..120
         q.count = 1 + pick(12);
         for (int k = 1; k <= q.count; ++k)
             q.questions.record(k) = question();
@@ -643,6 +681,7 @@ OpenedQuiz expectedAfterRoundTrip(const SampleQuiz& q, const std::string& folder
     e.intro = trim(carried(toCrLf(g.intro))), e.help = trim(carried(g.help));
     e.time = trim(carried(g.time));
     e.inOrder = g.inOrder;
+    e.passMark = std::clamp(g.passMark, 0, 100);
     e.introSound = media(carried(bareFileName(g.introSound)), folder);
     e.endWell = trim(carried(g.endWell));
     e.endWellSound = g.endWell.empty() ? "" : media(carried(bareFileName(g.endWellSound)), folder);

@@ -126,6 +126,32 @@ TEST(QuizFileWriterPassingOn, ASinkThatThrowsStopsTheWriter) {
     EXPECT_TRUE(out.empty());
 }
 
+// The pass mark is the root's attribute, left out at the default so that a quiz
+// without one keeps its bytes; nothing else of the file changes with it.
+TEST(QuizFileWriterPassMark, IsTheRootsAttributeAbsentAtTheDefault) {
+    const SampleQuiz plain = fullQuiz();
+    const std::string atDefault = written(plain);
+    const std::string root = "  <xogo version=\"1.0\">\r\n";
+    ASSERT_NE(atDefault.find(root), std::string::npos);
+    const struct {
+        int passMark;
+        const char* line;
+    } cases[] = {
+        {kDefaultPassMark, "  <xogo version=\"1.0\">\r\n"},
+        {60, "  <xogo version=\"1.0\" aprobado=\"60\">\r\n"},
+        {0, "  <xogo version=\"1.0\" aprobado=\"0\">\r\n"},
+        {100, "  <xogo version=\"1.0\" aprobado=\"100\">\r\n"},
+        {250, "  <xogo version=\"1.0\" aprobado=\"100\">\r\n"}, // clamped
+    };
+    for (const auto& c : cases) {
+        SampleQuiz q = fullQuiz();
+        q.general.passMark = c.passMark;
+        std::string expected = atDefault;
+        expected.replace(expected.find(root), root.size(), c.line);
+        EXPECT_EQ(written(q), expected) << c.passMark;
+    }
+}
+
 TEST(QuizFileWriterIntro, LoneLineFeedsBecomeCrLf) {
     SampleQuiz q = newQuiz();
     q.general.intro = "a\nb";

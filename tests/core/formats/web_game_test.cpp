@@ -9,6 +9,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <map>
+#include <regex>
+#include <set>
+#include <utility>
+#include <vector>
 
 using namespace vireta;
 using namespace vireta::webgame;
@@ -31,10 +35,24 @@ Quiz openQuiz(const std::string& name) {
     return q;
 }
 
-std::string page(const Quiz& q, const ExportSettings& settings = {}) {
+// The expected pages are written with this seed (scripts/renew-web-expected.sh).
+constexpr std::uint32_t kSeed = 26;
+
+std::string page(const Quiz& q, const ExportSettings& settings = {}, std::uint32_t seed = kSeed) {
     OutputBuffer out;
-    writeWebGame(q.general, q.model.questions, q.model.count, settings, out);
+    ShuffleGenerator generator = ShuffleGenerator::withFixedSeed(seed);
+    writeWebGame(q.general, q.model.questions, q.model.count, settings, generator, out);
     return out.text();
+}
+
+SaveRequest writePage(const Quiz& q, const ExportSettings& settings, OutputBuffer& out) {
+    ShuffleGenerator generator = ShuffleGenerator::withFixedSeed(kSeed);
+    return writeWebGame(q.general, q.model.questions, q.model.count, settings, generator, out);
+}
+
+SaveRequest writePackage(const Quiz& q, const ExportSettings& settings, OutputBuffer& out) {
+    ShuffleGenerator generator = ShuffleGenerator::withFixedSeed(kSeed);
+    return writeScormPackage(q.general, q.model.questions, q.model.count, settings, generator, out);
 }
 
 // The JSON between the page's data element and its end.
@@ -43,6 +61,42 @@ std::string jsonOf(const std::string& html) {
     const auto start = html.find(open);
     const auto end = html.find("\r\n</script>", start);
     return start == std::string::npos ? std::string() : html.substr(start + open.size(), end - start - open.size());
+}
+
+// A question of the page's data as the game reads it: its answers in the page's
+// order, the index `sealed` and the page's salt give, and the answer at it.
+struct PageQuestion {
+    int n = 0;
+    std::vector<std::string> answers;
+    int sealed = 0;
+    int rightIndex = -1;
+    std::string right;
+};
+
+// The questions of the page's data, read with the game's rule: the right answer is
+// answers[(sealed + salt) % answers.length]. Answers are plain texts here.
+std::vector<PageQuestion> pageQuestions(const std::string& json) {
+    std::smatch m;
+    if (!std::regex_search(json, m, std::regex(",\"salt\":(\\d+),")))
+        return {};
+    const int salt = std::stoi(m[1]);
+    std::vector<PageQuestion> out;
+    const std::regex question("\\{\"n\":(\\d+),\"text\":\"[^\"]*\",\"answers\":\\[([^\\]]*)\\],\"sealed\":(\\d+)");
+    for (std::sregex_iterator it(json.begin(), json.end(), question), end; it != end; ++it) {
+        PageQuestion q;
+        q.n = std::stoi((*it)[1]);
+        const std::string list = (*it)[2];
+        const std::regex answer("\"([^\"]*)\"");
+        for (std::sregex_iterator a(list.begin(), list.end(), answer); a != end; ++a)
+            q.answers.push_back((*a)[1]);
+        q.sealed = std::stoi((*it)[3]);
+        if (!q.answers.empty()) {
+            q.rightIndex = (q.sealed + salt) % static_cast<int>(q.answers.size());
+            q.right = q.answers[static_cast<std::size_t>(q.rightIndex)];
+        }
+        out.push_back(q);
+    }
+    return out;
 }
 
 std::size_t occurrences(const std::string& text, const std::string& what) {
@@ -94,6 +148,62 @@ TEST(WebGame, PagesMatchTheirExpectedFilesByteForByte) {
         const std::string expected = expectedPage(c.expected);
         ASSERT_FALSE(expected.empty()) << c.expected;
         EXPECT_TRUE(page(openQuiz(c.quiz), c.settings) == expected) << c.expected;
+    }
+}
+
+// The answers are in an order drawn when the page is written, and the right one's
+// index is no number the page shows: over many questions and seeds it stands at
+// every place, and the game's rule still finds it.
+TEST(WebGame, TheRightAnswerIsNotInPlainSightYetTheGameFindsIt) {
+    Quiz q;
+    q.model.count = kQuestionCapacity;
+    for (int k = 1; k <= q.model.count; ++k) {
+        Question& r = q.model.questions.record(k);
+        r[FieldSlot::enunciado] = "P" + std::to_string(k);
+        const int answers = 2 + k % 3; // two to four
+        for (int a = 1; a <= answers; ++a)
+            r[answerSlot(a)] = (a == 1 ? "right " : "wrong ") + std::to_string(k) + "." + std::to_string(a);
+    }
+    std::set<int> salts;
+    for (std::uint32_t seed : {kSeed, 1u, 4294967295u}) {
+        const std::string html = page(q, {}, seed);
+        EXPECT_EQ(page(q, {}, seed), html) << "a fixed seed gives the same page";
+        const std::vector<PageQuestion> found = pageQuestions(jsonOf(html));
+        ASSERT_EQ(found.size(), static_cast<std::size_t>(kQuestionCapacity)) << seed;
+        std::map<int, int> places; // index of the right answer -> questions
+        for (const PageQuestion& p : found) {
+            const Question& r = q.model.questions.record(p.n);
+            EXPECT_EQ(p.right, r[FieldSlot::resposta1]) << "seed " << seed << ", question " << p.n;
+            std::vector<std::string> given = p.answers, table;
+            for (int a = 1; a <= 4 && !r[answerSlot(a)].empty(); ++a)
+                table.push_back(r[answerSlot(a)]);
+            std::sort(given.begin(), given.end());
+            std::sort(table.begin(), table.end());
+            EXPECT_EQ(given, table) << "every answer once, seed " << seed << ", question " << p.n;
+            EXPECT_GE(p.sealed, static_cast<int>(p.answers.size())) << "never an index";
+            ++places[p.rightIndex];
+        }
+        for (int index = 0; index < 4; ++index)
+            EXPECT_GT(places[index], 10) << "seed " << seed << ": the right answer at " << index;
+        std::smatch m;
+        const std::string json = jsonOf(html);
+        ASSERT_TRUE(std::regex_search(json, m, std::regex(",\"salt\":(\\d+),")));
+        salts.insert(std::stoi(m[1]));
+    }
+    EXPECT_EQ(salts.size(), 3u) << "each page draws its own salt";
+}
+
+// The pass mark decides the game's end on every page, clamped to 0..100.
+TEST(WebGame, EveryPageCarriesThePassMark) {
+    for (const auto& [passMark, carried] :
+         std::vector<std::pair<int, const char*>>{{kDefaultPassMark, ",\"passMark\":50,"},
+                                                  {63, ",\"passMark\":63,"},
+                                                  {0, ",\"passMark\":0,"},
+                                                  {250, ",\"passMark\":100,"}}) {
+        Quiz q = openQuiz("xogo.xml");
+        q.general.passMark = passMark;
+        const std::string json = jsonOf(page(q));
+        EXPECT_NE(json.find(carried), std::string::npos) << passMark << ": " << json;
     }
 }
 
@@ -154,8 +264,14 @@ TEST(WebGame, OnlyPlayableQuestionsTravelInTheData) {
     t.record(5)[FieldSlot::resposta1] = "x";
     q.model.count = 4;
     const std::string json = jsonOf(page(q));
-    EXPECT_NE(json.find("{\"n\":1,\"text\":\"Con respostas\",\"answers\":[\"Si\",\"Non\"]}"), std::string::npos)
-        << json;
+    const std::vector<PageQuestion> travelled = pageQuestions(json);
+    ASSERT_EQ(travelled.size(), 1u) << json;
+    EXPECT_EQ(travelled[0].n, 1);
+    EXPECT_EQ(std::set<std::string>(travelled[0].answers.begin(), travelled[0].answers.end()),
+              (std::set<std::string>{"Si", "Non"}));
+    EXPECT_EQ(travelled[0].answers.size(), 2u);
+    EXPECT_EQ(travelled[0].right, "Si");
+    EXPECT_NE(json.find("{\"n\":1,\"text\":\"Con respostas\",\"answers\":["), std::string::npos);
     for (const char* absent : {"\"n\":2", "\"n\":3", "\"n\":4", "\"n\":5"})
         EXPECT_EQ(json.find(absent), std::string::npos) << absent;
 
@@ -225,7 +341,7 @@ TEST(WebGame, ASingleFilePageReportsTheMediaItCouldNotEmbed) {
     ExportSettings settings;
     settings.singleFile = true;
     OutputBuffer out;
-    const SaveRequest request = writeWebGame(q.general, q.model.questions, q.model.count, settings, out);
+    const SaveRequest request = writePage(q, settings, out);
     EXPECT_TRUE(request.carriesMedia);
     EXPECT_TRUE(request.packable);
     EXPECT_EQ(request.unreadMedia,
@@ -236,7 +352,7 @@ TEST(WebGame, ASingleFilePageReportsTheMediaItCouldNotEmbed) {
     EXPECT_EQ(json.find("\"sound\""), std::string::npos);
 
     settings.singleFile = false;
-    const SaveRequest plain = writeWebGame(q.general, q.model.questions, q.model.count, settings, out);
+    const SaveRequest plain = writePage(q, settings, out);
     EXPECT_FALSE(plain.carriesMedia);
     EXPECT_TRUE(plain.unreadMedia.empty());
     EXPECT_EQ(plain.filter, " *.htm|*.htm;*.html;*.HTM;*.HTML");
@@ -277,10 +393,9 @@ std::map<std::string, std::string> unzip(const std::string& bytes) {
 
 TEST(ScormPackage, HoldsTheManifestThePageAndEveryMediaFileOnce) {
     Quiz q = openQuiz("xogo.xml");
-    ExportSettings settings;
-    settings.passMark = 70;
+    q.general.passMark = 70;
     OutputBuffer out;
-    const SaveRequest request = writeScormPackage(q.general, q.model.questions, q.model.count, settings, out);
+    const SaveRequest request = writePackage(q, ExportSettings{}, out);
     EXPECT_EQ(request.filter, " *.zip|*.zip;*.ZIP");
     EXPECT_EQ(request.extension, "zip");
     EXPECT_TRUE(request.carriesMedia);
@@ -304,7 +419,7 @@ TEST(ScormPackage, HoldsTheManifestThePageAndEveryMediaFileOnce) {
         }
     }
     const std::string json = jsonOf(entries.at("index.html"));
-    EXPECT_NE(json.find(",\"scorm\":true,\"passMark\":70,"), std::string::npos);
+    EXPECT_NE(json.find(",\"passMark\":70,\"scorm\":true,"), std::string::npos) << json;
     EXPECT_EQ(jsonOf(page(q)).find("scorm"), std::string::npos) << "the plain page has no platform";
 }
 
@@ -332,10 +447,9 @@ TEST(ScormPackage, LeavesOutAndReportsMediaItCannotTakeUnderTheirBareNames) {
     r2[FieldSlot::resposta1] = "R2";
     r2[FieldSlot::imaxe] = dir / "c/..";        // a folder, never an entry
     q.model.count = 2;
-    ExportSettings settings;
-    settings.passMark = 250; // clamped
+    q.general.passMark = 250; // clamped
     OutputBuffer out;
-    const SaveRequest request = writeScormPackage(q.general, q.model.questions, q.model.count, settings, out);
+    const SaveRequest request = writePackage(q, ExportSettings{}, out);
     EXPECT_EQ(request.unreadMedia,
               (std::vector<UnreadMedium>{{dir / "b/son.wav", EEXIST}, {dir / "c/index.html", EEXIST},
                                          {dir / "c/imsmanifest.xml", EEXIST}, {dir / "falta.wav", ENOENT},
@@ -359,7 +473,7 @@ TEST(ScormPackage, ALongTitleIsCutInTheManifestOnACharacterBoundaryAndKeptWholeI
     kept += "&"; // one character, however the manifest writes it
     q.general.title = kept + std::string(63, 'x');
     OutputBuffer out;
-    writeScormPackage(q.general, q.model.questions, q.model.count, ExportSettings{}, out);
+    writePackage(q, ExportSettings{}, out);
     const auto entries = unzip(out.text());
     const std::string& manifest = entries.at("imsmanifest.xml");
     const std::string cut = "<title>" + kept.substr(0, kept.size() - 1) + "&amp;</title>";

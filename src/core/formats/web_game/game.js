@@ -1,6 +1,7 @@
 // The web game: builds its screens from the quiz in #datos. A teacher's text is
 // always shown as text; only the tags b, i, u, em, strong, sub, sup and br (without
-// attributes) take effect. "#seed=N" in the address fixes every shuffle.
+// attributes) take effect. "#seed=N" in the address fixes every shuffle. A
+// question's right answer is answers[(sealed + salt) % answers.length].
 (function () {
   "use strict";
   const quiz = JSON.parse(document.getElementById("datos").textContent);
@@ -189,10 +190,11 @@
     if (game && game.over && api) set("cmi.core.exit", "suspend");
     const list = quiz.inOrder ? quiz.questions : shuffled(quiz.questions);
     game = {
-      items: list.map((q) => ({
-        q, chosen: -1,
-        answers: shuffled(q.answers.map((text, i) => ({ text, right: i === 0 }))),
-      })),
+      items: list.map((q) => {
+        const right = (q.sealed + quiz.salt) % q.answers.length;
+        return { q, chosen: -1, right: q.answers[right],
+                 answers: shuffled(q.answers.map((text, i) => ({ text, right: i === right }))) };
+      }),
       index: 0, score: 0, over: false, deadline: 0,
     };
     if (quiz.seconds) {
@@ -266,7 +268,7 @@
     rich(msg, right ? q.right || "Correcto!" : q.wrong || "Incorrecto.");
     if (!right) {
       const p = info.appendChild(el("p", "", "A resposta correcta: "));
-      rich(p, q.answers[0]);
+      rich(p, item.right);
     }
     announce(info.textContent);
     play(right ? q.rightSound : q.wrongSound);
@@ -284,7 +286,7 @@
     game.over = true;
     const total = game.items.length, score = game.score;
     const percent = total ? Math.round((score * 100) / total) : 0;
-    const well = score === total;
+    const well = percent >= quiz.passMark;
     const s = screen();
     const h = s.appendChild(el("h2", "", "Resultado"));
     if (timedOut) s.appendChild(el("p", "mensaxe", "Acabou o tempo."));
@@ -294,9 +296,12 @@
     const message = well ? quiz.endWell : quiz.endBad;
     if (message) s.appendChild(rich(el("p", "mensaxe"), message));
     play(well ? quiz.endWellSound : quiz.endBadSound);
+    const again = () => row(s).appendChild(button("Xogar de novo", begin));
     if (total) {
+      again(); // above a list that may be long, and again below it
       s.appendChild(el("h3", "", "As túas respostas"));
       const list = s.appendChild(el("ol", "revision"));
+      list.style.paddingLeft = String(total).length + 1.5 + "ch"; // room for every number
       game.items.forEach((item) => {
         const li = list.appendChild(el("li"));
         rich(li.appendChild(el("p", "texto")), item.q.text);
@@ -304,10 +309,10 @@
         const given = li.appendChild(el("p", "", (ok ? "✓ " : "✗ ") + "A túa resposta: "));
         if (item.chosen >= 0) rich(given, item.answers[item.chosen].text);
         else given.appendChild(document.createTextNode("sen resposta"));
-        if (!ok) rich(li.appendChild(el("p", "", "Resposta correcta: ")), item.q.answers[0]);
+        if (!ok) rich(li.appendChild(el("p", "", "Resposta correcta: ")), item.right);
       });
     }
-    row(s).appendChild(button("Xogar de novo", begin));
+    again();
     announce((timedOut ? "Acabou o tempo. " : "") + line);
     focus(h);
     report(percent);
