@@ -63,6 +63,22 @@ std::string keyPathFor(std::string_view documentPath) {
     return path + "-solucions.pdf";
 }
 
+std::vector<std::size_t> paperPageStarts(const std::vector<PaperBlock>& blocks, double pageHeight) {
+    std::vector<std::size_t> starts;
+    double end = 0;   // where the page's last block ends
+    double space = 0; // and the room it keeps below it
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        if (starts.empty() || end + space + blocks[i].height > pageHeight) {
+            starts.push_back(i);
+            end = blocks[i].height;
+        } else {
+            end += space + blocks[i].height;
+        }
+        space = blocks[i].spaceAfter;
+    }
+    return starts;
+}
+
 std::string pageNumberText(int page, int pages) {
     return "P\xC3\xA1xina " + std::to_string(page) + " de " + std::to_string(pages);
 }

@@ -134,6 +134,29 @@ TEST(PaperTestPlan, VersionsAndCountAreClamped) {
     EXPECT_TRUE(planPaperTest(t, -3, true, settings(1, false), g)[0].questions.empty());
 }
 
+// Blocks fill each page in order: one opens a new page only when it does not fit below
+// the one before and its space after; that space needs no room at a page's foot.
+TEST(PaperTestPlan, BlocksFillEachPageInOrderAndOpenAPageOnlyWhenTheyDoNotFit) {
+    const struct {
+        const char* what;
+        std::vector<PaperBlock> blocks;
+        double page;
+        std::vector<std::size_t> starts;
+    } cases[] = {
+        {"nothing", {}, 100, {}},
+        {"all on one page", {{30, 5}, {30, 5}, {20, 5}}, 100, {0}},
+        {"to the last unit", {{40, 10}, {50, 0}}, 100, {0}},
+        {"the space after the last needs no room", {{40, 10}, {50, 10}}, 100, {0}},
+        {"a block does not fit after another's space", {{40, 10}, {51, 0}}, 100, {0, 1}},
+        {"a short block after one that moved stays behind it", {{60, 5}, {50, 5}, {10, 5}}, 100, {0, 1}},
+        {"a block taller than a page stands alone", {{50, 5}, {180, 5}, {10, 5}}, 100, {0, 1, 2}},
+        {"a tall first block", {{130, 5}, {10, 5}}, 100, {0, 1}},
+        {"each page filled", {{45, 5}, {45, 5}, {45, 5}, {45, 5}, {45, 5}}, 100, {0, 2, 4}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(paperPageStarts(c.blocks, c.page), c.starts) << c.what;
+}
+
 TEST(PaperTestPlan, KeyFileNamesAndPageTexts) {
     const struct {
         const char* document;
