@@ -167,7 +167,8 @@ Block PaperBlocks::headBlock(const PaperVersion& v) {
     Block b;
     b.kind = PaperBlockKind::Head;
     b.size.height = titleH + (subtitleH > 0 ? gap + subtitleH : 0) + (versionH > 0 ? gap + versionH : 0) +
-                    mm(5) + 2 * fieldRow + (notesH > 0 ? gap + notesH : 0) + mm(4) + mm(6);
+                    mm(5) + 2 * fieldRow + (notesH > 0 ? gap + notesH : 0) + mm(4);
+    b.size.spaceAfter = mm(6);
     b.paint = [=, &self](QPainter& p, double y) {
         drawText(p, titleFont, QRectF(0, y, w, titleH), title);
         y += titleH;
@@ -242,12 +243,13 @@ Block PaperBlocks::questionBlock(const PaperQuestion& pq) {
                            std::max(lineH, textHeight(answerFont, answerW, text))});
     }
 
+    // The question ends with its last answer; the space after it parts it from the next.
     Block b;
     b.question = pq.number;
-    b.size.height = statementH + (pic ? gap + picH : 0) + gap;
-    for (const Answer& a : answers)
-        b.size.height += a.height + answerGap;
-    b.size.height += mm(5);
+    b.size.height = statementH + (pic ? gap + picH : 0);
+    for (std::size_t i = 0; i < answers.size(); ++i)
+        b.size.height += (i == 0 ? gap : answerGap) + answers[i].height;
+    b.size.spaceAfter = answerGap + mm(5);
     const PaperBlocks& self = *this;
     b.paint = [=, &self](QPainter& p, double y) {
         drawText(p, numberFont, QRectF(0, y, indent, statementH), number);
@@ -297,7 +299,9 @@ Section PaperBlocks::keySection() {
     const double titleH = textHeight(titleFont, w, title) + mm(6);
     const double cell = mm(24);
     const int columns = std::max(1, static_cast<int>(w / cell));
-    const double rowH = QFontMetricsF(entryFont, &device_).height() + mm(2.5);
+    const double lineH = QFontMetricsF(entryFont, &device_).height();
+    const double rowGap = mm(2.5);
+    const double rowH = lineH + rowGap;
     const double numberW = mm(10);
     const double letterX = numberW + mm(2);
 
@@ -317,7 +321,8 @@ Section PaperBlocks::keySection() {
             const bool last = r + 1 == rows;
             Block b;
             b.kind = PaperBlockKind::KeyRow;
-            b.size.height = (withTitle ? titleH : 0) + (withName ? nameH : 0) + rowH + (last ? mm(6) : 0);
+            b.size.height = (withTitle ? titleH : 0) + (withName ? nameH : 0) + lineH;
+            b.size.spaceAfter = rowGap + (last ? mm(6) : 0);
             const std::size_t from = r * static_cast<std::size_t>(columns);
             const std::size_t to = std::min(n, from + static_cast<std::size_t>(columns));
             b.paint = [=](QPainter& p, double y) {

@@ -124,6 +124,17 @@ void setPaperLayout(QPagedPaintDevice& device, bool letter) {
     device.setPageLayout(layout);
 }
 
+namespace {
+
+void setPdfLayout(QPdfWriter& writer, const PaperDocument& doc, bool letter) {
+    writer.setResolution(kPdfResolution);
+    writer.setCreator(QStringLiteral("Vireta"));
+    writer.setTitle(qs(doc.title));
+    setPaperLayout(writer, letter);
+}
+
+} // namespace
+
 PaperPlan planPaperTest(const QPagedPaintDevice& device, const PaperDocument& doc, PaperPart part) {
     loadPaperFonts();
     const paper::PaperBlocks blocks(device, doc, part);
@@ -174,16 +185,20 @@ PaperDrawResult drawPaperTest(QPagedPaintDevice& device, const PaperDocument& do
     return result;
 }
 
+PaperPlan planPaperPdf(const PaperDocument& doc, PaperPart part, bool letter) {
+    QBuffer buffer;
+    QPdfWriter writer(&buffer);
+    setPdfLayout(writer, doc, letter);
+    return planPaperTest(writer, doc, part);
+}
+
 std::string paperTestPdf(const PaperDocument& doc, PaperPart part, bool letter,
                          PaperDrawResult* result) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     {
         QPdfWriter writer(&buffer);
-        writer.setResolution(kPdfResolution);
-        writer.setCreator(QStringLiteral("Vireta"));
-        writer.setTitle(qs(doc.title));
-        setPaperLayout(writer, letter);
+        setPdfLayout(writer, doc, letter);
         PaperDrawResult r = drawPaperTest(writer, doc, part);
         if (result)
             *result = std::move(r);

@@ -73,6 +73,8 @@ struct PaperPlan {
 // The part laid out on `device`, whose page layout is already set, as drawPaperTest
 // draws it; measured with the paper fonts (loaded here when they are not yet).
 PaperPlan planPaperTest(const QPagedPaintDevice& device, const PaperDocument& doc, PaperPart part);
+// The same for the PDF paperTestPdf writes.
+PaperPlan planPaperPdf(const PaperDocument& doc, PaperPart part, bool letter);
 
 struct PaperDrawResult {
     int pages = 0;
