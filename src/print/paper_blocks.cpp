@@ -18,6 +18,8 @@ namespace {
 constexpr double kPictureMaxHeightMm = 60;
 constexpr double kPictureNominalDpi = 96; // a picture's natural size: its pixels at 96 dpi
 constexpr double kPictureDetailDpi = 300; // pictures are embedded with at most this detail
+constexpr double kPictureGapMm = 6;       // between the answers and a picture beside them
+constexpr double kBesideMinMm = 40;       // the least room the answers keep beside a picture
 
 // The EXIF orientation of the JPEG at `path`, from the start of the file.
 int orientationOf(const std::string& path) {
@@ -236,30 +238,43 @@ Block PaperBlocks::questionBlock(const PaperQuestion& pq) {
         QString text;
         double height;
     };
+    // A picture stands beside the answers, at the right, when each answer keeps there
+    // the lines it takes across the column: the question is then as tall as its
+    // picture, not its picture and its answers one over the other.
+    const double besideW = answerW - picW - mm(kPictureGapMm);
+    bool beside = pic && !pq.answers.empty() && besideW >= mm(kBesideMinMm);
     std::vector<Answer> answers;
     for (std::size_t i = 0; i < pq.answers.size(); ++i) {
         const QString text = plain(q[answerSlot(pq.answers[i])]);
-        answers.push_back({qs(answerLabel(static_cast<int>(i))), text,
-                           std::max(lineH, textHeight(answerFont, answerW, text))});
+        const double across = std::max(lineH, textHeight(answerFont, answerW, text));
+        beside = beside && std::max(lineH, textHeight(answerFont, besideW, text)) == across;
+        answers.push_back({qs(answerLabel(static_cast<int>(i))), text, across});
     }
+    const double textW = beside ? besideW : answerW;
+    double answersH = 0;
+    for (std::size_t i = 0; i < answers.size(); ++i)
+        answersH += (i == 0 ? 0 : answerGap) + answers[i].height;
 
-    // The question ends with its last answer; the space after it parts it from the next.
+    // The question ends with its last answer (or its picture beside them); the space
+    // after it parts it from the next.
     Block b;
     b.question = pq.number;
-    b.size.height = statementH + (pic ? gap + picH : 0);
-    for (std::size_t i = 0; i < answers.size(); ++i)
-        b.size.height += (i == 0 ? gap : answerGap) + answers[i].height;
+    b.size.height = statementH;
+    if (beside)
+        b.size.height += gap + std::max(picH, answersH);
+    else
+        b.size.height += (pic ? gap + picH : 0) + (answers.empty() ? 0 : gap + answersH);
     b.size.spaceAfter = answerGap + mm(5);
     const PaperBlocks& self = *this;
     b.paint = [=, &self](QPainter& p, double y) {
         drawText(p, numberFont, QRectF(0, y, indent, statementH), number);
         drawText(p, statementFont, QRectF(indent, y, column, statementH), statement);
-        y += statementH;
+        y += statementH + gap;
         if (pic) {
-            p.drawImage(QRectF(indent, y + gap, picW, picH), pic->image);
-            y += gap + picH;
+            p.drawImage(QRectF(beside ? self.width() - picW : indent, y, picW, picH), pic->image);
+            if (!beside)
+                y += picH + gap;
         }
-        y += gap;
         const QFontMetricsF fm(answerFont, p.device());
         for (const Answer& a : answers) {
             // The box to tick sits on the first line, centred on its letters.
@@ -269,7 +284,7 @@ Block PaperBlocks::questionBlock(const PaperQuestion& pq) {
             p.drawRect(QRectF(indent, boxTop, box, box));
             p.setPen(Qt::black);
             drawText(p, answerFont, QRectF(indent + box + self.mm(2), y, labelW, lineH), a.label);
-            drawText(p, answerFont, QRectF(answerX, y, answerW, a.height), a.text);
+            drawText(p, answerFont, QRectF(answerX, y, textW, a.height), a.text);
             y += a.height + answerGap;
         }
     };

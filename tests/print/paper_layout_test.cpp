@@ -138,6 +138,39 @@ TEST(PaperLayout, EveryPageIsFilledUntilTheNextQuestionDoesNotFit) {
     }
 }
 
+// A picture (the example's 8 x 6 cm river) stands beside answers that keep their lines
+// there, so the question is about as tall as the picture; under answers that would
+// wrap beside it, it adds its own height and a gap.
+TEST(PaperLayout, APictureStandsBesideShortAnswersAndAboveLongOnes) {
+    const std::string longAnswer = "Un r\xC3\xAD" "o que nace en Galicia e corre cara ao mar Cant\xC3\xA1" "brico";
+    Quiz quiz;
+    quiz.general.inOrder = true;
+    for (int k = 1; k <= 4; ++k) {
+        Question& q = quiz.model.questions.record(k);
+        q[FieldSlot::enunciado] = "Cal \xC3\xA9?";
+        const bool longOnes = k > 2;
+        for (int a = 1; a <= 4; ++a)
+            q[answerSlot(a)] = longOnes && a == 2 ? longAnswer : "Si";
+        if (k % 2 == 0)
+            q[FieldSlot::imaxe] = kExample + "/rio.png";
+    }
+    quiz.model.count = 4;
+    const PaperPlan plan = planPaperPdf(documentOf(quiz, 1), PaperPart::Test, false);
+    std::vector<double> heights;
+    for (const auto& page : plan.sections.at(0).pages) {
+        for (const PaperPlacedBlock& b : page) {
+            if (b.kind == PaperBlockKind::Question)
+                heights.push_back(b.size.height);
+        }
+    }
+    ASSERT_EQ(heights.size(), 4u);
+    const double shortAlone = heights[0], shortBeside = heights[1], longAlone = heights[2],
+                 longUnder = heights[3];
+    EXPECT_GE(shortBeside, 62);                   // the statement, a gap and the picture
+    EXPECT_LT(shortBeside, shortAlone + 62 - 20); // not the four answers' lines besides
+    EXPECT_NEAR(longUnder, longAlone + 2 + 60, 0.01);
+}
+
 // The PDF written holds the pages the plan lays out, each with its questions.
 TEST(PaperLayout, ThePdfIsDrawnAsPlanned) {
     const Quiz example = exampleQuiz();
