@@ -20,6 +20,9 @@ constexpr double kPictureNominalDpi = 96; // a picture's natural size: its pixel
 constexpr double kPictureDetailDpi = 300; // pictures are embedded with at most this detail
 constexpr double kPictureGapMm = 6;       // between the answers and a picture beside them
 constexpr double kBesideMinMm = 40;       // the least room the answers keep beside a picture
+// How much of the space after a version's head or a question may go at a page's foot
+// when that keeps the next question on the page.
+constexpr double kShrinkMm = 4;
 
 // The EXIF orientation of the JPEG at `path`, from the start of the file.
 int orientationOf(const std::string& path) {
@@ -171,6 +174,7 @@ Block PaperBlocks::headBlock(const PaperVersion& v) {
     b.size.height = titleH + (subtitleH > 0 ? gap + subtitleH : 0) + (versionH > 0 ? gap + versionH : 0) +
                     mm(5) + 2 * fieldRow + (notesH > 0 ? gap + notesH : 0) + mm(4);
     b.size.spaceAfter = mm(6);
+    b.size.shrink = mm(kShrinkMm);
     b.paint = [=, &self](QPainter& p, double y) {
         drawText(p, titleFont, QRectF(0, y, w, titleH), title);
         y += titleH;
@@ -265,6 +269,7 @@ Block PaperBlocks::questionBlock(const PaperQuestion& pq) {
     else
         b.size.height += (pic ? gap + picH : 0) + (answers.empty() ? 0 : gap + answersH);
     b.size.spaceAfter = answerGap + mm(5);
+    b.size.shrink = mm(kShrinkMm);
     const PaperBlocks& self = *this;
     b.paint = [=, &self](QPainter& p, double y) {
         drawText(p, numberFont, QRectF(0, y, indent, statementH), number);

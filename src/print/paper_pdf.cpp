@@ -24,29 +24,24 @@ constexpr int kPdfResolution = 300;
 
 double footerHeight(const paper::PaperBlocks& blocks) { return blocks.mm(11); }
 
-// A section's blocks, page by page, as paperPageStarts breaks them.
-std::vector<std::vector<const paper::Block*>> pagesOf(const paper::Section& section, double pageHeight) {
+struct Placed {
+    const paper::Block* block;
+    double top;
+};
+
+// A section's blocks, page by page, where placePaperBlocks puts them.
+std::vector<std::vector<Placed>> pagesOf(const paper::Section& section, double pageHeight) {
     std::vector<PaperBlock> sizes;
     for (const paper::Block& b : section.blocks)
         sizes.push_back(b.size);
-    const std::vector<std::size_t> starts = paperPageStarts(sizes, pageHeight);
-    std::vector<std::vector<const paper::Block*>> pages;
-    for (std::size_t i = 0; i < section.blocks.size(); ++i) {
-        if (pages.size() < starts.size() && starts[pages.size()] == i)
+    const std::vector<PaperPlacement> placed = placePaperBlocks(sizes, pageHeight);
+    std::vector<std::vector<Placed>> pages;
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        if (pages.size() <= static_cast<std::size_t>(placed[i].page))
             pages.emplace_back();
-        pages.back().push_back(&section.blocks[i]);
+        pages.back().push_back({&section.blocks[i], placed[i].top});
     }
     return pages;
-}
-
-// Each block's top on its page: below the one before it and that one's space.
-template <typename Visit>
-void placeBlocks(const std::vector<const paper::Block*>& page, Visit visit) {
-    double y = 0;
-    for (const paper::Block* b : page) {
-        visit(*b, y);
-        y += b->size.height + b->size.spaceAfter;
-    }
 }
 
 void paintFooter(QPainter& p, const paper::PaperBlocks& blocks, const PaperDocument& doc,
@@ -147,10 +142,11 @@ PaperPlan planPaperTest(const QPagedPaintDevice& device, const PaperDocument& do
         section.name = s.footerName.toStdString();
         for (const auto& page : pagesOf(s, pageHeight)) {
             auto& placed = section.pages.emplace_back();
-            placeBlocks(page, [&](const paper::Block& b, double y) {
-                placed.push_back({b.kind, b.question, y * toMm,
-                                  {b.size.height * toMm, b.size.spaceAfter * toMm}});
-            });
+            for (const Placed& p : page) {
+                const PaperBlock& size = p.block->size;
+                placed.push_back({p.block->kind, p.block->question, p.top * toMm,
+                                  {size.height * toMm, size.spaceAfter * toMm, size.shrink * toMm}});
+            }
         }
     }
     plan.unreadPictures = blocks.unreadPictures();
@@ -175,7 +171,8 @@ PaperDrawResult drawPaperTest(QPagedPaintDevice& device, const PaperDocument& do
             ++result.pages;
             painter.save();
             painter.setClipRect(QRectF(0, 0, blocks.width(), pageHeight));
-            placeBlocks(pages[i], [&](const paper::Block& b, double y) { b.paint(painter, y); });
+            for (const Placed& p : pages[i])
+                p.block->paint(painter, p.top);
             painter.restore();
             paintFooter(painter, blocks, doc, s, static_cast<int>(i) + 1, static_cast<int>(pages.size()));
         }

@@ -90,7 +90,7 @@ void setPaperLayout(QPagedPaintDevice& device, bool letter);
 
 // Draws `part` on `device`, whose page layout is already set, starting on its current
 // page, as planPaperTest lays it out. Every version and the key start on a page of
-// their own; blocks fill each page in order (paperPageStarts), so a question is never
+// their own; blocks fill each page in order (placePaperBlocks), so a question is never
 // split across two pages; each page's foot carries the title, the version and
 // "Páxina N de M" numbered within the version (or the key).
 PaperDrawResult drawPaperTest(QPagedPaintDevice& device, const PaperDocument& doc, PaperPart part);

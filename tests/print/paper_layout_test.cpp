@@ -119,18 +119,27 @@ TEST(PaperLayout, EveryPageIsFilledUntilTheNextQuestionDoesNotFit) {
                 const auto& page = section.pages[p];
                 ASSERT_FALSE(page.empty());
                 EXPECT_EQ(page.front().top, 0);
-                for (const PaperPlacedBlock& b : page) {
-                    EXPECT_EQ(b.kind, p == 0 && &b == &page.front() ? PaperBlockKind::Head
-                                                                     : PaperBlockKind::Question);
+                for (std::size_t i = 0; i < page.size(); ++i) {
+                    const PaperPlacedBlock& b = page[i];
+                    EXPECT_EQ(b.kind, p == 0 && i == 0 ? PaperBlockKind::Head : PaperBlockKind::Question);
                     if (b.kind == PaperBlockKind::Question) {
                         EXPECT_EQ(b.question, ++expected);
                     }
                     EXPECT_LE(b.top + b.size.height, plan.pageHeight + 1e-9);
+                    if (i > 0) { // parted from the one before, by a shrunk space at most
+                        const PaperPlacedBlock& before = page[i - 1];
+                        const double space = b.top - (before.top + before.size.height);
+                        EXPECT_LE(space, before.size.spaceAfter + 1e-9);
+                        EXPECT_GE(space, before.size.spaceAfter - before.size.shrink - 1e-9);
+                        EXPECT_GT(before.size.spaceAfter - before.size.shrink, 1.5); // never touching
+                    }
                 }
                 if (p + 1 == section.pages.size())
                     continue;
+                // The room left where the next question would stand, its space shrunk.
                 const PaperPlacedBlock& last = page.back();
-                const double left = plan.pageHeight - (last.top + last.size.height + last.size.spaceAfter);
+                const double left = plan.pageHeight -
+                                    (last.top + last.size.height + last.size.spaceAfter - last.size.shrink);
                 EXPECT_LT(left, section.pages[p + 1].front().size.height);
             }
             EXPECT_EQ(expected, static_cast<int>(doc.versions[v].questions.size()));

@@ -51,20 +51,28 @@ std::string keyLetter(const PaperQuestion& question);
 std::string keyPathFor(std::string_view documentPath);
 
 // A block of a page of the paper test as its layout measured it (a version's head, a
-// question, a row of the key): its own height, and the room it keeps free below it
-// when another block follows on the same page. Any unit, the page's height's own.
+// question, a row of the key): its own height, and the space that parts it from the
+// block after it on the same page, which may shrink by up to `shrink` at the page's
+// foot when that keeps the next block on the page. Any unit, the page's height's own.
 struct PaperBlock {
     double height = 0;
     double spaceAfter = 0;
+    double shrink = 0;
 };
 
-// Where a run of blocks (one version, or the key) breaks into pages `pageHeight`
-// high: the index of each page's first block, 0 first (none for no blocks). The
-// blocks keep their order and are never split: each stands below the one before it,
-// after that one's space, when it fits there, and opens the next page only when it
-// does not; the space after a page's last block needs no room on it. A block taller
-// than a page stands alone on its own.
-std::vector<std::size_t> paperPageStarts(const std::vector<PaperBlock>& blocks, double pageHeight);
+// Where a block stands: its page (0 for the run's first) and its top on that page.
+struct PaperPlacement {
+    int page = 0;
+    double top = 0;
+};
+
+// Where each of a run of blocks (one version, or the key) stands on pages
+// `pageHeight` high. The blocks keep their order and are never split: each stands
+// below the one before it, after that one's space, when it fits there; when it fits
+// only with that space shrunk, it stands at the page's foot; only when it does not fit
+// at all does it open the next page. The space after a page's last block needs no room
+// on it. A block taller than a page stands alone on its own.
+std::vector<PaperPlacement> placePaperBlocks(const std::vector<PaperBlock>& blocks, double pageHeight);
 
 // "Páxina 2 de 5".
 std::string pageNumberText(int page, int pages);
