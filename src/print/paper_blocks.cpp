@@ -19,6 +19,8 @@ constexpr double kPictureMaxHeightMm = 60;
 constexpr double kPictureNominalDpi = 96; // a picture's natural size: its pixels at 96 dpi
 constexpr double kPictureDetailDpi = 300; // pictures are embedded with at most this detail
 constexpr double kPictureGapMm = 6;       // between the answers and a picture beside them
+constexpr double kMarkBoxWidthMm = 36;   // the box for the mark, at the head's top right
+constexpr double kMarkBoxHeightMm = 18;
 constexpr double kBesideMinMm = 40;       // the least room the answers keep beside a picture
 // How much of the space after a version's head or a question may go at a page's foot
 // when that keeps the next question on the page.
@@ -149,6 +151,8 @@ const PaperBlocks::Picture* PaperBlocks::picture(const std::string& path, double
     return &pic;
 }
 
+// The titles at the left with the box for the mark, "Nota:", at their right; under
+// them the lines to fill in, the instructions (the quiz's help text) and a rule.
 Block PaperBlocks::headBlock(const PaperVersion& v) {
     const QFont titleFont = paperFont(16, true);
     const QFont subtitleFont = paperFont(12, false);
@@ -160,33 +164,43 @@ Block PaperBlocks::headBlock(const PaperVersion& v) {
     const QString version = qs(v.name);
     const QString notes = plain(doc_.instructions);
     const double w = width_;
+    const double markW = mm(kMarkBoxWidthMm);
+    const double markH = mm(kMarkBoxHeightMm);
+    const double titlesW = w - markW - mm(5);
 
-    const double titleH = textHeight(titleFont, w, title);
-    const double subtitleH = textHeight(subtitleFont, w, subtitle);
-    const double versionH = textHeight(versionFont, w, version);
+    const double titleH = textHeight(titleFont, titlesW, title);
+    const double subtitleH = textHeight(subtitleFont, titlesW, subtitle);
+    const double versionH = textHeight(versionFont, titlesW, version);
+    const double gap = mm(2);
+    const double titlesH = titleH + (subtitleH > 0 ? gap + subtitleH : 0) + (versionH > 0 ? gap + versionH : 0);
     const double fieldRow = QFontMetricsF(fieldFont, &device_).height() + mm(5);
     const double notesH = textHeight(noteFont, w, notes);
-    const double gap = mm(2);
     const PaperBlocks& self = *this;
 
     Block b;
     b.kind = PaperBlockKind::Head;
-    b.size.height = titleH + (subtitleH > 0 ? gap + subtitleH : 0) + (versionH > 0 ? gap + versionH : 0) +
-                    mm(5) + 2 * fieldRow + (notesH > 0 ? gap + notesH : 0) + mm(4);
+    b.size.height = std::max(titlesH, markH) + mm(5) + 2 * fieldRow + (notesH > 0 ? gap + notesH : 0) + mm(4);
     b.size.spaceAfter = mm(6);
     b.size.shrink = mm(kShrinkMm);
     b.paint = [=, &self](QPainter& p, double y) {
-        drawText(p, titleFont, QRectF(0, y, w, titleH), title);
+        const double top = y;
+        drawText(p, titleFont, QRectF(0, y, titlesW, titleH), title);
         y += titleH;
         if (subtitleH > 0) {
-            drawText(p, subtitleFont, QRectF(0, y + gap, w, subtitleH), subtitle);
+            drawText(p, subtitleFont, QRectF(0, y + gap, titlesW, subtitleH), subtitle);
             y += gap + subtitleH;
         }
         if (versionH > 0) {
-            drawText(p, versionFont, QRectF(0, y + gap, w, versionH), version);
+            drawText(p, versionFont, QRectF(0, y + gap, titlesW, versionH), version);
             y += gap + versionH;
         }
-        y += self.mm(5);
+        // The mark's box, its word in its top left corner.
+        p.setPen(pen(self, 0.3));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(w - markW, top, markW, markH));
+        p.setPen(Qt::black);
+        drawText(p, fieldFont, QRectF(w - markW + self.mm(2), top + self.mm(1.5), markW, markH), qs(kPaperMark));
+        y = top + std::max(titlesH, markH) + self.mm(5);
         // The lines to fill in: Nome on the first, Curso and Data on the second.
         auto field = [&](const QString& label, double x, double right, double top) {
             p.setFont(fieldFont);

@@ -85,7 +85,7 @@ PaperDocument makePaperDocument(const GeneralData& general, const QuestionTable&
     PaperDocument doc;
     doc.title = general.title;
     doc.subtitle = general.subtitle;
-    doc.instructions = settings.text;
+    doc.instructions = general.help;
     doc.questions = &questions;
     doc.versions = planPaperTest(questions, count, general.inOrder, settings.paper, generator);
     return doc;

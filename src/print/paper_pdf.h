@@ -22,12 +22,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// What one paper test shows: the quiz's titles, the instructions under the head and
-// the planned versions of its questions.
+// What one paper test shows: the quiz's titles, the instructions in the head and the
+// planned versions of its questions.
 struct PaperDocument {
     std::string title;
     std::string subtitle;
-    std::string instructions; // the "Texto" of the HTML tab
+    std::string instructions; // under the lines to fill in: the quiz's help text ("Axuda")
     const QuestionTable* questions = nullptr;
     std::vector<PaperVersion> versions;
 };

@@ -81,6 +81,7 @@ std::string pageNumberText(int page, int pages);
 inline constexpr const char* kPaperName = "Nome:";
 inline constexpr const char* kPaperClass = "Curso:";
 inline constexpr const char* kPaperDate = "Data:";
+inline constexpr const char* kPaperMark = "Nota:"; // the box for the mark
 inline constexpr const char* kPaperKeyTitle = "Solucións";
 inline constexpr const char* kPdfFilter = " *.pdf|*.pdf;*.PDF";
 
