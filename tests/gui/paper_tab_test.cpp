@@ -7,7 +7,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLineEdit>
 #include <QProcess>
 #include <QRegularExpression>
@@ -175,6 +177,32 @@ private slots:
             QVERIFY2(text.contains(QStringLiteral("Onde nace o Miño?")), qPrintable(text));
             QCOMPARE(text.contains(QStringLiteral("Solucións")), !apart);
         }
+    }
+
+    // A PDF holds its pictures: with "Copiar arquivos" and "Empaquetar" checked, the
+    // save writes the PDF alone, its picture inside it.
+    void gardarWritesThePdfAloneWithItsPictureInside() {
+        fillQuiz();
+        QVERIFY(QDir(dir->path()).mkpath(QStringLiteral("media")));
+        QVERIFY(QDir(dir->path()).mkpath(QStringLiteral("out")));
+        QImage picture(120, 90, QImage::Format_RGB32);
+        picture.fill(Qt::darkGreen);
+        QVERIFY(picture.save(dir->filePath("media/foto.png")));
+        ui->btpreg->click();
+        ui->txtimaxe->setText(dir->filePath("media/foto.png"));
+        ui->btexportar->click();
+        ui->ctformatos->setCurrentWidget(ui->paperTab);
+        ui->chkcopia->setChecked(true);
+        ui->chkempaqueta->setChecked(true);
+        dialogs.fileAnswers.push_back(dir->filePath("out/proba"));
+        ui->btgarda->click();
+        QCOMPARE(dialogs.kinds(), QStringList{"save"}); // nothing failed
+        QCOMPARE(QDir(dir->filePath("out")).entryList(QDir::Files), QStringList{"proba.pdf"});
+        QProcess images;
+        images.start(QStringLiteral("pdfimages"), {QStringLiteral("-list"), dir->filePath("out/proba.pdf")});
+        QVERIFY(images.waitForFinished(60000));
+        const QString list = QString::fromUtf8(images.readAllStandardOutput());
+        QCOMPARE(list.count(QRegularExpression(QStringLiteral("\\bimage\\b"))), 1);
     }
 };
 
