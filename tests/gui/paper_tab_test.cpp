@@ -40,6 +40,17 @@ class PaperTabTest : public QObject {
         return QString::fromUtf8(p.readAllStandardOutput());
     }
 
+    // The number of pages pdfinfo counts, 0 when it cannot read the file.
+    static int pageCount(const QString& path) {
+        QProcess p;
+        p.start(QStringLiteral("pdfinfo"), {path});
+        if (!p.waitForFinished(60000) || p.exitCode() != 0)
+            return 0;
+        const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)"))
+                                              .match(QString::fromUtf8(p.readAllStandardOutput()));
+        return m.hasMatch() ? m.captured(1).toInt() : 0;
+    }
+
     void fillQuiz() {
         ui->titulotx->setText(QStringLiteral("Ríos de Galicia"));
         ui->btpreg->click();
@@ -175,8 +186,28 @@ private slots:
             QCOMPARE(dialogs.shown.back().title, QStringLiteral("Ríos de Galicia"));
             const QString text = pdfText(dialogs.printTo);
             QVERIFY2(text.contains(QStringLiteral("Onde nace o Miño?")), qPrintable(text));
-            QCOMPARE(text.contains(QStringLiteral("Solucións")), !apart);
+            QVERIFY(text.contains(QStringLiteral("Solucións"))); // the key apart too
         }
+    }
+
+    // With "Solucións á parte" the preview still offers the key to print: the pages of
+    // the saved test, then those of the saved key.
+    void imprimirShowsTheKeyAfterTheVersionsWhenTheKeyIsApart() {
+        fillQuiz();
+        ui->paperVersions->setValue(3);
+        ui->paperKeyApart->setChecked(true);
+        dialogs.printTo = dir->filePath("preview.pdf");
+        ui->paperPrint->click();
+        dialogs.fileAnswers.push_back(dir->filePath("proba.pdf"));
+        ui->btgarda->click();
+        const int test = pageCount(dir->filePath("proba.pdf"));
+        const int key = pageCount(dir->filePath("proba-solucions.pdf"));
+        QCOMPARE(test, 3);
+        QCOMPARE(key, 1);
+        QCOMPARE(pageCount(dialogs.printTo), test + key);
+        auto words = [](const QString& text) { return text.split(QRegularExpression(QStringLiteral("\\s+"))); };
+        const QString saved = pdfText(dir->filePath("proba.pdf")) + pdfText(dir->filePath("proba-solucions.pdf"));
+        QCOMPARE(words(pdfText(dialogs.printTo)), words(saved));
     }
 
     // A PDF holds its pictures: with "Copiar arquivos" and "Empaquetar" checked, the
