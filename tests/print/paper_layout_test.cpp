@@ -33,10 +33,13 @@ Quiz exampleQuiz() {
     return quiz;
 }
 
-// Sixteen short questions, three of them with one of the example's pictures.
+// Sixteen short questions, three of them with one of the example's pictures, under a
+// head with a subtitle and instructions (on A4 they took four pages in most versions).
 Quiz sixteenShortQuestions() {
     Quiz quiz;
     quiz.general.title = "Proba curta";
+    quiz.general.subtitle = "2\xC2\xBA ESO";
+    quiz.general.help = "Marca unha soa resposta en cada pregunta.";
     const char* pictures[] = {"rio.png", "monte.jpg", "torre.jpg"};
     for (int k = 1; k <= 16; ++k) {
         Question& q = quiz.model.questions.record(k);
