@@ -194,10 +194,12 @@ Block PaperBlocks::headBlock(const PaperVersion& v) {
             drawText(p, versionFont, QRectF(0, y + gap, titlesW, versionH), version);
             y += gap + versionH;
         }
-        // The mark's box, its word in its top left corner.
+        // The mark's box, its word in its top left corner; its lines inside the page's
+        // text area, which clips what crosses it.
+        const double half = self.mm(0.15);
         p.setPen(pen(self, 0.3));
         p.setBrush(Qt::NoBrush);
-        p.drawRect(QRectF(w - markW, top, markW, markH));
+        p.drawRect(QRectF(w - markW + half, top + half, markW - 2 * half, markH - 2 * half));
         p.setPen(Qt::black);
         drawText(p, fieldFont, QRectF(w - markW + self.mm(2), top + self.mm(1.5), markW, markH), qs(kPaperMark));
         y = top + std::max(titlesH, markH) + self.mm(5);
