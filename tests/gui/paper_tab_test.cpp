@@ -7,7 +7,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLineEdit>
 #include <QProcess>
 #include <QRegularExpression>
@@ -36,6 +38,17 @@ class PaperTabTest : public QObject {
         if (!p.waitForFinished(60000) || p.exitCode() != 0)
             return QStringLiteral("(pdftotext failed)");
         return QString::fromUtf8(p.readAllStandardOutput());
+    }
+
+    // The number of pages pdfinfo counts, 0 when it cannot read the file.
+    static int pageCount(const QString& path) {
+        QProcess p;
+        p.start(QStringLiteral("pdfinfo"), {path});
+        if (!p.waitForFinished(60000) || p.exitCode() != 0)
+            return 0;
+        const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)"))
+                                              .match(QString::fromUtf8(p.readAllStandardOutput()));
+        return m.hasMatch() ? m.captured(1).toInt() : 0;
     }
 
     void fillQuiz() {
@@ -173,8 +186,54 @@ private slots:
             QCOMPARE(dialogs.shown.back().title, QStringLiteral("Ríos de Galicia"));
             const QString text = pdfText(dialogs.printTo);
             QVERIFY2(text.contains(QStringLiteral("Onde nace o Miño?")), qPrintable(text));
-            QCOMPARE(text.contains(QStringLiteral("Solucións")), !apart);
+            QVERIFY(text.contains(QStringLiteral("Solucións"))); // the key apart too
         }
+    }
+
+    // With "Solucións á parte" the preview still offers the key to print: the pages of
+    // the saved test, then those of the saved key.
+    void imprimirShowsTheKeyAfterTheVersionsWhenTheKeyIsApart() {
+        fillQuiz();
+        ui->paperVersions->setValue(3);
+        ui->paperKeyApart->setChecked(true);
+        dialogs.printTo = dir->filePath("preview.pdf");
+        ui->paperPrint->click();
+        dialogs.fileAnswers.push_back(dir->filePath("proba.pdf"));
+        ui->btgarda->click();
+        const int test = pageCount(dir->filePath("proba.pdf"));
+        const int key = pageCount(dir->filePath("proba-solucions.pdf"));
+        QCOMPARE(test, 3);
+        QCOMPARE(key, 1);
+        QCOMPARE(pageCount(dialogs.printTo), test + key);
+        auto words = [](const QString& text) { return text.split(QRegularExpression(QStringLiteral("\\s+"))); };
+        const QString saved = pdfText(dir->filePath("proba.pdf")) + pdfText(dir->filePath("proba-solucions.pdf"));
+        QCOMPARE(words(pdfText(dialogs.printTo)), words(saved));
+    }
+
+    // A PDF holds its pictures: with "Copiar arquivos" and "Empaquetar" checked, the
+    // save writes the PDF alone, its picture inside it.
+    void gardarWritesThePdfAloneWithItsPictureInside() {
+        fillQuiz();
+        QVERIFY(QDir(dir->path()).mkpath(QStringLiteral("media")));
+        QVERIFY(QDir(dir->path()).mkpath(QStringLiteral("out")));
+        QImage picture(120, 90, QImage::Format_RGB32);
+        picture.fill(Qt::darkGreen);
+        QVERIFY(picture.save(dir->filePath("media/foto.png")));
+        ui->btpreg->click();
+        ui->txtimaxe->setText(dir->filePath("media/foto.png"));
+        ui->btexportar->click();
+        ui->ctformatos->setCurrentWidget(ui->paperTab);
+        ui->chkcopia->setChecked(true);
+        ui->chkempaqueta->setChecked(true);
+        dialogs.fileAnswers.push_back(dir->filePath("out/proba"));
+        ui->btgarda->click();
+        QCOMPARE(dialogs.kinds(), QStringList{"save"}); // nothing failed
+        QCOMPARE(QDir(dir->filePath("out")).entryList(QDir::Files), QStringList{"proba.pdf"});
+        QProcess images;
+        images.start(QStringLiteral("pdfimages"), {QStringLiteral("-list"), dir->filePath("out/proba.pdf")});
+        QVERIFY(images.waitForFinished(60000));
+        const QString list = QString::fromUtf8(images.readAllStandardOutput());
+        QCOMPARE(list.count(QRegularExpression(QStringLiteral("\\bimage\\b"))), 1);
     }
 };
 

@@ -177,8 +177,9 @@ std::string answerText(int k, int a) {
 }
 
 // A quiz of 40 questions (some with two or three answers, every third with a picture)
-// saved in `dir` as quiz.xml; returns it as the reader gives it back.
-QuizModel writeQuiz(const ScratchDir& dir, bool inOrder = false) {
+// and the help text given, saved in `dir` as quiz.xml; returns it as the reader gives
+// it back.
+QuizModel writeQuiz(const ScratchDir& dir, bool inOrder = false, const std::string& help = "") {
     vireta::testing::writePng(dir / "foto.png", 400, 300, [](int x, int y) {
         return vireta::testing::Rgba{static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), 90, 255};
     });
@@ -187,6 +188,7 @@ QuizModel writeQuiz(const ScratchDir& dir, bool inOrder = false) {
     general.title = kTitle;
     general.subtitle = "2\xC2\xBA ESO";
     general.inOrder = inOrder;
+    general.help = help;
     for (int k = 1; k <= kQuestions; ++k) {
         Question& q = model.questions.record(k);
         q[FieldSlot::enunciado] = statementText(k);
@@ -296,13 +298,46 @@ TEST(PaperPdf, EveryVersionInItsOwnOrderWithItsKey) {
 
     // The head of each version, every Galician character as typed.
     const std::vector<std::string>& first = pages.front();
-    EXPECT_EQ(first[0], kTitle);
+    EXPECT_EQ(first[0], std::string(kTitle) + " Nota:"); // the box for the mark at its right
     EXPECT_EQ(first[1], "2\xC2\xBA ESO");
     EXPECT_EQ(first[2], "Modelo A");
     EXPECT_EQ(first[3], "Nome:");
     EXPECT_EQ(first[4], "Curso: Data:");
     EXPECT_EQ(first.back(), std::string(kTitle) + " Modelo A P\xC3\xA1xina 1 de " +
                                 std::to_string(t.versions.at("Modelo A").declaredPages));
+}
+
+// Every version's first page has the box for the mark at the top right and, under the
+// lines to fill in, the quiz's help text as the instructions; the HTML tab's extra line
+// is the pages' own.
+TEST(PaperPdf, TheHelpTextIsTheInstructionsAndEveryVersionHasTheBoxForTheMark) {
+    const std::string help = "Marca cunha X a resposta correcta. Cada acerto vale 0,25 puntos.";
+    for (const std::string& given : {help, std::string()}) {
+        SCOPED_TRACE(given);
+        ScratchDir dir;
+        writeQuiz(dir, false, given);
+        ASSERT_EQ(exportTool(dir, "-f pdf -o proba --versions 3 --seed 2 --text 'Texto da web' quiz.xml"), 0)
+            << readFile(dir / "stderr.txt");
+        const auto pages = pagesOf(dir, dir / "proba.pdf");
+        int firstPages = 0;
+        for (const auto& page : pages) {
+            if (page.back().find(" P\xC3\xA1xina 1 de ") == std::string::npos ||
+                page.back().find("Soluci\xC3\xB3ns") != std::string::npos)
+                continue;
+            ++firstPages;
+            ASSERT_GE(page.size(), 7u);
+            EXPECT_EQ(page[0], std::string(kTitle) + " Nota:");
+            EXPECT_EQ(page[4], "Curso: Data:");
+            if (given.empty()) {
+                EXPECT_EQ(page[5].rfind("1. ", 0), 0u) << page[5];
+            } else {
+                EXPECT_EQ(page[5], given);
+            }
+            for (const std::string& line : page)
+                EXPECT_EQ(line.find("Texto da web"), std::string::npos);
+        }
+        EXPECT_EQ(firstPages, 3);
+    }
 }
 
 TEST(PaperPdf, AnswersInFieldOrderWhenNotShuffledAndQuestionsInOrderWithConOrde) {

@@ -69,11 +69,11 @@ struct SaveRequest {
 
     std::string filter;    // the save dialog's filter, "description|patterns|..."
     std::string extension; // added, after a dot, to a chosen name without one
-    // The document carries its media itself (a page with data: URIs, a zip package):
-    // the save step copies and packs none beside it.
+    // The document carries its media itself (a page with data: URIs, a zip package,
+    // the paper test's PDF): the save step copies and packs none beside it.
     bool carriesMedia = false;
     // "Empaquetar" applies: the document may go into a .tar archive. A zip package
-    // is an archive of its own and is never packed again.
+    // is an archive of its own and is never packed again, nor is a PDF.
     bool packable = true;
     // Media files the writer had to read and could not (missing or unreadable): the
     // document was written without them; the save reports them with its failed media.

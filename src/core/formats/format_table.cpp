@@ -60,7 +60,7 @@ const std::array<FormatInfo, kFormatCount> kTable = {{
     {Format::Gift, "gift", "gift", kGiftFilter, gift, M::Beside, false, true, false},
     {Format::Aiken, "aiken", "txt", kAikenFilter, aiken, M::Beside, false, true, false},
     {Format::Csv, "csv", "csv", kSpreadsheetFilter, spreadsheet, M::Beside, false, true, false},
-    {Format::Pdf, "pdf", "pdf", kPdfFilter, nullptr, M::Beside, false, false, false},
+    {Format::Pdf, "pdf", "pdf", kPdfFilter, nullptr, M::Inside, false, false, false},
 }};
 
 } // namespace
@@ -68,7 +68,9 @@ const std::array<FormatInfo, kFormatCount> kTable = {{
 SaveRequest FormatInfo::request(const ExportSettings& settings) const {
     SaveRequest r{filter, extension};
     r.carriesMedia = carriesMedia(settings);
-    r.packable = media != MediaCarriage::Inside; // a zip package is an archive of its own
+    // A zip package is an archive of its own; a PDF holds its pictures: either is the
+    // whole of what its save writes.
+    r.packable = media != MediaCarriage::Inside;
     return r;
 }
 

@@ -32,7 +32,7 @@ using FormatWriter = SaveRequest (*)(const FormatJob& job, OutputBuffer& out);
 enum class MediaCarriage {
     Beside,               // named by bare file name; "Copiar arquivos" copies them beside
     InsideWhenSingleFile, // beside, or inside the page with "Todo nun só arquivo"
-    Inside,               // always inside (a zip package)
+    Inside,               // always inside (a zip package, the paper test's PDF): never packed
 };
 
 struct FormatInfo {

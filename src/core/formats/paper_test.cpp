@@ -63,6 +63,30 @@ std::string keyPathFor(std::string_view documentPath) {
     return path + "-solucions.pdf";
 }
 
+std::vector<PaperPlacement> placePaperBlocks(const std::vector<PaperBlock>& blocks, double pageHeight) {
+    std::vector<PaperPlacement> placed;
+    placed.reserve(blocks.size());
+    double end = 0; // where the block before ends on its page
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        const double height = blocks[i].height;
+        PaperPlacement at;
+        if (i > 0) {
+            const PaperBlock& before = blocks[i - 1];
+            at.page = placed.back().page;
+            at.top = end + before.spaceAfter;
+            if (at.top + height > pageHeight) {
+                if (end + before.spaceAfter - std::min(before.shrink, before.spaceAfter) + height <= pageHeight)
+                    at.top = pageHeight - height; // at the foot, closer to the one before
+                else
+                    at = {placed.back().page + 1, 0};
+            }
+        }
+        placed.push_back(at);
+        end = at.top + height;
+    }
+    return placed;
+}
+
 std::string pageNumberText(int page, int pages) {
     return "P\xC3\xA1xina " + std::to_string(page) + " de " + std::to_string(pages);
 }

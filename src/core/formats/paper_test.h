@@ -50,6 +50,30 @@ std::string keyLetter(const PaperQuestion& question);
 //   proba.pdf -> proba-solucions.pdf, /tmp/a.b -> /tmp/a.b-solucions.pdf
 std::string keyPathFor(std::string_view documentPath);
 
+// A block of a page of the paper test as its layout measured it (a version's head, a
+// question, a row of the key): its own height, and the space that parts it from the
+// block after it on the same page, which may shrink by up to `shrink` at the page's
+// foot when that keeps the next block on the page. Any unit, the page's height's own.
+struct PaperBlock {
+    double height = 0;
+    double spaceAfter = 0;
+    double shrink = 0;
+};
+
+// Where a block stands: its page (0 for the run's first) and its top on that page.
+struct PaperPlacement {
+    int page = 0;
+    double top = 0;
+};
+
+// Where each of a run of blocks (one version, or the key) stands on pages
+// `pageHeight` high. The blocks keep their order and are never split: each stands
+// below the one before it, after that one's space, when it fits there; when it fits
+// only with that space shrunk, it stands at the page's foot; only when it does not fit
+// at all does it open the next page. The space after a page's last block needs no room
+// on it. A block taller than a page stands alone on its own.
+std::vector<PaperPlacement> placePaperBlocks(const std::vector<PaperBlock>& blocks, double pageHeight);
+
 // "Páxina 2 de 5".
 std::string pageNumberText(int page, int pages);
 
@@ -57,6 +81,7 @@ std::string pageNumberText(int page, int pages);
 inline constexpr const char* kPaperName = "Nome:";
 inline constexpr const char* kPaperClass = "Curso:";
 inline constexpr const char* kPaperDate = "Data:";
+inline constexpr const char* kPaperMark = "Nota:"; // the box for the mark
 inline constexpr const char* kPaperKeyTitle = "Solucións";
 inline constexpr const char* kPdfFilter = " *.pdf|*.pdf;*.PDF";
 

@@ -109,7 +109,7 @@ public:
     //     completed;
     //  6. the save commits as a whole: both targets are checked once more, and only
     //     then the document and the archive are renamed into place.
-    // A request that is not packable (a zip package) makes no archive whatever
+    // A request that is not packable (a zip package, a PDF) makes no archive whatever
     // media.pack says. The request's unread media open the result's failedMedia.
     // Throws SaveError naming the document or the archive when either cannot be
     // written; a media file that fails is only listed in the result. A failed save

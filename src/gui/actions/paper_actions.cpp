@@ -45,11 +45,11 @@ void PaperActions::btimprimirClick() {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(fromUtf8(screen_.generalData().title));
     setPaperLayout(printer, settings.paper.letter);
-    // With the key apart, the test alone goes to the printer.
-    const PaperPart part = settings.paper.keyApart ? PaperPart::Test : PaperPart::Whole;
+    // The versions and then the key, with the key apart too: the saved test and its
+    // key are two files, but one print run gives both (the key on pages of its own).
     dialogs_.printPreview(window_, printer, [&](QPrinter* target) {
         try {
-            drawPaperTest(*target, *doc, part);
+            drawPaperTest(*target, *doc, PaperPart::Whole);
         } catch (const std::exception&) {
             // The preview stays empty; nothing else can be drawn.
         }

@@ -1,6 +1,6 @@
 // The paper test of the "Papel" tab: its versions, kept while the quiz and the tab stay
 // as they were (so the test printed and the test saved, with its key, are the same),
-// and "Imprimir…", the print preview.
+// and "Imprimir…", the print preview of the versions followed by the key.
 #pragma once
 
 #include "paper_pdf.h"
@@ -29,7 +29,7 @@ public:
     // The paper test of the quiz as it stands, with the versions drawn the last time
     // unless the quiz or the "Papel" tab changed since.
     PaperDocument paperDocument(const ExportSettings& settings);
-    void btimprimirClick(); // the paper test in the print preview
+    void btimprimirClick(); // the paper test and its key in the print preview
 
 private:
     QuizSession& session_;

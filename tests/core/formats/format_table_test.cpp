@@ -24,6 +24,14 @@ TEST(FormatTable, EveryRowAgreesWithItsWriter) {
         EXPECT_TRUE(names.insert(row.name).second);
         if (!row.write) {
             EXPECT_EQ(row.format, Format::Pdf); // drawn by the print module
+            // A PDF holds its pictures: its save copies and packs nothing.
+            for (bool singleFile : {false, true}) {
+                ExportSettings settings;
+                settings.singleFile = singleFile;
+                EXPECT_TRUE(row.carriesMedia(settings));
+                EXPECT_TRUE(row.request(settings).carriesMedia);
+                EXPECT_FALSE(row.request(settings).packable);
+            }
             continue;
         }
         for (bool singleFile : {false, true}) {

@@ -134,6 +134,44 @@ TEST(PaperTestPlan, VersionsAndCountAreClamped) {
     EXPECT_TRUE(planPaperTest(t, -3, true, settings(1, false), g)[0].questions.empty());
 }
 
+// Blocks fill each page in order: one opens a new page only when it does not fit below
+// the one before, even with the space between them shrunk as far as it may; the space
+// after a page's last block needs no room there.
+TEST(PaperTestPlan, BlocksFillEachPageInOrderAndOpenAPageOnlyWhenTheyDoNotFit) {
+    using P = PaperPlacement;
+    const struct {
+        const char* what;
+        std::vector<PaperBlock> blocks;
+        std::vector<PaperPlacement> placed; // on pages 100 high
+    } cases[] = {
+        {"nothing", {}, {}},
+        {"all on one page", {{30, 5}, {30, 5}, {20, 5}}, {P{0, 0}, P{0, 35}, P{0, 70}}},
+        {"to the last unit", {{40, 10}, {50, 0}}, {P{0, 0}, P{0, 50}}},
+        {"the space after the last needs no room", {{40, 10}, {50, 10}}, {P{0, 0}, P{0, 50}}},
+        {"a block that does not fit opens a page", {{40, 10}, {51, 0}}, {P{0, 0}, P{1, 0}}},
+        {"a short block after one that moved stays behind it",
+         {{60, 5}, {50, 5}, {10, 5}}, {P{0, 0}, P{1, 0}, P{1, 55}}},
+        {"a block taller than a page stands alone",
+         {{50, 5}, {180, 5}, {10, 5}}, {P{0, 0}, P{1, 0}, P{2, 0}}},
+        {"each page filled", {{45, 5}, {45, 5}, {45, 5}, {45, 5}, {45, 5}},
+         {P{0, 0}, P{0, 50}, P{1, 0}, P{1, 50}, P{2, 0}}},
+        {"a shrunk space keeps a block at the foot", {{40, 10, 6}, {55, 10, 6}}, {P{0, 0}, P{0, 45}}},
+        {"as far as it may shrink", {{40, 10, 6}, {56, 10, 6}}, {P{0, 0}, P{0, 44}}},
+        {"and no further", {{40, 10, 6}, {57, 10, 6}}, {P{0, 0}, P{1, 0}}},
+        {"never past nothing", {{40, 10, 30}, {61, 10, 30}}, {P{0, 0}, P{1, 0}}},
+        {"the next page starts at its top again",
+         {{40, 10, 6}, {56, 10, 6}, {30, 10, 6}, {30, 10, 6}}, {P{0, 0}, P{0, 44}, P{1, 0}, P{1, 40}}},
+    };
+    for (const auto& c : cases) {
+        const std::vector<PaperPlacement> placed = placePaperBlocks(c.blocks, 100);
+        ASSERT_EQ(placed.size(), c.placed.size()) << c.what;
+        for (std::size_t i = 0; i < placed.size(); ++i) {
+            EXPECT_EQ(placed[i].page, c.placed[i].page) << c.what << ", block " << i;
+            EXPECT_DOUBLE_EQ(placed[i].top, c.placed[i].top) << c.what << ", block " << i;
+        }
+    }
+}
+
 TEST(PaperTestPlan, KeyFileNamesAndPageTexts) {
     const struct {
         const char* document;

@@ -1,5 +1,6 @@
 #include "save/save_step.h"
 
+#include "formats/format_table.h"
 #include "formats/quiz_file.h"
 #include "test_files.h"
 
@@ -273,6 +274,21 @@ TEST_F(PackingFixture, ADocumentCarryingItsMediaIsSavedAloneWithTheWritersFailur
     std::vector<std::string> out = entries(dir / "out");
     std::sort(out.begin(), out.end());
     EXPECT_EQ(out, (std::vector<std::string>{"paquete.zip", "xogo.html", "xogo.tar"}));
+}
+
+// The paper test's PDF holds its pictures: with both boxes checked its save writes the
+// PDF alone, with no media beside it and no archive.
+TEST_F(PackingFixture, ThePaperTestIsSavedAloneWithBothBoxesChecked) {
+    const SaveRequest request = formatInfo(Format::Pdf).request(settings);
+    SaveMedia m = media(true, true);
+    m.format = Format::Pdf;
+    model.copiedFiles = {"from an earlier save"};
+    const SaveResult r = step.save(dir.folder() + "out/proba", request, buffer, m);
+    EXPECT_EQ(r.documentPath, dir.folder() + "out/proba.pdf");
+    EXPECT_TRUE(r.archivePath.empty());
+    EXPECT_TRUE(r.failedMedia.empty()); // the missing sound is not even looked for
+    EXPECT_TRUE(model.copiedFiles.empty());
+    EXPECT_EQ(entries(dir / "out"), std::vector<std::string>{"proba.pdf"});
 }
 
 TEST_F(PackingFixture, ADocumentNamedLikeItsArchiveIsSavedWithoutAnArchive) {
