@@ -242,7 +242,6 @@ void TForm1::btaxudaClick() {
 
 void TForm1::FormResize() {
     const int outerWidth = frameGeometry().width();
-    general_->centrePanel(outerWidth);
     questions_->centrePanel(outerWidth);
     end_->centrePanel(outerWidth);
     about_->placePanel();

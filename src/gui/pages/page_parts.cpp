@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QFrame>
 #include <QHash>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -83,6 +85,67 @@ QLabel* makeCaption(QWidget* parent, const QString& text, int x, int y, int widt
     auto* l = new QLabel(text, parent);
     l->setGeometry(x, y, width, 24);
     return l;
+}
+
+QLabel* makeCaption(QWidget* parent, const QString& text, int width) {
+    auto* l = new QLabel(text, parent);
+    l->setMinimumWidth(width);
+    l->setFixedHeight(kBoxHeight);
+    return l;
+}
+
+QLineEdit* makeBox(QWidget* parent, const char* name, int width, const QString& accessibleName) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setMinimumWidth(width);
+    box->setFixedHeight(kBoxHeight);
+    box->setAccessibleName(accessibleName);
+    return box;
+}
+
+QToolButton* makeBoxButton(QWidget* parent, const char* name, const char* iconName, const QString& tip) {
+    QToolButton* b = makeIconButton(parent, name, iconName, tip, 26);
+    // Only the raised frame under the mouse is shorter than the square's.
+    b->setFixedSize(26, kBoxHeight);
+    return b;
+}
+
+QLineEdit* addLabelledBox(QWidget* parent, QBoxLayout* row, const char* name, const QString& caption,
+                          int captionWidth, int boxWidth) {
+    QLabel* label = makeCaption(parent, caption, captionWidth);
+    QLineEdit* box = makeBox(parent, name, boxWidth, caption);
+    label->setBuddy(box);
+    row->addWidget(label);
+    row->addWidget(box, boxWidth);
+    return box;
+}
+
+QLineEdit* addLabelledBox(QWidget* parent, QGridLayout* grid, int row, int column, const char* name,
+                          const QString& caption, int captionWidth, int boxWidth) {
+    QLabel* label = makeCaption(parent, caption, captionWidth);
+    QLineEdit* box = makeBox(parent, name, boxWidth, caption);
+    label->setBuddy(box);
+    grid->addWidget(label, row, column);
+    grid->addWidget(box, row, column + 1);
+    return box;
+}
+
+PathBox makePathBox(QWidget* parent, const char* name, const char* openName, const char* playName,
+                    int width, const QString& accessibleName) {
+    PathBox p;
+    p.row = new QHBoxLayout;
+    p.row->setContentsMargins(0, 0, 0, 0);
+    p.row->setSpacing(2);
+    p.open = makeBoxButton(parent, openName, "open-file", QStringLiteral("Abrir: ") + accessibleName);
+    p.box = makeBox(parent, name, width - 56, accessibleName);
+    p.box->setPlaceholderText(accessibleName);
+    p.row->addWidget(p.open);
+    p.row->addWidget(p.box, 1);
+    if (playName) {
+        p.play = makeBoxButton(parent, playName, "play", QStringLiteral("Escoitar: ") + accessibleName);
+        p.row->addWidget(p.play);
+    }
+    return p;
 }
 
 void orderTabsByPosition(QWidget* page) {
