@@ -243,7 +243,6 @@ void TForm1::btaxudaClick() {
 void TForm1::FormResize() {
     const int outerWidth = frameGeometry().width();
     questions_->centrePanel(outerWidth);
-    end_->centrePanel(outerWidth);
     about_->placePanel();
 }
 

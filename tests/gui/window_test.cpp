@@ -280,8 +280,6 @@ private slots:
             QCoreApplication::processEvents();
             QCOMPARE(form->frameGeometry().width(), c.outer);
             QCOMPARE(ui->panelpr->x(), c.wide);
-            QCOMPARE(ui->Panel17->x(), c.end);
-            QCOMPARE(ui->Panel17->y(), 70);
         }
     }
 

@@ -28,8 +28,6 @@ public:
     QWidget* field(GeneralField place) const;
     const std::vector<PathBox>& soundBoxes() const { return sounds_; }
 
-    void centrePanel(int windowWidth);
-
 private:
     QFrame* Panel17_ = nullptr;
     QLineEdit* bentx_ = nullptr;
