@@ -241,8 +241,6 @@ void TForm1::btaxudaClick() {
 // ---------------------------------------------------------------- layout
 
 void TForm1::FormResize() {
-    const int outerWidth = frameGeometry().width();
-    questions_->centrePanel(outerWidth);
     about_->placePanel();
 }
 
