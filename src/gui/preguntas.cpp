@@ -238,20 +238,4 @@ void TForm1::btaxudaClick() {
                   QStringLiteral("A axuda non está dispoñible. Trate de buscar vireta.html"));
 }
 
-// ---------------------------------------------------------------- layout
-
-void TForm1::FormResize() {
-    about_->placePanel();
-}
-
-void TForm1::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    FormResize();
-}
-
-void TForm1::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    FormResize();
-}
-
 } // namespace vireta
