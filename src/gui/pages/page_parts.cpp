@@ -211,11 +211,4 @@ PathBox addPathBox(QWidget* parent, const char* name, const char* openName, cons
     return p;
 }
 
-QLineEdit* addTabBox(QWidget* tab, const char* name, const QString& caption, int y, int width,
-                     const QString& text) {
-    QLineEdit* box = addLabelledBox(tab, name, caption, 16, y, 130, width);
-    box->setText(text);
-    return box;
-}
-
 } // namespace vireta

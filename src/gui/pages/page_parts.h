@@ -70,9 +70,6 @@ int centredLeft(int windowWidth, int panelWidth);
 // A single-line box with its caption to the left inside `parent`.
 QLineEdit* addLabelledBox(QWidget* parent, const char* name, const QString& caption, int x, int y,
                           int captionWidth, int boxWidth);
-// A box of a save-page tab, its caption in the tab's caption column.
-QLineEdit* addTabBox(QWidget* tab, const char* name, const QString& caption, int y, int width,
-                     const QString& text = {});
 
 // A path box between its open button and its play button (none for a picture's box);
 // the media actions give the buttons their work.
