@@ -2,16 +2,15 @@
 
 #include <QApplication>
 #include <QFrame>
-#include <QHash>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QToolButton>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -79,12 +78,6 @@ QToolButton* makeIconButton(QWidget* parent, const char* name, const char* iconN
     b->setAccessibleName(tip);
     b->resize(size, size);
     return b;
-}
-
-QLabel* makeCaption(QWidget* parent, const QString& text, int x, int y, int width) {
-    auto* l = new QLabel(text, parent);
-    l->setGeometry(x, y, width, 24);
-    return l;
 }
 
 QLabel* makeCaption(QWidget* parent, const QString& text, int width) {
@@ -176,39 +169,6 @@ void orderTabsByPosition(QWidget* page) {
     });
     for (std::size_t i = 1; i < places.size(); ++i)
         QWidget::setTabOrder(places[i - 1].widget, places[i].widget);
-}
-
-int centredLeft(int windowWidth, int panelWidth) {
-    // lrint rounds halves to the nearest even number in the default rounding mode.
-    return static_cast<int>(std::lrint((windowWidth - panelWidth) / 2.0));
-}
-
-QLineEdit* addLabelledBox(QWidget* parent, const char* name, const QString& caption, int x, int y,
-                          int captionWidth, int boxWidth) {
-    auto* label = makeCaption(parent, caption, x, y, captionWidth);
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(QLatin1String(name));
-    box->setGeometry(x + captionWidth, y, boxWidth, 24);
-    box->setAccessibleName(caption);
-    label->setBuddy(box);
-    return box;
-}
-
-PathBox addPathBox(QWidget* parent, const char* name, const char* openName, const char* playName,
-                   int x, int y, int width, const QString& accessibleName) {
-    PathBox p;
-    p.open = makeIconButton(parent, openName, "open-file", QStringLiteral("Abrir: ") + accessibleName, 26);
-    p.open->move(x, y - 1);
-    p.box = new QLineEdit(parent);
-    p.box->setObjectName(QLatin1String(name));
-    p.box->setGeometry(x + 28, y, width - 56, 24);
-    p.box->setAccessibleName(accessibleName);
-    p.box->setPlaceholderText(accessibleName);
-    if (playName) {
-        p.play = makeIconButton(parent, playName, "play", QStringLiteral("Escoitar: ") + accessibleName, 26);
-        p.play->move(x + width - 26, y - 1);
-    }
-    return p;
 }
 
 } // namespace vireta

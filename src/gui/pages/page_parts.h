@@ -35,12 +35,12 @@ QToolButton* makeSectionButton(QWidget* parent, const char* name, const QString&
 // A picture-only button of `size` pixels whose tooltip and accessible name are `tip`.
 QToolButton* makeIconButton(QWidget* parent, const char* name, const char* iconName,
                             const QString& tip, int size);
-QLabel* makeCaption(QWidget* parent, const QString& text, int x, int y, int width);
 
-// The pages are laid out from their design (the window at 700 x 529 with its frame):
+// The pages are laid out from their design, the window at 700 x 529 with its frame:
 // there every control has its design place and width, and a larger window gives its
 // spare width to the boxes, each taking a share in proportion to its design width
-// (that width is also its layout stretch).
+// (which is also its layout stretch), and its spare height to the page's multi-line
+// box or picture.
 
 // Boxes, their captions and the small buttons beside them are this tall.
 constexpr int kBoxHeight = 24;
@@ -59,18 +59,6 @@ QLineEdit* addLabelledBox(QWidget* parent, QBoxLayout* row, const char* name, co
 QLineEdit* addLabelledBox(QWidget* parent, QGridLayout* grid, int row, int column, const char* name,
                           const QString& caption, int captionWidth, int boxWidth);
 
-// Tab moves through the controls of a page in reading order: row by row (controls whose
-// tops are less than half a row apart share one), left to right within a row.
-void orderTabsByPosition(QWidget* page);
-
-// Left position that centres a panel of width `panelWidth` in a window whose outer
-// width is `windowWidth`: (W - w) / 2, a half rounded to the nearest even number.
-int centredLeft(int windowWidth, int panelWidth);
-
-// A single-line box with its caption to the left inside `parent`.
-QLineEdit* addLabelledBox(QWidget* parent, const char* name, const QString& caption, int x, int y,
-                          int captionWidth, int boxWidth);
-
 // A path box between its open button and its play button (none for a picture's box);
 // the media actions give the buttons their work.
 struct PathBox {
@@ -79,12 +67,14 @@ struct PathBox {
     QToolButton* play = nullptr;
     QHBoxLayout* row = nullptr; // the open button, the box and the play button
 };
-PathBox addPathBox(QWidget* parent, const char* name, const char* openName, const char* playName,
-                   int x, int y, int width, const QString& accessibleName);
 // A path box whose row is `width` wide at the design size, the box taking what a wider
 // window gives; the page puts `row` in its layout. Without a play button the row ends
 // after the box, where the page may add a button of its own.
 PathBox makePathBox(QWidget* parent, const char* name, const char* openName, const char* playName,
                     int width, const QString& accessibleName);
+
+// Tab moves through the controls of a page in reading order: row by row (controls whose
+// tops are less than half a row apart share one), left to right within a row.
+void orderTabsByPosition(QWidget* page);
 
 } // namespace vireta
