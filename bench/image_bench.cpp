@@ -193,6 +193,18 @@ void corePreview(benchmark::State& state) {
     }
 }
 
+// What the window decodes: a preview for a box twice the design size
+// (media/picture_preview.cpp), so that the box can grow with the window, then fitted
+// into the box at its design size.
+void corePreviewTwiceTheBoxShown(benchmark::State& state) {
+    const std::string& file = fileFor(state);
+    for (auto _ : state) {
+        const Image image = decodePreview(file, 2 * kPreviewBoxWidth, 2 * kPreviewBoxHeight);
+        QImage picture = shown(asQImage(image));
+        benchmark::DoNotOptimize(picture.constBits());
+    }
+}
+
 void corePreviewShown(benchmark::State& state) {
     const std::string& file = fileFor(state);
     for (auto _ : state) {
@@ -247,6 +259,7 @@ void registerAll() {
     const Case cases[] = {
         {"qt_full_then_scaled", qtFullShown},    {"core_full_then_scaled", coreFullShown},
         {"core_preview", corePreview},           {"core_preview_then_fitted", corePreviewShown},
+        {"core_preview_twice_the_box_then_fitted", corePreviewTwiceTheBoxShown},
         {"qt_reader_scaled_size", qtScaledRead},
     };
     const char* formats[] = {"jpeg_24mp", "progressive_jpeg_24mp", "png_4000x3000",

@@ -264,24 +264,4 @@ void TForm1::btaxudaClick() {
                   QStringLiteral("A axuda non está dispoñible. Trate de buscar vireta.html"));
 }
 
-// ---------------------------------------------------------------- layout
-
-void TForm1::FormResize() {
-    const int outerWidth = frameGeometry().width();
-    general_->centrePanel(outerWidth);
-    questions_->centrePanel(outerWidth);
-    end_->centrePanel(outerWidth);
-    about_->placePanel();
-}
-
-void TForm1::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    FormResize();
-}
-
-void TForm1::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    FormResize();
-}
-
 } // namespace vireta

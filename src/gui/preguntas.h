@@ -1,6 +1,6 @@
 // The main window: the section bar over the pages, the quiz session, and the
 // controllers that do the work of each concern. The window itself only switches
-// sections, keeps the title, lays its panels out and handles closing.
+// sections, keeps the title and handles closing; the pages lay themselves out.
 #pragma once
 
 #include "sections.h"
@@ -79,14 +79,11 @@ public slots:
     void btaxudaClick();
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     void buildControllers(Dialogs& dialogs);
     void connectControls();
-    void FormResize();
     void showSection(Section section);
     // Shows a section's page; false when the ordering page keeps the window there.
     bool showPage(QWidget* page, const QString& caption);

@@ -1,6 +1,10 @@
 #include "preview_box.h"
 
+#include "media/image_decoder.h"
+
 #include <QPainter>
+
+#include <algorithm>
 
 namespace vireta {
 
@@ -25,8 +29,12 @@ void PreviewBox::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event);
     if (image_.isNull())
         return;
+    // The picture keeps the share of the box it has at the box's design size: a box
+    // grown with the window shows it grown as much.
     const QRect area = contentsRect();
-    QSize size = image_.size();
+    const qreal growth = std::max(1.0, std::min(qreal(area.width()) / kPreviewBoxWidth,
+                                                qreal(area.height()) / kPreviewBoxHeight));
+    QSize size = (QSizeF(image_.size()) * growth).toSize();
     if (size.width() > area.width() || size.height() > area.height())
         size.scale(area.size(), Qt::KeepAspectRatio);
     const QRect target(area.x() + (area.width() - size.width()) / 2,

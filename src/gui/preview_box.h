@@ -1,5 +1,6 @@
 // The picture box of the questions page: shows a picture centred, scaled down to
-// fit with its proportions kept, never enlarged.
+// fit with its proportions kept, never enlarged beyond what the box's growth past its
+// design size (kPreviewBoxWidth x kPreviewBoxHeight inside the bevel) gives it.
 #pragma once
 
 #include <QFrame>

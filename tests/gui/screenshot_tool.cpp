@@ -41,6 +41,11 @@ int main(int argc, char** argv) {
     auto box = [&w](const char* name) { return named<QLineEdit>(w, name); };
     auto click = [&w](const char* name) { named<QToolButton>(w, name)->click(); };
     w.move(20, 20);
+    // VIRETA_SCREENSHOT_SIZE=WIDTHxHEIGHT shows the window at that size (its client area)
+    // instead of the size it opens at.
+    const QStringList size = qEnvironmentVariable("VIRETA_SCREENSHOT_SIZE").split(QLatin1Char('x'));
+    if (size.size() == 2)
+        w.resize(size[0].toInt(), size[1].toInt());
     box("titulotx")->setText(QStringLiteral("Xeografía de Galicia"));
     box("subtitulotx")->setText(QStringLiteral("Ríos, montes e cidades"));
     box("autortx")->setText(QStringLiteral("Ana Pereira"));

@@ -3,7 +3,6 @@
 #include "editing/question_navigator.h"
 #include "fake_dialogs.h"
 #include "pages/quiz_screen.h"
-#include "pages/page_parts.h"
 #include "preguntas.h"
 #include "preview_box.h"
 #include "quiz_session.h"
@@ -13,6 +12,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -22,6 +22,8 @@
 #include <QToolButton>
 #include <QUrl>
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 
 using namespace vireta;
@@ -262,28 +264,78 @@ private slots:
         QCOMPARE(ui->txtcor->text(), QStringLiteral("Ben"));
     }
 
-    void resizeCentresTheSectionPanels() {
-        QCOMPARE(centredLeft(684 + 16, 684), 8);
-        QCOMPARE(centredLeft(684 + 17, 684), 8);
-        QCOMPARE(centredLeft(684 + 18, 684), 9);
-        QCOMPARE(centredLeft(684 + 19, 684), 10);
-        QCOMPARE(centredLeft(684 - 100, 684), -50);
-
-        // The panels' places worked out by hand, (W - w) / 2 with a half going to the even
-        // neighbour, W the outer width: the offscreen platform's frame is 2 pixels a
-        // side, and 500 is below the window's smallest width.
-        form->show();
+    // The pages grow with the window from its design size, which is also the least it
+    // takes: the boxes widen by their shares of the spare width, the introduction takes
+    // the spare height, the picture's box grows with its column as far as the height
+    // lets it, keeping its proportions, and no control leaves its page.
+    void thePagesGrowWithTheWindowFromTheirDesignSize() {
+        const QSize design(TForm1::kDesignWidth - 16, TForm1::kDesignHeight - 39);
+        const QSize large(1200 - 16, 800 - 39); // 1200 x 800 with the design's frame
         const struct {
-            int width, outer, wide, end; // the 684-pixel panels' left, the end panel's (619)
-        } cases[] = {{900, 904, 110, 142}, {701, 705, 10, 43}, {500, 688, 2, 34}};
+            QSize asked, got;
+            bool pictureHasTheHeight; // the page has the room the picture's proportions ask
+        } cases[] = {
+            {design, design, true},
+            {{300, 200}, design, true}, // never below the design size
+            {large, large, true},
+            {{large.width(), design.height()}, {large.width(), design.height()}, false},
+            {{design.width(), large.height()}, {design.width(), large.height()}, true},
+        };
+        form->show();
         for (const auto& c : cases) {
-            form->resize(c.width, 500);
-            QCoreApplication::processEvents();
-            QCOMPARE(form->frameGeometry().width(), c.outer);
-            QCOMPARE(ui->panelb->x(), c.wide);
-            QCOMPARE(ui->panelpr->x(), c.wide);
-            QCOMPARE(ui->Panel17->x(), c.end);
-            QCOMPARE(ui->Panel17->y(), 70);
+            const QString size = QStringLiteral("%1x%2").arg(c.asked.width()).arg(c.asked.height());
+            form->resize(c.asked);
+            QCOMPARE(form->size(), c.got);
+            const int wider = c.got.width() - design.width(), taller = c.got.height() - design.height();
+            for (QWidget* page : {ui->page1, ui->page2, ui->page3, ui->page4, ui->page5, ui->page6}) {
+                ui->nota->setCurrentWidget(page);
+                ui->ctformatos->setCurrentIndex(1);
+                // The picture's place asks for its height once it knows its width.
+                for (int pass = 0; pass < 3; ++pass)
+                    QCoreApplication::processEvents();
+                for (QWidget* w : page->findChildren<QWidget*>()) {
+                    if (w->isVisibleTo(page) && !w->isWindow())
+                        QVERIFY2(page->rect().contains(QRect(w->mapTo(page, QPoint(0, 0)), w->size())),
+                                 qPrintable(size + QLatin1Char(' ') + w->objectName()));
+                }
+            }
+            // The general data's column takes 330 parts of the spare width for 224 of its
+            // sound's; the statement and the end message have the spare width to themselves.
+            QCOMPARE(ui->titulotx->width(), 330 + qRound(wider * 330 / 554.0));
+            QCOMPARE(ui->txtpreg->width(), 570 + wider);
+            QCOMPARE(ui->bentx->width(), 400 + wider);
+            QCOMPARE(ui->introtx->height(), 104 + taller);
+            QCOMPARE(ui->estilo->width() > 220, wider > 0);
+
+            // The picture's column takes 200 parts of the spare width for the answers' 438;
+            // the box inside a 2-pixel bevel keeps the proportions of 196 x 150.
+            const QSize box = ui->imaxe->size() - QSize(4, 4);
+            QVERIFY2(std::abs(box.width() * 150 - box.height() * 196) <= 196, qPrintable(size));
+            const int column = 200 + qRound(wider * 200 / 638.0);
+            if (c.pictureHasTheHeight)
+                QVERIFY2(std::abs(ui->imaxe->width() - column) <= 1, qPrintable(size));
+            else // as tall as the rows under it leave room for
+                QVERIFY2(ui->imaxe->width() < column && ui->imaxe->height() >= 154, qPrintable(size));
+            if (c.got == design)
+                QCOMPARE(ui->imaxe->size(), QSize(200, 154));
+
+            // A picture half the design box's size keeps that share of the grown box.
+            QImage half(98, 75, QImage::Format_RGB32);
+            half.fill(Qt::red);
+            ui->imaxe->showPicture(half);
+            const QImage shown = ui->imaxe->grab().toImage();
+            QRect red;
+            for (int y = 0; y < shown.height(); ++y) {
+                for (int x = 0; x < shown.width(); ++x) {
+                    const QColor colour = shown.pixelColor(x, y);
+                    if (colour.red() > 200 && colour.green() < 60)
+                        red |= QRect(x, y, 1, 1);
+                }
+            }
+            const double growth = std::min(box.width() / 196.0, box.height() / 150.0);
+            QVERIFY2(std::abs(red.width() - 98 * growth) <= 1.5, qPrintable(size));
+            QVERIFY2(std::abs(red.height() - 75 * growth) <= 1.5, qPrintable(size));
+            QVERIFY2(std::abs(red.center().x() - ui->imaxe->width() / 2) <= 1, qPrintable(size));
         }
     }
 

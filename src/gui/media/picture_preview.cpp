@@ -35,7 +35,10 @@ QImage toQImage(const std::shared_ptr<const Image>& picture) {
 PicturePreview::PicturePreview(QuestionsPage& page, const StockPage& stock, const QuizSession& session,
                                Dialogs& dialogs, QWidget* window)
     : page_(page), stock_(stock), session_(session), dialogs_(dialogs), window_(window),
-      previews_(std::make_unique<PreviewCache>()) {
+      // Decoded for a box twice the design size: the box grows with the window, and a
+      // preview is only ever drawn smaller than decoded up to there.
+      previews_(std::make_unique<PreviewCache>(2 * kPreviewBoxWidth, 2 * kPreviewBoxHeight, decodePreview,
+                                               PreviewCache::Limits{})) {
     // A preview decoded in the background is shown on the interface thread.
     previews_->setReadyHandler([this](const std::string& path) {
         QMetaObject::invokeMethod(

@@ -15,8 +15,6 @@ class AboutPage : public QWidget {
 
 public:
     AboutPage();
-    // The panel keeps its distance to the page's right and bottom edges.
-    void placePanel();
 
 private:
     QFrame* Panel18_ = nullptr;

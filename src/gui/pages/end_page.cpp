@@ -4,10 +4,12 @@
 
 #include <QFont>
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QVBoxLayout>
 
 #include <utility>
 
@@ -15,19 +17,51 @@ namespace vireta {
 
 EndPage::EndPage() {
     setObjectName(QStringLiteral("page3"));
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(32, 70, 33, 0);
     Panel17_ = makePanel(this, "Panel17");
-    Panel17_->setGeometry(40, 70, 619, 328);
-    auto* heading = makeCaption(Panel17_, QStringLiteral("Mensaxes ao rematar o xogo"), 20, 0, 400);
+    page->addWidget(Panel17_);
+    page->addStretch(1);
+
+    auto* column = new QVBoxLayout(Panel17_);
+    column->setContentsMargins(20, 0, 1, 0);
+    column->setSpacing(0);
+    auto* heading = makeCaption(Panel17_, QStringLiteral("Mensaxes ao rematar o xogo"), 400);
     QFont headingFont = heading->font();
     headingFont.setBold(true);
     heading->setFont(headingFont);
+    column->addWidget(heading);
 
-    bentx_ = addLabelledBox(Panel17_, "bentx", QStringLiteral("Xogo finalizado ben."), 20, 40, 170, 400);
-    const PathBox well = addPathBox(Panel17_, "sonbentx", "btabrson7", "btponson7", 162, 74, 456,
-                                    QStringLiteral("Son do xogo finalizado ben"));
-    maltx_ = addLabelledBox(Panel17_, "maltx", QStringLiteral("Xogo finalizado mal."), 20, 140, 170, 400);
-    const PathBox bad = addPathBox(Panel17_, "sonmaltx", "btabrson8", "btponson8", 162, 174, 456,
-                                   QStringLiteral("Son do xogo finalizado mal"));
+    // Each message over its sound, the two boxes one above the other.
+    const int boxWidth = 400;
+    const auto addMessage = [&](const char* name, const QString& caption) {
+        auto* row = new QHBoxLayout;
+        row->setSpacing(0);
+        QLineEdit* box = addLabelledBox(Panel17_, row, name, caption, 170, boxWidth);
+        row->addSpacing(28);
+        column->addLayout(row);
+        return box;
+    };
+    const auto addSound = [&](const char* name, const char* openName, const char* playName,
+                              const QString& accessibleName) {
+        const PathBox sound = makePathBox(Panel17_, name, openName, playName, boxWidth + 56, accessibleName);
+        auto* row = new QHBoxLayout;
+        row->setSpacing(0);
+        row->addSpacing(142);
+        row->addLayout(sound.row, 1);
+        column->addLayout(row);
+        return sound;
+    };
+    column->addSpacing(16);
+    bentx_ = addMessage("bentx", QStringLiteral("Xogo finalizado ben."));
+    column->addSpacing(10);
+    const PathBox well =
+        addSound("sonbentx", "btabrson7", "btponson7", QStringLiteral("Son do xogo finalizado ben"));
+    column->addSpacing(42);
+    maltx_ = addMessage("maltx", QStringLiteral("Xogo finalizado mal."));
+    column->addSpacing(10);
+    const PathBox bad =
+        addSound("sonmaltx", "btabrson8", "btponson8", QStringLiteral("Son do xogo finalizado mal"));
     sonbentx_ = well.box;
     sonmaltx_ = bad.box;
     sounds_ = {well, bad};
@@ -35,19 +69,27 @@ EndPage::EndPage() {
     const QString passNote = QStringLiteral(
         "Desde esta porcentaxe de acertos, o xogo web remata ben (coa mensaxe e o son de "
         "«Xogo finalizado ben.») e o paquete SCORM comunica o aprobado á plataforma.");
-    auto* passCaption = makeCaption(Panel17_, QStringLiteral("Nota para aprobar (%)"), 20, 240, 170);
+    auto* passCaption = makeCaption(Panel17_, QStringLiteral("Nota para aprobar (%)"), 170);
     notaaprobar_ = new QSpinBox(Panel17_);
     notaaprobar_->setObjectName(QStringLiteral("notaaprobar"));
     notaaprobar_->setRange(0, 100);
     notaaprobar_->setValue(kDefaultPassMark);
-    notaaprobar_->setGeometry(190, 239, 70, 26);
+    notaaprobar_->setFixedSize(70, 26);
     notaaprobar_->setAccessibleName(QStringLiteral("Nota para aprobar (%)"));
     notaaprobar_->setAccessibleDescription(passNote);
     notaaprobar_->setToolTip(passNote);
     passCaption->setBuddy(notaaprobar_);
     auto* note = new QLabel(passNote, Panel17_);
     note->setWordWrap(true);
-    note->setGeometry(20, 272, 580, 48);
+    auto* passRow = new QHBoxLayout;
+    passRow->setSpacing(0);
+    passRow->addWidget(passCaption);
+    passRow->addWidget(notaaprobar_);
+    passRow->addStretch(1);
+    column->addSpacing(24);
+    column->addLayout(passRow);
+    column->addSpacing(8);
+    column->addWidget(note);
     connect(notaaprobar_, &QSpinBox::valueChanged, this, [this](int value) {
         const int before = std::exchange(shownPassMark_, value);
         emit passMarkEdited(before, value);
@@ -86,10 +128,6 @@ QWidget* EndPage::field(GeneralField place) const {
     case GeneralField::EndBadSound: return sonmaltx_;
     default: return nullptr;
     }
-}
-
-void EndPage::centrePanel(int windowWidth) {
-    Panel17_->move(centredLeft(windowWidth, Panel17_->width()), Panel17_->y());
 }
 
 } // namespace vireta

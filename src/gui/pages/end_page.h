@@ -32,8 +32,6 @@ public:
     QWidget* field(GeneralField place) const;
     const std::vector<PathBox>& soundBoxes() const { return sounds_; }
 
-    void centrePanel(int windowWidth);
-
 signals:
     // The teacher changed "Nota para aprobar (%)" from `before` to `after`.
     void passMarkEdited(int before, int after);

@@ -6,54 +6,98 @@
 #include <QCheckBox>
 #include <QFont>
 #include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QVBoxLayout>
 
 namespace vireta {
 
 GeneralPage::GeneralPage() {
     setObjectName(QStringLiteral("page1"));
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(0, 0, 0, 0);
     panelb_ = makePanel(this, "panelb");
-    panelb_->setGeometry(8, 0, 684, 404);
+    page->addWidget(panelb_);
 
-    const int cx = 16, cw = 74, bw = 330;
-    titulotx_ = addLabelledBox(panelb_, "titulotx", QStringLiteral("Título"), cx, 16, cw, bw);
-    subtitulotx_ = addLabelledBox(panelb_, "subtitulotx", QStringLiteral("Subtítulo"), cx, 48, cw, bw);
-    autortx_ = addLabelledBox(panelb_, "autortx", QStringLiteral("Autor"), cx, 80, cw, bw);
-    axudatx_ = addLabelledBox(panelb_, "axudatx", QStringLiteral("Axuda"), cx, 112, cw, bw);
-    tempotx_ = addLabelledBox(panelb_, "tempotx", QStringLiteral("Tempo"), cx, 144, cw, 80);
+    // The general data in one column, the introduction's sound beside the title; the
+    // introduction takes the height a taller window gives.
+    auto* column = new QVBoxLayout(panelb_);
+    column->setContentsMargins(16, 16, 20, 13);
+    column->setSpacing(0);
+    auto* form = new QGridLayout;
+    form->setHorizontalSpacing(0);
+    form->setVerticalSpacing(8);
+    column->addLayout(form, 1);
+    const int cw = 74, bw = 330, soundWidth = 224;
+    titulotx_ = addLabelledBox(panelb_, form, 0, 0, "titulotx", QStringLiteral("Título"), cw, bw);
+    subtitulotx_ = addLabelledBox(panelb_, form, 1, 0, "subtitulotx", QStringLiteral("Subtítulo"), cw, bw);
+    autortx_ = addLabelledBox(panelb_, form, 2, 0, "autortx", QStringLiteral("Autor"), cw, bw);
+    axudatx_ = addLabelledBox(panelb_, form, 3, 0, "axudatx", QStringLiteral("Axuda"), cw, bw);
+    auto* timeRow = new QHBoxLayout;
+    timeRow->setSpacing(0);
+    tempotx_ = addLabelledBox(panelb_, timeRow, "tempotx", QStringLiteral("Tempo"), cw, 80);
+    tempotx_->setFixedWidth(80);
+    timeRow->addSpacing(30);
     ordech_ = new QCheckBox(QStringLiteral("Con orde"), panelb_);
     ordech_->setObjectName(QStringLiteral("ordech"));
-    ordech_->setGeometry(cx + cw + 110, 144, 140, 24);
-
-    const PathBox intro = addPathBox(panelb_, "sontx", "btabrson1", "btponson1", 440, 16, 224,
-                                     QStringLiteral("Son da introdución"));
+    timeRow->addWidget(ordech_);
+    timeRow->addStretch(1);
+    form->addLayout(timeRow, 4, 0, 1, 2);
+    form->setColumnMinimumWidth(2, 20);
+    const PathBox intro = makePathBox(panelb_, "sontx", "btabrson1", "btponson1", soundWidth,
+                                      QStringLiteral("Son da introdución"));
+    form->addLayout(intro.row, 0, 3);
     sontx_ = intro.box;
 
-    makeCaption(panelb_, QStringLiteral("Intro"), cx, 176, cw);
+    QLabel* introCaption = makeCaption(panelb_, QStringLiteral("Intro"), cw);
+    form->addWidget(introCaption, 5, 0, Qt::AlignTop);
     introtx_ = new QPlainTextEdit(panelb_);
     introtx_->setObjectName(QStringLiteral("introtx"));
-    introtx_->setGeometry(cx + cw, 176, 574, 104);
+    introtx_->setMinimumHeight(104);
     introtx_->setAccessibleName(QStringLiteral("Intro"));
     introtx_->setTabChangesFocus(true);
+    form->addWidget(introtx_, 5, 1, 1, 3);
+    form->setRowStretch(5, 1);
+    form->setColumnStretch(1, bw);
+    form->setColumnStretch(3, soundWidth);
 
     auto* common = new QFrame(panelb_);
     common->setObjectName(QStringLiteral("GroupBox1"));
     common->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    common->setGeometry(cx, 296, 648, 100);
-    auto* heading = makeCaption(common, QStringLiteral("Repetir para todos..."), 10, 4, 300);
+    column->addSpacing(16);
+    column->addWidget(common);
+    auto* commonColumn = new QVBoxLayout(common);
+    const int frame = common->frameWidth();
+    commonColumn->setContentsMargins(10 - frame, 4 - frame, 10 - frame, 10 - frame);
+    commonColumn->setSpacing(6);
+    auto* heading = makeCaption(common, QStringLiteral("Repetir para todos..."), 300);
     QFont f = heading->font();
     f.setBold(true);
     heading->setFont(f);
-    txtcorcomun_ = addLabelledBox(common, "txtcorcomun", QStringLiteral("Correcto"), 10, 34, 80, 270);
-    const PathBox right = addPathBox(common, "txtsoncorcomun", "btabrson2", "btponson2", 372, 34,
-                                     266, QStringLiteral("Son común de acerto"));
+    commonColumn->addWidget(heading);
+    auto* commonForm = new QGridLayout;
+    commonForm->setHorizontalSpacing(0);
+    commonForm->setVerticalSpacing(8);
+    commonColumn->addLayout(commonForm);
+    const int commonWidth = 270, commonSoundWidth = 266;
+    txtcorcomun_ = addLabelledBox(common, commonForm, 0, 0, "txtcorcomun", QStringLiteral("Correcto"), 80,
+                                  commonWidth);
+    const PathBox right = makePathBox(common, "txtsoncorcomun", "btabrson2", "btponson2", commonSoundWidth,
+                                      QStringLiteral("Son común de acerto"));
+    commonForm->addLayout(right.row, 0, 3);
     txtsoncorcomun_ = right.box;
-    txtincorcomun_ = addLabelledBox(common, "txtincorcomun", QStringLiteral("Incorrecto"), 10, 66, 80, 270);
-    const PathBox wrong = addPathBox(common, "txtsonincorcomun", "btabrson3", "btponson3", 372, 66,
-                                     266, QStringLiteral("Son común de erro"));
+    txtincorcomun_ = addLabelledBox(common, commonForm, 1, 0, "txtincorcomun", QStringLiteral("Incorrecto"),
+                                    80, commonWidth);
+    const PathBox wrong = makePathBox(common, "txtsonincorcomun", "btabrson3", "btponson3",
+                                      commonSoundWidth, QStringLiteral("Son común de erro"));
+    commonForm->addLayout(wrong.row, 1, 3);
     txtsonincorcomun_ = wrong.box;
+    commonForm->setColumnMinimumWidth(2, 12);
+    commonForm->setColumnStretch(1, commonWidth);
+    commonForm->setColumnStretch(3, commonSoundWidth);
     sounds_ = {intro, right, wrong};
 }
 
@@ -100,10 +144,6 @@ QWidget* GeneralPage::field(GeneralField place) const {
     case GeneralField::IntroSound: return sontx_;
     default: return nullptr;
     }
-}
-
-void GeneralPage::centrePanel(int windowWidth) {
-    panelb_->move(centredLeft(windowWidth, panelb_->width()), panelb_->y());
 }
 
 } // namespace vireta

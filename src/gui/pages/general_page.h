@@ -38,8 +38,6 @@ public:
     QPlainTextEdit* introBox() const { return introtx_; }
     QCheckBox* inOrderBox() const { return ordech_; }
 
-    void centrePanel(int windowWidth);
-
 private:
     QFrame* panelb_ = nullptr;
     QLineEdit* titulotx_ = nullptr;

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QHash>
 #include <QLabel>
 #include <QLayout>
@@ -9,7 +11,6 @@
 #include <QToolButton>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -79,10 +80,65 @@ QToolButton* makeIconButton(QWidget* parent, const char* name, const char* iconN
     return b;
 }
 
-QLabel* makeCaption(QWidget* parent, const QString& text, int x, int y, int width) {
+QLabel* makeCaption(QWidget* parent, const QString& text, int width) {
     auto* l = new QLabel(text, parent);
-    l->setGeometry(x, y, width, 24);
+    l->setMinimumWidth(width);
+    l->setFixedHeight(kBoxHeight);
     return l;
+}
+
+QLineEdit* makeBox(QWidget* parent, const char* name, int width, const QString& accessibleName) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setMinimumWidth(width);
+    box->setFixedHeight(kBoxHeight);
+    box->setAccessibleName(accessibleName);
+    return box;
+}
+
+QToolButton* makeBoxButton(QWidget* parent, const char* name, const char* iconName, const QString& tip) {
+    QToolButton* b = makeIconButton(parent, name, iconName, tip, 26);
+    // Only the raised frame under the mouse is shorter than the square's.
+    b->setFixedSize(26, kBoxHeight);
+    return b;
+}
+
+QLineEdit* addLabelledBox(QWidget* parent, QBoxLayout* row, const char* name, const QString& caption,
+                          int captionWidth, int boxWidth) {
+    QLabel* label = makeCaption(parent, caption, captionWidth);
+    QLineEdit* box = makeBox(parent, name, boxWidth, caption);
+    label->setBuddy(box);
+    row->addWidget(label);
+    row->addWidget(box, boxWidth);
+    return box;
+}
+
+QLineEdit* addLabelledBox(QWidget* parent, QGridLayout* grid, int row, int column, const char* name,
+                          const QString& caption, int captionWidth, int boxWidth) {
+    QLabel* label = makeCaption(parent, caption, captionWidth);
+    QLineEdit* box = makeBox(parent, name, boxWidth, caption);
+    label->setBuddy(box);
+    grid->addWidget(label, row, column);
+    grid->addWidget(box, row, column + 1);
+    return box;
+}
+
+PathBox makePathBox(QWidget* parent, const char* name, const char* openName, const char* playName,
+                    int width, const QString& accessibleName) {
+    PathBox p;
+    p.row = new QHBoxLayout;
+    p.row->setContentsMargins(0, 0, 0, 0);
+    p.row->setSpacing(2);
+    p.open = makeBoxButton(parent, openName, "open-file", QStringLiteral("Abrir: ") + accessibleName);
+    p.box = makeBox(parent, name, width - 56, accessibleName);
+    p.box->setPlaceholderText(accessibleName);
+    p.row->addWidget(p.open);
+    p.row->addWidget(p.box, 1);
+    if (playName) {
+        p.play = makeBoxButton(parent, playName, "play", QStringLiteral("Escoitar: ") + accessibleName);
+        p.row->addWidget(p.play);
+    }
+    return p;
 }
 
 void orderTabsByPosition(QWidget* page) {
@@ -113,46 +169,6 @@ void orderTabsByPosition(QWidget* page) {
     });
     for (std::size_t i = 1; i < places.size(); ++i)
         QWidget::setTabOrder(places[i - 1].widget, places[i].widget);
-}
-
-int centredLeft(int windowWidth, int panelWidth) {
-    // lrint rounds halves to the nearest even number in the default rounding mode.
-    return static_cast<int>(std::lrint((windowWidth - panelWidth) / 2.0));
-}
-
-QLineEdit* addLabelledBox(QWidget* parent, const char* name, const QString& caption, int x, int y,
-                          int captionWidth, int boxWidth) {
-    auto* label = makeCaption(parent, caption, x, y, captionWidth);
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(QLatin1String(name));
-    box->setGeometry(x + captionWidth, y, boxWidth, 24);
-    box->setAccessibleName(caption);
-    label->setBuddy(box);
-    return box;
-}
-
-PathBox addPathBox(QWidget* parent, const char* name, const char* openName, const char* playName,
-                   int x, int y, int width, const QString& accessibleName) {
-    PathBox p;
-    p.open = makeIconButton(parent, openName, "open-file", QStringLiteral("Abrir: ") + accessibleName, 26);
-    p.open->move(x, y - 1);
-    p.box = new QLineEdit(parent);
-    p.box->setObjectName(QLatin1String(name));
-    p.box->setGeometry(x + 28, y, width - 56, 24);
-    p.box->setAccessibleName(accessibleName);
-    p.box->setPlaceholderText(accessibleName);
-    if (playName) {
-        p.play = makeIconButton(parent, playName, "play", QStringLiteral("Escoitar: ") + accessibleName, 26);
-        p.play->move(x + width - 26, y - 1);
-    }
-    return p;
-}
-
-QLineEdit* addTabBox(QWidget* tab, const char* name, const QString& caption, int y, int width,
-                     const QString& text) {
-    QLineEdit* box = addLabelledBox(tab, name, caption, 16, y, 130, width);
-    box->setText(text);
-    return box;
 }
 
 } // namespace vireta

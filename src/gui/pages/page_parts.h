@@ -7,7 +7,10 @@
 #include <QIcon>
 #include <QString>
 
+class QBoxLayout;
 class QFrame;
+class QGridLayout;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QToolButton;
@@ -32,22 +35,29 @@ QToolButton* makeSectionButton(QWidget* parent, const char* name, const QString&
 // A picture-only button of `size` pixels whose tooltip and accessible name are `tip`.
 QToolButton* makeIconButton(QWidget* parent, const char* name, const char* iconName,
                             const QString& tip, int size);
-QLabel* makeCaption(QWidget* parent, const QString& text, int x, int y, int width);
 
-// Tab moves through the controls of a page in reading order: row by row (controls whose
-// tops are less than half a row apart share one), left to right within a row.
-void orderTabsByPosition(QWidget* page);
+// The pages are laid out from their design, the window at 700 x 529 with its frame:
+// there every control has its design place and width, and a larger window gives its
+// spare width to the boxes, each taking a share in proportion to its design width
+// (which is also its layout stretch), and its spare height to the page's multi-line
+// box or picture.
 
-// Left position that centres a panel of width `panelWidth` in a window whose outer
-// width is `windowWidth`: (W - w) / 2, a half rounded to the nearest even number.
-int centredLeft(int windowWidth, int panelWidth);
+// Boxes, their captions and the small buttons beside them are this tall.
+constexpr int kBoxHeight = 24;
 
-// A single-line box with its caption to the left inside `parent`.
-QLineEdit* addLabelledBox(QWidget* parent, const char* name, const QString& caption, int x, int y,
+// A caption at least `width` wide, as tall as a box.
+QLabel* makeCaption(QWidget* parent, const QString& text, int width);
+// A single-line box `width` wide at the design size, wider in a wider window.
+QLineEdit* makeBox(QWidget* parent, const char* name, int width, const QString& accessibleName);
+// A picture-only button for a row of boxes: 26 wide and as tall as a box, its picture
+// where a 26-pixel square button would have it.
+QToolButton* makeBoxButton(QWidget* parent, const char* name, const char* iconName, const QString& tip);
+// A box with its caption to the left, added to `row`.
+QLineEdit* addLabelledBox(QWidget* parent, QBoxLayout* row, const char* name, const QString& caption,
                           int captionWidth, int boxWidth);
-// A box of a save-page tab, its caption in the tab's caption column.
-QLineEdit* addTabBox(QWidget* tab, const char* name, const QString& caption, int y, int width,
-                     const QString& text = {});
+// The same in the cells (row, column) and (row, column + 1) of `grid`.
+QLineEdit* addLabelledBox(QWidget* parent, QGridLayout* grid, int row, int column, const char* name,
+                          const QString& caption, int captionWidth, int boxWidth);
 
 // A path box between its open button and its play button (none for a picture's box);
 // the media actions give the buttons their work.
@@ -55,8 +65,16 @@ struct PathBox {
     QLineEdit* box = nullptr;
     QToolButton* open = nullptr;
     QToolButton* play = nullptr;
+    QHBoxLayout* row = nullptr; // the open button, the box and the play button
 };
-PathBox addPathBox(QWidget* parent, const char* name, const char* openName, const char* playName,
-                   int x, int y, int width, const QString& accessibleName);
+// A path box whose row is `width` wide at the design size, the box taking what a wider
+// window gives; the page puts `row` in its layout. Without a play button the row ends
+// after the box, where the page may add a button of its own.
+PathBox makePathBox(QWidget* parent, const char* name, const char* openName, const char* playName,
+                    int width, const QString& accessibleName);
+
+// Tab moves through the controls of a page in reading order: row by row (controls whose
+// tops are less than half a row apart share one), left to right within a row.
+void orderTabsByPosition(QWidget* page);
 
 } // namespace vireta

@@ -6,71 +6,172 @@
 
 #include <QFont>
 #include <QFrame>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
+#include <QVBoxLayout>
+
+#include <utility>
 
 namespace vireta {
 
+namespace {
+
+// The picture box's place on the page: the box keeps the proportions of its design
+// size, as wide as the place allows, and the place asks for no more height than that,
+// so that the rows under the picture follow close under it.
+class PreviewPlace : public QWidget {
+public:
+    PreviewPlace(PreviewBox* box, QWidget* parent) : QWidget(parent), box_(box) {
+        box_->setParent(this);
+        setMinimumSize(outerSize(kPreview));
+        setMaximumHeight(outerSize(kPreview).height());
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        box_->setGeometry(QRect(QPoint(0, 0), outerSize(kPreview)));
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QWidget::resizeEvent(event);
+        const QSize room = size() - QSize(kBevel, kBevel);
+        box_->setGeometry(QRect(QPoint(0, 0), outerSize(kPreview.scaled(room, Qt::KeepAspectRatio))));
+        // The height of the design's proportions at this width, rounded up so that the
+        // box then takes the whole width.
+        const int inner = room.width();
+        setMaximumHeight(kBevel + (kPreview.height() * inner + kPreview.width() - 1) / kPreview.width());
+    }
+
+private:
+    static constexpr int kBevel = 4; // the box's 2-pixel bevel on both sides
+    static constexpr QSize kPreview{kPreviewBoxWidth, kPreviewBoxHeight};
+    static QSize outerSize(QSize inner) { return inner + QSize(kBevel, kBevel); }
+
+    PreviewBox* box_;
+};
+
+} // namespace
+
 QuestionsPage::QuestionsPage() {
     setObjectName(QStringLiteral("page2"));
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(0, 0, 0, 0);
     panelpr_ = makePanel(this, "panelpr");
-    panelpr_->setGeometry(8, 0, 684, 404);
+    page->addWidget(panelpr_);
 
-    QLineEdit* txtpreg = addLabelledBox(panelpr_, "txtpreg", QStringLiteral("Pregunta"), 16, 10, 74, 570);
+    // From the top: the statement; the picture beside the answers, with the paths of the
+    // picture and of the sound under them; the messages with their sounds; the link; the
+    // bar. A wider window widens the boxes and the picture, which then takes the height
+    // its proportions ask for, as far as the window has it.
+    auto* column = new QVBoxLayout(panelpr_);
+    column->setContentsMargins(16, 10, 16, 12);
+    column->setSpacing(0);
+    auto* questionRow = new QHBoxLayout;
+    questionRow->setSpacing(0);
+    QLineEdit* txtpreg =
+        addLabelledBox(panelpr_, questionRow, "txtpreg", QStringLiteral("Pregunta"), 74, 570);
+    questionRow->addSpacing(8);
+    column->addLayout(questionRow);
+    column->addSpacing(6);
+
+    // The picture and the answers over the picture's and the sound's paths: the row of
+    // the picture grows as tall as its proportions ask, the answers stay at its top.
+    auto* block = new QGridLayout;
+    block->setHorizontalSpacing(0);
+    block->setVerticalSpacing(6);
+    column->addLayout(block, 1);
+    const int pictureWidth = 200, answersWidth = 438;
+    block->setColumnStretch(0, pictureWidth);
+    block->setColumnMinimumWidth(1, 14);
+    block->setColumnStretch(2, answersWidth);
+    auto* pictureColumn = new QVBoxLayout;
+    pictureColumn->setSpacing(0);
+    block->addLayout(pictureColumn, 0, 0);
+    auto* answersColumn = new QVBoxLayout;
+    answersColumn->setSpacing(0);
+    block->addLayout(answersColumn, 0, 2, Qt::AlignTop);
 
     imaxe_ = new PreviewBox(panelpr_);
     imaxe_->setObjectName(QStringLiteral("imaxe"));
-    imaxe_->setGeometry(16, 44, kPreviewBoxWidth + 4, kPreviewBoxHeight + 4); // inside a 2-pixel bevel
-    picture_ = addPathBox(panelpr_, "txtimaxe", "btabrson9", nullptr, 16, 204, 200,
-                          QStringLiteral("Imaxe da pregunta"));
-    QToolButton* refresh = makeIconButton(panelpr_, "SpeedButton14", "refresh",
-                                          QStringLiteral("Actualizar a imaxe"), 26);
-    refresh->move(16 + 200 - 26, 203);
+    pictureColumn->addSpacing(4);
+    pictureColumn->addWidget(new PreviewPlace(imaxe_, panelpr_));
+    picture_ = makePathBox(panelpr_, "txtimaxe", "btabrson9", nullptr, pictureWidth,
+                           QStringLiteral("Imaxe da pregunta"));
+    QToolButton* refresh =
+        makeBoxButton(panelpr_, "SpeedButton14", "refresh", QStringLiteral("Actualizar a imaxe"));
+    picture_.row->addWidget(refresh);
+    block->addLayout(picture_.row, 1, 0);
 
-    makeCaption(panelpr_, QStringLiteral("Respostas"), 230, 40, 120);
+    answersColumn->addWidget(makeCaption(panelpr_, QStringLiteral("Respostas"), 120));
     auto* correct = new QFrame(panelpr_);
     correct->setObjectName(QStringLiteral("Panel15"));
-    correct->setGeometry(230, 64, 438, 36);
+    correct->setFixedHeight(36);
     correct->setStyleSheet(QStringLiteral("#Panel15 { background: %1; border: 2px solid %2; }")
                                .arg(kAnswerYellow.name(), kStripLime.name()));
-    auto* correctCaption = makeCaption(correct, QStringLiteral("Correcta"), 8, 6, 70);
+    auto* correctRow = new QHBoxLayout(correct);
+    correctRow->setContentsMargins(6, 4, 6, 4); // inside the 2-pixel border
+    correctRow->setSpacing(2);
+    auto* correctCaption = makeCaption(correct, QStringLiteral("Correcta"), 70);
     QFont captionFont = correctCaption->font();
     captionFont.setBold(true);
     correctCaption->setFont(captionFont);
-    auto* txtresp1 = new QLineEdit(correct);
-    txtresp1->setObjectName(QStringLiteral("txtresp1"));
-    txtresp1->setGeometry(80, 6, 350, 24);
-    txtresp1->setAccessibleName(QStringLiteral("Resposta correcta"));
+    correctRow->addWidget(correctCaption);
+    auto* txtresp1 = makeBox(correct, "txtresp1", 350, QStringLiteral("Resposta correcta"));
     txtresp1->setStyleSheet(QStringLiteral("font-weight: bold; color: rgb(0, 0, 200);"));
+    correctRow->addWidget(txtresp1, 1);
+    answersColumn->addWidget(correct);
 
     QLineEdit* wrong[3] = {};
     for (int i = 0; i < 3; ++i) {
-        auto* box = new QLineEdit(panelpr_);
-        box->setObjectName(QStringLiteral("txtresp%1").arg(i + 2));
-        box->setGeometry(310, 108 + 30 * i, 350, 24);
-        box->setAccessibleName(QStringLiteral("Resposta incorrecta %1").arg(i + 1));
+        answersColumn->addSpacing(i == 0 ? 8 : 6);
+        auto* box = makeBox(panelpr_, qPrintable(QStringLiteral("txtresp%1").arg(i + 2)), 350,
+                            QStringLiteral("Resposta incorrecta %1").arg(i + 1));
         box->setStyleSheet(QStringLiteral("font-weight: bold; color: rgb(110, 110, 110);"));
+        auto* row = new QHBoxLayout;
+        row->setSpacing(0);
+        row->addSpacing(80);
+        row->addWidget(box, 1);
+        row->addSpacing(8);
+        answersColumn->addLayout(row);
         wrong[i] = box;
     }
+    const PathBox sound = makePathBox(panelpr_, "txtson", "btabrson6", "btponson4", answersWidth,
+                                      QStringLiteral("Son da pregunta"));
+    block->addLayout(sound.row, 1, 2);
 
-    const PathBox sound = addPathBox(panelpr_, "txtson", "btabrson6", "btponson4", 230, 204, 438,
-                                     QStringLiteral("Son da pregunta"));
-    QLineEdit* txtcor = addLabelledBox(panelpr_, "txtcor", QStringLiteral("Correcto"), 16, 244, 74, 300);
-    const PathBox rightSound = addPathBox(panelpr_, "txtsoncor", "btabrson4", "btponson5", 400, 244,
-                                          268, QStringLiteral("Son de acerto"));
-    QLineEdit* txtincor =
-        addLabelledBox(panelpr_, "txtincor", QStringLiteral("Incorrecto"), 16, 276, 74, 300);
-    const PathBox wrongSound = addPathBox(panelpr_, "txtsonincor", "btabrson5", "btponson6", 400,
-                                          276, 268, QStringLiteral("Son de erro"));
-    QLineEdit* txtenlace =
-        addLabelledBox(panelpr_, "txtenlace", QStringLiteral("Enlace"), 16, 308, 74, 578);
+    // A message and its sound.
+    const auto addMessage = [&](const char* name, const QString& caption, const char* soundName,
+                                const char* openName, const char* playName, const QString& soundCaption) {
+        auto* row = new QHBoxLayout;
+        row->setSpacing(0);
+        QLineEdit* box = addLabelledBox(panelpr_, row, name, caption, 74, 300);
+        row->addSpacing(10);
+        const PathBox path = makePathBox(panelpr_, soundName, openName, playName, 268, soundCaption);
+        row->addLayout(path.row, 268);
+        column->addLayout(row);
+        return std::make_pair(box, path);
+    };
+    column->addSpacing(16);
+    const auto [txtcor, rightSound] = addMessage("txtcor", QStringLiteral("Correcto"), "txtsoncor",
+                                                 "btabrson4", "btponson5", QStringLiteral("Son de acerto"));
+    column->addSpacing(8);
+    const auto [txtincor, wrongSound] = addMessage("txtincor", QStringLiteral("Incorrecto"), "txtsonincor",
+                                                   "btabrson5", "btponson6", QStringLiteral("Son de erro"));
+    column->addSpacing(8);
+    auto* linkRow = new QHBoxLayout;
+    linkRow->setSpacing(0);
+    QLineEdit* txtenlace = addLabelledBox(panelpr_, linkRow, "txtenlace", QStringLiteral("Enlace"), 74, 578);
+    column->addLayout(linkRow);
     sounds_ = {sound, rightSound, wrongSound};
+    column->addSpacing(14);
 
     auto* nav = makePanel(panelpr_, "Panel16");
-    nav->setGeometry(16, 346, 652, 46);
+    nav->setFixedHeight(46);
+    column->addWidget(nav);
+    // Below the bar whatever height the picture leaves.
+    column->addStretch(0);
     fillBackground(nav, kStripLime);
     auto* row = new QHBoxLayout(nav);
     row->setContentsMargins(8, 4, 8, 4);
@@ -163,9 +264,5 @@ void QuestionsPage::showCount(int count) { lbtotal_->setText(QStringLiteral("de 
 QString QuestionsPage::typedNumber() const { return npreg_->text(); }
 
 QToolButton* QuestionsPage::button(Button which) const { return buttons_[static_cast<std::size_t>(which)]; }
-
-void QuestionsPage::centrePanel(int windowWidth) {
-    panelpr_->move(centredLeft(windowWidth, panelpr_->width()), panelpr_->y());
-}
 
 } // namespace vireta

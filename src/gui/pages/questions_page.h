@@ -48,8 +48,6 @@ public:
     const std::vector<PathBox>& soundBoxes() const { return sounds_; }
     QToolButton* button(Button which) const;
 
-    void centrePanel(int windowWidth);
-
 private:
     QFrame* panelpr_ = nullptr;
     PreviewBox* imaxe_ = nullptr;

@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFont>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -50,6 +51,57 @@ public:
 private:
     QListWidget* list_;
 };
+
+// The tabs are this wide at the design size: the room the review leaves them.
+constexpr int kTabWidth = 422;
+
+// The margins of a tab's layout: 16 in, its first row `top` down, and `right` where its
+// widest row ends at the design size, so that there every control keeps its design
+// width; a wider window widens the boxes and the notes.
+QMargins tabMargins(int top, int right) { return QMargins(16, top, kTabWidth - right, 0); }
+
+// A tab of notes and choices in one column, its rows kept to the top.
+QVBoxLayout* tabColumn(QWidget* tab, int top, int right) {
+    auto* column = new QVBoxLayout(tab);
+    column->setContentsMargins(tabMargins(top, right));
+    column->setSpacing(0);
+    column->setAlignment(Qt::AlignTop);
+    return column;
+}
+
+// A tab of boxes: their captions in a column 130 wide, the boxes after them, and a
+// column for the boxes' open buttons; the rows 30 apart, kept to the top.
+QGridLayout* tabGrid(QWidget* tab, int top, int right) {
+    auto* grid = new QGridLayout(tab);
+    grid->setContentsMargins(tabMargins(top, right));
+    grid->setHorizontalSpacing(0);
+    grid->setVerticalSpacing(6);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnMinimumWidth(2, 30);
+    grid->setAlignment(Qt::AlignTop);
+    return grid;
+}
+
+// A box of a tab's grid in the row `row`, with its caption.
+QLineEdit* addTabBox(QWidget* tab, QGridLayout* grid, int row, const char* name, const QString& caption,
+                     int width) {
+    return addLabelledBox(tab, grid, row, 0, name, caption, 130, width);
+}
+
+// The open button of the box in the row `row` of a tab's grid.
+QToolButton* addOpenButton(QWidget* tab, QGridLayout* grid, int row, const char* name) {
+    QToolButton* button = makeBoxButton(tab, name, "open-file", QStringLiteral("Folla de estilo"));
+    grid->addWidget(button, row, 2, Qt::AlignRight);
+    return button;
+}
+
+// What a tab's format is, wrapped to the tab's width.
+QLabel* makeNote(QWidget* tab, const QString& text) {
+    auto* note = new QLabel(text, tab);
+    note->setWordWrap(true);
+    note->setMinimumSize(360, 60);
+    return note;
+}
 
 } // namespace
 
@@ -101,94 +153,122 @@ SavePage::SavePage() {
 
     auto* xmlTab = new QWidget;
     xmlTab->setObjectName(QStringLiteral("TabSheet1"));
-    auto* templateCaption = makeCaption(xmlTab, QStringLiteral("Plantilla HTML:"), 16, 16, 130);
+    QVBoxLayout* xmlColumn = tabColumn(xmlTab, 16, 376);
+    auto* templateRow = new QHBoxLayout;
+    templateRow->setSpacing(0);
+    auto* templateCaption = makeCaption(xmlTab, QStringLiteral("Plantilla HTML:"), 130);
     txtplant_ = new QLineEdit(xmlTab);
     txtplant_->setObjectName(QStringLiteral("txtplant"));
-    txtplant_->setGeometry(146, 16, 300, 24);
     auto* templateButton =
-        makeIconButton(xmlTab, "btabrson11", "open-file", QStringLiteral("Folla de estilo"), 26);
-    templateButton->move(450, 15);
+        makeBoxButton(xmlTab, "btabrson11", "open-file", QStringLiteral("Folla de estilo"));
+    templateRow->addWidget(templateCaption);
+    templateRow->addWidget(txtplant_, 1);
+    templateRow->addSpacing(4);
+    templateRow->addWidget(templateButton);
+    xmlColumn->addLayout(templateRow);
     for (QWidget* hidden : {static_cast<QWidget*>(templateCaption), static_cast<QWidget*>(txtplant_),
                             static_cast<QWidget*>(templateButton)})
         hidden->hide();
-    auto* xmlNote = new QLabel(QStringLiteral("Garda o cuestionario no formato propio de Vireta, "
-                                              "para abrilo e editalo de novo."),
-                               xmlTab);
-    xmlNote->setWordWrap(true);
-    xmlNote->setGeometry(16, 16, 360, 60);
+    xmlColumn->addWidget(makeNote(xmlTab, QStringLiteral("Garda o cuestionario no formato propio de Vireta, "
+                                                         "para abrilo e editalo de novo.")));
     ctformatos_->addTab(xmlTab, QStringLiteral("XML"));
 
     auto* htmlTab = new QWidget;
     htmlTab->setObjectName(QStringLiteral("TabSheet2"));
+    QGridLayout* htmlForm = tabGrid(htmlTab, 12, 396);
     // The boxes leave room for the review beside the tabs.
     constexpr int box = 220;
-    estilo_ = addTabBox(htmlTab, "estilo", QStringLiteral("Folla de estilo:"), 12, box);
-    auto* styleButton =
-        makeIconButton(htmlTab, "btabrson10", "open-file", QStringLiteral("Folla de estilo"), 26);
-    styleButton->move(16 + 130 + box + 4, 11);
-    enviar_ = addTabBox(htmlTab, "enviar", QStringLiteral("Enviar a ...."), 42, box);
-    Campo1_ = addTabBox(htmlTab, "Campo1", QStringLiteral("Campo1"), 72, 90);
-    lonx1_ = addLabelledBox(htmlTab, "lonx1", QStringLiteral("Lonxitude"), 246, 72, 76, 44);
-    lonx1_->setText(QStringLiteral("20"));
-    lonx1_->setAccessibleName(QStringLiteral("Lonxitude do campo 1"));
-    campo2_ = addTabBox(htmlTab, "campo2", QStringLiteral("Campo2"), 102, 90);
-    lonx2_ = addLabelledBox(htmlTab, "lonx2", QStringLiteral("Lonxitude"), 246, 102, 76, 44);
-    lonx2_->setText(QStringLiteral("20"));
-    lonx2_->setAccessibleName(QStringLiteral("Lonxitude do campo 2"));
-    oculto_ = addTabBox(htmlTab, "oculto", QStringLiteral("Campo oculto:"), 132, box);
-    texto_ = addTabBox(htmlTab, "texto", QStringLiteral("Texto:"), 162, box);
+    estilo_ = addTabBox(htmlTab, htmlForm, 0, "estilo", QStringLiteral("Folla de estilo:"), box);
+    QToolButton* styleButton = addOpenButton(htmlTab, htmlForm, 0, "btabrson10");
+    enviar_ = addTabBox(htmlTab, htmlForm, 1, "enviar", QStringLiteral("Enviar a ...."), box);
+    // A field's caption and its length, neither wider in a wider window.
+    const auto addField = [&](int row, const char* name, const QString& caption, const char* lengthName,
+                              const QString& lengthCaption, QLineEdit*& length) {
+        QLabel* label = makeCaption(htmlTab, caption, 130);
+        QLineEdit* field = makeBox(htmlTab, name, 90, caption);
+        field->setFixedWidth(90);
+        label->setBuddy(field);
+        htmlForm->addWidget(label, row, 0);
+        auto* fieldRow = new QHBoxLayout;
+        fieldRow->setSpacing(0);
+        fieldRow->addWidget(field);
+        fieldRow->addSpacing(10);
+        length = addLabelledBox(htmlTab, fieldRow, lengthName, QStringLiteral("Lonxitude"), 76, 44);
+        length->setFixedWidth(44);
+        length->setText(QStringLiteral("20"));
+        length->setAccessibleName(lengthCaption);
+        fieldRow->addStretch(1);
+        htmlForm->addLayout(fieldRow, row, 1);
+        return field;
+    };
+    Campo1_ = addField(2, "Campo1", QStringLiteral("Campo1"), "lonx1",
+                       QStringLiteral("Lonxitude do campo 1"), lonx1_);
+    campo2_ = addField(3, "campo2", QStringLiteral("Campo2"), "lonx2",
+                       QStringLiteral("Lonxitude do campo 2"), lonx2_);
+    oculto_ = addTabBox(htmlTab, htmlForm, 4, "oculto", QStringLiteral("Campo oculto:"), box);
+    texto_ = addTabBox(htmlTab, htmlForm, 5, "texto", QStringLiteral("Texto:"), box);
     chkutf_ = new QCheckBox(QStringLiteral("UTF-8"), htmlTab);
     chkutf_->setObjectName(QStringLiteral("chkutf"));
     chkutf_->setChecked(true);
-    chkutf_->setGeometry(146, 196, 80, 24);
+    chkutf_->setMinimumWidth(80);
+    chkutf_->setFixedHeight(kBoxHeight);
     chkrevolver_ = new QCheckBox(QStringLiteral("Revolver respostas"), htmlTab);
     chkrevolver_->setObjectName(QStringLiteral("chkrevolver"));
-    chkrevolver_->setGeometry(230, 196, 170, 24);
+    chkrevolver_->setFixedHeight(kBoxHeight);
+    auto* checkRow = new QHBoxLayout;
+    checkRow->setContentsMargins(0, 4, 0, 0);
+    checkRow->setSpacing(4);
+    checkRow->addWidget(chkutf_);
+    checkRow->addWidget(chkrevolver_);
+    checkRow->addStretch(1);
+    htmlForm->addLayout(checkRow, 6, 1, 1, 2);
     ctformatos_->addTab(htmlTab, QStringLiteral("HTML"));
 
     auto* jsTab = new QWidget;
     jsTab->setObjectName(QStringLiteral("TabSheet3"));
-    estilojs_ = addTabBox(jsTab, "estilojs", QStringLiteral("Folla de estilo:"), 12, box);
-    auto* styleJsButton =
-        makeIconButton(jsTab, "btabrson12", "open-file", QStringLiteral("Folla de estilo"), 26);
-    styleJsButton->move(16 + 130 + box + 4, 11);
-    txboton_ = addTabBox(jsTab, "txboton", QStringLiteral("Texto do botón:"), 42, box);
+    QGridLayout* jsForm = tabGrid(jsTab, 12, 396);
+    estilojs_ = addTabBox(jsTab, jsForm, 0, "estilojs", QStringLiteral("Folla de estilo:"), box);
+    QToolButton* styleJsButton = addOpenButton(jsTab, jsForm, 0, "btabrson12");
+    txboton_ = addTabBox(jsTab, jsForm, 1, "txboton", QStringLiteral("Texto do botón:"), box);
     ctformatos_->addTab(jsTab, QStringLiteral("JavaScript"));
 
     auto* ebkTab = new QWidget;
     ebkTab->setObjectName(QStringLiteral("TabSheet4"));
-    auto* ebkNote = new QLabel(QStringLiteral("Garda o cuestionario como libro ebk, na orde das "
-                                              "preguntas, para o reprodutor de libros."),
-                               ebkTab);
-    ebkNote->setWordWrap(true);
-    ebkNote->setGeometry(16, 16, 360, 60);
+    tabColumn(ebkTab, 16, 376)
+        ->addWidget(makeNote(ebkTab, QStringLiteral("Garda o cuestionario como libro ebk, na orde das "
+                                                    "preguntas, para o reprodutor de libros.")));
     ctformatos_->addTab(ebkTab, QStringLiteral("EBK"));
 
     auto* webTab = new QWidget;
     webTab->setObjectName(QStringLiteral("TabSheet5"));
-    auto* webNote = new QLabel(QStringLiteral("Garda o cuestionario como xogo para calquera "
-                                              "navegador: unha pregunta cada vez, coas súas "
-                                              "mensaxes e sons."),
-                               webTab);
-    webNote->setWordWrap(true);
-    webNote->setGeometry(16, 16, 360, 60);
+    QVBoxLayout* webColumn = tabColumn(webTab, 16, 376);
+    webColumn->addWidget(makeNote(webTab, QStringLiteral("Garda o cuestionario como xogo para calquera "
+                                                         "navegador: unha pregunta cada vez, coas súas "
+                                                         "mensaxes e sons.")));
     chkunarquivo_ = new QCheckBox(QStringLiteral("Todo nun só arquivo"), webTab);
     chkunarquivo_->setObjectName(QStringLiteral("chkunarquivo"));
-    chkunarquivo_->setGeometry(16, 86, 300, 24);
+    chkunarquivo_->setFixedHeight(kBoxHeight);
+    webColumn->addSpacing(10);
+    webColumn->addWidget(chkunarquivo_);
     chkscorm_ = new QCheckBox(QStringLiteral("Paquete SCORM"), webTab);
     chkscorm_->setObjectName(QStringLiteral("chkscorm"));
-    chkscorm_->setGeometry(16, 116, 300, 24);
+    chkscorm_->setFixedHeight(kBoxHeight);
+    webColumn->addSpacing(6);
+    webColumn->addWidget(chkscorm_);
     // The pass mark is the quiz's own, set on the end page.
-    auto* passNote = new QLabel(QStringLiteral("A nota para aprobar ponse na sección «Final»."), webTab);
-    passNote->setWordWrap(true);
-    passNote->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    passNote->setGeometry(16, 150, 360, 40);
+    webColumn->addSpacing(10);
+    webColumn->addWidget(makeNote(webTab, QStringLiteral("A nota para aprobar ponse na sección «Final».")));
     ctformatos_->addTab(webTab, QStringLiteral("Web"));
     // Tab 5, "Outros": the formats of learning platforms' question banks.
     TabSheet6_ = new QWidget;
     TabSheet6_->setObjectName(QStringLiteral("TabSheet6"));
-    auto* otherCaption = makeCaption(TabSheet6_, QStringLiteral("Formato:"), 16, 12, 130);
-    (void)otherCaption;
+    auto* otherRow = new QHBoxLayout;
+    otherRow->setSpacing(0);
+    tabColumn(TabSheet6_, 12, 410)->addLayout(otherRow);
+    otherRow->addWidget(makeCaption(TabSheet6_, QStringLiteral("Formato:"), 130), 0, Qt::AlignTop);
+    auto* otherChoices = new QVBoxLayout;
+    otherChoices->setSpacing(0);
+    otherRow->addLayout(otherChoices, 1);
     outrosformato_ = new QButtonGroup(TabSheet6_);
     outrosformato_->setObjectName(QStringLiteral("outrosformato"));
     const struct {
@@ -209,18 +289,25 @@ SavePage::SavePage() {
          QStringLiteral("Unha pregunta por fila, para LibreOffice Calc e outras follas."),
          Format::Csv},
     };
-    int y = 12;
     for (const auto& c : choices) {
         auto* b = new QRadioButton(c.caption, TabSheet6_);
         b->setObjectName(QLatin1String(c.name));
-        b->setGeometry(146, y, 250, 24);
+        b->setFixedHeight(kBoxHeight);
         b->setAccessibleDescription(c.note);
         // Each note under its choice, so the tab leaves room for the review beside it.
         auto* note = new QLabel(c.note, TabSheet6_);
-        note->setGeometry(170, y + 22, 240, 32);
+        note->setMinimumSize(240, 30);
         note->setWordWrap(true);
+        note->setAlignment(Qt::AlignLeft | Qt::AlignTop); // a line under its choice, however wide
+        auto* noteRow = new QHBoxLayout;
+        noteRow->setSpacing(0);
+        noteRow->addSpacing(24);
+        noteRow->addWidget(note, 1);
+        if (otherChoices->count() > 0)
+            otherChoices->addSpacing(6);
+        otherChoices->addWidget(b);
+        otherChoices->addLayout(noteRow);
         outrosformato_->addButton(b, static_cast<int>(c.format));
-        y += 60;
     }
     outrosformato_->button(static_cast<int>(Format::Moodle))->setChecked(true);
     // The tab stands for the format chosen in it.
@@ -231,33 +318,46 @@ SavePage::SavePage() {
     auto* paperTab = new QWidget;
     paperTab->setObjectName(QStringLiteral("TabSheet7"));
     paperTab->setProperty("format", static_cast<int>(Format::Pdf));
-    makeCaption(paperTab, QStringLiteral("Modelos:"), 16, 16, 130);
+    QVBoxLayout* paperColumn = tabColumn(paperTab, 14, 376);
+    // A row of the paper's settings, after the caption column.
+    const auto addPaperRow = [&](QWidget* control, const QString& caption, int above) {
+        auto* row = new QHBoxLayout;
+        row->setSpacing(0);
+        row->addWidget(makeCaption(paperTab, caption, 130));
+        row->addWidget(control);
+        row->addStretch(1);
+        paperColumn->addSpacing(above);
+        paperColumn->addLayout(row);
+    };
     paperVersions_ = new QSpinBox(paperTab);
     paperVersions_->setObjectName(QStringLiteral("paperVersions"));
     paperVersions_->setRange(1, kMaxPaperVersions);
     paperVersions_->setValue(1);
     paperVersions_->setAccessibleName(QStringLiteral("Modelos"));
-    paperVersions_->setGeometry(146, 14, 60, 24);
-    makeCaption(paperTab, QStringLiteral("Papel:"), 16, 48, 130);
+    paperVersions_->setFixedSize(60, kBoxHeight);
+    addPaperRow(paperVersions_, QStringLiteral("Modelos:"), 0);
     paperSize_ = new QComboBox(paperTab);
     paperSize_->setObjectName(QStringLiteral("paperSize"));
     paperSize_->addItems({QStringLiteral("A4"), QStringLiteral("Carta (EUA)")});
     paperSize_->setAccessibleName(QStringLiteral("Papel"));
-    paperSize_->setGeometry(146, 46, 140, 24);
+    paperSize_->setFixedSize(140, kBoxHeight);
+    addPaperRow(paperSize_, QStringLiteral("Papel:"), 8);
     paperShuffleAnswers_ = new QCheckBox(QStringLiteral("Revolver respostas"), paperTab);
     paperShuffleAnswers_->setObjectName(QStringLiteral("paperShuffleAnswers"));
     paperShuffleAnswers_->setChecked(true);
-    paperShuffleAnswers_->setGeometry(146, 80, 220, 24);
+    paperShuffleAnswers_->setFixedHeight(kBoxHeight);
+    addPaperRow(paperShuffleAnswers_, QString(), 10);
     paperKeyApart_ = new QCheckBox(QStringLiteral("Solucións á parte"), paperTab);
     paperKeyApart_->setObjectName(QStringLiteral("paperKeyApart"));
-    paperKeyApart_->setGeometry(146, 108, 220, 24);
+    paperKeyApart_->setFixedHeight(kBoxHeight);
+    addPaperRow(paperKeyApart_, QString(), 4);
     auto* paperPrint = makeSectionButton(paperTab, "paperPrint", QStringLiteral("Imprimir…"), "print");
-    paperPrint->setGeometry(146, 146, 110, 56);
-    auto* paperNote = new QLabel(QStringLiteral("Garda a proba en papel como PDF, cada modelo coa súa "
-                                                "orde, e as solucións ao final."),
-                                 paperTab);
-    paperNote->setWordWrap(true);
-    paperNote->setGeometry(16, 214, 360, 60);
+    paperPrint->setFixedSize(110, 56);
+    addPaperRow(paperPrint, QString(), 14);
+    paperColumn->addSpacing(12);
+    paperColumn->addWidget(makeNote(paperTab, QStringLiteral("Garda a proba en papel como PDF, cada "
+                                                             "modelo coa súa orde, e as solucións ao "
+                                                             "final.")));
     ctformatos_->insertTab(6, paperTab, QStringLiteral("Papel"));
 
     auto* strip = makePanel(this, "Panel19");
@@ -288,19 +388,12 @@ SavePage::SavePage() {
     row->addWidget(btgarda);
     column->addWidget(strip);
 
-    // The tabs' controls stand where they were put: the tabs ask for the width of the
-    // widest of them beside the review (a new tab's controls should still stay within
-    // about 410 pixels, the room the design width leaves).
-    // (childrenRect() would not do: before the window is shown every child counts as
-    // hidden; only the ones hidden on purpose are left out here.)
+    // The tabs ask for the width of the widest of them beside the review (a new tab's
+    // layout should ask for no more than kTabWidth, the room the design width leaves).
     int widest = 0;
-    for (int i = 0; i < ctformatos_->count(); ++i) {
-        for (QWidget* w : ctformatos_->widget(i)->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            if (!(w->isHidden() && w->testAttribute(Qt::WA_WState_ExplicitShowHide)))
-                widest = std::max(widest, w->geometry().right() + 1);
-        }
-    }
-    ctformatos_->setMinimumWidth(std::max(widest + 12, ctformatos_->tabBar()->sizeHint().width()));
+    for (int i = 0; i < ctformatos_->count(); ++i)
+        widest = std::max(widest, ctformatos_->widget(i)->minimumSizeHint().width());
+    ctformatos_->setMinimumWidth(std::max(widest, ctformatos_->tabBar()->sizeHint().width()));
 
     connect(ctformatos_, &QTabWidget::currentChanged, this, &SavePage::ctformatosChange);
     connect(outrosformato_, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
