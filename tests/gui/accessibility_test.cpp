@@ -113,6 +113,23 @@ private slots:
         }
     }
 
+    // The boxes whose captions a teacher would have to guess say what they do.
+    void unclearCaptionsHaveTooltips() {
+        FakeDialogs dialogs;
+        TForm1 form(dialogs);
+        const std::pair<const char*, const char*> boxes[] = {
+            {"enviar", "Enderezo"}, {"Campo1", "campo1"}, {"campo2", "campo2"}, {"lonx1", "caracteres"},
+            {"lonx2", "caracteres"}, {"oculto", "sen mostralo"}, {"texto", "subtítulo"},
+            {"tempotx", "5:00, 90s ou 2 min"}, {"SpeedButton14", "vista previa"},
+            {"btponson4", "Escoitar o son da pregunta"}, {"btponson7", "Escoitar o son do xogo finalizado ben"},
+        };
+        for (const auto& [name, words] : boxes) {
+            auto* w = form.findChild<QWidget*>(QLatin1String(name));
+            QVERIFY2(w, name);
+            QVERIFY2(w->toolTip().contains(QString::fromUtf8(words)), qPrintable(w->toolTip()));
+        }
+    }
+
     void theNavigationBarAnswersTheKeyboard() {
         FakeDialogs dialogs;
         TForm1 form(dialogs);

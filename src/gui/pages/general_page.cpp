@@ -40,6 +40,9 @@ GeneralPage::GeneralPage() {
     timeRow->setSpacing(0);
     tempotx_ = addLabelledBox(panelb_, timeRow, "tempotx", QStringLiteral("Tempo"), cw, 80);
     tempotx_->setFixedWidth(80);
+    tempotx_->setToolTip(QStringLiteral(
+        "Tempo para todo o xogo: 5:00, 90s ou 2 min (o xogo web conta cara atrás); outro texto "
+        "só se mostra."));
     timeRow->addSpacing(30);
     ordech_ = new QCheckBox(QStringLiteral("Con orde"), panelb_);
     ordech_->setObjectName(QStringLiteral("ordech"));

@@ -135,7 +135,10 @@ PathBox makePathBox(QWidget* parent, const char* name, const char* openName, con
     p.row->addWidget(p.open);
     p.row->addWidget(p.box, 1);
     if (playName) {
-        p.play = makeBoxButton(parent, playName, "play", QStringLiteral("Escoitar: ") + accessibleName);
+        // "Escoitar o son da pregunta": what the button plays.
+        p.play = makeBoxButton(parent, playName, "play",
+                               QStringLiteral("Escoitar o ") + accessibleName.left(1).toLower() +
+                                   accessibleName.mid(1));
         p.row->addWidget(p.play);
     }
     return p;

@@ -100,7 +100,9 @@ QuestionsPage::QuestionsPage() {
     picture_ = makePathBox(panelpr_, "txtimaxe", "btabrson9", nullptr, pictureWidth,
                            QStringLiteral("Imaxe da pregunta"));
     QToolButton* refresh =
-        makeBoxButton(panelpr_, "SpeedButton14", "refresh", QStringLiteral("Actualizar a imaxe"));
+        makeBoxButton(panelpr_, "SpeedButton14", "refresh", QStringLiteral("Actualizar a vista previa"));
+    refresh->setToolTip(QStringLiteral("Actualizar a vista previa: volve ler a imaxe do arquivo da caixa "
+                                       "(como Intro na caixa)"));
     picture_.row->addWidget(refresh);
     block->addLayout(picture_.row, 1, 0);
 

@@ -207,6 +207,23 @@ SavePage::SavePage() {
                        QStringLiteral("Lonxitude do campo 2"), lonx2_);
     oculto_ = addTabBox(htmlTab, htmlForm, 4, "oculto", QStringLiteral("Campo oculto:"), box);
     texto_ = addTabBox(htmlTab, htmlForm, 5, "texto", QStringLiteral("Texto:"), box);
+    // What each box does on the page.
+    enviar_->setToolTip(QStringLiteral(
+        "Enderezo ao que a páxina envía as respostas: con el, a páxina leva un formulario e un "
+        "botón «Enviar» ao final. Baleiro: sen formulario."));
+    Campo1_->setToolTip(QStringLiteral(
+        "Texto dun primeiro campo para encher na cabeceira da páxina (por exemplo «Nome»), "
+        "enviado co nome campo1. Baleiro: sen campo."));
+    campo2_->setToolTip(QStringLiteral(
+        "Texto dun segundo campo para encher (por exemplo «Curso»), enviado co nome campo2. "
+        "Baleiro: sen campo."));
+    for (QLineEdit* length : {lonx1_, lonx2_})
+        length->setToolTip(QStringLiteral("Ancho da caixa do campo, en caracteres."));
+    oculto_->setToolTip(QStringLiteral(
+        "Valor que o formulario envía sen mostralo, co nome oculto (por exemplo o código do "
+        "grupo). Baleiro: nada."));
+    texto_->setToolTip(QStringLiteral(
+        "Unha liña de texto baixo o subtítulo, na páxina HTML e na páxina con autocorrección."));
     chkutf_ = new QCheckBox(QStringLiteral("UTF-8"), htmlTab);
     chkutf_->setObjectName(QStringLiteral("chkutf"));
     chkutf_->setChecked(true);
