@@ -394,6 +394,8 @@ int load(const Options& o, QuizModel& model, GeneralData& general, std::vector<s
     }
     try {
         OpenedQuiz opened = openQuizFile(o.quiz);
+        for (const std::string& note : opened.notes)
+            complain(o.quiz + ": " + note);
         const int count = opened.count();
         applyOpenedQuiz(std::move(opened), model, general);
         return count;

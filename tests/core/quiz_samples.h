@@ -89,6 +89,42 @@ inline SampleQuiz mixedQuiz() {
     return q;
 }
 
+// One question of every kind, with answers' own messages (quotes and markup in them).
+inline SampleQuiz kindsQuiz() {
+    SampleQuiz q;
+    q.general.title = "Ríos";
+    Question& several = q.questions.record(1);
+    several.kind = QuestionKind::Several;
+    several[FieldSlot::enunciado] = "Cales son ríos galegos?";
+    several[FieldSlot::resposta1] = "Mondego";
+    several.answerMessage(1) = "Non: é portugués.";
+    several[FieldSlot::resposta2] = "Miño";
+    several.answerMessage(2) = "Si: nace en Meira.";
+    several.marked[1] = true;
+    several[FieldSlot::resposta3] = "Ulla";
+    several.marked[2] = true;
+    several[FieldSlot::resposta4] = "Douro";
+    Question& trueFalse = q.questions.record(2);
+    trueFalse.kind = QuestionKind::TrueFalse;
+    trueFalse[FieldSlot::enunciado] = "O Miño nace en Ourense.";
+    trueFalse[FieldSlot::resposta1] = kFalseText;
+    trueFalse.answerMessage(1) = "Ben: nace en \"Meira\" & Lugo <norte>.";
+    trueFalse[FieldSlot::resposta2] = kTrueText;
+    Question& typed = q.questions.record(3);
+    typed.kind = QuestionKind::Short;
+    typed[FieldSlot::enunciado] = "Capital de Galicia?";
+    typed[FieldSlot::resposta1] = "Santiago de Compostela";
+    typed[FieldSlot::resposta2] = "Santiago";
+    typed[FieldSlot::ben] = "Moi ben!";
+    Question& one = q.questions.record(4);
+    one[FieldSlot::enunciado] = "Río máis longo?";
+    one[FieldSlot::resposta1] = "Miño";
+    one[FieldSlot::resposta2] = "Sil";
+    one.answerMessage(2) = "O Sil é afluente do Miño.";
+    q.count = 4;
+    return q;
+}
+
 } // namespace vireta::samples
 
 namespace vireta {
@@ -101,9 +137,14 @@ inline void PrintTo(const GeneralData& g, std::ostream* os) {
         << "\" endBadSound=\"" << g.endBadSound << "\"}";
 }
 inline void PrintTo(const Question& q, std::ostream* os) {
-    *os << "{";
+    *os << "{" << kindName(q.kind) << " ";
     for (int i = 0; i < kFieldSlotCount; ++i)
         *os << fieldName(static_cast<FieldSlot>(i)) << "=\"" << q.fields[static_cast<std::size_t>(i)] << "\" ";
+    for (int n = 1; n <= kAnswerCount; ++n) {
+        if (q.marked[static_cast<std::size_t>(n - 1)] || !q.answerMessage(n).empty())
+            *os << "answer" << n << (q.marked[static_cast<std::size_t>(n - 1)] ? "+" : "") << "=\""
+                << q.answerMessage(n) << "\" ";
+    }
     *os << "}";
 }
 } // namespace vireta

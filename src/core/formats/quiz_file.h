@@ -52,6 +52,9 @@ struct OpenedQuiz {
     GeneralData general;
     std::vector<Question> questions; // questions 1..N, N <= kQuestionCapacity
     std::string folder;              // the opened-quiz folder, with its separator
+    // What was read otherwise than written, one English line each ("question 3:
+    // unknown kind 'x', read as one answer"); the command line prints them.
+    std::vector<std::string> notes;
 
     int count() const { return static_cast<int>(questions.size()); }
 };

@@ -199,6 +199,7 @@ public:
             }
         }
         g.inOrder = order == "1";
+        quiz.notes = std::move(notes_);
         return quiz;
     }
 
@@ -247,19 +248,28 @@ private:
         }
     }
 
-    void readQuestions(const TXMLNode& preguntas, std::vector<Question>& questions) const {
+    void readQuestions(const TXMLNode& preguntas, std::vector<Question>& questions) {
         for (const TXMLNode& child : preguntas.children()) {
             // Every child takes a question number, whatever it is.
             if (questions.size() >= static_cast<std::size_t>(kQuestionCapacity))
                 fail("more than " + std::to_string(kQuestionCapacity) + " questions",
                      "O arquivo ten máis de " + std::to_string(kQuestionCapacity) + " preguntas");
             questions.emplace_back();
+            questionNumber_ = static_cast<int>(questions.size());
             if (child.isElement() && child.name() == "pregunta")
                 readQuestion(child, questions.back());
         }
     }
 
-    void readQuestion(const TXMLNode& pregunta, Question& q) const {
+    void readQuestion(const TXMLNode& pregunta, Question& q) {
+        if (const TXMLAttribute* tipo = pregunta.attributes().find("tipo")) {
+            const std::string name = converted(tipo->value());
+            if (const auto kind = kindNamed(name))
+                q.kind = *kind;
+            else
+                notes_.push_back("question " + std::to_string(questionNumber_) + ": unknown kind '" +
+                                 name + "', read as one answer");
+        }
         int answers = 0;
         for (const TXMLNode& child : pregunta.children()) {
             if (!child.isElement())
@@ -269,8 +279,14 @@ private:
             if (name == "enunciado")
                 q[FieldSlot::enunciado] = valueOf(child);
             else if (name == "resposta") {
-                if (++answers <= 4) // a fifth answer and later ones are ignored
+                if (++answers <= 4) { // a fifth answer and later ones are ignored
                     q[answerSlot(answers)] = valueOf(child);
+                    const auto& attributes = child.attributes();
+                    if (const TXMLAttribute* right = attributes.find("correcta"))
+                        q.marked[static_cast<std::size_t>(answers - 1)] = converted(right->value()) == "si";
+                    if (const TXMLAttribute* retro = attributes.find("retro"))
+                        q.answerMessage(answers) = converted(retro->value());
+                }
             } else if (name == "enlace")
                 q[FieldSlot::enlace] = valueOf(child);
             else if (name == "imaxe")
@@ -285,9 +301,13 @@ private:
                 soundOf(child, q[FieldSlot::sonmal]);
             }
         }
+        if (q.kind != QuestionKind::Several)
+            q.marked = {}; // only the answers of a Several are marked
     }
 
     bool utf8_ = false;
+    int questionNumber_ = 0;
+    std::vector<std::string> notes_;
     const std::string& folder_;
     const std::string& path_;
 };

@@ -57,6 +57,21 @@ public:
         close(name, {});
     }
 
+    // indent<resposta correcta="si" retro="message">text</resposta>, each attribute
+    // only when it says something.
+    void answer(std::string_view indent, std::string_view text, bool marked, std::string_view message) {
+        open(indent, "resposta");
+        if (marked)
+            out_.append(" correcta=\"si\"");
+        if (!message.empty()) {
+            out_.append(" retro=\"");
+            out_.appendXmlEscaped(message, kAttributeSpecial);
+            out_.append("\"");
+        }
+        out_.append(">");
+        out_.appendXmlEscaped(text, kTextSpecial);
+        close("resposta", {});
+    }
     // The introduction keeps its line breaks, so this one line of the buffer becomes
     // as many lines of the file as the introduction has.
     void intro(const GeneralData& g) {
@@ -87,14 +102,23 @@ private:
 
 void writeQuestion(const Question& q, QuizFileLines& out) {
     constexpr std::string_view in = "            "; // twelve spaces
-    out.line("        <pregunta>");
+    if (q.kind == QuestionKind::One)
+        out.line("        <pregunta>");
+    else
+        out.line(std::string("        <pregunta tipo=\"") + kindName(q.kind) + "\">");
     out.element(in, "enunciado", q[FieldSlot::enunciado]);
     if (!q[FieldSlot::enlace].empty())
         out.element("           ", "enlace", q[FieldSlot::enlace]); // eleven
-    for (int n = 1; n <= 4; ++n) {
-        const std::string& answer = q[answerSlot(n)];
-        if (!answer.empty())
-            out.element(in, "resposta", answer);
+    // The right answers of a Several first, so that a reader that knows no kinds
+    // still takes a right one for the right one.
+    const bool several = q.kind == QuestionKind::Several;
+    for (const bool rightOnes : {true, false}) {
+        for (int n = 1; n <= kAnswerCount; ++n) {
+            const std::string& answer = q[answerSlot(n)];
+            const bool marked = several && isRightAnswer(q, n);
+            if (!answer.empty() && (!several || marked == rightOnes) && (several || rightOnes))
+                out.answer(in, answer, marked, q.answerMessage(n));
+        }
     }
     if (!q[FieldSlot::imaxe].empty())
         out.element(in, "imaxe", bareFileName(q[FieldSlot::imaxe]));
@@ -121,6 +145,8 @@ std::size_t roomFor(const GeneralData& g, const QuestionTable& questions, int co
         if (q[FieldSlot::enunciado].empty())
             continue;
         bytes += 1024;
+        for (const std::string& message : q.answerMessages)
+            bytes += xmlEscapedSize(message, kAttributeSpecial);
         for (int slot = 0; slot < kFieldSlotCount; ++slot) {
             const bool sound = slot == static_cast<int>(FieldSlot::sonben) || slot == static_cast<int>(FieldSlot::sonmal);
             bytes += xmlEscapedSize(q.fields[static_cast<std::size_t>(slot)], sound ? kAttributeSpecial : kTextSpecial);

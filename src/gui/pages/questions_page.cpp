@@ -237,13 +237,14 @@ QuestionsPage::QuestionsPage() {
 }
 
 Question QuestionsPage::questionOnScreen() const {
-    Question q;
+    Question q = shown_; // the kind, the marks and the answers' messages as shown
     for (int slot = 0; slot < kFieldSlotCount; ++slot)
         q.fields[slot] = toUtf8(controls_[static_cast<std::size_t>(slot)]->text());
     return q;
 }
 
 void QuestionsPage::show(const Question& q) {
+    shown_ = q;
     for (int slot = 0; slot < kFieldSlotCount; ++slot) {
         QLineEdit* control = controls_[static_cast<std::size_t>(slot)];
         control->setText(fromUtf8(q.fields[slot]));
@@ -254,6 +255,7 @@ void QuestionsPage::show(const Question& q) {
 void QuestionsPage::clear() {
     for (QLineEdit* control : controls_)
         control->clear();
+    shown_ = Question();
 }
 
 void QuestionsPage::showNumber(int current, int count) {

@@ -56,6 +56,7 @@ private:
     std::array<QToolButton*, 11> buttons_{};
     // The twelve question controls in field-slot order.
     std::array<QLineEdit*, kFieldSlotCount> controls_{};
+    Question shown_; // the question last shown, for what has no control of its own
     PathBox picture_;
     std::vector<PathBox> sounds_;
 };

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include <algorithm>
 #include <iterator>
 #include <optional>
@@ -231,6 +233,51 @@ TEST(QuizFileReader, QuestionFieldsAnswersInFileOrderFifthAnswerIgnored) {
     EXPECT_EQ(q[FieldSlot::sonben], "");
     EXPECT_EQ(q[FieldSlot::mal], "Non");
     EXPECT_EQ(q[FieldSlot::sonmal], kFolder + "m.wav");
+}
+
+// Every kind comes back with its marks and messages, in the file's order: the right
+// answers of a Several stand first there.
+TEST(QuizFileReader, OpensEveryKindWithItsMarksAndMessages) {
+    const OpenedQuiz opened = read(readFile(samples::dataPath("kinds_quiz.xml")));
+    const samples::SampleQuiz q = samples::kindsQuiz();
+    ASSERT_EQ(opened.count(), 4);
+    Question several = q.questions.record(1);
+    several[FieldSlot::resposta1] = "Miño";
+    several[FieldSlot::resposta2] = "Ulla";
+    several[FieldSlot::resposta3] = "Mondego";
+    several.answerMessages = {"Si: nace en Meira.", "", "Non: é portugués.", ""};
+    several.marked = {true, true, false, false};
+    EXPECT_EQ(opened.questions[0], several);
+    for (int k = 2; k <= 4; ++k)
+        EXPECT_EQ(opened.questions[static_cast<std::size_t>(k - 1)], q.questions.record(k)) << k;
+    EXPECT_TRUE(opened.notes.empty());
+}
+
+// A reader that knows no kinds (the attributes ignored) reads one-answer questions
+// whose first answer is a right one.
+TEST(QuizFileReader, WithoutItsAttributesANewFileGivesOneAnswerQuestionsFirstRight) {
+    const std::string file = readFile(samples::dataPath("kinds_quiz.xml"));
+    const std::string plain =
+        std::regex_replace(file, std::regex(" (tipo|correcta|retro)=\"[^\"]*\""), "");
+    ASSERT_EQ(plain.find("retro"), std::string::npos);
+    const OpenedQuiz earlier = read(plain);
+    const OpenedQuiz opened = read(file);
+    ASSERT_EQ(earlier.count(), opened.count());
+    for (std::size_t k = 0; k < earlier.questions.size(); ++k) {
+        const Question& e = earlier.questions[k];
+        EXPECT_EQ(e.kind, QuestionKind::One);
+        EXPECT_EQ(e[FieldSlot::resposta1], opened.questions[k][FieldSlot::resposta1]);
+        EXPECT_TRUE(isRightAnswer(opened.questions[k], 1)) << k;
+    }
+}
+
+TEST(QuizFileReader, AnUnknownKindIsOneAnswerWithANoteAndStrayMarksGo) {
+    const OpenedQuiz q = readQuestions(
+        "<pregunta tipo=\"moitas\"><enunciado>P</enunciado><resposta correcta=\"si\">a</resposta>"
+        "<resposta>b</resposta></pregunta>");
+    EXPECT_EQ(only(q).kind, QuestionKind::One);
+    EXPECT_EQ(only(q).marked, (std::array<bool, kAnswerCount>{}));
+    EXPECT_EQ(q.notes, std::vector<std::string>{"question 1: unknown kind 'moitas', read as one answer"});
 }
 
 TEST(QuizFileReader, TwoAnswersFillTheFirstTwoSlots) {

@@ -38,7 +38,8 @@ TEST_P(QuizFileWriter, WritesTheExpectedBytes) {
 INSTANTIATE_TEST_SUITE_P(Samples, QuizFileWriter,
                          testing::Values(WriterCase{"new_quiz.xml", newQuiz},
                                          WriterCase{"full_quiz.xml", fullQuiz},
-                                         WriterCase{"mixed_quiz.xml", mixedQuiz}),
+                                         WriterCase{"mixed_quiz.xml", mixedQuiz},
+                                         WriterCase{"kinds_quiz.xml", kindsQuiz}),
                          [](const auto& info) {
                              std::string n = info.param.file;
                              return n.substr(0, n.find('.'));
