@@ -11,12 +11,13 @@ out=tests/data/exports
 "$exporter" -f web --seed 26 -o $out/web_xogo.html tests/data/web/xogo.xml
 "$exporter" -f web --seed 26 -o $out/web_marcado.html tests/data/web/marcado.xml
 "$exporter" -f web --seed 26 --single-file -o $out/web_xogo_single.html tests/data/web/xogo.xml
+"$exporter" -f web --seed 26 -o $out/web_kinds.html tests/data/web/kinds.xml
 # The style sheet and the script are kept in web_xogo.html only; the other pages
 # carry a marker line in their place, which the test fills in.
 python3 - "$out" <<'EOF'
 import sys
 out = sys.argv[1]
-for name in ("web_marcado.html", "web_xogo_single.html"):
+for name in ("web_marcado.html", "web_xogo_single.html", "web_kinds.html"):
     path = f"{out}/{name}"
     page = open(path, "rb").read()
     for opening, closing, what in ((b"<style>\r\n", b"</style>", b"style sheet"), (b"<script>\r\n", b"</script>", b"script")):

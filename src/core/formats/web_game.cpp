@@ -143,27 +143,107 @@ void member(std::string& json, const char* key, const std::string& text) {
 }
 
 // Where a question's answers stand in the page: `order` gives, for each place, the
-// index of the filled answer shown there; `sealed` tells which place is the right one.
+// index of the answer shown there; `sealed` tells which places are right.
 struct AnswerPlaces {
     std::vector<int> order;
     int sealed = 0;
 };
 
-// The answers are shuffled when the page is written, and the right one's place is
-// given only mixed with the page's salt: place = (sealed + salt) % answers, where
-// `sealed` is a multiple of the answer count, drawn anew for every question, plus the
-// remainder that makes it so. The page's source then shows neither the right answer
-// first nor its place. This only keeps the answer out of plain sight: the game is a
-// self-check, not an exam.
-AnswerPlaces answerPlaces(int answers, int salt, ShuffleGenerator& generator) {
+// The answers are shuffled when the page is written (a true-or-false question keeps
+// "Verdadeiro", "Falso"), and which are right is given only mixed with the page's
+// salt: code = (sealed + salt) % modulus, where `sealed` is a multiple of the modulus,
+// drawn anew for every question, plus the remainder that makes it so. For one right
+// answer the code is its place and the modulus the answer count; for several, bit i
+// of the code tells whether place i is right and the modulus is 16. The page's
+// source then shows neither the right answer first nor its place. This only keeps
+// the answer out of plain sight: the game is a self-check, not an exam.
+AnswerPlaces answerPlaces(const std::vector<bool>& right, bool several, bool shuffled, int salt,
+                          ShuffleGenerator& generator) {
     AnswerPlaces places;
-    places.order.resize(static_cast<std::size_t>(answers));
+    places.order.resize(right.size());
     std::iota(places.order.begin(), places.order.end(), 0);
-    shuffle(places.order, generator);
-    const auto right = static_cast<int>(
-        std::find(places.order.begin(), places.order.end(), 0) - places.order.begin());
-    places.sealed = answers * generator.draw(900) + ((right - salt) % answers + answers) % answers;
+    if (shuffled)
+        shuffle(places.order, generator);
+    int code = 0;
+    for (std::size_t i = 0; i < places.order.size(); ++i) {
+        if (right[static_cast<std::size_t>(places.order[i])])
+            code = several ? code | 1 << i : static_cast<int>(i);
+    }
+    const int modulus = several ? 16 : static_cast<int>(right.size());
+    places.sealed = modulus * generator.draw(900) + ((code - salt) % modulus + modulus) % modulus;
     return places;
+}
+
+// A question's answers as the game offers them, in field order: the text shown,
+// whether it is right and its own message.
+struct GameAnswer {
+    std::string text;
+    bool right = false;
+    std::string message;
+};
+
+// The answers the game offers for `q`; empty when the question cannot be played (no
+// right answer, or a true-or-false one whose first answer is neither word).
+std::vector<GameAnswer> gameAnswers(const Question& q) {
+    std::vector<GameAnswer> list;
+    if (q.kind == QuestionKind::TrueFalse) {
+        const std::string& right = q[FieldSlot::resposta1];
+        if (right != kTrueText && right != kFalseText)
+            return list;
+        const bool trueIsRight = right == kTrueText;
+        list.push_back({kTrueText, trueIsRight, q.answerMessage(trueIsRight ? 1 : 2)});
+        list.push_back({kFalseText, !trueIsRight, q.answerMessage(trueIsRight ? 2 : 1)});
+        return list;
+    }
+    for (int a : filledAnswers(q))
+        list.push_back({q[answerSlot(a)], isRightAnswer(q, a), q.answerMessage(a)});
+    if (std::none_of(list.begin(), list.end(), [](const GameAnswer& a) { return a.right; }))
+        list.clear();
+    return list;
+}
+
+// A JSON list of the texts, each sealed.
+std::string sealedList(const std::vector<std::string>& texts, int salt) {
+    std::string json = "[";
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (i > 0)
+            json += ',';
+        json += '"' + sealText(texts[i], salt) + '"';
+    }
+    return json + ']';
+}
+
+// The members of one question that say what it asks and what is right.
+void appendAnswers(std::string& json, const Question& q, int salt, ShuffleGenerator& generator) {
+    const std::vector<GameAnswer> answers = gameAnswers(q);
+    if (q.kind != QuestionKind::One)
+        json += ",\"kind\":\"" + std::string(kindName(q.kind)) + '"';
+    if (q.kind == QuestionKind::Short) {
+        std::vector<std::string> accepted;
+        for (const GameAnswer& a : answers)
+            accepted.push_back(a.text);
+        json += ",\"accepted\":" + sealedList(accepted, salt);
+        return;
+    }
+    std::vector<bool> right;
+    for (const GameAnswer& a : answers)
+        right.push_back(a.right);
+    const AnswerPlaces places = answerPlaces(right, q.kind == QuestionKind::Several,
+                                             q.kind != QuestionKind::TrueFalse, salt, generator);
+    json += ",\"answers\":[";
+    std::vector<std::string> messages;
+    bool anyMessage = false;
+    for (std::size_t i = 0; i < places.order.size(); ++i) {
+        const GameAnswer& a = answers[static_cast<std::size_t>(places.order[i])];
+        if (i > 0)
+            json += ',';
+        json += jsonString(toLf(a.text));
+        messages.push_back(a.message);
+        anyMessage = anyMessage || !a.message.empty();
+    }
+    json += "],\"sealed\":" + std::to_string(places.sealed);
+    if (anyMessage)
+        json += ",\"messages\":" + sealedList(messages, salt);
 }
 
 std::string quizJson(const GeneralData& general, const QuestionTable& questions, int count,
@@ -194,20 +274,12 @@ std::string quizJson(const GeneralData& general, const QuestionTable& questions,
     count = clampedCount(count);
     for (int k = 1; k <= count; ++k) {
         const Question& q = questions.record(k);
-        const std::vector<int> answers = filledAnswers(q);
-        if (statementOf(q).empty() || answers.empty() || answers.front() != 1)
+        if (statementOf(q).empty() || gameAnswers(q).empty())
             continue;
         json += first ? "\n" : ",\n";
         first = false;
         json += "{\"n\":" + std::to_string(k) + ",\"text\":" + jsonString(toLf(statementOf(q)));
-        const AnswerPlaces places = answerPlaces(static_cast<int>(answers.size()), salt, generator);
-        json += ",\"answers\":[";
-        for (std::size_t i = 0; i < places.order.size(); ++i) {
-            if (i > 0)
-                json += ',';
-            json += jsonString(toLf(q[answerSlot(answers[static_cast<std::size_t>(places.order[i])])]));
-        }
-        json += "],\"sealed\":" + std::to_string(places.sealed);
+        appendAnswers(json, q, salt, generator);
         if (!isVideo(q[FieldSlot::imaxe]))
             member(json, "picture", media.address(q[FieldSlot::imaxe]));
         member(json, "sound", media.address(q[FieldSlot::son]));
@@ -267,6 +339,19 @@ std::string jsonString(std::string_view text) {
         pos += len;
     }
     out += '"';
+    return out;
+}
+
+std::string sealText(std::string_view text, int salt) {
+    static const char hex[] = "0123456789abcdef";
+    std::string out;
+    unsigned key = static_cast<unsigned>(salt);
+    for (char c : utf8FromFile(toLf(text))) {
+        key = (key * 75 + 74) % 65537;
+        const unsigned b = static_cast<unsigned char>(c) ^ (key & 255);
+        out += hex[b >> 4];
+        out += hex[b & 15];
+    }
     return out;
 }
 

@@ -7,7 +7,9 @@
 // game.css, both built into the library). The game shuffles the questions and
 // answers at every play; the page itself holds each question's answers in an order
 // drawn when it is written, with the right one's index mixed with a value drawn for
-// the page, so the answers are not in plain sight in its source. Those draws come
+// the page, so the answers are not in plain sight in its source; the right ones of a
+// question with several, the accepted answers of a short one and the answers' own
+// messages are sealed the same way. Those draws come
 // from the writer's ShuffleGenerator: with a fixed seed the page is the same, byte
 // for byte, for the same quiz and settings.
 #pragma once
@@ -25,8 +27,10 @@
 namespace vireta {
 
 // Questions 1..count of `questions` form the quiz (count is clamped to
-// 0..kQuestionCapacity); a question with an empty statement, without answers or
-// without its first (correct) answer is left out. The page is UTF-8 whatever the
+// 0..kQuestionCapacity); a question with an empty statement or without a right
+// answer is left out: for one answer its first, for several a marked filled one, for
+// short answers any filled one; a true-or-false question whose first answer is
+// neither "Verdadeiro" nor "Falso" has none. The page is UTF-8 whatever the
 // other tabs say. Media are named by bare file name, or embedded as data: URIs with
 // settings.singleFile (read from disk now; a file that cannot be read is left out
 // and listed in the request's unreadMedia). The game ends well ("ben": endWell and
@@ -48,6 +52,12 @@ SaveRequest writeScormPackage(const GeneralData& general, const QuestionTable& q
 
 // The pieces of the page, for the writers above and their tests.
 namespace webgame {
+
+// A text as the page seals it, out of plain sight: its UTF-8 bytes (a byte that is
+// no UTF-8 read as Windows-1252, line breaks as LF), each mixed by exclusive or with
+// the low byte of the next value of k = (k * 75 + 74) mod 65537 from k = salt, in
+// lower-case hex. The game undoes it with the page's salt.
+std::string sealText(std::string_view text, int salt);
 
 // A JSON string literal (quotes included) that no text can break out of, in the
 // JSON or in the script element around it: '<', '>' and '&' as \u003c, \u003e and

@@ -1,5 +1,6 @@
 #include "formats/quiz_file.h"
 #include "formats/web_game.h"
+#include "quiz_samples.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
@@ -7,10 +8,12 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <functional>
 #include <cerrno>
 #include <map>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <utility>
 #include <vector>
 
@@ -63,36 +66,84 @@ std::string jsonOf(const std::string& html) {
     return start == std::string::npos ? std::string() : html.substr(start + open.size(), end - start - open.size());
 }
 
-// A question of the page's data as the game reads it: its answers in the page's
-// order, the index `sealed` and the page's salt give, and the answer at it.
+// A text sealed by the page, opened with the game's rule: hex bytes, each mixed with
+// the low byte of k = (k * 75 + 74) % 65537 from k = salt.
+std::string unseal(const std::string& hex, int salt) {
+    std::string out;
+    unsigned k = static_cast<unsigned>(salt);
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
+        k = (k * 75 + 74) % 65537;
+        out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16) ^ static_cast<int>(k & 255));
+    }
+    return out;
+}
+
+// A question of the page's data as the game reads it: its kind, its answers in the
+// page's order, the index `sealed` and the page's salt give and the answer at it (for
+// "varias" every answer whose bit is set), the answers' own messages and a short
+// question's accepted answers, unsealed.
 struct PageQuestion {
     int n = 0;
+    std::string kind = "unha";
     std::vector<std::string> answers;
     int sealed = 0;
     int rightIndex = -1;
     std::string right;
+    std::set<std::string> rights;
+    std::vector<std::string> messages;
+    std::vector<std::string> accepted;
 };
 
-// The questions of the page's data, read with the game's rule: the right answer is
-// answers[(sealed + salt) % answers.length]. Answers are plain texts here.
-std::vector<PageQuestion> pageQuestions(const std::string& json) {
+// The texts of a JSON list of plain strings (no quote or backslash inside).
+std::vector<std::string> listOf(const std::string& line, const std::string& key) {
+    std::vector<std::string> texts;
     std::smatch m;
-    if (!std::regex_search(json, m, std::regex(",\"salt\":(\\d+),")))
+    if (!std::regex_search(line, m, std::regex("\"" + key + "\":\\[([^\\]]*)\\]")))
+        return texts;
+    const std::string list = m[1];
+    const std::regex text("\"([^\"]*)\"");
+    for (std::sregex_iterator a(list.begin(), list.end(), text), end; a != end; ++a)
+        texts.push_back((*a)[1]);
+    return texts;
+}
+
+int pageSalt(const std::string& json) {
+    std::smatch m;
+    return std::regex_search(json, m, std::regex(",\"salt\":(\\d+),")) ? std::stoi(m[1]) : -1;
+}
+
+// The questions of the page's data, one a line, read with the game's rule.
+std::vector<PageQuestion> pageQuestions(const std::string& json) {
+    const int salt = pageSalt(json);
+    if (salt < 0)
         return {};
-    const int salt = std::stoi(m[1]);
     std::vector<PageQuestion> out;
-    const std::regex question("\\{\"n\":(\\d+),\"text\":\"[^\"]*\",\"answers\":\\[([^\\]]*)\\],\"sealed\":(\\d+)");
-    for (std::sregex_iterator it(json.begin(), json.end(), question), end; it != end; ++it) {
+    std::istringstream lines(json);
+    for (std::string line; std::getline(lines, line);) {
+        std::smatch m;
+        if (!std::regex_search(line, m, std::regex("^\\{\"n\":(\\d+),\"text\":\"[^\"]*\"")))
+            continue;
         PageQuestion q;
-        q.n = std::stoi((*it)[1]);
-        const std::string list = (*it)[2];
-        const std::regex answer("\"([^\"]*)\"");
-        for (std::sregex_iterator a(list.begin(), list.end(), answer); a != end; ++a)
-            q.answers.push_back((*a)[1]);
-        q.sealed = std::stoi((*it)[3]);
-        if (!q.answers.empty()) {
-            q.rightIndex = (q.sealed + salt) % static_cast<int>(q.answers.size());
+        q.n = std::stoi(m[1]);
+        if (std::regex_search(line, m, std::regex("^[^\\[]*,\"kind\":\"(\\w+)\"")))
+            q.kind = m[1];
+        q.answers = listOf(line, "answers");
+        if (std::regex_search(line, m, std::regex("\\],\"sealed\":(\\d+)")))
+            q.sealed = std::stoi(m[1]);
+        for (const std::string& hex : listOf(line, "messages"))
+            q.messages.push_back(unseal(hex, salt));
+        for (const std::string& hex : listOf(line, "accepted"))
+            q.accepted.push_back(unseal(hex, salt));
+        const int count = static_cast<int>(q.answers.size());
+        if (q.kind == "varias") {
+            const int code = (q.sealed + salt) % 16;
+            for (int i = 0; i < count; ++i)
+                if (code >> i & 1)
+                    q.rights.insert(q.answers[static_cast<std::size_t>(i)]);
+        } else if (count > 0) {
+            q.rightIndex = (q.sealed + salt) % count;
             q.right = q.answers[static_cast<std::size_t>(q.rightIndex)];
+            q.rights.insert(q.right);
         }
         out.push_back(q);
     }
@@ -143,6 +194,7 @@ TEST(WebGame, PagesMatchTheirExpectedFilesByteForByte) {
         {"xogo.xml", {}, "web_xogo.html"},
         {"marcado.xml", {}, "web_marcado.html"},
         {"xogo.xml", single, "web_xogo_single.html"},
+        {"kinds.xml", {}, "web_kinds.html"},
     };
     for (const auto& c : cases) {
         const std::string expected = expectedPage(c.expected);
@@ -185,12 +237,101 @@ TEST(WebGame, TheRightAnswerIsNotInPlainSightYetTheGameFindsIt) {
         }
         for (int index = 0; index < 4; ++index)
             EXPECT_GT(places[index], 10) << "seed " << seed << ": the right answer at " << index;
-        std::smatch m;
-        const std::string json = jsonOf(html);
-        ASSERT_TRUE(std::regex_search(json, m, std::regex(",\"salt\":(\\d+),")));
-        salts.insert(std::stoi(m[1]));
+        salts.insert(pageSalt(jsonOf(html)));
     }
     EXPECT_EQ(salts.size(), 3u) << "each page draws its own salt";
+}
+
+// Every kind travels with what the game needs and nothing right in plain sight: the
+// right answers of a several and which of true or false is right only through the
+// salt, a short question's accepted answers and every answer's own message sealed.
+TEST(WebGame, EveryKindTravelsWithItsRightAnswersSealed) {
+    const samples::SampleQuiz sample = samples::kindsQuiz();
+    Quiz q;
+    q.general = sample.general;
+    q.model.questions = sample.questions;
+    q.model.count = sample.count;
+    for (std::uint32_t seed : {kSeed, 1u, 77u}) {
+        const std::string json = jsonOf(page(q, {}, seed));
+        for (const char* hidden : {"Santiago", "portugu", "Meira", "afluente"})
+            EXPECT_EQ(json.find(hidden), std::string::npos) << hidden << " in plain sight: " << json;
+        const std::vector<PageQuestion> found = pageQuestions(json);
+        ASSERT_EQ(found.size(), 4u) << json;
+        // The answers' own messages, by the answer they follow.
+        const auto messages = [](const PageQuestion& p) {
+            std::map<std::string, std::string> byAnswer;
+            for (std::size_t i = 0; i < p.messages.size() && i < p.answers.size(); ++i)
+                byAnswer[p.answers[i]] = p.messages[i];
+            return byAnswer;
+        };
+        const PageQuestion& several = found[0];
+        EXPECT_EQ(several.kind, "varias");
+        EXPECT_EQ(std::set<std::string>(several.answers.begin(), several.answers.end()),
+                  (std::set<std::string>{"Mondego", "Miño", "Ulla", "Douro"}));
+        EXPECT_EQ(several.rights, (std::set<std::string>{"Miño", "Ulla"})) << seed;
+        EXPECT_GE(several.sealed, 16) << "never the bits themselves";
+        EXPECT_EQ(messages(several), (std::map<std::string, std::string>{
+                                         {"Mondego", "Non: é portugués."}, {"Miño", "Si: nace en Meira."},
+                                         {"Ulla", ""}, {"Douro", ""}}));
+        const PageQuestion& trueFalse = found[1];
+        EXPECT_EQ(trueFalse.kind, "vf");
+        EXPECT_EQ(trueFalse.answers, (std::vector<std::string>{"Verdadeiro", "Falso"})) << "always in that order";
+        EXPECT_EQ(trueFalse.right, "Falso");
+        EXPECT_GE(trueFalse.sealed, 2);
+        EXPECT_EQ(trueFalse.messages, (std::vector<std::string>{"", "Ben: nace en \"Meira\" & Lugo <norte>."}));
+        const PageQuestion& typed = found[2];
+        EXPECT_EQ(typed.kind, "curta");
+        EXPECT_TRUE(typed.answers.empty());
+        EXPECT_EQ(typed.accepted, (std::vector<std::string>{"Santiago de Compostela", "Santiago"}));
+        EXPECT_TRUE(typed.messages.empty());
+        const PageQuestion& one = found[3];
+        EXPECT_EQ(one.kind, "unha");
+        EXPECT_EQ(one.right, "Miño");
+        EXPECT_EQ(messages(one), (std::map<std::string, std::string>{{"Miño", ""}, {"Sil", "O Sil é afluente do Miño."}}));
+    }
+}
+
+// Over many questions with several right answers, the right ones stand at every place
+// and the sealed value never gives them away.
+TEST(WebGame, TheRightAnswersOfASeveralAreFoundOnlyWithTheSalt) {
+    Quiz q;
+    q.model.count = kQuestionCapacity;
+    for (int k = 1; k <= q.model.count; ++k) {
+        Question& r = q.model.questions.record(k);
+        r.kind = QuestionKind::Several;
+        r[FieldSlot::enunciado] = "P" + std::to_string(k);
+        for (int a = 1; a <= 4; ++a) {
+            r[answerSlot(a)] = std::to_string(k) + "." + std::to_string(a);
+            r.marked[static_cast<std::size_t>(a - 1)] = (k >> (a - 1) & 1) != 0 || k % 15 == 0;
+        }
+    }
+    std::map<int, int> rightAt; // place -> questions with a right answer there
+    std::set<int> codes;
+    for (const PageQuestion& p : pageQuestions(jsonOf(page(q)))) {
+        const Question& r = q.model.questions.record(p.n);
+        std::set<std::string> marked;
+        for (int a = 1; a <= 4; ++a)
+            if (isRightAnswer(r, a))
+                marked.insert(r[answerSlot(a)]);
+        EXPECT_EQ(p.rights, marked) << "question " << p.n;
+        EXPECT_GE(p.sealed, 16);
+        codes.insert(p.sealed % 16);
+        for (std::size_t i = 0; i < p.answers.size(); ++i)
+            rightAt[static_cast<int>(i)] += p.rights.count(p.answers[i]) ? 1 : 0;
+    }
+    EXPECT_EQ(codes.size(), 15u) << "every remainder but that of no right answer at all";
+    for (int place = 0; place < 4; ++place)
+        EXPECT_GT(rightAt[place], 50) << place;
+}
+
+TEST(WebGame, SealedTextsAreUtf8MixedWithTheSalt) {
+    EXPECT_EQ(sealText("", 1000), "");
+    EXPECT_EQ(sealText("A", 1000), "00"); // k = 75074 % 65537 = 9537, whose low byte is 'A'
+    EXPECT_EQ(sealText("AA", 1000).substr(0, 2), "00");
+    EXPECT_NE(sealText("AA", 1000).substr(2), "00") << "every byte its own key";
+    EXPECT_EQ(unseal(sealText("Miño\r\nfin \xE9", 4321), 4321), "Miño\nfin é");
+    EXPECT_NE(sealText("Miño", 4321), sealText("Miño", 4322));
+    EXPECT_EQ(sealText("Miño", 4321).find_first_not_of("0123456789abcdef"), std::string::npos);
 }
 
 // The pass mark decides the game's end on every page, clamped to 0..100.
@@ -274,6 +415,50 @@ TEST(WebGame, OnlyPlayableQuestionsTravelInTheData) {
     EXPECT_NE(json.find("{\"n\":1,\"text\":\"Con respostas\",\"answers\":["), std::string::npos);
     for (const char* absent : {"\"n\":2", "\"n\":3", "\"n\":4", "\"n\":5"})
         EXPECT_EQ(json.find(absent), std::string::npos) << absent;
+
+    // Each kind travels when it has a right answer to find.
+    Question marks;
+    marks.kind = QuestionKind::Several;
+    marks[FieldSlot::enunciado] = "Varias";
+    marks[FieldSlot::resposta1] = "Un";
+    marks[FieldSlot::resposta2] = "Dous";
+    Question trueFalse;
+    trueFalse.kind = QuestionKind::TrueFalse;
+    trueFalse[FieldSlot::enunciado] = "VF";
+    Question typed;
+    typed.kind = QuestionKind::Short;
+    typed[FieldSlot::enunciado] = "Curta";
+    const auto with = [](Question r, const std::function<void(Question&)>& change) {
+        change(r);
+        return r;
+    };
+    const struct {
+        Question question;
+        std::set<std::string> right; // the right or accepted answers; none: left out
+    } kinds[] = {
+        {marks, {}},                                                          // nothing marked
+        {with(marks, [](Question& r) { r.marked[3] = true; }), {}},           // only an empty one
+        {with(marks, [](Question& r) { r.marked[1] = true; }), {"Dous"}},
+        {with(marks, [](Question& r) { r.marked = {true, true, false, false}; }), {"Un", "Dous"}},
+        {with(trueFalse, [](Question& r) { r[FieldSlot::resposta1] = kTrueText; }), {kTrueText}},
+        {with(trueFalse, [](Question& r) { r[FieldSlot::resposta1] = kFalseText; }), {kFalseText}},
+        {with(trueFalse, [](Question& r) { r[FieldSlot::resposta1] = "Si"; }), {}},
+        {trueFalse, {}},
+        {typed, {}},                                                          // nothing accepted
+        {with(typed, [](Question& r) { r[FieldSlot::resposta3] = "Tres"; }), {"Tres"}},
+    };
+    for (const auto& c : kinds) {
+        Quiz one;
+        one.model.questions.record(1) = c.question;
+        one.model.count = 1;
+        const std::vector<PageQuestion> found = pageQuestions(jsonOf(page(one)));
+        ASSERT_EQ(found.size(), c.right.empty() ? 0u : 1u) << kindName(c.question.kind);
+        if (found.empty())
+            continue;
+        const PageQuestion& p = found[0];
+        EXPECT_EQ(p.kind == "curta" ? std::set<std::string>(p.accepted.begin(), p.accepted.end()) : p.rights,
+                  c.right) << kindName(c.question.kind);
+    }
 
     q.model.count = 100000; // clamped to the table
     EXPECT_NE(jsonOf(page(q)).find("\"n\":5"), std::string::npos);

@@ -1,7 +1,10 @@
 // The web game: builds its screens from the quiz in #datos. A teacher's text is
 // always shown as text; only the tags b, i, u, em, strong, sub, sup and br (without
-// attributes) take effect. "#seed=N" in the address fixes every shuffle. A
-// question's right answer is answers[(sealed + salt) % answers.length].
+// attributes) take effect. "#seed=N" in the address fixes every shuffle. With
+// code = (sealed + salt) % m, a question's right answer is answers[code] (m the
+// answer count); for "varias" (m = 16) answers[i] is right when bit i of code is
+// set. A "curta" question's accepted answers and every answer's own message are
+// sealed: unseal() gives them back.
 (function () {
   "use strict";
   const quiz = JSON.parse(document.getElementById("datos").textContent);
@@ -26,6 +29,17 @@
     }
     return a;
   }
+
+  function unseal(hex) {
+    const bytes = new Uint8Array(hex.length / 2);
+    for (let i = 0, k = quiz.salt; i < bytes.length; i++) {
+      k = (k * 75 + 74) % 65537;
+      bytes[i] = parseInt(hex.substr(2 * i, 2), 16) ^ (k & 255);
+    }
+    return new TextDecoder().decode(bytes);
+  }
+  // Typed answers compare ignoring case, blanks at both ends and repeated blanks.
+  const plain = (s) => s.normalize("NFC").trim().replace(/\s+/g, " ").toLowerCase();
 
   function el(tag, cls, text) {
     const e = document.createElement(tag);
@@ -191,9 +205,17 @@
     const list = quiz.inOrder ? quiz.questions : shuffled(quiz.questions);
     game = {
       items: list.map((q) => {
-        const right = (q.sealed + quiz.salt) % q.answers.length;
-        return { q, chosen: -1, right: q.answers[right],
-                 answers: shuffled(q.answers.map((text, i) => ({ text, right: i === right }))) };
+        const kind = q.kind || "unha", notes = (q.messages || []).map(unseal);
+        if (kind === "curta") {
+          const accepted = q.accepted.map(unseal);
+          return { q, kind, accepted, right: accepted.slice(0, 1) };
+        }
+        const several = kind === "varias";
+        const code = (q.sealed + quiz.salt) % (several ? 16 : q.answers.length);
+        const answers = q.answers.map((text, i) =>
+          ({ text, note: notes[i], right: several ? (code >> i & 1) === 1 : i === code }));
+        const shown = kind === "vf" ? answers : shuffled(answers);
+        return { q, kind, answers: shown, right: shown.filter((a) => a.right).map((a) => a.text) };
       }),
       index: 0, score: 0, over: false, deadline: 0,
     };
@@ -236,13 +258,35 @@
     const group = s.appendChild(el("div", "respostas"));
     group.setAttribute("role", "group");
     group.setAttribute("aria-labelledby", "enunciado");
-    item.answers.forEach((a, i) => {
-      a.button = group.appendChild(button("", () => choose(i), "resposta"));
+    if (item.kind === "curta") {
+      group.appendChild(el("label", "", "A túa resposta")).htmlFor = "escrita";
+      const box = item.box = group.appendChild(el("input", "escrita"));
+      box.id = "escrita";
+      box.type = "text";
+      box.autocomplete = "off";
+      box.spellcheck = false;
+      box.setAttribute("autocapitalize", "off");
+    } else item.answers.forEach((a, i) => {
+      if (item.kind === "varias") {
+        a.button = group.appendChild(el("label", "resposta"));
+        a.box = a.button.appendChild(el("input"));
+        a.box.type = "checkbox";
+      } else a.button = group.appendChild(button("", () => choose(i), "resposta"));
       a.button.appendChild(el("span", "numero", String(i + 1)));
       rich(a.button.appendChild(el("span", "texto")), a.text);
     });
+    if (item.kind === "varias" || item.box) item.check = row(s).appendChild(button("Comprobar", check));
     item.info = s.appendChild(el("div"));
     focus(h);
+  }
+
+  // Texts one after another, each a teacher's text.
+  function texts(parent, list) {
+    list.forEach((t, i) => {
+      if (i) parent.appendChild(document.createTextNode("; "));
+      rich(parent, t);
+    });
+    return parent;
   }
 
   function mark(b, cls, text) {
@@ -252,25 +296,58 @@
 
   function choose(i) {
     const item = game.items[game.index];
-    if (game.over || item.chosen >= 0) return;
-    item.chosen = i;
-    const right = item.answers[i].right, q = item.q;
+    if (game.over || item.done) return;
+    item.answers[i].chosen = true;
+    answered(item.answers[i].right);
+  }
+
+  // "Comprobar": the ticks or the typed text; nothing ticked or typed is no answer yet.
+  function check() {
+    const item = game.items[game.index];
+    if (game.over || item.done) return;
+    const hint = (text) => {
+      item.info.className = "info pista";
+      item.info.textContent = text;
+      announce(text);
+    };
+    if (item.box) {
+      if (!item.box.value.trim()) return hint("Escribe a túa resposta.");
+      item.typed = item.box.value;
+      answered(item.accepted.some((a) => plain(a) === plain(item.typed)));
+    } else {
+      item.answers.forEach((a) => { a.chosen = a.box.checked; });
+      if (!item.answers.some((a) => a.chosen)) return hint("Marca polo menos unha resposta.");
+      answered(item.answers.every((a) => a.chosen === a.right));
+    }
+  }
+
+  function answered(right) {
+    const item = game.items[game.index], q = item.q, many = item.kind === "varias";
+    item.done = true;
+    item.ok = right;
     if (right) game.score++;
     document.getElementById("puntos").textContent = "Correctas: " + game.score;
-    item.answers.forEach((a, k) => {
-      a.button.disabled = true;
-      if (a.right) mark(a.button, "correcta", right ? "✓ Correcta" : "✓ A resposta correcta");
-      else if (k === i) mark(a.button, "errada", "✗ A túa resposta");
+    const notes = [];
+    if (item.box) {
+      item.box.readOnly = true;
+      item.box.classList.add(right ? "correcta" : "errada");
+    } else item.answers.forEach((a) => {
+      (a.box || a.button).disabled = true;
+      if (a.right) mark(a.button, "correcta", right || a.chosen ? "✓ Correcta" : many ? "✓ Correcta, sen marcar" : "✓ A resposta correcta");
+      else if (a.chosen) mark(a.button, "errada", many ? "✗ Non é correcta" : "✗ A túa resposta");
+      if (a.chosen && a.note) notes.push(rich(a.button.appendChild(el("span", "retro")), a.note).textContent);
     });
+    if (item.check) item.check.parentNode.remove();
     const info = item.info;
+    info.textContent = "";
     info.className = "info " + (right ? "ben" : "mal");
     const msg = info.appendChild(el("p", "mensaxe", right ? "✓ " : "✗ "));
     rich(msg, right ? q.right || "Correcto!" : q.wrong || "Incorrecto.");
     if (!right) {
-      const p = info.appendChild(el("p", "", "A resposta correcta: "));
-      rich(p, item.right);
+      const several = item.right.length > 1;
+      texts(info.appendChild(el("p", "", several ? "As respostas correctas: " : "A resposta correcta: ")), item.right);
     }
-    announce(info.textContent);
+    announce([info.textContent, ...notes].join(" "));
     play(right ? q.rightSound : q.wrongSound);
     const next = button("Seguinte", () => {
       game.index++;
@@ -305,11 +382,14 @@
       game.items.forEach((item) => {
         const li = list.appendChild(el("li"));
         rich(li.appendChild(el("p", "texto")), item.q.text);
-        const ok = item.chosen >= 0 && item.answers[item.chosen].right;
-        const given = li.appendChild(el("p", "", (ok ? "✓ " : "✗ ") + "A túa resposta: "));
-        if (item.chosen >= 0) rich(given, item.answers[item.chosen].text);
-        else given.appendChild(document.createTextNode("sen resposta"));
-        if (!ok) rich(li.appendChild(el("p", "", "Resposta correcta: ")), item.right);
+        const ok = item.done && item.ok;
+        const chosen = item.done && item.answers ? item.answers.filter((a) => a.chosen).map((a) => a.text) : [];
+        const given = li.appendChild(el("p", "", (ok ? "✓ " : "✗ ") +
+                                        (chosen.length > 1 ? "As túas respostas: " : "A túa resposta: ")));
+        if (!item.done) given.appendChild(document.createTextNode("sen resposta"));
+        else if (item.box) given.appendChild(document.createTextNode(item.typed));
+        else texts(given, chosen);
+        if (!ok) texts(li.appendChild(el("p", "", item.right.length > 1 ? "Respostas correctas: " : "Resposta correcta: ")), item.right);
       });
     }
     again();
@@ -318,14 +398,23 @@
     report(percent);
   }
 
+  // Keys 1-4 choose an answer, or tick one of several; Enter, unless on a button or a
+  // link, presses "Comprobar". A text box keeps every other key.
   document.addEventListener("keydown", (e) => {
-    if (!game || game.over || e.ctrlKey || e.altKey || e.metaKey) return;
+    if (!game || game.over || e.ctrlKey || e.altKey || e.metaKey || e.isComposing) return;
     const item = game.items[game.index];
-    const n = "1234".indexOf(e.key);
-    if (n >= 0 && n < item.answers.length && item.chosen < 0 && item.answers[n].button) {
+    if (item.done) return;
+    if (e.key === "Enter" && item.check && !/^(button|a)$/.test(e.target.localName)) {
       e.preventDefault();
-      choose(n);
+      check();
+      return;
     }
+    const n = "1234".indexOf(e.key);
+    if (item.box || n < 0 || n >= item.answers.length) return;
+    e.preventDefault();
+    const a = item.answers[n];
+    if (a.box) a.box.checked = !a.box.checked;
+    else choose(n);
   });
 
   start();
