@@ -1,7 +1,8 @@
 // The SCORM package, exported by vireta-export and played in the system Chromium inside
 // a platform page whose API is a real SCORM 1.2 run-time (scorm-again, pinned in
 // package-lock.json): scores and statuses, the pass mark's boundary (the quiz's own and
-// the command line's), a relaunch after a pass, the session time, one LMSFinish; and the
+// the command line's), a question of several answers counted right only when exactly
+// right, a relaunch after a pass, the session time, one LMSFinish; and the
 // manifests checked against the SCORM 1.2 schemas with xmllint.
 //
 // Usage: node scorm_package_test.mjs VIRETA_EXPORT DATA_DIR SCHEMA_DIR WORK_DIR
@@ -48,7 +49,7 @@ before(async () => {
   const own = path.join(longDir, "aprobado.xml");
   writeFileSync(own, readFileSync(xogo, "utf8").replace('<xogo version="1.0">', '<xogo version="1.0" aprobado="75">'));
   for (const [name, quiz, passMark] of [["p60", xogo, 60], ["p75", xogo, 75], ["p76", xogo, 76], ["longo", longo, 60],
-                                        ["q75", own, null]]) {
+                                        ["q75", own, null], ["k75", path.join(dataDir, "kinds.xml"), 75]]) {
     const mark = passMark === null ? [] : ["--pass-mark", String(passMark)];
     exportQuiz(exporter, ["-f", "scorm", "-o", path.join(workDir, name), ...mark, quiz]);
     packages[name] = path.join(workDir, name + "-contido");
@@ -194,6 +195,42 @@ describe("the package in a SCORM 1.2 run-time", () => {
       const state = await page.state();
       assert.deepEqual({ ...state, session: seconds(state.session) },
                        { status, raw: score, exit: "", session: seconds(after[10][2]) });
+      assert.deepEqual(page.errors, []);
+      await page.context().close();
+    });
+  }
+
+  // kinds.xml (several answers, true or false, a short answer, one answer) against 75 %:
+  // [ticks of the several, short answer typed, score, status].
+  for (const [ticks, typed, score, status] of [
+    [["Miño", "Ulla"], "a coruña", "100", "passed"],
+    [["Miño"], "A Coruña", "75", "passed"],                   // too few ticks: that one is wrong
+    [["Miño", "Ulla", "Douro"], "Coruna", "50", "failed"],    // too many, and the short one wrong
+  ]) {
+    test(`every kind, ${ticks.join(" + ")} ticked and "${typed}" typed: ${score} %, ${status}`, async () => {
+      const page = await platform("k75");
+      const sco = page.sco;
+      await sco.getByRole("button", { name: "Comezar" }).click();
+      for (const name of ticks) await sco.locator(".resposta", { hasText: name }).click();
+      await sco.getByRole("button", { name: "Comprobar" }).click();
+      await sco.getByRole("button", { name: "Seguinte" }).click();
+      await sco.locator(".resposta", { hasText: "Falso" }).click();
+      await sco.getByRole("button", { name: "Seguinte" }).click();
+      await sco.getByRole("textbox", { name: "A túa resposta" }).fill(typed);
+      await sco.getByRole("button", { name: "Comprobar" }).click();
+      await sco.getByRole("button", { name: "Seguinte" }).click();
+      await sco.locator(".resposta", { hasText: "Miño" }).click();
+      await sco.getByRole("button", { name: "Seguinte" }).click();
+      await sco.locator(".puntuacion").waitFor();
+      const calls = await page.calls();
+      assert.deepEqual(calls.slice(3, 7), [
+        ["set", "cmi.core.score.raw", score],
+        ["set", "cmi.core.score.min", "0"],
+        ["set", "cmi.core.score.max", "100"],
+        ["set", "cmi.core.lesson_status", status],
+      ]);
+      await page.leave();
+      assert.deepEqual([(await page.state()).raw, (await page.state()).status], [score, status]);
       assert.deepEqual(page.errors, []);
       await page.context().close();
     });

@@ -2,9 +2,10 @@
 // tests/data/web and played in the system Chromium through Playwright: games played
 // all right, partly right and timed out with the keyboard alone, the messages,
 // sounds, score and review, the pass mark's boundary, teachers' markup, axe-core's
-// WCAG 2.1 A/AA rules on every screen at two widths, the single-file page, and a
-// platform's API left alone by the plain page (the SCORM package has
-// scorm_package_test.mjs).
+// WCAG 2.1 A/AA rules on every screen at two widths, the single-file page, every
+// kind of question (several answers, true or false, a short answer, each answer's
+// own message) with the mouse and with the keyboard, and a platform's API left alone
+// by the plain page (the SCORM package has scorm_package_test.mjs).
 //
 // Usage: node web_game_test.mjs VIRETA_EXPORT DATA_DIR WORK_DIR
 // Exits 77 (skipped) when no Chromium is installed.
@@ -82,6 +83,12 @@ before(async () => {
   pages.marcado = pathToFileURL(path.join(workDir, "web", "marcado.html")).href;
   pages.single = pathToFileURL(path.join(workDir, "single", "xogo.html")).href;
   pages.nomedia = pathToFileURL(path.join(workDir, "nomedia", "xogo.html")).href;
+  exportQuiz(exporter, ["-f", "web", "-o", path.join(workDir, "web", "kinds"), "--copy", quiz("kinds.xml")]);
+  pages.kinds = pathToFileURL(path.join(workDir, "web", "kinds.html")).href;
+  const timed = path.join(workDir, "web", "kinds-tempo.xml"); // with half a minute to play
+  writeFileSync(timed, readFileSync(quiz("kinds.xml"), "utf8").replace("<tempo></tempo>", "<tempo>30</tempo>"));
+  exportQuiz(exporter, ["-f", "web", "-o", path.join(workDir, "web", "kinds-tempo"), timed]);
+  pages.kindsTimed = pathToFileURL(path.join(workDir, "web", "kinds-tempo.html")).href;
   browser = await launch(chromium, executable);
 });
 
@@ -432,6 +439,299 @@ describe("the web game", () => {
         await answerByKey(page, q, false);
         await page.keyboard.press("Enter");
       }
+      await audit("end");
+      clean(page);
+      await page.context().close();
+    });
+  }
+});
+
+// kinds.xml in table order ("Con orde" is set): a question of each kind, with the
+// answers' own messages.
+const SEVERAL = { text: "Cales son ríos galegos?", right: ["Miño", "Ulla"], ok: "Ben visto.", ko: "Repasa o mapa.",
+                  notes: { Miño: "Si: nace en Meira.", Mondego: "Non: é portugués.", Douro: "Non: nace en Soria." } };
+const TRUE_FALSE = { text: "O Miño nace en Ourense.", right: "Falso",
+                     notes: { Falso: "Certo: nace en Meira, en Lugo.", Verdadeiro: "Non: nace en Lugo." } };
+const TYPED = { text: "Que cidade ten a Torre de Hércules?", right: "A Coruña", ok: "Moi ben!" };
+const ONE = { text: "Cal é o río máis longo?", right: "Miño", notes: { Miño: "Si: 340 km.", Sil: "O Sil é afluente do Miño." } };
+
+// The question on screen: each answer with its mark, its own message, its tick, and
+// whether it can still be used; the feedback's lines, the live region and the buttons.
+async function shown(page) {
+  return page.evaluate(() => ({
+    statement: document.getElementById("enunciado").textContent,
+    answers: [...document.querySelectorAll(".resposta")].map((r) => {
+      const box = r.querySelector("input");
+      return { text: r.querySelector(".texto").textContent, mark: r.querySelector(".marca")?.textContent ?? null,
+               note: r.querySelector(".retro")?.textContent ?? null, ticked: box ? box.checked : null,
+               off: (box || r).disabled };
+    }),
+    info: [...document.querySelectorAll(".info p")].map((p) => p.textContent),
+    live: document.getElementById("aviso").textContent,
+    buttons: [...document.querySelectorAll(".pantalla button")].map((b) => b.textContent),
+  }));
+}
+
+// Ticks or chooses the named answers with the keys 1-4.
+async function pressAnswers(page, names) {
+  const texts = await answerTexts(page);
+  for (const name of names) {
+    assert.ok(texts.includes(name), name);
+    await page.keyboard.press(String(texts.indexOf(name) + 1));
+  }
+}
+
+// Tab until the short answer's box has the focus.
+async function tabToBox(page) {
+  for (let i = 0; i < 6 && (await page.evaluate(() => document.activeElement.id)) !== "escrita"; i++)
+    await page.keyboard.press("Tab");
+  assert.equal(await page.evaluate(() => document.activeElement.id), "escrita");
+}
+
+// Plays kinds.xml's first question with the named ticks and "Comprobar" by Enter, the
+// true or false one right, and stops at the short answer.
+async function toTyped(page, ticks = SEVERAL.right) {
+  await page.getByRole("button", { name: "Comezar" }).click();
+  await pressAnswers(page, ticks);
+  await page.keyboard.press("Enter");
+  await page.keyboard.press("Enter");
+  await pressAnswers(page, [TRUE_FALSE.right]);
+  await page.keyboard.press("Enter");
+  assert.equal(await page.locator("#enunciado").textContent(), TYPED.text);
+}
+
+describe("every kind of question", () => {
+  test("played all right with the keyboard alone", async () => {
+    const page = await open(pages.kinds + "#seed=1");
+    await pressButton(page, "Comezar");
+
+    // Several answers: ticks, none of them the answer until "Comprobar".
+    let q = await shown(page);
+    assert.equal(q.statement, SEVERAL.text);
+    assert.equal(await page.getByRole("checkbox").count(), 4);
+    assert.deepEqual(q.buttons, ["Comprobar"]);
+    await page.keyboard.press("Enter"); // nothing ticked: no answer yet
+    q = await shown(page);
+    assert.deepEqual(q.info, ["Marca polo menos unha resposta."]);
+    assert.equal(q.live, "Marca polo menos unha resposta.");
+    assert.ok(q.answers.every((a) => !a.off && !a.ticked));
+    await page.keyboard.press("Tab"); // the first box, ticked and unticked by Space
+    await page.keyboard.press("Space");
+    assert.equal((await shown(page)).answers[0].ticked, true);
+    await page.keyboard.press("Space");
+    await pressAnswers(page, [...SEVERAL.right, "Mondego", "Mondego"]); // a key ticks and unticks
+    q = await shown(page);
+    assert.deepEqual(q.answers.filter((a) => a.ticked).map((a) => a.text).sort(), [...SEVERAL.right].sort());
+    const severalOrder = q.answers.map((a) => a.text);
+    await page.keyboard.press("Enter");
+    q = await shown(page);
+    assert.deepEqual(q.answers.map((a) => [a.text, a.mark, a.note, a.ticked, a.off]), severalOrder.map((t) =>
+      SEVERAL.right.includes(t) ? [t, "✓ Correcta", SEVERAL.notes[t] ?? null, true, true] : [t, null, null, false, true]));
+    assert.deepEqual(q.info, ["✓ " + SEVERAL.ok]);
+    assert.equal(q.live, "✓ Ben visto. Si: nace en Meira.");
+    assert.equal(await page.locator("#puntos").textContent(), "Correctas: 1");
+    assert.deepEqual(await page.played(), ["ben.wav"]);
+    assert.equal(await page.focused(), "Seguinte");
+    await page.keyboard.press("Enter");
+
+    // True or false: "Verdadeiro", "Falso" in that order, chosen by its key.
+    q = await shown(page);
+    assert.deepEqual(q.answers.map((a) => a.text), ["Verdadeiro", "Falso"]);
+    assert.equal(await page.getByRole("checkbox").count(), 0);
+    await page.keyboard.press("2");
+    q = await shown(page);
+    assert.deepEqual(q.answers.map((a) => [a.mark, a.note]), [[null, null], ["✓ Correcta", TRUE_FALSE.notes.Falso]]);
+    assert.deepEqual(q.info, ["✓ Correcto!"]);
+    assert.equal(q.live, "✓ Correcto! " + TRUE_FALSE.notes.Falso);
+    await page.keyboard.press("Enter");
+
+    // A short answer: typed in its box, digits too, and checked by Enter.
+    q = await shown(page);
+    assert.deepEqual([q.statement, q.answers, q.buttons], [TYPED.text, [], ["Comprobar"]]);
+    assert.equal(await page.getByRole("textbox", { name: "A túa resposta" }).count(), 1);
+    await page.keyboard.press("Enter"); // nothing typed: no answer yet
+    assert.deepEqual((await shown(page)).info, ["Escribe a túa resposta."]);
+    await tabToBox(page);
+    await page.keyboard.type("  a   CORUÑA 1");
+    await page.keyboard.press("Backspace");
+    await page.keyboard.press("Enter");
+    q = await shown(page);
+    assert.deepEqual(q.info, ["✓ " + TYPED.ok]);
+    assert.equal(q.live, "✓ " + TYPED.ok);
+    assert.deepEqual(await page.locator("#escrita").evaluate((b) => [b.value, b.readOnly]), ["  a   CORUÑA ", true]);
+    assert.equal(await page.focused(), "Seguinte");
+    await page.keyboard.press("Enter");
+
+    // One answer with messages of its own.
+    await pressAnswers(page, [ONE.right]);
+    q = await shown(page);
+    assert.deepEqual(q.answers.filter((a) => a.note).map((a) => [a.text, a.note]), [["Miño", ONE.notes.Miño]]);
+    await page.keyboard.press("Enter");
+
+    const end = await endScreen(page);
+    assert.equal(end.score, "4 de 4 correctas (100 %)");
+    assert.deepEqual(end.review, [
+      [SEVERAL.text, "✓ As túas respostas: " + severalOrder.filter((t) => SEVERAL.right.includes(t)).join("; ")],
+      [TRUE_FALSE.text, "✓ A túa resposta: Falso"],
+      [TYPED.text, "✓ A túa resposta:   a   CORUÑA "],
+      [ONE.text, "✓ A túa resposta: Miño"],
+    ]);
+    clean(page);
+    await page.context().close();
+  });
+
+  test("played all wrong with the mouse: the marks, the ticked answers' messages, the right ones", async () => {
+    const page = await open(pages.kinds + "#seed=2");
+    await page.getByRole("button", { name: "Comezar" }).click();
+    const ticked = ["Miño", "Mondego"];
+    for (const name of ticked) await page.locator(".resposta", { hasText: name }).click();
+    await page.getByRole("button", { name: "Comprobar" }).click();
+    let q = await shown(page);
+    const severalOrder = q.answers.map((a) => a.text);
+    const marks = { Miño: "✓ Correcta", Ulla: "✓ Correcta, sen marcar", Mondego: "✗ Non é correcta", Douro: null };
+    assert.deepEqual(q.answers.map((a) => [a.text, a.mark, a.note, a.ticked]), severalOrder.map((t) =>
+      [t, marks[t], ticked.includes(t) ? SEVERAL.notes[t] : null, ticked.includes(t)]));
+    const rightShown = severalOrder.filter((t) => SEVERAL.right.includes(t)).join("; ");
+    assert.deepEqual(q.info, ["✗ " + SEVERAL.ko, "As respostas correctas: " + rightShown]);
+    assert.deepEqual(await page.played(), ["mal.wav"]);
+    await page.getByRole("button", { name: "Seguinte" }).click();
+
+    await page.getByRole("button", { name: /Verdadeiro/ }).click();
+    q = await shown(page);
+    assert.deepEqual(q.answers.map((a) => [a.text, a.mark, a.note]),
+                     [["Verdadeiro", "✗ A túa resposta", TRUE_FALSE.notes.Verdadeiro], ["Falso", "✓ A resposta correcta", null]]);
+    assert.deepEqual(q.info, ["✗ Incorrecto.", "A resposta correcta: Falso"]);
+    await page.getByRole("button", { name: "Seguinte" }).click();
+
+    await page.getByRole("button", { name: "Comprobar" }).click();
+    assert.deepEqual((await shown(page)).info, ["Escribe a túa resposta."]);
+    await page.getByRole("textbox", { name: "A túa resposta" }).fill("Coruna"); // accents count
+    await page.getByRole("button", { name: "Comprobar" }).click();
+    q = await shown(page);
+    assert.deepEqual(q.info, ["✗ Incorrecto.", "A resposta correcta: A Coruña"]);
+    assert.deepEqual(q.buttons, ["Seguinte"]);
+    await page.getByRole("button", { name: "Seguinte" }).click();
+
+    await page.getByRole("button", { name: /Sil/ }).click();
+    q = await shown(page);
+    assert.deepEqual(q.answers.filter((a) => a.note).map((a) => [a.text, a.note]), [["Sil", ONE.notes.Sil]]);
+    await page.getByRole("button", { name: "Seguinte" }).click();
+
+    const end = await endScreen(page);
+    assert.equal(end.score, "0 de 4 correctas (0 %)");
+    assert.deepEqual(end.review, [
+      [SEVERAL.text, "✗ As túas respostas: " + severalOrder.filter((t) => ticked.includes(t)).join("; "),
+       "Respostas correctas: " + rightShown],
+      [TRUE_FALSE.text, "✗ A túa resposta: Verdadeiro", "Resposta correcta: Falso"],
+      [TYPED.text, "✗ A túa resposta: Coruna", "Resposta correcta: A Coruña"],
+      [ONE.text, "✗ A túa resposta: Sil", "Resposta correcta: Miño"],
+    ]);
+    clean(page);
+    await page.context().close();
+  });
+
+  test("several answers are right only when exactly the right ones are ticked", async () => {
+    for (const [ticks, right] of [
+      [["Miño", "Ulla"], true],
+      [["Ulla", "Miño"], true],
+      [["Miño"], false],                    // too few
+      [["Miño", "Ulla", "Douro"], false],   // too many
+      [["Mondego", "Douro"], false],
+    ]) {
+      const page = await open(pages.kinds + "#seed=3");
+      await page.getByRole("button", { name: "Comezar" }).click();
+      await pressAnswers(page, ticks);
+      await page.keyboard.press("Enter");
+      const q = await shown(page);
+      assert.equal(q.info[0], right ? "✓ " + SEVERAL.ok : "✗ " + SEVERAL.ko, ticks.join(", "));
+      assert.equal(await page.locator("#puntos").textContent(), `Correctas: ${right ? 1 : 0}`);
+      // Each ticked answer's own message, markup taking effect, and none of the others'.
+      assert.deepEqual(q.answers.filter((a) => a.note).map((a) => a.text).sort(),
+                       ticks.filter((t) => SEVERAL.notes[t]).sort());
+      if (ticks.includes("Douro")) assert.equal(await page.locator(".retro b").textContent(), "Soria");
+      await page.context().close();
+    }
+  });
+
+  test("a short answer is right when it equals an accepted one, ignoring case and blanks", async () => {
+    for (const [typed, right] of [
+      ["A Coruña", true],
+      ["coruña", true],                  // the second accepted answer
+      ["  A   CORUÑA\t", true],
+      ["a\u00a0coruña", true],
+      ["A Corun\u0303a", true],           // the same letters, composed otherwise
+      ["A Coruna", false],               // accents count
+      ["ACoruña", false],
+      ["A Coruña.", false],
+      ["Coruña A", false],
+    ]) {
+      const page = await open(pages.kinds + "#seed=4");
+      await toTyped(page);
+      await page.locator("#escrita").fill(typed);
+      await page.keyboard.press("Enter");
+      assert.equal((await shown(page)).info[0], right ? "✓ " + TYPED.ok : "✗ Incorrecto.", JSON.stringify(typed));
+      assert.equal(await page.locator("#puntos").textContent(), `Correctas: ${right ? 3 : 2}`);
+      await page.context().close();
+    }
+  });
+
+  test("time running out leaves ticks and a typed text unanswered", async () => {
+    let page = await open(pages.kindsTimed + "#seed=5", { clock: true });
+    await page.getByRole("button", { name: "Comezar" }).click();
+    await pressAnswers(page, SEVERAL.right); // ticked, never checked
+    await page.clock.runFor(31_000);
+    let end = await endScreen(page);
+    assert.equal(end.score, "0 de 4 correctas (0 %)");
+    assert.deepEqual(end.review.map((r) => r[1]), Array(4).fill("✗ A túa resposta: sen resposta"));
+    await page.keyboard.press("Enter"); // keys do nothing once the game is over
+    assert.equal((await endScreen(page)).score, "0 de 4 correctas (0 %)");
+    clean(page);
+    await page.context().close();
+
+    page = await open(pages.kindsTimed + "#seed=5", { clock: true });
+    await toTyped(page);
+    await page.locator("#escrita").fill(TYPED.right); // typed, never checked
+    await page.clock.runFor(31_000);
+    end = await endScreen(page);
+    assert.equal(end.score, "2 de 4 correctas (50 %)");
+    assert.deepEqual(end.review.slice(2), [[TYPED.text, "✗ A túa resposta: sen resposta", "Resposta correcta: A Coruña"],
+                                           [ONE.text, "✗ A túa resposta: sen resposta", "Resposta correcta: Miño"]]);
+    clean(page);
+    await page.context().close();
+  });
+
+  for (const width of [1280, 320]) {
+    test(`axe-core finds no WCAG 2.1 A/AA violation on any kind at ${width} px`, async () => {
+      const page = await open(pages.kinds + "#seed=6", { width });
+      const audit = async (name) => {
+        await page.evaluate(axeSource);
+        const result = await page.evaluate(() => window.axe.run(document, {
+          runOnly: { type: "tag", values: ["wcag2a", "wcag2aa", "wcag21a", "wcag21aa"] },
+        }));
+        const found = result.violations.map((v) => `${v.id}: ${v.nodes.map((n) => n.target).join(" ")}`);
+        assert.deepEqual(found, [], `${name} screen at ${width} px`);
+        const overflow = await page.evaluate(() => document.documentElement.scrollWidth - window.innerWidth);
+        assert.ok(overflow <= 0, `${name} screen scrolls sideways at ${width} px`);
+      };
+      await page.getByRole("button", { name: "Comezar" }).click();
+      await audit("several answers");
+      await page.keyboard.press("Enter");
+      await audit("several answers, nothing ticked");
+      await pressAnswers(page, ["Miño", "Mondego", "Douro"]);
+      await page.keyboard.press("Enter");
+      await audit("several answers, feedback");
+      await page.keyboard.press("Enter");
+      await page.keyboard.press("1");
+      await audit("true or false, feedback");
+      await page.keyboard.press("Enter");
+      await audit("short answer");
+      await page.locator("#escrita").fill("Lugo");
+      await page.keyboard.press("Enter");
+      await audit("short answer, feedback");
+      await page.keyboard.press("Enter");
+      await pressAnswers(page, ["Sil"]);
+      await audit("one answer, feedback");
+      await page.keyboard.press("Enter");
       await audit("end");
       clean(page);
       await page.context().close();

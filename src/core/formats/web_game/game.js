@@ -307,7 +307,7 @@
     if (game.over || item.done) return;
     const hint = (text) => {
       item.info.className = "info pista";
-      item.info.textContent = text;
+      item.info.replaceChildren(el("p", "mensaxe", text));
       announce(text);
     };
     if (item.box) {
