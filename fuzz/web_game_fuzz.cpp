@@ -1,6 +1,8 @@
 // Builds the web game from arbitrary texts: the input, cut at NUL bytes, fills the
-// general data and the questions' fields in turn. Besides the sanitizers' checks it
-// verifies what must hold for every teacher's text: the page has exactly its two
+// general data and the questions' fields and two answers' own messages in turn; the
+// input's size picks each question's kind and its marks (a true-or-false question's
+// first answer is one of its two words). Besides the sanitizers' checks it verifies
+// what must hold for every teacher's text: the page has exactly its two
 // script elements and no comment opening, the quiz's JSON holds no "<" at all and
 // is valid UTF-8 and carries the pass mark clamped to 0..100, and a link that
 // survives is relative or http, https or mailto.
@@ -73,6 +75,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                FieldSlot::resposta3, FieldSlot::resposta4, FieldSlot::ben,
                                FieldSlot::mal, FieldSlot::enlace, FieldSlot::imaxe})
             q[slot] = take();
+        static const QuestionKind kinds[] = {QuestionKind::One, QuestionKind::Several,
+                                             QuestionKind::TrueFalse, QuestionKind::Short};
+        q.kind = kinds[(size + static_cast<std::size_t>(count_)) % 4];
+        for (std::size_t a = 0; a < q.marked.size(); ++a)
+            q.marked[a] = (size >> (a + static_cast<std::size_t>(count_)) & 1) != 0;
+        q.answerMessage(1) = take();
+        q.answerMessage(2) = take();
+        if (q.kind == QuestionKind::TrueFalse)
+            q[FieldSlot::resposta1] = (size >> count_ & 1) != 0 ? kTrueText : kFalseText;
     }
     const ExportSettings settings;
     ShuffleGenerator generator = ShuffleGenerator::withFixedSeed(static_cast<std::uint32_t>(size));
