@@ -214,11 +214,11 @@ std::string sealedList(const std::vector<std::string>& texts, int salt) {
 }
 
 // The members of one question that say what it asks and what is right.
-void appendAnswers(std::string& json, const Question& q, int salt, ShuffleGenerator& generator) {
-    const std::vector<GameAnswer> answers = gameAnswers(q);
-    if (q.kind != QuestionKind::One)
-        json += ",\"kind\":\"" + std::string(kindName(q.kind)) + '"';
-    if (q.kind == QuestionKind::Short) {
+void appendAnswers(std::string& json, QuestionKind kind, const std::vector<GameAnswer>& answers,
+                   int salt, ShuffleGenerator& generator) {
+    if (kind != QuestionKind::One)
+        json += ",\"kind\":\"" + std::string(kindName(kind)) + '"';
+    if (kind == QuestionKind::Short) {
         std::vector<std::string> accepted;
         for (const GameAnswer& a : answers)
             accepted.push_back(a.text);
@@ -228,8 +228,8 @@ void appendAnswers(std::string& json, const Question& q, int salt, ShuffleGenera
     std::vector<bool> right;
     for (const GameAnswer& a : answers)
         right.push_back(a.right);
-    const AnswerPlaces places = answerPlaces(right, q.kind == QuestionKind::Several,
-                                             q.kind != QuestionKind::TrueFalse, salt, generator);
+    const AnswerPlaces places = answerPlaces(right, kind == QuestionKind::Several,
+                                             kind != QuestionKind::TrueFalse, salt, generator);
     json += ",\"answers\":[";
     std::vector<std::string> messages;
     bool anyMessage = false;
@@ -274,12 +274,13 @@ std::string quizJson(const GeneralData& general, const QuestionTable& questions,
     count = clampedCount(count);
     for (int k = 1; k <= count; ++k) {
         const Question& q = questions.record(k);
-        if (statementOf(q).empty() || gameAnswers(q).empty())
+        const std::vector<GameAnswer> answers = gameAnswers(q);
+        if (statementOf(q).empty() || answers.empty())
             continue;
         json += first ? "\n" : ",\n";
         first = false;
         json += "{\"n\":" + std::to_string(k) + ",\"text\":" + jsonString(toLf(statementOf(q)));
-        appendAnswers(json, q, salt, generator);
+        appendAnswers(json, q.kind, answers, salt, generator);
         if (!isVideo(q[FieldSlot::imaxe]))
             member(json, "picture", media.address(q[FieldSlot::imaxe]));
         member(json, "sound", media.address(q[FieldSlot::son]));
