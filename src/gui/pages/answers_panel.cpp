@@ -180,6 +180,8 @@ AnswersPanel::AnswersPanel(QWidget* parent) : QWidget(parent) {
     editor_ = new AnswerMessageEditor(this);
     connect(editor_, &AnswerMessageEditor::textEdited, this, [this](const QString& text) {
         const int row = editor_->property("row").toInt();
+        if (messageOf(row) == text)
+            return;
         messageOf(row) = text;
         showMessageButton(row);
         emit edited();
@@ -402,7 +404,7 @@ AnswerMessageEditor::AnswerMessageEditor(QWidget* parent) : QFrame(parent, Qt::P
     caption_->setBuddy(box_);
     layout->addWidget(caption_);
     layout->addWidget(box_);
-    connect(box_, &QLineEdit::textEdited, this, &AnswerMessageEditor::textEdited);
+    connect(box_, &QLineEdit::textChanged, this, &AnswerMessageEditor::textEdited);
     connect(box_, &QLineEdit::returnPressed, this, &QWidget::close);
 }
 
@@ -420,10 +422,7 @@ void AnswerMessageEditor::open(const QString& caption, const QString& text, cons
 
 void AnswerMessageEditor::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
-        if (box_->text() != before_) {
-            box_->setText(before_);
-            emit textEdited(before_);
-        }
+        box_->setText(before_);
         close();
         return;
     }

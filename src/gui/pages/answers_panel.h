@@ -103,7 +103,7 @@ public:
     QLineEdit* box() const { return box_; }
 
 signals:
-    void textEdited(const QString& text);
+    void textEdited(const QString& text); // what the box holds now
     void closed();
 
 protected:
