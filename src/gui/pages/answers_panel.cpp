@@ -187,8 +187,9 @@ AnswersPanel::AnswersPanel(QWidget* parent) : QWidget(parent) {
         emit edited();
     });
     connect(editor_, &AnswerMessageEditor::closed, this, [this] {
-        messageButtons_[static_cast<std::size_t>(editor_->property("row").toInt())]->setFocus(
-            Qt::PopupFocusReason);
+        QToolButton* button = messageButtons_[static_cast<std::size_t>(editor_->property("row").toInt())];
+        if (button->isVisible())
+            button->setFocus(Qt::PopupFocusReason);
     });
     showKind(QuestionKind::One);
 }
@@ -206,7 +207,7 @@ const QString& AnswersPanel::messageOf(int row) const { return const_cast<Answer
 
 void AnswersPanel::show(const Question& q) {
     showing_ = true;
-    editor_->hide();
+    editor_->hide(); // what it holds is in the message already
     for (int row = 0; row < kAnswerCount; ++row) {
         const auto i = static_cast<std::size_t>(row);
         messages_[i] = fromUtf8(q.answerMessages[i]);
