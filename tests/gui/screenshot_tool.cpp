@@ -99,6 +99,9 @@ int main(int argc, char** argv) {
             kinds->setCurrentIndex(1);
             named<QCheckBox>(w, "chkcorrecta3")->setChecked(true);
             named<QCheckBox>(w, "chkcorrecta4")->setChecked(true);
+            click("btretro4"); // "O Tambre" has a message
+            box("txtretro")->setText(QStringLiteral("Si: desemboca na ría de Muros e Noia."));
+            box("txtretro")->window()->close();
         } else if (kind == QLatin1String("vf")) {
             box("txtpreg")->setText(QStringLiteral("O Miño nace en Ourense."));
             kinds->setCurrentIndex(2);
