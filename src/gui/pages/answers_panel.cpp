@@ -179,15 +179,14 @@ AnswersPanel::AnswersPanel(QWidget* parent) : QWidget(parent) {
 
     editor_ = new AnswerMessageEditor(this);
     connect(editor_, &AnswerMessageEditor::textEdited, this, [this](const QString& text) {
-        const int row = editor_->property("row").toInt();
-        if (messageOf(row) == text)
+        if (messageOf(editedRow_) == text)
             return;
-        messageOf(row) = text;
-        showMessageButton(row);
+        messageOf(editedRow_) = text;
+        showMessageButton(editedRow_);
         emit edited();
     });
     connect(editor_, &AnswerMessageEditor::closed, this, [this] {
-        QToolButton* button = messageButtons_[static_cast<std::size_t>(editor_->property("row").toInt())];
+        QToolButton* button = messageButtons_[static_cast<std::size_t>(editedRow_)];
         if (button->isVisible())
             button->setFocus(Qt::PopupFocusReason);
     });
@@ -203,7 +202,10 @@ QString& AnswersPanel::messageOf(int row) {
     return shownKind_ == QuestionKind::TrueFalse && row < 2 ? wordMessages_.at(i) : messages_.at(i);
 }
 
-const QString& AnswersPanel::messageOf(int row) const { return const_cast<AnswersPanel*>(this)->messageOf(row); }
+const QString& AnswersPanel::messageOf(int row) const {
+    const auto i = static_cast<std::size_t>(row);
+    return shownKind_ == QuestionKind::TrueFalse && row < 2 ? wordMessages_.at(i) : messages_.at(i);
+}
 
 void AnswersPanel::show(const Question& q) {
     showing_ = true;
@@ -384,7 +386,7 @@ void AnswersPanel::editMessage(int n) {
                            : boxes_[static_cast<std::size_t>(row)];
     const QPoint from = box->mapToGlobal(QPoint(0, box->height()));
     const QPoint to = button->mapToGlobal(QPoint(button->width(), button->height()));
-    editor_->setProperty("row", row);
+    editedRow_ = row;
     editor_->open(button->accessibleName(), messageOf(row), QRect(from, QSize(to.x() - from.x(), 0)));
 }
 

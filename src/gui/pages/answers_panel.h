@@ -86,6 +86,7 @@ private:
 
     std::array<QString, kAnswerCount> messages_; // the boxes' messages, row by row
     std::array<QString, 2> wordMessages_;        // the messages of "Verdadeiro" and "Falso"
+    int editedRow_ = 0; // the row whose message the editor shows
     QuestionKind shownKind_ = QuestionKind::One;
     bool showing_ = false; // a question is being shown: no edit to tell
 };
