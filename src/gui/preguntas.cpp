@@ -151,6 +151,7 @@ void TForm1::connectControls() {
     }
     connect(general_->introBox(), &QPlainTextEdit::textChanged, this, &TForm1::updateTitle);
     connect(general_->inOrderBox(), &QCheckBox::toggled, this, &TForm1::updateTitle);
+    connect(questions_, &QuestionsPage::edited, this, &TForm1::updateTitle); // kind, ticks, messages
     connect(end_, &EndPage::passMarkEdited, session_.get(), &QuizSession::recordPassMarkChange);
     connect(session_.get(), &QuizSession::passMarkRestored, end_, &EndPage::showPassMark);
     connect(session_.get(), &QuizSession::changed, this, &TForm1::questionsChanged);

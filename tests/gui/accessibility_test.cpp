@@ -65,6 +65,18 @@ private slots:
             QVERIFY2(unnamed.isEmpty(),
                      qPrintable(QStringLiteral("page %1: ").arg(page) + unnamed.join(", ")));
         }
+        // Each kind of question shows controls of its own, the message's box too.
+        ui.nota->setCurrentWidget(ui.page2);
+        for (int kind = 0; kind < ui.cbtipo->count(); ++kind) {
+            ui.cbtipo->setCurrentIndex(kind);
+            ui.btretro1->click();
+            QTest::qWait(1);
+            QStringList unnamed;
+            collectUnnamed(QAccessible::queryAccessibleInterface(&form), unnamed);
+            collectUnnamed(QAccessible::queryAccessibleInterface(ui.txtretro->window()), unnamed);
+            ui.txtretro->window()->close();
+            QVERIFY2(unnamed.isEmpty(), qPrintable(ui.cbtipo->currentText() + ": " + unnamed.join(", ")));
+        }
     }
 
     void tabFollowsTheReadingOrderOfEachPage() {
@@ -72,8 +84,12 @@ private slots:
         TForm1 form(dialogs);
         WindowControls ui(form);
         form.show();
-        for (QWidget* page : {ui.page1, ui.page2, ui.page3, ui.page5}) {
+        // The questions page once for each kind of question, whose controls differ.
+        const int kinds = ui.cbtipo->count();
+        for (QWidget* page : {ui.page1, ui.page2, ui.page2, ui.page2, ui.page2, ui.page3, ui.page5}) {
             ui.nota->setCurrentWidget(page);
+            if (page == ui.page2)
+                ui.cbtipo->setCurrentIndex((ui.cbtipo->currentIndex() + 1) % kinds);
             QTest::qWait(1);
             // Walk the chain from the page's first control; positions must read like text.
             QWidget* w = page->nextInFocusChain();
@@ -90,7 +106,8 @@ private slots:
                 const QPoint at = next->mapTo(page, QPoint(0, 0));
                 const bool sameRow = std::abs(at.y() - last.y()) < 12;
                 QVERIFY2(sameRow ? at.x() >= last.x() : at.y() > last.y(),
-                         qPrintable(page->objectName() + ": " + next->objectName()));
+                         qPrintable(page->objectName() + ": " + next->objectName() + " (" +
+                                    ui.cbtipo->currentText() + ")"));
                 last = at;
                 ++visited;
             }

@@ -5,9 +5,12 @@
 #include "preguntas.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
@@ -30,7 +33,9 @@ int main(int argc, char** argv) {
     if (argc < 3)
         return 2;
     // "btexportar:1" presses the button, then selects tab 1 of the save page; "revision"
-    // shows the save page's review of a quiz with a few faults.
+    // shows the save page's review of a quiz with a few faults; "btpreg:varias" (or vf,
+    // curta) shows a question of that kind, "btpreg:varias:retro" with the box of its first
+    // answer's message open.
     const QStringList pressParts = QString::fromLocal8Bit(argv[1]).split(QLatin1Char(':'));
     const QString press = pressParts[0];
     const QString file = QString::fromLocal8Bit(argv[2]);
@@ -60,7 +65,7 @@ int main(int argc, char** argv) {
     w.show();
     if (!press.isEmpty() && press != QLatin1String("about") && press != QLatin1String("revision")) {
         click(press.toLatin1().constData());
-        if (pressParts.size() > 1)
+        if (pressParts.size() > 1 && press != QLatin1String("btpreg"))
             named<QTabWidget>(w, "ctformatos")->setCurrentIndex(pressParts[1].toInt());
     }
     if (press == QLatin1String("revision")) {
@@ -86,6 +91,31 @@ int main(int argc, char** argv) {
         box("txtimaxe")->setText(image);
         click("SpeedButton14"); // the picture's preview, as "Actualizar a imaxe" shows it
         box("txtenlace")->setText(QStringLiteral("https://gl.wikipedia.org/wiki/Río_Miño"));
+        const QString kind = pressParts.value(1);
+        auto* kinds = named<QComboBox>(w, "cbtipo");
+        if (kind == QLatin1String("varias")) {
+            box("txtpreg")->setText(QStringLiteral("Cales son ríos galegos?"));
+            box("txtresp2")->setText(QStringLiteral("O Mondego"));
+            kinds->setCurrentIndex(1);
+            named<QCheckBox>(w, "chkcorrecta3")->setChecked(true);
+            named<QCheckBox>(w, "chkcorrecta4")->setChecked(true);
+            click("btretro4"); // "O Tambre" has a message
+            box("txtretro")->setText(QStringLiteral("Si: desemboca na ría de Muros e Noia."));
+            box("txtretro")->window()->close();
+        } else if (kind == QLatin1String("vf")) {
+            box("txtpreg")->setText(QStringLiteral("O Miño nace en Ourense."));
+            kinds->setCurrentIndex(2);
+            named<QRadioButton>(w, "optfalso")->setChecked(true);
+        } else if (kind == QLatin1String("curta")) {
+            box("txtpreg")->setText(QStringLiteral("Cal é o río máis longo de Galicia?"));
+            kinds->setCurrentIndex(3);
+            box("txtresp1")->setText(QStringLiteral("Miño"));
+            box("txtresp2")->setText(QStringLiteral("O Miño"));
+            box("txtresp3")->clear();
+            box("txtresp4")->clear();
+        }
+        if (pressParts.value(2) == QLatin1String("retro"))
+            named<QToolButton>(w, "btretro1")->click(); // the first answer's message
     }
     QTimer::singleShot(700, [&] {
         QPixmap shot = w.screen()->grabWindow(0, w.x(), w.y(), w.frameGeometry().width(),

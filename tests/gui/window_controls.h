@@ -41,6 +41,13 @@
     X(QLineEdit, txtcor, "txtcor") X(QLineEdit, txtsoncor, "txtsoncor")                            \
     X(QLineEdit, txtincor, "txtincor") X(QLineEdit, txtsonincor, "txtsonincor")                    \
     X(QLineEdit, txtenlace, "txtenlace") X(vireta::PreviewBox, imaxe, "imaxe")                     \
+    X(QComboBox, cbtipo, "cbtipo") X(QLabel, lbcorrecta1, "lbcorrecta1")                           \
+    X(QCheckBox, chkcorrecta1, "chkcorrecta1") X(QCheckBox, chkcorrecta2, "chkcorrecta2")          \
+    X(QCheckBox, chkcorrecta3, "chkcorrecta3") X(QCheckBox, chkcorrecta4, "chkcorrecta4")          \
+    X(QRadioButton, optverdadeiro, "optverdadeiro") X(QRadioButton, optfalso, "optfalso")          \
+    X(QToolButton, btretro1, "btretro1") X(QToolButton, btretro2, "btretro2")                      \
+    X(QToolButton, btretro3, "btretro3") X(QToolButton, btretro4, "btretro4")                      \
+    X(QLineEdit, txtretro, "txtretro")                                                             \
     X(QToolButton, btmostra, "btmostra") X(QToolButton, SpeedButton20, "SpeedButton20")            \
     X(QToolButton, SpeedButton21, "SpeedButton21") X(QToolButton, SpeedButton22, "SpeedButton22")  \
     X(QToolButton, btinserir, "btinserir") X(QToolButton, SpeedButton24, "SpeedButton24")          \

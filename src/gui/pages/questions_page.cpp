@@ -1,6 +1,7 @@
 #include "pages/questions_page.h"
 
 #include "media/image_decoder.h"
+#include "pages/answers_panel.h"
 #include "preview_box.h"
 #include "qt_text.h"
 
@@ -106,39 +107,10 @@ QuestionsPage::QuestionsPage() {
     picture_.row->addWidget(refresh);
     block->addLayout(picture_.row, 1, 0);
 
-    answersColumn->addWidget(makeCaption(panelpr_, QStringLiteral("Respostas"), 120));
-    auto* correct = new QFrame(panelpr_);
-    correct->setObjectName(QStringLiteral("Panel15"));
-    correct->setFixedHeight(36);
-    correct->setStyleSheet(QStringLiteral("#Panel15 { background: %1; border: 2px solid %2; }")
-                               .arg(kAnswerYellow.name(), kStripLime.name()));
-    auto* correctRow = new QHBoxLayout(correct);
-    correctRow->setContentsMargins(6, 4, 6, 4); // inside the 2-pixel border
-    correctRow->setSpacing(2);
-    auto* correctCaption = makeCaption(correct, QStringLiteral("Correcta"), 70);
-    QFont captionFont = correctCaption->font();
-    captionFont.setBold(true);
-    correctCaption->setFont(captionFont);
-    correctRow->addWidget(correctCaption);
-    auto* txtresp1 = makeBox(correct, "txtresp1", 350, QStringLiteral("Resposta correcta"));
-    txtresp1->setStyleSheet(QStringLiteral("font-weight: bold; color: rgb(0, 0, 200);"));
-    correctRow->addWidget(txtresp1, 1);
-    answersColumn->addWidget(correct);
-
-    QLineEdit* wrong[3] = {};
-    for (int i = 0; i < 3; ++i) {
-        answersColumn->addSpacing(i == 0 ? 8 : 6);
-        auto* box = makeBox(panelpr_, qPrintable(QStringLiteral("txtresp%1").arg(i + 2)), 350,
-                            QStringLiteral("Resposta incorrecta %1").arg(i + 1));
-        box->setStyleSheet(QStringLiteral("font-weight: bold; color: rgb(110, 110, 110);"));
-        auto* row = new QHBoxLayout;
-        row->setSpacing(0);
-        row->addSpacing(80);
-        row->addWidget(box, 1);
-        row->addSpacing(8);
-        answersColumn->addLayout(row);
-        wrong[i] = box;
-    }
+    answers_ = new AnswersPanel(panelpr_);
+    answersColumn->addWidget(answers_);
+    connect(answers_, &AnswersPanel::edited, this, &QuestionsPage::edited);
+    connect(answers_, &AnswersPanel::viewChanged, this, [this] { orderTabsByPosition(this); });
     const PathBox sound = makePathBox(panelpr_, "txtson", "btabrson6", "btponson4", answersWidth,
                                       QStringLiteral("Son da pregunta"));
     block->addLayout(sound.row, 1, 2);
@@ -231,31 +203,35 @@ QuestionsPage::QuestionsPage() {
     buttons_[static_cast<std::size_t>(Button::Redo)] = btrefacer;
     buttons_[static_cast<std::size_t>(Button::RefreshPicture)] = refresh;
 
-    controls_ = {txtpreg,      txtresp1,   wrong[0], wrong[1],         wrong[2],
-                 picture_.box, sound.box,  txtcor,   rightSound.box,   txtincor,
+    controls_ = {txtpreg,      answers_->answerBox(1), answers_->answerBox(2), answers_->answerBox(3),
+                 answers_->answerBox(4), picture_.box, sound.box, txtcor, rightSound.box, txtincor,
                  wrongSound.box, txtenlace};
 }
 
 Question QuestionsPage::questionOnScreen() const {
-    Question q = shown_; // the kind, the marks and the answers' messages as shown
+    Question q;
     for (int slot = 0; slot < kFieldSlotCount; ++slot)
         q.fields[slot] = toUtf8(controls_[static_cast<std::size_t>(slot)]->text());
+    answers_->fillQuestion(q); // the kind, the marks, the answers' messages
     return q;
 }
 
 void QuestionsPage::show(const Question& q) {
-    shown_ = q;
     for (int slot = 0; slot < kFieldSlotCount; ++slot) {
         QLineEdit* control = controls_[static_cast<std::size_t>(slot)];
         control->setText(fromUtf8(q.fields[slot]));
         control->setCursorPosition(0); // a long text shows its start
     }
+    answers_->show(q);
 }
 
-void QuestionsPage::clear() {
-    for (QLineEdit* control : controls_)
-        control->clear();
-    shown_ = Question();
+void QuestionsPage::clear() { show(Question()); }
+
+QWidget* QuestionsPage::control(FieldSlot slot) const {
+    const int n = static_cast<int>(slot) - static_cast<int>(FieldSlot::resposta1) + 1;
+    if (n >= 1 && n <= kAnswerCount)
+        return answers_->answerControl(n);
+    return field(slot);
 }
 
 void QuestionsPage::showNumber(int current, int count) {

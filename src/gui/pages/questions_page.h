@@ -1,5 +1,5 @@
-// Page 2, "Preguntas": one question with its answers, picture, sounds, messages and
-// link, and the green bar that moves between questions.
+// Page 2, "Preguntas": one question with its kind and answers, picture, sounds, messages
+// and link, and the green bar that moves between questions.
 #pragma once
 
 #include "model/question.h"
@@ -17,6 +17,7 @@ class QToolButton;
 
 namespace vireta {
 
+class AnswersPanel;
 class PreviewBox;
 
 class QuestionsPage : public QWidget {
@@ -41,12 +42,22 @@ public:
     QString typedNumber() const;
 
     QLineEdit* field(FieldSlot slot) const { return controls_[static_cast<std::size_t>(slot)]; }
+    // The control a field is edited with as the question's kind shows it (for the
+    // answers of a true-or-false question, the choice of its word); null when hidden.
+    QWidget* control(FieldSlot slot) const;
+    // The kind, the answers with their ticks and messages.
+    AnswersPanel& answers() const { return *answers_; }
     PreviewBox* pictureBox() const { return imaxe_; }
     // The picture's path box and its open button.
     const PathBox& pictureBoxes() const { return picture_; }
     // The question's, the right and the wrong sounds' boxes.
     const std::vector<PathBox>& soundBoxes() const { return sounds_; }
     QToolButton* button(Button which) const;
+
+signals:
+    // The kind, a tick, the right word or an answer's message changed (the boxes tell
+    // their edits themselves).
+    void edited();
 
 private:
     QFrame* panelpr_ = nullptr;
@@ -56,7 +67,7 @@ private:
     std::array<QToolButton*, 11> buttons_{};
     // The twelve question controls in field-slot order.
     std::array<QLineEdit*, kFieldSlotCount> controls_{};
-    Question shown_; // the question last shown, for what has no control of its own
+    AnswersPanel* answers_ = nullptr;
     PathBox picture_;
     std::vector<PathBox> sounds_;
 };

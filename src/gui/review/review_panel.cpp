@@ -80,7 +80,7 @@ void ReviewPanel::goToPlace(const ReviewPlace& place) {
         emit sectionWanted(Section::Preguntas);
         if (session_.editor().goTo(place.question))
             navigator_.mostra();
-        target = screen_.questions.field(place.slot);
+        target = screen_.questions.control(place.slot);
     } else if (place.field == GeneralField::ShuffleAnswers) {
         screen_.save.selectTab(static_cast<int>(Format::Html));
         target = screen_.save.shuffleAnswersBox();
