@@ -242,50 +242,45 @@ void readBlock(const Block& block, ImportResult& result) {
     if (general != npos)
         part = part.substr(0, general);
 
+    BankKind kind;
+    std::vector<BankAnswer> answers;
     bool value;
     const std::size_t hash = findUnescaped(part, '#');
     if (isTrueFalse(trimmed(part.substr(0, hash)), value)) {
         // {T#feedback for the wrong choice#feedback for the right one}
-        std::string wrongFeedback, rightFeedback;
+        BankAnswer right{100, value ? kTrueText : kFalseText, {}};
+        BankAnswer wrong{0, value ? kFalseText : kTrueText, {}};
         if (hash != npos) {
             const std::string_view rest = part.substr(hash + 1);
             const std::size_t second = findUnescaped(rest, '#');
-            wrongFeedback = textOf(rest.substr(0, second));
+            wrong.feedback = textOf(rest.substr(0, second));
             if (second != npos)
-                rightFeedback = textOf(rest.substr(second + 1));
+                right.feedback = textOf(rest.substr(second + 1));
         }
-        r[FieldSlot::resposta1] = value ? "Verdadeiro" : "Falso";
-        r[FieldSlot::resposta2] = value ? "Falso" : "Verdadeiro";
-        r[FieldSlot::ben] = rightFeedback;
-        r[FieldSlot::mal] = wrongFeedback;
-        if (r[FieldSlot::enunciado].empty()) {
-            note(NoteReason::NoStatement);
-            return;
-        }
-        if (general != npos)
-            note(NoteReason::GeneralFeedbackLeftOut);
-        noteLinkedSounds();
-        result.questions.push_back(std::move(q));
+        kind = BankKind::TrueFalse;
+        answers = {std::move(right), std::move(wrong)};
+    } else if (findUnescaped(part, '~') != npos) {
+        // With no '=' answer the question is a multiple-response one.
+        kind = findUnescaped(part, '=') != npos ? BankKind::SingleChoice : BankKind::MultipleResponse;
+        answers = answersOf(part);
+    } else if (findUnescaped(part, "->") != npos) {
+        note(NoteReason::Matching);
         return;
-    }
-    const bool hasWrong = findUnescaped(part, '~') != npos;
-    if (!hasWrong) {
-        note(findUnescaped(part, "->") != npos ? NoteReason::Matching : NoteReason::ShortAnswer);
-        return;
+    } else {
+        kind = BankKind::ShortAnswer;
+        answers = answersOf(part);
     }
     if (r[FieldSlot::enunciado].empty()) {
         note(NoteReason::NoStatement);
         return;
     }
-    const SortedAnswers sorted = sortBankAnswers(answersOf(part));
-    if (sorted.leftOut) {
-        note(*sorted.leftOut);
+    const BankQuestion taken = takeBankQuestion(kind, answers);
+    if (taken.leftOut) {
+        note(*taken.leftOut);
         return;
     }
-    sorted.putInto(r);
-    r[FieldSlot::ben] = sorted.rightFeedback;
-    r[FieldSlot::mal] = sorted.wrongFeedback;
-    for (const AnswerChange& c : sorted.changes)
+    taken.putInto(r);
+    for (const AnswerChange& c : taken.changes)
         note(c.reason, c.detail);
     if (general != npos)
         note(NoteReason::GeneralFeedbackLeftOut);

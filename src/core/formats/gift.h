@@ -1,5 +1,6 @@
-// GIFT: the text format of a learning platform's question bank. Only its
-// multiple-choice and true/false questions become questions here.
+// GIFT: the text format of a learning platform's question bank. Its multiple-choice,
+// multiple-response, true/false and short-answer questions become questions here
+// (bank_answers.h says how).
 #pragma once
 
 #include "formats/export_settings.h"
@@ -20,7 +21,9 @@ public:
     // "$CATEGORY:" lines, "::name::" titles and the [html], [moodle], [plain] and
     // [markdown] markers are skipped (an [html] text is turned into plain text, and a
     // link of its question text to a sound reported left out). The escapes \~ \= \#
-    // \{ \} \: \\ and \n are honoured.
+    // \{ \} \: \\ and \n are honoured. A question with an '=' answer and a '~' one is
+    // single choice, one with '~' answers only multiple response, one with '=' answers
+    // only a short answer.
     static ImportResult read(std::string_view text);
 };
 

@@ -8,6 +8,7 @@
 
 #include <pugixml.hpp>
 
+#include <optional>
 #include <vector>
 
 namespace vireta {
@@ -103,8 +104,6 @@ std::string textIn(const pugi::xml_node& holder) {
 }
 
 NoteReason reasonForType(std::string_view type) {
-    if (type == "shortanswer")
-        return NoteReason::ShortAnswer;
     if (type == "numerical")
         return NoteReason::Numerical;
     if (type == "matching" || type == "ddmatch")
@@ -118,23 +117,35 @@ NoteReason reasonForType(std::string_view type) {
     return NoteReason::OtherKind;
 }
 
+// The contents of a message element, when the question has it.
+std::optional<std::string> messageIn(const pugi::xml_node& question, const char* element) {
+    const pugi::xml_node node = question.child(element);
+    return node ? std::optional<std::string>(textIn(node)) : std::nullopt;
+}
+
+bool isTrue(std::string_view value) { return value == "true" || value == "1"; }
+
 void readQuestion(const pugi::xml_node& node, const MediaSink& media, ImportResult& result) {
     const std::string type = node.attribute("type").as_string();
     const std::string name(trimmed(node.child("name").child("text").child_value()));
     auto note = [&](NoteReason r, std::string detail = {}) {
         result.notes.push_back({0, name, r, std::move(detail), 0});
     };
-    if (type != "multichoice" && type != "truefalse") {
+    BankKind kind;
+    BankMessages messages;
+    if (type == "multichoice") {
+        const std::string single(trimmed(node.child("single").child_value()));
+        kind = single.empty() || isTrue(single) ? BankKind::SingleChoice // true when not given
+                                                : BankKind::MultipleResponse;
+        messages = {messageIn(node, "correctfeedback"), messageIn(node, "incorrectfeedback")};
+    } else if (type == "truefalse") {
+        kind = BankKind::TrueFalse;
+    } else if (type == "shortanswer") {
+        kind = BankKind::ShortAnswer;
+    } else {
         const NoteReason r = reasonForType(type);
         note(r, r == NoteReason::OtherKind ? type : std::string());
         return;
-    }
-    if (type == "multichoice") {
-        const std::string single(trimmed(node.child("single").child_value()));
-        if (!single.empty() && single != "true" && single != "1") { // true when not given
-            note(NoteReason::SeveralRightAnswers);
-            return;
-        }
     }
     ImportedQuestion q;
     q.name = name;
@@ -149,31 +160,31 @@ void readQuestion(const pugi::xml_node& node, const MediaSink& media, ImportResu
     for (const pugi::xml_node& a : node.children("answer")) {
         // The fraction is a percentage; an answer without one is worth nothing.
         const pugi::xml_attribute fraction = a.attribute("fraction");
-        BankAnswer answer{fraction ? bankWeight(fraction.as_string()) : std::optional<double>(0), textIn(a),
+        BankAnswer answer{fraction ? bankWeight(fraction.as_string()) : std::optional<double>(0), {},
                           textIn(a.child("feedback"))};
-        if (type == "truefalse") {
-            const std::string_view t = trimmed(a.child("text").child_value());
-            answer.text = equalsNoCase(t, "true") ? "Verdadeiro"
-                          : equalsNoCase(t, "false") ? "Falso" : answer.text;
-        }
+        const std::string_view raw = trimmed(a.child("text").child_value());
+        if (kind == BankKind::TrueFalse)
+            answer.text = equalsNoCase(raw, "true") ? kTrueText : equalsNoCase(raw, "false") ? kFalseText : textIn(a);
+        else if (kind == BankKind::ShortAnswer) // a pattern to match, never markup
+            answer.text = std::string(raw);
+        else
+            answer.text = textIn(a);
         answers.push_back(std::move(answer));
     }
     if (answers.empty()) {
         note(NoteReason::NoAnswers);
         return;
     }
-    const SortedAnswers sorted = sortBankAnswers(answers, textIn(node.child("incorrectfeedback")));
-    if (sorted.leftOut) {
-        note(*sorted.leftOut);
+    const BankQuestion taken = takeBankQuestion(kind, answers, messages);
+    if (taken.leftOut) {
+        note(*taken.leftOut);
         return;
     }
-    sorted.putInto(r);
-    r[FieldSlot::ben] = textIn(node.child("correctfeedback"));
-    if (r[FieldSlot::ben].empty())
-        r[FieldSlot::ben] = sorted.rightFeedback;
-    r[FieldSlot::mal] = sorted.wrongFeedback;
-    for (const AnswerChange& c : sorted.changes)
+    taken.putInto(r);
+    for (const AnswerChange& c : taken.changes)
         note(c.reason, c.detail);
+    if (kind == BankKind::ShortAnswer && isTrue(trimmed(node.child("usecase").child_value())))
+        note(NoteReason::CaseSensitive);
 
     // Embedded files: the question text's first picture and first sound are kept.
     std::vector<pugi::xml_node> pending{node};

@@ -29,9 +29,10 @@ using MediaSink = std::function<std::string(const std::string& name, const std::
 
 class MoodleXmlReader {
 public:
-    // Reads a document given as UTF-8. `multichoice` with `single` true and
-    // `truefalse` become questions; the first embedded picture and sound of the
-    // question text go through `media`. Throws MoodleXmlError.
+    // Reads a document given as UTF-8. `multichoice` (one answer with `single` true or
+    // absent, several with it false), `truefalse` and `shortanswer` become questions
+    // (bank_answers.h says how); the first embedded picture and sound of the question
+    // text go through `media`. Throws MoodleXmlError.
     static ImportResult read(std::string_view text, const MediaSink& media);
 };
 

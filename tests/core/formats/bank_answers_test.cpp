@@ -1,7 +1,9 @@
 // The one rule for a question bank's answers, checked through both readers that use
 // it: each case is written as GIFT (with the weights spelt out, and once more with '='
 // and '~' standing for 100 % and 0 % where they can) and as Moodle XML, and every
-// reading must give the same question and the same notes.
+// reading must give the same question and the same notes. In GIFT a single-choice
+// question is one with an '=' answer, so there the answers of a positive weight are
+// marked '='.
 #include "foreign_test_support.h"
 
 #include "formats/bank_answers.h"
@@ -27,15 +29,17 @@ struct Case {
     std::vector<std::string> taken;
     std::string ben, mal;
     std::vector<std::pair<NoteReason, std::string>> notes;
+    std::vector<std::string> messages = {}; // the taken answers' own, in their order
 };
 
 std::string gift(const std::vector<Answer>& answers, bool marks) {
     std::string out = "Q? {";
     for (const Answer& a : answers) {
+        const std::optional<double> weight = bankWeight(a.weight);
         if (marks && (a.weight == "100" || a.weight == "0"))
             out += a.weight == "100" ? " =" : " ~";
         else
-            out += " ~%" + a.weight + "%";
+            out += std::string(weight && *weight > 0 ? " =" : " ~") + "%" + a.weight + "%";
         out += a.text + (a.feedback.empty() ? "" : "#" + a.feedback);
     }
     return out + " }\n";
@@ -62,7 +66,7 @@ void expectReading(const Case& c, const ImportResult& r, const std::string& labe
         EXPECT_TRUE(r.questions.empty()) << label;
         return;
     }
-    Question expected = mc("Q?", c.taken);
+    Question expected = withMessages(mc("Q?", c.taken), c.messages);
     expected[FieldSlot::ben] = c.ben;
     expected[FieldSlot::mal] = c.mal;
     EXPECT_EQ(questionsOf(r), std::vector<Question>{expected}) << label;
@@ -103,20 +107,29 @@ TEST(BankAnswers, TheSameRuleThroughGiftAndMoodleXml) {
           {"-50", "f"}},
          {"a", "b", "c", "d"},
          "ben",
-         "c mal",
-         {weighted, {NoteReason::WrongAnswersCut, "2"}, {NoteReason::WrongFeedbackLeftOut, "d"}}},
-        {"one wrong message: the first feedback kept, every other one said",
+         "",
+         {weighted, {NoteReason::WrongAnswersCut, "2"}},
+         {"", "", "c mal", "d mal"}},
+        {"different feedback on the wrong answers: each keeps its own",
          {{"100", "a", "ben"}, {"0", "b", "fb one"}, {"0", "c", "fb two"}, {"0", "d", "fb one"}},
          {"a", "b", "c", "d"},
          "ben",
-         "fb one",
-         {{NoteReason::WrongFeedbackLeftOut, "c"}}},
-        {"the same feedback on several wrong answers is no loss",
-         {{"0", "b", "mal"}, {"100", "a"}, {"0", "c"}, {"0", "d", "mal"}},
+         "",
+         {},
+         {"", "fb one", "fb two", "fb one"}},
+        {"the feedback every wrong answer shares is the question's wrong message",
+         {{"0", "b", "mal"}, {"100", "a"}, {"0", "c", "mal"}, {"0", "d", "mal"}},
          {"a", "b", "c", "d"},
          "",
          "mal",
          {}},
+        {"a wrong answer without the others' feedback: each keeps its own",
+         {{"0", "b", "mal"}, {"100", "a"}, {"0", "c"}, {"0", "d", "mal"}},
+         {"a", "b", "c", "d"},
+         "",
+         "",
+         {},
+         {"", "mal", "", "mal"}},
     };
     for (const Case& c : cases) {
         expectReading(c, GiftReader::read(gift(c.answers, false)), std::string(c.label) + " (GIFT, weights)");
