@@ -331,19 +331,47 @@ SaveRequest GiftWriter::write(const GeneralData& general, const QuestionTable& q
         out.appendLine("");
     }
     constexpr unsigned kNotCarried = kPictureField | kSoundField | kRightSoundField | kWrongSoundField | kLinkField;
+    auto messagesLost = [](const Question& q) { return messagesNotCarried(q, q.kind == QuestionKind::Short); };
     forEachBankQuestion(questions, count, kNotCarried, "GIFT", notes, [&](int, const Question& q) {
-        const std::string name = questionName(statementOf(q));
-        out.appendLine("::" + giftEscaped(name) + "::" + giftEscaped(statementOf(q)) + " {");
+        const std::string head = "::" + giftEscaped(questionName(statementOf(q))) + "::" + giftEscaped(statementOf(q));
         auto feedback = [](const std::string& f) { return f.empty() ? f : "#" + giftEscaped(f); };
-        out.appendLine("\t=" + giftEscaped(q[FieldSlot::resposta1]) + feedback(q[FieldSlot::ben]));
-        for (int a : filledAnswers(q)) {
-            if (a == 1)
-                continue;
-            out.appendLine("\t~" + giftEscaped(q[answerSlot(a)]) + feedback(q[FieldSlot::mal]));
+        if (q.kind == QuestionKind::TrueFalse) {
+            // {TRUE#feedback for the wrong choice#feedback for the right one}
+            const std::string& wrong = bankFeedback(q, 2);
+            const std::string& right = bankFeedback(q, 1);
+            std::string answer = q[FieldSlot::resposta1] == kFalseText ? "FALSE" : "TRUE";
+            if (!wrong.empty() || !right.empty())
+                answer += "#" + giftEscaped(wrong);
+            if (!right.empty())
+                answer += "#" + giftEscaped(right);
+            out.appendLine(head + " {" + answer + "}");
+            out.appendLine("");
+            return;
         }
+        out.appendLine(head + " {");
+        int rights = 0;
+        for (int a : filledAnswers(q))
+            rights += isRightAnswer(q, a) ? 1 : 0;
+        const std::string rightWeight = "~%" + severalRightWeight(rights) + "%";
+        const std::string wrongWeight = std::string("~%") + kSeveralWrongWeight + "%";
+        for (int a : filledAnswers(q)) {
+            std::string mark;
+            switch (q.kind) {
+            case QuestionKind::Several:
+                mark = isRightAnswer(q, a) ? rightWeight : wrongWeight;
+                break;
+            case QuestionKind::Short: mark = "="; break;
+            default: mark = a == 1 ? "=" : "~"; break;
+            }
+            const std::string text = q.kind == QuestionKind::Short ? shortAnswerPattern(q[answerSlot(a)]) : q[answerSlot(a)];
+            out.appendLine("\t" + mark + giftEscaped(text) + feedback(bankFeedback(q, a)));
+        }
+        // A short answer's wrong message goes with "anything else" of no weight.
+        if (q.kind == QuestionKind::Short && !q[FieldSlot::mal].empty())
+            out.appendLine("\t=%0%*" + feedback(q[FieldSlot::mal]));
         out.appendLine("}");
         out.appendLine("");
-    });
+    }, messagesLost);
     return SaveRequest{kGiftFilter, "gift"};
 }
 

@@ -30,8 +30,15 @@ public:
 class GiftWriter {
 public:
     // "$CATEGORY:" after the title, then one block per question with a statement and
-    // a right answer, in table order: "::name::statement {", "=right#ben", one
-    // "~wrong#mal" each, "}". Every text carries the GIFT escapes; line breaks are "\n".
+    // a right answer, in table order, each answer's feedback its own message or else
+    // the question's right or wrong message (bankFeedback):
+    //   one answer      "::name::statement {", "=right#ben", one "~wrong#mal" each, "}"
+    //   several         one "~%50%right#..." each (the right ones' weights adding up to
+    //                   100), one "~%-100%wrong#..." each
+    //   true or false   "::name::statement {TRUE#wrong choice's#right choice's}"
+    //   short answer    one "=accepted#..." each (a star as "\*"), "=%0%*#mal" when the
+    //                   wrong message is filled
+    // Every text carries the GIFT escapes; line breaks are "\n".
     static SaveRequest write(const GeneralData& general, const QuestionTable& questions, int count,
                              OutputBuffer& out, ExportNotes& notes);
 };

@@ -328,6 +328,12 @@ SaveRequest MoodleXmlWriter::write(const GeneralData& general, const QuestionTab
         out.appendLine("  </question>");
     }
     constexpr unsigned kNotCarried = kRightSoundField | kWrongSoundField | kLinkField;
+    // A `multichoice` has the question's own messages; the other two hold the answers' only.
+    auto messagesLost = [](const Question& q) {
+        return q.kind == QuestionKind::TrueFalse || q.kind == QuestionKind::Short
+                   ? messagesNotCarried(q, q.kind == QuestionKind::Short)
+                   : 0u;
+    };
     forEachBankQuestion(questions, count, kNotCarried, "Moodle XML", notes, [&](int k, const Question& q) {
 
         // The picture and the sound, read now so that one that cannot be read is
@@ -359,7 +365,10 @@ SaveRequest MoodleXmlWriter::write(const GeneralData& general, const QuestionTab
                 html += "<p><a href=\"" + url + "\">" + asHtml(e.name) + "</a></p>";
         }
         const std::string name = questionName(statementOf(q));
-        out.appendLine("  <question type=\"multichoice\">");
+        const char* type = q.kind == QuestionKind::TrueFalse ? "truefalse"
+                           : q.kind == QuestionKind::Short   ? "shortanswer"
+                                                             : "multichoice";
+        out.appendLine(std::string("  <question type=\"") + type + "\">");
         out.appendLine("    <name>");
         out.appendLine("      <text>" + xmlText(name) + "</text>");
         out.appendLine("    </name>");
@@ -371,23 +380,49 @@ SaveRequest MoodleXmlWriter::write(const GeneralData& general, const QuestionTab
         out.appendLine("    </questiontext>");
         textElement(out, "    ", "generalfeedback", "");
         out.appendLine("    <defaultgrade>1</defaultgrade>");
-        out.appendLine("    <penalty>0.3333333</penalty>");
+        // A true-or-false question has one try: a wrong one loses the whole mark.
+        out.appendLine(q.kind == QuestionKind::TrueFalse ? "    <penalty>1</penalty>"
+                                                         : "    <penalty>0.3333333</penalty>");
         out.appendLine("    <hidden>0</hidden>");
-        out.appendLine("    <single>true</single>");
-        out.appendLine("    <shuffleanswers>1</shuffleanswers>");
-        out.appendLine("    <answernumbering>abc</answernumbering>");
-        textElement(out, "    ", "correctfeedback", asHtml(q[FieldSlot::ben]));
-        textElement(out, "    ", "partiallycorrectfeedback", "");
-        textElement(out, "    ", "incorrectfeedback", asHtml(q[FieldSlot::mal]));
-        for (int a : filledAnswers(q)) {
-            out.appendLine(std::string("    <answer fraction=\"") + (a == 1 ? "100" : "0") +
-                           "\" format=\"html\">");
-            out.appendLine("      <text>" + xmlText(asHtml(q[answerSlot(a)])) + "</text>");
-            textElement(out, "      ", "feedback", "");
+        auto answer = [&](const std::string& fraction, const char* format, const std::string& text,
+                          const std::string& feedback) {
+            out.appendLine("    <answer fraction=\"" + fraction + "\" format=\"" + format + "\">");
+            out.appendLine("      <text>" + xmlText(text) + "</text>");
+            textElement(out, "      ", "feedback", asHtml(feedback));
             out.appendLine("    </answer>");
+        };
+        if (q.kind == QuestionKind::TrueFalse) {
+            // The platform's two answers, "true" first, each with its feedback.
+            const int trueAnswer = q[FieldSlot::resposta1] == kFalseText ? 2 : 1;
+            answer(trueAnswer == 1 ? "100" : "0", "moodle_auto_format", "true", bankFeedback(q, trueAnswer));
+            answer(trueAnswer == 1 ? "0" : "100", "moodle_auto_format", "false", bankFeedback(q, 3 - trueAnswer));
+        } else if (q.kind == QuestionKind::Short) {
+            // Answers compared ignoring case; "*" (anything else) carries the wrong message.
+            out.appendLine("    <usecase>0</usecase>");
+            for (int a : filledAnswers(q))
+                answer("100", "moodle_auto_format", shortAnswerPattern(q[answerSlot(a)]), bankFeedback(q, a));
+            if (!q[FieldSlot::mal].empty())
+                answer("0", "moodle_auto_format", "*", q[FieldSlot::mal]);
+        } else {
+            int rights = 0;
+            for (int a : filledAnswers(q))
+                rights += isRightAnswer(q, a) ? 1 : 0;
+            const bool several = q.kind == QuestionKind::Several;
+            out.appendLine(several ? "    <single>false</single>" : "    <single>true</single>");
+            out.appendLine("    <shuffleanswers>1</shuffleanswers>");
+            out.appendLine("    <answernumbering>abc</answernumbering>");
+            textElement(out, "    ", "correctfeedback", asHtml(q[FieldSlot::ben]));
+            textElement(out, "    ", "partiallycorrectfeedback", "");
+            textElement(out, "    ", "incorrectfeedback", asHtml(q[FieldSlot::mal]));
+            for (int a : filledAnswers(q)) {
+                const std::string fraction = !isRightAnswer(q, a) ? (several ? kSeveralWrongWeight : "0")
+                                             : several            ? severalRightWeight(rights)
+                                                                  : "100";
+                answer(fraction, "html", asHtml(q[answerSlot(a)]), q.answerMessage(a));
+            }
         }
         out.appendLine("  </question>");
-    });
+    }, messagesLost);
     out.appendLine("</quiz>");
     return SaveRequest{kMoodleXmlFilter, "xml"};
 }
