@@ -263,12 +263,17 @@ void readBlock(const Block& block, ImportResult& result) {
         // With no '=' answer the question is a multiple-response one.
         kind = findUnescaped(part, '=') != npos ? BankKind::SingleChoice : BankKind::MultipleResponse;
         answers = answersOf(part);
-    } else if (findUnescaped(part, "->") != npos) {
-        note(NoteReason::Matching);
-        return;
     } else {
-        kind = BankKind::ShortAnswer;
+        // Every answer a pair "a -> b": matching; an arrow elsewhere is a short answer's text.
         answers = answersOf(part);
+        bool pairs = !answers.empty();
+        for (const BankAnswer& a : answers)
+            pairs = pairs && a.text.find("->") != std::string::npos;
+        if (pairs) {
+            note(NoteReason::Matching);
+            return;
+        }
+        kind = BankKind::ShortAnswer;
     }
     if (r[FieldSlot::enunciado].empty()) {
         note(NoteReason::NoStatement);
@@ -364,6 +369,9 @@ SaveRequest GiftWriter::write(const GeneralData& general, const QuestionTable& q
             default: mark = a == 1 ? "=" : "~"; break;
             }
             const std::string text = q.kind == QuestionKind::Short ? shortAnswerPattern(q[answerSlot(a)]) : q[answerSlot(a)];
+            // A text that starts with '%' would be read as a weight: the weight is written first.
+            if (mark.size() == 1 && !text.empty() && text[0] == '%')
+                mark += mark == "=" ? "%100%" : "%0%";
             out.appendLine("\t" + mark + giftEscaped(text) + feedback(bankFeedback(q, a)));
         }
         // A short answer's wrong message goes with "anything else" of no weight.

@@ -89,11 +89,11 @@ std::string withoutFileLinks(const std::string& html) {
 }
 
 // A text element's contents as the program's text, after its `format`.
-std::string textIn(const pugi::xml_node& holder) {
+std::string htmlOrPlainIn(const pugi::xml_node& holder) {
     const std::string raw = withoutFileLinks(holder.child("text").child_value());
     const std::string_view format = holder.attribute("format").as_string("html");
     if (format == "plain_text" || format == "markdown")
-        return std::string(trimmed(toCrLf(raw)));
+        return toCrLf(raw);
     if (format == "moodle_auto_format") { // HTML in which a line break is one
         std::string html;
         for (char c : toLf(raw))
@@ -101,6 +101,12 @@ std::string textIn(const pugi::xml_node& holder) {
         return htmlToText(html);
     }
     return htmlToText(raw);
+}
+
+// The same without the control characters XML cannot carry (a parser lets them
+// through, and no document of the program's could hold them), trimmed.
+std::string textIn(const pugi::xml_node& holder) {
+    return std::string(trimmed(withoutXmlControls(htmlOrPlainIn(holder))));
 }
 
 NoteReason reasonForType(std::string_view type) {
@@ -162,7 +168,8 @@ void readQuestion(const pugi::xml_node& node, const MediaSink& media, ImportResu
         const pugi::xml_attribute fraction = a.attribute("fraction");
         BankAnswer answer{fraction ? bankWeight(fraction.as_string()) : std::optional<double>(0), {},
                           textIn(a.child("feedback"))};
-        const std::string_view raw = trimmed(a.child("text").child_value());
+        const std::string plain = withoutXmlControls(a.child("text").child_value());
+        const std::string_view raw = trimmed(plain);
         if (kind == BankKind::TrueFalse)
             answer.text = equalsNoCase(raw, "true") ? kTrueText : equalsNoCase(raw, "false") ? kFalseText : textIn(a);
         else if (kind == BankKind::ShortAnswer) // a pattern to match, never markup

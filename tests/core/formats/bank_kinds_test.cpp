@@ -190,6 +190,28 @@ TEST(MoodleXmlReader, KeepsTheQuestionsMessagesBesideTheAnswersAndSaysWhatChange
                                      "acéptanse sen distinguilas");
 }
 
+// GIFT has no escape for "->": a question is matching when every answer is a pair, and
+// a short answer may hold an arrow elsewhere.
+TEST(GiftReader, TakesAnArrowInAShortAnswer) {
+    const ImportResult r = GiftReader::read("Frecha? {=Lugo -> Ourense#si =Vigo}\n\nPares? {=a -> 1 =b -> 2}\n");
+    EXPECT_EQ(questionsOf(r), std::vector<Question>{withMessages(ofKind(mc("Frecha?", {"Lugo -> Ourense", "Vigo"}),
+                                                                        Kind::Short),
+                                                                 {"si"})});
+    expectNotes(r.notes, {{3, NoteReason::Matching}}, "arrows");
+}
+
+// Characters XML cannot carry are no part of a text, even where a parser lets them through.
+TEST(MoodleXmlReader, LeavesOutControlCharacters) {
+    const ImportResult r = MoodleXmlReader::read(
+        "<quiz><question type=\"shortanswer\"><questiontext format=\"plain_text\"><text>\x1d\x1d</text>"
+        "</questiontext><answer fraction=\"100\"><text>a</text></answer></question><question "
+        "type=\"shortanswer\"><questiontext><text>Q&amp;#1;?</text></questiontext><answer "
+        "fraction=\"100\"><text>a\x01" "b</text></answer></question></quiz>",
+        nullptr);
+    EXPECT_EQ(questionsOf(r), std::vector<Question>{ofKind(mc("Q?", {"ab"}), Kind::Short)});
+    expectNotes(r.notes, {{0, NoteReason::NoStatement}}, "controls");
+}
+
 TEST(BankNotes, ReadInBothLanguages) {
     const struct {
         FormatNote note;
@@ -232,6 +254,24 @@ TEST(BankWriters, GiveTheRightAnswersOfSeveralWeightsAddingUpTo100) {
         b.opened.questions.resize(1);
         f.write(b, out, notes);
         EXPECT_EQ(questionsOf(f.read(out.text())), std::vector<Question>{table.record(1)}) << f.expected;
+    }
+}
+
+// An answer that starts with '%' is no weight: GIFT writes the weight before it.
+TEST(BankWriters, KeepAnAnswerThatLooksLikeAWeight) {
+    QuestionTable table;
+    table.record(1) = mc("Canto?", {"%50% de auga", "%0%"});
+    table.record(2) = ofKind(mc("Signo?", {"%", "por cento"}), Kind::Short);
+    table.record(3) = ofKind(mc("Cales?", {"%1%", "%2%"}), Kind::Several, {1});
+    for (const BankFormat& f : kFormats) {
+        OutputBuffer out;
+        ExportNotes notes;
+        Bank b{{}, table};
+        b.opened.questions.resize(3);
+        f.write(b, out, notes);
+        EXPECT_EQ(questionsOf(f.read(out.text())),
+                  (std::vector<Question>{table.record(1), table.record(2), table.record(3)}))
+            << f.expected;
     }
 }
 
