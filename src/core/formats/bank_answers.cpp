@@ -16,19 +16,16 @@ bool isFull(const BankAnswer& a) { return a.weight && *a.weight >= kRightAnswerW
 // bank gives `own` for that side, or none.
 void shareMessages(std::vector<Answer*> side, const std::vector<std::string>& feedback,
                    const std::optional<std::string>& own, std::string& questionMessage) {
-    if (own) {
-        questionMessage = *own;
-        for (std::size_t i = 0; i < side.size(); ++i)
-            side[i]->message = feedback[i];
-        return;
+    if (!own) {
+        bool same = true;
+        for (const std::string& f : feedback)
+            same = same && f == feedback.front();
+        if (same) {
+            questionMessage = feedback.empty() ? std::string() : feedback.front();
+            return;
+        }
     }
-    bool same = true;
-    for (const std::string& f : feedback)
-        same = same && f == feedback.front();
-    if (same) {
-        questionMessage = feedback.empty() ? std::string() : feedback.front();
-        return;
-    }
+    questionMessage = own.value_or(std::string());
     for (std::size_t i = 0; i < side.size(); ++i)
         side[i]->message = feedback[i];
 }
@@ -105,8 +102,12 @@ std::vector<std::size_t> fourAtMost(const std::vector<std::size_t>& candidates, 
                 --room;
             }
     std::vector<std::size_t> kept;
-    for (std::size_t i : candidates)
-        chosen[i] ? kept.push_back(i) : static_cast<void>(++cut);
+    for (std::size_t i : candidates) {
+        if (chosen[i])
+            kept.push_back(i);
+        else
+            ++cut;
+    }
     return kept;
 }
 
@@ -238,6 +239,13 @@ unsigned messagesNotCarried(const Question& q, bool wrongHeld) {
     if (!wrongShown && !q[FieldSlot::mal].empty())
         lost |= kWrongFeedbackField;
     return lost;
+}
+
+int rightAnswerCount(const Question& q) {
+    int rights = 0;
+    for (int n = 1; n <= kAnswerCount; ++n)
+        rights += !q[answerSlot(n)].empty() && isRightAnswer(q, n) ? 1 : 0;
+    return rights;
 }
 
 std::string severalRightWeight(int rights) {

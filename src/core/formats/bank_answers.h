@@ -117,6 +117,9 @@ const std::string& bankFeedback(const Question& q, int n);
 // elsewhere (a short answer's "*").
 unsigned messagesNotCarried(const Question& q, bool wrongHeld);
 
+// How many of the question's filled answers are right ones.
+int rightAnswerCount(const Question& q);
+
 // The weight of each right answer of a several-answer question with `rights` of them,
 // as banks write it: "100", "50", "33.33333", "25" (five decimals at most).
 std::string severalRightWeight(int rights);

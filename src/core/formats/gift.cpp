@@ -354,10 +354,7 @@ SaveRequest GiftWriter::write(const GeneralData& general, const QuestionTable& q
             return;
         }
         out.appendLine(head + " {");
-        int rights = 0;
-        for (int a : filledAnswers(q))
-            rights += isRightAnswer(q, a) ? 1 : 0;
-        const std::string rightWeight = "~%" + severalRightWeight(rights) + "%";
+        const std::string rightWeight = "~%" + severalRightWeight(rightAnswerCount(q)) + "%";
         const std::string wrongWeight = std::string("~%") + kSeveralWrongWeight + "%";
         for (int a : filledAnswers(q)) {
             std::string mark;

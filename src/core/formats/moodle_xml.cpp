@@ -411,9 +411,6 @@ SaveRequest MoodleXmlWriter::write(const GeneralData& general, const QuestionTab
             if (!q[FieldSlot::mal].empty())
                 answer("0", "moodle_auto_format", "*", q[FieldSlot::mal]);
         } else {
-            int rights = 0;
-            for (int a : filledAnswers(q))
-                rights += isRightAnswer(q, a) ? 1 : 0;
             const bool several = q.kind == QuestionKind::Several;
             out.appendLine(several ? "    <single>false</single>" : "    <single>true</single>");
             out.appendLine("    <shuffleanswers>1</shuffleanswers>");
@@ -423,7 +420,7 @@ SaveRequest MoodleXmlWriter::write(const GeneralData& general, const QuestionTab
             textElement(out, "    ", "incorrectfeedback", asHtml(q[FieldSlot::mal]));
             for (int a : filledAnswers(q)) {
                 const std::string fraction = !isRightAnswer(q, a) ? (several ? kSeveralWrongWeight : "0")
-                                             : several            ? severalRightWeight(rights)
+                                             : several            ? severalRightWeight(rightAnswerCount(q))
                                                                   : "100";
                 answer(fraction, "html", asHtml(q[answerSlot(a)]), q.answerMessage(a));
             }
