@@ -11,9 +11,6 @@ struct Texts {
 // %s stands for the note's detail.
 Texts textsOf(NoteReason r) {
     switch (r) {
-    case NoteReason::ShortAnswer:
-        return {"short-answer question: not multiple choice",
-                "pregunta de resposta curta: non é de escolla múltiple"};
     case NoteReason::Numerical:
         return {"numerical question: not multiple choice",
                 "pregunta numérica: non é de escolla múltiple"};
@@ -48,10 +45,19 @@ Texts textsOf(NoteReason r) {
                 "respostas con peso: só a do 100 % é correcta, as outras son incorrectas"};
     case NoteReason::GeneralFeedbackLeftOut:
         return {"general feedback left out", "a retroacción xeral quedou fóra"};
-    case NoteReason::WrongFeedbackLeftOut:
-        return {"feedback of wrong answer '%s' left out: a question has one wrong-answer message",
-                "a retroacción da resposta incorrecta «%s» quedou fóra: unha pregunta ten "
-                "unha soa mensaxe de erro"};
+    case NoteReason::AnswersCut:
+        return {"%s answer(s) left out: a question holds four, the right ones first",
+                "%s resposta(s) quedaron fóra: unha pregunta ten catro, primeiro as correctas"};
+    case NoteReason::UnreadableWeight:
+        return {"the weight of answer '%s' cannot be read: taken as wrong",
+                "non se pode ler o peso da resposta «%s»: tómase como incorrecta"};
+    case NoteReason::NotAcceptedLeftOut:
+        return {"%s answer(s) below 100 % left out: a short answer keeps only the accepted ones",
+                "%s resposta(s) por debaixo do 100 % quedaron fóra: unha resposta curta só garda "
+                "as aceptadas"};
+    case NoteReason::CaseSensitive:
+        return {"answers told apart by case: here they are accepted in any case",
+                "respostas que distinguen maiúsculas e minúsculas: aquí acéptanse sen distinguilas"};
     case NoteReason::UnclosedBraces:
         return {"no closing '}': not imported", "falta a «}» de peche: non se importou"};
     case NoteReason::NoAnswerLine:

@@ -12,8 +12,7 @@
 namespace vireta {
 
 enum class NoteReason {
-    // Import: not a multiple-choice question.
-    ShortAnswer,
+    // Import: a kind of question the program has not.
     Numerical,
     Matching,
     Essay,
@@ -28,7 +27,10 @@ enum class NoteReason {
     WrongAnswersCut,  // detail: how many were cut
     Weighted,         // imported, with only the 100 % answer right
     GeneralFeedbackLeftOut,
-    WrongFeedbackLeftOut, // detail: the wrong answer whose feedback is not the question's
+    AnswersCut,         // several answers or short answer: detail: how many were cut
+    UnreadableWeight,   // several answers: detail: the answer taken as wrong
+    NotAcceptedLeftOut, // short answer: detail: how many answers below 100 % were left out
+    CaseSensitive,      // short answer: its answers are compared ignoring case here
     UnclosedBraces,
     NoAnswerLine,     // Aiken: the options are not followed by ANSWER
     OneOption,        // Aiken: the right answer is the only option

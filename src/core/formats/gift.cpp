@@ -242,50 +242,50 @@ void readBlock(const Block& block, ImportResult& result) {
     if (general != npos)
         part = part.substr(0, general);
 
+    BankKind kind;
+    std::vector<BankAnswer> answers;
     bool value;
     const std::size_t hash = findUnescaped(part, '#');
     if (isTrueFalse(trimmed(part.substr(0, hash)), value)) {
         // {T#feedback for the wrong choice#feedback for the right one}
-        std::string wrongFeedback, rightFeedback;
+        BankAnswer right{100, value ? kTrueText : kFalseText, {}};
+        BankAnswer wrong{0, value ? kFalseText : kTrueText, {}};
         if (hash != npos) {
             const std::string_view rest = part.substr(hash + 1);
             const std::size_t second = findUnescaped(rest, '#');
-            wrongFeedback = textOf(rest.substr(0, second));
+            wrong.feedback = textOf(rest.substr(0, second));
             if (second != npos)
-                rightFeedback = textOf(rest.substr(second + 1));
+                right.feedback = textOf(rest.substr(second + 1));
         }
-        r[FieldSlot::resposta1] = value ? "Verdadeiro" : "Falso";
-        r[FieldSlot::resposta2] = value ? "Falso" : "Verdadeiro";
-        r[FieldSlot::ben] = rightFeedback;
-        r[FieldSlot::mal] = wrongFeedback;
-        if (r[FieldSlot::enunciado].empty()) {
-            note(NoteReason::NoStatement);
+        kind = BankKind::TrueFalse;
+        answers = {std::move(right), std::move(wrong)};
+    } else if (findUnescaped(part, '~') != npos) {
+        // With no '=' answer the question is a multiple-response one.
+        kind = findUnescaped(part, '=') != npos ? BankKind::SingleChoice : BankKind::MultipleResponse;
+        answers = answersOf(part);
+    } else {
+        // Every answer a pair "a -> b": matching; an arrow elsewhere is a short answer's text.
+        answers = answersOf(part);
+        bool pairs = !answers.empty();
+        for (const BankAnswer& a : answers)
+            pairs = pairs && a.text.find("->") != std::string::npos;
+        if (pairs) {
+            note(NoteReason::Matching);
             return;
         }
-        if (general != npos)
-            note(NoteReason::GeneralFeedbackLeftOut);
-        noteLinkedSounds();
-        result.questions.push_back(std::move(q));
-        return;
-    }
-    const bool hasWrong = findUnescaped(part, '~') != npos;
-    if (!hasWrong) {
-        note(findUnescaped(part, "->") != npos ? NoteReason::Matching : NoteReason::ShortAnswer);
-        return;
+        kind = BankKind::ShortAnswer;
     }
     if (r[FieldSlot::enunciado].empty()) {
         note(NoteReason::NoStatement);
         return;
     }
-    const SortedAnswers sorted = sortBankAnswers(answersOf(part));
-    if (sorted.leftOut) {
-        note(*sorted.leftOut);
+    const BankQuestion taken = takeBankQuestion(kind, answers);
+    if (taken.leftOut) {
+        note(*taken.leftOut);
         return;
     }
-    sorted.putInto(r);
-    r[FieldSlot::ben] = sorted.rightFeedback;
-    r[FieldSlot::mal] = sorted.wrongFeedback;
-    for (const AnswerChange& c : sorted.changes)
+    taken.putInto(r);
+    for (const AnswerChange& c : taken.changes)
         note(c.reason, c.detail);
     if (general != npos)
         note(NoteReason::GeneralFeedbackLeftOut);
@@ -336,19 +336,47 @@ SaveRequest GiftWriter::write(const GeneralData& general, const QuestionTable& q
         out.appendLine("");
     }
     constexpr unsigned kNotCarried = kPictureField | kSoundField | kRightSoundField | kWrongSoundField | kLinkField;
+    auto messagesLost = [](const Question& q) { return messagesNotCarried(q, q.kind == QuestionKind::Short); };
     forEachBankQuestion(questions, count, kNotCarried, "GIFT", notes, [&](int, const Question& q) {
-        const std::string name = questionName(statementOf(q));
-        out.appendLine("::" + giftEscaped(name) + "::" + giftEscaped(statementOf(q)) + " {");
+        const std::string head = "::" + giftEscaped(questionName(statementOf(q))) + "::" + giftEscaped(statementOf(q));
         auto feedback = [](const std::string& f) { return f.empty() ? f : "#" + giftEscaped(f); };
-        out.appendLine("\t=" + giftEscaped(q[FieldSlot::resposta1]) + feedback(q[FieldSlot::ben]));
-        for (int a : filledAnswers(q)) {
-            if (a == 1)
-                continue;
-            out.appendLine("\t~" + giftEscaped(q[answerSlot(a)]) + feedback(q[FieldSlot::mal]));
+        if (q.kind == QuestionKind::TrueFalse) {
+            // {TRUE#feedback for the wrong choice#feedback for the right one}
+            const std::string& wrong = bankFeedback(q, 2);
+            const std::string& right = bankFeedback(q, 1);
+            std::string answer = q[FieldSlot::resposta1] == kFalseText ? "FALSE" : "TRUE";
+            if (!wrong.empty() || !right.empty())
+                answer += "#" + giftEscaped(wrong);
+            if (!right.empty())
+                answer += "#" + giftEscaped(right);
+            out.appendLine(head + " {" + answer + "}");
+            out.appendLine("");
+            return;
         }
+        out.appendLine(head + " {");
+        const std::string rightWeight = "~%" + severalRightWeight(rightAnswerCount(q)) + "%";
+        const std::string wrongWeight = std::string("~%") + kSeveralWrongWeight + "%";
+        for (int a : filledAnswers(q)) {
+            std::string mark;
+            switch (q.kind) {
+            case QuestionKind::Several:
+                mark = isRightAnswer(q, a) ? rightWeight : wrongWeight;
+                break;
+            case QuestionKind::Short: mark = "="; break;
+            default: mark = a == 1 ? "=" : "~"; break;
+            }
+            const std::string text = q.kind == QuestionKind::Short ? shortAnswerPattern(q[answerSlot(a)]) : q[answerSlot(a)];
+            // A text that starts with '%' would be read as a weight: the weight is written first.
+            if (mark.size() == 1 && !text.empty() && text[0] == '%')
+                mark += mark == "=" ? "%100%" : "%0%";
+            out.appendLine("\t" + mark + giftEscaped(text) + feedback(bankFeedback(q, a)));
+        }
+        // A short answer's wrong message goes with "anything else" of no weight.
+        if (q.kind == QuestionKind::Short && !q[FieldSlot::mal].empty())
+            out.appendLine("\t=%0%*" + feedback(q[FieldSlot::mal]));
         out.appendLine("}");
         out.appendLine("");
-    });
+    }, messagesLost);
     return SaveRequest{kGiftFilter, "gift"};
 }
 

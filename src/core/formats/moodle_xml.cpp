@@ -8,6 +8,7 @@
 
 #include <pugixml.hpp>
 
+#include <optional>
 #include <vector>
 
 namespace vireta {
@@ -88,11 +89,11 @@ std::string withoutFileLinks(const std::string& html) {
 }
 
 // A text element's contents as the program's text, after its `format`.
-std::string textIn(const pugi::xml_node& holder) {
+std::string htmlOrPlainIn(const pugi::xml_node& holder) {
     const std::string raw = withoutFileLinks(holder.child("text").child_value());
     const std::string_view format = holder.attribute("format").as_string("html");
     if (format == "plain_text" || format == "markdown")
-        return std::string(trimmed(toCrLf(raw)));
+        return toCrLf(raw);
     if (format == "moodle_auto_format") { // HTML in which a line break is one
         std::string html;
         for (char c : toLf(raw))
@@ -102,9 +103,13 @@ std::string textIn(const pugi::xml_node& holder) {
     return htmlToText(raw);
 }
 
+// The same without the control characters XML cannot carry (a parser lets them
+// through, and no document of the program's could hold them), trimmed.
+std::string textIn(const pugi::xml_node& holder) {
+    return std::string(trimmed(withoutXmlControls(htmlOrPlainIn(holder))));
+}
+
 NoteReason reasonForType(std::string_view type) {
-    if (type == "shortanswer")
-        return NoteReason::ShortAnswer;
     if (type == "numerical")
         return NoteReason::Numerical;
     if (type == "matching" || type == "ddmatch")
@@ -118,23 +123,35 @@ NoteReason reasonForType(std::string_view type) {
     return NoteReason::OtherKind;
 }
 
+// The contents of a message element, when the question has it.
+std::optional<std::string> messageIn(const pugi::xml_node& question, const char* element) {
+    const pugi::xml_node node = question.child(element);
+    return node ? std::optional<std::string>(textIn(node)) : std::nullopt;
+}
+
+bool isTrue(std::string_view value) { return value == "true" || value == "1"; }
+
 void readQuestion(const pugi::xml_node& node, const MediaSink& media, ImportResult& result) {
     const std::string type = node.attribute("type").as_string();
     const std::string name(trimmed(node.child("name").child("text").child_value()));
     auto note = [&](NoteReason r, std::string detail = {}) {
         result.notes.push_back({0, name, r, std::move(detail), 0});
     };
-    if (type != "multichoice" && type != "truefalse") {
+    BankKind kind;
+    BankMessages messages;
+    if (type == "multichoice") {
+        const std::string single(trimmed(node.child("single").child_value()));
+        kind = single.empty() || isTrue(single) ? BankKind::SingleChoice // true when not given
+                                                : BankKind::MultipleResponse;
+        messages = {messageIn(node, "correctfeedback"), messageIn(node, "incorrectfeedback")};
+    } else if (type == "truefalse") {
+        kind = BankKind::TrueFalse;
+    } else if (type == "shortanswer") {
+        kind = BankKind::ShortAnswer;
+    } else {
         const NoteReason r = reasonForType(type);
         note(r, r == NoteReason::OtherKind ? type : std::string());
         return;
-    }
-    if (type == "multichoice") {
-        const std::string single(trimmed(node.child("single").child_value()));
-        if (!single.empty() && single != "true" && single != "1") { // true when not given
-            note(NoteReason::SeveralRightAnswers);
-            return;
-        }
     }
     ImportedQuestion q;
     q.name = name;
@@ -149,31 +166,32 @@ void readQuestion(const pugi::xml_node& node, const MediaSink& media, ImportResu
     for (const pugi::xml_node& a : node.children("answer")) {
         // The fraction is a percentage; an answer without one is worth nothing.
         const pugi::xml_attribute fraction = a.attribute("fraction");
-        BankAnswer answer{fraction ? bankWeight(fraction.as_string()) : std::optional<double>(0), textIn(a),
+        BankAnswer answer{fraction ? bankWeight(fraction.as_string()) : std::optional<double>(0), {},
                           textIn(a.child("feedback"))};
-        if (type == "truefalse") {
-            const std::string_view t = trimmed(a.child("text").child_value());
-            answer.text = equalsNoCase(t, "true") ? "Verdadeiro"
-                          : equalsNoCase(t, "false") ? "Falso" : answer.text;
-        }
+        const std::string plain = withoutXmlControls(a.child("text").child_value());
+        const std::string_view raw = trimmed(plain);
+        if (kind == BankKind::TrueFalse)
+            answer.text = equalsNoCase(raw, "true") ? kTrueText : equalsNoCase(raw, "false") ? kFalseText : textIn(a);
+        else if (kind == BankKind::ShortAnswer) // a pattern to match, never markup
+            answer.text = std::string(raw);
+        else
+            answer.text = textIn(a);
         answers.push_back(std::move(answer));
     }
     if (answers.empty()) {
         note(NoteReason::NoAnswers);
         return;
     }
-    const SortedAnswers sorted = sortBankAnswers(answers, textIn(node.child("incorrectfeedback")));
-    if (sorted.leftOut) {
-        note(*sorted.leftOut);
+    const BankQuestion taken = takeBankQuestion(kind, answers, messages);
+    if (taken.leftOut) {
+        note(*taken.leftOut);
         return;
     }
-    sorted.putInto(r);
-    r[FieldSlot::ben] = textIn(node.child("correctfeedback"));
-    if (r[FieldSlot::ben].empty())
-        r[FieldSlot::ben] = sorted.rightFeedback;
-    r[FieldSlot::mal] = sorted.wrongFeedback;
-    for (const AnswerChange& c : sorted.changes)
+    taken.putInto(r);
+    for (const AnswerChange& c : taken.changes)
         note(c.reason, c.detail);
+    if (kind == BankKind::ShortAnswer && isTrue(trimmed(node.child("usecase").child_value())))
+        note(NoteReason::CaseSensitive);
 
     // Embedded files: the question text's first picture and first sound are kept.
     std::vector<pugi::xml_node> pending{node};
@@ -317,6 +335,12 @@ SaveRequest MoodleXmlWriter::write(const GeneralData& general, const QuestionTab
         out.appendLine("  </question>");
     }
     constexpr unsigned kNotCarried = kRightSoundField | kWrongSoundField | kLinkField;
+    // A `multichoice` has the question's own messages; the other two hold the answers' only.
+    auto messagesLost = [](const Question& q) {
+        return q.kind == QuestionKind::TrueFalse || q.kind == QuestionKind::Short
+                   ? messagesNotCarried(q, q.kind == QuestionKind::Short)
+                   : 0u;
+    };
     forEachBankQuestion(questions, count, kNotCarried, "Moodle XML", notes, [&](int k, const Question& q) {
 
         // The picture and the sound, read now so that one that cannot be read is
@@ -348,7 +372,10 @@ SaveRequest MoodleXmlWriter::write(const GeneralData& general, const QuestionTab
                 html += "<p><a href=\"" + url + "\">" + asHtml(e.name) + "</a></p>";
         }
         const std::string name = questionName(statementOf(q));
-        out.appendLine("  <question type=\"multichoice\">");
+        const char* type = q.kind == QuestionKind::TrueFalse ? "truefalse"
+                           : q.kind == QuestionKind::Short   ? "shortanswer"
+                                                             : "multichoice";
+        out.appendLine(std::string("  <question type=\"") + type + "\">");
         out.appendLine("    <name>");
         out.appendLine("      <text>" + xmlText(name) + "</text>");
         out.appendLine("    </name>");
@@ -360,23 +387,46 @@ SaveRequest MoodleXmlWriter::write(const GeneralData& general, const QuestionTab
         out.appendLine("    </questiontext>");
         textElement(out, "    ", "generalfeedback", "");
         out.appendLine("    <defaultgrade>1</defaultgrade>");
-        out.appendLine("    <penalty>0.3333333</penalty>");
+        // A true-or-false question has one try: a wrong one loses the whole mark.
+        out.appendLine(q.kind == QuestionKind::TrueFalse ? "    <penalty>1</penalty>"
+                                                         : "    <penalty>0.3333333</penalty>");
         out.appendLine("    <hidden>0</hidden>");
-        out.appendLine("    <single>true</single>");
-        out.appendLine("    <shuffleanswers>1</shuffleanswers>");
-        out.appendLine("    <answernumbering>abc</answernumbering>");
-        textElement(out, "    ", "correctfeedback", asHtml(q[FieldSlot::ben]));
-        textElement(out, "    ", "partiallycorrectfeedback", "");
-        textElement(out, "    ", "incorrectfeedback", asHtml(q[FieldSlot::mal]));
-        for (int a : filledAnswers(q)) {
-            out.appendLine(std::string("    <answer fraction=\"") + (a == 1 ? "100" : "0") +
-                           "\" format=\"html\">");
-            out.appendLine("      <text>" + xmlText(asHtml(q[answerSlot(a)])) + "</text>");
-            textElement(out, "      ", "feedback", "");
+        auto answer = [&](const std::string& fraction, const char* format, const std::string& text,
+                          const std::string& feedback) {
+            out.appendLine("    <answer fraction=\"" + fraction + "\" format=\"" + format + "\">");
+            out.appendLine("      <text>" + xmlText(text) + "</text>");
+            textElement(out, "      ", "feedback", asHtml(feedback));
             out.appendLine("    </answer>");
+        };
+        if (q.kind == QuestionKind::TrueFalse) {
+            // The platform's two answers, "true" first, each with its feedback.
+            const int trueAnswer = q[FieldSlot::resposta1] == kFalseText ? 2 : 1;
+            answer(trueAnswer == 1 ? "100" : "0", "moodle_auto_format", "true", bankFeedback(q, trueAnswer));
+            answer(trueAnswer == 1 ? "0" : "100", "moodle_auto_format", "false", bankFeedback(q, 3 - trueAnswer));
+        } else if (q.kind == QuestionKind::Short) {
+            // Answers compared ignoring case; "*" (anything else) carries the wrong message.
+            out.appendLine("    <usecase>0</usecase>");
+            for (int a : filledAnswers(q))
+                answer("100", "moodle_auto_format", shortAnswerPattern(q[answerSlot(a)]), bankFeedback(q, a));
+            if (!q[FieldSlot::mal].empty())
+                answer("0", "moodle_auto_format", "*", q[FieldSlot::mal]);
+        } else {
+            const bool several = q.kind == QuestionKind::Several;
+            out.appendLine(several ? "    <single>false</single>" : "    <single>true</single>");
+            out.appendLine("    <shuffleanswers>1</shuffleanswers>");
+            out.appendLine("    <answernumbering>abc</answernumbering>");
+            textElement(out, "    ", "correctfeedback", asHtml(q[FieldSlot::ben]));
+            textElement(out, "    ", "partiallycorrectfeedback", "");
+            textElement(out, "    ", "incorrectfeedback", asHtml(q[FieldSlot::mal]));
+            for (int a : filledAnswers(q)) {
+                const std::string fraction = !isRightAnswer(q, a) ? (several ? kSeveralWrongWeight : "0")
+                                             : several            ? severalRightWeight(rightAnswerCount(q))
+                                                                  : "100";
+                answer(fraction, "html", asHtml(q[answerSlot(a)]), q.answerMessage(a));
+            }
         }
         out.appendLine("  </question>");
-    });
+    }, messagesLost);
     out.appendLine("</quiz>");
     return SaveRequest{kMoodleXmlFilter, "xml"};
 }

@@ -29,17 +29,26 @@ using MediaSink = std::function<std::string(const std::string& name, const std::
 
 class MoodleXmlReader {
 public:
-    // Reads a document given as UTF-8. `multichoice` with `single` true and
-    // `truefalse` become questions; the first embedded picture and sound of the
-    // question text go through `media`. Throws MoodleXmlError.
+    // Reads a document given as UTF-8. `multichoice` (one answer with `single` true or
+    // absent, several with it false), `truefalse` and `shortanswer` become questions
+    // (bank_answers.h says how); the first embedded picture and sound of the question
+    // text go through `media`. Throws MoodleXmlError.
     static ImportResult read(std::string_view text, const MediaSink& media);
 };
 
 class MoodleXmlWriter {
 public:
-    // A category named after the title, then one `multichoice` per question with a
-    // statement and a right answer, in table order. The picture and sound are read
-    // from disk and embedded; one that cannot be read is noted and left out.
+    // A category named after the title, then one question per question with a
+    // statement and a right answer, in table order: a one-answer question as a
+    // `multichoice` with `single` true (the right answer 100, the others 0), a
+    // several-answer one with `single` false (the right answers sharing 100, as
+    // "33.33333", each wrong one -100), both with the question's messages as its
+    // correct and incorrect feedback; a true-or-false one as a `truefalse`, a short
+    // answer as a `shortanswer` (compared ignoring case, a "*" answer of 0 with the
+    // wrong message), whose answers' feedback stands in for the question's messages
+    // (bankFeedback). Every answer's feedback is its own message. The picture and
+    // sound are read from disk and embedded; one that cannot be read is noted and
+    // left out.
     static SaveRequest write(const GeneralData& general, const QuestionTable& questions, int count,
                              OutputBuffer& out, ExportNotes& notes);
 };

@@ -44,6 +44,13 @@ std::vector<int> questionOrder(int count, bool inOrder, ShuffleGenerator& genera
     return order;
 }
 
+bool hasRightAnswer(const Question& q) {
+    for (int a = 1; a <= kAnswerCount; ++a)
+        if (!q[answerSlot(a)].empty() && isRightAnswer(q, a))
+            return true;
+    return false;
+}
+
 std::vector<int> filledAnswers(const Question& q) {
     std::vector<int> list;
     for (int a = 1; a <= 4; ++a) {

@@ -21,23 +21,27 @@ int clampedCount(int count);
 
 const std::string& statementOf(const Question& q);
 
+// Whether one of the question's filled answers is a right one (isRightAnswer).
+bool hasRightAnswer(const Question& q);
+
 // The question-bank writers' walk: calls `write(k, question)` for each of questions
 // 1..count that has a statement. One without a right answer is noted as left out
 // instead; of the fields in `notCarried`, those the question fills are noted as not
-// carried by `format`.
+// carried by `format`, together with those `alsoLost` gives for the question.
 template <typename Write>
 void forEachBankQuestion(const QuestionTable& questions, int count, unsigned notCarried,
-                         const char* format, ExportNotes& notes, Write write) {
+                         const char* format, ExportNotes& notes, Write write,
+                         unsigned (*alsoLost)(const Question&) = nullptr) {
     const int n = clampedCount(count);
     for (int k = 1; k <= n; ++k) {
         const Question& q = questions.record(k);
         if (statementOf(q).empty())
             continue;
-        if (q[FieldSlot::resposta1].empty()) {
+        if (!hasRightAnswer(q)) {
             notes.push_back({k, {}, NoteReason::RightAnswerMissing, {}, 0});
             continue;
         }
-        if (const unsigned lost = filledFields(q, notCarried))
+        if (const unsigned lost = filledFields(q, notCarried) | (alsoLost ? alsoLost(q) : 0u))
             notes.push_back({k, {}, NoteReason::NotCarried, format, lost});
         write(k, q);
     }

@@ -13,6 +13,7 @@
 
 using namespace vireta;
 using namespace foreign;
+using Kind = QuestionKind;
 
 namespace {
 
@@ -104,28 +105,28 @@ TEST(AikenReader, TakesOptionsWithoutABlankAfterTheMarkWhereTheyEndInAnswer) {
     EXPECT_EQ(one.galician(), "liña 3: só unha opción: non se importou");
 }
 
-TEST(GiftReader, ReadsMultipleChoiceAndTrueFalseAndReportsTheRest) {
+TEST(GiftReader, ReadsEveryKindAndReportsTheRest) {
     const std::vector<Case> cases = {
         {"names, comments, categories, markers, feedback over several lines",
          "// Xeografía\n$CATEGORY: $course$/top/Ríos\n\n"
          "::Río::[moodle]Cal é o río máis longo? {\n  =Miño#Moi ben\n  ~Sil#Non, é o Miño\n"
          "  ~Ulla#Tampouco\n}\n\n"
          "::H::[html]<p>Cal <b>é</b> a capital?</p>{~Lugo =Santiago ~Vigo}\n",
-         {q({{FieldSlot::enunciado, "Cal é o río máis longo?"},
-             {FieldSlot::resposta1, "Miño"},
-             {FieldSlot::resposta2, "Sil"},
-             {FieldSlot::resposta3, "Ulla"},
-             {FieldSlot::ben, "Moi ben"},
-             {FieldSlot::mal, "Non, é o Miño"}}),
+         {withMessages(q({{FieldSlot::enunciado, "Cal é o río máis longo?"},
+                          {FieldSlot::resposta1, "Miño"},
+                          {FieldSlot::resposta2, "Sil"},
+                          {FieldSlot::resposta3, "Ulla"},
+                          {FieldSlot::ben, "Moi ben"}}),
+                       {"", "Non, é o Miño", "Tampouco"}),
           mc("Cal é a capital?", {"Santiago", "Lugo", "Vigo"})},
-         {{4, NoteReason::WrongFeedbackLeftOut, "Ulla"}}},
+         {}},
         {"escapes and \\n",
          "Canto é 2\\=2 \\{si\\}\\: \\#1 \\~ \\\\ ou\\nnon? {=a\\~b ~c\\#d#fb\\: x ~e}\n",
-         {q({{FieldSlot::enunciado, "Canto é 2=2 {si}: #1 ~ \\ ou\r\nnon?"},
-             {FieldSlot::resposta1, "a~b"},
-             {FieldSlot::resposta2, "c#d"},
-             {FieldSlot::resposta3, "e"},
-             {FieldSlot::mal, "fb: x"}})},
+         {withMessages(q({{FieldSlot::enunciado, "Canto é 2=2 {si}: #1 ~ \\ ou\r\nnon?"},
+                          {FieldSlot::resposta1, "a~b"},
+                          {FieldSlot::resposta2, "c#d"},
+                          {FieldSlot::resposta3, "e"}}),
+                       {"", "fb: x"})},
          {}},
         {"missing word",
          "O Miño {=nace ~morre} en Lugo.\n",
@@ -133,30 +134,30 @@ TEST(GiftReader, ReadsMultipleChoiceAndTrueFalseAndReportsTheRest) {
          {}},
         {"true and false, with feedback",
          "O Sil é afluente do Miño. {T}\n\nO Miño nace en Ourense. {FALSE#Si, en Ourense#Ben: en Lugo}\n",
-         {mc("O Sil é afluente do Miño.", {"Verdadeiro", "Falso"}),
-          q({{FieldSlot::enunciado, "O Miño nace en Ourense."},
-             {FieldSlot::resposta1, "Falso"},
-             {FieldSlot::resposta2, "Verdadeiro"},
-             {FieldSlot::ben, "Ben: en Lugo"},
-             {FieldSlot::mal, "Si, en Ourense"}})},
+         {ofKind(mc("O Sil é afluente do Miño.", {"Verdadeiro", "Falso"}), Kind::TrueFalse),
+          ofKind(q({{FieldSlot::enunciado, "O Miño nace en Ourense."},
+                    {FieldSlot::resposta1, "Falso"},
+                    {FieldSlot::resposta2, "Verdadeiro"},
+                    {FieldSlot::ben, "Ben: en Lugo"},
+                    {FieldSlot::mal, "Si, en Ourense"}}),
+                 Kind::TrueFalse)},
          {}},
         {"weighted answers, too many wrong ones, general feedback",
-         "Pesos? {~%50%a ~%100%b ~%-50%c}\n\nMoitas? {=a ~b ~c ~d ~e ~f ####xeral}\n",
+         "Pesos? {~%50%a =%100%b ~%-50%c}\n\nMoitas? {=a ~b ~c ~d ~e ~f ####xeral}\n",
          {mc("Pesos?", {"b", "a", "c"}), mc("Moitas?", {"a", "b", "c", "d"})},
          {{1, NoteReason::Weighted},
           {3, NoteReason::WrongAnswersCut, "2"},
           {3, NoteReason::GeneralFeedbackLeftOut}}},
-        {"what is not multiple choice",
+        {"what is taken and what is not",
          "::E:: Escribe. {}\n\nCurta? {=Miño =miño}\n\nCanto? {#2:0.5}\n\n"
          "Emparella {=a -> 1 =b -> 2}\n\nSó texto sen chaves\n\nDúas? {~%50%a ~%50%b}\n\n"
          "Dobre? {=a =b ~c}\n\nAberta? {=a ~b\n\nA {~a =b} e {~c =d}\n\nBaleira? {= ~b}\n",
-         {},
+         {ofKind(mc("Curta?", {"Miño", "miño"}), Kind::Short),
+          ofKind(mc("Dúas?", {"a", "b"}), Kind::Several, {1, 2})},
          {{1, NoteReason::Essay},
-          {3, NoteReason::ShortAnswer},
           {5, NoteReason::Numerical},
           {7, NoteReason::Matching},
           {9, NoteReason::Description},
-          {11, NoteReason::NoRightAnswer},
           {13, NoteReason::SeveralRightAnswers},
           {15, NoteReason::UnclosedBraces},
           {17, NoteReason::Cloze},
@@ -169,41 +170,36 @@ TEST(GiftReader, ReportsTheFeedbackAndSoundLinksAQuestionHereCannotHold) {
     const std::vector<Case> cases = {
         {"general feedback of a true/false question",
          "::Q1:: 42 is the answer.{FALSE#No.#Yes.\n####General.}\n\nTF? {T####Xeral}\n",
-         {q({{FieldSlot::enunciado, "42 is the answer."},
-             {FieldSlot::resposta1, "Falso"},
-             {FieldSlot::resposta2, "Verdadeiro"},
-             {FieldSlot::ben, "Yes."},
-             {FieldSlot::mal, "No."}}),
-          mc("TF?", {"Verdadeiro", "Falso"})},
+         {ofKind(q({{FieldSlot::enunciado, "42 is the answer."},
+                    {FieldSlot::resposta1, "Falso"},
+                    {FieldSlot::resposta2, "Verdadeiro"},
+                    {FieldSlot::ben, "Yes."},
+                    {FieldSlot::mal, "No."}}),
+                 Kind::TrueFalse),
+          ofKind(mc("TF?", {"Verdadeiro", "Falso"}), Kind::TrueFalse)},
          {{1, NoteReason::GeneralFeedbackLeftOut}, {4, NoteReason::GeneralFeedbackLeftOut}}},
-        {"different feedback on the wrong answers",
+        {"different feedback on the wrong answers: each answer's own message",
          "Q?{=right#Very good! ~a#fb one ~b#fb two}\n",
-         {q({{FieldSlot::enunciado, "Q?"},
-             {FieldSlot::resposta1, "right"},
-             {FieldSlot::resposta2, "a"},
-             {FieldSlot::resposta3, "b"},
-             {FieldSlot::ben, "Very good!"},
-             {FieldSlot::mal, "fb one"}})},
-         {{1, NoteReason::WrongFeedbackLeftOut, "b"}}},
+         {withMessages(q({{FieldSlot::enunciado, "Q?"},
+                          {FieldSlot::resposta1, "right"},
+                          {FieldSlot::resposta2, "a"},
+                          {FieldSlot::resposta3, "b"},
+                          {FieldSlot::ben, "Very good!"}}),
+                       {"", "fb one", "fb two"})},
+         {}},
         {"a sound linked from an [html] question text",
          "::B:: [html]<p>Escoita: <a href=\"bonjour.mp3\">bonjour</a></p>Que di? {=Ola ~Adeus}\n\n"
          "[html]<A HREF\\='sons/si.OGG?v\\=1&amp;x\\=2'>Son</a> e <a "
          "href\\=\"http://example.org/\">web</a><!-- <a href\\=x.mp3> --><abbr href\\=y.mp3></abbr>"
          "<script><a href\\=z.mp3></script><a name\\=w.mp3 href\\=o.wav></a> {T}\n",
          {mc("Escoita: bonjour\r\nQue di?", {"Ola", "Adeus"}),
-          mc("Son e web", {"Verdadeiro", "Falso"})},
+          ofKind(mc("Son e web", {"Verdadeiro", "Falso"}), Kind::TrueFalse)},
          {{1, NoteReason::LinkedSoundLeftOut, "bonjour.mp3"},
           {3, NoteReason::LinkedSoundLeftOut, "sons/si.OGG?v=1&x=2"},
           {3, NoteReason::LinkedSoundLeftOut, "o.wav"}}},
     };
     runCases(cases, [](const std::string& text) { return GiftReader::read(text); });
 
-    const FormatNote feedback{1, {}, NoteReason::WrongFeedbackLeftOut, "b", 0};
-    EXPECT_EQ(
-        feedback.english(),
-        "line 1: feedback of wrong answer 'b' left out: a question has one wrong-answer message");
-    EXPECT_EQ(feedback.galician(), "liña 1: a retroacción da resposta incorrecta «b» quedou fóra: "
-                                   "unha pregunta ten unha soa mensaxe de erro");
     const FormatNote sound{2, {}, NoteReason::LinkedSoundLeftOut, "bonjour.mp3", 0};
     EXPECT_EQ(sound.english(), "line 2: link to the sound 'bonjour.mp3' left out");
     EXPECT_EQ(sound.galician(), "liña 2: a ligazón ao son «bonjour.mp3» quedou fóra");
@@ -325,11 +321,12 @@ TEST(MoodleXmlReader, ReadsMultipleChoiceAndTrueFalseAndReportsTheRest) {
              {FieldSlot::resposta2, "Sil"},
              {FieldSlot::ben, "Moi ben"},
              {FieldSlot::mal, "Mal"}}),
-          q({{FieldSlot::enunciado, "O Sil é afluente?"},
-             {FieldSlot::resposta1, "Falso"},
-             {FieldSlot::resposta2, "Verdadeiro"},
-             {FieldSlot::ben, "Ben"},
-             {FieldSlot::mal, "Non"}}),
+          ofKind(q({{FieldSlot::enunciado, "O Sil é afluente?"},
+                    {FieldSlot::resposta1, "Falso"},
+                    {FieldSlot::resposta2, "Verdadeiro"},
+                    {FieldSlot::ben, "Ben"},
+                    {FieldSlot::mal, "Non"}}),
+                 Kind::TrueFalse),
           mc("Liña 1\r\nLiña 2", {"r"})},
          {}},
         {"cut, weighted and left out",
@@ -350,10 +347,10 @@ TEST(MoodleXmlReader, ReadsMultipleChoiceAndTrueFalseAndReportsTheRest) {
          {mc("Q", {"r", "w0", "w1", "w2"}), mc("Q", {"r", "w0"})},
          {{0, NoteReason::WrongAnswersCut, "2"},
           {0, NoteReason::Weighted},
-          {0, NoteReason::SeveralRightAnswers},
+          {0, NoteReason::NoAnswers},
           {0, NoteReason::NoRightAnswer},
           {0, NoteReason::NoRightAnswer},
-          {0, NoteReason::ShortAnswer},
+          {0, NoteReason::NoStatement},
           {0, NoteReason::Essay},
           {0, NoteReason::Matching},
           {0, NoteReason::Numerical},
@@ -370,9 +367,9 @@ TEST(MoodleXmlReader, ReadsMultipleChoiceAndTrueFalseAndReportsTheRest) {
     EXPECT_EQ(r.notes[0].galician(), "pregunta «Ensaio á»: pregunta de redacción: non é de escolla múltiple");
 }
 
-// The question's own wrong message is the one kept: every answer's feedback that
-// differs from it is said.
-TEST(MoodleXmlReader, KeepsTheQuestionsWrongMessageAndSaysWhichFeedbackIsLeftOut) {
+// The question's own wrong message is the question's, and every answer's feedback
+// that answer's own message.
+TEST(MoodleXmlReader, KeepsTheQuestionsWrongMessageAndEveryAnswersOwn) {
     const ImportResult r = MoodleXmlReader::read(
         moodle(question(
             "multichoice", "Propia",
@@ -382,10 +379,10 @@ TEST(MoodleXmlReader, KeepsTheQuestionsWrongMessageAndSaysWhichFeedbackIsLeftOut
             "<answer fraction=\"0\"><text>b</text><feedback><text>&lt;p&gt;fb two&lt;/p&gt;"
             "</text></feedback></answer><answer fraction=\"0\"><text>c</text></answer>")),
         nullptr);
-    Question taken = mc("Q", {"r", "a", "b", "c"});
+    Question taken = withMessages(mc("Q", {"r", "a", "b", "c"}), {"", "fb one", "fb two"});
     taken[FieldSlot::mal] = "fb two";
     EXPECT_EQ(questionsOf(r), std::vector<Question>{taken});
-    expectNotes(r.notes, {{0, NoteReason::WrongFeedbackLeftOut, "a"}}, "own wrong message");
+    expectNotes(r.notes, {}, "own wrong message");
 }
 
 TEST(MoodleXmlReader, TakesTheFirstPictureAndSoundOfTheQuestionText) {

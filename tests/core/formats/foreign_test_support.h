@@ -33,6 +33,21 @@ inline vireta::Question mc(std::string statement, std::vector<std::string> answe
     return r;
 }
 
+// `r` with the answers' own messages, answer 1 first ("" for none).
+inline vireta::Question withMessages(vireta::Question r, const std::vector<std::string>& messages) {
+    for (std::size_t i = 0; i < messages.size() && i < 4; ++i)
+        r.answerMessage(static_cast<int>(i) + 1) = messages[i];
+    return r;
+}
+
+// `r` of another kind; for a several-answer question, `right` the numbers of its right answers.
+inline vireta::Question ofKind(vireta::Question r, vireta::QuestionKind kind, std::vector<int> right = {}) {
+    r.kind = kind;
+    for (int n : right)
+        r.marked.at(static_cast<std::size_t>(n - 1)) = true;
+    return r;
+}
+
 struct Note {
     int line;
     NoteReason reason;
