@@ -19,13 +19,13 @@ SaveRequest quizFile(const FormatJob& j, OutputBuffer& out) {
     return writeQuizFile(j.general, j.questions, j.count, out);
 }
 SaveRequest formPage(const FormatJob& j, OutputBuffer& out) {
-    return writeFormPage(j.general, j.questions, j.count, j.settings, j.generator, out);
+    return writeFormPage(j.general, j.questions, j.count, j.settings, j.generator, out, &j.notes);
 }
 SaveRequest markingPage(const FormatJob& j, OutputBuffer& out) {
-    return writeMarkingPage(j.general, j.questions, j.count, j.settings, j.generator, out);
+    return writeMarkingPage(j.general, j.questions, j.count, j.settings, j.generator, out, &j.notes);
 }
 SaveRequest book(const FormatJob& j, OutputBuffer& out) {
-    return writeBook(j.general, j.questions, j.count, out);
+    return writeBook(j.general, j.questions, j.count, out, &j.notes);
 }
 SaveRequest webGame(const FormatJob& j, OutputBuffer& out) {
     return writeWebGame(j.general, j.questions, j.count, j.settings, j.generator, out);
