@@ -22,6 +22,8 @@ constexpr double kPictureGapMm = 6;       // between the answers and a picture b
 constexpr double kMarkBoxWidthMm = 36;   // the box for the mark, at the head's top right
 constexpr double kMarkBoxHeightMm = 18;
 constexpr double kBesideMinMm = 40;       // the least room the answers keep beside a picture
+constexpr double kWriteLineMm = 10;       // a short answer's line, below the statement
+constexpr double kKeyCellMm = 24;         // the least width of a number and its letters in the key
 // How much of the space after a version's head or a question may go at a page's foot
 // when that keeps the next question on the page.
 constexpr double kShrinkMm = 4;
@@ -236,6 +238,7 @@ Block PaperBlocks::questionBlock(const PaperQuestion& pq) {
     const QFont numberFont = paperFont(11, true);
     const QFont statementFont = paperFont(11, false);
     const QFont answerFont = paperFont(11, false);
+    const QFont hintFont = paperFont(10, false);
     const double indent = mm(8);
     const double column = width_ - indent;
     const double box = mm(3.5);
@@ -244,10 +247,16 @@ Block PaperBlocks::questionBlock(const PaperQuestion& pq) {
     const double answerW = width_ - answerX;
     const double gap = mm(2);
     const double answerGap = mm(1.5);
+    const double hintGap = mm(1);
+    // A short answer is written on a line this far below the statement (or picture).
+    const double writeH = pq.kind == QuestionKind::Short ? mm(kWriteLineMm) : 0;
 
     const QString number = QString::number(pq.number) + QLatin1Char('.');
     const QString statement = plain(q[FieldSlot::enunciado]);
     const double statementH = textHeight(statementFont, column, statement);
+    const QString hint = pq.kind == QuestionKind::Several ? qs(kPaperSeveralHint) : QString();
+    const double hintH = textHeight(hintFont, column, hint);
+    const double headH = statementH + (hintH > 0 ? hintGap + hintH : 0);
     const Picture* pic = picture(q[FieldSlot::imaxe], column * 25.4 / dpi_);
     const double picW = pic ? mm(pic->widthMm) : 0;
     const double picH = pic ? mm(pic->heightMm) : 0;
@@ -275,26 +284,34 @@ Block PaperBlocks::questionBlock(const PaperQuestion& pq) {
     for (std::size_t i = 0; i < answers.size(); ++i)
         answersH += (i == 0 ? 0 : answerGap) + answers[i].height;
 
-    // The question ends with its last answer (or its picture beside them); the space
-    // after it parts it from the next.
+    // The question ends with its last answer (or its picture beside them, or the line
+    // to write on); the space after it parts it from the next.
     Block b;
     b.question = pq.number;
-    b.size.height = statementH;
+    b.size.height = headH;
     if (beside)
         b.size.height += gap + std::max(picH, answersH);
     else
         b.size.height += (pic ? gap + picH : 0) + (answers.empty() ? 0 : gap + answersH);
+    b.size.height += writeH > 0 ? gap + writeH : 0;
     b.size.spaceAfter = answerGap + mm(5);
     b.size.shrink = mm(kShrinkMm);
     const PaperBlocks& self = *this;
     b.paint = [=, &self](QPainter& p, double y) {
         drawText(p, numberFont, QRectF(0, y, indent, statementH), number);
         drawText(p, statementFont, QRectF(indent, y, column, statementH), statement);
-        y += statementH + gap;
+        if (hintH > 0)
+            drawText(p, hintFont, QRectF(indent, y + statementH + hintGap, column, hintH), hint);
+        y += headH + gap;
         if (pic) {
             p.drawImage(QRectF(beside ? self.width() - picW : indent, y, picW, picH), pic->image);
             if (!beside)
                 y += picH + gap;
+        }
+        if (writeH > 0) {
+            p.setPen(pen(self, 0.25));
+            p.drawLine(QPointF(indent, y + writeH), QPointF(self.width(), y + writeH));
+            p.setPen(Qt::black);
         }
         const QFontMetricsF fm(answerFont, p.device());
         for (const Answer& a : answers) {
@@ -322,7 +339,7 @@ Section PaperBlocks::versionSection(const PaperVersion& v) {
 }
 
 // "Solucións", then per version its name and the question numbers with their letters,
-// row by row.
+// row by row; a short answer's accepted answers take a row of their own.
 Section PaperBlocks::keySection() {
     Section s;
     s.footerName = qs(kPaperKeyTitle);
@@ -333,34 +350,58 @@ Section PaperBlocks::keySection() {
     const QString title = qs(kPaperKeyTitle);
     const double w = width_;
     const double titleH = textHeight(titleFont, w, title) + mm(6);
-    const double cell = mm(24);
-    const int columns = std::max(1, static_cast<int>(w / cell));
     const double lineH = QFontMetricsF(entryFont, &device_).height();
     const double rowGap = mm(2.5);
     const double rowH = lineH + rowGap;
     const double numberW = mm(10);
     const double letterX = numberW + mm(2);
+    const QFontMetricsF letters(letterFont, &device_);
 
+    struct Entry {
+        QString number;
+        QString text;
+        bool wide; // a row of its own
+    };
     bool first = true;
     for (const PaperVersion& v : doc_.versions) {
         const QString name = qs(v.name);
         const double nameH = name.isEmpty() ? 0 : textHeight(versionFont, w, name) + mm(2);
-        const std::size_t n = v.questions.size();
-        std::vector<std::pair<QString, QString>> entries;
-        for (const PaperQuestion& q : v.questions)
-            entries.emplace_back(QString::number(q.number) + QLatin1Char('.'), qs(keyLetter(q)));
-        const std::size_t rows = std::max<std::size_t>(1, (n + columns - 1) / columns);
-        for (std::size_t r = 0; r < rows; ++r) {
+        std::vector<Entry> entries;
+        double widest = 0; // the letters of a row's entries
+        for (const PaperQuestion& q : v.questions) {
+            Entry e{QString::number(q.number) + QLatin1Char('.'), qs(keyText(q, doc_.questions->record(q.record))),
+                    q.kind == QuestionKind::Short};
+            if (!e.wide)
+                widest = std::max(widest, letters.horizontalAdvance(e.text));
+            entries.push_back(std::move(e));
+        }
+        const double cell = std::max(mm(kKeyCellMm), letterX + widest + mm(4));
+        const std::size_t columns = std::max<std::size_t>(1, static_cast<std::size_t>(w / cell));
+        // The rows, as ranges of entries: up to `columns` in a row, a wide one alone.
+        std::vector<std::pair<std::size_t, std::size_t>> rows;
+        for (std::size_t from = 0; from < entries.size();) {
+            std::size_t to = from + 1;
+            while (!entries[from].wide && to < entries.size() && !entries[to].wide && to - from < columns)
+                ++to;
+            rows.emplace_back(from, to);
+            from = to;
+        }
+        if (rows.empty())
+            rows.emplace_back(0, 0); // the version's name all the same
+        for (std::size_t r = 0; r < rows.size(); ++r) {
             // The key's title and the version's name stay with the first row.
             const bool withTitle = first;
             const bool withName = r == 0 && nameH > 0;
-            const bool last = r + 1 == rows;
+            const bool last = r + 1 == rows.size();
+            const auto [from, to] = rows[r];
+            const bool wide = from < to && entries[from].wide;
+            const double entryH = wide ? std::max(lineH, textHeight(letterFont, w - letterX, entries[from].text)) : lineH;
             Block b;
             b.kind = PaperBlockKind::KeyRow;
-            b.size.height = (withTitle ? titleH : 0) + (withName ? nameH : 0) + lineH;
+            b.size.height = (withTitle ? titleH : 0) + (withName ? nameH : 0) + entryH;
             b.size.spaceAfter = rowGap + (last ? mm(6) : 0);
-            const std::size_t from = r * static_cast<std::size_t>(columns);
-            const std::size_t to = std::min(n, from + static_cast<std::size_t>(columns));
+            std::vector<Entry> row(entries.begin() + static_cast<std::ptrdiff_t>(from),
+                                   entries.begin() + static_cast<std::ptrdiff_t>(to));
             b.paint = [=](QPainter& p, double y) {
                 if (withTitle) {
                     drawText(p, titleFont, QRectF(0, y, w, titleH), title);
@@ -370,10 +411,12 @@ Section PaperBlocks::keySection() {
                     drawText(p, versionFont, QRectF(0, y, w, nameH), name);
                     y += nameH;
                 }
-                for (std::size_t i = from; i < to; ++i) {
-                    const double x = static_cast<double>(i - from) * cell;
-                    drawText(p, entryFont, QRectF(x, y, numberW, rowH), entries[i].first, Qt::AlignRight);
-                    drawText(p, letterFont, QRectF(x + letterX, y, cell - numberW, rowH), entries[i].second);
+                for (std::size_t i = 0; i < row.size(); ++i) {
+                    const double x = static_cast<double>(i) * cell;
+                    drawText(p, entryFont, QRectF(x, y, numberW, rowH), row[i].number, Qt::AlignRight);
+                    drawText(p, letterFont,
+                             QRectF(x + letterX, y, wide ? w - letterX : cell - numberW, wide ? entryH : rowH),
+                             row[i].text);
                 }
             };
             s.blocks.push_back(std::move(b));

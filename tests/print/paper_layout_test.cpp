@@ -183,6 +183,40 @@ TEST(PaperLayout, APictureStandsBesideShortAnswersAndAboveLongOnes) {
     EXPECT_NEAR(longUnder, longAlone + 2 + 60, 0.01);
 }
 
+// A short answer gets a line to write on, a centimetre under its statement; a
+// several-answer question the line that asks for every right answer above its answers.
+TEST(PaperLayout, AShortAnswerHasRoomToWriteAndSeveralAnswersTheirInstruction) {
+    Quiz quiz;
+    quiz.general.inOrder = true;
+    const QuestionKind kinds[] = {QuestionKind::One, QuestionKind::Short, QuestionKind::One,
+                                  QuestionKind::Several};
+    for (int k = 1; k <= 4; ++k) {
+        Question& q = quiz.model.questions.record(k);
+        q.kind = kinds[k - 1];
+        q[FieldSlot::enunciado] = "Cal \xC3\xA9?";
+        if (q.kind == QuestionKind::Several)
+            q.marked = {true, false, false, false};
+        if (k > 2) {
+            q[FieldSlot::resposta1] = "Si";
+            q[FieldSlot::resposta2] = "Non";
+        }
+    }
+    quiz.model.count = 4;
+    ExportSettings settings;
+    settings.paper.shuffleAnswers = false;
+    auto generator = ShuffleGenerator::withFixedSeed(1);
+    const PaperPlan plan = planPaperPdf(
+        makePaperDocument(quiz.general, quiz.model.questions, 4, settings, generator), PaperPart::Test, false);
+    std::vector<double> heights;
+    for (const PaperPlacedBlock& b : plan.sections.at(0).pages.at(0))
+        if (b.kind == PaperBlockKind::Question)
+            heights.push_back(b.size.height);
+    ASSERT_EQ(heights.size(), 4u);
+    EXPECT_NEAR(heights[1], heights[0] + 2 + 10, 0.01);
+    EXPECT_GT(heights[3], heights[2] + 3); // a line of 10 points and its gap
+    EXPECT_LT(heights[3], heights[2] + 6);
+}
+
 // The PDF written holds the pages the plan lays out, each with its questions.
 TEST(PaperLayout, ThePdfIsDrawnAsPlanned) {
     const Quiz example = exampleQuiz();

@@ -7,6 +7,7 @@
 #include "formats/writer_support.h"
 #include "media/image_decoder.h"
 #include "media/image_writer.h"
+#include "quiz_samples.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
@@ -534,4 +535,79 @@ TEST(PaperPdf, WrongVersionCountsAreRefused) {
     for (const char* n : {"0", "5", "x", "", "12"})
         EXPECT_EQ(exportTool(dir, std::string("-f pdf -o p --versions '") + n + "' quiz.xml"), 2) << n;
     EXPECT_FALSE(std::ifstream(dir / "p.pdf").good());
+}
+
+// A several-answer question says to tick every right one and its key names them all;
+// a true-or-false one offers "Verdadeiro" and "Falso" in that order; a short-answer one
+// has no answers to tick and its key lists the accepted answers on a row of their own.
+TEST(PaperPdf, EachKindIsPrintedAsItIsAskedWithItsKey) {
+    ScratchDir dir;
+    const samples::SampleQuiz sample = samples::kindsQuiz();
+    OutputBuffer out;
+    writeQuizFile(sample.general, sample.questions, sample.count, out);
+    writeFile(dir / "kinds.xml", out.text());
+    ASSERT_EQ(exportTool(dir, "-f pdf -o kinds --versions 3 --seed 6 kinds.xml"), 0) << readFile(dir / "stderr.txt");
+    const auto pages = pagesOf(dir, dir / "kinds.pdf");
+    const PrintedTest t = parse(pages);
+    ASSERT_EQ(t.versionOrder.size(), 3u);
+
+    const std::string several = "Cales son r\xC3\xADos galegos?";
+    const std::string trueFalse = "O Mi\xC3\xB1o nace en Ourense.";
+    const std::string typed = "Capital de Galicia?";
+    const std::string one = "R\xC3\xADo m\xC3\xA1is longo?";
+    // The key's rows, as printed: "2. a, c", and a short answer's "3. Santiago ..." alone.
+    std::map<std::string, std::vector<std::string>> keyRows;
+    std::map<std::string, std::vector<std::string>> hints; // the line after the several one's statement
+    std::string version;
+    for (const auto& page : pages) {
+        const bool keyPage = page.back().find("Soluci\xC3\xB3ns") != std::string::npos;
+        for (std::size_t i = 0; i + 1 < page.size(); ++i) {
+            if (page[i].rfind("Modelo ", 0) == 0) {
+                version = page[i];
+                continue;
+            }
+            if (keyPage)
+                keyRows[version].push_back(page[i]);
+            else if (page[i].find(several) != std::string::npos)
+                hints[version].push_back(page[i + 1]);
+        }
+    }
+    static const std::regex lettered("([0-9]+)\\. ([a-d](?:, [a-d])*|-)(?= |$)");
+    static const std::regex alone("^([0-9]+)\\. (.+)$");
+    for (const std::string& name : t.versionOrder) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(t.versions.at(name).questions.size(), 4u);
+        EXPECT_EQ(hints[name], std::vector<std::string>{"Marca todas as correctas."});
+        std::map<int, std::string> key; // number -> entry
+        for (const std::string& row : keyRows[name]) {
+            bool any = false;
+            for (std::sregex_iterator it(row.begin(), row.end(), lettered), end; it != end; ++it, any = true)
+                key[std::stoi((*it)[1])] = (*it)[2];
+            std::smatch m;
+            if (!any && std::regex_match(row, m, alone))
+                key[std::stoi(m[1])] = m[2];
+        }
+        ASSERT_EQ(key.size(), 4u);
+        for (const PrintedQuestion& q : t.versions.at(name).questions) {
+            SCOPED_TRACE(q.statement);
+            std::string letters;
+            for (std::size_t i = 0; i < q.answers.size(); ++i)
+                if (q.answers[i] == "Mi\xC3\xB1o" || q.answers[i] == "Ulla" || q.answers[i] == "Falso")
+                    letters += (letters.empty() ? "" : ", ") + std::string(1, static_cast<char>('a' + i));
+            if (q.statement == several) {
+                std::vector<std::string> sorted = q.answers;
+                std::sort(sorted.begin(), sorted.end());
+                EXPECT_EQ(sorted, (std::vector<std::string>{"Douro", "Mi\xC3\xB1o", "Mondego", "Ulla"}));
+                EXPECT_EQ(letters.size(), 4u); // two of them
+            } else if (q.statement == trueFalse) {
+                EXPECT_EQ(q.answers, (std::vector<std::string>{"Verdadeiro", "Falso"}));
+            } else if (q.statement == typed) {
+                EXPECT_TRUE(q.answers.empty());
+                letters = "Santiago de Compostela / Santiago";
+            } else {
+                EXPECT_EQ(q.statement, one);
+            }
+            EXPECT_EQ(key[q.number], letters);
+        }
+    }
 }

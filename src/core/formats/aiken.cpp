@@ -190,16 +190,21 @@ SaveRequest AikenWriter::write(const QuestionTable& questions, int count, Output
                                ExportNotes& notes) {
     bool firstBlock = true;
     constexpr unsigned kNotCarried = kPictureField | kSoundField | kRightFeedbackField | kWrongFeedbackField |
-                                     kRightSoundField | kWrongSoundField | kLinkField;
-    forEachBankQuestion(questions, count, kNotCarried, "Aiken", notes, [&](int, const Question& q) {
+                                     kRightSoundField | kWrongSoundField | kLinkField |
+                                     kAnswerMessagesField;
+    forEachBankQuestion(questions, count, kChoiceOnlyLeavesOut, kNotCarried, "Aiken", notes,
+                        [&](int, const Question& q) {
         if (!firstBlock)
             out.appendLine("");
         firstBlock = false;
         out.appendLine(oneLine(statementOf(q)));
-        char letter = 'A';
-        for (int a : filledAnswers(q))
+        char letter = 'A', right = 'A';
+        for (int a : shownAnswers(q)) {
+            if (a == 1)
+                right = letter;
             out.appendLine(std::string(1, letter++) + ". " + oneLine(q[answerSlot(a)]));
-        out.appendLine("ANSWER: A");
+        }
+        out.appendLine(std::string("ANSWER: ") + right);
     });
     return SaveRequest{kAikenFilter, "txt"};
 }

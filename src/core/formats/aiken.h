@@ -28,8 +28,10 @@ public:
 class AikenWriter {
 public:
     // Questions 1..count with a statement, in table order: statement and answers on one
-    // line each (line breaks become spaces), the right answer first. Questions without
-    // a right answer are left out and noted; so are the fields Aiken cannot carry.
+    // line each (line breaks become spaces), the right answer first; a true-or-false
+    // question's answers "Verdadeiro" then "Falso". Questions without a right answer,
+    // of several answers or a short answer are left out and noted; so are the fields
+    // Aiken cannot carry, the answers' own messages among them.
     static SaveRequest write(const QuestionTable& questions, int count, OutputBuffer& out,
                              ExportNotes& notes);
 };

@@ -9,8 +9,9 @@
 namespace vireta {
 
 SaveRequest writeBook(const GeneralData& general, const QuestionTable& questions, int count,
-                      OutputBuffer& out) {
+                      OutputBuffer& out, ExportNotes* notes) {
     count = clampedCount(count);
+    noteKindsLeftOut(questions, count, kChoiceOnlyLeavesOut, notes);
     out.appendLine("<?xml version=\"1.0\" ?>");
     out.appendLine("<ebk version=\"2.40\">");
     out.appendLine("  <config> ");
@@ -36,7 +37,7 @@ SaveRequest writeBook(const GeneralData& general, const QuestionTable& questions
 
     for (int k = 1; k <= count; ++k) {
         const Question& q = questions.record(k);
-        if (statementOf(q).empty())
+        if (statementOf(q).empty() || leavesOutKind(q, kChoiceOnlyLeavesOut))
             continue;
         out.appendLine("        <paxina>");
         out.appendLine("        <tipo>1</tipo>");

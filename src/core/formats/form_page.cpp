@@ -10,8 +10,9 @@ namespace vireta {
 
 SaveRequest writeFormPage(const GeneralData& general, const QuestionTable& questions, int count,
                        const ExportSettings& settings, ShuffleGenerator& generator,
-                       OutputBuffer& out) {
+                       OutputBuffer& out, ExportNotes* notes) {
     count = clampedCount(count);
+    noteKindsLeftOut(questions, count, kChoiceOnlyLeavesOut, notes);
     const std::vector<int> order = questionOrder(count, general.inOrder, generator);
     const bool form = !settings.action.empty();
 
@@ -31,19 +32,24 @@ SaveRequest writeFormPage(const GeneralData& general, const QuestionTable& quest
         out.appendLine("<input type=\"hidden\" name=\"oculto\" value=\"" +
                        quotedAttribute(settings.hidden) + "\">");
 
+    int leftOut = 0; // questions before this one left out for their kind
     for (int k = 1; k <= count; ++k) {
         const Question& q = questions.record(order[static_cast<std::size_t>(k - 1)]);
         if (statementOf(q).empty())
             continue;
-        const std::string number = std::to_string(k);
+        if (leavesOutKind(q, kChoiceOnlyLeavesOut)) {
+            ++leftOut;
+            continue;
+        }
+        const std::string number = std::to_string(k - leftOut);
         out.appendLine(" <div class=\"pregunta\">");
         out.appendLine(" <p class=\"enunciado\">" + number + ".- " + statementOf(q) + "</p><br>");
         if (!q[FieldSlot::imaxe].empty())
             out.appendLine("<div class=\"imaxe\"><img src=\"" +
                            quotedAttribute(bareFileName(q[FieldSlot::imaxe])) + "\"></div>");
         out.appendLine(" <div class=\"respostas\">");
-        std::vector<int> answers = filledAnswers(q);
-        if (settings.shuffleAnswers) {
+        std::vector<int> answers = shownAnswers(q);
+        if (settings.shuffleAnswers && q.kind != QuestionKind::TrueFalse) {
             generator.reseed();
             shuffle(answers, generator);
         }

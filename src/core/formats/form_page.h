@@ -7,6 +7,7 @@
 #pragma once
 
 #include "formats/export_settings.h"
+#include "formats/format_note.h"
 #include "formats/output_buffer.h"
 #include "formats/shuffle.h"
 #include "model/quiz.h"
@@ -14,12 +15,14 @@
 namespace vireta {
 
 // Questions 1..count of `questions` form the quiz (count is clamped to
-// 0..kQuestionCapacity); questions with an empty statement are left out.
+// 0..kQuestionCapacity); questions with an empty statement are left out, and so are
+// those of several answers or a typed answer, noted in `notes` when given (they take
+// no number). A true-or-false question is one of one answer, "Verdadeiro" first.
 // Filter " *.htm|*.htm;*.html;*.HTM;*.HTML", extension "html". Shuffles the questions
-// unless general.inOrder, the answers when settings.shuffleAnswers, reseeding
-// `generator` before each shuffle.
+// unless general.inOrder, the answers (but true and false) when
+// settings.shuffleAnswers, reseeding `generator` before each shuffle.
 SaveRequest writeFormPage(const GeneralData& general, const QuestionTable& questions, int count,
                        const ExportSettings& settings, ShuffleGenerator& generator,
-                       OutputBuffer& out);
+                       OutputBuffer& out, ExportNotes* notes = nullptr);
 
 } // namespace vireta

@@ -85,12 +85,34 @@ Texts textsOf(NoteReason r) {
     case NoteReason::QuizFull:
         return {"%s question(s) did not fit: a quiz holds at most 200",
                 "%s pregunta(s) non caben: un cuestionario ten como moito 200"};
+    case NoteReason::UnknownKind:
+        return {"kind '%s' unknown: read as one answer",
+                "tipo «%s» descoñecido: lese como pregunta dunha resposta"};
+    case NoteReason::RightNumbersIgnored:
+        return {"'Correctas' left out: only a several-answer question has it",
+                "«Correctas» quedou fóra: só a leva unha pregunta de varias respostas"};
+    case NoteReason::UnknownRightNumber:
+        return {"'Correctas' item '%s' names no answer: left out",
+                "«%s» en «Correctas» non corresponde a ningunha resposta: quedou fóra"};
+    case NoteReason::NotTrueOrFalse:
+        return {"true or false, but the right answer '%s' is neither Verdadeiro nor Falso: not imported",
+                "verdadeiro ou falso, pero a resposta correcta «%s» non é Verdadeiro nin Falso: "
+                "non se importou"};
+    case NoteReason::TrueFalseExtraLeftOut:
+        return {"true or false: answers other than Verdadeiro and Falso left out",
+                "verdadeiro ou falso: as respostas que non son Verdadeiro e Falso quedaron fóra"};
+    case NoteReason::MessageWithoutAnswer:
+        return {"message %s has no answer: left out", "a mensaxe %s non ten resposta: quedou fóra"};
     case NoteReason::RightAnswerMissing:
         return {"no right answer: left out", "sen resposta correcta: quedou fóra"};
     case NoteReason::NotCarried:
         return {"%s does not carry: ", "%s non leva: "};
     case NoteReason::MediaUnreadable:
         return {"cannot read '%s': left out", "non se puido ler «%s»: quedou fóra"};
+    case NoteReason::SeveralLeftOut:
+        return {"several-answer question: left out", "pregunta de varias respostas: quedou fóra"};
+    case NoteReason::ShortLeftOut:
+        return {"short-answer question: left out", "pregunta de resposta curta: quedou fóra"};
     }
     return {"", ""};
 }
@@ -103,6 +125,7 @@ const Texts kFieldNames[] = {
     {"right-answer sound", "son de acerto"},
     {"wrong-answer sound", "son de erro"},
     {"link", "ligazón"},
+    {"answers' messages", "mensaxes das respostas"},
 };
 
 std::string compose(const FormatNote& n, bool english) {
@@ -111,7 +134,8 @@ std::string compose(const FormatNote& n, bool english) {
         out = (english ? "question '" : "pregunta «") + n.name + (english ? "': " : "»: ");
     else if (n.line > 0)
         out = (n.reason == NoteReason::NotCarried || n.reason == NoteReason::MediaUnreadable ||
-                       n.reason == NoteReason::RightAnswerMissing
+                       n.reason == NoteReason::RightAnswerMissing ||
+                       n.reason == NoteReason::SeveralLeftOut || n.reason == NoteReason::ShortLeftOut
                    ? (english ? "question " : "pregunta ")
                    : (english ? "line " : "liña ")) +
               std::to_string(n.line) + ": ";
@@ -144,6 +168,9 @@ unsigned filledFields(const Question& q, unsigned mask) {
     for (unsigned i = 0; i < 7; ++i)
         if ((mask & (1u << i)) && !q[slots[i]].empty())
             filled |= 1u << i;
+    for (int n = 1; n <= kAnswerCount && (mask & kAnswerMessagesField); ++n)
+        if (!q[answerSlot(n)].empty() && !q.answerMessage(n).empty())
+            filled |= kAnswerMessagesField;
     return filled;
 }
 

@@ -42,10 +42,19 @@ enum class NoteReason {
     LinkedSoundLeftOut,  // GIFT: detail: the link's target
     MediaNotWritten,     // detail: the path
     QuizFull,            // detail: how many questions did not fit
+    // Import: a spreadsheet's kinds and answer columns.
+    UnknownKind,         // detail: the Tipo cell; read as one answer
+    RightNumbersIgnored, // "Correctas" on a question that is not of several answers
+    UnknownRightNumber,  // detail: the "Correctas" item that names no answer
+    NotTrueOrFalse,      // detail: the right answer of a true-or-false question
+    TrueFalseExtraLeftOut, // answers or messages beyond the two of a true-or-false question
+    MessageWithoutAnswer, // detail: the number of the answer that is empty
     // Export.
     RightAnswerMissing,  // a question without a right answer, left out
     NotCarried,          // detail: the format's name; fields: what it leaves behind
     MediaUnreadable,     // detail: the path
+    SeveralLeftOut,      // a question of several answers, which the format cannot ask
+    ShortLeftOut,        // a short-answer question, likewise
 };
 
 // Bits of FormatNote::fields for NotCarried.
@@ -56,6 +65,7 @@ inline constexpr unsigned kWrongFeedbackField = 1u << 3;
 inline constexpr unsigned kRightSoundField = 1u << 4;
 inline constexpr unsigned kWrongSoundField = 1u << 5;
 inline constexpr unsigned kLinkField = 1u << 6;
+inline constexpr unsigned kAnswerMessagesField = 1u << 7; // any filled answer's own message
 
 // Which of the fields in `mask` are filled in `q`.
 unsigned filledFields(const Question& q, unsigned mask);

@@ -19,13 +19,13 @@ SaveRequest quizFile(const FormatJob& j, OutputBuffer& out) {
     return writeQuizFile(j.general, j.questions, j.count, out);
 }
 SaveRequest formPage(const FormatJob& j, OutputBuffer& out) {
-    return writeFormPage(j.general, j.questions, j.count, j.settings, j.generator, out);
+    return writeFormPage(j.general, j.questions, j.count, j.settings, j.generator, out, &j.notes);
 }
 SaveRequest markingPage(const FormatJob& j, OutputBuffer& out) {
-    return writeMarkingPage(j.general, j.questions, j.count, j.settings, j.generator, out);
+    return writeMarkingPage(j.general, j.questions, j.count, j.settings, j.generator, out, &j.notes);
 }
 SaveRequest book(const FormatJob& j, OutputBuffer& out) {
-    return writeBook(j.general, j.questions, j.count, out);
+    return writeBook(j.general, j.questions, j.count, out, &j.notes);
 }
 SaveRequest webGame(const FormatJob& j, OutputBuffer& out) {
     return writeWebGame(j.general, j.questions, j.count, j.settings, j.generator, out);
@@ -48,17 +48,19 @@ SaveRequest spreadsheet(const FormatJob& j, OutputBuffer& out) {
 
 using M = MediaCarriage;
 
-// format, name, extension, filter, writer, media, page, question bank, streams
+constexpr unsigned kChoiceOnly = kChoiceOnlyLeavesOut;
+
+// format, name, extension, filter, writer, media, page, question bank, streams, kinds left out
 const std::array<FormatInfo, kFormatCount> kTable = {{
     {Format::Xml, "xml", kQuizFileExtension, kQuizFileFilter, quizFile, M::Beside, false, false, true},
-    {Format::Html, "html", "html", kHtmlFilter, formPage, M::Beside, true, false, false},
-    {Format::JavaScript, "js", "html", kHtmlFilter, markingPage, M::Beside, true, false, false},
-    {Format::Ebk, "ebk", "ebk", kEbkFilter, book, M::Beside, false, false, false},
+    {Format::Html, "html", "html", kHtmlFilter, formPage, M::Beside, true, false, false, kChoiceOnly},
+    {Format::JavaScript, "js", "html", kHtmlFilter, markingPage, M::Beside, true, false, false, kChoiceOnly},
+    {Format::Ebk, "ebk", "ebk", kEbkFilter, book, M::Beside, false, false, false, kChoiceOnly},
     {Format::Web, "web", "html", kHtmlFilter, webGame, M::InsideWhenSingleFile, true, false, false},
     {Format::Scorm, "scorm", "zip", kZipFilter, scormPackage, M::Inside, true, false, false},
     {Format::Moodle, "moodle", "xml", kMoodleXmlFilter, moodleXml, M::Beside, false, true, false},
     {Format::Gift, "gift", "gift", kGiftFilter, gift, M::Beside, false, true, false},
-    {Format::Aiken, "aiken", "txt", kAikenFilter, aiken, M::Beside, false, true, false},
+    {Format::Aiken, "aiken", "txt", kAikenFilter, aiken, M::Beside, false, true, false, kChoiceOnly},
     {Format::Csv, "csv", "csv", kSpreadsheetFilter, spreadsheet, M::Beside, false, true, false},
     {Format::Pdf, "pdf", "pdf", kPdfFilter, nullptr, M::Inside, false, false, false},
 }};

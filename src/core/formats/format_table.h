@@ -49,6 +49,9 @@ struct FormatInfo {
     // The document's text goes straight to its file as it is written (the quiz
     // file's): the writer never goes back over it, and the request is known ahead.
     bool streams;
+    // The kinds of question the format cannot ask (kindBit): its writer leaves them
+    // out, noted, and the review warns of them.
+    unsigned kindsLeftOut = 0;
 
     // Whether the document carries its media itself with these settings, so that the
     // save copies and packs none beside it.

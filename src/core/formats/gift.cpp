@@ -337,7 +337,7 @@ SaveRequest GiftWriter::write(const GeneralData& general, const QuestionTable& q
     }
     constexpr unsigned kNotCarried = kPictureField | kSoundField | kRightSoundField | kWrongSoundField | kLinkField;
     auto messagesLost = [](const Question& q) { return messagesNotCarried(q, q.kind == QuestionKind::Short); };
-    forEachBankQuestion(questions, count, kNotCarried, "GIFT", notes, [&](int, const Question& q) {
+    forEachBankQuestion(questions, count, 0, kNotCarried, "GIFT", notes, [&](int, const Question& q) {
         const std::string head = "::" + giftEscaped(questionName(statementOf(q))) + "::" + giftEscaped(statementOf(q));
         auto feedback = [](const std::string& f) { return f.empty() ? f : "#" + giftEscaped(f); };
         if (q.kind == QuestionKind::TrueFalse) {

@@ -10,8 +10,9 @@ namespace vireta {
 
 SaveRequest writeMarkingPage(const GeneralData& general, const QuestionTable& questions, int count,
                        const ExportSettings& settings, ShuffleGenerator& generator,
-                       OutputBuffer& out) {
+                       OutputBuffer& out, ExportNotes* notes) {
     count = clampedCount(count);
+    noteKindsLeftOut(questions, count, kChoiceOnlyLeavesOut, notes);
     const std::vector<int> order = questionOrder(count, general.inOrder, generator);
     const bool utf8 = settings.utf8;
 
@@ -46,16 +47,23 @@ SaveRequest writeMarkingPage(const GeneralData& general, const QuestionTable& qu
     out.appendLine("<body>");
     writeHtmlTitles(out, general, settings);
 
+    int leftOut = 0; // questions before this one left out for their kind
     for (int k = 1; k <= count; ++k) {
         const Question& q = questions.record(order[static_cast<std::size_t>(k - 1)]);
         if (statementOf(q).empty())
             continue;
-        std::vector<int> answers = filledAnswers(q);
-        generator.reseed();
-        shuffle(answers, generator);
+        if (leavesOutKind(q, kChoiceOnlyLeavesOut)) {
+            ++leftOut;
+            continue;
+        }
+        std::vector<int> answers = shownAnswers(q);
+        if (q.kind != QuestionKind::TrueFalse) {
+            generator.reseed();
+            shuffle(answers, generator);
+        }
         out.appendLine(" <div class=\"pregunta\">");
         out.appendLine("<form name=\"form\" method=\"post\" action=\"\">");
-        out.appendLine(" <span class=\"enunciado\">" + std::to_string(k) + ".- " + statementOf(q) +
+        out.appendLine(" <span class=\"enunciado\">" + std::to_string(k - leftOut) + ".- " + statementOf(q) +
                        "</span>");
         out.appendLine(" <div class=\"respostas\">");
         out.appendLine("<SELECT name=answer size=1>");

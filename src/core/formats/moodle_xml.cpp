@@ -341,7 +341,7 @@ SaveRequest MoodleXmlWriter::write(const GeneralData& general, const QuestionTab
                    ? messagesNotCarried(q, q.kind == QuestionKind::Short)
                    : 0u;
     };
-    forEachBankQuestion(questions, count, kNotCarried, "Moodle XML", notes, [&](int k, const Question& q) {
+    forEachBankQuestion(questions, count, 0, kNotCarried, "Moodle XML", notes, [&](int k, const Question& q) {
 
         // The picture and the sound, read now so that one that cannot be read is
         // neither referenced nor embedded.

@@ -25,14 +25,16 @@ std::vector<PaperVersion> planPaperTest(const QuestionTable& questions, int coun
             PaperQuestion pq;
             pq.number = static_cast<int>(version.questions.size()) + 1;
             pq.record = record;
-            pq.answers = filledAnswers(q);
-            if (settings.shuffleAnswers) {
+            pq.kind = q.kind;
+            if (q.kind != QuestionKind::Short)
+                pq.answers = shownAnswers(q);
+            if (settings.shuffleAnswers && q.kind != QuestionKind::TrueFalse) {
                 generator.reseed();
                 shuffle(pq.answers, generator);
             }
-            const auto right = std::find(pq.answers.begin(), pq.answers.end(), 1);
-            if (right != pq.answers.end())
-                pq.key = static_cast<int>(right - pq.answers.begin());
+            for (std::size_t i = 0; i < pq.answers.size(); ++i)
+                if (isRightAnswer(q, pq.answers[i]))
+                    pq.keys.push_back(static_cast<int>(i));
             version.questions.push_back(std::move(pq));
         }
     }
@@ -43,10 +45,16 @@ std::string answerLabel(int position) {
     return std::string(1, static_cast<char>('a' + position)) + ")";
 }
 
-std::string keyLetter(const PaperQuestion& question) {
-    if (question.key < 0)
-        return "-";
-    return std::string(1, static_cast<char>('a' + question.key));
+std::string keyText(const PaperQuestion& question, const Question& q) {
+    std::string text;
+    if (question.kind == QuestionKind::Short) {
+        for (int a : filledAnswers(q))
+            text += (text.empty() ? "" : " / ") + q[answerSlot(a)];
+    } else {
+        for (int position : question.keys)
+            text += (text.empty() ? "" : ", ") + std::string(1, static_cast<char>('a' + position));
+    }
+    return text.empty() ? "-" : text;
 }
 
 std::string keyPathFor(std::string_view documentPath) {

@@ -19,8 +19,13 @@ inline constexpr int kMaxPaperVersions = 4;
 struct PaperQuestion {
     int number = 0;           // as printed: 1, 2, 3 ... within the version
     int record = 0;           // the question's record in the table
-    std::vector<int> answers; // the answer field numbers (1..4) in printed order
-    int key = -1;             // position in `answers` of answer 1 (the right one), -1 if none
+    QuestionKind kind = QuestionKind::One;
+    // The answer field numbers (1..4) in printed order; none for a short-answer
+    // question, which has a line to write on instead.
+    std::vector<int> answers;
+    // Positions in `answers` of the right ones, in printed order: the one right answer
+    // (none when it is empty), or every marked one of a several-answer question.
+    std::vector<int> keys;
 };
 
 struct PaperVersion {
@@ -34,7 +39,8 @@ struct PaperVersion {
 // question, its answer order (unless !settings.shuffleAnswers) from `generator`,
 // reseeded before each draw as the HTML pages do, so a fixed seed gives the same
 // versions every time. Questions with an empty statement are left out and the others
-// numbered without gaps.
+// numbered without gaps. A true-or-false question's answers stand "Verdadeiro", then
+// "Falso", in every version.
 std::vector<PaperVersion> planPaperTest(const QuestionTable& questions, int count, bool inOrder,
                                         const PaperSettings& settings,
                                         ShuffleGenerator& generator);
@@ -42,8 +48,10 @@ std::vector<PaperVersion> planPaperTest(const QuestionTable& questions, int coun
 // "a)", "b)" ... for the answer at printed position 0, 1 ...
 std::string answerLabel(int position);
 
-// The key's letter of a question: "a" ... "d", or "-" when it has no right answer.
-std::string keyLetter(const PaperQuestion& question);
+// A question's entry in the key: the right answer's letter ("a" ... "d"), every right
+// one's for several answers ("a, c"), the accepted answers of a short-answer question
+// ("Santiago / Compostela"), or "-" when it has none. `q` is the question's record.
+std::string keyText(const PaperQuestion& question, const Question& q);
 
 // The answer key's file beside the test's: a final ".pdf" (any case) is replaced by
 // "-solucions.pdf", any other name gets "-solucions.pdf" appended.
@@ -83,6 +91,7 @@ inline constexpr const char* kPaperClass = "Curso:";
 inline constexpr const char* kPaperDate = "Data:";
 inline constexpr const char* kPaperMark = "Nota:"; // the box for the mark
 inline constexpr const char* kPaperKeyTitle = "Solucións";
+inline constexpr const char* kPaperSeveralHint = "Marca todas as correctas."; // under a several-answer statement
 inline constexpr const char* kPdfFilter = " *.pdf|*.pdf;*.PDF";
 
 } // namespace vireta

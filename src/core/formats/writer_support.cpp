@@ -60,6 +60,26 @@ std::vector<int> filledAnswers(const Question& q) {
     return list;
 }
 
+std::vector<int> shownAnswers(const Question& q) {
+    std::vector<int> list = filledAnswers(q);
+    if (q.kind == QuestionKind::TrueFalse && list.size() == 2 && q[answerSlot(list[1])] == kTrueText)
+        std::swap(list[0], list[1]);
+    return list;
+}
+
+FormatNote kindLeftOutNote(int k, const Question& q) {
+    return {k, {}, q.kind == QuestionKind::Short ? NoteReason::ShortLeftOut : NoteReason::SeveralLeftOut,
+            {}, 0};
+}
+
+void noteKindsLeftOut(const QuestionTable& questions, int count, unsigned leftOut, ExportNotes* notes) {
+    for (int k = 1; notes && k <= clampedCount(count); ++k) {
+        const Question& q = questions.record(k);
+        if (!statementOf(q).empty() && leavesOutKind(q, leftOut))
+            notes->push_back(kindLeftOutNote(k, q));
+    }
+}
+
 std::string quotedAttribute(std::string_view text) {
     std::string out;
     out.reserve(text.size());

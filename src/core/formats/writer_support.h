@@ -24,19 +24,40 @@ const std::string& statementOf(const Question& q);
 // Whether one of the question's filled answers is a right one (isRightAnswer).
 bool hasRightAnswer(const Question& q);
 
+// A set of question kinds: the bits kindBit(kind).
+constexpr unsigned kindBit(QuestionKind kind) { return 1u << static_cast<unsigned>(kind); }
+// What a format that offers one answer to choose cannot ask: answers to tick, an
+// answer to type.
+inline constexpr unsigned kChoiceOnlyLeavesOut =
+    kindBit(QuestionKind::Several) | kindBit(QuestionKind::Short);
+
+inline bool leavesOutKind(const Question& q, unsigned leftOut) {
+    return (leftOut & kindBit(q.kind)) != 0;
+}
+// The note that question k, of several answers or a short answer, is left out.
+FormatNote kindLeftOutNote(int k, const Question& q);
+// Notes every one of questions 1..count with a statement and a kind in `leftOut`, in
+// table order; nothing without `notes`.
+void noteKindsLeftOut(const QuestionTable& questions, int count, unsigned leftOut, ExportNotes* notes);
+
 // The question-bank writers' walk: calls `write(k, question)` for each of questions
-// 1..count that has a statement. One without a right answer is noted as left out
-// instead; of the fields in `notCarried`, those the question fills are noted as not
-// carried by `format`, together with those `alsoLost` gives for the question.
+// 1..count that has a statement. One of a kind in `kindsLeftOut`, or without a right
+// answer, is noted as left out instead; of the fields in `notCarried`, those the
+// question fills are noted as not carried by `format`, together with those `alsoLost`
+// gives for the question.
 template <typename Write>
-void forEachBankQuestion(const QuestionTable& questions, int count, unsigned notCarried,
-                         const char* format, ExportNotes& notes, Write write,
+void forEachBankQuestion(const QuestionTable& questions, int count, unsigned kindsLeftOut,
+                         unsigned notCarried, const char* format, ExportNotes& notes, Write write,
                          unsigned (*alsoLost)(const Question&) = nullptr) {
     const int n = clampedCount(count);
     for (int k = 1; k <= n; ++k) {
         const Question& q = questions.record(k);
         if (statementOf(q).empty())
             continue;
+        if (leavesOutKind(q, kindsLeftOut)) {
+            notes.push_back(kindLeftOutNote(k, q));
+            continue;
+        }
         if (!hasRightAnswer(q)) {
             notes.push_back({k, {}, NoteReason::RightAnswerMissing, {}, 0});
             continue;
@@ -54,6 +75,10 @@ std::vector<int> questionOrder(int count, bool inOrder, ShuffleGenerator& genera
 // The field numbers (1..4) of the filled answers, in field order. A gap, such as an
 // empty third answer before a filled fourth, leaves no answer out.
 std::vector<int> filledAnswers(const Question& q);
+
+// The filled answers in the order a student is shown them when nothing shuffles them:
+// field order, but "Verdadeiro" before "Falso" in a true-or-false question.
+std::vector<int> shownAnswers(const Question& q);
 
 // A value typed by the user, placed inside a double-quoted HTML attribute: '"' and
 // "&" as references (so that a file named "mapa&copy.png" is asked for as such).

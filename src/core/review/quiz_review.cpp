@@ -241,14 +241,29 @@ private:
 
     void answers(int k, const Question& q) {
         const std::vector<int> filled = filledAnswers(q);
-        const bool correctEmpty = q[FieldSlot::resposta1].empty();
+        // The first answer is the right one, unless the question marks its right ones
+        // or takes every answer.
+        const bool firstRight = q.kind == QuestionKind::One || q.kind == QuestionKind::TrueFalse;
+        const bool correctEmpty = firstRight && q[FieldSlot::resposta1].empty();
         if (correctEmpty && !filled.empty())
             add(FindingKind::CorrectAnswerEmpty, Severity::Error, questionPlace(k, FieldSlot::resposta1),
                 "A resposta correcta (a primeira) está baleira e hai outras respostas: ao gardar, "
                 "unha resposta incorrecta pasará a ser a correcta.",
                 "the correct answer (the first) is empty while other answers are filled: on "
                 "saving, a wrong answer becomes the correct one");
-        if (filled.size() < 2) {
+        if (q.kind == QuestionKind::Several && !filled.empty() &&
+            std::none_of(filled.begin(), filled.end(), [&](int a) { return isRightAnswer(q, a); }))
+            add(FindingKind::NoAnswerMarked, Severity::Warning, questionPlace(k, answerSlot(filled.front())),
+                "A pregunta de varias respostas non ten ningunha marcada como correcta: ningunha "
+                "combinación será a boa.",
+                "the several-answer question has no answer marked right: no choice of answers is "
+                "right");
+        if (q.kind == QuestionKind::Short && filled.empty())
+            add(FindingKind::NoAcceptedAnswer, Severity::Warning, questionPlace(k, FieldSlot::resposta1),
+                "A pregunta de resposta curta non ten ningunha resposta aceptada: ningunha resposta "
+                "escrita será a boa.",
+                "the short-answer question has no accepted answer: no typed answer is right");
+        else if (q.kind != QuestionKind::Short && filled.size() < 2) {
             int firstEmpty = 1;
             while (firstEmpty < 4 && !q[answerSlot(firstEmpty)].empty())
                 ++firstEmpty;
@@ -258,7 +273,7 @@ private:
                 filled.empty() ? "the question has no answer" : "the question has only one answer");
         }
         if (!correctEmpty) {
-            for (int a = 2; a <= 3; ++a) {
+            for (int a = firstRight ? 2 : 1; a <= 3; ++a) {
                 if (q[answerSlot(a)].empty() && !filled.empty() && filled.back() > a) {
                     const std::string n = std::to_string(a);
                     add(FindingKind::AnswerGap, Severity::Warning, questionPlace(k, answerSlot(a)),
@@ -431,6 +446,34 @@ private:
                     std::to_string(webgame::kManifestTitleLimit) + " (the game shows it whole)");
         if (f == Format::Ebk)
             bookCodePage();
+        kindsNotCarried(f);
+    }
+
+    // The questions of a kind the format cannot ask, which its writer leaves out.
+    void kindsNotCarried(Format f) {
+        const unsigned leftOut = formatInfo(f).kindsLeftOut;
+        if (!leftOut)
+            return;
+        struct Names {
+            const char* gl;
+            const char* en;
+        };
+        const Names format = f == Format::Html         ? Names{"A páxina HTML", "the form page"}
+                             : f == Format::JavaScript ? Names{"A páxina con autocorrección", "the self-marking page"}
+                             : f == Format::Ebk        ? Names{"O libro", "the book"}
+                             : f == Format::Aiken      ? Names{"Aiken", "Aiken"}
+                                                       : Names{formatInfo(f).name, formatInfo(f).name};
+        for (int k : written_) {
+            const Question& q = model_.questions.record(k);
+            if (!leavesOutKind(q, leftOut))
+                continue;
+            const bool typed = q.kind == QuestionKind::Short;
+            add(FindingKind::KindNotCarried, Severity::Warning, questionPlace(k, FieldSlot::enunciado),
+                std::string(format.gl) + " non leva preguntas de " +
+                    (typed ? "resposta curta" : "varias respostas") + ": esta quedará fóra.",
+                std::string(format.en) + " does not carry " + (typed ? "short-answer" : "several-answer") +
+                    " questions: this one is left out");
+        }
     }
 
     // What the book writes, in the order it writes it.
@@ -458,6 +501,8 @@ private:
         }
         for (int k : written_) {
             const Question& q = model_.questions.record(k);
+            if (leavesOutKind(q, formatInfo(Format::Ebk).kindsLeftOut))
+                continue; // not in the book
             for (FieldSlot s : {FieldSlot::enunciado, FieldSlot::resposta1, FieldSlot::resposta2,
                                 FieldSlot::resposta3, FieldSlot::resposta4})
                 check(questionPlace(k, s), q[s]);

@@ -74,6 +74,9 @@ enum class FindingKind {
     NotInCodePage,          // characters the book cannot hold in Windows-1252
     NoQuestions,            // no question with a statement at all
     TitleShortened,         // a title longer than the SCORM manifest holds
+    NoAnswerMarked,         // a several-answer question with no answer marked right
+    NoAcceptedAnswer,       // a short-answer question with no accepted answer
+    KindNotCarried,         // a kind of question the format leaves out (FormatInfo::kindsLeftOut)
 };
 
 struct ReviewFinding {
@@ -105,7 +108,8 @@ const ReviewFiles& systemFiles();
 struct ReviewOptions {
     // The format about to be saved: adds the findings that depend on it (pictures
     // and sounds for the pages, the self-marking page's end messages, the form
-    // page's shuffle, the book's code page). None: only the shared findings.
+    // page's shuffle, the book's code page, the kinds of question it leaves out).
+    // None: only the shared findings.
     std::optional<Format> format;
     bool shuffleAnswers = false; // "Revolver respostas" (the form page)
     // The bare file name of the document being saved, its extension completed;

@@ -1,6 +1,8 @@
 #include "formats/book.h"
 #include "formats/form_page.h"
+#include "formats/format_table.h"
 #include "formats/marking_page.h"
+#include "quiz_samples.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
@@ -102,6 +104,27 @@ Quiz markupQuiz() {
     return z;
 }
 
+// One question of every kind (quiz_samples.h), in order, and a true-or-false question
+// whose right answer is "Verdadeiro" after them.
+Quiz kindsQuiz(bool inOrder = true) {
+    const samples::SampleQuiz sample = samples::kindsQuiz();
+    Quiz z{sample.general, sample.questions, sample.count};
+    z.general.inOrder = inOrder;
+    Question& q = z.questions.record(5);
+    q.kind = QuestionKind::TrueFalse;
+    q[FieldSlot::enunciado] = "O Sil desemboca no Miño.";
+    q[FieldSlot::resposta1] = kTrueText;
+    q[FieldSlot::resposta2] = kFalseText;
+    z.count = 5;
+    return z;
+}
+
+ExportSettings shuffled() {
+    ExportSettings s;
+    s.shuffleAnswers = true;
+    return s;
+}
+
 ExportSettings everySetting() {
     ExportSettings s;
     s.style = "C:\\estilos\\quiz.css";
@@ -165,6 +188,9 @@ const FileCase kFileCases[] = {
     {"book_mixed.ebk", Writer::Book, [] { return mixedQuiz(true); }, {}},
     {"book_accents.ebk", Writer::Book, accentQuiz, {}},
     {"book_markup.ebk", Writer::Book, markupQuiz, {}},
+    {"form_kinds.html", Writer::Form, [] { return kindsQuiz(); }, shuffled()},
+    {"marking_kinds.html", Writer::Marking, [] { return kindsQuiz(); }, {}},
+    {"book_kinds.ebk", Writer::Book, [] { return kindsQuiz(); }, {}},
 };
 
 } // namespace
@@ -197,6 +223,35 @@ TEST(Exporters, EachWriterNamesItsFilterAndExtension) {
     run(Writer::Book, newQuiz(), {}, &r);
     EXPECT_EQ(r.filter, " *.ebk|*.ebk;*.EBK|*.xml|*.xml;*.XML");
     EXPECT_EQ(r.extension, "ebk");
+}
+
+// The pages and the book ask for one answer: they leave out the questions of several
+// answers and of a typed answer, and say so question by question in table order,
+// whatever order the page shows; a quiz of one-answer questions gives no note.
+TEST(Exporters, ThePagesAndTheBookLeaveOutTheKindsTheyCannotAskAndSaySo) {
+    for (Format f : {Format::Html, Format::JavaScript, Format::Ebk}) {
+        for (bool inOrder : {true, false}) {
+            const Quiz kinds = kindsQuiz(inOrder);
+            const Quiz mixed = mixedQuiz(inOrder);
+            for (const Quiz* z : {&kinds, &mixed}) {
+                auto g = ShuffleGenerator::withFixedSeed(kSeed);
+                ExportNotes notes;
+                OutputBuffer out;
+                const ExportSettings settings;
+                formatInfo(f).write({z->general, z->questions, z->count, settings, g, notes}, out);
+                if (z == &mixed) {
+                    EXPECT_TRUE(notes.empty()) << formatInfo(f).name;
+                    continue;
+                }
+                ASSERT_EQ(notes.size(), 2u) << formatInfo(f).name;
+                EXPECT_EQ(notes[0].english(), "question 1: several-answer question: left out");
+                EXPECT_EQ(notes[1].english(), "question 3: short-answer question: left out");
+                EXPECT_EQ(notes[1].galician(), "pregunta 3: pregunta de resposta curta: quedou fóra");
+                EXPECT_EQ(out.text().find("Cales son"), std::string::npos) << formatInfo(f).name;
+                EXPECT_EQ(out.text().find("Capital de Galicia"), std::string::npos) << formatInfo(f).name;
+            }
+        }
+    }
 }
 
 TEST(Exporters, TheBookIgnoresConOrde) {

@@ -55,10 +55,10 @@ TEST(PaperTestPlan, InOrderWithoutShufflingKeepsTheQuizAsItIs) {
         EXPECT_EQ(plan[0].questions[i].number, static_cast<int>(i) + 1); // no gap for 4
     const PaperQuestion& seventh = plan[0].questions[5];
     EXPECT_EQ(seventh.answers, (std::vector<int>{2, 3, 4}));
-    EXPECT_EQ(seventh.key, -1);
-    EXPECT_EQ(keyLetter(seventh), "-");
+    EXPECT_TRUE(seventh.keys.empty());
+    EXPECT_EQ(keyText(seventh, t.record(7)), "-");
     EXPECT_EQ(plan[0].questions[7].answers, (std::vector<int>{1, 3, 4}));
-    EXPECT_EQ(keyLetter(plan[0].questions[0]), "a");
+    EXPECT_EQ(keyText(plan[0].questions[0], t.record(1)), "a");
 }
 
 TEST(PaperTestPlan, EachVersionDrawsItsOwnOrdersAndTheKeyFollowsTheRightAnswer) {
@@ -78,11 +78,11 @@ TEST(PaperTestPlan, EachVersionDrawsItsOwnOrdersAndTheKeyFollowsTheRightAnswer) 
             std::sort(sorted.begin(), sorted.end());
             EXPECT_EQ(sorted, filledAnswers(t.record(q.record)));
             if (q.record == 7) {
-                EXPECT_EQ(q.key, -1);
+                EXPECT_TRUE(q.keys.empty());
             } else {
-                ASSERT_GE(q.key, 0);
-                EXPECT_EQ(q.answers[static_cast<std::size_t>(q.key)], 1);
-                EXPECT_EQ(keyLetter(q), std::string(1, static_cast<char>('a' + q.key)));
+                ASSERT_EQ(q.keys.size(), 1u);
+                EXPECT_EQ(q.answers[static_cast<std::size_t>(q.keys[0])], 1);
+                EXPECT_EQ(keyText(q, t.record(q.record)), std::string(1, static_cast<char>('a' + q.keys[0])));
             }
         }
     }
@@ -122,6 +122,71 @@ TEST(PaperTestPlan, ConOrdeKeepsTheQuestionsAndOnlyTheAnswersMove) {
     bool moved = false;
     for (std::size_t i = 0; i < plan[0].questions.size(); ++i)
         moved = moved || plan[0].questions[i].answers != plan[1].questions[i].answers;
+    EXPECT_TRUE(moved);
+}
+
+// A several-answer question keeps its answers and its key names every right one; a
+// true-or-false one stands "Verdadeiro", "Falso" in every version; a short-answer one
+// prints no answers and its key lists the accepted ones.
+TEST(PaperTestPlan, EachKindHasItsAnswersAndItsKey) {
+    QuestionTable t;
+    Question& several = t.record(1);
+    several.kind = QuestionKind::Several;
+    several[FieldSlot::enunciado] = "Varias";
+    for (int a = 1; a <= 4; ++a)
+        several[answerSlot(a)] = std::string(1, static_cast<char>('A' + a - 1));
+    several.marked = {false, true, false, true};
+    Question& trueFalse = t.record(2);
+    trueFalse.kind = QuestionKind::TrueFalse;
+    trueFalse[FieldSlot::enunciado] = "VF";
+    trueFalse[FieldSlot::resposta1] = kFalseText;
+    trueFalse[FieldSlot::resposta2] = kTrueText;
+    Question& typed = t.record(3);
+    typed.kind = QuestionKind::Short;
+    typed[FieldSlot::enunciado] = "Curta";
+    typed[FieldSlot::resposta2] = "Santiago de Compostela";
+    typed[FieldSlot::resposta4] = "Santiago";
+    Question& none = t.record(4);
+    none.kind = QuestionKind::Short;
+    none[FieldSlot::enunciado] = "Sen respostas aceptadas";
+    Question& unmarked = t.record(5);
+    unmarked = several;
+    unmarked.marked = {};
+
+    auto g = ShuffleGenerator::withFixedSeed(9);
+    const PaperVersion fixed = planPaperTest(t, 5, true, settings(1, false), g)[0];
+    ASSERT_EQ(fixed.questions.size(), 5u);
+    EXPECT_EQ(fixed.questions[0].kind, QuestionKind::Several);
+    EXPECT_EQ(fixed.questions[0].answers, (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(fixed.questions[0].keys, (std::vector<int>{1, 3}));
+    EXPECT_EQ(keyText(fixed.questions[0], several), "b, d");
+    EXPECT_EQ(fixed.questions[1].answers, (std::vector<int>{2, 1}));
+    EXPECT_EQ(keyText(fixed.questions[1], trueFalse), "b");
+    EXPECT_TRUE(fixed.questions[2].answers.empty());
+    EXPECT_EQ(keyText(fixed.questions[2], typed), "Santiago de Compostela / Santiago");
+    EXPECT_EQ(keyText(fixed.questions[3], none), "-");
+    EXPECT_EQ(keyText(fixed.questions[4], unmarked), "-");
+
+    // Shuffled, the several-answer question's key follows its answers 2 and 4.
+    bool moved = false;
+    for (const PaperVersion& v : planPaperTest(t, 5, false, settings(4, true), g)) {
+        for (const PaperQuestion& q : v.questions) {
+            if (q.record == 1) {
+                std::vector<int> right;
+                for (std::size_t i = 0; i < q.answers.size(); ++i)
+                    if (q.answers[i] == 2 || q.answers[i] == 4)
+                        right.push_back(static_cast<int>(i));
+                EXPECT_EQ(q.keys, right);
+                moved = moved || q.answers != std::vector<int>{1, 2, 3, 4};
+            }
+            if (q.record == 2) {
+                EXPECT_EQ(q.answers, (std::vector<int>{2, 1}));
+            }
+            if (q.record == 3) {
+                EXPECT_TRUE(q.answers.empty());
+            }
+        }
+    }
     EXPECT_TRUE(moved);
 }
 

@@ -212,7 +212,75 @@ TEST(QuizReview, EachFaultIsFoundWhereItIs) {
         {"no question at all",
          [](Quiz& q, ReviewOptions&) { q.model.count = 0; },
          {{FindingKind::NoQuestions, general(GeneralField::None)}}},
+        {"a several-answer question with no answer marked",
+         [](Quiz& q, ReviewOptions&) { rec(q, 2).kind = QuestionKind::Several; },
+         {{FindingKind::NoAnswerMarked, at(2, FieldSlot::resposta1)}}},
+        {"a several-answer question whose first answer is empty: a gap, not a missing right answer",
+         [](Quiz& q, ReviewOptions&) {
+             Question& r = rec(q, 3);
+             r.kind = QuestionKind::Several;
+             r.marked[2] = true;
+             r[FieldSlot::resposta1].clear();
+         },
+         {{FindingKind::AnswerGap, at(3, FieldSlot::resposta1)}}},
+        {"a short-answer question without accepted answers",
+         [](Quiz& q, ReviewOptions&) {
+             rec(q, 6).kind = QuestionKind::Short;
+             for (int a = 1; a <= 4; ++a)
+                 rec(q, 6)[answerSlot(a)].clear();
+         },
+         {{FindingKind::NoAcceptedAnswer, at(6, FieldSlot::resposta1)}}},
+        {"a short-answer question with one accepted answer, a true-or-false one",
+         [](Quiz& q, ReviewOptions&) {
+             rec(q, 5).kind = QuestionKind::Short;
+             for (int a = 2; a <= 4; ++a)
+                 rec(q, 5)[answerSlot(a)].clear();
+             Question& r = rec(q, 4);
+             r.kind = QuestionKind::TrueFalse;
+             r[FieldSlot::resposta1] = kFalseText;
+             r[FieldSlot::resposta2] = kTrueText;
+             r[FieldSlot::resposta3].clear();
+             r[FieldSlot::resposta4].clear();
+         },
+         {}},
         // warnings of one format
+        {"a several-answer question on the form page",
+         [](Quiz& q, ReviewOptions& o) {
+             o.format = Format::Html;
+             rec(q, 7).kind = QuestionKind::Several;
+             rec(q, 7).marked[0] = true;
+         },
+         {{FindingKind::KindNotCarried, at(7, FieldSlot::enunciado)}}},
+        {"a short-answer question on the self-marking page",
+         [](Quiz& q, ReviewOptions& o) {
+             o.format = Format::JavaScript;
+             rec(q, 8).kind = QuestionKind::Short;
+         },
+         {{FindingKind::KindNotCarried, at(8, FieldSlot::enunciado)}}},
+        {"a question the book leaves out, whatever characters it holds",
+         [](Quiz& q, ReviewOptions& o) {
+             o.format = Format::Ebk;
+             rec(q, 2).kind = QuestionKind::Short;
+             rec(q, 2)[FieldSlot::enunciado] = "Cal é a ría ≈ máis longa?";
+         },
+         {{FindingKind::KindNotCarried, at(2, FieldSlot::enunciado)}}},
+        {"both kinds in Aiken",
+         [](Quiz& q, ReviewOptions& o) {
+             o.format = Format::Aiken;
+             rec(q, 1).kind = QuestionKind::Short;
+             rec(q, 9).kind = QuestionKind::Several;
+             rec(q, 9).marked[1] = true;
+         },
+         {{FindingKind::KindNotCarried, at(1, FieldSlot::enunciado)},
+          {FindingKind::KindNotCarried, at(9, FieldSlot::enunciado)}}},
+        {"every kind in the spreadsheet",
+         [](Quiz& q, ReviewOptions& o) {
+             o.format = Format::Csv; // as in the quiz file and the paper test
+             rec(q, 1).kind = QuestionKind::Short;
+             rec(q, 9).kind = QuestionKind::Several;
+             rec(q, 9).marked[1] = true;
+         },
+         {}},
         {"pictures browsers do not show, on a page",
          [&](Quiz& q, ReviewOptions& o) {
              o.format = Format::JavaScript;
@@ -347,6 +415,21 @@ TEST(QuizReview, ErrorsComeFirstThenThePlacesInOrder) {
     ReviewPlace shuffle;
     shuffle.field = GeneralField::ShuffleAnswers;
     EXPECT_EQ(placeNameGl(shuffle), "HTML");
+}
+
+TEST(QuizReview, NamesTheFormatAndTheKindItLeavesOut) {
+    Quiz q = exampleQuiz();
+    rec(q, 3).kind = QuestionKind::Short;
+    rec(q, 5).kind = QuestionKind::Several;
+    rec(q, 5).marked[0] = true;
+    ReviewOptions o;
+    o.format = Format::JavaScript;
+    const std::vector<ReviewFinding> found = reviewQuiz(q.general, q.model, o);
+    ASSERT_EQ(found.size(), 2u) << testing::PrintToString(found);
+    EXPECT_EQ(found[0].textGl,
+              "A páxina con autocorrección non leva preguntas de resposta curta: esta quedará fóra.");
+    EXPECT_EQ(reviewLine(found[1]), "question 5: warning: the self-marking page does not carry "
+                                    "several-answer questions: this one is left out");
 }
 
 TEST(QuizReview, QuestionsBeyondTheCountAreNotReviewed) {
