@@ -164,6 +164,37 @@ private slots:
         QCOMPARE(form->focusWidget(), ui->chkrevolver);
     }
 
+    // The findings of the kinds: each opens the question at the control to mend.
+    void aKindsFindingGoesToTheControlThatMendsIt() {
+        form->show();
+        ui->btpreg->click();
+        ui->SpeedButton24->click(); // question 2, several answers, none marked
+        ui->cbtipo->setCurrentIndex(static_cast<int>(QuestionKind::Several));
+        ui->SpeedButton24->click(); // question 3, a short answer
+        ui->cbtipo->setCurrentIndex(static_cast<int>(QuestionKind::Short));
+        ui->btexportar->click();
+        ui->ctformatos->setCurrentIndex(3); // the book asks neither
+        const struct {
+            const char* text;
+            int question;
+            QWidget* control;
+        } cases[] = {
+            {"Pregunta 2 (aviso): A pregunta de varias respostas non ten ningunha marcada", 2, ui->chkcorrecta1},
+            {"Pregunta 2 (aviso): O libro non leva preguntas de varias respostas", 2, ui->cbtipo},
+            {"Pregunta 3 (aviso): O libro non leva preguntas de resposta curta", 3, ui->cbtipo},
+        };
+        for (const auto& c : cases) {
+            ui->btexportar->click();
+            const int row = int(listed(*ui).indexOf(
+                QRegularExpression(QRegularExpression::escape(QString::fromUtf8(c.text)) + ".*")));
+            QVERIFY2(row >= 0, c.text);
+            ui->listarevision->setCurrentRow(row);
+            QTest::keyClick(ui->listarevision, Qt::Key_Return);
+            QCOMPARE(form->session().model().current, c.question);
+            QCOMPARE(form->focusWidget(), c.control);
+        }
+    }
+
     void savingWithErrorsAsksFirst() {
         QTemporaryDir dir;
         ui->btpreg->click();

@@ -253,6 +253,10 @@ void AnswersPanel::fillQuestion(Question& q) const {
     }
 }
 
+QWidget* AnswersPanel::kindChooser() const { return kind_; }
+
+QWidget* AnswersPanel::mark(int n) const { return ticks_.at(static_cast<std::size_t>(n - 1)); }
+
 QWidget* AnswersPanel::answerControl(int n) const {
     if (n < 1 || n > kAnswerCount)
         return nullptr;

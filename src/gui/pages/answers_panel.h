@@ -48,6 +48,9 @@ public:
     // What the teacher edits answer n (1..4) of the question on screen with: its box,
     // or for a true-or-false question the choice of its word; null when not shown.
     QWidget* answerControl(int n) const;
+    QWidget* kindChooser() const;
+    // The tick that marks answer n (1..4) right in a several-answer question.
+    QWidget* mark(int n) const;
     QToolButton* messageButton(int n) const { return messageButtons_.at(static_cast<std::size_t>(n - 1)); }
     // Opens the box of the message of the answer in row n (1..4) under the row.
     void editMessage(int n);

@@ -2,6 +2,7 @@
 
 #include "editing/question_navigator.h"
 #include "formats/format_table.h"
+#include "pages/answers_panel.h"
 #include "pages/quiz_screen.h"
 #include "qt_text.h"
 #include "quiz_session.h"
@@ -67,12 +68,13 @@ void ReviewPanel::listarevisionActivated(QListWidgetItem* item) {
     bool ok = false;
     const int i = item->data(Qt::UserRole).toInt(&ok);
     if (ok && i >= 0 && static_cast<std::size_t>(i) < findings_.size()) {
-        const ReviewPlace place = findings_[static_cast<std::size_t>(i)].place; // a copy: going
-        goToPlace(place); // there may review the quiz again
+        const ReviewFinding finding = findings_[static_cast<std::size_t>(i)]; // a copy: going
+        goToFinding(finding); // there may review the quiz again
     }
 }
 
-void ReviewPanel::goToPlace(const ReviewPlace& place) {
+void ReviewPanel::goToFinding(const ReviewFinding& finding) {
+    const ReviewPlace& place = finding.place;
     QWidget* target = nullptr;
     if (place.area == ReviewArea::Question) {
         if (place.question < 1 || place.question > session_.model().count)
@@ -80,7 +82,13 @@ void ReviewPanel::goToPlace(const ReviewPlace& place) {
         emit sectionWanted(Section::Preguntas);
         if (session_.editor().goTo(place.question))
             navigator_.mostra();
-        target = screen_.questions.control(place.slot);
+        if (finding.kind == FindingKind::KindNotCarried)
+            target = screen_.questions.answers().kindChooser();
+        else if (finding.kind == FindingKind::NoAnswerMarked)
+            target = screen_.questions.answers().mark(static_cast<int>(place.slot) -
+                                                      static_cast<int>(FieldSlot::resposta1) + 1);
+        else
+            target = screen_.questions.control(place.slot);
     } else if (place.field == GeneralField::ShuffleAnswers) {
         screen_.save.selectTab(static_cast<int>(Format::Html));
         target = screen_.save.shuffleAnswersBox();

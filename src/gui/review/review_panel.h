@@ -31,7 +31,10 @@ public:
     std::size_t errorCount() const { return vireta::errorCount(findings_); }
     void listarevisionActivated(QListWidgetItem* item);
     // Shows the control of a finding's place, with the cursor in it.
-    void goToPlace(const ReviewPlace& place);
+    // Shows the control a finding is about: its place's, or for a kind the format
+    // leaves out the kind chooser, for a several question with no answer marked the
+    // first answer's tick.
+    void goToFinding(const ReviewFinding& finding);
 
 signals:
     void sectionWanted(Section section);
