@@ -319,6 +319,22 @@ std::string giftEscaped(std::string_view text) {
     return out;
 }
 
+namespace {
+
+// A text the reader takes as text: escaped, and after "[plain]" when it starts with
+// what the reader would take for a format marker ("[html]..." as a statement).
+std::string giftTextEscaped(std::string_view text) {
+    std::string_view rest = text;
+    while (!rest.empty() && (rest[0] == ' ' || rest[0] == '\t' || rest[0] == '\r' || rest[0] == '\n'))
+        rest.remove_prefix(1);
+    const std::size_t before = rest.size();
+    stripMarker(rest);
+    const bool marked = rest.size() != before;
+    return (marked ? "[plain]" : "") + giftEscaped(text);
+}
+
+} // namespace
+
 ImportResult GiftReader::read(std::string_view text) {
     ImportResult result;
     for (const Block& b : blocksOf(text))
@@ -338,17 +354,17 @@ SaveRequest GiftWriter::write(const GeneralData& general, const QuestionTable& q
     constexpr unsigned kNotCarried = kPictureField | kSoundField | kRightSoundField | kWrongSoundField | kLinkField;
     auto messagesLost = [](const Question& q) { return messagesNotCarried(q, q.kind == QuestionKind::Short); };
     forEachBankQuestion(questions, count, 0, kNotCarried, "GIFT", notes, [&](int, const Question& q) {
-        const std::string head = "::" + giftEscaped(questionName(statementOf(q))) + "::" + giftEscaped(statementOf(q));
-        auto feedback = [](const std::string& f) { return f.empty() ? f : "#" + giftEscaped(f); };
+        const std::string head = "::" + giftEscaped(questionName(statementOf(q))) + "::" + giftTextEscaped(statementOf(q));
+        auto feedback = [](const std::string& f) { return f.empty() ? f : "#" + giftTextEscaped(f); };
         if (q.kind == QuestionKind::TrueFalse) {
             // {TRUE#feedback for the wrong choice#feedback for the right one}
             const std::string& wrong = bankFeedback(q, 2);
             const std::string& right = bankFeedback(q, 1);
             std::string answer = q[FieldSlot::resposta1] == kFalseText ? "FALSE" : "TRUE";
             if (!wrong.empty() || !right.empty())
-                answer += "#" + giftEscaped(wrong);
+                answer += "#" + giftTextEscaped(wrong);
             if (!right.empty())
-                answer += "#" + giftEscaped(right);
+                answer += "#" + giftTextEscaped(right);
             out.appendLine(head + " {" + answer + "}");
             out.appendLine("");
             return;
@@ -369,7 +385,7 @@ SaveRequest GiftWriter::write(const GeneralData& general, const QuestionTable& q
             // A text that starts with '%' would be read as a weight: the weight is written first.
             if (mark.size() == 1 && !text.empty() && text[0] == '%')
                 mark += mark == "=" ? "%100%" : "%0%";
-            out.appendLine("\t" + mark + giftEscaped(text) + feedback(bankFeedback(q, a)));
+            out.appendLine("\t" + mark + giftTextEscaped(text) + feedback(bankFeedback(q, a)));
         }
         // A short answer's wrong message goes with "anything else" of no weight.
         if (q.kind == QuestionKind::Short && !q[FieldSlot::mal].empty())

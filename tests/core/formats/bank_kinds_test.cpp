@@ -263,14 +263,16 @@ TEST(BankWriters, KeepAnAnswerThatLooksLikeAWeight) {
     table.record(1) = mc("Canto?", {"%50% de auga", "%0%"});
     table.record(2) = ofKind(mc("Signo?", {"%", "por cento"}), Kind::Short);
     table.record(3) = ofKind(mc("Cales?", {"%1%", "%2%"}), Kind::Several, {1});
+    // Texts that begin like GIFT's format markers stay texts.
+    table.record(4) = mc("[markdown] ou [html]?", {"[html]<b>", "[plain]"});
     for (const BankFormat& f : kFormats) {
         OutputBuffer out;
         ExportNotes notes;
         Bank b{{}, table};
-        b.opened.questions.resize(3);
+        b.opened.questions.resize(4);
         f.write(b, out, notes);
         EXPECT_EQ(questionsOf(f.read(out.text())),
-                  (std::vector<Question>{table.record(1), table.record(2), table.record(3)}))
+                  (std::vector<Question>{table.record(1), table.record(2), table.record(3), table.record(4)}))
             << f.expected;
     }
 }
