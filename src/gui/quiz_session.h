@@ -1,7 +1,7 @@
 // The quiz being edited, apart from any widget: the model and its editor, the quiz
 // file it came from, what it was when last opened or saved, the history of
-// "Desfacer", and what lasts from one save to the next (the name the save dialog
-// offers, the shuffle of the HTML pages).
+// "Desfacer", and what lasts from one save to the next (the last folder a dialog used,
+// the shuffle of the HTML pages).
 #pragma once
 
 #include "formats/shuffle.h"

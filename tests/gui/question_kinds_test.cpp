@@ -260,36 +260,6 @@ private slots:
         QCOMPARE(readFile(path), readFile(QStringLiteral(VIRETA_TEST_DATA "/quiz_file/kinds_quiz.xml")));
     }
 
-    // The quiz of every kind typed in the window is the expected quiz file.
-    void aQuizOfEveryKindTypedInTheWindowIsSavedWithItsMessages() {
-        ui->titulotx->setText(QStringLiteral("Ríos"));
-        ui->txtpreg->setText(QStringLiteral("Cales son ríos galegos?"));
-        choose(K::Several);
-        typeAnswers({"Mondego", "Miño", "Ulla", "Douro"});
-        writeMessage(1, QStringLiteral("Non: é portugués."));
-        writeMessage(2, QStringLiteral("Si: nace en Meira."));
-        tick(2)->click();
-        tick(3)->click();
-        ui->btinserir->click();
-        ui->txtpreg->setText(QStringLiteral("O Miño nace en Ourense."));
-        choose(K::TrueFalse);
-        ui->optfalso->click();
-        writeMessage(2, QStringLiteral("Ben: nace en \"Meira\" & Lugo <norte>."));
-        ui->btinserir->click();
-        ui->txtpreg->setText(QStringLiteral("Capital de Galicia?"));
-        choose(K::Short);
-        typeAnswers({"Santiago de Compostela", "Santiago", "", ""});
-        ui->txtcor->setText(QStringLiteral("Moi ben!"));
-        ui->btinserir->click();
-        QCOMPARE(ui->cbtipo->currentIndex(), 0); // a new question has one right answer
-        ui->txtpreg->setText(QStringLiteral("Río máis longo?"));
-        typeAnswers({"Miño", "Sil", "", ""});
-        writeMessage(2, QStringLiteral("O Sil é afluente do Miño."));
-        const QString path = dir->filePath("rios.xml");
-        QVERIFY(saveAs(path));
-        QCOMPARE(readFile(path), readFile(QStringLiteral(VIRETA_TEST_DATA "/quiz_file/kinds_quiz.xml")));
-    }
-
     void changingTheKindKeepsWhatWasTyped() {
         // Typed answers and messages come back after true or false, and ticks after
         // another kind.

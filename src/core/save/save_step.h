@@ -6,7 +6,7 @@
 //     buffer.clear();
 //     SaveRequest request = writeQuizFile(general, model.questions, model.count, buffer);
 //                                        // or another format's writer
-//     dialog: filter request.filter, initial name saveStep.offeredName(request)
+//     dialog: filter request.filter, initial name offeredSavePath(...)
 //     if the completed name (completeExtension) differs from the chosen one and a
 //     file of that name exists: ask before replacing it
 //     if cancelled: stop
@@ -88,13 +88,9 @@ struct SaveResult {
 // next.
 class SaveStep {
 public:
-    // The full name of the previous save's document (extension included), offered as
-    // the dialog's initial name; empty before the first save.
+    // The full name of the previous save's document (extension included); empty
+    // before the first save.
     const std::string& lastName() const { return lastName_; }
-    // lastName() as the dialog offers it for a save of `request` (offeredName).
-    std::string offeredName(const SaveRequest& request) const {
-        return vireta::offeredName(lastName_, request);
-    }
 
     // Everything after the dialog returned `chosen`, in this order:
     //  1. the extension is completed (the result is remembered for lastName());

@@ -212,25 +212,6 @@ TEST(MoodleXmlReader, LeavesOutControlCharacters) {
     expectNotes(r.notes, {{0, NoteReason::NoStatement}}, "controls");
 }
 
-TEST(BankNotes, ReadInBothLanguages) {
-    const struct {
-        FormatNote note;
-        const char* english;
-        const char* galician;
-    } cases[] = {
-        {{3, {}, NoteReason::AnswersCut, "2", 0},
-         "line 3: 2 answer(s) left out: a question holds four, the right ones first",
-         "liña 3: 2 resposta(s) quedaron fóra: unha pregunta ten catro, primeiro as correctas"},
-        {{5, {}, NoteReason::NotAcceptedLeftOut, "1", 0},
-         "line 5: 1 answer(s) below 100 % left out: a short answer keeps only the accepted ones",
-         "liña 5: 1 resposta(s) por debaixo do 100 % quedaron fóra: unha resposta curta só garda as aceptadas"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.note.english(), c.english);
-        EXPECT_EQ(c.note.galician(), c.galician);
-    }
-}
-
 // The weights of a several-answer question's right answers add up to 100 within the
 // platform's rounding; a wrong one takes the whole mark away.
 TEST(BankWriters, GiveTheRightAnswersOfSeveralWeightsAddingUpTo100) {

@@ -324,16 +324,6 @@ TEST(WebGame, TheRightAnswersOfASeveralAreFoundOnlyWithTheSalt) {
         EXPECT_GT(rightAt[place], 50) << place;
 }
 
-TEST(WebGame, SealedTextsAreUtf8MixedWithTheSalt) {
-    EXPECT_EQ(sealText("", 1000), "");
-    EXPECT_EQ(sealText("A", 1000), "00"); // k = 75074 % 65537 = 9537, whose low byte is 'A'
-    EXPECT_EQ(sealText("AA", 1000).substr(0, 2), "00");
-    EXPECT_NE(sealText("AA", 1000).substr(2), "00") << "every byte its own key";
-    EXPECT_EQ(unseal(sealText("Miño\r\nfin \xE9", 4321), 4321), "Miño\nfin é");
-    EXPECT_NE(sealText("Miño", 4321), sealText("Miño", 4322));
-    EXPECT_EQ(sealText("Miño", 4321).find_first_not_of("0123456789abcdef"), std::string::npos);
-}
-
 // The pass mark decides the game's end on every page, clamped to 0..100.
 TEST(WebGame, EveryPageCarriesThePassMark) {
     for (const auto& [passMark, carried] :
