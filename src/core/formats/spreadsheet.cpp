@@ -150,22 +150,6 @@ char separatorOf(std::string_view text) {
     return ',';
 }
 
-bool needsQuotes(std::string_view f) {
-    return f.find_first_of(",\"\r\n") != std::string_view::npos;
-}
-
-std::string csvField(std::string_view f) {
-    if (!needsQuotes(f))
-        return std::string(f);
-    std::string out = "\"";
-    for (char c : f) {
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
-    return out + '"';
-}
-
 // One row's cells, by what their columns hold.
 struct Row {
     Question fields;                        // the statement, media, messages, link
@@ -333,7 +317,23 @@ OptionalColumns optionalColumns(const QuestionTable& questions, int count) {
     return c;
 }
 
+bool needsQuotes(std::string_view f) {
+    return f.find_first_of(",\"\r\n") != std::string_view::npos;
+}
+
 } // namespace
+
+std::string csvField(std::string_view f) {
+    if (!needsQuotes(f))
+        return std::string(f);
+    std::string out = "\"";
+    for (char c : f) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    return out + '"';
+}
 
 std::vector<CsvRecord> parseCsv(std::string_view text, char separator) {
     std::vector<CsvRecord> records;

@@ -56,4 +56,8 @@ struct CsvRecord {
 };
 std::vector<CsvRecord> parseCsv(std::string_view text, char separator);
 
+// A cell as the spreadsheet export writes it: in double quotes (each one doubled)
+// when it holds a comma, a quote or a line break.
+std::string csvField(std::string_view f);
+
 } // namespace vireta
