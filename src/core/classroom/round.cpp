@@ -41,6 +41,13 @@ std::size_t Round::answeredCount() const {
     return n;
 }
 
+std::size_t Round::playerCount() const {
+    std::size_t n = 0;
+    for (bool in : inRound_)
+        n += in ? 1 : 0;
+    return n;
+}
+
 int Round::pointsOf(std::size_t p) const {
     if (p >= answers_.size() || !answers_[p].given)
         return 0;

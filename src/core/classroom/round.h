@@ -26,7 +26,9 @@ public:
 
     bool isOpen() const { return open_; }
     std::size_t answeredCount() const;
-    std::size_t playerCount() const { return inRound_.size(); }
+    // The players who were in the game when it opened.
+    std::size_t playerCount() const;
+    bool inRound(std::size_t p) const { return p < inRound_.size() && inRound_[p]; }
     // Player p's points for this question (0 when not answered or wrong).
     int pointsOf(std::size_t p) const;
     bool answered(std::size_t p) const { return p < answers_.size() && answers_[p].given; }
