@@ -12,6 +12,8 @@ packages=(
   libpng-dev libjpeg-dev zlib1g-dev
   libzip-dev   # the SCORM package
   libpugixml-dev   # reads Moodle XML question banks (the import)
+  # the classroom game: its server, its messages and its QR code
+  qt6-httpserver-dev qt6-websockets-dev nlohmann-json3-dev libqrencode-dev
   fonts-dejavu-core   # the paper test's font, embedded in its PDF
   gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
   # tests and benchmarks
