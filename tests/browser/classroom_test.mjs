@@ -613,14 +613,31 @@ describe("the classroom game", () => {
     await phone.getByRole("textbox", { name: "O teu nome" }).fill("Sabela");
     await phone.getByRole("button", { name: "Entrar" }).click();
     await heading(phone, "Agarda polo profesor…").waitFor();
+    // Roi keeps the question open while Sabela's connection is gone.
+    const quiet = await open(`${untimed.student}?codigo=${untimed.code}`, { phone: true });
+    await quiet.getByRole("textbox", { name: "O teu nome" }).fill("Roi");
+    await quiet.getByRole("button", { name: "Entrar" }).click();
+    await heading(quiet, "Agarda polo profesor…").waitFor();
     await projector.getByRole("button", { name: "Comezar" }).click();
     await heading(projector, QUIZ[0].text).waitFor();
     await main(projector).getByText("Sen límite de tempo", { exact: true }).waitFor();
     await axe(projector, "a question without a time limit");
+    // A connection dropped mid-question comes back by itself, as the same player, to
+    // the same screen.
+    await heading(phone, QUIZ[0].text).evaluate((h) => { h.seen = true; });
+    const from = phone.frames_.length;
+    await phone.dropSocket();
+    await phone.locator("#conexion").getByText("Sen conexión co profesor. Volvendo conectar…").waitFor();
+    await axe(phone, "the phone without a connection");
+    await waitFrame(phone, (m) => m.t === "joined" && m.name === "Sabela", from, 20000);
+    await waitFrame(phone, (m) => m.t === "question" && m.q === 1, from);
+    assert.ok(await phone.locator("#conexion").isHidden());
+    assert.ok(await heading(phone, QUIZ[0].text).evaluate((h) => h.seen), "the question stays on screen");
     await answer(phone, QUIZ[0], ["Miño"]);
+    await projector.getByRole("button", { name: "Pechar pregunta" }).click();
     await heading(phone, "Correcto").waitFor();
     const shown = await studentScreen(phone);
-    assert.deepEqual([shown.points, shown.gained, shown.place], ["1000 puntos", "+1000 nesta pregunta", "Posto 1 de 1"]);
+    assert.deepEqual([shown.points, shown.gained, shown.place], ["1000 puntos", "+1000 nesta pregunta", "Posto 1 de 2"]);
     await main(projector).locator(".reconto").waitFor();
     assert.equal(await projector.getByRole("heading", { name: "Clasificación" }).count(), 0, "no ranking shown");
     await projector.getByRole("button", { name: "Rematar" }).click();
@@ -629,19 +646,11 @@ describe("the classroom game", () => {
     await heading(phone, "Fin do xogo").waitFor();
     // Once it is over nobody joins.
     const other = await open(`${untimed.student}?codigo=${untimed.code}`, { phone: true });
-    await other.getByRole("textbox", { name: "O teu nome" }).fill("Roi");
+    await other.getByRole("textbox", { name: "O teu nome" }).fill("Iria");
     await other.getByRole("button", { name: "Entrar" }).click();
     await other.locator("#pantalla .erro").getByText("Esta partida xa rematou.").waitFor();
     await axe(other, "the join form of a game over");
-    // A dropped connection comes back by itself, as the same player.
-    const from = phone.frames_.length;
-    await phone.dropSocket();
-    await phone.locator("#conexion").getByText("Sen conexión co profesor. Volvendo conectar…").waitFor();
-    await axe(phone, "the phone without a connection");
-    await waitFrame(phone, (m) => m.t === "joined" && m.name === "Sabela", from, 20000);
-    await heading(phone, "Fin do xogo").waitFor();
-    assert.ok(await phone.locator("#conexion").isHidden());
-    for (const page of [projector, phone, other]) assert.deepEqual(page.errors.filter((e) => !/ERR_INTERNET_DISCONNECTED|net::/.test(e)), [], `errors on ${page.url()}`);
+    for (const page of [projector, phone, quiet, other]) assert.deepEqual(page.errors.filter((e) => !/ERR_INTERNET_DISCONNECTED|net::/.test(e)), [], `errors on ${page.url()}`);
     assert.equal(await stopGame(untimed), 0, untimed.stderr());
     const csv = readdirSync(folder).find((f) => f.endsWith(".csv"));
     assert.equal(csvRows(readFileSync(path.join(folder, csv), "utf8"))[1].slice(0, 5).join(","), "Sabela,1000,1,Miño,si");

@@ -181,9 +181,8 @@
   function timer(m) {
     if (m.end == null) return null;
     const p = el("p", { class: "tempo" });
-    const end = m.end;
-    const paint = () => {
-      const s = Math.max(0, Math.ceil((end - performance.now()) / 1000));
+    const paint = () => { // m.end moves when the page comes back to the question
+      const s = Math.max(0, Math.ceil((m.end - performance.now()) / 1000));
       p.textContent = `Tempo: ${s} s`;
       if (s === 0) clearInterval(ticker);
     };
@@ -196,14 +195,17 @@
   }
 
   function questionScreen(m) {
-    m.end = m.remainingMs == null ? null : performance.now() + m.remainingMs;
+    const end = m.remainingMs == null ? null : performance.now() + m.remainingMs;
+    if (open && open.q === m.q && !m.sent && screen.querySelector(".pregunta")) {
+      // Back on the same question after a lost connection: what was ticked or typed
+      // stays, and an answer the connection lost goes again.
+      open.end = end;
+      if (unsent) answer(unsent);
+      return;
+    }
+    m.end = end;
     open = m;
     if (m.sent) return sentScreen(m);
-    if (unsent && unsent.q === m.q) { // the answer the connection lost
-      const again = unsent;
-      unsent = null;
-      return answer(again);
-    }
     const clock = timer(m);
     const parts = [questionHeader(m, clock), heading(m.text, "enunciado")];
     if (m.image) parts.push(el("img", { class: "imaxe", src: m.image, alt: "Imaxe da pregunta" }));
