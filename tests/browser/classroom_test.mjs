@@ -103,11 +103,14 @@ after(async () => {
 // A page that records its console errors, uncaught errors, every request that does not
 // go to the game's server, and every WebSocket frame it receives (parsed, with the time).
 // `routed`: its WebSocket passes through the test, which can drop it (page.dropSocket()).
-async function open(url, { phone = false, routed = false } = {}) {
-  const context = await browser.newContext(phone
-    ? { viewport: { width: 360, height: 740 }, isMobile: true, hasTouch: true, reducedMotion: "reduce" }
-    : { viewport: { width: 1920, height: 1080 }, reducedMotion: "reduce" });
-  context.setDefaultTimeout(15000);
+// `context`: a tab beside another page (the same storage) rather than a browser of its own.
+async function open(url, { phone = false, routed = false, context = null } = {}) {
+  if (!context) {
+    context = await browser.newContext(phone
+      ? { viewport: { width: 360, height: 740 }, isMobile: true, hasTouch: true, reducedMotion: "reduce" }
+      : { viewport: { width: 1920, height: 1080 }, reducedMotion: "reduce" });
+    context.setDefaultTimeout(15000);
+  }
   const page = await context.newPage();
   const origin = new URL(url).origin;
   page.errors = [];
@@ -126,6 +129,8 @@ async function open(url, { phone = false, routed = false } = {}) {
       page.dropSocket = () => ws.close();
     });
   }
+  page.sockets = 0;
+  page.on("websocket", () => { page.sockets++; });
   page.on("websocket", (ws) => ws.on("framereceived", (f) => page.frames_.push({ at: Date.now(), m: JSON.parse(f.payload), raw: f.payload })));
   await page.goto(url);
   pages.push(page);
@@ -640,6 +645,18 @@ describe("the classroom game", () => {
     assert.deepEqual([shown.points, shown.gained, shown.place], ["1000 puntos", "+1000 nesta pregunta", "Posto 1 de 2"]);
     await main(projector).locator(".reconto").waitFor();
     assert.equal(await projector.getByRole("heading", { name: "Clasificación" }).count(), 0, "no ranking shown");
+    // Another tab of Roi's phone at the bare address: "Entrar" brings back Roi by the
+    // kept token, and the first tab lets go rather than take Roi back.
+    const again = await open(untimed.student, { phone: true, context: quiet.context() });
+    await again.getByRole("textbox", { name: "Código da partida" }).fill(untimed.code);
+    await again.getByRole("textbox", { name: "O teu nome" }).fill("Outro");
+    await again.getByRole("button", { name: "Entrar" }).click();
+    await waitFrame(again, (m) => m.t === "joined" && m.name === "Roi");
+    await heading(again, "Incorrecto").waitFor();
+    await quiet.locator("#conexion").getByText("Esta partida seguiu noutra xanela. Recarga a páxina para xogar aquí.").waitFor();
+    const sockets = quiet.sockets;
+    await new Promise((r) => setTimeout(r, 2500));
+    assert.equal(quiet.sockets, sockets, "the first tab does not come back by itself");
     await projector.getByRole("button", { name: "Rematar" }).click();
     await projector.getByRole("button", { name: "Si, rematar" }).click();
     await heading(projector, "Resultados finais").waitFor();
@@ -650,7 +667,7 @@ describe("the classroom game", () => {
     await other.getByRole("button", { name: "Entrar" }).click();
     await other.locator("#pantalla .erro").getByText("Esta partida xa rematou.").waitFor();
     await axe(other, "the join form of a game over");
-    for (const page of [projector, phone, quiet, other]) assert.deepEqual(page.errors.filter((e) => !/ERR_INTERNET_DISCONNECTED|net::/.test(e)), [], `errors on ${page.url()}`);
+    for (const page of [projector, phone, quiet, again, other]) assert.deepEqual(page.errors.filter((e) => !/ERR_INTERNET_DISCONNECTED|net::/.test(e)), [], `errors on ${page.url()}`);
     assert.equal(await stopGame(untimed), 0, untimed.stderr());
     const csv = readdirSync(folder).find((f) => f.endsWith(".csv"));
     assert.equal(csvRows(readFileSync(path.join(folder, csv), "utf8"))[1].slice(0, 5).join(","), "Sabela,1000,1,Miño,si");

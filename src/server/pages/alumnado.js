@@ -16,6 +16,7 @@
   let socket = null;
   let delay = 1000; // before the next reconnection, doubled up to 15 s
   let retry = 0;
+  let stopped = false; // no reconnection: the player went on elsewhere
   let ticker = 0;
   let joinWanted = null; // a join waiting for the connection
   let name = "";
@@ -23,7 +24,8 @@
   let open = null;     // the question on screen
   let unsent = null;   // an answer the connection lost, sent again on return
   let form = null;     // the join form, kept with what was typed
-  let lastSent = "";   // what the page sent last: "join" or "answer"
+  let lastSent = "";   // what the page sent last: "join", "resume" or "answer"
+  let joinAfterResume = false; // "Entrar" sent a kept token: join if it is refused
 
   function el(tag, props, ...children) {
     const e = document.createElement(tag);
@@ -127,17 +129,23 @@
     if (!c) return joinScreen("Escribe o código da partida.", "codigo");
     if (!nome.value.trim()) return joinScreen("Escribe o teu nome.", "nome");
     code = c;
-    joinWanted = { t: "join", code: c, name: nome.value };
-    lastSent = "join";
+    // A player of this game on this phone already comes back as themselves.
+    const token = storedToken(c);
+    joinWanted = token ? { t: "resume", token } : { t: "join", code: c, name: nome.value };
+    lastSent = joinWanted.t;
+    joinAfterResume = Boolean(token);
     if (send(joinWanted)) joinWanted = null;
     else if (!socket) connect();
   }
 
   function refused(why) {
     const joining = !name;
-    if (why === "token") {
+    if (why === "token") { // a player of a game gone: join anew
       forgetToken(code);
-      return joinScreen();
+      joinScreen();
+      if (joinAfterResume) form.requestSubmit();
+      joinAfterResume = false;
+      return undefined;
     }
     if (joining || lastSent === "join") {
       const texts = {
@@ -351,6 +359,7 @@
       if (token) {
         lastSent = "resume";
         send({ t: "resume", token });
+        joinWanted = null;
       } else if (joinWanted) {
         send(joinWanted);
         joinWanted = null;
@@ -363,10 +372,17 @@
       try { m = JSON.parse(event.data); } catch (e) { return; }
       if (m && typeof m.t === "string") receive(m);
     };
-    ws.onclose = () => {
+    ws.onclose = (event) => {
       if (socket !== ws) return;
       socket = null;
       connection.hidden = false;
+      if (event.code === 1008) {
+        // The server gave this player to a newer connection (another tab or phone
+        // with the same token): taking it back would only start a tug of war.
+        connection.textContent = "Esta partida seguiu noutra xanela. Recarga a páxina para xogar aquí.";
+        stopped = true;
+        return;
+      }
       connection.textContent = "Sen conexión co profesor. Volvendo conectar…";
       retry = setTimeout(connect, delay + Math.random() * 500);
       delay = Math.min(delay * 2, 15000);
@@ -375,7 +391,7 @@
 
   // A phone that wakes up or finds its network again tries at once.
   function tryNow() {
-    if (!socket && document.visibilityState === "visible") connect();
+    if (!socket && !stopped && document.visibilityState === "visible") connect();
   }
   document.addEventListener("visibilitychange", tryNow);
   window.addEventListener("online", tryNow);
