@@ -24,6 +24,9 @@ constexpr qint64 kMostUnread = 256 * 1024;
 // three rounds (a phone gone from the network without a word).
 constexpr int kHeartbeatMs = 10000;
 constexpr long long kSilenceMs = 3 * kHeartbeatMs;
+// The close code a page gets when its player goes on playing on another connection (a
+// second tab, the same phone after a change of network), so it does not take it back.
+constexpr auto kReplacedCode = static_cast<QWebSocketProtocol::CloseCode>(4000);
 
 bool isPrivate(const QHostAddress& a) {
     return a.isInSubnet(QHostAddress(QStringLiteral("10.0.0.0")), 8) ||
@@ -200,6 +203,10 @@ void ClassroomServer::deliver(classroom::Outbox out) {
     for (classroom::ConnectionId id : out.close) {
         if (auto it = clients_.find(id); it != clients_.end())
             it->second->socket->close(QWebSocketProtocol::CloseCodePolicyViolated);
+    }
+    for (classroom::ConnectionId id : out.replaced) {
+        if (auto it = clients_.find(id); it != clients_.end())
+            it->second->socket->close(kReplacedCode, QStringLiteral("O xogador segue noutra páxina"));
     }
     // The results file is named after the game's start, so one game writes one file.
     if (game_.started() && resultsPath_.isEmpty()) {

@@ -102,6 +102,11 @@ bool PageServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* so
             return true;
         }
     }
+    if (path == QLatin1String("/favicon.ico")) { // asked by every browser; the pages have none
+        reply(makeResponder(request, socket), request, "", "image/x-icon",
+              QHttpServerResponder::StatusCode::NoContent, "max-age=86400");
+        return true;
+    }
     if (path == QLatin1String("/qr.svg")) {
         reply(makeResponder(request, socket), request, qrSvg_, "image/svg+xml", QHttpServerResponder::StatusCode::Ok, "no-cache");
         return true;

@@ -376,7 +376,7 @@
       if (socket !== ws) return;
       socket = null;
       connection.hidden = false;
-      if (event.code === 1008) {
+      if (event.code === 4000) {
         // The server gave this player to a newer connection (another tab or phone
         // with the same token): taking it back would only start a tug of war.
         connection.textContent = "Esta partida seguiu noutra xanela. Recarga a páxina para xogar aquí.";

@@ -12,16 +12,12 @@
   const SHAPES = ["▲", "◆", "●", "■"];
 
   const key = new URLSearchParams(location.search).get("chave") || "";
-  const textsKey = `vireta-presentador:${key}`;
   let socket = null;
   let delay = 1000;
   let retry = 0;
   let ticker = 0;
   let shown = ""; // the kind of screen on show: "lobby", "question", "closed", "final"
   let refusedKey = false;
-  // The statements seen, by number, for the final table (kept across a reload).
-  let statements = {};
-  try { statements = JSON.parse(sessionStorage.getItem(textsKey) || "{}"); } catch (e) { statements = {}; }
 
   function el(tag, props, ...children) {
     const e = document.createElement(tag);
@@ -75,10 +71,6 @@
 
   function playersText(n) { return n === 1 ? "1 xogador" : `${n} xogadores`; }
   function answeredText(answered, of) { return `${answered} de ${of} responderon`; }
-  function remember(q, text) {
-    statements[q] = text;
-    try { sessionStorage.setItem(textsKey, JSON.stringify(statements)); } catch (e) { /* only for this page */ }
-  }
 
   // --- without the secret ---
 
@@ -94,8 +86,6 @@
 
   function lobbyScreen(m) {
     if (shown !== "lobby") {
-      statements = {};
-      try { sessionStorage.removeItem(textsKey); } catch (e) { /* nothing kept */ }
       const limit = m.seconds == null ? "Sen límite de tempo" : `${m.seconds} s por pregunta`;
       show("lobby", [el("section", { class: "lobby" },
         el("div", { class: "qr" }, el("img", { src: "/qr.svg", alt: "Código QR do enderezo do alumnado" })),
@@ -128,7 +118,6 @@
   }
 
   function questionScreen(m) {
-    remember(m.q, m.text);
     const clock = el("div", { class: "reloxo" });
     const parts = [
       el("div", { class: "cabeceira" }, el("p", { class: "numero" }, `Pregunta ${m.q} de ${m.of}`), clock),
@@ -175,7 +164,6 @@
   // --- a question closed ---
 
   function closedScreen(m) {
-    remember(m.q, m.text);
     const most = Math.max(1, ...m.answers.map((a) => a.count), m.others || 0);
     const row = (text, count, right, i) => el("li", { class: `opcion cor-${i}${right ? " correcta" : " non-correcta"}` },
       el("span", { class: "forma", "aria-hidden": "true" }, right ? "✓" : SHAPES[i] || "…"),
@@ -216,7 +204,7 @@
       el("caption", null, "Acertos por pregunta"),
       el("thead", null, el("tr", null, el("th", { scope: "col" }, "Pregunta"), el("th", { scope: "col" }, "Acertos"))),
       el("tbody", null, ...m.questions.map((q) => el("tr", null,
-        el("th", { scope: "row" }, statements[q.q] ? `${q.q}. ${statements[q.q]}` : `Pregunta ${q.q}`),
+        el("th", { scope: "row" }, `${q.q}. ${q.text}`),
         el("td", null, el("progress", { max: "100", value: String(q.share), "aria-hidden": "true" }),
            el("span", { class: "porcentaxe" }, `${q.share} %`))))));
     show("final", [el("section", { class: "final-pres" },

@@ -30,7 +30,7 @@ struct Table {
     Game game;
     long long now = 0;
     std::map<ConnectionId, std::vector<json>> got;
-    std::vector<ConnectionId> closed;
+    std::vector<ConnectionId> closed, replaced;
     bool saved = false;
 
     explicit Table(GameSettings settings = {})
@@ -49,6 +49,7 @@ struct Table {
         for (auto& m : out.messages)
             got[m.to].push_back(json::parse(m.text));
         closed.insert(closed.end(), out.close.begin(), out.close.end());
+        replaced.insert(replaced.end(), out.replaced.begin(), out.replaced.end());
         saved = saved || out.resultsDue;
     }
     void send(ConnectionId from, const json& message) { take(game.receive(from, message.dump(), now)); }
@@ -157,7 +158,8 @@ TEST(ClassroomGame, LateJoinersWaitReturningPlayersKeepTheirPointsAndTheGoneAreN
     EXPECT_EQ(t.got[4][0]["name"], "Uxía");
     EXPECT_EQ(t.last(4)["sent"], true);
     t.send(5, {{"t", "resume"}, {"token", token}});
-    EXPECT_EQ(t.closed, std::vector<ConnectionId>{4});
+    EXPECT_EQ(t.replaced, std::vector<ConnectionId>{4});
+    EXPECT_TRUE(t.closed.empty());
     t.send(6, {{"t", "resume"}, {"token", "no-such-token"}});
     EXPECT_EQ(t.last(6)["why"], "token");
 
