@@ -26,6 +26,7 @@ const Page kPages[] = {
     {"/", ":/pages/alumnado.html", "text/html; charset=utf-8"},
     {"/presentador", ":/pages/presentador.html", "text/html; charset=utf-8"},
     {"/xogo.css", ":/pages/xogo.css", "text/css; charset=utf-8"},
+    {"/comun.js", ":/pages/comun.js", "text/javascript; charset=utf-8"},
     {"/alumnado.js", ":/pages/alumnado.js", "text/javascript; charset=utf-8"},
     {"/presentador.js", ":/pages/presentador.js", "text/javascript; charset=utf-8"},
 };

@@ -9,7 +9,7 @@
   const live = document.getElementById("aviso");
   const connection = document.getElementById("conexion");
   const playerBar = document.getElementById("xogador");
-  const SHAPES = ["▲", "◆", "●", "■"];
+  const SHAPES = xogo.SHAPES;
   const STORE = "vireta-clase:";
 
   let code = (new URLSearchParams(location.search).get("codigo") || "").trim();
@@ -27,18 +27,7 @@
   let lastSent = "";   // what the page sent last: "join", "resume" or "answer"
   let joinAfterResume = false; // "Entrar" sent a kept token: join if it is refused
 
-  function el(tag, props, ...children) {
-    const e = document.createElement(tag);
-    for (const [k, v] of Object.entries(props || {})) {
-      if (v == null || v === false) continue;
-      if (k === "class") e.className = v;
-      else if (k.startsWith("on")) e.addEventListener(k.slice(2), v);
-      else if (v === true) e.setAttribute(k, "");
-      else e.setAttribute(k, String(v));
-    }
-    for (const c of children) if (c != null) e.append(c);
-    return e;
-  }
+  const el = xogo.el;
 
   function storedToken(c) {
     try { return c ? localStorage.getItem(STORE + c) : null; } catch (e) { return null; }
@@ -50,11 +39,7 @@
     try { localStorage.removeItem(STORE + c); } catch (e) { /* nothing kept */ }
   }
 
-  // Says `text` in the live region, even when it is the same as the last time.
-  function announce(text) {
-    live.textContent = "";
-    setTimeout(() => { live.textContent = text; }, 60);
-  }
+  const announce = (text) => xogo.announce(live, text);
 
   function pointsText(n) { return `${n} puntos`; }
 

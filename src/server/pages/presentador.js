@@ -9,7 +9,7 @@
   const live = document.getElementById("aviso");
   const connection = document.getElementById("conexion");
   const confirmEnd = document.getElementById("rematar");
-  const SHAPES = ["▲", "◆", "●", "■"];
+  const SHAPES = xogo.SHAPES;
 
   const key = new URLSearchParams(location.search).get("chave") || "";
   let socket = null;
@@ -19,23 +19,9 @@
   let shown = ""; // the kind of screen on show: "lobby", "question", "closed", "final"
   let refusedKey = false;
 
-  function el(tag, props, ...children) {
-    const e = document.createElement(tag);
-    for (const [k, v] of Object.entries(props || {})) {
-      if (v == null || v === false) continue;
-      if (k === "class") e.className = v;
-      else if (k.startsWith("on")) e.addEventListener(k.slice(2), v);
-      else if (v === true) e.setAttribute(k, "");
-      else e.setAttribute(k, String(v));
-    }
-    for (const c of children) if (c != null) e.append(c);
-    return e;
-  }
+  const el = xogo.el;
 
-  function announce(text) {
-    live.textContent = "";
-    setTimeout(() => { live.textContent = text; }, 60);
-  }
+  const announce = (text) => xogo.announce(live, text);
 
   function show(kind, parts, said) {
     clearInterval(ticker);
