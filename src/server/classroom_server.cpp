@@ -68,7 +68,8 @@ struct ClassroomServer::Client {
 };
 
 ClassroomServer::ClassroomServer(classroom::GameQuiz quiz, ServerOptions options, QObject* parent)
-    : QObject(parent), game_(std::move(quiz), options.settings, unpredictable()), options_(std::move(options)) {
+    : QObject(parent), game_(std::move(quiz), options.settings, unpredictable()), options_(std::move(options)),
+      deadline_(this), heartbeat_(this) { // children, so that they move with the server to its thread
     clock_.start();
     deadline_.setSingleShot(true);
     deadline_.setTimerType(Qt::PreciseTimer);
