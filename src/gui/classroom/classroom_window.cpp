@@ -11,6 +11,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeySequence>
+#include <QtMath>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
@@ -212,9 +213,12 @@ bool ClassroomWindow::start(classroom::GameQuiz quiz, server::ServerOptions opti
 void ClassroomWindow::showJoinInfo() {
     const QString address = host_.studentUrl();
     // The code comes filled in on the page the QR code opens.
-    const QImage qr = qrImage(address + QStringLiteral("?codigo=") + host_.code(), kQrSide);
+    // Drawn in the screen's own pixels, so that no module is blurred on a dense screen.
+    const qreal ratio = devicePixelRatioF();
+    QImage qr = qrImage(address + QStringLiteral("?codigo=") + host_.code(), qCeil(kQrSide * ratio));
+    qr.setDevicePixelRatio(ratio);
     qr_->setPixmap(QPixmap::fromImage(qr));
-    qr_->setFixedSize(qr.size());
+    qr_->setFixedSize(qr.deviceIndependentSize().toSize());
     qr_->setAccessibleDescription(address);
     address_->setText(address);
     address_->setAccessibleName(QStringLiteral("Enderezo para os móbiles: ") + address);
