@@ -132,7 +132,13 @@ void ClassroomServer::acceptSockets() {
         std::unique_ptr<QWebSocket> socket = pages_->nextPendingWebSocketConnection();
         if (!socket)
             continue;
-        if (socket->requestUrl().path() != QLatin1String("/ws") ||
+        // Only the game's own pages may open it: a page of another site that a phone
+        // has open is refused (browsers always send the page's origin).
+        const QUrl origin(socket->origin());
+        const QUrl target = socket->requestUrl();
+        const bool foreign = !socket->origin().isEmpty() &&
+                             (origin.host() != target.host() || origin.port(80) != target.port(80));
+        if (target.path() != QLatin1String("/ws") || foreign ||
             clients_.size() >= classroom::kMostPlayers + 50) {
             socket->abort();
             continue;
@@ -195,6 +201,14 @@ void ClassroomServer::deliver(classroom::Outbox out) {
         if (auto it = clients_.find(id); it != clients_.end())
             it->second->socket->close(QWebSocketProtocol::CloseCodePolicyViolated);
     }
+    // The results file is named after the game's start, so one game writes one file.
+    if (game_.started() && resultsPath_.isEmpty()) {
+        const QDateTime start = QDateTime::currentDateTime();
+        const QDate d = start.date();
+        const QTime t = start.time();
+        resultsPath_ = QString::fromStdString(
+            classroom::resultsPath(options_.quizPath, d.year(), d.month(), d.day(), t.hour(), t.minute()));
+    }
     if (out.resultsDue)
         saveResults();
     for (classroom::ConnectionId id : slow)
@@ -235,13 +249,8 @@ void ClassroomServer::checkClients() {
 }
 
 void ClassroomServer::saveResults() {
-    if (resultsPath_.isEmpty()) {
-        const QDateTime start = QDateTime::currentDateTime();
-        const QDate d = start.date();
-        const QTime t = start.time();
-        resultsPath_ = QString::fromStdString(
-            classroom::resultsPath(options_.quizPath, d.year(), d.month(), d.day(), t.hour(), t.minute()));
-    }
+    if (resultsPath_.isEmpty())
+        return; // not started: nothing to save
     try {
         writeFileReplacing(resultsPath_.toStdString(), classroom::resultsCsv(game_.results()));
         emit resultsSaved(resultsPath_);
