@@ -41,15 +41,16 @@ public:
         socket_.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/ws").arg(port)));
     }
     bool connected() {
-        return QTest::qWaitFor([this] { return socket_.state() == QAbstractSocket::ConnectedState; }, 5000);
+        return QTest::qWaitFor(
+            [this] { return socket_.state() == QAbstractSocket::ConnectedState; }, 5000);
     }
     void send(const QJsonObject& message) {
-        socket_.sendTextMessage(QString::fromUtf8(QJsonDocument(message).toJson(QJsonDocument::Compact)));
+        socket_.sendTextMessage(
+            QString::fromUtf8(QJsonDocument(message).toJson(QJsonDocument::Compact)));
     }
     // The last message of type `type` that satisfies `wanted`, waiting for it; empty
     // when none came.
-    template <typename Wanted>
-    QJsonObject awaited(const QString& type, Wanted wanted) {
+    template <typename Wanted> QJsonObject awaited(const QString& type, Wanted wanted) {
         QJsonObject found;
         (void)QTest::qWaitFor(
             [&] {
@@ -98,8 +99,7 @@ class ClassroomTest : public QObject {
     std::unique_ptr<QTemporaryDir> dir;
 
     ClassroomWindow* game() { return form->classroomActions().classroomWindow(); }
-    template <typename T>
-    T* control(const char* name) {
+    template <typename T> T* control(const char* name) {
         T* found = game() ? game()->findChild<T*>(QLatin1String(name)) : nullptr;
         if (!found)
             qFatal("the classroom window has no control named %s", name);
@@ -157,7 +157,8 @@ private slots:
     void theTopBarHasEnClase() {
         QCOMPARE(ui->btclase->text(), QStringLiteral("En &clase"));
         QCOMPARE(ui->btclase->accessibleName(), QStringLiteral("En clase"));
-        QCOMPARE(ui->btclase->toolTip(), QStringLiteral("Xogar o cuestionario en clase cos móbiles do alumnado (Alt+C)"));
+        QCOMPARE(ui->btclase->toolTip(),
+                 QStringLiteral("Xogar o cuestionario en clase cos móbiles do alumnado (Alt+C)"));
         QVERIFY(!ui->btclase->icon().isNull());
         QCOMPARE(ui->btclase->parentWidget(), ui->Panel4);
         // Every button of the bar still fits at the window's least size.
@@ -179,12 +180,14 @@ private slots:
         QVERIFY(port >= form->classroomActions().serverOptions().port);
         QCOMPARE(dialogs.kinds(), QStringList{"url"});
         QCOMPARE(dialogs.shown[0].text, host.presenterUrl());
-        QVERIFY(host.presenterUrl().startsWith(QStringLiteral("http://127.0.0.1:%1/presentador?chave=").arg(port)));
+        QVERIFY(host.presenterUrl().startsWith(
+            QStringLiteral("http://127.0.0.1:%1/presentador?chave=").arg(port)));
         QVERIFY(!presenterKey().isEmpty());
 
         QVERIFY(game()->isVisible());
         QCOMPARE(game()->windowTitle(), QStringLiteral("Xogo en clase"));
-        QVERIFY(QRegularExpression(QStringLiteral("^\\d{6}$")).match(text("classroomCode")).hasMatch());
+        QVERIFY(
+            QRegularExpression(QStringLiteral("^\\d{6}$")).match(text("classroomCode")).hasMatch());
         QCOMPARE(text("classroomCode"), host.code());
         QCOMPARE(text("classroomAddress"), QStringLiteral("http://127.0.0.1:%1/").arg(port));
         auto* qr = control<QLabel>("classroomQr");
@@ -232,18 +235,24 @@ private slots:
         auto* noLimit = control<QCheckBox>("classroomNoLimit");
         auto* ranking = control<QCheckBox>("classroomRanking");
         seconds->setValue(45);
-        QVERIFY(!projector.awaited("lobby", [](const QJsonObject& m) { return m.value("seconds").toInt() == 45; })
+        QVERIFY(!projector
+                     .awaited("lobby",
+                              [](const QJsonObject& m) { return m.value("seconds").toInt() == 45; })
                      .isEmpty());
         noLimit->setChecked(true);
         QVERIFY(!seconds->isEnabled());
-        QVERIFY(!projector.awaited("lobby", [](const QJsonObject& m) { return m.value("seconds").isNull(); })
-                     .isEmpty());
+        QVERIFY(
+            !projector
+                 .awaited("lobby", [](const QJsonObject& m) { return m.value("seconds").isNull(); })
+                 .isEmpty());
         ranking->setChecked(false);
-        const QJsonObject last =
-            projector.awaited("lobby", [](const QJsonObject& m) { return !m.value("ranking").toBool(true); });
+        const QJsonObject last = projector.awaited(
+            "lobby", [](const QJsonObject& m) { return !m.value("ranking").toBool(true); });
         QVERIFY(last.value("seconds").isNull());
         noLimit->setChecked(false);
-        QVERIFY(!projector.awaited("lobby", [](const QJsonObject& m) { return m.value("seconds").toInt() == 45; })
+        QVERIFY(!projector
+                     .awaited("lobby",
+                              [](const QJsonObject& m) { return m.value("seconds").toInt() == 45; })
                      .isEmpty());
     }
 
@@ -258,17 +267,20 @@ private slots:
         PageClient phone(port);
         QVERIFY(projector.connected() && phone.connected());
         projector.send({{"t", "presenter"}, {"key", presenterKey()}});
-        phone.send({{"t", "join"}, {"code", game()->host().code()}, {"name", QStringLiteral("Brais")}});
+        phone.send(
+            {{"t", "join"}, {"code", game()->host().code()}, {"name", QStringLiteral("Brais")}});
         QVERIFY(!phone.awaited("joined").isEmpty());
         projector.send({{"t", "start"}});
-        QCOMPARE(phone.awaited("question").value("of").toInt(), 2); // the question without answers is left out
+        QCOMPARE(phone.awaited("question").value("of").toInt(),
+                 2); // the question without answers is left out
         QTRY_VERIFY(game()->host().gameRunning());
         QTRY_COMPARE(text("classroomState"), QStringLiteral("Xogo en marcha."));
 
         dialogs.chooseAnswer = false;
         control<QPushButton>("classroomEnd")->click();
         QCOMPARE(dialogs.kinds().last(), QStringLiteral("choose"));
-        QCOMPARE(dialogs.shown.back().text, QStringLiteral("Rematar o xogo? Os resultados gárdanse."));
+        QCOMPARE(dialogs.shown.back().text,
+                 QStringLiteral("Rematar o xogo? Os resultados gárdanse."));
         QCOMPARE(dialogs.shown.back().title, QStringLiteral("Si, rematar|Seguir"));
         QVERIFY(game()->host().running());
         QVERIFY(!game()->close());
@@ -283,11 +295,13 @@ private slots:
         QVERIFY(game()->isVisible());
         QVERIFY(!control<QLabel>("classroomQr")->isVisible());
         QCOMPARE(control<QPushButton>("classroomEnd")->text(), QStringLiteral("&Pechar"));
-        const QStringList csv = QDir(dir->path()).entryList({QStringLiteral("rios-resultados-*.csv")});
+        const QStringList csv =
+            QDir(dir->path()).entryList({QStringLiteral("rios-resultados-*.csv")});
         QCOMPARE(csv.size(), 1);
         QTRY_VERIFY(text("classroomResults").contains(csv[0]));
         // The server's last news, which may come after it stopped, leave the end as it is.
-        QCOMPARE(text("classroomState"), QStringLiteral("Xogo rematado. O alumnado xa non pode entrar."));
+        QCOMPARE(text("classroomState"),
+                 QStringLiteral("Xogo rematado. O alumnado xa non pode entrar."));
         control<QPushButton>("classroomEnd")->click();
         QTRY_VERIFY(!game());
     }
@@ -298,7 +312,8 @@ private slots:
     void whereTheResultsGoAndWhyAGameCannotStart() {
         ui->btclase->click();
         QCOMPARE(dialogs.kinds(), QStringList{"inform"});
-        QVERIFY(dialogs.shown[0].text.startsWith(QStringLiteral("Non hai ningunha pregunta para xogar en clase")));
+        QVERIFY(dialogs.shown[0].text.startsWith(
+            QStringLiteral("Non hai ningunha pregunta para xogar en clase")));
         QVERIFY(!game());
 
         fillQuiz(false);
@@ -311,10 +326,12 @@ private slots:
         QTRY_VERIFY(!game());
 
         dialogs.shown.clear();
-        form->classroomActions().serverOptions().listen = QStringLiteral("192.0.2.1"); // no address of this machine
+        form->classroomActions().serverOptions().listen =
+            QStringLiteral("192.0.2.1"); // no address of this machine
         ui->btclase->click();
         QCOMPARE(dialogs.kinds(), QStringList{"error"});
-        QVERIFY(dialogs.shown[0].text.startsWith(QStringLiteral("Non se puido comezar o xogo en clase.\n")));
+        QVERIFY(dialogs.shown[0].text.startsWith(
+            QStringLiteral("Non se puido comezar o xogo en clase.\n")));
         QVERIFY(dialogs.shown[0].text.size() > 40); // the server's reason on the second line
         QVERIFY(!game());
     }

@@ -13,9 +13,10 @@
 
 namespace vireta {
 
-ClassroomActions::ClassroomActions(QuizSession& session, QuizScreen& screen, QuestionNavigator& navigator,
-                                   Dialogs& dialogs, QWidget* window)
-    : session_(session), screen_(screen), navigator_(navigator), dialogs_(dialogs), window_(window) {}
+ClassroomActions::ClassroomActions(QuizSession& session, QuizScreen& screen,
+                                   QuestionNavigator& navigator, Dialogs& dialogs, QWidget* window)
+    : session_(session), screen_(screen), navigator_(navigator), dialogs_(dialogs),
+      window_(window) {}
 
 ClassroomActions::~ClassroomActions() = default;
 
@@ -33,8 +34,9 @@ void ClassroomActions::btclaseClick() {
     const QuizModel& model = session_.model();
     classroom::GameQuiz quiz = classroom::gameQuiz(general, model.questions, model.count);
     if (quiz.questions.empty()) {
-        dialogs_.inform(window_, QStringLiteral("Non hai ningunha pregunta para xogar en clase: cada pregunta "
-                                                "precisa o seu enunciado e unha resposta correcta."));
+        dialogs_.inform(
+            window_, QStringLiteral("Non hai ningunha pregunta para xogar en clase: cada pregunta "
+                                    "precisa o seu enunciado e unha resposta correcta."));
         return;
     }
     // The results go beside the quiz file; a quiz never saved has none yet, so they go
@@ -42,13 +44,15 @@ void ClassroomActions::btclaseClick() {
     QString quizPath = session_.quizPath();
     const bool saved = !quizPath.isEmpty();
     if (!saved)
-        quizPath = session_.offeredSavePath(general.title, formatInfo(Format::Xml).request(screen_.exportSettings()));
+        quizPath = session_.offeredSavePath(
+            general.title, formatInfo(Format::Xml).request(screen_.exportSettings()));
     server::ServerOptions options = options_;
     options.quizPath = toUtf8(quizPath);
 
     auto* game = new ClassroomWindow(dialogs_, window_);
     QString error;
-    if (!game->start(std::move(quiz), std::move(options), {QFileInfo(quizPath).absolutePath(), saved}, &error)) {
+    if (!game->start(std::move(quiz), std::move(options),
+                     {QFileInfo(quizPath).absolutePath(), saved}, &error)) {
         delete game;
         dialogs_.error(window_, QStringLiteral("Non se puido comezar o xogo en clase.\n") + error);
         return;
@@ -57,8 +61,12 @@ void ClassroomActions::btclaseClick() {
     game->show();
 }
 
-ClassroomWindow* ClassroomActions::classroomWindow() const { return game_; }
+ClassroomWindow* ClassroomActions::classroomWindow() const {
+    return game_;
+}
 
-bool ClassroomActions::endBeforeClosing() { return !game_ || game_->close(); }
+bool ClassroomActions::endBeforeClosing() {
+    return !game_ || game_->close();
+}
 
 } // namespace vireta

@@ -23,8 +23,8 @@ class ClassroomActions : public QObject {
 
 public:
     // `window` is the parent of the dialogs and of the game's window.
-    ClassroomActions(QuizSession& session, QuizScreen& screen, QuestionNavigator& navigator, Dialogs& dialogs,
-                     QWidget* window);
+    ClassroomActions(QuizSession& session, QuizScreen& screen, QuestionNavigator& navigator,
+                     Dialogs& dialogs, QWidget* window);
     ~ClassroomActions() override;
 
     // Starts a game of the quiz and opens its window; with a game under way, brings its

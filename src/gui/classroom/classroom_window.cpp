@@ -11,7 +11,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeySequence>
-#include <QtMath>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
@@ -20,6 +19,7 @@
 #include <QSpinBox>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QtMath>
 
 #include <algorithm>
 
@@ -65,13 +65,15 @@ QImage qrImage(const QString& text, int side) {
     for (int y = 0; y < code.size; ++y) {
         for (int x = 0; x < code.size; ++x) {
             if (code.at(x, y))
-                painter.fillRect((x + quiet) * pixels, (y + quiet) * pixels, pixels, pixels, Qt::black);
+                painter.fillRect((x + quiet) * pixels, (y + quiet) * pixels, pixels, pixels,
+                                 Qt::black);
         }
     }
     return image;
 }
 
-ClassroomWindow::ClassroomWindow(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dialogs_(dialogs) {
+ClassroomWindow::ClassroomWindow(Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent), dialogs_(dialogs) {
     setWindowFlag(Qt::Window);
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("classroomWindow"));
@@ -82,7 +84,8 @@ ClassroomWindow::ClassroomWindow(Dialogs& dialogs, QWidget* parent) : QWidget(pa
     connect(&host_, &server::ClassroomHost::resultsSaved, this, [this](const QString& path) {
         played_ = true;
         results_->setStyleSheet(QString());
-        results_->setText(QStringLiteral("Resultados gardados en:\n") + QDir::toNativeSeparators(path));
+        results_->setText(QStringLiteral("Resultados gardados en:\n") +
+                          QDir::toNativeSeparators(path));
     });
     connect(&host_, &server::ClassroomHost::resultsFailed, this, [this](const QString& message) {
         results_->setStyleSheet(QStringLiteral("color: rgb(150, 0, 0);"));
@@ -144,13 +147,15 @@ void ClassroomWindow::buildControls() {
     seconds_->setRange(classroom::kShortestLimit, classroom::kLongestLimit);
     seconds_->setValue(classroom::kDefaultLimit);
     seconds_->setSuffix(QStringLiteral(" s"));
-    seconds_->setToolTip(QStringLiteral("O tempo das preguntas que se abran desde agora; a que está aberta segue co seu"));
+    seconds_->setToolTip(QStringLiteral(
+        "O tempo das preguntas que se abran desde agora; a que está aberta segue co seu"));
     timeCaption->setBuddy(seconds_);
     noLimit_ = new QCheckBox(QStringLiteral("&Sen límite"), settingsBox_);
     noLimit_->setObjectName(QStringLiteral("classroomNoLimit"));
     ranking_ = new QCheckBox(QStringLiteral("Amosar &clasificación"), settingsBox_);
     ranking_->setObjectName(QStringLiteral("classroomRanking"));
-    ranking_->setToolTip(QStringLiteral("Os cinco primeiros na vista do proxector despois de cada pregunta"));
+    ranking_->setToolTip(
+        QStringLiteral("Os cinco primeiros na vista do presentador despois de cada pregunta"));
     ranking_->setChecked(true);
     settings->addWidget(timeCaption, 0, 0);
     settings->addWidget(seconds_, 0, 1);
@@ -173,9 +178,10 @@ void ClassroomWindow::buildControls() {
     layout->addStretch(1);
 
     auto* buttons = new QHBoxLayout;
-    presenter_ = new QPushButton(QStringLiteral("Abrir a vista do &proxector"), this);
+    presenter_ = new QPushButton(QStringLiteral("Abrir a vista do &presentador"), this);
     presenter_->setObjectName(QStringLiteral("classroomPresenter"));
-    presenter_->setToolTip(QStringLiteral("Abre no navegador a vista do proxector, desde a que se dirixe o xogo"));
+    presenter_->setToolTip(QStringLiteral(
+        "Abre no navegador a vista do presentador, para o proxector: desde ela diríxese o xogo"));
     presenter_->setAutoDefault(false);
     end_ = new QPushButton(QStringLiteral("&Rematar"), this);
     end_->setObjectName(QStringLiteral("classroomEnd"));
@@ -192,20 +198,22 @@ void ClassroomWindow::buildControls() {
     showPlayers(0);
 }
 
-bool ClassroomWindow::start(classroom::GameQuiz quiz, server::ServerOptions options, const ResultsPlace& place,
-                            QString* error) {
+bool ClassroomWindow::start(classroom::GameQuiz quiz, server::ServerOptions options,
+                            const ResultsPlace& place, QString* error) {
     place_ = place;
-    options.settings.seconds = noLimit_->isChecked() ? std::nullopt : std::optional<int>(seconds_->value());
+    options.settings.seconds =
+        noLimit_->isChecked() ? std::nullopt : std::optional<int>(seconds_->value());
     options.settings.ranking = ranking_->isChecked();
     if (!host_.start(std::move(quiz), std::move(options), error))
         return false;
     showJoinInfo();
     showPhase(static_cast<int>(classroom::Game::Phase::Lobby));
     const QString folder = QDir::toNativeSeparators(place_.folder);
-    results_->setText(place_.quizSaved
-                          ? QStringLiteral("Os resultados gárdanse no cartafol do cuestionario:\n") + folder
-                          : QStringLiteral("O cuestionario aínda non está gardado: os resultados gárdanse en\n") +
-                                folder);
+    results_->setText(
+        place_.quizSaved
+            ? QStringLiteral("Os resultados gárdanse no cartafol do cuestionario:\n") + folder
+            : QStringLiteral("O cuestionario aínda non está gardado: os resultados gárdanse en\n") +
+                  folder);
     openPresenter();
     return true;
 }
@@ -215,7 +223,8 @@ void ClassroomWindow::showJoinInfo() {
     // The code comes filled in on the page the QR code opens.
     // Drawn in the screen's own pixels, so that no module is blurred on a dense screen.
     const qreal ratio = devicePixelRatioF();
-    QImage qr = qrImage(address + QStringLiteral("?codigo=") + host_.code(), qCeil(kQrSide * ratio));
+    QImage qr =
+        qrImage(address + QStringLiteral("?codigo=") + host_.code(), qCeil(kQrSide * ratio));
     qr.setDevicePixelRatio(ratio);
     qr_->setPixmap(QPixmap::fromImage(qr));
     qr_->setFixedSize(qr.deviceIndependentSize().toSize());
@@ -227,7 +236,8 @@ void ClassroomWindow::showJoinInfo() {
 }
 
 void ClassroomWindow::showPlayers(int connected) {
-    players_->setText(connected == 1 ? QStringLiteral("1 xogador") : QStringLiteral("%1 xogadores").arg(connected));
+    players_->setText(connected == 1 ? QStringLiteral("1 xogador")
+                                     : QStringLiteral("%1 xogadores").arg(connected));
 }
 
 void ClassroomWindow::showPhase(int phase) {
@@ -236,7 +246,8 @@ void ClassroomWindow::showPhase(int phase) {
         return;
     switch (static_cast<Phase>(phase)) {
     case Phase::Lobby:
-        state_->setText(QStringLiteral("Sala de espera. O xogo comeza co botón «Comezar» da vista do proxector."));
+        state_->setText(QStringLiteral(
+            "Sala de espera. O xogo comeza co botón «Comezar» da vista do presentador."));
         break;
     case Phase::Asking:
     case Phase::Showing:
@@ -262,9 +273,10 @@ void ClassroomWindow::openPresenter() {
         browserNote_->hide();
         return;
     }
-    browserNote_->setText(QStringLiteral("Non se puido abrir o navegador. Abra a vista do proxector neste "
-                                         "enderezo:\n") +
-                          host_.presenterUrl());
+    browserNote_->setText(
+        QStringLiteral("Non se puido abrir o navegador. Abra a vista do presentador neste "
+                       "enderezo:\n") +
+        host_.presenterUrl());
     browserNote_->show();
 }
 
@@ -272,8 +284,8 @@ bool ClassroomWindow::endGame() {
     if (ended_)
         return true;
     if (host_.gameRunning() &&
-        !dialogs_.choose(this, QStringLiteral("Rematar o xogo? Os resultados gárdanse."), QStringLiteral("Si, rematar"),
-                         QStringLiteral("Seguir")))
+        !dialogs_.choose(this, QStringLiteral("Rematar o xogo? Os resultados gárdanse."),
+                         QStringLiteral("Si, rematar"), QStringLiteral("Seguir")))
         return false;
     host_.stop();
     ended_ = true;
@@ -297,7 +309,8 @@ bool ClassroomWindow::rematar() {
 void ClassroomWindow::showEnded() {
     // What is left to see is where the results went; the window keeps its width, so
     // that the path reads on as few lines as it can.
-    for (QWidget* gone : std::initializer_list<QWidget*>{joinBox_, settingsBox_, browserNote_, presenter_})
+    for (QWidget* gone :
+         std::initializer_list<QWidget*>{joinBox_, settingsBox_, browserNote_, presenter_})
         gone->hide();
     state_->setText(QStringLiteral("Xogo rematado. O alumnado xa non pode entrar."));
     end_->setText(QStringLiteral("&Pechar"));
