@@ -50,7 +50,7 @@ public:
     }
     // The last message of type `type` that satisfies `wanted`, waiting for it; empty
     // when none came.
-    template <typename Wanted> QJsonObject awaited(const QString& type, Wanted wanted) {
+    template <typename Wanted> QJsonObject awaited(const QString& type, Wanted wanted, int ms = 5000) {
         QJsonObject found;
         (void)QTest::qWaitFor(
             [&] {
@@ -62,11 +62,11 @@ public:
                 }
                 return false;
             },
-            5000);
+            ms);
         return found;
     }
-    QJsonObject awaited(const QString& type) {
-        return awaited(type, [](const QJsonObject&) { return true; });
+    QJsonObject awaited(const QString& type, int ms = 5000) {
+        return awaited(type, [](const QJsonObject&) { return true; }, ms);
     }
     QAbstractSocket::SocketState state() const { return socket_.state(); }
 
@@ -254,6 +254,25 @@ private slots:
                      .awaited("lobby",
                               [](const QJsonObject& m) { return m.value("seconds").toInt() == 45; })
                      .isEmpty());
+    }
+
+    // The server runs on a thread of its own in the editor: its clock still closes a
+    // question that no one answers once its time (here the shortest, 5 s) is up.
+    void aQuestionClosesByItselfWhenItsTimeIsUp() {
+        fillQuiz();
+        ui->btclase->click();
+        QVERIFY(game());
+        control<QSpinBox>("classroomSeconds")->setValue(5);
+        PageClient projector(game()->host().port());
+        PageClient phone(game()->host().port());
+        QVERIFY(projector.connected() && phone.connected());
+        projector.send({{"t", "presenter"}, {"key", presenterKey()}});
+        phone.send({{"t", "join"}, {"code", game()->host().code()}, {"name", QStringLiteral("Iria")}});
+        QVERIFY(!phone.awaited("joined").isEmpty());
+        projector.send({{"t", "start"}});
+        QCOMPARE(phone.awaited("question").value("seconds").toInt(), 5);
+        QTest::qWait(4000);
+        QVERIFY(phone.awaited("result", 2500).value("right") == QJsonValue(false));
     }
 
     // Once a question is open, "Rematar" and closing the window (or the editor) ask
