@@ -48,7 +48,7 @@ done
 example=$share/vireta/examples/xeografia-galicia
 [[ $("$prefix/bin/vireta-export" --check "$example/xeografia.xml") == 10 ]] ||
   fail "the installed example does not open with ten questions"
-# The installed classroom game serves the installed example (its pages are built in).
+# The installed classroom game starts (its pages are built into it).
 "$prefix/bin/vireta-clase" --help | grep -q -- --no-ranking ||
   fail "the installed vireta-clase does not start"
 # The installed command line finds its paper test module and writes the test.
