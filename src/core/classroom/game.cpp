@@ -150,6 +150,9 @@ void Game::seat(ConnectionId from, std::size_t player, Outbox& out, long long no
     seats_[player] = from;
     connections_[from] = Connection{Connection::Role::Student, player};
     players_.at(player).connected = true;
+    // Back during a question that opened while they were away: they answer it too.
+    if (phase_ == Phase::Asking && round_->isOpen())
+        round_->admit(player);
     out.messages.push_back({from, studentView(player, nowMs)});
     toPresenters(phase_ == Phase::Lobby ? presenterView(nowMs) : countView(), out);
 }
@@ -227,7 +230,7 @@ Outbox Game::act(const ClientMessage& message, long long nowMs) {
     Outbox out;
     switch (message.type) {
     case ClientMessage::Type::Start:
-        if (phase_ == Phase::Lobby && !quiz_.questions.empty() && connectedCount() > 0) {
+        if (phase_ == Phase::Lobby && !quiz_.questions.empty() && playerCount() > 0) {
             question_ = 0;
             openQuestion(nowMs, out);
         }

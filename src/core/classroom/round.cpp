@@ -25,13 +25,17 @@ bool Round::closeIfDone(const std::vector<bool>& connected, long long nowMs) {
         open_ = false;
         return true;
     }
+    // Everyone still here has answered; with no one here, it waits for the time or the
+    // presenter (the class may be coming back from a dropped network).
+    bool anyoneHere = false;
     for (std::size_t p = 0; p < inRound_.size(); ++p) {
         const bool stillHere = p < connected.size() && connected[p];
         if (inRound_[p] && stillHere && !answers_[p].given)
             return false;
+        anyoneHere = anyoneHere || (inRound_[p] && stillHere);
     }
-    open_ = false;
-    return true;
+    open_ = !anyoneHere;
+    return !open_;
 }
 
 std::size_t Round::answeredCount() const {
@@ -39,6 +43,11 @@ std::size_t Round::answeredCount() const {
     for (const Answer& a : answers_)
         n += a.given ? 1 : 0;
     return n;
+}
+
+void Round::admit(std::size_t p) {
+    if (p < inRound_.size())
+        inRound_[p] = true;
 }
 
 std::size_t Round::playerCount() const {

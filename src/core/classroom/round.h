@@ -20,9 +20,14 @@ public:
     // Takes player p's answer at `nowMs`; the verdict is the caller's (right or not).
     std::optional<AnswerRefusal> answer(std::size_t p, bool right, long long nowMs);
     // Closes the question when its time has run out at `nowMs`, or when every player
-    // in it who is still connected has answered; true when it is closed.
+    // in it who is still connected has answered (and one at least is); true when it is
+    // closed.
     bool closeIfDone(const std::vector<bool>& connected, long long nowMs);
     void close() { open_ = false; }
+    // Player p, who was in the game when the question opened but not connected then,
+    // came back while it is open: they answer it like the others. A player who joined
+    // after it opened is not admitted.
+    void admit(std::size_t p);
 
     bool isOpen() const { return open_; }
     std::size_t answeredCount() const;

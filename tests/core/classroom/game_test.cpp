@@ -170,6 +170,14 @@ TEST(ClassroomGame, LateJoinersWaitReturningPlayersKeepTheirPointsAndTheGoneAreN
     t.send(100, {{"t", "next"}});
     EXPECT_EQ(t.last(3)["t"], "question"); // the late joiner plays now
     EXPECT_EQ(t.last(100)["players"], 2);
+
+    // Away when a question opens (a locked phone), back while it is open: not late.
+    t.send(100, {{"t", "close"}});
+    t.take(t.game.disconnected(3, t.now));
+    t.send(100, {{"t", "next"}});
+    t.send(7, {{"t", "resume"}, {"token", t.got[3][0]["token"]}});
+    EXPECT_EQ(t.last(7)["t"], "question");
+    EXPECT_EQ(t.last(100), json({{"t", "count"}, {"answered", 0}, {"of", 2}, {"players", 2}}));
 }
 
 TEST(ClassroomGame, OnlyThePresentersSecretActsAndNoStudentLearnsTheAnswerBeforeTheClose) {

@@ -29,13 +29,14 @@ TEST(ClassroomRound, ClosesWhenEveryoneStillConnectedHasAnswered) {
         {{true, true, true}, false},
         {{true, false, true}, true},  // the one yet to answer has gone
         {{true, false, true, true}, true}, // a late joiner is not waited for
+        {{false, false, false}, false},    // no one left: the time or the presenter closes it
     };
     for (const auto& c : cases) {
         Round round({true, true, true}, 0, std::nullopt);
         round.answer(0, true, 100);
         round.answer(2, true, 200);
         EXPECT_EQ(round.closeIfDone(c.connectedNow, 999999), c.closes);
-        EXPECT_EQ(round.pointsOf(0), 1000); // no limit: full points
+        EXPECT_EQ(round.pointsOf(0), 1000); // no limit: full points, however it closes
     }
     Round shut({true}, 0, std::nullopt);
     shut.close(); // "Pechar pregunta"
