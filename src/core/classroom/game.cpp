@@ -298,7 +298,7 @@ void Game::closeQuestion(Outbox& out, bool tell) {
                 text += " / ";
             text += q.answers[static_cast<std::size_t>(field)];
         }
-        closed.answers.push_back(GivenAnswer{std::move(text), given_[p]->right});
+        closed.answers.push_back(GivenAnswer{std::move(text), given_[p]->right, q.kind == QuestionKind::Short});
     }
     results_.questions.push_back(std::move(closed));
     keepStandings();

@@ -145,7 +145,7 @@ std::string Game::presenterView(long long nowMs) const {
                               {"share", n == 0 ? 0 : (200 * right + n) / (2 * n)}});
         }
         return text({{"t", "final"},
-                     {"podium", standings(players_.all(), players_.all().size(), 3)},
+                     {"podium", standings(players_.all(), 5, 3)},
                      {"questions", shares},
                      {"players", playerCount()}});
     }

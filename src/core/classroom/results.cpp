@@ -19,6 +19,13 @@ std::string row(const std::vector<std::string>& cells) {
     return line + "\r\n";
 }
 
+// What a student wrote, kept from being read as a formula by a spreadsheet.
+std::string asText(const std::string& written) {
+    if (!written.empty() && std::string_view("=+-@\t\r").find(written[0]) != std::string_view::npos)
+        return "'" + written;
+    return written;
+}
+
 } // namespace
 
 std::string resultsCsv(const GameResults& results) {
@@ -29,13 +36,13 @@ std::string resultsCsv(const GameResults& results) {
     }
     std::string out = "\xEF\xBB\xBF" + row(heading);
     for (std::size_t p = 0; p < results.names.size(); ++p) {
-        std::vector<std::string> cells{results.names[p],
+        std::vector<std::string> cells{asText(results.names[p]),
                                        std::to_string(p < results.points.size() ? results.points[p] : 0), ""};
         std::size_t right = 0;
         for (const QuestionResults& q : results.questions) {
             const std::optional<GivenAnswer> a = p < q.answers.size() ? q.answers[p] : std::nullopt;
             right += a && a->right ? 1 : 0;
-            cells.push_back(a ? a->text : std::string());
+            cells.push_back(!a ? std::string() : a->typed ? asText(a->text) : a->text);
             cells.push_back(a && a->right ? "si" : "non");
         }
         cells[2] = std::to_string(right);

@@ -14,6 +14,7 @@ namespace vireta::classroom {
 struct GivenAnswer {
     std::string text; // the answer as the student gave it (ticks joined by " / ")
     bool right = false;
+    bool typed = false; // written by the student (a short answer), not one of the quiz's
 };
 
 struct QuestionResults {
@@ -30,7 +31,9 @@ struct GameResults {
 
 // The file: a heading row, a row per student (name, points, right answers, then per
 // question the answer given and "si" or "non"), then a row per question with its share
-// of right answers as a whole percent of the players in the game at that question.
+// of right answers as a whole percent of the players in the game at that question. A
+// name or typed answer that a spreadsheet would take for a formula (it begins with =,
+// +, -, @, a tab or a carriage return) is written after an apostrophe, as text.
 std::string resultsCsv(const GameResults& results);
 
 // The results file's path for the quiz at `quizPath` and a game started at that local

@@ -23,6 +23,19 @@ TEST(ClassroomResults, ARowPerStudentThenTheShareRightPerQuestion) {
               "Pregunta 1,67 %\r\n"
               "Pregunta 2,33 %\r\n");
     EXPECT_EQ(resultsCsv(GameResults{}), "\xEF\xBB\xBF" "Nome,Puntos,Correctas\r\n");
+
+    // What a student wrote is never a formula to the spreadsheet; the quiz's own answers
+    // stay as the teacher wrote them.
+    GameResults formulas;
+    formulas.names = {"=HYPERLINK(\"http://x\")", "@Ana"};
+    formulas.points = {0, 0};
+    QuestionResults typed;
+    typed.answers = {GivenAnswer{"-1+1", false, true}, GivenAnswer{"-1", true, false}};
+    typed.playersInRound = 2;
+    formulas.questions = {typed};
+    const std::string csv = resultsCsv(formulas);
+    EXPECT_NE(csv.find("\"'=HYPERLINK(\"\"http://x\"\")\",0,0,'-1+1,non\r\n"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("'@Ana,0,1,-1,si\r\n"), std::string::npos) << csv;
 }
 
 TEST(ClassroomResults, TheFileLiesBesideTheQuizNamedAfterItAndTheGamesStart) {
