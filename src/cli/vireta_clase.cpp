@@ -26,7 +26,7 @@ constexpr char kUsage[] =
     "  --time S          segundos por pregunta, de 5 a 300; 0 sen límite (por defecto 20)\n"
     "  --no-ranking      non amosar a clasificación despois de cada pregunta\n"
     "Escribe tres liñas (Alumnado:, Código:, Presentador:) e serve ata Ctrl+C ou SIGTERM,\n"
-    "que gardan os resultados ao lado do cuestionario.\n";
+    "que gardan os resultados ao lado do cuestionario; remata con 1 se non se puideron gardar.\n";
 
 struct Options {
     std::string quiz;
@@ -150,7 +150,11 @@ int main(int argc, char** argv) {
         complain(why.toStdString());
         return 1;
     }
-    QObject::connect(&server, &server::ClassroomServer::resultsFailed, [](const QString& message) {
+    // The status says whether the results of the last save are on disk.
+    bool saved = true;
+    QObject::connect(&server, &server::ClassroomServer::resultsSaved, [&saved] { saved = true; });
+    QObject::connect(&server, &server::ClassroomServer::resultsFailed, [&saved](const QString& message) {
+        saved = false;
         complain(message.toStdString());
     });
     QSocketNotifier stopper(signalPipe[0], QSocketNotifier::Read);
@@ -164,10 +168,13 @@ int main(int argc, char** argv) {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr); // the terminal closed: save all the same
+    std::signal(SIGPIPE, SIG_IGN);       // a standard error that went away is no reason to die
     // Only now: whoever reads the lines may stop the server at once.
     std::printf("Alumnado: %s\nCódigo: %s\nPresentador: %s\n", server.studentUrl().toUtf8().constData(),
                 server.code().toUtf8().constData(), server.presenterUrl().toUtf8().constData());
     std::fflush(stdout);
 
-    return app.exec();
+    app.exec();
+    return saved ? 0 : 1;
 }

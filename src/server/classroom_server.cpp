@@ -5,11 +5,11 @@
 #include "io/save_problem.h"
 #include "classroom/flood_guard.h"
 #include "classroom/messages.h"
+#include "guarded_tcp_server.h"
 #include "page_server.h"
 
 #include <QDateTime>
 #include <QNetworkInterface>
-#include <QTcpServer>
 #include <QWebSocket>
 
 #include <random>
@@ -24,6 +24,13 @@ constexpr qint64 kMostUnread = 256 * 1024;
 // three rounds (a phone gone from the network without a word).
 constexpr int kHeartbeatMs = 10000;
 constexpr long long kSilenceMs = 3 * kHeartbeatMs;
+// A page that has neither joined nor presented in this time is dropped: it holds a
+// place among the connections for nothing.
+constexpr long long kIdleMs = 10000;
+// How often the server looks for pages that do not read what they are sent (pongs to
+// their pings included), and how much of what a page sends it takes in at a time.
+constexpr int kUnreadCheckMs = 250;
+constexpr qint64 kReadBuffer = 16 * 1024;
 // The close code a page gets when its player goes on playing on another connection (a
 // second tab, the same phone after a change of network), so it does not take it back.
 constexpr auto kReplacedCode = static_cast<QWebSocketProtocol::CloseCode>(4000);
@@ -65,17 +72,20 @@ struct ClassroomServer::Client {
     std::unique_ptr<QWebSocket> socket;
     classroom::FloodGuard guard;
     long long lastHeardMs = 0;
+    long long openedMs = 0;
 };
 
 ClassroomServer::ClassroomServer(classroom::GameQuiz quiz, ServerOptions options, QObject* parent)
     : QObject(parent), game_(std::move(quiz), options.settings, unpredictable()), options_(std::move(options)),
-      deadline_(this), heartbeat_(this) { // children, so that they move with the server to its thread
+      deadline_(this), heartbeat_(this), unread_(this) { // children: they move with the server to its thread
     clock_.start();
     deadline_.setSingleShot(true);
     deadline_.setTimerType(Qt::PreciseTimer);
     connect(&deadline_, &QTimer::timeout, this, [this] { deliver(game_.tick(nowMs())); });
     heartbeat_.setInterval(kHeartbeatMs);
     connect(&heartbeat_, &QTimer::timeout, this, &ClassroomServer::checkClients);
+    unread_.setInterval(kUnreadCheckMs);
+    connect(&unread_, &QTimer::timeout, this, &ClassroomServer::checkUnread);
 }
 
 ClassroomServer::~ClassroomServer() {
@@ -91,16 +101,24 @@ bool ClassroomServer::start(QString* error) {
         *error = QStringLiteral("O enderezo «%1» non é un enderezo IP.").arg(options_.listen);
         return false;
     }
-    shownAddress_ = options_.listen.isEmpty() ? reachableAddress() : listenAddress;
+    const bool everyAddress = listenAddress == QHostAddress(QHostAddress::Any) ||
+                              listenAddress == QHostAddress(QHostAddress::AnyIPv4) ||
+                              listenAddress == QHostAddress(QHostAddress::AnyIPv6);
+    shownAddress_ = everyAddress ? reachableAddress() : listenAddress;
     for (int i = 0; i < kPortsTried && options_.port + i <= 65535; ++i) {
         const auto port = static_cast<quint16>(options_.port + i);
-        auto tcp = std::make_unique<QTcpServer>();
-        if (!tcp->listen(listenAddress, port))
-            continue;
+        auto tcp = std::make_unique<GuardedTcpServer>();
+        if (!tcp->listen(listenAddress, port)) {
+            if (tcp->serverError() == QAbstractSocket::AddressInUseError)
+                continue; // the next port
+            *error = QStringLiteral("Non se pode escoitar en %1: %2")
+                         .arg(listenAddress.toString(), tcp->errorString());
+            return false;
+        }
         port_ = port;
         const QString student = studentUrl();
         pages_ = std::make_unique<PageServer>(
-            game_.quiz().media, QByteArray::fromStdString(classroom::qrSvg(classroom::qrCode(
+            game_.quiz().media, code(), QByteArray::fromStdString(classroom::qrSvg(classroom::qrCode(
                                     (student + QStringLiteral("?codigo=") + code()).toStdString()))));
         tcp->setParent(pages_.get());
         pages_->bind(tcp.release());
@@ -108,6 +126,7 @@ bool ClassroomServer::start(QString* error) {
                 &ClassroomServer::acceptSockets);
         game_.setAddress(student.toStdString());
         heartbeat_.start();
+        unread_.start();
         return true;
     }
     *error = QStringLiteral("Non hai ningún porto libre entre o %1 e o %2.")
@@ -140,8 +159,11 @@ void ClassroomServer::acceptSockets() {
         // has open is refused (browsers always send the page's origin).
         const QUrl origin(socket->origin());
         const QUrl target = socket->requestUrl();
-        const bool foreign = !socket->origin().isEmpty() &&
-                             (origin.host() != target.host() || origin.port(80) != target.port(80));
+        // And only by an address, not a name: a name can be made to point here by a
+        // site the phone has open.
+        const bool byName = QHostAddress(target.host()).isNull() && target.host() != QLatin1String("localhost");
+        const bool foreign = byName || (!socket->origin().isEmpty() && (origin.host() != target.host() ||
+                                                                         origin.port(80) != target.port(80)));
         if (target.path() != QLatin1String("/ws") || foreign ||
             clients_.size() >= classroom::kMostPlayers + 50) {
             socket->abort();
@@ -149,6 +171,8 @@ void ClassroomServer::acceptSockets() {
         }
         socket->setMaxAllowedIncomingMessageSize(classroom::kMostMessageBytes);
         socket->setMaxAllowedIncomingFrameSize(classroom::kMostMessageBytes);
+        // What it sends waits in the network, not here, while the server catches up.
+        socket->setReadBufferSize(kReadBuffer);
         const classroom::ConnectionId id = nextId_++;
         QWebSocket* s = socket.get();
         connect(s, &QWebSocket::textMessageReceived, this, [this, id](const QString& text) { received(id, text); });
@@ -161,6 +185,7 @@ void ClassroomServer::acceptSockets() {
         auto client = std::make_unique<Client>();
         client->socket = std::move(socket);
         client->lastHeardMs = nowMs();
+        client->openedMs = nowMs();
         clients_.emplace(id, std::move(client));
     }
 }
@@ -247,12 +272,23 @@ void ClassroomServer::armDeadline() {
 void ClassroomServer::checkClients() {
     std::vector<classroom::ConnectionId> silent;
     for (auto& [id, client] : clients_) {
-        if (nowMs() - client->lastHeardMs > kSilenceMs)
+        const bool idle = !game_.takesPart(id) && nowMs() - client->openedMs > kIdleMs;
+        if (idle || nowMs() - client->lastHeardMs > kSilenceMs)
             silent.push_back(id);
         else
             client->socket->ping();
     }
     for (classroom::ConnectionId id : silent)
+        dropped(id);
+}
+
+void ClassroomServer::checkUnread() {
+    std::vector<classroom::ConnectionId> slow;
+    for (auto& [id, client] : clients_) {
+        if (client->socket->bytesToWrite() > kMostUnread)
+            slow.push_back(id);
+    }
+    for (classroom::ConnectionId id : slow)
         dropped(id);
 }
 

@@ -68,7 +68,8 @@ private:
     void deliver(classroom::Outbox out);
     void saveResults();
     void armDeadline();
-    void checkClients();
+    void checkClients(); // pings, and drops the silent and the idle
+    void checkUnread();  // drops the pages that do not read
     long long nowMs() const { return clock_.elapsed(); }
 
     classroom::Game game_;
@@ -79,6 +80,7 @@ private:
     QElapsedTimer clock_;
     QTimer deadline_;
     QTimer heartbeat_;
+    QTimer unread_;
     std::map<classroom::ConnectionId, std::unique_ptr<Client>> clients_;
     classroom::ConnectionId nextId_ = 1;
     QString resultsPath_;

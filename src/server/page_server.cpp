@@ -53,9 +53,8 @@ void notFound(QHttpServerResponder responder, const QHttpServerRequest& request)
           QHttpServerResponder::StatusCode::NotFound, "no-store");
 }
 
-// The medium number of a path "/media/N": digits only, no sign, no leading zero.
-std::optional<std::size_t> mediumNumber(const QString& path) {
-    static const QString prefix = QStringLiteral("/media/");
+// The medium number of a path PREFIX + N: digits only, no sign, no leading zero.
+std::optional<std::size_t> mediumNumber(const QString& path, const QString& prefix) {
     if (!path.startsWith(prefix))
         return std::nullopt;
     const QString digits = path.mid(prefix.size());
@@ -70,8 +69,9 @@ std::optional<std::size_t> mediumNumber(const QString& path) {
 
 } // namespace
 
-PageServer::PageServer(std::vector<std::string> media, QByteArray qrSvg, QObject* parent)
-    : QAbstractHttpServer(parent), media_(std::move(media)), qrSvg_(std::move(qrSvg)) {}
+PageServer::PageServer(std::vector<std::string> media, QString code, QByteArray qrSvg, QObject* parent)
+    : QAbstractHttpServer(parent), media_(std::move(media)),
+      mediaPrefix_(QStringLiteral("/media/") + code + QLatin1Char('/')), qrSvg_(std::move(qrSvg)) {}
 
 const QByteArray& PageServer::medium(std::size_t n) {
     auto it = mediaRead_.find(n);
@@ -112,7 +112,7 @@ bool PageServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* so
         reply(makeResponder(request, socket), request, qrSvg_, "image/svg+xml", QHttpServerResponder::StatusCode::Ok, "no-cache");
         return true;
     }
-    if (const std::optional<std::size_t> n = mediumNumber(path); n && *n < media_.size()) {
+    if (const std::optional<std::size_t> n = mediumNumber(path, mediaPrefix_); n && *n < media_.size()) {
         const QByteArray& bytes = medium(*n);
         if (!bytes.isEmpty()) {
             reply(makeResponder(request, socket), request, bytes, QByteArray(classroom::mediaType(media_[*n]).data()),

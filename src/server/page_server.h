@@ -15,9 +15,9 @@ namespace vireta::server {
 
 class PageServer : public QAbstractHttpServer {
 public:
-    // `media`: the quiz's media paths, served as /media/0, /media/1...; `qrSvg` the
-    // QR code of the student address.
-    PageServer(std::vector<std::string> media, QByteArray qrSvg, QObject* parent = nullptr);
+    // `media`: the quiz's media paths, served as /media/CODE/0, /media/CODE/1... with
+    // the game's code; `qrSvg` the QR code of the student address.
+    PageServer(std::vector<std::string> media, QString code, QByteArray qrSvg, QObject* parent = nullptr);
 
 protected:
     bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override;
@@ -28,6 +28,7 @@ private:
     const QByteArray& medium(std::size_t n);
 
     std::vector<std::string> media_;
+    QString mediaPrefix_;
     QHash<std::size_t, QByteArray> mediaRead_;
     QByteArray qrSvg_;
 };

@@ -73,6 +73,11 @@ public:
     Outbox end();
 
     Phase phase() const { return phase_; }
+    // Whether the connection has joined as a student or is the presenter's.
+    bool takesPart(ConnectionId id) const {
+        const auto c = connections_.find(id);
+        return c != connections_.end() && c->second.role != Connection::Role::None;
+    }
     bool started() const { return phase_ != Phase::Lobby; }
     std::size_t playerCount() const { return players_.all().size(); }
     std::size_t connectedCount() const;

@@ -25,7 +25,9 @@ json secondsOf(const std::optional<long long>& limitMs) {
     return limitMs ? json(*limitMs / 1000) : json(nullptr);
 }
 
-std::string mediumPath(std::size_t n) { return "/media/" + std::to_string(n); }
+// A medium's address names the game, so a browser never shows a picture of another
+// game it has kept.
+std::string mediumPath(const std::string& code, std::size_t n) { return "/media/" + code + "/" + std::to_string(n); }
 
 // The players from the most points down (equal points in the order they joined),
 // with their places, at most `most`.
@@ -92,7 +94,7 @@ std::string Game::studentView(std::size_t player, long long nowMs) const {
                                                    : json(nullptr)},
                      {"sent", given_[player].has_value()}};
         if (q.image)
-            view["image"] = mediumPath(*q.image);
+            view["image"] = mediumPath(code_, *q.image);
         return text(view);
     }
     // The question closed: what this student did.
@@ -169,9 +171,9 @@ std::string Game::presenterView(long long nowMs) const {
         view["remainingMs"] =
             roundLimitMs_ ? json(std::max(0LL, openedMs_ + *roundLimitMs_ - nowMs)) : json(nullptr);
         if (q.image)
-            view["image"] = mediumPath(*q.image);
+            view["image"] = mediumPath(code_, *q.image);
         if (q.sound)
-            view["sound"] = mediumPath(*q.sound);
+            view["sound"] = mediumPath(code_, *q.sound);
         return text(view);
     }
 

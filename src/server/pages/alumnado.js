@@ -17,6 +17,7 @@
   let delay = 1000; // before the next reconnection, doubled up to 15 s
   let retry = 0;
   let stopped = false; // no reconnection: the player went on elsewhere
+  let over = false;    // nor once the game is over
   let ticker = 0;
   let joinWanted = null; // a join waiting for the connection
   let name = "";
@@ -304,6 +305,7 @@
 
   function finalScreen(m) {
     open = null;
+    over = true; // nothing more will come: the page no longer reconnects
     points = m.points;
     showPlayer();
     show([el("section", { class: "pantalla final" },
@@ -360,6 +362,7 @@
     ws.onclose = (event) => {
       if (socket !== ws) return;
       socket = null;
+      if (over) return;
       connection.hidden = false;
       if (event.code === 4000) {
         // The server gave this player to a newer connection (another tab or phone
@@ -376,7 +379,7 @@
 
   // A phone that wakes up or finds its network again tries at once.
   function tryNow() {
-    if (!socket && !stopped && document.visibilityState === "visible") connect();
+    if (!socket && !stopped && !over && document.visibilityState === "visible") connect();
   }
   document.addEventListener("visibilitychange", tryNow);
   window.addEventListener("online", tryNow);

@@ -11,7 +11,18 @@
   const confirmEnd = document.getElementById("rematar");
   const SHAPES = xogo.SHAPES;
 
-  const key = new URLSearchParams(location.search).get("chave") || "";
+  // The secret leaves the address bar at once (the class reads the projector) and stays
+  // in this tab's storage, so that a reload still has it.
+  const key = (() => {
+    const given = new URLSearchParams(location.search).get("chave");
+    try {
+      if (given) sessionStorage.setItem("vireta-chave", given);
+      if (given) history.replaceState(null, "", "/presentador");
+      return given || sessionStorage.getItem("vireta-chave") || "";
+    } catch (e) {
+      return given || "";
+    }
+  })();
   let socket = null;
   let delay = 1000;
   let retry = 0;
