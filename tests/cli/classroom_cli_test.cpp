@@ -58,6 +58,7 @@ TEST_F(ClassroomCli, RefusesBadArgumentsWithAReason) {
         {"quiz.xml --colour", 2, "opción descoñecida"},
         {"quiz.xml other.xml", 2, "un só cuestionario"},
         {"quiz.xml --listen 999.1.1.1", 1, "non é un enderezo IP"},
+        {"quiz.xml --listen 192.0.2.1", 1, "Non se pode escoitar en 192.0.2.1"}, // not this machine's
         {"missing.xml", 1, "missing.xml"},
     };
     for (const auto& c : cases) {
