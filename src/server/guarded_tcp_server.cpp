@@ -2,6 +2,7 @@
 
 #include <QPointer>
 #include <QTcpSocket>
+#include <QTimer>
 
 namespace vireta::server {
 namespace {
@@ -15,11 +16,21 @@ public:
         // Connected before the HTTP server's own reader, so it sees every byte that
         // arrives unread. The HTTP server cuts every connection of the socket when it
         // hands it to the WebSocket, which then keeps limits of its own.
-        connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
+        reading_ = connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
+            idle_.start();
             read_ += socket->bytesAvailable();
             if (read_ > kMostHttpBytes)
                 socket->abort();
         });
+        // A browser keeps a page's connections open once it has what it asked for; 200
+        // phones would use up the connections the server may hold.
+        idle_.setSingleShot(true);
+        idle_.setInterval(kHttpIdleMs);
+        connect(&idle_, &QTimer::timeout, this, [this, socket] {
+            if (reading_) // still HTTP: a WebSocket has no such limit
+                socket->abort();
+        });
+        idle_.start();
     }
     ~ConnectionGuard() override {
         if (server_)
@@ -30,6 +41,8 @@ private:
     QPointer<GuardedTcpServer> server_;
     QHostAddress address_;
     qint64 read_ = 0;
+    QMetaObject::Connection reading_; // cut when the socket becomes a WebSocket's
+    QTimer idle_;
 };
 
 } // namespace

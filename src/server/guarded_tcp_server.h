@@ -3,7 +3,7 @@
 // connections open. Here one device (one address other than this machine's loopback)
 // has at most kConnectionsPerAddress connections at once, all together at most
 // kMostConnections, and a connection still speaking HTTP (not yet a WebSocket) is
-// dropped once it has sent more than kMostHttpBytes.
+// dropped once it has sent more than kMostHttpBytes, or nothing for kHttpIdleMs.
 #pragma once
 
 #include <QHash>
@@ -13,7 +13,8 @@
 namespace vireta::server {
 
 inline constexpr int kConnectionsPerAddress = 24;
-inline constexpr int kMostConnections = 600;
+inline constexpr int kMostConnections = 900;
+inline constexpr int kHttpIdleMs = 15000;
 inline constexpr qint64 kMostHttpBytes = 1024 * 1024;
 
 class GuardedTcpServer : public QTcpServer {

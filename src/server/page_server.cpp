@@ -86,16 +86,19 @@ const QByteArray& PageServer::medium(std::size_t n) {
 
 bool PageServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
     const auto method = request.method();
+    const QString path = request.url().path(QUrl::FullyEncoded);
+    // A WebSocket upgrade: "handled" hands the socket to the WebSocket server, which only
+    // a GET of /ws may; any other goes to missingHandler, not found, and so does /ws
+    // without an upgrade. Nothing may be written for a request handed over.
+    if (request.value("upgrade").compare("websocket", Qt::CaseInsensitive) == 0)
+        return method == QHttpServerRequest::Method::Get && path == QLatin1String("/ws");
     if (method != QHttpServerRequest::Method::Get && method != QHttpServerRequest::Method::Head) {
         reply(makeResponder(request, socket), request, "", "text/plain; charset=utf-8",
               QHttpServerResponder::StatusCode::MethodNotAllowed, "no-store");
         return true;
     }
-    const QString path = request.url().path(QUrl::FullyEncoded);
-    // The WebSocket: handled means "hand it over" (the server then makes the socket);
-    // a plain request for it is not found.
     if (path == QLatin1String("/ws"))
-        return request.value("upgrade").compare("websocket", Qt::CaseInsensitive) == 0;
+        return false;
     for (const Page& page : kPages) {
         if (path == QLatin1String(page.path)) {
             reply(makeResponder(request, socket), request, resource(page.resource), page.type, QHttpServerResponder::StatusCode::Ok,
