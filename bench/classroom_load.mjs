@@ -18,7 +18,7 @@ import os from "node:os";
 import path from "node:path";
 import {
   joinPresenter, joinStudent, Page, pause, quizXml, residentKb, startServer,
-} from "../tests/browser/classroom_lib.mjs";
+} from "../tests/browser/classroom_ws.mjs";
 
 const [program, questionsText] = process.argv.slice(2);
 if (!program) {
@@ -92,7 +92,7 @@ await Promise.all(students.map((s) => s.next("final", 30000)));
 const afterKb = residentKb(server.pid);
 for (const s of students) s.ws.terminate();
 presenter.ws.terminate();
-const { code } = await server.stop();
+const code = await server.stop();
 rmSync(work, { recursive: true, force: true });
 
 const ms = (v) => v.toFixed(2) + " ms";

@@ -23,7 +23,7 @@ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 
 # Each target NAME_fuzz fuzzes with fuzz/corpus/NAME as seeds (and fuzz/NAME.dict
 # when present); new inputs go to a working corpus under build/fuzz.
-for target in xml save web_game aiken gift spreadsheet moodle image; do
+for target in xml save web_game aiken gift spreadsheet moodle image classroom; do
   cmake --build build/fuzz --target "${target}_fuzz"
   work=build/fuzz/corpus-$target
   mkdir -p "$work"

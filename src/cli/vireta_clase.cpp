@@ -153,10 +153,6 @@ int main(int argc, char** argv) {
     QObject::connect(&server, &server::ClassroomServer::resultsFailed, [](const QString& message) {
         complain(message.toStdString());
     });
-    std::printf("Alumnado: %s\nCódigo: %s\nPresentador: %s\n", server.studentUrl().toUtf8().constData(),
-                server.code().toUtf8().constData(), server.presenterUrl().toUtf8().constData());
-    std::fflush(stdout);
-
     QSocketNotifier stopper(signalPipe[0], QSocketNotifier::Read);
     QObject::connect(&stopper, &QSocketNotifier::activated, &app, [&] {
         stopper.setEnabled(false);
@@ -168,5 +164,10 @@ int main(int argc, char** argv) {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // Only now: whoever reads the lines may stop the server at once.
+    std::printf("Alumnado: %s\nCódigo: %s\nPresentador: %s\n", server.studentUrl().toUtf8().constData(),
+                server.code().toUtf8().constData(), server.presenterUrl().toUtf8().constData());
+    std::fflush(stdout);
+
     return app.exec();
 }

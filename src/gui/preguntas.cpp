@@ -1,6 +1,7 @@
 #include "preguntas.h"
 
 #include "actions/browser_preview.h"
+#include "actions/classroom_actions.h"
 #include "actions/file_actions.h"
 #include "actions/import_actions.h"
 #include "actions/paper_actions.h"
@@ -98,6 +99,7 @@ void TForm1::buildControllers(Dialogs& dialogs) {
     saveActions_ = std::make_unique<SaveActions>(session, *screen_, *paperActions_, *review_, dialogs, this);
     browser_ = std::make_unique<BrowserPreview>(session, *screen_, dialogs, this);
     import_ = std::make_unique<ImportActions>(session, *navigator_, dialogs, this);
+    classroom_ = std::make_unique<ClassroomActions>(session, *screen_, *navigator_, dialogs, this);
     fileActions_ = std::make_unique<FileActions>(session, *screen_, *navigator_, *picture_, *saveActions_,
                                                  dialogs, this);
 }
@@ -122,6 +124,11 @@ void TForm1::connectControls() {
             import_->btimportarClick();
     });
     connect(topBar_->button(B::Exportar), &QToolButton::clicked, this, &TForm1::btexportarClick);
+    // The game plays the questions in the order the ordering page settles.
+    connect(topBar_->button(B::Clase), &QToolButton::clicked, this, [this] {
+        if (leaveOrdering())
+            classroom_->btclaseClick();
+    });
     connect(topBar_->button(B::Axuda), &QToolButton::clicked, this, &TForm1::btaxudaClick);
     connect(questions_->button(QuestionsPage::Button::Ordear), &QToolButton::clicked, this, &TForm1::btmostraClick);
     connect(fileActions_.get(), &FileActions::sectionWanted, this, &TForm1::showSection);
@@ -188,7 +195,9 @@ void TForm1::updateTitle() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    if (!leaveOrdering() || !fileActions_->settleUnsavedWork()) {
+    // A game under way ends last: a teacher who cancels the question about unsaved
+    // work has lost nothing.
+    if (!leaveOrdering() || !fileActions_->settleUnsavedWork() || !classroom_->endBeforeClosing()) {
         event->ignore();
         return;
     }

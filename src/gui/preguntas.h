@@ -16,6 +16,7 @@ namespace vireta {
 
 class AboutPage;
 class BrowserPreview;
+class ClassroomActions;
 class Dialogs;
 class EndPage;
 class FileActions;
@@ -65,6 +66,7 @@ public:
     FileActions& fileActions() { return *fileActions_; }
     SaveActions& saveActions() { return *saveActions_; }
     BrowserPreview& browserPreview() { return *browser_; }
+    ClassroomActions& classroomActions() { return *classroom_; }
     ImportActions& importActions() { return *import_; }
     ReviewPanel& reviewPanel() { return *review_; }
     SoundActions& soundActions() { return *sounds_; }
@@ -117,6 +119,7 @@ private:
     std::unique_ptr<SaveActions> saveActions_;
     std::unique_ptr<BrowserPreview> browser_;
     std::unique_ptr<ImportActions> import_;
+    std::unique_ptr<ClassroomActions> classroom_;
     std::unique_ptr<FileActions> fileActions_;
     QStringList helpFolders_ = helpFolders();
 };

@@ -29,9 +29,9 @@ bool ClassroomHost::start(classroom::GameQuiz quiz, ServerOptions options, QStri
         },
         Qt::BlockingQueuedConnection);
     if (!listening) {
-        QMetaObject::invokeMethod(server, &QObject::deleteLater);
         thread_.quit();
         thread_.wait();
+        delete server; // its thread is over: nothing of it runs any more
         return false;
     }
     server_ = server;

@@ -24,6 +24,9 @@ constexpr qint64 kMostUnread = 256 * 1024;
 // three rounds (a phone gone from the network without a word).
 constexpr int kHeartbeatMs = 10000;
 constexpr long long kSilenceMs = 3 * kHeartbeatMs;
+// The close code a page gets when its player goes on playing on another connection (a
+// second tab, the same phone after a change of network), so it does not take it back.
+constexpr auto kReplacedCode = static_cast<QWebSocketProtocol::CloseCode>(4000);
 
 bool isPrivate(const QHostAddress& a) {
     return a.isInSubnet(QHostAddress(QStringLiteral("10.0.0.0")), 8) ||
@@ -65,7 +68,8 @@ struct ClassroomServer::Client {
 };
 
 ClassroomServer::ClassroomServer(classroom::GameQuiz quiz, ServerOptions options, QObject* parent)
-    : QObject(parent), game_(std::move(quiz), options.settings, unpredictable()), options_(std::move(options)) {
+    : QObject(parent), game_(std::move(quiz), options.settings, unpredictable()), options_(std::move(options)),
+      deadline_(this), heartbeat_(this) { // children, so that they move with the server to its thread
     clock_.start();
     deadline_.setSingleShot(true);
     deadline_.setTimerType(Qt::PreciseTimer);
@@ -132,7 +136,13 @@ void ClassroomServer::acceptSockets() {
         std::unique_ptr<QWebSocket> socket = pages_->nextPendingWebSocketConnection();
         if (!socket)
             continue;
-        if (socket->requestUrl().path() != QLatin1String("/ws") ||
+        // Only the game's own pages may open it: a page of another site that a phone
+        // has open is refused (browsers always send the page's origin).
+        const QUrl origin(socket->origin());
+        const QUrl target = socket->requestUrl();
+        const bool foreign = !socket->origin().isEmpty() &&
+                             (origin.host() != target.host() || origin.port(80) != target.port(80));
+        if (target.path() != QLatin1String("/ws") || foreign ||
             clients_.size() >= classroom::kMostPlayers + 50) {
             socket->abort();
             continue;
@@ -195,6 +205,18 @@ void ClassroomServer::deliver(classroom::Outbox out) {
         if (auto it = clients_.find(id); it != clients_.end())
             it->second->socket->close(QWebSocketProtocol::CloseCodePolicyViolated);
     }
+    for (classroom::ConnectionId id : out.replaced) {
+        if (auto it = clients_.find(id); it != clients_.end())
+            it->second->socket->close(kReplacedCode, QStringLiteral("O xogador segue noutra páxina"));
+    }
+    // The results file is named after the game's start, so one game writes one file.
+    if (game_.started() && resultsPath_.isEmpty()) {
+        const QDateTime start = QDateTime::currentDateTime();
+        const QDate d = start.date();
+        const QTime t = start.time();
+        resultsPath_ = QString::fromStdString(
+            classroom::resultsPath(options_.quizPath, d.year(), d.month(), d.day(), t.hour(), t.minute()));
+    }
     if (out.resultsDue)
         saveResults();
     for (classroom::ConnectionId id : slow)
@@ -235,13 +257,8 @@ void ClassroomServer::checkClients() {
 }
 
 void ClassroomServer::saveResults() {
-    if (resultsPath_.isEmpty()) {
-        const QDateTime start = QDateTime::currentDateTime();
-        const QDate d = start.date();
-        const QTime t = start.time();
-        resultsPath_ = QString::fromStdString(
-            classroom::resultsPath(options_.quizPath, d.year(), d.month(), d.day(), t.hour(), t.minute()));
-    }
+    if (resultsPath_.isEmpty())
+        return; // not started: nothing to save
     try {
         writeFileReplacing(resultsPath_.toStdString(), classroom::resultsCsv(game_.results()));
         emit resultsSaved(resultsPath_);

@@ -26,6 +26,7 @@ const Page kPages[] = {
     {"/", ":/pages/alumnado.html", "text/html; charset=utf-8"},
     {"/presentador", ":/pages/presentador.html", "text/html; charset=utf-8"},
     {"/xogo.css", ":/pages/xogo.css", "text/css; charset=utf-8"},
+    {"/comun.js", ":/pages/comun.js", "text/javascript; charset=utf-8"},
     {"/alumnado.js", ":/pages/alumnado.js", "text/javascript; charset=utf-8"},
     {"/presentador.js", ":/pages/presentador.js", "text/javascript; charset=utf-8"},
 };
@@ -101,6 +102,11 @@ bool PageServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* so
                   "no-cache");
             return true;
         }
+    }
+    if (path == QLatin1String("/favicon.ico")) { // asked by every browser; the pages have none
+        reply(makeResponder(request, socket), request, "", "image/x-icon",
+              QHttpServerResponder::StatusCode::NoContent, "max-age=86400");
+        return true;
     }
     if (path == QLatin1String("/qr.svg")) {
         reply(makeResponder(request, socket), request, qrSvg_, "image/svg+xml", QHttpServerResponder::StatusCode::Ok, "no-cache");

@@ -1,44 +1,28 @@
-// The classroom server (vireta-clase) driven from node, shared by its test and its
-// benchmark: the program started on a quiz at a free loopback port, and pages that talk
-// to its WebSocket /ws through ws (pinned in package-lock.json), every wait bounded.
+// Shared pieces of the classroom game's browser scripts: a quiz of every kind copied
+// with its media into a folder of its own, and vireta-clase started on it on the
+// loopback at a free port, with the three lines it prints read back.
 import { spawn } from "node:child_process";
-import { readFileSync } from "node:fs";
-import { createRequire } from "node:module";
+import { copyFileSync, mkdirSync } from "node:fs";
 import net from "node:net";
+import path from "node:path";
+import { fileURLToPath } from "node:url";
 
-const require = createRequire(import.meta.url);
-export const WebSocket = require("ws");
+const here = path.dirname(fileURLToPath(import.meta.url));
+const data = path.join(here, "..", "data");
 
-// Resolves as `promise` does, or fails saying `what` once `ms` have passed.
-export function within(promise, ms, what) {
-  let timer;
-  const late = new Promise((_, reject) => {
-    timer = setTimeout(() => reject(new Error(`${what}: nothing within ${ms} ms`)), ms);
-  });
-  return Promise.race([promise, late]).finally(() => clearTimeout(timer));
+// Copies tests/data/classroom/every_kind.xml and the picture and sound it names into
+// `folder`; returns the quiz's path there.
+export function copyQuiz(folder) {
+  mkdirSync(folder, { recursive: true });
+  copyFileSync(path.join(data, "classroom", "every_kind.xml"), path.join(folder, "every_kind.xml"));
+  for (const medium of ["mapa.png", "pregunta.wav"]) copyFileSync(path.join(data, "web", medium), path.join(folder, medium));
+  return path.join(folder, "every_kind.xml");
 }
 
-export const pause = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
-
-// A quiz file of questions of one right answer: each [statement, right answer, wrong
-// answers...], optionally with `image` and `sound` file names for the first question.
-export function quizXml(questions, { image, sound } = {}) {
-  const escape = (s) => s.replace(/&/g, "&amp;").replace(/</g, "&lt;");
-  let xml = '<?xml version="1.0" encoding="UTF-8"?>\n<xogo version="1.0"><titulo>Xogo en clase</titulo><preguntas>\n';
-  questions.forEach(([statement, ...answers], i) => {
-    xml += `<pregunta><enunciado>${escape(statement)}</enunciado>`;
-    for (const a of answers) xml += `<resposta>${escape(a)}</resposta>`;
-    if (i === 0 && image) xml += `<imaxe>${image}</imaxe>`;
-    if (i === 0 && sound) xml += `<son>${sound}</son>`;
-    xml += "</pregunta>\n";
-  });
-  return xml + "</preguntas></xogo>\n";
-}
-
-function freePort() {
+export function freePort() {
   return new Promise((resolve, reject) => {
     const probe = net.createServer();
-    probe.on("error", reject);
+    probe.once("error", reject);
     probe.listen(0, "127.0.0.1", () => {
       const { port } = probe.address();
       probe.close(() => resolve(port));
@@ -46,162 +30,45 @@ function freePort() {
   });
 }
 
-// Every server started, killed when node leaves, however the tests end.
-const children = new Set();
-process.on("exit", () => {
-  for (const child of children) child.kill("SIGKILL");
-});
-
-// Starts `program` on `quizPath` (the results file goes beside it), listening on the
-// loopback only, and reads its three lines. `stop()` sends SIGTERM and resolves with
-// the exit status.
-export async function startServer(program, quizPath, args = []) {
-  const child = spawn(program, [quizPath, "--listen", "127.0.0.1", "--port", String(await freePort()), ...args],
+// Starts `clase` (vireta-clase) on `quiz` with `args` after the loopback and a free
+// port; resolves, once it printed its three lines, to { child, student, code,
+// presenter, exited (a promise of the exit status), stderr() }.
+export async function startGame(clase, quiz, args = [], { timeoutMs = 15000 } = {}) {
+  const port = await freePort();
+  const child = spawn(clase, [quiz, "--listen", "127.0.0.1", "--port", String(port), ...args],
                       { stdio: ["ignore", "pipe", "pipe"] });
-  children.add(child);
-  let stdout = "";
-  let stderr = "";
-  let stopping = false;
-  child.stderr.on("data", (d) => (stderr += d));
-  const exited = new Promise((resolve) => child.on("exit", (code, signal) => {
-    children.delete(child);
-    resolve({ code, signal });
-  }));
-  exited.then(({ code, signal }) => {
-    if (!stopping) console.error(`vireta-clase ended by itself (status ${code}, signal ${signal}):\n${stderr}`);
-  });
-  const lines = await within(new Promise((resolve, reject) => {
+  let out = "";
+  let err = "";
+  child.stderr.on("data", (d) => { err += d; });
+  const exited = new Promise((resolve) => child.on("exit", (code, signal) => resolve(signal ? `signal ${signal}` : code)));
+  const lines = await new Promise((resolve, reject) => {
+    const timer = setTimeout(() => { child.kill("SIGKILL"); reject(new Error(`vireta-clase printed no address in time: ${out} ${err}`)); }, timeoutMs);
+    child.on("exit", (code) => { clearTimeout(timer); reject(new Error(`vireta-clase ended (${code}): ${err}`)); });
     child.stdout.on("data", (d) => {
-      stdout += d;
-      if (/^Presentador: .*\n/m.test(stdout)) resolve(stdout);
+      out += d;
+      const got = out.split("\n");
+      if (got.length > 3) {
+        clearTimeout(timer);
+        resolve(got.slice(0, 3));
+      }
     });
-    exited.then(() => reject(new Error(`vireta-clase did not start:\n${stdout}${stderr}`)));
-  }), 15000, "vireta-clase's addresses");
-  const student = /^Alumnado: (http:\/\/127\.0\.0\.1:(\d+)\/)$/m.exec(lines);
-  const code = /^Código: (\d{6})$/m.exec(lines);
-  const key = /^Presentador: http:\/\/\S+\/presentador\?chave=(\w+)$/m.exec(lines);
-  if (!student || !code || !key) throw new Error(`vireta-clase printed no addresses:\n${lines}`);
+  });
+  const field = (line, name) => {
+    if (!line.startsWith(`${name}: `)) throw new Error(`expected "${name}: ..." but vireta-clase printed "${line}"`);
+    return line.slice(name.length + 2);
+  };
   return {
-    pid: child.pid,
-    port: Number(student[2]),
-    url: student[1],
-    ws: `ws://127.0.0.1:${student[2]}/ws`,
-    code: code[1],
-    key: key[1],
-    stderr: () => stderr,
-    running: () => child.exitCode === null && child.signalCode === null,
-    async stop(ms = 15000) {
-      stopping = true;
-      if (child.exitCode === null && child.signalCode === null) child.kill("SIGTERM");
-      return within(exited, ms, "vireta-clase's exit after SIGTERM");
-    },
-    kill() {
-      stopping = true;
-      if (child.exitCode === null && child.signalCode === null) child.kill("SIGKILL");
-    },
+    child, exited, stderr: () => err,
+    student: field(lines[0], "Alumnado"), code: field(lines[1], "Código"), presenter: field(lines[2], "Presentador"),
   };
 }
 
-// One page's WebSocket: the messages it was sent, in order, taken one at a time.
-export class Page {
-  static open(url, name = "page", ms = 10000) {
-    const ws = new WebSocket(url);
-    return within(new Promise((resolve, reject) => {
-      ws.once("open", () => resolve(new Page(ws, name)));
-      ws.once("error", reject);
-    }), ms, `${name}: the WebSocket's opening`);
-  }
-
-  constructor(ws, name) {
-    this.ws = ws;
-    this.name = name;
-    this.inbox = [];
-    this.waiter = null;
-    this.bytes = 0; // of every message received
-    this.closed = new Promise((resolve) => ws.on("close", (code) => {
-      this.closedCode = code;
-      const waiter = this.waiter;
-      this.waiter = null;
-      waiter?.reject(new Error(`${this.name}: the connection closed (${code})`));
-      resolve(code);
-    }));
-    ws.on("error", () => {}); // the close that follows is what counts
-    ws.on("message", (data) => {
-      this.bytes += data.length;
-      const message = JSON.parse(data);
-      const waiter = this.waiter;
-      this.waiter = null;
-      if (waiter) waiter.resolve(message);
-      else this.inbox.push(message);
-    });
-  }
-
-  get open() { return this.ws.readyState === WebSocket.OPEN; }
-
-  send(message) { this.ws.send(typeof message === "string" ? message : JSON.stringify(message), () => {}); }
-
-  // The next message, whatever it is. A message that comes takes the waiter away
-  // before it settles it, so that one arriving right after is kept.
-  take(ms = 10000, what = "a message") {
-    if (this.inbox.length) return Promise.resolve(this.inbox.shift());
-    if (this.closedCode !== undefined)
-      return Promise.reject(new Error(`${this.name}: ${what}: the connection closed (${this.closedCode})`));
-    return new Promise((resolve, reject) => {
-      const timer = setTimeout(() => {
-        this.waiter = null;
-        reject(new Error(`${this.name}: ${what}: nothing within ${ms} ms`));
-      }, ms);
-      this.waiter = {
-        resolve: (m) => { clearTimeout(timer); resolve(m); },
-        reject: (e) => { clearTimeout(timer); reject(e); },
-      };
-    });
-  }
-
-  // The next message, which must be of type `t`.
-  async next(t, ms = 10000) {
-    const m = await this.take(ms, `waiting for "${t}"`);
-    if (m.t !== t) throw new Error(`${this.name}: "${t}" expected, got ${JSON.stringify(m)}`);
-    return m;
-  }
-
-  // Skips messages up to the first that `wanted` accepts, and returns it.
-  async until(wanted, what, ms = 10000) {
-    const end = Date.now() + ms;
-    for (;;) {
-      const m = await this.take(Math.max(1, end - Date.now()), `waiting for ${what}`);
-      if (wanted(m)) return m;
-    }
-  }
-
-  // Resolves with the close code once the server has closed the connection.
-  dropped(ms = 10000) { return within(this.closed, ms, `${this.name}: the server's closing of the connection`); }
-
-  close() {
-    this.ws.close();
-    return within(this.closed, 5000, `${this.name}: the closing of the connection`);
-  }
-}
-
-// A student page that joined as `name`: its Page, with the joined and wait messages taken.
-export async function joinStudent(server, name, ms = 10000) {
-  const page = await Page.open(server.ws, name, ms);
-  page.send({ t: "join", code: server.code, name });
-  page.joined = await page.next("joined", ms);
-  page.waiting = await page.next("wait", ms);
-  return page;
-}
-
-// The presenter's page, with its first view taken.
-export async function joinPresenter(server, name = "presenter") {
-  const page = await Page.open(server.ws, name);
-  page.send({ t: "presenter", key: server.key });
-  page.view = await page.take(10000, "the presenter's view");
-  return page;
-}
-
-// The VmRSS of a process in kB, from /proc.
-export function residentKb(pid) {
-  const status = readFileSync(`/proc/${pid}/status`, "utf8");
-  return Number(/^VmRSS:\s+(\d+) kB/m.exec(status)[1]);
+// Sends SIGTERM and waits for the end; SIGKILL after `timeoutMs`.
+export async function stopGame(game, timeoutMs = 10000) {
+  game.child.kill("SIGTERM");
+  let timer;
+  const late = new Promise((resolve) => { timer = setTimeout(() => { game.child.kill("SIGKILL"); resolve("killed: no exit after SIGTERM"); }, timeoutMs); });
+  const status = await Promise.race([game.exited, late]);
+  clearTimeout(timer);
+  return status;
 }

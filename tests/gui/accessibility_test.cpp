@@ -1,12 +1,12 @@
 // A screen reader reaching the window names every control: walk the accessibility
 // tree of each page and look for an input or button without a name.
+#include "accessible_names.h"
 #include "fake_dialogs.h"
 #include "preguntas.h"
 #include "quiz_session.h"
 #include "window_controls.h"
 
 #include <QAccessible>
-#include <QAccessibleInterface>
 #include <QLineEdit>
 #include <QStackedWidget>
 #include <QTest>
@@ -15,38 +15,6 @@
 #include <QToolButton>
 
 using namespace vireta;
-
-namespace {
-
-bool needsName(QAccessible::Role role) {
-    switch (role) {
-    case QAccessible::EditableText:
-    case QAccessible::PushButton:
-    case QAccessible::CheckBox:
-    case QAccessible::RadioButton:
-    case QAccessible::List:
-    case QAccessible::ComboBox:
-    case QAccessible::PageTab:
-        return true;
-    default:
-        return false;
-    }
-}
-
-void collectUnnamed(QAccessibleInterface* node, QStringList& unnamed, int depth = 0) {
-    if (!node || depth > 40)
-        return;
-    if (!node->state().invisible && needsName(node->role()) &&
-        node->text(QAccessible::Name).trimmed().isEmpty()) {
-        QObject* object = node->object();
-        unnamed << (object ? object->objectName() + "/" + object->metaObject()->className()
-                           : QStringLiteral("(role %1)").arg(node->role()));
-    }
-    for (int i = 0; i < node->childCount(); ++i)
-        collectUnnamed(node->child(i), unnamed, depth + 1);
-}
-
-} // namespace
 
 class AccessibilityTest : public QObject {
     Q_OBJECT

@@ -1,6 +1,8 @@
 // Shows the editor with a small sample quiz, presses one section button and saves a
 // screenshot of the screen. Run under Xvfb by scripts/screenshot.sh. It reaches the
 // controls by their names only, as a person reaches them by their captions.
+#include "actions/classroom_actions.h"
+#include "classroom/classroom_window.h"
 #include "dialogs.h"
 #include "preguntas.h"
 
@@ -17,6 +19,12 @@
 #include <QToolButton>
 
 namespace {
+
+// The desktop's dialogs, but no browser: the presenter's page of "clase" is not opened.
+class NoBrowserDialogs : public vireta::QtDialogs {
+public:
+    bool openUrl(const QUrl&) override { return true; }
+};
 
 template <typename T>
 T* named(QWidget& window, const char* name) {
@@ -35,13 +43,13 @@ int main(int argc, char** argv) {
     // "btexportar:1" presses the button, then selects tab 1 of the save page; "revision"
     // shows the save page's review of a quiz with a few faults; "btpreg:varias" (or vf,
     // curta) shows a question of that kind, "btpreg:varias:retro" with the box of its first
-    // answer's message open.
+    // answer's message open; "clase" the "Xogo en clase" window of a game in its lobby.
     const QStringList pressParts = QString::fromLocal8Bit(argv[1]).split(QLatin1Char(':'));
     const QString press = pressParts[0];
     const QString file = QString::fromLocal8Bit(argv[2]);
     const QString image = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
 
-    vireta::QtDialogs dialogs;
+    NoBrowserDialogs dialogs;
     vireta::TForm1 w(dialogs);
     auto box = [&w](const char* name) { return named<QLineEdit>(w, name); };
     auto click = [&w](const char* name) { named<QToolButton>(w, name)->click(); };
@@ -63,7 +71,8 @@ int main(int argc, char** argv) {
     box("bentx")->setText(QStringLiteral("Parabéns, acertaches todas!"));
     box("maltx")->setText(QStringLiteral("Podes mellorar. Téntao outra vez."));
     w.show();
-    if (!press.isEmpty() && press != QLatin1String("about") && press != QLatin1String("revision")) {
+    if (!press.isEmpty() && press != QLatin1String("about") && press != QLatin1String("revision") &&
+        press != QLatin1String("clase")) {
         click(press.toLatin1().constData());
         if (pressParts.size() > 1 && press != QLatin1String("btpreg"))
             named<QTabWidget>(w, "ctformatos")->setCurrentIndex(pressParts[1].toInt());
@@ -117,9 +126,21 @@ int main(int argc, char** argv) {
         if (pressParts.value(2) == QLatin1String("retro"))
             named<QToolButton>(w, "btretro1")->click(); // the first answer's message
     }
+    QWidget* shown = &w;
+    if (press == QLatin1String("clase")) {
+        click("btpreg");
+        box("txtpreg")->setText(QStringLiteral("Cal é o río máis longo de Galicia?"));
+        box("txtresp1")->setText(QStringLiteral("O Miño"));
+        box("txtresp2")->setText(QStringLiteral("O Sil"));
+        click("btclase");
+        shown = w.classroomActions().classroomWindow();
+        if (!shown)
+            qFatal("the classroom game did not start");
+        shown->move(w.x() + 60, w.y() + 40);
+    }
     QTimer::singleShot(700, [&] {
-        QPixmap shot = w.screen()->grabWindow(0, w.x(), w.y(), w.frameGeometry().width(),
-                                              w.frameGeometry().height());
+        QPixmap shot = shown->screen()->grabWindow(0, shown->x(), shown->y(), shown->frameGeometry().width(),
+                                                   shown->frameGeometry().height());
         shot.save(file);
         QCoreApplication::exit(0); // not quit(): that would ask about the unsaved sample
     });

@@ -27,7 +27,7 @@
     X(QToolButton, btinicio, "btinicio") X(QToolButton, btpreg, "btpreg")                          \
     X(QToolButton, btfinal, "btfinal") X(QToolButton, btnovo, "btnovo")                            \
     X(QToolButton, btabrir, "btabrir") X(QToolButton, btimportar, "btimportar")                    \
-    X(QToolButton, btgardar, "btgardar")                                                           \
+    X(QToolButton, btgardar, "btgardar") X(QToolButton, btclase, "btclase")                        \
     X(QToolButton, btexportar, "btexportar") X(QToolButton, btaxuda, "btaxuda")                    \
     X(QLineEdit, titulotx, "titulotx") X(QLineEdit, subtitulotx, "subtitulotx")                    \
     X(QLineEdit, tempotx, "tempotx") X(QCheckBox, ordech, "ordech") X(QLineEdit, axudatx, "axudatx") \

@@ -19,7 +19,7 @@ rm -f "$prefix.log"
 share=$prefix/share
 
 expected=(
-  bin/vireta bin/vireta-export
+  bin/vireta bin/vireta-export bin/vireta-clase
   share/vireta/vireta.html
   share/vireta/examples/xeografia-galicia/xeografia.xml
   share/applications/$id.desktop
@@ -33,7 +33,7 @@ done
 for f in "${expected[@]}"; do
   [[ -s $prefix/$f ]] || fail "$f is not installed"
 done
-for f in bin/vireta bin/vireta-export; do
+for f in bin/vireta bin/vireta-export bin/vireta-clase; do
   [[ -x $prefix/$f ]] || fail "$f is not executable"
 done
 
@@ -48,6 +48,9 @@ done
 example=$share/vireta/examples/xeografia-galicia
 [[ $("$prefix/bin/vireta-export" --check "$example/xeografia.xml") == 10 ]] ||
   fail "the installed example does not open with ten questions"
+# The installed classroom game starts (its pages are built into it).
+"$prefix/bin/vireta-clase" --help | grep -q -- --no-ranking ||
+  fail "the installed vireta-clase does not start"
 # The installed command line finds its paper test module and writes the test.
 "$prefix/bin/vireta-export" -f pdf -o "$prefix/proba" "$example/xeografia.xml" 2>/dev/null &&
   [[ $(head -c 5 "$prefix/proba.pdf") == %PDF- ]] ||

@@ -93,7 +93,7 @@ Outbox Game::handle(ConnectionId from, const ClientMessage& message, long long n
     }
     const auto c = connections_.find(from);
     if (c == connections_.end() || c->second.role != Connection::Role::Presenter)
-        return Outbox{{{from, refusedMessage("key")}}, {}, false};
+        return Outbox{{{from, refusedMessage("key")}}, {}, {}, false};
     return act(message, nowMs);
 }
 
@@ -145,7 +145,7 @@ void Game::seat(ConnectionId from, std::size_t player, Outbox& out, long long no
     // A page that comes back on a new connection leaves the old one behind.
     if (seats_[player] && *seats_[player] != from) {
         connections_.erase(*seats_[player]);
-        out.close.push_back(*seats_[player]);
+        out.replaced.push_back(*seats_[player]);
     }
     seats_[player] = from;
     connections_[from] = Connection{Connection::Role::Student, player};

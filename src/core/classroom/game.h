@@ -43,7 +43,8 @@ struct Outbox {
         std::string text;
     };
     std::vector<Message> messages;
-    std::vector<ConnectionId> close; // connections to drop (after their messages)
+    std::vector<ConnectionId> close;    // connections to drop (after their messages): faults
+    std::vector<ConnectionId> replaced; // pages whose player now plays on another connection
     bool resultsDue = false;         // a question closed or the game ended: save them
 };
 

@@ -140,7 +140,9 @@ std::string Game::presenterView(long long nowMs) const {
             const auto right = std::count_if(r.answers.begin(), r.answers.end(),
                                              [](const auto& a) { return a && a->right; });
             const std::size_t n = r.playersInRound;
-            shares.push_back({{"q", i + 1}, {"share", n == 0 ? 0 : (200 * right + n) / (2 * n)}});
+            shares.push_back({{"q", i + 1},
+                              {"text", quiz_.questions[i].text},
+                              {"share", n == 0 ? 0 : (200 * right + n) / (2 * n)}});
         }
         return text({{"t", "final"},
                      {"podium", standings(players_.all(), players_.all().size(), 3)},

@@ -35,12 +35,13 @@ TopBar::TopBar(QWidget* parent) : QFrame(parent) {
         {"btgardar", "&Gardar", "save", "Gardar o cuestionario no seu arquivo XML (Ctrl+S, Alt+G)"},
         {"btimportar", "I&mportar", "import", "Importar preguntas doutro formato (Alt+M)"},
         {"btexportar", "&Exportar", "export", "Exportar: gardar noutro formato (Ctrl+E, Alt+E)"},
+        {"btclase", "En &clase", "classroom", "Xogar o cuestionario en clase cos móbiles do alumnado (Alt+C)"},
         {"btaxuda", "A&xuda", "help", "Axuda: a páxina de axuda (F1, Alt+X)"},
     };
     auto* left = makePanel(this, "Panel3");
     left->setFixedWidth(214);
     auto* right = makePanel(this, "Panel4");
-    right->setFixedWidth(360);
+    right->setFixedWidth(420);
     for (std::size_t i = 0; i < std::size(buttons); ++i) {
         QFrame* group = i < 3 ? left : right;
         if (i == 0 || i == 3) {

@@ -14,14 +14,14 @@ class TopBar : public QFrame {
     Q_OBJECT
 
 public:
-    enum class Button { Inicio, Preguntas, Final, Novo, Abrir, Gardar, Importar, Exportar, Axuda };
+    enum class Button { Inicio, Preguntas, Final, Novo, Abrir, Gardar, Importar, Exportar, Clase, Axuda };
 
     explicit TopBar(QWidget* parent);
 
     QToolButton* button(Button which) const;
 
 private:
-    QToolButton* buttons_[9] = {};
+    QToolButton* buttons_[10] = {};
 };
 
 class SectionStrip : public QFrame {
