@@ -74,7 +74,9 @@ test("200 students play a whole game at once", { timeout: 180000 }, async () => 
     pages.push(presenter);
     assert.equal(presenter.view.t, "lobby");
     const names = Array.from({ length: STUDENTS }, (_, i) => `Uxía ${String(i + 1).padStart(3, "0")}`);
-    const students = await Promise.all(names.map((name) => joinStudent(server, name, 30000)));
+    // As from the student page: with its origin.
+    const origin = { origin: `http://127.0.0.1:${server.port}` };
+    const students = await Promise.all(names.map((name) => joinStudent(server, name, 30000, origin)));
     pages.push(...students);
     assert.deepEqual(students.map((s) => s.joined.name), names);
     assert.ok(students.every((s) => !s.waiting.late));
@@ -209,9 +211,10 @@ const REQUESTS = [
   ["POST", "/", 405], ["POST", "/ws", 405], ["PUT", "/media/0", 405], ["DELETE", "/", 405], ["OPTIONS", "/", 405],
 ];
 
-// A WebSocket opened anywhere but /ws: refused before it opens.
-function refusedUpgrade(url) {
-  const ws = new WebSocket(url);
+// A WebSocket opened anywhere but /ws, or by a page of another site: refused before it
+// opens.
+function refusedUpgrade(url, options = {}) {
+  const ws = new WebSocket(url, options);
   return within(new Promise((resolve, reject) => {
     ws.on("open", () => reject(new Error(`the WebSocket at ${url} was accepted`)));
     ws.on("unexpected-response", (request, response) => {
@@ -304,7 +307,7 @@ const CASES = [
     },
   },
   {
-    what: "HTTP requests outside the pages, and WebSockets outside /ws",
+    what: "HTTP requests outside the pages, WebSockets outside /ws or from another site",
     async asking(game) {
       for (const [method, target, status] of REQUESTS) {
         const r = await rawRequest(game.server.port, method, target);
@@ -315,6 +318,9 @@ const CASES = [
       assert.ok(image.body.equals(readFileSync(path.join(dataDir, "mapa.png"))), "/media/0 is the question's picture");
       for (const where of ["/", "/presentador", "/nada", "/media/0", "/ws/", "/WS", "/qr.svg"])
         await refusedUpgrade(`ws://127.0.0.1:${game.server.port}${where}`);
+      for (const origin of ["http://outro.example", `http://outro.example:${game.server.port}`, "http://127.0.0.1:1",
+                            "null"])
+        await refusedUpgrade(game.server.ws, { origin });
     },
   },
 ];

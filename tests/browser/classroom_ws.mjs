@@ -77,8 +77,9 @@ export async function startServer(program, quizPath, args = []) {
 
 // One page's WebSocket: the messages it was sent, in order, taken one at a time.
 export class Page {
-  static open(url, name = "page", ms = 10000) {
-    const ws = new WebSocket(url);
+  // `options` go to ws (an `origin` as a browser sends it, for one).
+  static open(url, name = "page", ms = 10000, options = {}) {
+    const ws = new WebSocket(url, options);
     return within(new Promise((resolve, reject) => {
       ws.once("open", () => resolve(new Page(ws, name)));
       ws.once("error", reject);
@@ -157,8 +158,8 @@ export class Page {
 }
 
 // A student page that joined as `name`: its Page, with the joined and wait messages taken.
-export async function joinStudent(server, name, ms = 10000) {
-  const page = await Page.open(server.ws, name, ms);
+export async function joinStudent(server, name, ms = 10000, options = {}) {
+  const page = await Page.open(server.ws, name, ms, options);
   page.send({ t: "join", code: server.code, name });
   page.joined = await page.next("joined", ms);
   page.waiting = await page.next("wait", ms);
