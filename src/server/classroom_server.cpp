@@ -28,7 +28,8 @@ constexpr long long kSilenceMs = 3 * kHeartbeatMs;
 // place among the connections for nothing.
 constexpr long long kIdleMs = 10000;
 // How often the server looks for pages that do not read what they are sent (pongs to
-// their pings included), and how much of what a page sends it takes in at a time.
+// their pings included) or take no part, and how much of what a page sends it takes in
+// at a time.
 constexpr int kUnreadCheckMs = 250;
 constexpr qint64 kReadBuffer = 16 * 1024;
 // The close code a page gets when its player goes on playing on another connection (a
@@ -272,8 +273,7 @@ void ClassroomServer::armDeadline() {
 void ClassroomServer::checkClients() {
     std::vector<classroom::ConnectionId> silent;
     for (auto& [id, client] : clients_) {
-        const bool idle = !game_.takesPart(id) && nowMs() - client->openedMs > kIdleMs;
-        if (idle || nowMs() - client->lastHeardMs > kSilenceMs)
+        if (nowMs() - client->lastHeardMs > kSilenceMs)
             silent.push_back(id);
         else
             client->socket->ping();
@@ -285,7 +285,8 @@ void ClassroomServer::checkClients() {
 void ClassroomServer::checkUnread() {
     std::vector<classroom::ConnectionId> slow;
     for (auto& [id, client] : clients_) {
-        if (client->socket->bytesToWrite() > kMostUnread)
+        const bool idle = !game_.takesPart(id) && nowMs() - client->openedMs > kIdleMs;
+        if (idle || client->socket->bytesToWrite() > kMostUnread)
             slow.push_back(id);
     }
     for (classroom::ConnectionId id : slow)

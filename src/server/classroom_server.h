@@ -68,8 +68,8 @@ private:
     void deliver(classroom::Outbox out);
     void saveResults();
     void armDeadline();
-    void checkClients(); // pings, and drops the silent and the idle
-    void checkUnread();  // drops the pages that do not read
+    void checkClients(); // pings, and drops the silent
+    void checkUnread();  // drops the pages that do not read, or never joined
     long long nowMs() const { return clock_.elapsed(); }
 
     classroom::Game game_;

@@ -198,15 +198,16 @@ function rawRequest(port, method, target) {
   }), 10000, `${method} ${target}`);
 }
 
-// [method, path as sent, status]: the pages, then everything that must not be served.
-const REQUESTS = [
+// [method, path as sent, status]: the pages, then everything that must not be served;
+// M is the media folder of the game, /media/CODE.
+const REQUESTS = (M) => [
   ["GET", "/", 200], ["HEAD", "/", 200], ["GET", "/?codigo=123456", 200], ["GET", "/presentador?chave=x", 200],
   ["GET", "/xogo.css", 200], ["GET", "/alumnado.js", 200], ["GET", "/presentador.js", 200], ["GET", "/qr.svg", 200],
-  ["GET", "/media/0", 200], ["GET", "/media/1", 200],
-  ["GET", "/../", 404], ["GET", "/media/../../etc/passwd", 404], ["GET", "/media/..%2f..%2fetc%2fpasswd", 404],
-  ["GET", "/%2e%2e/%2e%2e/etc/passwd", 404], ["GET", "//etc/passwd", 404], ["GET", "/media/0/../../../etc/passwd", 404],
-  ["GET", "/media/999", 404], ["GET", "/media/01", 404], ["GET", "/media/2", 404], ["GET", "/media/-1", 404],
-  ["GET", "/media/1x", 404], ["GET", "/media/", 404], ["GET", "/media", 404],
+  ["GET", `${M}/0`, 200], ["GET", `${M}/1`, 200], ["GET", "/media/0", 404], ["GET", "/media/000000/0", 404],
+  ["GET", "/../", 404], ["GET", `${M}/../../etc/passwd`, 404], ["GET", `${M}/..%2f..%2fetc%2fpasswd`, 404],
+  ["GET", "/%2e%2e/%2e%2e/etc/passwd", 404], ["GET", "//etc/passwd", 404], ["GET", `${M}/0/../../../etc/passwd`, 404],
+  ["GET", `${M}/999`, 404], ["GET", `${M}/01`, 404], ["GET", `${M}/2`, 404], ["GET", `${M}/-1`, 404],
+  ["GET", `${M}/1x`, 404], ["GET", `${M}/`, 404], ["GET", M, 404],
   ["GET", "/nada", 404], ["GET", "/ws", 404], ["GET", "/alumnado.html", 404], ["GET", "/pages/xogo.css", 404],
   ["POST", "/", 405], ["POST", "/ws", 405], ["PUT", "/media/0", 405], ["DELETE", "/", 405], ["OPTIONS", "/", 405],
 ];
@@ -309,14 +310,15 @@ const CASES = [
   {
     what: "HTTP requests outside the pages, WebSockets outside /ws or from another site",
     async asking(game) {
-      for (const [method, target, status] of REQUESTS) {
+      const media = `/media/${game.server.code}`;
+      for (const [method, target, status] of REQUESTS(media)) {
         const r = await rawRequest(game.server.port, method, target);
         assert.equal(r.status, status, `${method} ${target}`);
         assert.equal(r.headers["content-security-policy"], POLICY, `the policy of ${method} ${target}`);
       }
-      const image = await rawRequest(game.server.port, "GET", "/media/0");
-      assert.ok(image.body.equals(readFileSync(path.join(dataDir, "mapa.png"))), "/media/0 is the question's picture");
-      for (const where of ["/", "/presentador", "/nada", "/media/0", "/ws/", "/WS", "/qr.svg"])
+      const image = await rawRequest(game.server.port, "GET", `${media}/0`);
+      assert.ok(image.body.equals(readFileSync(path.join(dataDir, "mapa.png"))), "medium 0 is the question's picture");
+      for (const where of ["/", "/presentador", "/nada", `${media}/0`, "/ws/", "/WS", "/qr.svg"])
         await refusedUpgrade(`ws://127.0.0.1:${game.server.port}${where}`);
       for (const origin of ["http://outro.example", `http://outro.example:${game.server.port}`, "http://127.0.0.1:1",
                             "null"])
@@ -420,6 +422,10 @@ test("hostile pages and requests are dropped or refused while the game goes on",
     for (const name of ["Ana", "Brais", "Carme"]) students.push(await joinStudent(server, name));
     pages.push(presenter, ...students);
     const game = { server, presenter, students };
+    // A page that never joins holds a connection for nothing: dropped after 10 s.
+    const idle = await Page.open(server.ws, "a page that never joins");
+    const idleSince = Date.now();
+    pages.push(idle);
     await presenter.until((m) => m.t === "lobby" && m.players.length === 3, "the lobby of three");
 
     // In the lobby: the actions refused leave it the lobby, where a student still
@@ -432,9 +438,9 @@ test("hostile pages and requests are dropped or refused while the game goes on",
     presenter.send({ t: "start" });
     for (const s of students) {
       s.question = await s.next("question");
-      assert.equal(s.question.image, "/media/0");
+      assert.equal(s.question.image, `/media/${game.server.code}/0`);
     }
-    assert.equal((await presenter.until((m) => m.t === "question", "question 1")).sound, "/media/1");
+    assert.equal((await presenter.until((m) => m.t === "question", "question 1")).sound, `/media/${game.server.code}/1`);
     // A first round with nothing untoward, then one round per case.
     await playRound(game, 1);
     for (const [i, c] of CASES.entries()) {
@@ -448,6 +454,8 @@ test("hostile pages and requests are dropped or refused while the game goes on",
         throw e;
       }
     }
+    assert.notEqual(await idle.dropped(Math.max(1000, idleSince + 12000 - Date.now())), 1001, "dropped, not at the end");
+    assert.ok(Date.now() - idleSince >= 9000, "not before its 10 s");
     presenter.send({ t: "end" });
     for (const s of students) await s.next("final");
     // The three, the 150 of the lobby, an offender for each case dropped and "Curiosa".
