@@ -108,12 +108,14 @@ rm -rf --one-file-system "$root"
 if [[ ! -s $tarball ]]; then
   step "fetching the base system for debootstrap's tarball"
   rm -rf "$work/tarball-work"
-  debootstrap --variant=minbase --make-tarball="$tarball.part" bookworm "$work/tarball-work" "$mirror" >/dev/null
+  debootstrap --variant=minbase --make-tarball="$tarball.part" bookworm "$work/tarball-work" "$mirror" \
+    >"$work/debootstrap.log" 2>&1 || { tail -n 20 "$work/debootstrap.log"; exit 1; }
   mv "$tarball.part" "$tarball"
   rm -rf "$work/tarball-work"
 fi
 step "debootstrap bookworm"
-debootstrap --variant=minbase --unpack-tarball="$tarball" bookworm "$root" "$mirror" >/dev/null
+debootstrap --variant=minbase --unpack-tarball="$tarball" bookworm "$root" "$mirror" \
+  >"$work/debootstrap.log" 2>&1 || { tail -n 20 "$work/debootstrap.log"; exit 1; }
 # No service starts inside (a package's maintainer scripts would try).
 printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
 chmod 755 "$root/usr/sbin/policy-rc.d"
