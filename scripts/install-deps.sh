@@ -32,6 +32,9 @@ packages=(
   libxml2-utils
   # the install tree test's validators and file type lookup
   desktop-file-utils appstream shared-mime-info libglib2.0-bin
+  # the manual pages (scdoc), the Debian package and its check (scripts/check-package.sh:
+  # file and dpkg-shlibdeps for CPack's dependencies, lintian, debootstrap)
+  scdoc file dpkg-dev lintian debootstrap
   # screenshots of the window under Xvfb (scripts/screenshot.sh)
   xvfb xauth
   # renewing the example quiz's media and the icon's PNGs (scripts/make-example.sh,

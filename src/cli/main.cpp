@@ -16,6 +16,7 @@
 #include "review/quiz_review.h"
 #include "save/save_step.h"
 #include "text.h"
+#include "vireta_version.h"
 
 #include <dlfcn.h>
 #include <limits.h>
@@ -40,7 +41,7 @@ const char kUsage[] =
     "usage: vireta-export --check [--from IMPORT] QUIZ\n"
     "       vireta-export --review [--from IMPORT] [-f FORMAT] [-o NAME] [--shuffle-answers] QUIZ\n"
     "       vireta-export -f FORMAT -o NAME [OPTION...] QUIZ\n"
-    "       vireta-export --help\n"
+    "       vireta-export --help | --version\n"
     "\n"
     "QUIZ is a quiz file or a file to import questions from (Aiken, GIFT, CSV/TSV\n"
     "spreadsheet, Moodle XML), told by its content and, for spreadsheets, its extension.\n"
@@ -139,6 +140,7 @@ struct UsageError {
 
 struct Options {
     bool help = false;
+    bool version = false;
     bool check = false;
     std::optional<ImportFormat> from;
     bool review = false;
@@ -206,6 +208,8 @@ Options parse(int argc, char** argv) {
         ExportSettings& s = o.settings;
         if (arg == "--help" || arg == "-h")
             o.help = true;
+        else if (arg == "--version")
+            o.version = true;
         else if (arg == "--check")
             o.check = true;
         else if (arg == "--from") {
@@ -276,7 +280,7 @@ Options parse(int argc, char** argv) {
         if (inlineValue)
             throw UsageError{arg + " takes no value"};
     }
-    if (o.help)
+    if (o.help || o.version)
         return o;
     if (positional.size() != 1)
         throw UsageError{positional.empty() ? "no quiz file given"
@@ -486,6 +490,10 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("vireta-export %s\n", VIRETA_VERSION);
         return 0;
     }
     try {

@@ -4,6 +4,7 @@
 #include "classroom/game_quiz.h"
 #include "classroom_server.h"
 #include "formats/quiz_file.h"
+#include "vireta_version.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -20,6 +21,7 @@ using namespace vireta;
 
 constexpr char kUsage[] =
     "Uso: vireta-clase CUESTIONARIO.xml [--port N] [--listen ENDEREZO] [--time S] [--no-ranking]\n"
+    "     vireta-clase --help | --version\n"
     "Xoga o cuestionario en clase: o alumnado entra desde o navegador do móbil.\n"
     "  --port N          o primeiro porto que se proba (por defecto 8080; ata N+20)\n"
     "  --listen ENDEREZO escoitar só neste enderezo IP (por defecto, en todos)\n"
@@ -32,6 +34,7 @@ struct Options {
     std::string quiz;
     server::ServerOptions server;
     bool help = false;
+    bool version = false;
 };
 
 // The whole number of `text` within [low, high], or nullopt.
@@ -51,6 +54,8 @@ std::optional<Options> parse(int argc, char** argv, std::string& error) {
         const bool hasValue = i + 1 < argc;
         if (a == "-h" || a == "--help") {
             o.help = true;
+        } else if (a == "--version") {
+            o.version = true;
         } else if (a == "--no-ranking") {
             o.server.settings.ranking = false;
         } else if (a == "--port" || a == "--time" || a == "--listen") {
@@ -87,7 +92,7 @@ std::optional<Options> parse(int argc, char** argv, std::string& error) {
             return std::nullopt;
         }
     }
-    if (o.quiz.empty() && !o.help) {
+    if (o.quiz.empty() && !o.help && !o.version) {
         error = "falta o cuestionario";
         return std::nullopt;
     }
@@ -117,6 +122,10 @@ int main(int argc, char** argv) {
     }
     if (options->help) {
         std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (options->version) {
+        std::printf("vireta-clase %s\n", VIRETA_VERSION);
         return 0;
     }
 

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch prefix and checks the tree: the programs (and the
 # command line's paper test module), the help
-# page, the example quiz, the desktop entry, the icons, the AppStream metainfo and the
-# quiz file type. The validators (desktop-file-validate, appstreamcli) and the file
-# type lookup (update-mime-database, gio) run when they are installed.
-# usage: check-install.sh BUILD_DIR [CMAKE]
+# page, the example quiz, the desktop entry, the icons, the AppStream metainfo (with
+# its Galician description and this version's release), the quiz file type and, when
+# scdoc made them, the manual pages. The validators (desktop-file-validate, appstreamcli)
+# and the file type lookup (update-mime-database, gio) run when they are installed.
+# usage: check-install.sh BUILD_DIR [CMAKE [VERSION [MAN_PAGES]]]
 set -uo pipefail
 build=${1:?build dir}
 cmake=${2:-cmake}
+version=${3:-}
+man_pages=${4:-0}
 id=org.vireta.Vireta
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
@@ -65,8 +68,25 @@ grep -qx "Exec=vireta %f" "$desktop" || fail "the desktop entry does not start v
 grep -qx "Icon=$id" "$desktop" || fail "the desktop entry does not name the icon $id"
 grep -qx "MimeType=application/x-vireta-quiz;" "$desktop" || fail "the desktop entry does not list the quiz type"
 grep -q 'type="application/x-vireta-quiz"' "$share/mime/packages/vireta.xml" || fail "no quiz type in the MIME package"
-grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$share/metainfo/$id.metainfo.xml" ||
+metainfo=$share/metainfo/$id.metainfo.xml
+grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" ||
   fail "the metainfo does not launch $id.desktop"
+grep -q '<p xml:lang="gl">' "$metainfo" || fail "the metainfo has no Galician description"
+if [[ -n $version ]]; then
+  newest=$(grep -o -m1 '<release version="[^"]*"' "$metainfo" | cut -d'"' -f2)
+  [[ $newest == "$version" ]] || fail "the metainfo's newest release is '$newest', not the project's $version"
+fi
+
+# A manual page for every program, compressed as Debian does.
+if [[ $man_pages == 1 ]]; then
+  for f in bin/vireta bin/vireta-export bin/vireta-clase; do
+    page=$share/man/man1/${f#bin/}.1.gz
+    [[ $(zcat "$page" 2>/dev/null | grep -m1 '^\.TH') == ".TH \"${f#bin/}\" \"1\""* ]] ||
+      fail "no manual page ${f#bin/}(1) in share/man/man1"
+  done
+else
+  echo "skipped: the manual pages, which scdoc makes (package scdoc)"
+fi
 
 if command -v desktop-file-validate >/dev/null; then
   out=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate: $out"
