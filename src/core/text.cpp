@@ -329,4 +329,11 @@ std::string toLf(std::string_view text) {
     return out;
 }
 
+std::string asciiLower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    return out;
+}
+
 } // namespace vireta

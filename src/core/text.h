@@ -41,6 +41,10 @@ std::string utf8FromFile(std::string_view bytes);
 // length; returns 0 when the bytes there are not a valid, shortest-form sequence.
 std::size_t decodeUtf8At(std::string_view s, std::size_t pos, char32_t& codePoint);
 
+// The text with the ASCII letters A-Z in lower case, every other byte as it is (for
+// file extensions, schemes and units).
+std::string asciiLower(std::string_view text);
+
 // The bytes of the first `count` characters of UTF-8 text, never cutting a character
 // in two; a byte that is not part of a valid sequence counts as one character.
 std::string_view utf8Prefix(std::string_view text, std::size_t count);

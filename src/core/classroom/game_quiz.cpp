@@ -100,9 +100,7 @@ std::string_view mediaType(std::string_view path) {
     const std::size_t dot = path.rfind('.');
     if (dot == std::string_view::npos || path.find('/', dot) != std::string_view::npos)
         return {};
-    std::string ext(path.substr(dot + 1));
-    for (char& c : ext)
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    const std::string ext = asciiLower(path.substr(dot + 1));
     static const struct {
         const char* ext;
         const char* type;

@@ -25,13 +25,6 @@ namespace {
 // would be too large for a browser to open comfortably.
 constexpr std::size_t kMaxEmbeddedBytes = std::size_t{64} << 20;
 
-std::string lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 bool endsWith(std::string_view s, std::string_view tail) {
     return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
 }
@@ -77,7 +70,7 @@ std::string base64(std::string_view bytes) {
 }
 
 std::string mimeType(std::string_view path) {
-    const std::string name = lower(bareFileName(path));
+    const std::string name = asciiLower(bareFileName(path));
     static const struct {
         const char* ext;
         const char* type;
@@ -377,7 +370,7 @@ std::optional<int> countdownSeconds(std::string_view time) {
     }
     while (!unit.empty() && blank(unit.front()))
         unit.remove_prefix(1);
-    const std::string u = lower(unit);
+    const std::string u = asciiLower(unit);
     if (u == "min")
         value *= 60;
     else if (!u.empty() && u != "s")
@@ -424,14 +417,14 @@ std::string safeLink(std::string_view link) {
     const std::size_t stop = s.find_first_of("/?#");
     if (colon == std::string::npos || (stop != std::string::npos && stop < colon))
         return s; // relative: no scheme
-    const std::string scheme = lower(s.substr(0, colon));
+    const std::string scheme = asciiLower(s.substr(0, colon));
     if (scheme == "http" || scheme == "https" || scheme == "mailto")
         return s;
     return {};
 }
 
 bool isVideo(std::string_view path) {
-    const std::string l = lower(path);
+    const std::string l = asciiLower(path);
     return endsWith(l, "flv") || endsWith(l, "swf");
 }
 
