@@ -153,7 +153,7 @@ void Game::seat(ConnectionId from, std::size_t player, Outbox& out, long long no
     // Back during a question that opened while they were away: they answer it too.
     if (phase_ == Phase::Asking && round_->isOpen())
         round_->admit(player);
-    out.messages.push_back({from, studentView(player, nowMs)});
+    out.messages.push_back({from, studentView(player, nowMs, places())});
     toPresenters(phase_ == Phase::Lobby ? presenterView(nowMs) : countView(), out);
 }
 
@@ -384,9 +384,10 @@ void Game::toPresenters(const std::string& text, Outbox& out) const {
 }
 
 void Game::toStudents(Outbox& out, long long nowMs) const {
+    const std::vector<int> place = places();
     for (std::size_t p = 0; p < seats_.size(); ++p) {
         if (seats_[p])
-            out.messages.push_back({*seats_[p], studentView(p, nowMs)});
+            out.messages.push_back({*seats_[p], studentView(p, nowMs, place)});
     }
 }
 

@@ -112,7 +112,9 @@ private:
     void closeIfDone(long long nowMs, Outbox& out);
 
     // What the pages are sent (game_views.cpp).
-    std::string studentView(std::size_t player, long long nowMs) const;
+    // `place`: places(), worked out once for all the students a view goes to.
+    std::string studentView(std::size_t player, long long nowMs, const std::vector<int>& place) const;
+    std::vector<int> places() const;
     std::string presenterView(long long nowMs) const;
     std::string countView() const;
     void toPresenters(const std::string& text, Outbox& out) const;

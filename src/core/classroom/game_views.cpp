@@ -29,17 +29,22 @@ json secondsOf(const std::optional<long long>& limitMs) {
 // game it has kept.
 std::string mediumPath(const std::string& code, std::size_t n) { return "/media/" + code + "/" + std::to_string(n); }
 
-// The players from the most points down (equal points in the order they joined),
-// with their places, at most `most`.
-json standings(const std::vector<Player>& players, std::size_t most, int lastPlace = 0) {
+// The places of the players, in join order.
+std::vector<int> placesOf(const std::vector<Player>& players) {
     std::vector<long long> points;
     for (const Player& p : players)
         points.push_back(p.points);
-    const std::vector<int> place = places(points);
+    return places(points);
+}
+
+// The players from the most points down (equal points in the order they joined),
+// with their places, at most `most`.
+json standings(const std::vector<Player>& players, std::size_t most, int lastPlace = 0) {
+    const std::vector<int> place = placesOf(players);
     std::vector<std::size_t> order(players.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) { return points[a] > points[b]; });
+                     [&](std::size_t a, std::size_t b) { return players[a].points > players[b].points; });
     json list = json::array();
     for (std::size_t i = 0; i < order.size() && list.size() < most; ++i) {
         const std::size_t p = order[i];
@@ -50,11 +55,18 @@ json standings(const std::vector<Player>& players, std::size_t most, int lastPla
     return list;
 }
 
-int placeOf(const std::vector<Player>& players, std::size_t player) {
-    std::vector<long long> points;
-    for (const Player& p : players)
-        points.push_back(p.points);
-    return places(points)[player];
+// The open question's answers in the order drawn for it (none for a short answer).
+json answersAsSent(const GameQuestion& q, const std::vector<int>& order) {
+    json answers = json::array();
+    if (q.kind != QuestionKind::Short) {
+        for (int a : order)
+            answers.push_back(q.answers[static_cast<std::size_t>(a)]);
+    }
+    return answers;
+}
+
+json remainingMs(const std::optional<long long>& limitMs, long long openedMs, long long nowMs) {
+    return limitMs ? json(std::max(0LL, openedMs + *limitMs - nowMs)) : json(nullptr);
 }
 
 } // namespace
@@ -67,31 +79,26 @@ std::string joinedMessage(const Player& player) {
 
 std::string sentMessage() { return text({{"t", "sent"}}); }
 
-std::string Game::studentView(std::size_t player, long long nowMs) const {
+std::vector<int> Game::places() const { return placesOf(players_.all()); }
+
+std::string Game::studentView(std::size_t player, long long nowMs, const std::vector<int>& place) const {
     const Player& me = players_.all()[player];
     const bool inRound = round_ && round_->inRound(player);
     if (phase_ == Phase::Lobby || ((phase_ == Phase::Asking || phase_ == Phase::Showing) && !inRound))
         return text({{"t", "wait"}, {"points", me.points}, {"late", phase_ != Phase::Lobby}});
-    const int place = placeOf(players_.all(), player);
     if (phase_ == Phase::Over)
-        return text({{"t", "final"}, {"points", me.points}, {"place", place}, {"of", playerCount()}});
+        return text({{"t", "final"}, {"points", me.points}, {"place", place[player]}, {"of", playerCount()}});
 
     const GameQuestion& q = current();
     if (phase_ == Phase::Asking) {
-        json answers = json::array();
-        if (q.kind != QuestionKind::Short) {
-            for (int a : order_)
-                answers.push_back(q.answers[static_cast<std::size_t>(a)]);
-        }
         json view = {{"t", "question"},
                      {"q", question_ + 1},
                      {"of", quiz_.questions.size()},
                      {"kind", kindName(q.kind)},
                      {"text", q.text},
-                     {"answers", answers},
+                     {"answers", answersAsSent(q, order_)},
                      {"seconds", secondsOf(roundLimitMs_)},
-                     {"remainingMs", roundLimitMs_ ? json(std::max(0LL, openedMs_ + *roundLimitMs_ - nowMs))
-                                                   : json(nullptr)},
+                     {"remainingMs", remainingMs(roundLimitMs_, openedMs_, nowMs)},
                      {"sent", given_[player].has_value()}};
         if (q.image)
             view["image"] = mediumPath(code_, *q.image);
@@ -111,7 +118,7 @@ std::string Game::studentView(std::size_t player, long long nowMs) const {
                  {"right", right},
                  {"gained", gained_[player]},
                  {"points", me.points},
-                 {"place", place},
+                 {"place", place[player]},
                  {"of", playerCount()},
                  {"message", message}});
 }
@@ -138,13 +145,9 @@ std::string Game::presenterView(long long nowMs) const {
     if (phase_ == Phase::Over) {
         json shares = json::array();
         for (std::size_t i = 0; i < results_.questions.size(); ++i) {
-            const QuestionResults& r = results_.questions[i];
-            const auto right = std::count_if(r.answers.begin(), r.answers.end(),
-                                             [](const auto& a) { return a && a->right; });
-            const std::size_t n = r.playersInRound;
             shares.push_back({{"q", i + 1},
                               {"text", quiz_.questions[i].text},
-                              {"share", n == 0 ? 0 : (200 * right + n) / (2 * n)}});
+                              {"share", shareRight(results_.questions[i])}});
         }
         return text({{"t", "final"},
                      {"podium", standings(players_.all(), 5, 3)},
@@ -160,16 +163,10 @@ std::string Game::presenterView(long long nowMs) const {
                  {"answered", round_->answeredCount()},
                  {"players", round_->playerCount()}};
     if (phase_ == Phase::Asking) {
-        json answers = json::array();
-        if (q.kind != QuestionKind::Short) {
-            for (int a : order_)
-                answers.push_back(q.answers[static_cast<std::size_t>(a)]);
-        }
         view["t"] = "question";
-        view["answers"] = answers;
+        view["answers"] = answersAsSent(q, order_);
         view["seconds"] = secondsOf(roundLimitMs_);
-        view["remainingMs"] =
-            roundLimitMs_ ? json(std::max(0LL, openedMs_ + *roundLimitMs_ - nowMs)) : json(nullptr);
+        view["remainingMs"] = remainingMs(roundLimitMs_, openedMs_, nowMs);
         if (q.image)
             view["image"] = mediumPath(code_, *q.image);
         if (q.sound)

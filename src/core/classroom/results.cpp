@@ -28,6 +28,14 @@ std::string asText(const std::string& written) {
 
 } // namespace
 
+std::size_t shareRight(const QuestionResults& question) {
+    std::size_t right = 0;
+    for (const auto& a : question.answers)
+        right += a && a->right ? 1 : 0;
+    const std::size_t n = question.playersInRound;
+    return n == 0 ? 0 : (200 * right + n) / (2 * n);
+}
+
 std::string resultsCsv(const GameResults& results) {
     std::vector<std::string> heading{"Nome", "Puntos", "Correctas"};
     for (std::size_t q = 1; q <= results.questions.size(); ++q) {
@@ -49,27 +57,15 @@ std::string resultsCsv(const GameResults& results) {
         out += row(cells);
     }
     for (std::size_t q = 0; q < results.questions.size(); ++q) {
-        const QuestionResults& r = results.questions[q];
-        std::size_t right = 0;
-        for (const auto& a : r.answers)
-            right += a && a->right ? 1 : 0;
-        // A whole percent, rounded to the nearest.
-        const std::size_t percent =
-            r.playersInRound == 0 ? 0 : (200 * right + r.playersInRound) / (2 * r.playersInRound);
-        out += row({"Pregunta " + std::to_string(q + 1), std::to_string(percent) + " %"});
+        out += row({"Pregunta " + std::to_string(q + 1), std::to_string(shareRight(results.questions[q])) + " %"});
     }
     return out;
 }
 
 std::string resultsPath(std::string_view quizPath, int year, int month, int day, int hour, int minute) {
     std::string name = bareFileName(quizPath);
-    if (name.size() > 4) {
-        std::string ext = name.substr(name.size() - 4);
-        for (char& c : ext)
-            c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-        if (ext == ".xml")
-            name.resize(name.size() - 4);
-    }
+    if (name.size() > 4 && asciiLower(name.substr(name.size() - 4)) == ".xml")
+        name.resize(name.size() - 4);
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d-%02d%02d", year, month, day, hour, minute);
     return folderPart(quizPath) + name + "-resultados-" + stamp + ".csv";

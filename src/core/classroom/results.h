@@ -29,6 +29,10 @@ struct GameResults {
     std::vector<QuestionResults> questions; // the questions closed so far, in order
 };
 
+// The share of right answers of a question, as a whole percent (rounded to the nearest)
+// of the players in the game at that question; 0 when there were none.
+std::size_t shareRight(const QuestionResults& question);
+
 // The file: a heading row, a row per student (name, points, right answers, then per
 // question the answer given and "si" or "non"), then a row per question with its share
 // of right answers as a whole percent of the players in the game at that question. A
