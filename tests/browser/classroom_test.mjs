@@ -292,7 +292,7 @@ describe("the classroom game", () => {
     assert.equal(await main(presenter).locator(".codigo").textContent(), game.code);
     assert.equal(await main(presenter).locator(".enderezo").textContent(), game.student);
     assert.equal(await main(presenter).getByRole("img", { name: "Código QR do enderezo do alumnado" })
-      .evaluate((img) => img.complete && img.naturalWidth > 0 && new URL(img.src).pathname), "/qr.svg");
+      .evaluate(async (img) => { await img.decode(); return img.naturalWidth > 0 && new URL(img.src).pathname; }), "/qr.svg");
     await main(presenter).getByText("0 xogadores").waitFor();
     assert.ok(await presenter.getByRole("button", { name: "Comezar" }).isDisabled(), "nothing to start with nobody in");
     await axe(presenter, "the empty lobby");
